@@ -1,0 +1,32 @@
+// What a Windows module asks the operating system directly (key state, message box, the
+// application object) comes here from the host that loaded the module.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+class omApplication;
+class omModuleHost;
+
+namespace tessel::platform {
+
+inline constexpr int VK_SHIFT = 0x10;
+inline constexpr int VK_CONTROL = 0x11;
+inline constexpr int VK_MENU = 0x12;
+
+// The host every call below goes to; null (no host yet) answers "key up", "OK", no application.
+void bindHost(omModuleHost* host);
+
+// High bit set while the key is held.
+std::int16_t GetAsyncKeyState(int virtualKey);
+std::int32_t AfxMessageBox(const std::string& text, std::uint32_t style = 0);
+
+// The application object and the two names its settings live under.
+struct CWinApp {
+  omApplication* application = nullptr;
+  std::string m_pszRegistryKey;
+  std::string m_pszProfileName;
+};
+CWinApp* AfxGetApp();
+
+}  // namespace tessel::platform

@@ -1,0 +1,38 @@
+// Points the per-user settings at a fresh temporary folder for one test.
+#pragma once
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include <unistd.h>
+
+namespace tessel::test {
+
+struct TempConfig {
+  std::filesystem::path dir;
+  std::string previous;
+  bool hadPrevious = false;
+
+  TempConfig() {
+    char pattern[] = "/tmp/tessel-config-XXXXXX";
+    dir = ::mkdtemp(pattern);
+    if (const char* p = std::getenv("XDG_CONFIG_HOME")) {
+      previous = p;
+      hadPrevious = true;
+    }
+    ::setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
+  }
+  ~TempConfig() {
+    if (hadPrevious)
+      ::setenv("XDG_CONFIG_HOME", previous.c_str(), 1);
+    else
+      ::unsetenv("XDG_CONFIG_HOME");
+    std::error_code ec;
+    std::filesystem::remove_all(dir, ec);
+  }
+  TempConfig(const TempConfig&) = delete;
+  TempConfig& operator=(const TempConfig&) = delete;
+};
+
+}  // namespace tessel::test
