@@ -1,0 +1,54 @@
+// Command routing between the host's menus, toolbars and accelerators and the module: a command ID
+// with a notification code goes to a command target, which handles it or reports it unhandled.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace tessel::platform {
+
+inline constexpr std::int32_t CN_COMMAND = 0;
+inline constexpr std::int32_t CN_UPDATE_COMMAND_UI = -1;
+
+// One menu item or toolbar button being brought up to date; the host implements it.
+class CCmdUI {
+ public:
+  virtual void Enable(bool on) = 0;
+  // 0 unchecked, 1 checked.
+  virtual void SetCheck(std::int32_t check) = 0;
+  virtual void SetText(const char* text) = 0;
+  virtual std::uint32_t GetID() = 0;
+  // False for a toolbar button or a popup header.
+  virtual bool IsMenuItem() = 0;
+
+ protected:
+  ~CCmdUI() = default;
+};
+
+class CCmdTarget {
+ public:
+  virtual ~CCmdTarget() = default;
+
+  // `ui` is the item being updated for CN_UPDATE_COMMAND_UI, null for CN_COMMAND.
+  // True when the command was handled.
+  virtual bool OnCmdMsg(std::uint32_t id, std::int32_t code, CCmdUI* ui);
+
+ protected:
+  using CommandHandler = std::function<void(std::uint32_t id)>;
+  using UpdateHandler = std::function<void(CCmdUI* ui)>;
+
+  // The message map: handlers for an inclusive ID range, searched in the order added.
+  void onCommand(std::uint32_t first, std::uint32_t last, CommandHandler handler);
+  void onUpdate(std::uint32_t first, std::uint32_t last, UpdateHandler handler);
+
+ private:
+  struct Entry {
+    std::uint32_t first, last;
+    CommandHandler command;
+    UpdateHandler update;
+  };
+  std::vector<Entry> map_;
+};
+
+}  // namespace tessel::platform
