@@ -12,12 +12,14 @@
 
 #include "host/omObject.h"
 
+namespace tessel::platform {
 class CToolBar;
+class omPropertyObj;
+}  // namespace tessel::platform
 class omAccelTable;
 class omCommand;
 class omCommandData;
 class omMainView;
-class omPropertyObj;
 class omTool;
 class omViewManager;
 
@@ -69,8 +71,8 @@ class omMainFrame {
   virtual omMenuBar* GetMenuBar() = 0;
   virtual omAccelTable* GetAcceleratorTable() = 0;
   // The toolbar stays the module's; the host only shows it and routes its clicks.
-  virtual void AddToolBar(CToolBar* toolbar) = 0;
-  virtual void DockToolBar(CToolBar* toolbar) = 0;
+  virtual void AddToolBar(tessel::platform::CToolBar* toolbar) = 0;
+  virtual void DockToolBar(tessel::platform::CToolBar* toolbar) = 0;
 
  protected:
   ~omMainFrame() = default;
@@ -115,7 +117,8 @@ class omPanelManager {
   virtual void SetPrompt(const char* text) = 0;
   virtual void SetStatusText(const char* text) = 0;
   virtual void SetWarning(const char* text) = 0;
-  virtual void ShowPanel(omPropertyObj* panel, std::uint32_t commandId, const omRect& rect) = 0;
+  virtual void ShowPanel(tessel::platform::omPropertyObj* panel, std::uint32_t commandId,
+                         const omRect& rect) = 0;
 
  protected:
   ~omPanelManager() = default;

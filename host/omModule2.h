@@ -6,7 +6,9 @@
 
 #include "host/omObject.h"
 
+namespace tessel::platform {
 class CCmdTarget;
+}  // namespace tessel::platform
 class omApplication;
 class omCommand;
 class omTool;
@@ -67,7 +69,7 @@ class omModule2 : public omObject {
   virtual bool CanAcceptEx(std::uint32_t a, std::uint32_t b) = 0;
   // There is no shared command-routing runtime between host and module binaries, so the module
   // hands out its command target and its resource link explicitly.
-  virtual CCmdTarget* GetCommandTarget() = 0;
+  virtual tessel::platform::CCmdTarget* GetCommandTarget() = 0;
   virtual void SetResourceInstance(HINSTANCE instance) = 0;
 
  protected:

@@ -41,6 +41,8 @@ class omViewManager {
 class omMainView {
  public:
   virtual void Redraw(std::int32_t flags) = 0;
+  // 1 = object mode, 0 = component mode.
+  virtual void SetObjectMode(std::int32_t mode) = 0;
 
  protected:
   ~omMainView() = default;

@@ -3,6 +3,7 @@
 #include <elf.h>
 #include <link.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <vector>
@@ -13,7 +14,6 @@ namespace tessel::platform {
 
 namespace {
 
-constexpr char kSectionName[] = ".tessel_version";
 
 bool readAt(std::ifstream& in, std::uint64_t offset, void* out, std::size_t size) {
   in.seekg(static_cast<std::streamoff>(offset));
@@ -30,7 +30,8 @@ std::string GetModuleFileName(HINSTANCE instance) {
   return map->l_name;
 }
 
-bool GetFileVersionInfo(const std::string& file, VersionBlock& block) {
+// Reads the NUL-separated key/value pairs of ELF section `section` of `file`.
+static bool readSectionPairs(const std::string& file, const char* section, VersionBlock& block) {
   block.clear();
   std::ifstream in(file, std::ios::binary);
   Elf64_Ehdr eh{};
@@ -44,7 +45,7 @@ bool GetFileVersionInfo(const std::string& file, VersionBlock& block) {
   std::vector<char> nameTable(names.sh_size + 1, '\0');
   if (!readAt(in, names.sh_offset, nameTable.data(), names.sh_size)) return false;
   for (const Elf64_Shdr& s : sections) {
-    if (s.sh_name >= names.sh_size || std::strcmp(&nameTable[s.sh_name], kSectionName) != 0)
+    if (s.sh_name >= names.sh_size || std::strcmp(&nameTable[s.sh_name], section) != 0)
       continue;
     if (s.sh_size > (1u << 16)) return false;  // no real block is this large
     std::vector<char> data(s.sh_size + 1, '\0');
@@ -62,6 +63,22 @@ bool GetFileVersionInfo(const std::string& file, VersionBlock& block) {
     return true;
   }
   return false;
+}
+
+bool GetFileVersionInfo(const std::string& file, VersionBlock& block) {
+  return readSectionPairs(file, ".tessel_version", block);
+}
+
+bool LoadStringTable(const std::string& file, StringTable& table) {
+  table.clear();
+  VersionBlock pairs;
+  if (!readSectionPairs(file, ".tessel_strings", pairs)) return false;
+  for (const auto& [key, text] : pairs) {
+    char* end = nullptr;
+    const unsigned long id = std::strtoul(key.c_str(), &end, 10);
+    if (end && *end == '\0' && id <= 0xFFFFu) table[static_cast<std::uint32_t>(id)] = text;
+  }
+  return true;
 }
 
 std::string VerQueryValue(const VersionBlock& block, const std::string& path) {

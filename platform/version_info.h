@@ -2,6 +2,7 @@
 // ".tessel_version" section, keyed like "\StringFileInfo\040904b0\ProductName".
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <string>
 
@@ -16,6 +17,11 @@ using VersionBlock = std::map<std::string, std::string>;
 
 // False (and an empty block) for a file that is not an ELF file or has no version section.
 bool GetFileVersionInfo(const std::string& file, VersionBlock& block);
+
+// The string table of a module file (section ".tessel_strings": decimal ID, text, ...): the
+// status-line text of each command ID, then after "\n" its tooltip. False for a file without one.
+using StringTable = std::map<std::uint32_t, std::string>;
+bool LoadStringTable(const std::string& file, StringTable& table);
 
 // The value at `path`, or empty when the block has none.
 std::string VerQueryValue(const VersionBlock& block, const std::string& path);
