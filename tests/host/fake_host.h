@@ -1,0 +1,209 @@
+// A host for driving a loaded module in tests: it implements the host interfaces over plain
+// records of what the module asked for, and creates tools and commands from the factories the
+// module registered, the way a real host would.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/omApplication.h"
+#include "host/omCommand.h"
+#include "host/omModule2.h"
+#include "host/omTool.h"
+#include "host/omView.h"
+#include "platform/CCmdTarget.h"
+
+namespace tessel::test {
+
+class FakeMenuItem final : public omMenuItem {
+ public:
+  FakeMenuItem(std::string text, std::uint32_t id) : text_(std::move(text)), id_(id) {}
+  std::int32_t AddRef() override { return ++refs_; }
+  std::int32_t Release() override;
+  void AppendItem(omMenuItem* child) override;
+  const char* GetText() override { return text_.c_str(); }
+  std::uint32_t GetID() override { return id_; }
+  std::int32_t GetCount() override { return static_cast<std::int32_t>(children_.size()); }
+  omMenuItem* GetItem(std::int32_t index) override;
+  std::int32_t refs() const { return refs_; }
+  static int live;  // items not yet freed, to see that references balance
+
+ private:
+  virtual ~FakeMenuItem();
+  std::string text_;
+  std::uint32_t id_;
+  std::int32_t refs_ = 0;
+  std::vector<omMenuItem*> children_;
+};
+
+class FakeMaskList : public omMaskList {
+ public:
+  void Clear() override;
+  void AddEntry(const char* name, std::uint32_t mask) override;
+  bool SelectName(const char* name) override;
+  std::uint32_t GetCurrentMask() override;
+  const char* GetCurrentName() override;
+  std::int32_t GetCount() override { return static_cast<std::int32_t>(entries_.size()); }
+  bool GetEntry(std::int32_t index, const char** name, std::uint32_t* mask) override;
+  bool HasMask(std::uint32_t mask) override;
+  bool SelectMask(std::uint32_t mask) override;
+  std::vector<std::string> names() const;
+
+ private:
+  std::vector<std::pair<std::string, std::uint32_t>> entries_;
+  std::int32_t current_ = -1;
+};
+
+class FakeFactoryList : public omFactoryList {
+ public:
+  void AddFactory(void* factory) override { factories.push_back(factory); }
+  std::vector<void*> factories;
+};
+
+// One menu item or toolbar button brought up to date by the module.
+class FakeCmdUI : public platform::CCmdUI {
+ public:
+  explicit FakeCmdUI(std::uint32_t id, bool menu = true) : id_(id), menu_(menu) {}
+  void Enable(bool on) override { enabled = on; }
+  void SetCheck(std::int32_t check) override { checked = check; }
+  void SetText(const char* value) override { text = value ? value : ""; }
+  std::uint32_t GetID() override { return id_; }
+  bool IsMenuItem() override { return menu_; }
+  int enabled = -1;  // -1: never set
+  int checked = -1;
+  std::string text;
+
+ private:
+  std::uint32_t id_;
+  bool menu_;
+};
+
+class FakeHost : public omModuleHost,
+                 public omRegistry,
+                 public omApplication,
+                 public omMainFrame,
+                 public omMenuBar,
+                 public omAccelTable,
+                 public omDocument,
+                 public omPanelManager,
+                 public omToolManager,
+                 public omCommandManager,
+                 public omMainView {
+ public:
+  FakeHost();
+  ~FakeHost();
+  FakeHost(const FakeHost&) = delete;
+  FakeHost& operator=(const FakeHost&) = delete;
+
+  // [SECTION] omModuleHost and omRegistry
+  omRegistry* GetRegistry() override;
+  omApplication* GetApplication() override { return this; }
+  bool IsKeyDown(std::int32_t key) override;
+  std::int32_t MessageBox(const char* text, const char*, std::uint32_t) override;
+  omFactoryList* GetCommandFactories() override { return &commandFactories; }
+  omFactoryList* GetToolFactories() override { return &toolFactories; }
+  omFactoryList* GetPanelFactories() override;
+
+  // [SECTION] omApplication
+  omDocument* GetDocument() override { return this; }
+  omViewManager* GetViewManager() override { return nullptr; }
+  omMainView* GetMainView() override { return this; }
+  void* GetToolContext() override { return nullptr; }
+  omCommandManager* GetCommandManager() override;
+  omToolManager* GetToolManager() override;
+  omMaskList* GetComponentFilter() override { return &componentFilter; }
+  omMaskList* GetObjectFilter() override { return &objectFilter; }
+  omPanelManager* GetPanelManager() override { return this; }
+  omMenuItem* CreateMenuItem(const char* text, std::uint32_t id) override;
+  void NotifySync(std::int32_t code, void* param) override;
+  void Notify(const omEvent* event, void* param) override;
+  omMainFrame* GetMainFrame() override { return this; }
+  const char* GetRegistryKey() override { return "Tessel"; }
+  const char* GetProfileName() override { return "Test Host"; }
+
+  // [SECTION] frames, menus, accelerators, document
+  omMenuBar* GetMenuBar() override { return this; }
+  omAccelTable* GetAcceleratorTable() override { return this; }
+  void AddToolBar(platform::CToolBar* toolbar) override;
+  void DockToolBar(platform::CToolBar* toolbar) override;
+  void AddMenu(omMenuItem* root) override;
+  void AddAccelerator(std::uint32_t commandId, std::uint8_t key, bool alt, bool ctrl,
+                      bool shift) override;
+  std::int32_t GetFrameCount() override { return 0; }
+  omFrame* GetFrame(std::int32_t) override { return nullptr; }
+  std::int32_t GetFilterMode() override { return filterMode; }
+
+  // [SECTION] panel, tool and command managers, main view
+  void SetPrompt(const char* text) override { log("prompt: " + std::string(text)); }
+  void SetStatusText(const char* text) override { log("status: " + std::string(text)); }
+  void SetWarning(const char* text) override { log("warning: " + std::string(text)); }
+  void ShowPanel(platform::omPropertyObj* panel, std::uint32_t id, const omRect& rect) override;
+  bool ActivateTool(const char* name) override;
+  bool PushTool(const char* name) override { return ActivateTool(name); }
+  bool PopTool() override { return false; }
+  omTool* FindTool(const char* name) override;
+  omTool* GetCurrentTool() override { return currentTool_; }
+  bool IsToolActive(const char* name) override;
+  bool IsToolAvailable(const char* name) override;
+  bool IsAllowed(std::uint32_t) override { return true; }
+  omCommandData* CreateCommandData(const char* name) override;
+  void PrepareCommand() override { log("prepare"); }
+  bool ExecuteCommand(const char* name, omCommandData* data) override;
+  bool IsCommandAvailable(const char* name) override;
+  void Redraw(std::int32_t flags) override { log("redraw " + std::to_string(flags)); }
+  void SetObjectMode(std::int32_t mode) override { log("object mode " + std::to_string(mode)); }
+
+  // [SECTION] test side
+  // Routes a command ID as a click (with Shift held or not) through the module's command target.
+  bool click(omModule2* module, std::uint32_t id, bool shift = false);
+  bool update(omModule2* module, FakeCmdUI& ui);
+  // The tool or command of that name made by its registered factory; null when none has it.
+  omTool* makeTool(const char* name);
+  omCommand* makeCommand(const char* name);
+  // The log since the last call.
+  std::vector<std::string> takeLog();
+  void log(std::string line) { log_.push_back(std::move(line)); }
+
+  FakeFactoryList commandFactories, toolFactories;
+  FakeMaskList objectFilter, componentFilter;
+  std::int32_t filterMode = 1;
+  bool shiftDown = false;
+  int registryCalls = 0;
+  int panelFactoryCalls = 0;
+  std::vector<std::string> unavailable;  // tools and commands the host reports unavailable
+  std::vector<omMenuItem*> menus;
+  std::vector<platform::CToolBar*> toolbars;
+  std::vector<std::string> accelerators;  // "KEY ctrl shift alt -> ID"
+  platform::omPropertyObj* shownPanel = nullptr;
+
+ private:
+  omTool* currentTool_ = nullptr;
+  std::vector<omTool*> tools_;  // found tools, one reference each
+  std::vector<std::string> log_;
+};
+
+// A module library loaded the way a host loads it; released and closed on destruction.
+class LoadedModule {
+ public:
+  explicit LoadedModule(const char* path);
+  ~LoadedModule();
+  LoadedModule(const LoadedModule&) = delete;
+  LoadedModule& operator=(const LoadedModule&) = delete;
+
+  // Links the module to `host` and initializes it; the result of Initialize.
+  bool start(FakeHost& host);
+  omModule2* operator->() const { return module_; }
+  omModule2* get() const { return module_; }
+  void* handle() const { return handle_; }
+  std::uint32_t createResult() const { return createResult_; }
+
+ private:
+  void* handle_ = nullptr;
+  omModule2* module_ = nullptr;
+  std::uint32_t createResult_ = 0;
+};
+
+}  // namespace tessel::test

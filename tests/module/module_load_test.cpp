@@ -1,0 +1,450 @@
+// The module as a host sees it: loaded with dlopen, linked, initialized, driven through its
+// interface and command target, terminated and released.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "host/om_codes.h"
+#include "platform/CComboBox.h"
+#include "platform/CToolBar.h"
+#include "platform/omPropertyToolBar.h"
+#include "platform/omPropertyObj.h"
+#include "platform/settings_store.h"
+#include "platform/version_info.h"
+#include "tests/host/fake_host.h"
+#include "tests/temp_config.h"
+
+namespace tessel::test {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
+using ::testing::IsEmpty;
+
+constexpr char kModuleKey[] = "software\\Tessel\\Test Host\\modules\\Tessel";
+
+struct Fixture {
+  TempConfig config;
+  LoadedModule module;
+  FakeHost host;  // goes first: it still holds tools made by the module's code
+  explicit Fixture(const char* path) : module(path) {}
+  platform::SettingsStore store() const { return platform::SettingsStore(platform::userSettingsPath()); }
+};
+
+// Dumps a host menu as "text[id]" lines, children indented.
+void dumpMenu(omMenuItem* item, int depth, std::vector<std::string>& out) {
+  for (std::int32_t i = 0; i < item->GetCount(); ++i) {
+    omMenuItem* child = item->GetItem(i);
+    std::string line(static_cast<std::size_t>(depth) * 2, ' ');
+    line += child->GetText();
+    if (child->GetID()) line += "[" + std::to_string(child->GetID()) + "]";
+    out.push_back(line);
+    dumpMenu(child, depth + 1, out);
+  }
+}
+
+// [SECTION] loading and identity
+
+TEST(ModuleEntry, HandsOutTheInterfaceWithNameVersionAndACountOfZero) {
+  Fixture f(TESSEL_MODULE_PATH);
+  ASSERT_EQ(f.module.createResult(), om::kCreateOk);
+  // The interface lies after the command target inside the object: two distinct addresses.
+  EXPECT_NE(static_cast<void*>(f.module.get()),
+            static_cast<void*>(f.module->GetCommandTarget()));
+  EXPECT_EQ(f.module->AddRef(), 2);  // the loader took the first reference
+  EXPECT_EQ(f.module->Release(), 1);
+  EXPECT_STREQ(f.module->GetName(), "Tessel");
+  EXPECT_FALSE(f.module->IsBaseModule());
+  EXPECT_TRUE(f.module->CanAccept(1, 2));
+  EXPECT_TRUE(f.module->CanAcceptEx(0, 0));
+  EXPECT_STREQ(f.module->GetVersion(), "");  // read in Initialize, not before
+  ASSERT_TRUE(f.module.start(f.host));
+  EXPECT_EQ(f.module->GetHost(), &f.host);
+  EXPECT_STREQ(f.module->GetVersion(), TESSEL_VERSION);
+  EXPECT_THAT(f.module->GetLegalNotice(), ::testing::HasSubstr("Copyright"));
+  EXPECT_STREQ(f.module->GetName(), "Tessel");
+}
+
+TEST(ModuleEntry, FileWithoutVersionBlockGivesEmptyStringsButKeepsTheName) {
+  Fixture f(TESSEL_PROBE_PATH);
+  ASSERT_TRUE(f.module.start(f.host));
+  EXPECT_STREQ(f.module->GetVersion(), "");
+  EXPECT_STREQ(f.module->GetLegalNotice(), "");
+  EXPECT_STREQ(f.module->GetName(), "Tessel");
+}
+
+TEST(ModuleEntry, StringTableIsReadFromTheModuleFile) {
+  platform::StringTable strings;
+  ASSERT_TRUE(platform::LoadStringTable(TESSEL_MODULE_PATH, strings));
+  EXPECT_EQ(strings.size(), 44u);
+  EXPECT_EQ(strings[33814], "View all objects\nView All");
+  EXPECT_EQ(strings[34019], "\nObject Filter");
+  EXPECT_FALSE(platform::LoadStringTable(TESSEL_PROBE_PATH, strings));
+  EXPECT_TRUE(strings.empty());
+}
+
+TEST(ModuleEntry, LifecycleMisuseDoesNoHarm) {
+  Fixture f(TESSEL_PROBE_PATH);
+  f.module->Terminate();  // before Initialize
+  ASSERT_TRUE(f.module.start(f.host));
+  const auto factories = f.host.toolFactories.factories.size();
+  EXPECT_TRUE(f.module->Initialize());  // a second call registers nothing more
+  EXPECT_EQ(f.host.toolFactories.factories.size(), factories);
+  EXPECT_EQ(f.host.registryCalls, 1);
+  f.module->Terminate();
+  f.module->Terminate();
+  // Releasing a module nobody else holds must not free it twice.
+  f.module->AddRef();
+  EXPECT_EQ(f.module->Release(), 1);
+}
+
+TEST(ModuleEntry, InitializeWithoutHostFails) {
+  TempConfig config;
+  LoadedModule module(TESSEL_PROBE_PATH);
+  module->SetResourceInstance(module.handle());
+  EXPECT_FALSE(module->Initialize());
+}
+
+// [SECTION] the "Load module" switch
+
+TEST(LoadSwitch, ZeroStopsInitializeBeforeAnythingIsRegistered) {
+  Fixture f(TESSEL_PROBE_PATH);
+  ASSERT_TRUE(f.store().write(kModuleKey, "Load module", 0));
+  EXPECT_FALSE(f.module.start(f.host));
+  EXPECT_EQ(f.host.registryCalls, 0);
+  EXPECT_THAT(f.host.menus, IsEmpty());
+  EXPECT_THAT(f.host.toolbars, IsEmpty());
+  EXPECT_EQ(f.store().read(kModuleKey, "Load module"), nlohmann::json(0));  // left as the user set it
+}
+
+TEST(LoadSwitch, MissingValueProceedsAndWritesOne) {
+  Fixture f(TESSEL_PROBE_PATH);
+  EXPECT_FALSE(f.store().read(kModuleKey, "Load module"));
+  EXPECT_TRUE(f.module.start(f.host));
+  EXPECT_EQ(f.store().read(kModuleKey, "Load module"), nlohmann::json(1));
+}
+
+TEST(LoadSwitch, CorruptSettingsFileIsKeptAsideAndTheModuleLoads) {
+  Fixture f(TESSEL_PROBE_PATH);
+  const auto file = platform::userSettingsPath();
+  std::filesystem::create_directories(file.parent_path());
+  std::ofstream(file) << "{ \"software\": [ truncated";
+  EXPECT_TRUE(f.module.start(f.host));
+  std::ifstream aside(file.string() + ".corrupt");
+  std::string kept((std::istreambuf_iterator<char>(aside)), {});
+  EXPECT_EQ(kept, "{ \"software\": [ truncated");
+  EXPECT_EQ(f.store().read(kModuleKey, "Load module"), nlohmann::json(1));
+}
+
+// [SECTION] registration by the real module
+
+TEST(Registration, MenuKeepsMarkersAndIdsAndReachesTheMainFrame) {
+  Fixture f(TESSEL_MODULE_PATH);
+  ASSERT_TRUE(f.module.start(f.host));
+  ASSERT_EQ(f.host.menus.size(), 1u);
+  std::vector<std::string> lines;
+  dumpMenu(f.host.menus[0], 0, lines);
+  EXPECT_THAT(std::vector<std::string>(lines.begin(), lines.begin() + 9),
+              ElementsAre("&File[34018]", "&Edit[65535]", "&View", "  Show &Hierarchy Tree[33843]",
+                          "  Show Prop&erties Sheet[33844]", "  Show T&oolbars",
+                          "    No Toolbars Available[33986]", "    ", "    &All[33020]"));
+  EXPECT_THAT(lines, ::testing::Contains("      &Evaluation Light[34026]"));
+  EXPECT_THAT(lines, ::testing::Contains("    No Filters Available[33791]"));
+  EXPECT_EQ(lines.back(), "  &Create Coord Sys[33835]");
+  EXPECT_EQ(lines.size(), 50u);
+  // The module holds one reference to the root, the frame's menu bar the other.
+  EXPECT_EQ(static_cast<FakeMenuItem*>(f.host.menus[0])->refs(), 2);
+}
+
+TEST(Registration, ToolbarsInOrderWithCombosOverTheirPlaceholders) {
+  Fixture f(TESSEL_MODULE_PATH);
+  ASSERT_TRUE(f.module.start(f.host));
+  std::vector<std::string> bars;
+  for (platform::CToolBar* bar : f.host.toolbars)
+    bars.push_back(std::string(bar->GetWindowText()) + (bar->IsWindowVisible() ? "" : " hidden"));
+  EXPECT_THAT(bars, ElementsAre("Select", "Zoom", "Orient", "Camera hidden", "Light hidden"));
+  auto* select = static_cast<platform::CCJToolBar*>(f.host.toolbars[0]);
+  EXPECT_EQ(select->GetCount(), 10);
+  EXPECT_EQ(select->GetControlStyle(), platform::TBSTYLE_FLAT);
+  for (std::uint32_t id : {34019u, 34020u}) {
+    platform::CWnd* control = select->GetControlAt(id);
+    ASSERT_NE(control, nullptr);
+    ASSERT_NE(control->AsComboBox(), nullptr);
+    EXPECT_EQ(select->GetButtonState(id == 34019u ? 1 : 7), platform::TBSTATE_MARKED);
+  }
+  platform::CComboBox* objects = select->GetControlAt(34019)->AsComboBox();
+  EXPECT_EQ(objects->GetCount(), 2);
+  EXPECT_STREQ(objects->GetLBText(objects->GetCurSel()), "Mesh");
+  platform::CComboBox* parts = select->GetControlAt(34020)->AsComboBox();
+  EXPECT_STREQ(parts->GetLBText(parts->GetCurSel()), "Vertices");
+  // "Zoom" and "Camera" are docked after their buttons are marked, the others before.
+  std::vector<std::string> docking;
+  for (const std::string& line : f.host.takeLog())
+    if (line.find("toolbar") != std::string::npos) docking.push_back(line);
+  EXPECT_THAT(docking, ElementsAre("add toolbar Select", "dock toolbar Select", "add toolbar Zoom",
+                                   "dock toolbar Zoom", "add toolbar Orient", "dock toolbar Orient",
+                                   "add toolbar Camera", "dock toolbar Camera", "add toolbar Light",
+                                   "dock toolbar Light"));
+}
+
+TEST(Registration, AcceleratorsArrivedInTableOrder) {
+  Fixture f(TESSEL_MODULE_PATH);
+  ASSERT_TRUE(f.module.start(f.host));
+  EXPECT_THAT(f.host.accelerators,
+              ElementsAre("65 ctrl -> 33830", "67 -> 33826", "68 ctrl -> 33831", "73 ctrl -> 33832",
+                          "83 -> 33825", "86 -> 33815", "39 -> 33833", "87 -> 33814",
+                          "89 -> 33827", "90 -> 33812"));
+}
+
+TEST(Registration, AcceleratorsNeedTheResourceInstance) {
+  Fixture f(TESSEL_MODULE_PATH);
+  f.module->SetHost(&f.host);
+  EXPECT_TRUE(f.module->Initialize());  // the missing table is not a failure
+  EXPECT_THAT(f.host.accelerators, IsEmpty());
+  EXPECT_STREQ(f.module->GetVersion(), "");
+}
+
+TEST(Registration, ToolsNotYetBuiltAreNeitherRegisteredNorGivenPanels) {
+  Fixture f(TESSEL_MODULE_PATH);
+  ASSERT_TRUE(f.module.start(f.host));
+  EXPECT_EQ(f.host.panelFactoryCalls, 1);
+  EXPECT_EQ(f.host.toolFactories.factories.size() + f.host.commandFactories.factories.size(),
+            0u);
+  // Without panels every module command falls through to the default routing, unhandled.
+  EXPECT_FALSE(f.host.click(f.module.get(), 33811));
+}
+
+// [SECTION] registration and routing with the probe's tools and commands
+
+TEST(ProbeRegistration, OnlyEntriesWithFactoriesAreRegisteredAndMarked) {
+  Fixture f(TESSEL_PROBE_PATH);
+  ASSERT_TRUE(f.module.start(f.host));
+  EXPECT_EQ(f.host.toolFactories.factories.size(), 3u);
+  EXPECT_EQ(f.host.commandFactories.factories.size(), 2u);
+  auto* select = static_cast<platform::omPropertyToolBar*>(f.host.toolbars[0]);
+  std::vector<bool> marked;
+  for (int i = 0; i < select->GetCount(); ++i) marked.push_back(select->IsPanelButton(i));
+  // Only "Component Select" (index 4) has attributes; plain panels and separators are not marked.
+  EXPECT_THAT(marked, ElementsAreArray({false, false, false, false, true, false, false, false,
+                                        false, false}));
+  auto* zoom = static_cast<platform::omPropertyToolBar*>(f.host.toolbars[1]);
+  EXPECT_TRUE(zoom->IsPanelButton(0));  // "View All"
+  // Asking a marked button for its panel shows it; an unmarked one does nothing.
+  EXPECT_TRUE(zoom->RequestPanel(0, omRect{1, 2, 3, 4}));
+  EXPECT_FALSE(zoom->RequestPanel(3, omRect{}));
+  EXPECT_THAT(f.host.takeLog(), ::testing::Contains("show panel 33814"));
+  ASSERT_NE(f.host.shownPanel, nullptr);
+  EXPECT_STREQ(f.host.shownPanel->GetName(), "Probe Command");
+}
+
+TEST(Routing, ClickActivatesAndShiftClickShowsOnlyPanelsWithAttributes) {
+  Fixture f(TESSEL_PROBE_PATH);
+  ASSERT_TRUE(f.module.start(f.host));
+  f.host.takeLog();
+  EXPECT_TRUE(f.host.click(f.module.get(), 33811));
+  EXPECT_THAT(f.host.takeLog(), ElementsAre("activate Dolly", "status: Dolly active"));
+  // Shift on an attribute-less panel: handled, and nothing happens.
+  EXPECT_TRUE(f.host.click(f.module.get(), 33811, true));
+  EXPECT_THAT(f.host.takeLog(), IsEmpty());
+  EXPECT_TRUE(f.host.click(f.module.get(), 33826, true));
+  EXPECT_THAT(f.host.takeLog(), ElementsAre("show panel 33826"));
+  EXPECT_FALSE(f.host.IsToolActive("Component Select"));
+  // An ID without a panel, and a panel ID with another code, are left to default routing.
+  EXPECT_FALSE(f.host.click(f.module.get(), 33999));
+  EXPECT_FALSE(f.module->GetCommandTarget()->OnCmdMsg(33811, 5, nullptr));
+}
+
+TEST(Routing, ToolPanelLinksOnceAtFirstActivation) {
+  Fixture f(TESSEL_PROBE_PATH);
+  ASSERT_TRUE(f.module.start(f.host));
+  f.host.takeLog();
+  f.host.click(f.module.get(), 33826);
+  EXPECT_THAT(f.host.takeLog(), ElementsAre("activate Component Select",
+                                            "status: Component Select active",
+                                            "status: linked with size 5"));
+  f.host.click(f.module.get(), 33825);
+  f.host.click(f.module.get(), 33826);
+  EXPECT_THAT(f.host.takeLog(), ElementsAre("activate Object Select", "status: Object Select active",
+                                            "activate Component Select",
+                                            "status: Component Select active"));
+}
+
+TEST(Routing, PlainCommandPanelRunsWithANullRecordAndDerivedOneFillsItsRecord) {
+  Fixture f(TESSEL_PROBE_PATH);
+  ASSERT_TRUE(f.module.start(f.host));
+  f.host.takeLog();
+  f.host.click(f.module.get(), 33830);
+  EXPECT_THAT(f.host.takeLog(), ElementsAre("prepare", "execute Select All with null record",
+                                            "status: Select All ran"));
+  f.host.click(f.module.get(), 33814);
+  EXPECT_THAT(f.host.takeLog(), ElementsAre("prepare", "execute View All with record",
+                                            "status: View All ran all"));
+}
+
+TEST(Routing, UpdateReflectsAvailabilityAndActiveTool) {
+  Fixture f(TESSEL_PROBE_PATH);
+  ASSERT_TRUE(f.module.start(f.host));
+  FakeCmdUI dolly(33811);
+  EXPECT_TRUE(f.host.update(f.module.get(), dolly));
+  EXPECT_EQ(dolly.enabled, 1);
+  EXPECT_EQ(dolly.checked, 0);
+  f.host.click(f.module.get(), 33811);
+  f.host.update(f.module.get(), dolly);
+  EXPECT_EQ(dolly.checked, 1);
+  f.host.unavailable = {"Dolly", "Select All"};
+  f.host.update(f.module.get(), dolly);
+  EXPECT_EQ(dolly.enabled, 0);
+  EXPECT_EQ(dolly.checked, 0);  // an unavailable tool is never shown checked
+  FakeCmdUI selectAll(33830);
+  f.host.update(f.module.get(), selectAll);
+  EXPECT_EQ(selectAll.enabled, 0);
+  EXPECT_EQ(selectAll.checked, -1);  // commands carry no check mark
+}
+
+TEST(Panels, ToolAttributesFollowTheActiveToolOnlyWhenItChanges) {
+  Fixture f(TESSEL_PROBE_PATH);
+  ASSERT_TRUE(f.module.start(f.host));
+  f.host.click(f.module.get(), 33826, true);
+  platform::omPropertyObj* panel = f.host.shownPanel;
+  ASSERT_NE(panel, nullptr);
+  panel->OnPropInit();  // the panel window opens
+  FakeCmdUI ui(33826);
+  f.host.update(f.module.get(), ui);
+  EXPECT_FALSE(panel->GetAttrib(0).IsCtrlEnabled());  // tool inactive: everything disabled
+  EXPECT_FALSE(panel->GetAttrib(1).IsCtrlEnabled());
+  EXPECT_EQ(panel->EditAttrib(0, "7"), platform::EditResult::Disabled);
+  f.host.click(f.module.get(), 33826);
+  f.host.update(f.module.get(), ui);
+  EXPECT_TRUE(panel->GetAttrib(0).IsCtrlEnabled());
+  EXPECT_FALSE(panel->GetAttrib(1).IsCtrlEnabled());  // the panel keeps this one disabled
+  // Same state again: the controls are not touched.
+  panel->GetAttrib(0).EnableCtrl(false);
+  f.host.update(f.module.get(), ui);
+  EXPECT_FALSE(panel->GetAttrib(0).IsCtrlEnabled());
+  // A refresh forgets the state, so the next pass applies it again.
+  panel->RefreshPropObj();
+  f.host.update(f.module.get(), ui);
+  EXPECT_TRUE(panel->GetAttrib(0).IsCtrlEnabled());
+}
+
+TEST(Panels, ValuesPersistAndBadStoredValuesFallBackToDefaults) {
+  const std::string key = std::string(kModuleKey) + "\\Probe Tool";
+  TempConfig config;
+  {
+    LoadedModule module(TESSEL_PROBE_PATH);
+    FakeHost host;
+    ASSERT_TRUE(module.start(host));
+    host.click(module.get(), 33826);
+    host.click(module.get(), 33826, true);
+    host.shownPanel->OnPropInit();
+    FakeCmdUI ui(33826);
+    host.update(module.get(), ui);
+    EXPECT_EQ(host.shownPanel->EditAttrib(0, "99"), platform::EditResult::Invalid);
+    EXPECT_EQ(host.shownPanel->EditAttrib(0, "8"), platform::EditResult::Ok);
+  }
+  platform::SettingsStore store(platform::userSettingsPath());
+  EXPECT_EQ(store.read(key, "Size"), nlohmann::json(8));
+  auto sizeAfterReload = [&] {
+    LoadedModule module(TESSEL_PROBE_PATH);
+    FakeHost host;
+    EXPECT_TRUE(module.start(host));
+    host.click(module.get(), 33826, true);
+    return std::string(host.shownPanel->GetAttrib(0).GetValueText());
+  };
+  EXPECT_EQ(sizeAfterReload(), "8");
+  ASSERT_TRUE(store.write(key, "Size", 42));  // out of 1..10
+  EXPECT_EQ(sizeAfterReload(), "5");
+  ASSERT_TRUE(store.write(key, "Size", "eight"));
+  EXPECT_EQ(sizeAfterReload(), "5");
+}
+
+// [SECTION] events
+
+TEST(Events, ListedCodesReachPanelsAndFilterEventsRebuildTheLists) {
+  Fixture f(TESSEL_PROBE_PATH);
+  ASSERT_TRUE(f.module.start(f.host));
+  f.host.takeLog();
+  f.host.filterMode = 6;
+  omEvent kindChanged{om::kEventDocumentKindChanged};
+  f.module->OnNotify(&kindChanged, nullptr);
+  EXPECT_THAT(f.host.objectFilter.names(),
+              ElementsAre("Point Cloud", "Solid", "Coord Sys", "Lights"));
+  EXPECT_STREQ(f.host.objectFilter.GetCurrentName(), "Point Cloud");
+  EXPECT_THAT(f.host.takeLog(), ElementsAre("object mode 1"));
+
+  // The host refilled the object list: the combo shows it, and the component list follows.
+  f.host.click(f.module.get(), 33826);  // "Component Select" active: must give way
+  f.host.takeLog();
+  omEvent changed{om::kEventFilterListChanged};
+  f.module->OnNotify(&changed, &f.host.objectFilter);
+  EXPECT_THAT(f.host.componentFilter.names(), ElementsAre("Points"));
+  EXPECT_TRUE(f.host.IsToolActive("Object Select"));
+  auto* select = static_cast<platform::CCJToolBar*>(f.host.toolbars[0]);
+  platform::CComboBox* objects = select->GetControlAt(34019)->AsComboBox();
+  EXPECT_EQ(objects->GetCount(), 4);
+  EXPECT_STREQ(objects->GetLBText(objects->GetCurSel()), "Point Cloud");
+
+  // A mode outside 0-9 empties the list and leaves the view mode alone.
+  f.host.filterMode = 12;
+  f.host.takeLog();
+  f.module->OnNotify(&kindChanged, nullptr);
+  EXPECT_EQ(f.host.objectFilter.GetCount(), 0);
+  EXPECT_THAT(f.host.takeLog(), IsEmpty());
+}
+
+TEST(Events, ChoosingInTheComboSelectsTheListEntry) {
+  Fixture f(TESSEL_PROBE_PATH);
+  ASSERT_TRUE(f.module.start(f.host));
+  auto* select = static_cast<platform::CCJToolBar*>(f.host.toolbars[0]);
+  platform::CComboBox* parts = select->GetControlAt(34020)->AsComboBox();
+  EXPECT_TRUE(parts->ChooseItem(0));
+  EXPECT_STREQ(f.host.componentFilter.GetCurrentName(), "Faces");
+}
+
+// [SECTION] tool and command defaults, through the probe's factories
+
+TEST(Defaults, ToolsAnswerTheBaseDefaultsAndCountReferences) {
+  Fixture f(TESSEL_PROBE_PATH);
+  ASSERT_TRUE(f.module.start(f.host));
+  omTool* tool = f.host.makeTool("Dolly");  // holds one reference
+  ASSERT_NE(tool, nullptr);
+  EXPECT_EQ(tool->HostHook1(), 0);
+  EXPECT_FALSE(tool->HostHook2(1, 2));
+  std::int32_t a = 7, b = 7;
+  tool->HostHook5(&a, &b);
+  EXPECT_EQ(a, 0);
+  EXPECT_EQ(b, 0);
+  EXPECT_TRUE(tool->CanActivate());
+  EXPECT_TRUE(tool->AcceptsInput(0xFFFFFFFF));
+  EXPECT_EQ(tool->SetApplication(&f.host), &f.host);
+  f.host.takeLog();
+  tool->Refresh();
+  EXPECT_THAT(f.host.takeLog(), ElementsAre("redraw 0"));
+  EXPECT_EQ(tool->AddRef(), 2);
+  EXPECT_EQ(tool->Release(), 1);
+  EXPECT_EQ(tool->Release(), 0);
+}
+
+TEST(Defaults, CommandsCarryHostDataThreeAndTheHookDefaults) {
+  Fixture f(TESSEL_PROBE_PATH);
+  ASSERT_TRUE(f.module.start(f.host));
+  omCommand* cmd = f.host.makeCommand("Select All");
+  ASSERT_NE(cmd, nullptr);
+  EXPECT_EQ(cmd->GetHostData(), 3);
+  EXPECT_EQ(cmd->CreateData(0), nullptr);
+  EXPECT_TRUE(cmd->CanExecute());
+  EXPECT_EQ(cmd->CommandHook1(), 0);
+  EXPECT_FALSE(cmd->CommandHook2());
+  EXPECT_TRUE(cmd->CommandHook3());
+  EXPECT_EQ(cmd->CommandHook4(1, 1) + cmd->CommandHook5(1, 1) + cmd->CommandHook6(1) +
+                cmd->CommandHook7(1),
+            8);
+  cmd->UpdateAllViews();  // no context yet: nothing to forward to, and no crash
+  EXPECT_EQ(cmd->SetHostValue2(44), 44u);
+  EXPECT_EQ(cmd->GetHostValue2(), 44u);
+  EXPECT_EQ(cmd->Release(), 0);
+}
+
+}  // namespace
+}  // namespace tessel::test
