@@ -51,6 +51,15 @@ void convertMenu(omApplication& app, const platform::CMenu& menu, omMenuItem& pa
   }
 }
 
+// Replaces the entries of `list` with `row`, its current entry selected; an empty row empties it.
+bool loadFilterRow(omMaskList& list, const resources::FilterRow& row) {
+  list.Clear();
+  if (!row.current) return false;
+  for (const resources::FilterEntry& e : row.entries) list.AddEntry(e.name, e.mask);
+  list.SelectName(row.current);
+  return true;
+}
+
 }  // namespace
 
 omModuleTessel::omModuleTessel(const resources::RegistrationTables& tables) : tables_(tables) {}
@@ -239,11 +248,7 @@ void omModuleTessel::rebuildObjectFilter(omApplication& app) {
   omMaskList* filter = app.GetObjectFilter();
   omDocument* doc = app.GetDocument();
   if (!filter || !doc) return;
-  filter->Clear();
-  const resources::FilterRow row = resources::objectFilterRow(doc->GetFilterMode());
-  if (!row.current) return;
-  for (const resources::FilterEntry& e : row.entries) filter->AddEntry(e.name, e.mask);
-  filter->SelectName(row.current);
+  if (!loadFilterRow(*filter, resources::objectFilterRow(doc->GetFilterMode()))) return;
   if (omMainView* view = app.GetMainView()) view->SetObjectMode(1);
 }
 
@@ -260,11 +265,7 @@ void omModuleTessel::rebuildComponentFilter(omApplication& app) {
   omMaskList* components = app.GetComponentFilter();
   omMaskList* objects = app.GetObjectFilter();
   if (!components || !objects) return;
-  components->Clear();
-  const resources::FilterRow row = resources::componentFilterRow(objects->GetCurrentMask());
-  if (!row.current) return;
-  for (const resources::FilterEntry& e : row.entries) components->AddEntry(e.name, e.mask);
-  components->SelectName(row.current);
+  loadFilterRow(*components, resources::componentFilterRow(objects->GetCurrentMask()));
 }
 
 bool omModuleTessel::OnCmdMsg(std::uint32_t id, std::int32_t code, platform::CCmdUI* ui) {
