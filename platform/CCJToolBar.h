@@ -16,6 +16,7 @@ class CCJToolBar : public CToolBar {
 
   // The control over button `id`, or null.
   virtual CWnd* GetControlAt(std::uint32_t id) const;
+  CCJToolBar* AsControlBar() override { return this; }
 
  private:
   struct Placed {

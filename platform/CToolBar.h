@@ -20,6 +20,9 @@ struct ToolBarTemplate {
   std::vector<std::uint32_t> buttons;
 };
 
+class CCJToolBar;
+class omPropertyToolBar;
+
 class CToolBar : public CWnd {
  public:
   // False when the toolbar exists already.
@@ -35,6 +38,9 @@ class CToolBar : public CWnd {
   // TB_SETSTATE: by command ID; false when no button has it.
   virtual bool SetButtonState(std::uint32_t id, std::uint32_t state);
   virtual std::uint32_t GetControlStyle() const { return controlStyle_; }
+  // Let the host reach the richer toolbars without RTTI across binaries.
+  virtual CCJToolBar* AsControlBar() { return nullptr; }
+  virtual omPropertyToolBar* AsPropertyToolBar() { return nullptr; }
 
  private:
   struct Button {

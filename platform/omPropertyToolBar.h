@@ -25,6 +25,7 @@ class omPropertyToolBar : public CCJToolBar {
   // The user asked for the panel of button `index`: calls back for a panel-style button.
   // False (and no call) for any other.
   virtual bool RequestPanel(std::int32_t index, const omRect& rect);
+  omPropertyToolBar* AsPropertyToolBar() override { return this; }
 
  private:
   std::vector<bool> panelStyle_;

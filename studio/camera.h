@@ -1,0 +1,59 @@
+// A view's camera and the operations the navigation tools ask of it, as plain functions of the
+// camera and screen deltas. Screen positions are view pixels, origin top left, y down. Every
+// operation either yields a finite camera or leaves it as it was and answers false.
+#pragma once
+
+#include "studio/vec3.h"
+
+namespace tessel::studio {
+
+enum class ViewKind { Perspective, Top, Front, Right };
+
+struct Camera {
+  Vec3 eye{0, 0, 5};
+  Vec3 target{0, 0, 0};  // centre of the view; also the tumble pivot
+  Vec3 up{0, 1, 0};      // unit, orthogonal to the view direction
+  double fovDegrees = 40;  // vertical field of view, perspective
+  bool orthographic = false;
+  double orthoHeight = 2;  // world units across the view's height, orthographic
+};
+
+struct ScreenPoint {
+  double x = 0, y = 0;
+  double depth = 0;     // distance along the view direction
+  bool inFront = false;  // false behind the eye (perspective)
+};
+
+Camera standardCamera(ViewKind kind);
+Vec3 viewDirection(const Camera& c);
+Vec3 viewRight(const Camera& c);
+double targetDistance(const Camera& c);
+// World units per pixel at the target's depth.
+double worldPerPixel(const Camera& c, int height);
+
+Mat4 viewMatrix(const Camera& c);
+// Near and far planes that hold `scene` (a small range around the target for an empty scene).
+void clipRange(const Camera& c, const Box& scene, double* nearPlane, double* farPlane);
+Mat4 projectionMatrix(const Camera& c, int width, int height, double nearPlane, double farPlane);
+
+ScreenPoint project(const Camera& c, int width, int height, const Vec3& p);
+// The ray through a pixel: origin and unit direction.
+void pixelRay(const Camera& c, int width, int height, double x, double y, Vec3* origin,
+              Vec3* direction);
+
+// Orbits the eye about the target: `yaw` about the camera's up, `pitch` about its right, degrees.
+bool tumble(Camera& c, double yawDegrees, double pitchDegrees);
+// Moves eye and target so the content at the target's depth follows the cursor by (dx, dy) pixels.
+bool pan(Camera& c, int height, double dx, double dy);
+bool roll(Camera& c, double degrees);
+// Moves the eye along the view direction by `amount` world units (towards the target when
+// positive); stops short of the target. In an orthographic view it scales the view instead.
+bool dolly(Camera& c, double amount);
+// Multiplies the field of view (or the orthographic height) by `factor`, within [minFov, maxFov].
+bool zoom(Camera& c, double factor, double minFov = 0.5, double maxFov = 170);
+// Fits the pixel rectangle [x0, x1] x [y0, y1] to the view.
+bool zoomToRect(Camera& c, int width, int height, double x0, double y0, double x1, double y1);
+// Fits the box to the view, keeping the direction of view.
+bool frameBox(Camera& c, const Box& box, int width, int height);
+
+}  // namespace tessel::studio

@@ -1,0 +1,78 @@
+// The host's command manager: runs a module command once with its record, a progress object and
+// a context that refreshes the views afterwards.
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <set>
+#include <string>
+
+#include "host/omApplication.h"
+#include "host/omCommand.h"
+#include "studio/echo.h"
+#include "studio/factory_list.h"
+
+namespace tessel::studio {
+
+// Progress of one command run: a bar on the terminal (when stderr is one), its messages echoed,
+// cancelled by Ctrl+C or by requestCancel.
+class TerminalProgress final : public omProgress {
+ public:
+  explicit TerminalProgress(Echo echo);
+  ~TerminalProgress();
+  void SetRange(std::int32_t total) override;
+  void Finish() override;
+  void Step(std::int32_t count) override;
+  bool IsCancelled() override;
+  void SetMessage(const char* text, std::int32_t kind) override;
+
+  // From any thread, or after `steps` further steps when given.
+  void requestCancel() { cancelled_ = true; }
+  void cancelAfterSteps(std::int64_t steps) { cancelAt_ = done_ + steps; }
+
+ private:
+  void draw();
+  Echo echo_;
+  std::int64_t total_ = 0, done_ = 0, cancelAt_ = -1;
+  int drawnPercent_ = -1;
+  bool terminal_;
+  std::atomic<bool> cancelled_{false};
+};
+
+class CommandContext final : public omCommandContext {
+ public:
+  explicit CommandContext(std::function<void(bool all)> refresh) : refresh_(std::move(refresh)) {}
+  void UpdateCurrentView() override { refresh_(false); }
+  void UpdateAllViews() override { refresh_(true); }
+  void ContextOperation1(std::int32_t, std::int32_t) override {}
+  void ContextOperation2(std::int32_t) override {}
+  bool IsBusy() override { return busy; }
+  bool busy = false;
+
+ private:
+  std::function<void(bool all)> refresh_;
+};
+
+class CommandManager final : public omCommandManager {
+ public:
+  CommandManager(omApplication& app, omMainView& mainView, const FactoryList& factories,
+                 Echo echo, std::function<void(bool all)> refresh);
+
+  omCommandData* CreateCommandData(const char* name) override;
+  void PrepareCommand() override {}
+  bool ExecuteCommand(const char* name, omCommandData* data) override;
+  bool IsCommandAvailable(const char* name) override;
+
+  std::set<std::string> unavailable;
+  // Steps after which the next run is cancelled, as if the user pressed Ctrl+C; -1 for never.
+  std::int64_t cancelAfterSteps = -1;
+
+ private:
+  omApplication& app_;
+  omMainView& mainView_;
+  const FactoryList& factories_;
+  Echo echo_;
+  CommandContext context_;
+};
+
+}  // namespace tessel::studio

@@ -1,0 +1,76 @@
+// A triangle mesh as Studio keeps a scan: flat arrays, 32-bit handles, adjacency in compressed
+// rows, all built once on load. Boundary edges, non-manifold edges, isolated vertices and
+// degenerate triangles are legal and kept as they come.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "studio/vec3.h"
+
+namespace tessel::studio {
+
+inline constexpr std::uint32_t kNoFace = 0xFFFFFFFFu;
+
+// Per-element flag bits (faceFlags, vertexFlags, edgeFlags).
+enum ElementFlag : std::uint8_t {
+  kSelected = 1,
+  kHidden = 2,
+  kExcluded = 4,  // faces only: outside every fill and selection
+  kMarked = 8,    // faces only: scratch marks of the fill algorithms
+  kBlocked = 16,
+};
+
+// An edge and the first two faces that use it, by ascending face handle. f1 is kNoFace on a
+// boundary edge; faces beyond the second (non-manifold edges) are in Mesh::extraEdgeFaces.
+struct Edge {
+  std::uint32_t v0, v1;  // v0 <= v1
+  std::uint32_t f0, f1;
+};
+
+struct Mesh {
+  // [SECTION] geometry, as loaded
+  std::vector<float> positions;       // #V by 3
+  std::vector<std::uint32_t> faces;   // #F by 3 vertex handles
+
+  // [SECTION] topology, from buildTopology
+  std::vector<std::uint32_t> vertexFaceStart;  // #V+1 offsets into vertexFaces
+  std::vector<std::uint32_t> vertexFaces;      // faces around each vertex, ascending, no repeats
+  std::vector<Edge> edges;                     // by ascending (v0, v1)
+  std::vector<std::uint32_t> faceEdges;        // #F by 3: edge k joins corners k and k+1
+  std::vector<std::uint32_t> extraEdgeFaces;   // (edge, face) pairs, by edge then face
+
+  // [SECTION] state
+  std::vector<std::uint8_t> vertexFlags;  // #V
+  std::vector<std::uint8_t> faceFlags;    // #F
+  std::vector<std::uint8_t> edgeFlags;    // #E
+  std::vector<std::uint32_t> vertexMarks; // #V mark words of the fill algorithms
+  std::vector<float> edgeValues;          // #E, e.g. fold cosines
+
+  std::uint32_t vertexCount() const { return static_cast<std::uint32_t>(positions.size() / 3); }
+  std::uint32_t faceCount() const { return static_cast<std::uint32_t>(faces.size() / 3); }
+  std::uint32_t edgeCount() const { return static_cast<std::uint32_t>(edges.size()); }
+  Vec3 position(std::uint32_t v) const {
+    return {positions[3 * v], positions[3 * v + 1], positions[3 * v + 2]};
+  }
+  const std::uint32_t* facesAround(std::uint32_t v, std::uint32_t* count) const {
+    *count = vertexFaceStart[v + 1] - vertexFaceStart[v];
+    return vertexFaces.data() + vertexFaceStart[v];
+  }
+  Box bounds() const;
+  std::size_t memoryBytes() const;
+};
+
+// Checks what the arrays must satisfy before topology can be built: three handles per face, each
+// below the vertex count, and finite coordinates. An empty string when they do, else the problem.
+std::string validateMesh(const Mesh& mesh);
+
+// Builds the adjacency, the edge table and the state arrays (cleared) from positions and faces;
+// the geometry must have passed validateMesh.
+void buildTopology(Mesh& mesh);
+
+// The faces of edge e: f0, f1 when present, then the extra faces of a non-manifold edge.
+std::vector<std::uint32_t> edgeFaces(const Mesh& mesh, std::uint32_t e);
+
+}  // namespace tessel::studio

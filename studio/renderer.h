@@ -1,0 +1,101 @@
+// Studio's one drawing seam: every OpenGL call lives here, OpenGL 1.1 only (immediate mode and
+// vertex arrays), so the offscreen Mesa context and a window context draw the same way.
+//
+// [SECTION] contexts
+// [SECTION] renderer
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "studio/camera.h"
+#include "studio/picking.h"
+#include "studio/scene.h"
+
+namespace tessel::studio {
+
+// A rectangle of the frame in pixels, origin top left.
+struct PixelRect {
+  int x = 0, y = 0, width = 0, height = 0;
+};
+
+// [SECTION] contexts
+
+class GlContext {
+ public:
+  virtual ~GlContext() = default;
+  virtual bool makeCurrent() = 0;
+  virtual int width() const = 0;
+  virtual int height() const = 0;
+  // Shows what was drawn (a window swaps buffers; offscreen there is nothing to do).
+  virtual void present() {}
+};
+
+// Draws into memory through Mesa's OSMesa, no display needed.
+class OffscreenContext final : public GlContext {
+ public:
+  // Null when Mesa cannot make a context of that size.
+  static std::unique_ptr<OffscreenContext> create(int width, int height, std::string* error);
+  ~OffscreenContext() override;
+  bool makeCurrent() override;
+  int width() const override { return width_; }
+  int height() const override { return height_; }
+
+ private:
+  OffscreenContext() = default;
+  void* context_ = nullptr;
+  int width_ = 0, height_ = 0;
+  std::vector<std::uint8_t> pixels_;  // RGBA, bottom row first
+};
+
+// [SECTION] renderer
+
+struct DrawOptions {
+  bool highlightSelection = true;
+};
+
+class Renderer {
+ public:
+  explicit Renderer(GlContext& context) : context_(context) {}
+
+  // Clears `rect` and draws the scene through `camera` into it.
+  void drawView(Scene& scene, const Camera& camera, const PixelRect& rect, bool active);
+  // The depth of the last drawing of `rect`, as distances from the eye.
+  DepthImage readDepth(const Camera& camera, const Scene& scene, const PixelRect& rect);
+  // RGBA rows of `rect`, top row first.
+  std::vector<std::uint8_t> readPixels(const PixelRect& rect);
+
+  // Sets up `rect` for the module's overlay drawing: pixel coordinates of the view (origin top
+  // left), no depth test, white lines combined with the screen by XOR, so drawing the same
+  // figure twice restores every pixel.
+  void beginOverlay(const PixelRect& rect);
+  void endOverlay();
+  // An XOR rectangle or polyline in view pixels, between beginOverlay and endOverlay.
+  void xorPolyline(const std::vector<float>& xy, bool closed);
+
+  GlContext& context() { return context_; }
+
+ private:
+  const std::vector<float>& normalsFor(const Entity& entity);
+  void drawMesh(const Entity& entity, bool selected);
+  void drawPoints(const Entity& entity, bool selected);
+  void drawMarkers(const Entity& entity, const Box& scene, bool selected);
+
+  GlContext& context_;
+  struct NormalCache {
+    const Mesh* mesh = nullptr;
+    std::size_t vertices = 0;
+    std::vector<float> normals;
+  };
+  std::unordered_map<std::uint32_t, NormalCache> normals_;
+};
+
+// Writes RGBA rows (top row first) as a PNG; an empty string on success, else the problem.
+// Written to a temporary file and renamed, so a failed write leaves no partial image.
+std::string writePng(const std::string& path, const std::vector<std::uint8_t>& rgba, int width,
+                     int height);
+
+}  // namespace tessel::studio

@@ -1,0 +1,540 @@
+#include "studio/studio_host.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <sstream>
+
+#include "host/om_codes.h"
+#include "platform/CCJToolBar.h"
+#include "platform/CCmdTarget.h"
+#include "platform/CComboBox.h"
+#include "platform/omPropertyToolBar.h"
+#include "studio/menu_item.h"
+#include "studio/mesh_io.h"
+
+namespace tessel::studio {
+namespace {
+
+std::string format(const Vec3& v) {
+  char buf[96];
+  std::snprintf(buf, sizeof buf, "(%.4g, %.4g, %.4g)", v.x, v.y, v.z);
+  return buf;
+}
+
+std::string keyName(std::uint8_t key) {
+  if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9')) return std::string(1, char(key));
+  if (key >= 0x70 && key <= 0x7B) return "F" + std::to_string(key - 0x70 + 1);
+  switch (key) {
+    case 0x08: return "Backspace";
+    case 0x09: return "Tab";
+    case 0x0D: return "Enter";
+    case 0x1B: return "Escape";
+    case 0x20: return "Space";
+    case 0x2E: return "Delete";
+    case 0x24: return "Home";
+    case 0x21: return "PageUp";
+    case 0x22: return "PageDown";
+    case 0x25: return "Left";
+    case 0x26: return "Up";
+    case 0x27: return "Right";
+    case 0x28: return "Down";
+  }
+  char buf[8];
+  std::snprintf(buf, sizeof buf, "0x%02X", key);
+  return buf;
+}
+
+std::string handleList(const std::vector<std::uint8_t>& flags) {
+  constexpr std::size_t kShown = 100;  // the rest are counted, not listed
+  std::string out;
+  std::size_t count = 0;
+  for (std::size_t i = 0; i < flags.size(); ++i) {
+    if (!(flags[i] & kSelected)) continue;
+    if (count++ < kShown) out += (out.empty() ? "" : " ") + std::to_string(i);
+  }
+  if (count > kShown) out += " ... (" + std::to_string(count - kShown) + " more)";
+  return std::to_string(count) + (count ? " [" + out + "]" : "");
+}
+
+struct MeshStats {
+  std::size_t boundary = 0, nonManifold = 0, degenerate = 0;
+};
+
+MeshStats meshStats(const Mesh& m) {
+  MeshStats s;
+  for (const Edge& e : m.edges) {
+    if (e.f1 == kNoFace) ++s.boundary;
+  }
+  // Pairs (edge, face) are sorted by edge: count the distinct edges.
+  for (std::size_t i = 0; i < m.extraEdgeFaces.size(); i += 2)
+    if (i == 0 || m.extraEdgeFaces[i] != m.extraEdgeFaces[i - 2]) ++s.nonManifold;
+  for (std::uint32_t f = 0; f < m.faceCount(); ++f) {
+    const std::uint32_t* t = &m.faces[3 * static_cast<std::size_t>(f)];
+    Vec3 n = cross(m.position(t[1]) - m.position(t[0]), m.position(t[2]) - m.position(t[0]));
+    if (length(n) == 0) ++s.degenerate;
+  }
+  return s;
+}
+
+// Studio's own menus, shown before the module's.
+omMenuItem* studioMenu(const char* title, std::initializer_list<std::pair<const char*, std::uint32_t>> items) {
+  omMenuItem* root = MenuItem::create(title, 0);
+  for (auto [text, id] : items) root->AppendItem(MenuItem::create(text, id));
+  root->AddRef();
+  return root;
+}
+
+}  // namespace
+
+StudioHost::StudioHost(Echo echo, std::unique_ptr<GlContext> context)
+    : echo_(std::move(echo)),
+      context_(std::move(context)),
+      renderer_(*context_),
+      views_(context_->width(), context_->height(), input_,
+             [this](StudioView& v) { redraw(v); }),
+      panels_(echo_),
+      tools_(*this, toolFactories_),
+      commands_(*this, *this, commandFactories_, echo_,
+                [this](bool) { views_.redrawAll(); }) {
+  scene_.onChange = [this](std::int32_t code) { NotifySync(code, nullptr); };
+  objectFilter_.onChange = [this](MaskList& list) {
+    if (const char* name = list.GetCurrentName()) echo_("filter: object " + std::string(name));
+    broadcast(om::kEventFilterListChanged, &list);
+  };
+  componentFilter_.onChange = [this](MaskList& list) {
+    scene_.componentMask = list.GetCurrentMask();
+    echo_("filter: component " + std::string(list.GetCurrentName()));
+    broadcast(om::kEventFilterListChanged, &list);
+  };
+  menus_.push_back(studioMenu("&File", {{"E&xit", kIdExit}}));
+  menus_.push_back(studioMenu("&Layout", {{"&Single View", kIdLayoutSingle},
+                                          {"&Four Views", kIdLayoutQuad}}));
+  views_.redrawAll();
+}
+
+StudioHost::~StudioHost() {
+  unloadModule();
+  for (omMenuItem* menu : menus_) menu->Release();
+}
+
+// [SECTION] omModuleHost and omApplication
+
+std::int32_t StudioHost::MessageBox(const char* text, const char*, std::uint32_t) {
+  echo_("message: " + std::string(text ? text : ""));
+  return 1;  // OK: nobody is there to press another button
+}
+
+omMenuItem* StudioHost::CreateMenuItem(const char* text, std::uint32_t id) {
+  return MenuItem::create(text, id);
+}
+
+void StudioHost::NotifySync(std::int32_t code, void* param) {
+  echo_("notify: " + std::to_string(code));
+  broadcast(code, param);
+  if (code == om::kNotifySelectionChanged || code == om::kNotifyComponentSelectionChanged)
+    views_.redrawAll();
+}
+
+void StudioHost::Notify(const omEvent* event, void* param) {
+  if (event) NotifySync(event->code, param);
+}
+
+void StudioHost::broadcast(std::int32_t code, void* param) {
+  // Events raised while one is being delivered (a filter refilled in answer to a document
+  // change) wait their turn, so every listener sees them whole and in order.
+  pending_.push_back({code, param});
+  if (broadcasting_) return;
+  broadcasting_ = true;
+  // A module that answers every event with another would otherwise never stop.
+  constexpr int kMaxEvents = 256;
+  for (int delivered = 0; !pending_.empty(); ++delivered) {
+    if (delivered == kMaxEvents) {
+      echo_("warning: notifications kept raising each other; " +
+            std::to_string(pending_.size()) + " dropped");
+      pending_.clear();
+      break;
+    }
+    auto [c, p] = pending_.front();
+    pending_.erase(pending_.begin());
+    omEvent event;
+    event.code = c;
+    if (omModule2* m = module()) m->OnNotify(&event, p);
+    if (omTool* tool = tools_.GetCurrentTool()) tool->OnNotify(&event, p);
+  }
+  broadcasting_ = false;
+}
+
+// [SECTION] frame, menus, accelerators, document, main view
+
+void StudioHost::AddToolBar(platform::CToolBar* toolbar) {
+  if (toolbar && std::find(toolbars_.begin(), toolbars_.end(), toolbar) == toolbars_.end())
+    toolbars_.push_back(toolbar);
+}
+
+void StudioHost::DockToolBar(platform::CToolBar*) {}
+
+void StudioHost::AddMenu(omMenuItem* root) {
+  if (!root) return;
+  root->AddRef();
+  menus_.push_back(root);
+}
+
+void StudioHost::AddAccelerator(std::uint32_t commandId, std::uint8_t key, bool alt, bool ctrl,
+                                bool shift) {
+  // A later binding of the same keys replaces the earlier one, as in an accelerator table.
+  std::erase_if(accelerators_, [&](const Accelerator& a) {
+    return a.key == key && a.alt == alt && a.ctrl == ctrl && a.shift == shift;
+  });
+  accelerators_.push_back({commandId, key, alt, ctrl, shift});
+}
+
+std::int32_t StudioHost::GetFilterMode() { return filterMode_; }
+
+void StudioHost::Redraw(std::int32_t) { views_.redrawAll(); }
+
+void StudioHost::SetObjectMode(std::int32_t mode) {
+  scene_.objectMode = mode != 0;
+  views_.redrawAll();
+}
+
+// [SECTION] Studio side: module
+
+std::string StudioHost::loadModule(const std::string& path) {
+  if (library_) return "a module is loaded already";
+  std::string error;
+  library_ = ModuleLibrary::load(path, *this, &error);
+  if (!library_) return error;
+  // The module fills the filters from the document's kind.
+  broadcast(om::kEventDocumentKindChanged, nullptr);
+  // A module with a selection tool starts in it, as a user expects of a viewer.
+  tools_.ActivateTool("Object Select");
+  return {};
+}
+
+void StudioHost::unloadModule() {
+  if (!library_) return;
+  // Everything of the module's must be let go while its code is still mapped.
+  panels_.closePanel();
+  tools_.releaseAll();
+  library_.reset();
+  toolbars_.clear();
+  for (std::size_t i = 2; i < menus_.size(); ++i) menus_[i]->Release();
+  menus_.resize(std::min<std::size_t>(menus_.size(), 2));
+  accelerators_.clear();
+}
+
+// [SECTION] Studio side: files
+
+std::string StudioHost::open(const std::string& path) {
+  LoadedFile file = loadMeshFile(path);
+  if (!file.error.empty()) return file.error;
+  auto entity = std::make_unique<Entity>();
+  std::filesystem::path p(path);
+  entity->name = scene_.uniqueName(p.stem().string());
+  entity->type = file.pointCloud ? kEntityPointCloud : om::kEntityPolygonMesh;
+  entity->sourceFile = path;
+  entity->mesh = std::make_unique<Mesh>(std::move(file.mesh));
+  const Mesh& m = *entity->mesh;
+  std::string line = "loaded: " + entity->name + ": " + std::to_string(m.vertexCount()) +
+                     " vertices";
+  if (!file.pointCloud) {
+    MeshStats s = meshStats(m);
+    line += ", " + std::to_string(m.faceCount()) + " faces, " + std::to_string(m.edgeCount()) +
+            " edges (" + std::to_string(s.boundary) + " boundary, " +
+            std::to_string(s.nonManifold) + " non-manifold, " + std::to_string(s.degenerate) +
+            " degenerate faces)";
+  }
+  bool first = scene_.bounds().empty();
+  scene_.add(std::move(entity));
+  echo_(line);
+  // The document's kind follows its data: meshes, else point clouds.
+  bool anyMesh = std::any_of(scene_.entities().begin(), scene_.entities().end(),
+                             [](const auto& e) { return e->isMesh(); });
+  std::int32_t mode = anyMesh ? 1 : 0;
+  if (mode != filterMode_) {
+    filterMode_ = mode;
+    broadcast(om::kEventDocumentKindChanged, nullptr);
+  }
+  if (first) frameAll();
+  views_.redrawAll();
+  return {};
+}
+
+std::string StudioHost::save(const std::string& path) {
+  Entity* target = nullptr;
+  for (auto it = scene_.selection().rbegin(); it != scene_.selection().rend() && !target; ++it)
+    if (Entity* e = scene_.find(*it); e && e->mesh) target = e;
+  for (const auto& e : scene_.entities())
+    if (!target && e->mesh) target = e.get();
+  if (!target) return path + ": nothing to save (no mesh in the scene)";
+  std::string error = saveMeshFile(path, *target->mesh);
+  if (error.empty()) echo_("saved: " + target->name + " to " + path);
+  return error;
+}
+
+void StudioHost::frameAll() {
+  Box box = scene_.bounds();
+  for (int i = 0; i < 4; ++i) {
+    StudioView& v = views_.view(i);
+    frameBox(v.camera, box, v.rect.width, v.rect.height);
+  }
+}
+
+// [SECTION] Studio side: input
+
+void StudioHost::setModifiers(bool shift, bool ctrl, bool alt) {
+  struct Change {
+    bool& held;
+    bool next;
+    std::int32_t key;
+  } changes[] = {{input_.shift, shift, om::kKeyShift},
+                 {input_.ctrl, ctrl, om::kKeyCtrl},
+                 {input_.alt, alt, om::kKeyAlt}};
+  for (Change& c : changes) {
+    if (c.held == c.next) continue;
+    c.held = c.next;
+    if (omTool* tool = tools_.GetCurrentTool()) tool->Key(c.key, c.next ? 0 : 1, &views_.active());
+  }
+}
+
+void StudioHost::mouseButton(std::int32_t button, bool press, float x, float y) {
+  input_.x = x, input_.y = y;
+  if (press)
+    input_.buttons |= button;
+  else
+    input_.buttons &= ~button;
+  const float position[2] = {x, y};
+  if (omTool* tool = tools_.GetCurrentTool())
+    tool->MouseButton(button, press ? om::kActionPress : om::kActionRelease, position,
+                      &views_.active());
+}
+
+void StudioHost::mouseMove(float x, float y) {
+  const float previous[2] = {input_.x, input_.y}, current[2] = {x, y};
+  input_.x = x, input_.y = y;
+  omTool* tool = tools_.GetCurrentTool();
+  if (!tool) return;
+  if (input_.buttons)
+    tool->MouseDrag(input_.buttons, previous, current, &views_.active());
+  else
+    tool->MouseMove(0, current, &views_.active());
+}
+
+void StudioHost::mouseWheel(std::int32_t delta, float x, float y) {
+  input_.x = x, input_.y = y;
+  if (omTool* tool = tools_.GetCurrentTool()) tool->MouseWheel(delta, 0, &views_.active());
+}
+
+// [SECTION] Studio side: routing
+
+bool StudioHost::routeCommand(std::uint32_t id, bool shift) {
+  switch (id) {
+    case kIdExit: exitRequested_ = true; return true;
+    case kIdLayoutSingle: views_.setLayout(false); return true;
+    case kIdLayoutQuad: views_.setLayout(true); return true;
+  }
+  omModule2* m = module();
+  if (!m || !m->GetCommandTarget()) return false;
+  bool wasShift = input_.shift;
+  input_.shift = shift;
+  bool handled = m->GetCommandTarget()->OnCmdMsg(id, platform::CN_COMMAND, nullptr);
+  input_.shift = wasShift;
+  return handled;
+}
+
+bool StudioHost::pressKey(std::uint8_t key, bool ctrl, bool shift, bool alt) {
+  for (const Accelerator& a : accelerators_)
+    if (a.key == key && a.ctrl == ctrl && a.shift == shift && a.alt == alt)
+      return routeCommand(a.commandId, false);
+  return false;
+}
+
+platform::CToolBar* StudioHost::toolbarWithButton(std::uint32_t id, std::int32_t* index) const {
+  for (platform::CToolBar* bar : toolbars_)
+    for (std::int32_t i = 0; i < bar->GetCount(); ++i)
+      if (bar->GetItemID(i) == id) {
+        *index = i;
+        return bar;
+      }
+  return nullptr;
+}
+
+bool StudioHost::requestToolbarPanel(std::uint32_t id) {
+  std::int32_t index = 0;
+  platform::CToolBar* bar = toolbarWithButton(id, &index);
+  platform::omPropertyToolBar* panelBar = bar ? bar->AsPropertyToolBar() : nullptr;
+  // The panel opens beside the button; Studio has no screen, so the view's corner stands in.
+  return panelBar && panelBar->RequestPanel(index, omRect{0, 0, 24, 24});
+}
+
+std::string StudioHost::chooseFilter(bool objectFilter, const std::string& name) {
+  // Combos are told apart by what they list: the filter whose entries they show.
+  MaskList& list = objectFilter ? objectFilter_ : componentFilter_;
+  for (platform::CToolBar* bar : toolbars_) {
+    platform::CCJToolBar* controls = bar->AsControlBar();
+    if (!controls) continue;
+    for (std::int32_t i = 0; i < bar->GetCount(); ++i) {
+      platform::CWnd* w = controls->GetControlAt(bar->GetItemID(i));
+      platform::CComboBox* combo = w ? w->AsComboBox() : nullptr;
+      if (!combo || combo->GetCount() != list.GetCount()) continue;
+      bool same = true;
+      for (std::int32_t k = 0; k < combo->GetCount() && same; ++k) {
+        const char* entry = nullptr;
+        list.GetEntry(k, &entry, nullptr);
+        same = std::string(combo->GetLBText(k)) == entry;
+      }
+      if (!same) continue;
+      for (std::int32_t k = 0; k < combo->GetCount(); ++k)
+        if (name == combo->GetLBText(k)) {
+          if (!combo->ChooseItem(k)) return "the filter \"" + name + "\" cannot be chosen now";
+          return {};
+        }
+      return "the filter has no entry \"" + name + "\"";
+    }
+  }
+  return "no filter combo lists the " + std::string(objectFilter ? "object" : "component") +
+         " filter";
+}
+
+std::string StudioHost::selectComponents(const std::string& object, ComponentKind kind,
+                                         const std::vector<std::uint32_t>& handles) {
+  Entity* e = scene_.findByName(object);
+  if (!e) return "no object \"" + object + "\"";
+  if (!e->mesh) return "\"" + object + "\" has no components";
+  Mesh& m = *e->mesh;
+  if (e->isPointCloud() && kind != ComponentKind::Vertices)
+    return "\"" + object + "\" is a point cloud: only vertices";
+  std::vector<std::uint8_t>& flags = kind == ComponentKind::Vertices ? m.vertexFlags
+                                     : kind == ComponentKind::Faces  ? m.faceFlags
+                                                                     : m.edgeFlags;
+  for (std::uint32_t h : handles)
+    if (h >= flags.size())
+      return "handle " + std::to_string(h) + " out of range (" + object + " has " +
+             std::to_string(flags.size()) + ")";
+  for (std::uint8_t& f : flags) f &= ~kSelected;
+  for (std::uint32_t h : handles) flags[h] |= kSelected;
+  scene_.changed(om::kNotifyComponentSelectionChanged);
+  return {};
+}
+
+// [SECTION] Studio side: reports
+
+std::vector<std::string> StudioHost::describeCamera() {
+  StudioView& v = views_.active();
+  const Camera& c = v.camera;
+  char fov[64];
+  if (c.orthographic)
+    std::snprintf(fov, sizeof fov, "height %.4g", c.orthoHeight);
+  else
+    std::snprintf(fov, sizeof fov, "fov %.4g", c.fovDegrees);
+  return {"camera: view " + std::to_string(v.index()) + " (" + v.kindName() + ") eye " +
+              format(c.eye) + " target " + format(c.target) + " up " + format(c.up) + " " + fov +
+              " projection " + (c.orthographic ? "orthographic" : "perspective")};
+}
+
+std::vector<std::string> StudioHost::describeSelection() {
+  std::vector<std::string> lines;
+  std::string objects;
+  for (std::uint32_t id : scene_.selection())
+    if (Entity* e = scene_.find(id)) objects += (objects.empty() ? "" : ", ") + e->name;
+  lines.push_back("selection: " + std::to_string(scene_.selection().size()) + " objects" +
+                  (objects.empty() ? "" : " (" + objects + ")") + ", " +
+                  (scene_.objectMode ? "object mode" : "component mode"));
+  for (const auto& e : scene_.entities()) {
+    if (!e->mesh) continue;
+    const Mesh& m = *e->mesh;
+    lines.push_back("  " + e->name + ": vertices " + handleList(m.vertexFlags) + "; faces " +
+                    handleList(m.faceFlags) + "; edges " + handleList(m.edgeFlags));
+  }
+  return lines;
+}
+
+std::vector<std::string> StudioHost::describeScene() {
+  std::vector<std::string> lines{"scene: " + std::to_string(scene_.entities().size()) +
+                                 " entities"};
+  for (const auto& e : scene_.entities()) {
+    std::string kind = e->isMesh()                        ? "mesh"
+                       : e->isPointCloud()                ? "point cloud"
+                       : e->type == om::kEntityCoordSys   ? "coordinate system"
+                       : e->type == om::kEntityLight      ? "light"
+                                                          : "entity";
+    std::string line = "  " + std::to_string(e->id) + " " + e->name + " (" + kind + ")";
+    if (e->mesh) {
+      line += " " + std::to_string(e->mesh->vertexCount()) + " vertices";
+      if (e->isMesh())
+        line += " " + std::to_string(e->mesh->faceCount()) + " faces " +
+                std::to_string(e->mesh->edgeCount()) + " edges";
+    }
+    if (!e->visible) line += " hidden";
+    if (e->state & kStateSelected) line += " selected";
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+std::vector<std::string> StudioHost::describeMenus() {
+  std::vector<std::string> lines;
+  for (omMenuItem* menu : menus_) describeMenu(menu, 0, lines);
+  return lines;
+}
+
+std::vector<std::string> StudioHost::describeToolbars() {
+  std::vector<std::string> lines;
+  for (platform::CToolBar* bar : toolbars_) {
+    lines.push_back(std::string(bar->GetWindowText()) +
+                    (bar->IsWindowVisible() ? "" : " (hidden)"));
+    platform::CCJToolBar* controls = bar->AsControlBar();
+    platform::omPropertyToolBar* panels = bar->AsPropertyToolBar();
+    for (std::int32_t i = 0; i < bar->GetCount(); ++i) {
+      std::uint32_t id = bar->GetItemID(i);
+      if (id == 0) {
+        lines.push_back("  -");
+        continue;
+      }
+      std::string line = "  [" + std::to_string(id) + "]";
+      platform::CWnd* w = controls ? controls->GetControlAt(id) : nullptr;
+      if (platform::CComboBox* combo = w ? w->AsComboBox() : nullptr) {
+        line += " combo {";
+        for (std::int32_t k = 0; k < combo->GetCount(); ++k)
+          line += (k ? ", " : "") + std::string(combo->GetLBText(k));
+        line += "} = " + std::string(combo->GetCurSel() >= 0 ? combo->GetLBText(combo->GetCurSel()) : "");
+        if (!combo->IsWindowEnabled()) line += " disabled";
+      } else {
+        std::uint32_t state = bar->GetButtonState(i);
+        if (state & platform::TBSTATE_CHECKED) line += " checked";
+        if (!(state & platform::TBSTATE_ENABLED)) line += " disabled";
+      }
+      if (bar->GetButtonState(i) & platform::TBSTATE_MARKED) line += " marked";
+      if (panels && panels->IsPanelButton(i)) line += " panel";
+      lines.push_back(line);
+    }
+  }
+  return lines;
+}
+
+std::vector<std::string> StudioHost::describeAccelerators() {
+  std::vector<std::string> lines;
+  for (const Accelerator& a : accelerators_) {
+    std::string keys = std::string(a.ctrl ? "Ctrl+" : "") + (a.shift ? "Shift+" : "") +
+                       (a.alt ? "Alt+" : "") + keyName(a.key);
+    lines.push_back(keys + " -> " + std::to_string(a.commandId));
+  }
+  return lines;
+}
+
+std::string StudioHost::shot(const std::string& path, bool wholeFrame) {
+  PixelRect rect = wholeFrame ? PixelRect{0, 0, context_->width(), context_->height()}
+                              : views_.active().rect;
+  std::string error = writePng(path, renderer_.readPixels(rect), rect.width, rect.height);
+  if (error.empty()) echo_("shot: " + path);
+  return error;
+}
+
+void StudioHost::redraw(StudioView& view) {
+  bool active = views_.quad() && &view == &views_.active();
+  renderer_.drawView(scene_, view.camera, view.rect, active);
+  context_->present();
+}
+
+}  // namespace tessel::studio

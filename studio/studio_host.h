@@ -1,0 +1,180 @@
+// Tessel Studio's host: the application object a module sees, over a real scene, real views and
+// an OpenGL context. It owns the module library and hands input, commands and notifications to it.
+//
+// [SECTION] omModuleHost and omRegistry
+// [SECTION] omApplication
+// [SECTION] frame, menus, accelerators, document, main view
+// [SECTION] Studio side: module, files, input, routing, reports
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/omApplication.h"
+#include "host/omModule2.h"
+#include "host/omView.h"
+#include "platform/CToolBar.h"
+#include "studio/command_manager.h"
+#include "studio/echo.h"
+#include "studio/factory_list.h"
+#include "studio/input_state.h"
+#include "studio/mask_list.h"
+#include "studio/module_library.h"
+#include "studio/panel_manager.h"
+#include "studio/renderer.h"
+#include "studio/scene.h"
+#include "studio/tool_manager.h"
+#include "studio/view_manager.h"
+
+namespace tessel::studio {
+
+// Studio's own menu commands, beside the module's.
+inline constexpr std::uint32_t kIdExit = 0xE141;
+inline constexpr std::uint32_t kIdLayoutSingle = 0xE201;
+inline constexpr std::uint32_t kIdLayoutQuad = 0xE202;
+
+struct Accelerator {
+  std::uint32_t commandId;
+  std::uint8_t key;  // virtual-key code: 'A'..'Z', '0'..'9', 0x70.. for F1..
+  bool alt, ctrl, shift;
+};
+
+class StudioHost final : public omModuleHost,
+                         public omRegistry,
+                         public omApplication,
+                         public omMainFrame,
+                         public omMenuBar,
+                         public omAccelTable,
+                         public omDocument,
+                         public omMainView {
+ public:
+  StudioHost(Echo echo, std::unique_ptr<GlContext> context);
+  ~StudioHost();
+  StudioHost(const StudioHost&) = delete;
+  StudioHost& operator=(const StudioHost&) = delete;
+
+  // [SECTION] omModuleHost and omRegistry
+  omRegistry* GetRegistry() override { return this; }
+  omApplication* GetApplication() override { return this; }
+  bool IsKeyDown(std::int32_t key) override { return input_.keyDown(key); }
+  std::int32_t MessageBox(const char* text, const char* caption, std::uint32_t style) override;
+  omFactoryList* GetCommandFactories() override { return &commandFactories_; }
+  omFactoryList* GetToolFactories() override { return &toolFactories_; }
+  // Panels come with the tools and commands that own them.
+  omFactoryList* GetPanelFactories() override { return nullptr; }
+
+  // [SECTION] omApplication
+  omDocument* GetDocument() override { return this; }
+  omViewManager* GetViewManager() override { return &views_; }
+  omMainView* GetMainView() override { return this; }
+  void* GetToolContext() override { return nullptr; }
+  omCommandManager* GetCommandManager() override { return &commands_; }
+  omToolManager* GetToolManager() override { return &tools_; }
+  omMaskList* GetComponentFilter() override { return &componentFilter_; }
+  omMaskList* GetObjectFilter() override { return &objectFilter_; }
+  omPanelManager* GetPanelManager() override { return &panels_; }
+  omMenuItem* CreateMenuItem(const char* text, std::uint32_t id) override;
+  void NotifySync(std::int32_t code, void* param) override;
+  void Notify(const omEvent* event, void* param) override;
+  omMainFrame* GetMainFrame() override { return this; }
+  const char* GetRegistryKey() override { return "Tessel"; }
+  const char* GetProfileName() override { return "Studio"; }
+
+  // [SECTION] frame, menus, accelerators, document, main view
+  omMenuBar* GetMenuBar() override { return this; }
+  omAccelTable* GetAcceleratorTable() override { return this; }
+  void AddToolBar(platform::CToolBar* toolbar) override;
+  void DockToolBar(platform::CToolBar* toolbar) override;
+  void AddMenu(omMenuItem* root) override;
+  void AddAccelerator(std::uint32_t commandId, std::uint8_t key, bool alt, bool ctrl,
+                      bool shift) override;
+  std::int32_t GetFrameCount() override { return 0; }  // one main frame, no document frames
+  omFrame* GetFrame(std::int32_t) override { return nullptr; }
+  std::int32_t GetFilterMode() override;
+  void Redraw(std::int32_t flags) override;
+  void SetObjectMode(std::int32_t mode) override;
+
+  // [SECTION] Studio side: module, files, input, routing, reports
+  // Empty on success, else the problem.
+  std::string loadModule(const std::string& path);
+  // Closes the panel window, lets go of tools, terminates and unloads the module.
+  void unloadModule();
+  omModule2* module() const { return library_ ? library_->module() : nullptr; }
+
+  // Adds the file's mesh or point cloud to the scene; the scene is untouched on failure.
+  std::string open(const std::string& path);
+  // Writes the active mesh (the last selected one, else the first).
+  std::string save(const std::string& path);
+
+  // Input in the active view's pixels. Modifier changes reach the current tool as Key calls.
+  void setModifiers(bool shift, bool ctrl, bool alt);
+  void mouseButton(std::int32_t button, bool press, float x, float y);
+  void mouseMove(float x, float y);
+  void mouseWheel(std::int32_t delta, float x, float y);
+
+  // A menu or toolbar click: Studio's own commands, else the module's command target (Shift
+  // held while routing when `shift`). False when nothing handled it.
+  bool routeCommand(std::uint32_t id, bool shift);
+  // The accelerator for the key; false when none is bound to it.
+  bool pressKey(std::uint8_t key, bool ctrl, bool shift, bool alt);
+  // The toolbar button's panel arrow; false when the button has none.
+  bool requestToolbarPanel(std::uint32_t id);
+  // Picks entry `name` in the object (or component) filter combo of the module's toolbar.
+  std::string chooseFilter(bool objectFilter, const std::string& name);
+
+  // Sets a mesh's component selection to exactly `handles`; empty on success.
+  std::string selectComponents(const std::string& object, ComponentKind kind,
+                               const std::vector<std::uint32_t>& handles);
+
+  std::vector<std::string> describeCamera();
+  std::vector<std::string> describeSelection();
+  std::vector<std::string> describeScene();
+  std::vector<std::string> describeMenus();
+  std::vector<std::string> describeToolbars();
+  std::vector<std::string> describeAccelerators();
+  // Writes the active view (or the whole frame) as a PNG.
+  std::string shot(const std::string& path, bool wholeFrame);
+
+  Scene& scene() { return scene_; }
+  ViewManager& views() { return views_; }
+  PanelManager& panels() { return panels_; }
+  ToolManager& tools() { return tools_; }
+  CommandManager& commands() { return commands_; }
+  const FactoryList& toolFactories() const { return toolFactories_; }
+  const FactoryList& commandFactories() const { return commandFactories_; }
+  Renderer& renderer() { return renderer_; }
+  bool exitRequested() const { return exitRequested_; }
+  void echo(const std::string& line) { echo_(line); }
+
+ private:
+  void redraw(StudioView& view);
+  // Sends an event to the module and then the current tool.
+  void broadcast(std::int32_t code, void* param);
+  void frameAll();
+  platform::CToolBar* toolbarWithButton(std::uint32_t id, std::int32_t* index) const;
+
+  Echo echo_;
+  std::unique_ptr<GlContext> context_;
+  Renderer renderer_;
+  Scene scene_;
+  InputState input_;
+  ViewManager views_;
+  PanelManager panels_;
+  FactoryList toolFactories_{FactoryList::Kind::Tools};
+  FactoryList commandFactories_{FactoryList::Kind::Commands};
+  ToolManager tools_;
+  CommandManager commands_;
+  MaskList objectFilter_, componentFilter_;
+  std::vector<omMenuItem*> menus_;  // Studio's own, then the module's; one reference each
+  std::vector<platform::CToolBar*> toolbars_;  // the module's; shown, not owned
+  std::vector<Accelerator> accelerators_;
+  std::unique_ptr<ModuleLibrary> library_;
+  std::vector<std::pair<std::int32_t, void*>> pending_;  // events not yet delivered
+  bool broadcasting_ = false;
+  bool exitRequested_ = false;
+  std::int32_t filterMode_ = 1;
+};
+
+}  // namespace tessel::studio

@@ -1,0 +1,88 @@
+// tessel-studio [FILE...] [--script SCRIPT] [--headless] [--module PATH] [--size WxH]
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "studio/script_runner.h"
+#include "studio/studio_host.h"
+
+namespace {
+
+using namespace tessel::studio;
+
+int usage() {
+  std::cerr << "usage: tessel-studio [FILE...] [--script SCRIPT] [--headless] [--module PATH] "
+               "[--size WxH]\n";
+  return 2;
+}
+
+// The module beside the executable, as the build lays them out.
+std::string defaultModule() {
+  if (const char* env = std::getenv("TESSEL_MODULE")) return env;
+  std::error_code ec;
+  auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+  return (ec ? std::filesystem::path(".") : exe.parent_path()) / "libtessel.so";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> files;
+  std::string script, module = defaultModule();
+  bool headless = false;
+  int width = 800, height = 600;
+  for (int i = 1; i < argc; ++i) {
+    std::string a = argv[i];
+    if (a == "--script" && i + 1 < argc) script = argv[++i];
+    else if (a == "--module" && i + 1 < argc) module = argv[++i];
+    else if (a == "--headless") headless = true;
+    else if (a == "--size" && i + 1 < argc) {
+      if (std::sscanf(argv[++i], "%dx%d", &width, &height) != 2 || width < 16 || height < 16 ||
+          width > 8192 || height > 8192) {
+        std::cerr << "error: --size wants WIDTHxHEIGHT, 16 to 8192 pixels each\n";
+        return 2;
+      }
+    } else if (a.starts_with("--")) return usage();
+    else files.push_back(a);
+  }
+  if (!headless && script.empty() && !std::getenv("DISPLAY")) {
+    std::cerr << "tessel-studio: no display; use --headless with --script to run a script\n";
+  }
+
+  std::string error;
+  auto context = OffscreenContext::create(width, height, &error);
+  if (!context) {
+    std::cerr << "error: " << error << '\n';
+    return 1;
+  }
+  auto echo = [](const std::string& line) { std::cout << line << '\n' << std::flush; };
+  StudioHost host(echo, std::move(context));
+  if (std::string e = host.loadModule(module); !e.empty()) {
+    std::cerr << "error: " << e << '\n';
+    return 1;
+  }
+  for (const std::string& file : files)
+    if (std::string e = host.open(file); !e.empty()) {
+      std::cerr << "error: " << e << '\n';
+      return 1;
+    }
+  int status = 0;
+  ScriptRunner runner(host, std::cout);
+  if (script == "-") {
+    status = runner.run(std::cin, "stdin", std::cerr);
+  } else if (!script.empty()) {
+    std::ifstream in(script);
+    if (!in) {
+      std::cerr << "error: " << script << ": cannot be read\n";
+      return 1;
+    }
+    status = runner.run(in, script, std::cerr);
+  }
+  host.unloadModule();
+  return status;
+}

@@ -1,0 +1,53 @@
+#include "studio/view_manager.h"
+
+namespace tessel::studio {
+
+ViewManager::ViewManager(int frameWidth, int frameHeight, const InputState& input,
+                         std::function<void(StudioView&)> redraw)
+    : width_(frameWidth), height_(frameHeight), redraw_(std::move(redraw)) {
+  const ViewKind kinds[4] = {ViewKind::Perspective, ViewKind::Top, ViewKind::Front,
+                             ViewKind::Right};
+  for (int i = 0; i < 4; ++i)
+    views_.push_back(std::make_unique<StudioView>(i, kinds[i], input, redraw_));
+  placeViews();
+}
+
+omView* ViewManager::GetViewAt(std::int32_t index) {
+  return index >= 0 && index < GetViewCount() ? views_[index].get() : nullptr;
+}
+
+void ViewManager::RefreshViews(std::int32_t) { redrawAll(); }
+void ViewManager::FlushRedraws() { redrawAll(); }
+
+void ViewManager::SetCursor(const omCursor* cursor) {
+  for (int i = 0; i < GetViewCount(); ++i) views_[i]->SetViewCursor(cursor);
+}
+
+void ViewManager::setLayout(bool quad) {
+  quad_ = quad;
+  if (!quad_) active_ = 0;
+  placeViews();
+  redrawAll();
+}
+
+bool ViewManager::setActive(int index) {
+  if (index < 0 || index >= GetViewCount()) return false;
+  active_ = index;
+  redrawAll();
+  return true;
+}
+
+void ViewManager::redrawAll() {
+  for (int i = 0; i < GetViewCount(); ++i) redraw_(*views_[i]);
+}
+
+void ViewManager::placeViews() {
+  if (!quad_) {
+    views_[0]->rect = {0, 0, width_, height_};
+    return;
+  }
+  int w = width_ / 2, h = height_ / 2;
+  for (int i = 0; i < 4; ++i) views_[i]->rect = {(i % 2) * w, (i / 2) * h, w, h};
+}
+
+}  // namespace tessel::studio

@@ -1,0 +1,45 @@
+// The views of the frame: one, or four in a 2 x 2 grid (perspective, top, front, right), the
+// active one, and their redrawing.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "host/omView.h"
+#include "studio/studio_view.h"
+
+namespace tessel::studio {
+
+class ViewManager final : public omViewManager {
+ public:
+  ViewManager(int frameWidth, int frameHeight, const InputState& input,
+              std::function<void(StudioView&)> redraw);
+
+  omView* GetActiveView() override { return views_[active_].get(); }
+  std::int32_t GetViewCount() override { return quad_ ? 4 : 1; }
+  omView* GetViewAt(std::int32_t index) override;
+  void RefreshViews(std::int32_t flags) override;
+  void FlushRedraws() override;
+  void SetCursor(const omCursor* cursor) override;
+
+  // Four views, or the perspective view alone; the cameras are kept across layouts.
+  void setLayout(bool quad);
+  bool quad() const { return quad_; }
+  bool setActive(int index);
+  StudioView& active() { return *views_[active_]; }
+  StudioView& view(int index) { return *views_[index]; }
+  int frameWidth() const { return width_; }
+  int frameHeight() const { return height_; }
+  void redrawAll();
+
+ private:
+  void placeViews();
+  std::vector<std::unique_ptr<StudioView>> views_;  // always four; the layout shows one or all
+  int active_ = 0;
+  bool quad_ = false;
+  int width_, height_;
+  std::function<void(StudioView&)> redraw_;
+};
+
+}  // namespace tessel::studio
