@@ -163,9 +163,12 @@ class FlatExporter final : public BaseExporter {
   std::size_t n_faces() const override { return m_.faceCount(); }
   std::size_t n_edges() const override { return m_.edgeCount(); }
   bool is_triangle_mesh() const override { return true; }
+  // The PLY writer looks for custom properties on a kernel; an empty one has none.
+  const BaseKernel* kernel() override { return &noProperties_; }
 
  private:
   const Mesh& m_;
+  BaseKernel noProperties_;
 };
 
 std::string lowerExtension(const std::filesystem::path& file) {

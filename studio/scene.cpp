@@ -71,7 +71,7 @@ Box Scene::bounds(bool selectedOnly) const {
   Box box;
   for (const auto& e : entities_)
     if (e->visible && e->mesh && (!selectedOnly || (e->state & kStateSelected)))
-      box.add(e->bounds());
+      box.merge(e->bounds());
   return box;
 }
 

@@ -67,7 +67,7 @@ struct Box {
     min = {std::fmin(min.x, p.x), std::fmin(min.y, p.y), std::fmin(min.z, p.z)};
     max = {std::fmax(max.x, p.x), std::fmax(max.y, p.y), std::fmax(max.z, p.z)};
   }
-  void add(const Box& b) {
+  void merge(const Box& b) {
     if (!b.empty()) add(b.min), add(b.max);
   }
   Vec3 center() const { return (min + max) * 0.5; }

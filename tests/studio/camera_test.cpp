@@ -1,0 +1,130 @@
+#include "studio/camera.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+namespace tessel::studio {
+namespace {
+
+constexpr int kW = 400, kH = 300;
+
+void expectNear(const Vec3& a, const Vec3& b, double tol = 1e-9) {
+  EXPECT_NEAR(a.x, b.x, tol);
+  EXPECT_NEAR(a.y, b.y, tol);
+  EXPECT_NEAR(a.z, b.z, tol);
+}
+
+Box unitBox() {
+  Box b;
+  b.add({-1, -1, -1});
+  b.add({1, 1, 1});
+  return b;
+}
+
+TEST(CameraNavigation, TumbleOrbitsThePivotAndReturns) {
+  Camera c = standardCamera(ViewKind::Perspective);
+  const Camera start = c;
+  ASSERT_TRUE(tumble(c, 30, 20));
+  EXPECT_NEAR(targetDistance(c), targetDistance(start), 1e-12);
+  expectNear(c.target, start.target);
+  EXPECT_NEAR(dot(c.up, viewDirection(c)), 0, 1e-12);
+  ASSERT_TRUE(tumble(c, 0, -20));
+  ASSERT_TRUE(tumble(c, -30, 0));
+  expectNear(c.eye, start.eye, 1e-9);
+}
+
+TEST(CameraNavigation, PanKeepsThePointUnderTheCursor) {
+  for (ViewKind kind : {ViewKind::Perspective, ViewKind::Front}) {
+    Camera c = standardCamera(kind);
+    Vec3 p = c.target + viewRight(c) * 0.3;  // on the target's depth plane
+    ScreenPoint before = project(c, kW, kH, p);
+    ASSERT_TRUE(pan(c, kH, 25, -40));
+    ScreenPoint after = project(c, kW, kH, p);
+    EXPECT_NEAR(after.x - before.x, 25, 1e-6);
+    EXPECT_NEAR(after.y - before.y, -40, 1e-6);
+  }
+}
+
+TEST(CameraNavigation, RollTurnsTheHorizonOnly) {
+  Camera c = standardCamera(ViewKind::Front);
+  ASSERT_TRUE(roll(c, 90));
+  expectNear(c.eye, standardCamera(ViewKind::Front).eye);
+  EXPECT_NEAR(std::fabs(c.up.x), 1, 1e-12);
+}
+
+TEST(CameraNavigation, DollyStopsShortOfTheTarget) {
+  Camera c = standardCamera(ViewKind::Perspective);
+  double d = targetDistance(c);
+  ASSERT_TRUE(dolly(c, d / 2));
+  EXPECT_NEAR(targetDistance(c), d / 2, 1e-12);
+  const Camera before = c;
+  EXPECT_FALSE(dolly(c, d));
+  EXPECT_EQ(c.eye, before.eye);
+  EXPECT_TRUE(dolly(c, -d));  // away is always possible
+}
+
+TEST(CameraNavigation, ZoomStaysWithinItsLimits) {
+  Camera c;
+  EXPECT_TRUE(zoom(c, 0.5));
+  EXPECT_DOUBLE_EQ(c.fovDegrees, 20);
+  EXPECT_FALSE(zoom(c, 100));
+  EXPECT_FALSE(zoom(c, 1e-9));
+  EXPECT_DOUBLE_EQ(c.fovDegrees, 20);
+}
+
+TEST(CameraNavigation, ZoomToRectFitsTheRectangle) {
+  for (ViewKind kind : {ViewKind::Perspective, ViewKind::Top}) {
+    Camera c = standardCamera(kind);
+    // A point seen at the rectangle's corner lands on the view's edge afterwards.
+    Vec3 o, d;
+    pixelRay(c, kW, kH, 250, 200, &o, &d);
+    Vec3 corner = o + d * (dot(c.target - o, viewDirection(c)) / dot(d, viewDirection(c)));
+    ASSERT_TRUE(zoomToRect(c, kW, kH, 150, 125, 250, 200));  // 100 x 75: the view's shape
+    ScreenPoint s = project(c, kW, kH, corner);
+    EXPECT_NEAR(s.x, kW, 0.5);
+    EXPECT_NEAR(s.y, kH, 0.5);
+  }
+}
+
+TEST(CameraNavigation, FrameBoxShowsTheWholeBox) {
+  for (ViewKind kind : {ViewKind::Perspective, ViewKind::Top, ViewKind::Front, ViewKind::Right}) {
+    Camera c = standardCamera(kind);
+    ASSERT_TRUE(frameBox(c, unitBox(), kW, kH));
+    for (int i = 0; i < 8; ++i) {
+      Vec3 p{i & 1 ? 1.0 : -1.0, i & 2 ? 1.0 : -1.0, i & 4 ? 1.0 : -1.0};
+      ScreenPoint s = project(c, kW, kH, p);
+      EXPECT_TRUE(s.inFront);
+      EXPECT_GE(s.x, 0);
+      EXPECT_LE(s.x, kW);
+      EXPECT_GE(s.y, 0);
+      EXPECT_LE(s.y, kH);
+    }
+  }
+}
+
+// Whatever the input, a camera is either changed into a finite one or left exactly as it was.
+TEST(CameraNavigation, NoInputMakesANonFiniteCamera) {
+  const double bad[] = {std::numeric_limits<double>::quiet_NaN(),
+                        std::numeric_limits<double>::infinity(), 1e308, -1e308};
+  Box point;
+  point.add({1, 2, 3});
+  for (double v : bad) {
+    Camera c = standardCamera(ViewKind::Perspective);
+    tumble(c, v, v);
+    pan(c, kH, v, v);
+    pan(c, 0, 1, 1);
+    roll(c, v);
+    dolly(c, v);
+    zoom(c, v);
+    zoomToRect(c, 0, 0, 0, 0, v, v);
+    frameBox(c, Box{}, kW, kH);
+    frameBox(c, point, 0, 0);
+    EXPECT_TRUE(isFinite(c.eye) && isFinite(c.target) && isFinite(c.up)) << v;
+    EXPECT_TRUE(std::isfinite(c.fovDegrees) && std::isfinite(c.orthoHeight)) << v;
+  }
+}
+
+}  // namespace
+}  // namespace tessel::studio

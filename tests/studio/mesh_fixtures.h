@@ -1,0 +1,49 @@
+// Tiny meshes with known answers, and temporary files to load them from.
+#pragma once
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "studio/mesh.h"
+
+namespace tessel::test {
+
+inline studio::Mesh makeMesh(std::vector<float> positions, std::vector<std::uint32_t> faces) {
+  studio::Mesh m;
+  m.positions = std::move(positions);
+  m.faces = std::move(faces);
+  studio::buildTopology(m);
+  return m;
+}
+
+// A row of `n` triangles along x: vertices 0..n+1 zig-zag, face i = (i, i+1, i+2).
+inline studio::Mesh strip(std::uint32_t n) {
+  std::vector<float> p;
+  for (std::uint32_t v = 0; v < n + 2; ++v)
+    p.insert(p.end(), {static_cast<float>(v) * 0.5f, static_cast<float>(v % 2), 0.0f});
+  std::vector<std::uint32_t> f;
+  for (std::uint32_t i = 0; i < n; ++i) f.insert(f.end(), {i, i + 1, i + 2});
+  return makeMesh(p, f);
+}
+
+// A folder that goes away with the test.
+struct TempDir {
+  std::filesystem::path path;
+  TempDir() {
+    char pattern[] = "/tmp/tessel-test-XXXXXX";
+    path = ::mkdtemp(pattern);
+  }
+  ~TempDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(path, ec);
+  }
+  std::filesystem::path write(const std::string& name, const std::string& text) const {
+    std::ofstream(path / name, std::ios::binary) << text;
+    return path / name;
+  }
+};
+
+}  // namespace tessel::test

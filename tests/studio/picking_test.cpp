@@ -1,0 +1,107 @@
+#include "studio/picking.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "tests/studio/mesh_fixtures.h"
+
+namespace tessel::studio {
+namespace {
+
+constexpr ViewSize kSize{400, 300};
+
+// Looking down -z at the strip, which spans x 0..2.5 and y 0..1.
+Camera frontCamera() {
+  Camera c = standardCamera(ViewKind::Front);
+  Box b;
+  b.add({0, 0, 0});
+  b.add({2.5, 1, 0});
+  frameBox(c, b, kSize.width, kSize.height);
+  return c;
+}
+
+TEST(Picking, FaceUnderThePixel) {
+  Mesh m = test::strip(4);
+  Camera c = frontCamera();
+  // The centroid of face 2 projects onto face 2.
+  ScreenPoint s = project(c, kSize.width, kSize.height, componentPosition(m, ComponentKind::Faces, 2));
+  double t;
+  EXPECT_EQ(pickFace(m, c, kSize, s.x, s.y, &t), 2u);
+  EXPECT_EQ(pickFace(m, c, kSize, 1, 1, &t), kNoFace);
+  m.faceFlags[2] |= kHidden;
+  EXPECT_NE(pickFace(m, c, kSize, s.x, s.y, &t), 2u);
+}
+
+TEST(Picking, RectangleAndLassoAgreeOnARectangle) {
+  std::mt19937 rng(3);
+  std::uniform_real_distribution<float> coord(-1, 1);
+  Mesh cloud;
+  for (int i = 0; i < 3000; ++i) cloud.positions.insert(cloud.positions.end(), {coord(rng), coord(rng), coord(rng)});
+  buildTopology(cloud);
+  Camera c = standardCamera(ViewKind::Perspective);
+  Box b = cloud.bounds();
+  frameBox(c, b, kSize.width, kSize.height);
+  auto box = componentsInRect(cloud, ComponentKind::Vertices, c, kSize, 250, 90, 120, 220);
+  auto lasso = componentsInPolygon(cloud, ComponentKind::Vertices, c, kSize,
+                                   {120.0, 90.0, 250.0, 90.0, 250.0, 220.0, 120.0, 220.0});
+  EXPECT_GT(box.size(), 100u);
+  EXPECT_EQ(box, lasso);
+  auto circle = componentsInCircle(cloud, ComponentKind::Vertices, c, kSize, 185, 155, 40);
+  for (std::uint32_t v : circle)
+    EXPECT_TRUE(std::binary_search(box.begin(), box.end(), v)) << "the circle is inside the box";
+}
+
+TEST(Picking, ComponentsOfEachKind) {
+  Mesh m = test::strip(4);
+  Camera c = frontCamera();
+  // Left half of the view: x < 1.25 in the world.
+  ScreenPoint mid = project(c, kSize.width, kSize.height, {1.25, 0.5, 0});
+  auto faces = componentsInRect(m, ComponentKind::Faces, c, kSize, 0, 0, mid.x, kSize.height);
+  EXPECT_EQ(faces, (std::vector<std::uint32_t>{0, 1}));  // centroids at x 0.5 and 1.0
+  auto vertices = componentsInRect(m, ComponentKind::Vertices, c, kSize, 0, 0, mid.x, kSize.height);
+  EXPECT_EQ(vertices, (std::vector<std::uint32_t>{0, 1, 2}));
+  m.vertexFlags[1] |= kHidden;
+  vertices = componentsInRect(m, ComponentKind::Vertices, c, kSize, 0, 0, mid.x, kSize.height);
+  EXPECT_EQ(vertices, (std::vector<std::uint32_t>{0, 2}));
+}
+
+TEST(Picking, OccludedComponentsAreLeftOutWhenAsked) {
+  // Two parallel squares, the near one (z = 1) covering the far one (z = 0) in a front view.
+  Mesh m = test::makeMesh({0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 1, 0, 0, 0, 1, 1, 0, 1, 0, 1, 1, 1, 1, 1},
+                          {0, 1, 2, 2, 1, 3, 4, 5, 6, 6, 5, 7});
+  Camera c = standardCamera(ViewKind::Front);
+  frameBox(c, m.bounds(), kSize.width, kSize.height);
+  // A depth image as the renderer would read it: the near square everywhere.
+  DepthImage depth{kSize.width, kSize.height,
+                   std::vector<float>(static_cast<std::size_t>(kSize.width) * kSize.height,
+                                      static_cast<float>(project(c, kSize.width, kSize.height, {0.5, 0.5, 1}).depth))};
+  auto all = componentsInRect(m, ComponentKind::Faces, c, kSize, 0, 0, kSize.width, kSize.height);
+  auto visible = componentsInRect(m, ComponentKind::Faces, c, kSize, 0, 0, kSize.width,
+                                  kSize.height, &depth);
+  EXPECT_EQ(all, (std::vector<std::uint32_t>{0, 1, 2, 3}));
+  EXPECT_EQ(visible, (std::vector<std::uint32_t>{2, 3}));
+}
+
+TEST(Picking, ObjectsByPixelAndRectangleHonourTheFilter) {
+  Scene scene;
+  auto mesh = std::make_unique<Entity>();
+  mesh->name = "strip";
+  mesh->type = om::kEntityPolygonMesh;
+  mesh->mesh = std::make_unique<Mesh>(test::strip(4));
+  std::uint32_t id = scene.add(std::move(mesh)).id;
+  Camera c = frontCamera();
+  ScreenPoint s = project(c, kSize.width, kSize.height, {1.0, 0.5, 0});
+  EXPECT_EQ(objectAt(scene, c, kSize, s.x, s.y, om::kMaskMesh), id);
+  EXPECT_EQ(objectAt(scene, c, kSize, s.x, s.y, om::kMaskPointCloud), 0u);
+  EXPECT_EQ(objectsInRect(scene, c, kSize, 0, 0, kSize.width, kSize.height, om::kMaskMesh),
+            (std::vector<std::uint32_t>{id}));
+  EXPECT_TRUE(objectsInRect(scene, c, kSize, 0, 0, 5, 5, om::kMaskMesh).empty());
+  // The global coordinate system sits at the origin, the strip's first vertex.
+  ScreenPoint origin = project(c, kSize.width, kSize.height, {0, 0, 0});
+  EXPECT_EQ(objectAt(scene, c, kSize, origin.x + 2, origin.y + 2, om::kMaskCoordSys),
+            scene.globalCoordSys().id);
+}
+
+}  // namespace
+}  // namespace tessel::studio

@@ -1,0 +1,63 @@
+// A Studio host with a small offscreen view and a loaded module, whose echoed lines and printed
+// output a test can read back.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "studio/script_runner.h"
+#include "studio/studio_host.h"
+#include "tests/studio/mesh_fixtures.h"
+#include "tests/temp_config.h"
+
+namespace tessel::test {
+
+class StudioFixture : public ::testing::Test {
+ protected:
+  void start(const char* modulePath, int width = 200, int height = 150) {
+    std::string error;
+    auto context = studio::OffscreenContext::create(width, height, &error);
+    ASSERT_TRUE(context) << error;
+    host = std::make_unique<studio::StudioHost>(
+        [this](const std::string& line) { out << line << '\n'; }, std::move(context));
+    ASSERT_EQ(host->loadModule(modulePath), "");
+    runner = std::make_unique<studio::ScriptRunner>(*host, out);
+  }
+  void TearDown() override {
+    runner.reset();
+    host.reset();
+  }
+
+  // Runs the script; the error of the first failing line, "" when all ran.
+  std::string run(const std::string& script) {
+    std::istringstream in(script);
+    std::ostringstream err;
+    runner->run(in, "test", err);
+    return err.str();
+  }
+  // What was echoed and printed since the last call, line by line.
+  std::vector<std::string> take() {
+    std::vector<std::string> lines;
+    std::istringstream in(out.str());
+    for (std::string l; std::getline(in, l);) lines.push_back(l);
+    out.str("");
+    return lines;
+  }
+  static bool has(const std::vector<std::string>& lines, const std::string& text) {
+    for (const auto& l : lines)
+      if (l.find(text) != std::string::npos) return true;
+    return false;
+  }
+
+  TempConfig config;
+  TempDir dir;
+  std::ostringstream out;
+  std::unique_ptr<studio::StudioHost> host;
+  std::unique_ptr<studio::ScriptRunner> runner;
+};
+
+}  // namespace tessel::test
