@@ -207,13 +207,22 @@ bool frameBox(Camera& c, const Box& box, int width, int height) {
   Camera n = c;
   double r = std::max(box.radius(), 1e-9);
   double aspect = static_cast<double>(std::max(width, 1)) / std::max(height, 1);
-  double narrow = std::min(aspect, 1.0);  // fit the narrower side
   Vec3 d = viewDirection(c);
   n.target = box.center();
   if (c.orthographic) {
-    n.orthoHeight = 2 * r / narrow * 1.05;
+    // An orthographic view can fit the box's own outline rather than its bounding sphere.
+    double halfW = 0, halfH = 0;
+    Vec3 right = viewRight(c);
+    for (int i = 0; i < 8; ++i) {
+      Vec3 corner{i & 1 ? box.max.x : box.min.x, i & 2 ? box.max.y : box.min.y,
+                  i & 4 ? box.max.z : box.min.z};
+      halfW = std::max(halfW, std::fabs(dot(corner - n.target, right)));
+      halfH = std::max(halfH, std::fabs(dot(corner - n.target, c.up)));
+    }
+    n.orthoHeight = std::max({2 * halfH, 2 * halfW / aspect, 2e-9}) * 1.1;
     n.eye = n.target - d * (r * 3);
   } else {
+    double narrow = std::min(aspect, 1.0);  // fit the narrower side
     double half = std::atan(std::tan(c.fovDegrees * kDegree / 2) * narrow);
     n.eye = n.target - d * (r / std::sin(half) * 1.05);
   }

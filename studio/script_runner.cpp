@@ -260,7 +260,11 @@ std::string ScriptRunner::runLine(const std::string& line) {
     Modifiers m;
     std::string bad;
     if (!parseModifiers(w, 2, &m, &bad)) return "unexpected \"" + bad + "\"; " + usage(verb);
-    if (!host_.pressKey(key, m.ctrl, m.shift, m.alt)) return "no accelerator on " + w[1];
+    std::uint32_t id = host_.acceleratorFor(key, m.ctrl, m.shift, m.alt);
+    if (!id) return "no accelerator on " + w[1];
+    // An accelerator acts like the menu item it stands for.
+    if (!host_.routeCommand(id, false))
+      return "nothing handles command ID " + std::to_string(id) + " (key " + w[1] + ")";
     return {};
   }
   if (verb == "press" || verb == "move" || verb == "release" || verb == "drag" || verb == "wheel")

@@ -343,11 +343,11 @@ bool StudioHost::routeCommand(std::uint32_t id, bool shift) {
   return handled;
 }
 
-bool StudioHost::pressKey(std::uint8_t key, bool ctrl, bool shift, bool alt) {
+std::uint32_t StudioHost::acceleratorFor(std::uint8_t key, bool ctrl, bool shift,
+                                         bool alt) const {
   for (const Accelerator& a : accelerators_)
-    if (a.key == key && a.ctrl == ctrl && a.shift == shift && a.alt == alt)
-      return routeCommand(a.commandId, false);
-  return false;
+    if (a.key == key && a.ctrl == ctrl && a.shift == shift && a.alt == alt) return a.commandId;
+  return 0;
 }
 
 platform::CToolBar* StudioHost::toolbarWithButton(std::uint32_t id, std::int32_t* index) const {

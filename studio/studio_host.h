@@ -117,8 +117,8 @@ class StudioHost final : public omModuleHost,
   // A menu or toolbar click: Studio's own commands, else the module's command target (Shift
   // held while routing when `shift`). False when nothing handled it.
   bool routeCommand(std::uint32_t id, bool shift);
-  // The accelerator for the key; false when none is bound to it.
-  bool pressKey(std::uint8_t key, bool ctrl, bool shift, bool alt);
+  // The command ID bound to the keys, 0 for none.
+  std::uint32_t acceleratorFor(std::uint8_t key, bool ctrl, bool shift, bool alt) const;
   // The toolbar button's panel arrow; false when the button has none.
   bool requestToolbarPanel(std::uint32_t id);
   // Picks entry `name` in the object (or component) filter combo of the module's toolbar.
