@@ -10,78 +10,16 @@
 #include "platform/CToolBar.h"
 
 #include "host/om_codes.h"
+#include "studio/menu_item.h"
 
 namespace tessel::test {
 
-// [SECTION] menu items and mask lists
+// [SECTION] filters
 
-int FakeMenuItem::live = 0;
-
-FakeMenuItem::~FakeMenuItem() {
-  for (omMenuItem* child : children_) child->Release();
-  --live;
-}
-
-std::int32_t FakeMenuItem::Release() {
-  if (--refs_ > 0) return refs_;
-  delete this;
-  return 0;
-}
-
-void FakeMenuItem::AppendItem(omMenuItem* child) {
-  child->AddRef();
-  children_.push_back(child);
-}
-
-omMenuItem* FakeMenuItem::GetItem(std::int32_t index) {
-  return index >= 0 && index < GetCount() ? children_[index] : nullptr;
-}
-
-void FakeMaskList::Clear() {
-  entries_.clear();
-  current_ = -1;
-}
-
-void FakeMaskList::AddEntry(const char* name, std::uint32_t mask) { entries_.emplace_back(name, mask); }
-
-bool FakeMaskList::SelectName(const char* name) {
-  for (std::size_t i = 0; i < entries_.size(); ++i)
-    if (entries_[i].first == name) {
-      current_ = static_cast<std::int32_t>(i);
-      return true;
-    }
-  return false;
-}
-
-std::uint32_t FakeMaskList::GetCurrentMask() { return current_ < 0 ? 0 : entries_[current_].second; }
-
-const char* FakeMaskList::GetCurrentName() {
-  return current_ < 0 ? "" : entries_[current_].first.c_str();
-}
-
-bool FakeMaskList::GetEntry(std::int32_t index, const char** name, std::uint32_t* mask) {
-  if (index < 0 || index >= GetCount()) return false;
-  *name = entries_[index].first.c_str();
-  *mask = entries_[index].second;
-  return true;
-}
-
-bool FakeMaskList::HasMask(std::uint32_t mask) {
-  return std::any_of(entries_.begin(), entries_.end(), [&](auto& e) { return e.second == mask; });
-}
-
-bool FakeMaskList::SelectMask(std::uint32_t mask) {
-  for (std::size_t i = 0; i < entries_.size(); ++i)
-    if (entries_[i].second == mask) {
-      current_ = static_cast<std::int32_t>(i);
-      return true;
-    }
-  return false;
-}
-
-std::vector<std::string> FakeMaskList::names() const {
+std::vector<std::string> entryNames(omMaskList& list) {
   std::vector<std::string> out;
-  for (auto& e : entries_) out.push_back(e.first);
+  const char* name = nullptr;
+  for (std::int32_t i = 0; list.GetEntry(i, &name, nullptr); ++i) out.push_back(name);
   return out;
 }
 
@@ -123,8 +61,7 @@ omCommandManager* FakeHost::GetCommandManager() { return this; }
 omToolManager* FakeHost::GetToolManager() { return this; }
 
 omMenuItem* FakeHost::CreateMenuItem(const char* text, std::uint32_t id) {
-  ++FakeMenuItem::live;
-  return new FakeMenuItem(text, id);
+  return studio::MenuItem::create(text, id);
 }
 
 void FakeHost::NotifySync(std::int32_t code, void*) { log("notify: " + std::to_string(code)); }

@@ -15,47 +15,12 @@
 #include "host/omTool.h"
 #include "host/omView.h"
 #include "platform/CCmdTarget.h"
+#include "studio/mask_list.h"
 
 namespace tessel::test {
 
-class FakeMenuItem final : public omMenuItem {
- public:
-  FakeMenuItem(std::string text, std::uint32_t id) : text_(std::move(text)), id_(id) {}
-  std::int32_t AddRef() override { return ++refs_; }
-  std::int32_t Release() override;
-  void AppendItem(omMenuItem* child) override;
-  const char* GetText() override { return text_.c_str(); }
-  std::uint32_t GetID() override { return id_; }
-  std::int32_t GetCount() override { return static_cast<std::int32_t>(children_.size()); }
-  omMenuItem* GetItem(std::int32_t index) override;
-  std::int32_t refs() const { return refs_; }
-  static int live;  // items not yet freed, to see that references balance
-
- private:
-  virtual ~FakeMenuItem();
-  std::string text_;
-  std::uint32_t id_;
-  std::int32_t refs_ = 0;
-  std::vector<omMenuItem*> children_;
-};
-
-class FakeMaskList : public omMaskList {
- public:
-  void Clear() override;
-  void AddEntry(const char* name, std::uint32_t mask) override;
-  bool SelectName(const char* name) override;
-  std::uint32_t GetCurrentMask() override;
-  const char* GetCurrentName() override;
-  std::int32_t GetCount() override { return static_cast<std::int32_t>(entries_.size()); }
-  bool GetEntry(std::int32_t index, const char** name, std::uint32_t* mask) override;
-  bool HasMask(std::uint32_t mask) override;
-  bool SelectMask(std::uint32_t mask) override;
-  std::vector<std::string> names() const;
-
- private:
-  std::vector<std::pair<std::string, std::uint32_t>> entries_;
-  std::int32_t current_ = -1;
-};
+// The entries' names of a filter, in order.
+std::vector<std::string> entryNames(omMaskList& list);
 
 class FakeFactoryList : public omFactoryList {
  public:
@@ -168,7 +133,7 @@ class FakeHost : public omModuleHost,
   void log(std::string line) { log_.push_back(std::move(line)); }
 
   FakeFactoryList commandFactories, toolFactories;
-  FakeMaskList objectFilter, componentFilter;
+  studio::MaskList objectFilter, componentFilter;
   std::int32_t filterMode = 1;
   bool shiftDown = false;
   int registryCalls = 0;

@@ -151,7 +151,9 @@ TEST(Registration, MenuKeepsMarkersAndIdsAndReachesTheMainFrame) {
   EXPECT_EQ(lines.back(), "  &Create Coord Sys[33835]");
   EXPECT_EQ(lines.size(), 50u);
   // The module holds one reference to the root, the frame's menu bar the other.
-  EXPECT_EQ(static_cast<FakeMenuItem*>(f.host.menus[0])->refs(), 2);
+  omMenuItem* root = f.host.menus[0];
+  EXPECT_EQ(root->AddRef(), 3);
+  root->Release();
 }
 
 TEST(Registration, ToolbarsInOrderWithCombosOverTheirPlaceholders) {
@@ -365,7 +367,7 @@ TEST(Events, ListedCodesReachPanelsAndFilterEventsRebuildTheLists) {
   f.host.filterMode = 6;
   omEvent kindChanged{om::kEventDocumentKindChanged};
   f.module->OnNotify(&kindChanged, nullptr);
-  EXPECT_THAT(f.host.objectFilter.names(),
+  EXPECT_THAT(entryNames(f.host.objectFilter),
               ElementsAre("Point Cloud", "Solid", "Coord Sys", "Lights"));
   EXPECT_STREQ(f.host.objectFilter.GetCurrentName(), "Point Cloud");
   EXPECT_THAT(f.host.takeLog(), ElementsAre("object mode 1"));
@@ -375,7 +377,7 @@ TEST(Events, ListedCodesReachPanelsAndFilterEventsRebuildTheLists) {
   f.host.takeLog();
   omEvent changed{om::kEventFilterListChanged};
   f.module->OnNotify(&changed, &f.host.objectFilter);
-  EXPECT_THAT(f.host.componentFilter.names(), ElementsAre("Points"));
+  EXPECT_THAT(entryNames(f.host.componentFilter), ElementsAre("Points"));
   EXPECT_TRUE(f.host.IsToolActive("Object Select"));
   auto* select = static_cast<platform::CCJToolBar*>(f.host.toolbars[0]);
   platform::CComboBox* objects = select->GetControlAt(34019)->AsComboBox();
