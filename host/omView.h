@@ -1,11 +1,38 @@
-// Views and the main view. Only what the module calls so far; later tools append operations.
+// Views, their cameras and the main view. Only what the module calls so far; later tools append
+// operations. Virtual orders are the contract with the host binary: append, never reorder.
 #pragma once
 
 #include <cstdint>
 
 struct omCursor;
+class omEntityList;
 
-class omViewport;
+// The camera and viewport of one view (omView::GetView). Positions are view pixels, origin top
+// left; boxes are 6 floats (min x, y, z, max x, y, z).
+class omViewport {
+ public:
+  virtual std::int32_t GetWidth() = 0;
+  virtual std::int32_t GetHeight() = 0;
+  // Nonzero for an orthographic view.
+  virtual std::int32_t IsOrthographic() = 0;
+  // Turns the camera by the whole offset from `from` to `to`, measured against the camera at the
+  // last ResetTumbleReference; angles receives 2 floats, degrees, as GetTumbleMode describes.
+  virtual void Tumble(float* angles, const float* from, const float* to) = 0;
+  virtual void ResetTumbleReference(std::int32_t a, std::int32_t b) = 0;
+  // 0: one angle about the vertical; 1: two angles (about the view's up and right); 2: one angle
+  // about the view axis.
+  virtual std::int32_t GetTumbleMode() = 0;
+  virtual void UpdateCamera() = 0;
+  virtual void SetSceneBounds(const float* box) = 0;
+  // Between these the modelview and projection map view pixels, y down, for overlay drawing.
+  virtual void BeginOverlay() = 0;
+  virtual void EndOverlay() = 0;
+  // An OpenGL entry point of the view's context, by name; null when it has none.
+  virtual void* GetGLProcAddress(const char* name) = 0;
+
+ protected:
+  ~omViewport() = default;
+};
 
 class omView {
  public:
@@ -19,7 +46,7 @@ class omView {
   virtual void GetCursorPosition(float* xy) = 0;
   // The cursor stays the module's; the host copies what it shows.
   virtual void SetViewCursor(const omCursor* cursor) = 0;
-  virtual void RedrawView() = 0;
+  virtual void RedrawView(std::int32_t flags) = 0;
 
  protected:
   ~omView() = default;
@@ -43,6 +70,33 @@ class omMainView {
   virtual void Redraw(std::int32_t flags) = 0;
   // 1 = object mode, 0 = component mode.
   virtual void SetObjectMode(std::int32_t mode) = 0;
+  virtual void GetSceneBounds(float* box) = 0;
+  virtual void SetModified(std::int32_t modified) = 0;
+  // Redraws inside the bracket wait for its outermost end.
+  virtual void BeginUpdate() = 0;
+  virtual void EndUpdate() = 0;
+  virtual void Lock() = 0;
+  virtual void Unlock() = 0;
+  // Locks and answers true when nobody holds the lock; false (and no lock) otherwise.
+  virtual bool TryLock() = 0;
+  virtual std::int32_t IsObjectMode() = 0;
+  // which = -1: the selection list.
+  virtual omEntityList* GetSelection(std::int32_t which) = 0;
+  // false: the next selection request replaces the selection; true: it adds to or removes from it.
+  virtual void SetKeepSelection(bool keep) = 0;
+  virtual void PreparePick() = 0;
+  // Selects (select true) or deselects what is under the pixel / inside the rectangle (4 floats:
+  // min x, min y, max x, max y) in `view`, for the object filter's current mask.
+  virtual void SelectAtPoint(omViewport* view, std::int32_t x, std::int32_t y, bool select,
+                             std::int32_t flags) = 0;
+  virtual void SelectInRect(omViewport* view, const float* rect, bool select,
+                            std::int32_t flags) = 0;
+  // Frame every object, or the selected ones, in all views or the active one.
+  virtual void FitAllViewsToAll() = 0;
+  virtual void FitViewToAll() = 0;
+  virtual void FitAllViewsToSelected() = 0;
+  virtual void FitViewToSelected() = 0;
+  virtual void UpdateManipulator(std::int32_t flags) = 0;
 
  protected:
   ~omMainView() = default;

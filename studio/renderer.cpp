@@ -35,6 +35,10 @@ OffscreenContext::~OffscreenContext() {
   if (context_) OSMesaDestroyContext(static_cast<OSMesaContext>(context_));
 }
 
+void* OffscreenContext::procAddress(const char* name) {
+  return reinterpret_cast<void*>(OSMesaGetProcAddress(name));
+}
+
 bool OffscreenContext::makeCurrent() {
   return OSMesaMakeCurrent(static_cast<OSMesaContext>(context_), pixels_.data(), GL_UNSIGNED_BYTE,
                            width_, height_) == GL_TRUE;
@@ -231,12 +235,14 @@ void Renderer::drawView(Scene& scene, const Camera& camera, const PixelRect& rec
   // The active view's frame, so a quad layout shows which view takes the input.
   if (active) {
     beginOverlay(rect);
-    glDisable(GL_COLOR_LOGIC_OP);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_LIGHTING);
     glColor3f(0.85f, 0.65f, 0.25f);
-    float w = static_cast<float>(rect.width) - 0.5f, h = static_cast<float>(rect.height) - 0.5f;
+    float w = static_cast<float>(rect.width - 1), h = static_cast<float>(rect.height - 1);
     glBegin(GL_LINE_LOOP);
-    glVertex2f(0.5f, 0.5f), glVertex2f(w, 0.5f), glVertex2f(w, h), glVertex2f(0.5f, h);
+    glVertex2f(0, 0), glVertex2f(w, 0), glVertex2f(w, h), glVertex2f(0, h);
     glEnd();
+    glEnable(GL_DEPTH_TEST);
     endOverlay();
   }
   glFinish();
@@ -292,28 +298,15 @@ void Renderer::beginOverlay(const PixelRect& rect) {
   glMatrixMode(GL_MODELVIEW);
   glPushMatrix();
   glLoadIdentity();
-  glDisable(GL_DEPTH_TEST);
-  glDisable(GL_LIGHTING);
-  glEnable(GL_COLOR_LOGIC_OP);
-  glLogicOp(GL_XOR);
-  glColor3f(1, 1, 1);
+  glTranslatef(0.5f, 0.5f, 0);  // pixel centres
 }
 
 void Renderer::endOverlay() {
-  glDisable(GL_COLOR_LOGIC_OP);
-  glEnable(GL_DEPTH_TEST);
   glMatrixMode(GL_PROJECTION);
   glPopMatrix();
   glMatrixMode(GL_MODELVIEW);
   glPopMatrix();
   glFinish();
-}
-
-void Renderer::xorPolyline(const std::vector<float>& xy, bool closed) {
-  glBegin(closed ? GL_LINE_LOOP : GL_LINE_STRIP);
-  // Pixel centres, so a line along a row covers exactly that row.
-  for (std::size_t i = 0; i + 1 < xy.size(); i += 2) glVertex2f(xy[i] + 0.5f, xy[i + 1] + 0.5f);
-  glEnd();
 }
 
 std::string writePng(const std::string& path, const std::vector<std::uint8_t>& rgba, int width,

@@ -32,6 +32,8 @@ class GlContext {
   virtual int height() const = 0;
   // Shows what was drawn (a window swaps buffers; offscreen there is nothing to do).
   virtual void present() {}
+  // An OpenGL entry point of this context; null when it has none.
+  virtual void* procAddress(const char* name) = 0;
 };
 
 // Draws into memory through Mesa's OSMesa, no display needed.
@@ -43,6 +45,7 @@ class OffscreenContext final : public GlContext {
   bool makeCurrent() override;
   int width() const override { return width_; }
   int height() const override { return height_; }
+  void* procAddress(const char* name) override;
 
  private:
   OffscreenContext() = default;
@@ -68,13 +71,10 @@ class Renderer {
   // RGBA rows of `rect`, top row first.
   std::vector<std::uint8_t> readPixels(const PixelRect& rect);
 
-  // Sets up `rect` for the module's overlay drawing: pixel coordinates of the view (origin top
-  // left), no depth test, white lines combined with the screen by XOR, so drawing the same
-  // figure twice restores every pixel.
+  // Sets up `rect` for overlay drawing in the view's pixel coordinates (origin top left, a
+  // vertex at (x, y) lands on the centre of pixel (x, y)); the drawing state is the caller's.
   void beginOverlay(const PixelRect& rect);
   void endOverlay();
-  // An XOR rectangle or polyline in view pixels, between beginOverlay and endOverlay.
-  void xorPolyline(const std::vector<float>& xy, bool closed);
 
   GlContext& context() { return context_; }
 

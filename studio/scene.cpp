@@ -87,37 +87,15 @@ void Scene::select(std::uint32_t id, bool on) {
   }
   for (auto& other : entities_) other->state &= ~kStateActive;
   if (!selection_.empty()) find(selection_.back())->state |= kStateActive;
-  changed(om::kNotifySelectionChanged);
 }
 
 void Scene::clearSelection() {
-  if (selection_.empty()) return;
-  beginUpdate();
   while (!selection_.empty()) select(selection_.back(), false);
-  endUpdate();
 }
 
 void Scene::setSelection(std::vector<std::uint32_t> ids) {
-  beginUpdate();
   clearSelection();
   for (std::uint32_t id : ids) select(id, true);
-  endUpdate();
-}
-
-void Scene::changed(std::int32_t code) {
-  if (updateDepth_ > 0) {
-    if (std::find(pending_.begin(), pending_.end(), code) == pending_.end())
-      pending_.push_back(code);
-    return;
-  }
-  if (onChange) onChange(code);
-}
-
-void Scene::endUpdate() {
-  if (updateDepth_ == 0 || --updateDepth_ > 0) return;
-  std::vector<std::int32_t> codes;
-  codes.swap(pending_);
-  for (std::int32_t code : codes) changed(code);
 }
 
 }  // namespace tessel::studio

@@ -1,5 +1,4 @@
-// The document: the entities of the scene, the selection list, the two modes, the update and lock
-// brackets. Entities own their data; the selection list holds entity ids in the order selected.
+// The document: the entities of the scene, the selection list, the two modes and the lock. Entities own their data; the selection list holds entity ids in the order selected.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "host/omEntity.h"
 #include "host/om_codes.h"
 #include "studio/mesh.h"
 #include "studio/vec3.h"
@@ -32,7 +32,10 @@ struct VertexMap {
   std::vector<float> values;  // #V
 };
 
-struct Entity {
+struct Entity final : omEntity {
+  std::uint32_t GetType() override { return type; }
+  const char* GetName() override { return name.c_str(); }
+
   std::uint32_t id = 0;
   std::string name;
   std::uint32_t type = 0;  // om::EntityType
@@ -80,25 +83,17 @@ class Scene {
   // [SECTION] modes and brackets
   bool objectMode = true;
   std::uint32_t componentMask = om::kMaskFaces;
-  // Changes inside BeginUpdate/EndUpdate are announced once, at the outermost EndUpdate.
-  void beginUpdate() { ++updateDepth_; }
-  void endUpdate();
   void lock() { ++lockDepth_; }
   void unlock() {
     if (lockDepth_ > 0) --lockDepth_;
   }
   bool locked() const { return lockDepth_ > 0; }
-  int updateDepth() const { return updateDepth_; }
-  // Called with a changed-selection code when the outermost bracket closes (or at once outside).
-  std::function<void(std::int32_t code)> onChange;
-  void changed(std::int32_t code);
 
  private:
   std::vector<std::unique_ptr<Entity>> entities_;
   std::vector<std::uint32_t> selection_;
   std::uint32_t nextId_ = 1;
-  int updateDepth_ = 0, lockDepth_ = 0;
-  std::vector<std::int32_t> pending_;
+  int lockDepth_ = 0;
 };
 
 }  // namespace tessel::studio

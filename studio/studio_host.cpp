@@ -91,13 +91,11 @@ StudioHost::StudioHost(Echo echo, std::unique_ptr<GlContext> context)
     : echo_(std::move(echo)),
       context_(std::move(context)),
       renderer_(*context_),
-      views_(context_->width(), context_->height(), input_,
-             [this](StudioView& v) { redraw(v); }),
+      views_(context_->width(), context_->height(), input_, *this),
       panels_(echo_),
       tools_(*this, toolFactories_),
       commands_(*this, *this, commandFactories_, echo_,
-                [this](bool) { views_.redrawAll(); }) {
-  scene_.onChange = [this](std::int32_t code) { NotifySync(code, nullptr); };
+                [this](bool) { redrawAll(); }) {
   objectFilter_.onChange = [this](MaskList& list) {
     if (const char* name = list.GetCurrentName()) echo_("filter: object " + std::string(name));
     broadcast(om::kEventFilterListChanged, &list);
@@ -110,7 +108,7 @@ StudioHost::StudioHost(Echo echo, std::unique_ptr<GlContext> context)
   menus_.push_back(studioMenu("&File", {{"E&xit", kIdExit}}));
   menus_.push_back(studioMenu("&Layout", {{"&Single View", kIdLayoutSingle},
                                           {"&Four Views", kIdLayoutQuad}}));
-  views_.redrawAll();
+  redrawAll();
 }
 
 StudioHost::~StudioHost() {
@@ -133,7 +131,7 @@ void StudioHost::NotifySync(std::int32_t code, void* param) {
   echo_("notify: " + std::to_string(code));
   broadcast(code, param);
   if (code == om::kNotifySelectionChanged || code == om::kNotifyComponentSelectionChanged)
-    views_.redrawAll();
+    redrawAll();
 }
 
 void StudioHost::Notify(const omEvent* event, void* param) {
@@ -191,10 +189,83 @@ void StudioHost::AddAccelerator(std::uint32_t commandId, std::uint8_t key, bool 
 
 std::int32_t StudioHost::GetFilterMode() { return filterMode_; }
 
-void StudioHost::Redraw(std::int32_t) { views_.redrawAll(); }
+void StudioHost::Redraw(std::int32_t) { redrawAll(); }
 
 void StudioHost::SetObjectMode(std::int32_t mode) {
+  if (scene_.objectMode == (mode != 0)) return;
   scene_.objectMode = mode != 0;
+  redrawAll();
+}
+
+void StudioHost::GetSceneBounds(float* box) {
+  if (!box) return;
+  Box b = scene_.bounds();
+  if (b.empty()) b.add({0, 0, 0});  // an empty scene is a point at the origin
+  const double v[6] = {b.min.x, b.min.y, b.min.z, b.max.x, b.max.y, b.max.z};
+  for (int i = 0; i < 6; ++i) box[i] = static_cast<float>(v[i]);
+}
+
+void StudioHost::EndUpdate() {
+  if (updateDepth_ == 0 || --updateDepth_ > 0) return;
+  if (redrawPending_) redrawAll();
+}
+
+bool StudioHost::TryLock() {
+  if (scene_.locked()) return false;
+  scene_.lock();
+  return true;
+}
+
+omEntityList* StudioHost::GetSelection(std::int32_t) { return &selection_; }
+
+StudioView* StudioHost::viewOf(omViewport* viewport) {
+  for (int i = 0; i < views_.GetViewCount(); ++i)
+    if (static_cast<omViewport*>(&views_.view(i)) == viewport) return &views_.view(i);
+  return nullptr;
+}
+
+void StudioHost::applySelection(const std::vector<std::uint32_t>& ids, bool select) {
+  if (!keepSelection_) scene_.clearSelection();
+  for (std::uint32_t id : ids) scene_.select(id, select);
+}
+
+void StudioHost::SelectAtPoint(omViewport* viewport, std::int32_t x, std::int32_t y, bool select,
+                               std::int32_t) {
+  StudioView* view = viewOf(viewport);
+  if (!view) return;
+  std::uint32_t id = objectAt(scene_, view->camera, view->size(), x + 0.5, y + 0.5,
+                              objectFilter_.GetCurrentMask());
+  std::vector<std::uint32_t> ids;
+  if (id) ids.push_back(id);
+  applySelection(ids, select);
+}
+
+void StudioHost::SelectInRect(omViewport* viewport, const float* rect, bool select,
+                              std::int32_t) {
+  StudioView* view = viewOf(viewport);
+  if (!view || !rect) return;
+  applySelection(objectsInRect(scene_, view->camera, view->size(), rect[0], rect[1], rect[2],
+                               rect[3], objectFilter_.GetCurrentMask()),
+                 select);
+}
+
+bool StudioHost::fit(bool allViews, bool selectedOnly) {
+  Box box = scene_.bounds(selectedOnly);
+  if (box.empty()) return false;
+  for (int i = 0; i < views_.GetViewCount(); ++i) {
+    StudioView& v = views_.view(i);
+    if (allViews || &v == &views_.active()) frameBox(v.camera, box, v.rect.width, v.rect.height);
+  }
+  redrawAll();
+  return true;
+}
+
+void StudioHost::redrawAll() {
+  if (updateDepth_ > 0) {
+    redrawPending_ = true;
+    return;
+  }
+  redrawPending_ = false;
   views_.redrawAll();
 }
 
@@ -256,8 +327,8 @@ std::string StudioHost::open(const std::string& path) {
     filterMode_ = mode;
     broadcast(om::kEventDocumentKindChanged, nullptr);
   }
-  if (first) frameAll();
-  views_.redrawAll();
+  if (first) fit(true, false);
+  redrawAll();
   return {};
 }
 
@@ -271,14 +342,6 @@ std::string StudioHost::save(const std::string& path) {
   std::string error = saveMeshFile(path, *target->mesh);
   if (error.empty()) echo_("saved: " + target->name + " to " + path);
   return error;
-}
-
-void StudioHost::frameAll() {
-  Box box = scene_.bounds();
-  for (int i = 0; i < 4; ++i) {
-    StudioView& v = views_.view(i);
-    frameBox(v.camera, box, v.rect.width, v.rect.height);
-  }
 }
 
 // [SECTION] Studio side: input
@@ -414,7 +477,7 @@ std::string StudioHost::selectComponents(const std::string& object, ComponentKin
              std::to_string(flags.size()) + ")";
   for (std::uint8_t& f : flags) f &= ~kSelected;
   for (std::uint32_t h : handles) flags[h] |= kSelected;
-  scene_.changed(om::kNotifyComponentSelectionChanged);
+  NotifySync(om::kNotifyComponentSelectionChanged, nullptr);
   return {};
 }
 

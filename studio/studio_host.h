@@ -25,6 +25,7 @@
 #include "studio/panel_manager.h"
 #include "studio/renderer.h"
 #include "studio/scene.h"
+#include "studio/selection_list.h"
 #include "studio/tool_manager.h"
 #include "studio/view_manager.h"
 
@@ -48,7 +49,8 @@ class StudioHost final : public omModuleHost,
                          public omMenuBar,
                          public omAccelTable,
                          public omDocument,
-                         public omMainView {
+                         public omMainView,
+                         private ViewHost {
  public:
   StudioHost(Echo echo, std::unique_ptr<GlContext> context);
   ~StudioHost();
@@ -95,6 +97,26 @@ class StudioHost final : public omModuleHost,
   std::int32_t GetFilterMode() override;
   void Redraw(std::int32_t flags) override;
   void SetObjectMode(std::int32_t mode) override;
+  void GetSceneBounds(float* box) override;
+  void SetModified(std::int32_t modified) override { modified_ = modified != 0; }
+  void BeginUpdate() override { ++updateDepth_; }
+  void EndUpdate() override;
+  void Lock() override { scene_.lock(); }
+  void Unlock() override { scene_.unlock(); }
+  bool TryLock() override;
+  std::int32_t IsObjectMode() override { return scene_.objectMode ? 1 : 0; }
+  omEntityList* GetSelection(std::int32_t which) override;
+  void SetKeepSelection(bool keep) override { keepSelection_ = keep; }
+  void PreparePick() override {}
+  void SelectAtPoint(omViewport* view, std::int32_t x, std::int32_t y, bool select,
+                     std::int32_t flags) override;
+  void SelectInRect(omViewport* view, const float* rect, bool select,
+                    std::int32_t flags) override;
+  void FitAllViewsToAll() override { fit(true, false); }
+  void FitViewToAll() override { fit(false, false); }
+  void FitAllViewsToSelected() override { fit(true, true); }
+  void FitViewToSelected() override { fit(false, true); }
+  void UpdateManipulator(std::int32_t) override {}
 
   // [SECTION] Studio side: module, files, input, routing, reports
   // Empty on success, else the problem.
@@ -149,10 +171,21 @@ class StudioHost final : public omModuleHost,
   void echo(const std::string& line) { echo_(line); }
 
  private:
-  void redraw(StudioView& view);
+  // [SECTION] ViewHost
+  void redraw(StudioView& view) override;
+  void beginOverlay(StudioView& view) override { renderer_.beginOverlay(view.rect); }
+  void endOverlay() override { renderer_.endOverlay(); }
+  void* glProcAddress(const char* name) override { return context_->procAddress(name); }
+
+  void redrawAll();
+  StudioView* viewOf(omViewport* viewport);
+  // Selects or deselects `ids`, replacing the selection unless it is being kept.
+  void applySelection(const std::vector<std::uint32_t>& ids, bool select);
+  // Frames the scene (or the selection) in all views or the active one; false and no change when
+  // there is nothing to frame.
+  bool fit(bool allViews, bool selectedOnly);
   // Sends an event to the module and then the current tool.
   void broadcast(std::int32_t code, void* param);
-  void frameAll();
   platform::CToolBar* toolbarWithButton(std::uint32_t id, std::int32_t* index) const;
 
   Echo echo_;
@@ -174,6 +207,9 @@ class StudioHost final : public omModuleHost,
   std::vector<std::pair<std::int32_t, void*>> pending_;  // events not yet delivered
   bool broadcasting_ = false;
   bool exitRequested_ = false;
+  SelectionList selection_{scene_};
+  int updateDepth_ = 0;
+  bool redrawPending_ = false, keepSelection_ = false, modified_ = false;
   std::int32_t filterMode_ = 1;
 };
 

@@ -1,14 +1,14 @@
 #include "studio/studio_view.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace tessel::studio {
 
-StudioView::StudioView(int index, ViewKind kind, const InputState& input,
-                       std::function<void(StudioView&)> redraw)
-    : camera(standardCamera(kind)),
-      index_(index),
-      kind_(kind),
-      input_(input),
-      redraw_(std::move(redraw)) {}
+StudioView::StudioView(int index, ViewKind kind, const InputState& input, ViewHost& host)
+    : camera(standardCamera(kind)), index_(index), kind_(kind), input_(input), host_(host) {
+  tumbleReference_ = camera;
+}
 
 void StudioView::GetCursorPosition(float* xy) {
   if (!xy) return;
@@ -16,6 +16,15 @@ void StudioView::GetCursorPosition(float* xy) {
 }
 
 void StudioView::SetViewCursor(const omCursor* cursor) { cursor_ = cursor ? *cursor : omCursor{}; }
+
+void StudioView::Tumble(float* angles, const float* from, const float* to) {
+  float ignored[2];
+  if (!angles) angles = ignored;
+  angles[0] = angles[1] = 0;
+  if (!from || !to) return;
+  tumbleCamera(camera, tumbleReference_, tumbleMode, to[0] - from[0], to[1] - from[1],
+               rect.height, tumbleDegreesPerHeight, angles);
+}
 
 const char* StudioView::kindName() const {
   switch (kind_) {
@@ -25,6 +34,36 @@ const char* StudioView::kindName() const {
     case ViewKind::Right: return "right";
   }
   return "";
+}
+
+void tumbleCamera(Camera& camera, const Camera& reference, int mode, double dx, double dy,
+                  int height, double degreesPerHeight, float* angles) {
+  angles[0] = angles[1] = 0;
+  double k = degreesPerHeight / std::max(height, 1);
+  double yaw = dx * k, pitch = dy * k;
+  if (!std::isfinite(yaw) || !std::isfinite(pitch)) return;
+  // From the reference every time: a drag back to its start returns the camera exactly.
+  Camera next = reference;
+  bool ok = true;
+  switch (mode) {
+    case 0: {
+      // Turntable: about the world's vertical through the target; vertical motion is ignored.
+      Vec3 offset = rotate(reference.eye - reference.target, {0, 1, 0}, -yaw * 3.14159265358979 / 180);
+      next.eye = reference.target + offset;
+      next.up = rotate(reference.up, {0, 1, 0}, -yaw * 3.14159265358979 / 180);
+      angles[0] = static_cast<float>(yaw);
+      break;
+    }
+    case 2:
+      ok = roll(next, yaw);
+      angles[0] = static_cast<float>(yaw);
+      break;
+    default:
+      ok = tumble(next, yaw, pitch);
+      angles[0] = static_cast<float>(yaw), angles[1] = static_cast<float>(pitch);
+      break;
+  }
+  if (ok && isFinite(next.eye) && isFinite(next.up)) camera = next;
 }
 
 }  // namespace tessel::studio

@@ -1,8 +1,6 @@
-// One view window: its camera, its place in the frame, and what the module asks of it.
+// One view window: its camera, its place in the frame, and what the module asks of it, both as
+// the window that passes input (omView) and as the camera and viewport (omViewport).
 #pragma once
-
-#include <functional>
-#include <string>
 
 #include "host/omCursor.h"
 #include "host/omView.h"
@@ -12,13 +10,26 @@
 
 namespace tessel::studio {
 
-class StudioView final : public omView {
- public:
-  StudioView(int index, ViewKind kind, const InputState& input,
-             std::function<void(StudioView&)> redraw);
+class StudioView;
 
-  // The camera operations arrive with the tools that call them.
-  omViewport* GetView() override { return nullptr; }
+// What a view needs of the application around it.
+class ViewHost {
+ public:
+  virtual void redraw(StudioView& view) = 0;
+  virtual void beginOverlay(StudioView& view) = 0;
+  virtual void endOverlay() = 0;
+  virtual void* glProcAddress(const char* name) = 0;
+
+ protected:
+  ~ViewHost() = default;
+};
+
+class StudioView final : public omView, public omViewport {
+ public:
+  StudioView(int index, ViewKind kind, const InputState& input, ViewHost& host);
+
+  // [SECTION] omView
+  omViewport* GetView() override { return this; }
   std::int32_t GetMaxX() override { return rect.width - 1; }
   std::int32_t GetMaxY() override { return rect.height - 1; }
   std::int32_t IsKeyUp(std::int32_t key) override { return input_.keyDown(key) ? 0 : 1; }
@@ -28,8 +39,22 @@ class StudioView final : public omView {
   bool IsInvertActive() override { return input_.ctrl; }
   void GetCursorPosition(float* xy) override;
   void SetViewCursor(const omCursor* cursor) override;
-  void RedrawView() override { redraw_(*this); }
+  void RedrawView(std::int32_t) override { host_.redraw(*this); }
 
+  // [SECTION] omViewport
+  std::int32_t GetWidth() override { return rect.width; }
+  std::int32_t GetHeight() override { return rect.height; }
+  std::int32_t IsOrthographic() override { return camera.orthographic ? 1 : 0; }
+  void Tumble(float* angles, const float* from, const float* to) override;
+  void ResetTumbleReference(std::int32_t, std::int32_t) override { tumbleReference_ = camera; }
+  std::int32_t GetTumbleMode() override { return tumbleMode; }
+  void UpdateCamera() override {}
+  void SetSceneBounds(const float*) override {}
+  void BeginOverlay() override { host_.beginOverlay(*this); }
+  void EndOverlay() override { host_.endOverlay(); }
+  void* GetGLProcAddress(const char* name) override { return host_.glProcAddress(name); }
+
+  // [SECTION] Studio side
   int index() const { return index_; }
   ViewKind kind() const { return kind_; }
   const char* kindName() const;
@@ -39,13 +64,23 @@ class StudioView final : public omView {
 
   Camera camera;
   PixelRect rect;  // within the frame
+  // Tumble angles for a drag across the whole height of the view, degrees.
+  double tumbleDegreesPerHeight = 180;
+  std::int32_t tumbleMode = 1;
 
  private:
   int index_;
   ViewKind kind_;
   const InputState& input_;
-  std::function<void(StudioView&)> redraw_;
+  ViewHost& host_;
   omCursor cursor_{};
+  Camera tumbleReference_;
 };
+
+// The tumble of a camera for a pixel offset (dx, dy) in a view `height` pixels high: the angles
+// it turned by, as the tumble mode reports them. The camera is left alone when it would not
+// stay finite.
+void tumbleCamera(Camera& camera, const Camera& reference, int mode, double dx, double dy,
+                  int height, double degreesPerHeight, float* angles);
 
 }  // namespace tessel::studio

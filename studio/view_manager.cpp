@@ -3,12 +3,12 @@
 namespace tessel::studio {
 
 ViewManager::ViewManager(int frameWidth, int frameHeight, const InputState& input,
-                         std::function<void(StudioView&)> redraw)
-    : width_(frameWidth), height_(frameHeight), redraw_(std::move(redraw)) {
+                         ViewHost& host)
+    : width_(frameWidth), height_(frameHeight), host_(host) {
   const ViewKind kinds[4] = {ViewKind::Perspective, ViewKind::Top, ViewKind::Front,
                              ViewKind::Right};
   for (int i = 0; i < 4; ++i)
-    views_.push_back(std::make_unique<StudioView>(i, kinds[i], input, redraw_));
+    views_.push_back(std::make_unique<StudioView>(i, kinds[i], input, host_));
   placeViews();
 }
 
@@ -38,7 +38,7 @@ bool ViewManager::setActive(int index) {
 }
 
 void ViewManager::redrawAll() {
-  for (int i = 0; i < GetViewCount(); ++i) redraw_(*views_[i]);
+  for (int i = 0; i < GetViewCount(); ++i) host_.redraw(*views_[i]);
 }
 
 void ViewManager::placeViews() {

@@ -2,7 +2,6 @@
 // active one, and their redrawing.
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <vector>
 
@@ -13,8 +12,7 @@ namespace tessel::studio {
 
 class ViewManager final : public omViewManager {
  public:
-  ViewManager(int frameWidth, int frameHeight, const InputState& input,
-              std::function<void(StudioView&)> redraw);
+  ViewManager(int frameWidth, int frameHeight, const InputState& input, ViewHost& host);
 
   omView* GetActiveView() override { return views_[active_].get(); }
   std::int32_t GetViewCount() override { return quad_ ? 4 : 1; }
@@ -39,7 +37,7 @@ class ViewManager final : public omViewManager {
   int active_ = 0;
   bool quad_ = false;
   int width_, height_;
-  std::function<void(StudioView&)> redraw_;
+  ViewHost& host_;
 };
 
 }  // namespace tessel::studio

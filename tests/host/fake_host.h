@@ -3,6 +3,7 @@
 // module registered, the way a real host would.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -120,6 +121,25 @@ class FakeHost : public omModuleHost,
   bool IsCommandAvailable(const char* name) override;
   void Redraw(std::int32_t flags) override { log("redraw " + std::to_string(flags)); }
   void SetObjectMode(std::int32_t mode) override { log("object mode " + std::to_string(mode)); }
+  // The scene side is Studio's; these tests only see the module's registration and routing.
+  void GetSceneBounds(float* box) override { std::fill(box, box + 6, 0.0f); }
+  void SetModified(std::int32_t) override {}
+  void BeginUpdate() override {}
+  void EndUpdate() override {}
+  void Lock() override {}
+  void Unlock() override {}
+  bool TryLock() override { return true; }
+  std::int32_t IsObjectMode() override { return 1; }
+  omEntityList* GetSelection(std::int32_t) override { return nullptr; }
+  void SetKeepSelection(bool) override {}
+  void PreparePick() override {}
+  void SelectAtPoint(omViewport*, std::int32_t, std::int32_t, bool, std::int32_t) override {}
+  void SelectInRect(omViewport*, const float*, bool, std::int32_t) override {}
+  void FitAllViewsToAll() override {}
+  void FitViewToAll() override {}
+  void FitAllViewsToSelected() override {}
+  void FitViewToSelected() override {}
+  void UpdateManipulator(std::int32_t) override {}
 
   // [SECTION] test side
   // Routes a command ID as a click (with Shift held or not) through the module's command target.

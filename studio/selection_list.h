@@ -1,0 +1,24 @@
+// The scene's selection as the module reads and clears it.
+#pragma once
+
+#include "host/omEntity.h"
+#include "studio/scene.h"
+
+namespace tessel::studio {
+
+class SelectionList final : public omEntityList {
+ public:
+  explicit SelectionList(Scene& scene) : scene_(scene) {}
+  bool IsEmpty() override { return scene_.selection().empty(); }
+  std::int32_t CountSelected() override { return GetCount(); }
+  std::int32_t GetCount() override { return static_cast<std::int32_t>(scene_.selection().size()); }
+  omEntity* GetAt(std::int32_t index) override {
+    return index >= 0 && index < GetCount() ? scene_.find(scene_.selection()[index]) : nullptr;
+  }
+  void Clear() override { scene_.clearSelection(); }
+
+ private:
+  Scene& scene_;
+};
+
+}  // namespace tessel::studio
