@@ -104,6 +104,8 @@ class omMaskList {
   virtual bool GetEntry(std::int32_t index, const char** name, std::uint32_t* mask) = 0;
   virtual bool HasMask(std::uint32_t mask) = 0;
   virtual bool SelectMask(std::uint32_t mask) = 0;
+  // Makes the entry `step` places on (wrapping round) the current one; false for an empty list.
+  virtual bool StepEntry(std::int32_t step) = 0;
 
  protected:
   ~omMaskList() = default;

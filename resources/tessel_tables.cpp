@@ -1,31 +1,40 @@
 // The module's registration tables. A tool or command joins by filling in its factory (and its
 // panel's creator, for a panel class of its own) where its row stands.
+#include "camera/omCmdFitToAll.h"
+#include "camera/omCmdFitToSelected.h"
+#include "camera/omPropCmdFitToAll.h"
+#include "camera/omPropCmdFitToSelected.h"
+#include "camera/omToolTumble.h"
 #include "framework/omPropCmd.h"
 #include "framework/omPropTool.h"
 #include "resources/registration_tables.h"
 #include "resources/resource_ids.h"
+#include "selection/omToolSelect.h"
 
 namespace tessel::resources {
 namespace {
 
 using framework::omPropCmd;
 using framework::omPropTool;
+using framework::createCommand;
+using framework::createTool;
 
 // Registered in this order.
 constexpr CommandEntry kCommands[] = {
     {"Select All", nullptr},       {"Select None", nullptr},      {"Cycle Selection", nullptr},
     {"Select Inverse", nullptr},   {"Seed Select", nullptr},      {"Custom Select", nullptr},
-    {"View All", nullptr},         {"View Selected", nullptr},    {"Orient Reset", nullptr},
+    {"View All", createCommand<camera::omCmdFitToAll>},
+    {"View Selected", createCommand<camera::omCmdFitToSelected>},    {"Orient Reset", nullptr},
     {"Orient Scale", nullptr},     {"Orient Rotate", nullptr},    {"Orient Translate", nullptr},
     {"Orient Sync", nullptr},      {"Coord Sys Delete", nullptr}, {"Light Delete", nullptr},
     {"Current Map Delete", nullptr},
 };
 
 constexpr ToolEntry kTools[] = {
-    {"Object Select", nullptr}, {"Component Select", nullptr},   {"Paint Select", nullptr},
+    {"Object Select", createTool<selection::omToolSelect>}, {"Component Select", nullptr},   {"Paint Select", nullptr},
     {"Lasso Select", nullptr},  {"Modify Mask Select", nullptr}, {"Dolly", nullptr},
     {"Menu", nullptr},          {"Pan", nullptr},                {"Roll", nullptr},
-    {"Tumble", nullptr},        {"Zoom", nullptr},               {"Base Rotate", nullptr},
+    {"Tumble", createTool<camera::omToolTumble>},        {"Zoom", nullptr},               {"Base Rotate", nullptr},
     {"Base Translate", nullptr}, {"Base Scale", nullptr},        {"Eval Light", nullptr},
 };
 
@@ -49,8 +58,8 @@ const PanelEntry kPanels[] = {
     {id::kTumble, createPanel<omPropTool>, "Tumble"},
     {id::kRoll, createPanel<omPropTool>, "Roll"},
     {id::kDolly, createPanel<omPropTool>, "Dolly"},
-    {id::kViewAll, nullptr, "View All"},
-    {id::kViewSelected, nullptr, "View Selected"},
+    {id::kViewAll, createPanel<camera::omPropCmdFitToAll>, "View All"},
+    {id::kViewSelected, createPanel<camera::omPropCmdFitToSelected>, "View Selected"},
     {id::kZoom, createPanel<omPropTool>, "Zoom"},
     {id::kFlood, nullptr, "Seed Select"},
 };

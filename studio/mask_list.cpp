@@ -32,6 +32,13 @@ bool MaskList::SelectMask(std::uint32_t mask) {
   return false;
 }
 
+bool MaskList::StepEntry(std::int32_t step) {
+  const std::int32_t n = GetCount();
+  if (n == 0) return false;
+  const std::int32_t from = current_ < 0 ? 0 : current_;
+  return choose(((from + step) % n + n) % n);
+}
+
 std::uint32_t MaskList::GetCurrentMask() { return current_ < 0 ? 0 : entries_[current_].second; }
 
 const char* MaskList::GetCurrentName() {

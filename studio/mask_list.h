@@ -22,6 +22,7 @@ class MaskList final : public omMaskList {
   bool GetEntry(std::int32_t index, const char** name, std::uint32_t* mask) override;
   bool HasMask(std::uint32_t mask) override;
   bool SelectMask(std::uint32_t mask) override;
+  bool StepEntry(std::int32_t step) override;
 
   // Called after the current entry changed to another one.
   std::function<void(MaskList&)> onChange;
