@@ -251,7 +251,11 @@ void StudioHost::SelectInRect(omViewport* viewport, const float* rect, bool sele
 
 bool StudioHost::fit(bool allViews, bool selectedOnly) {
   Box box = scene_.bounds(selectedOnly);
-  if (box.empty()) return false;
+  if (box.empty()) {
+    echo_(std::string("view: nothing ") + (selectedOnly ? "selected" : "in the scene") +
+          " to frame; the cameras are unchanged");
+    return false;
+  }
   for (int i = 0; i < views_.GetViewCount(); ++i) {
     StudioView& v = views_.view(i);
     if (allViews || &v == &views_.active()) frameBox(v.camera, box, v.rect.width, v.rect.height);
@@ -327,7 +331,7 @@ std::string StudioHost::open(const std::string& path) {
     filterMode_ = mode;
     broadcast(om::kEventDocumentKindChanged, nullptr);
   }
-  if (first) fit(true, false);
+  if (first) fit(true, false);  // the scene had nothing to frame before
   redrawAll();
   return {};
 }

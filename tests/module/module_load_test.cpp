@@ -208,9 +208,10 @@ TEST(Registration, ToolsNotYetBuiltAreNeitherRegisteredNorGivenPanels) {
   Fixture f(TESSEL_MODULE_PATH);
   ASSERT_TRUE(f.module.start(f.host));
   EXPECT_EQ(f.host.panelFactoryCalls, 1);
-  EXPECT_EQ(f.host.toolFactories.factories.size() + f.host.commandFactories.factories.size(),
-            0u);
-  // Without panels every module command falls through to the default routing, unhandled.
+  EXPECT_EQ(f.host.toolFactories.factories.size(), 2u);  // Object Select, Tumble
+  EXPECT_EQ(f.host.commandFactories.factories.size(), 2u);  // View All, View Selected
+  // "Dolly" has a panel but no tool yet: its button stays unhandled.
+  EXPECT_TRUE(f.host.click(f.module.get(), 33814));
   EXPECT_FALSE(f.host.click(f.module.get(), 33811));
 }
 
