@@ -1,6 +1,5 @@
 #include "camera/omToolTumble.h"
 
-#include <cmath>
 #include <cstdio>
 
 #include "host/omApplication.h"
@@ -9,18 +8,6 @@
 #include "resources/cursors.h"
 
 namespace tessel::camera {
-namespace {
-
-constexpr float kConstraintThreshold = 5.0f;  // pixels of motion before SHIFT picks an axis
-
-}  // namespace
-
-std::int32_t chooseConstraint(const float* anchor, const float* position) {
-  const float dx = std::fabs(anchor[0] - position[0]), dy = std::fabs(anchor[1] - position[1]);
-  if (dx < kConstraintThreshold && dy < kConstraintThreshold) return omToolTumble::kFree;
-  return dx > dy ? omToolTumble::kHorizontal : omToolTumble::kVertical;
-}
-
 omView* omToolTumble::activeView() {
   omApplication* app = GetApplication();
   omViewManager* views = app ? app->GetViewManager() : nullptr;

@@ -3,6 +3,7 @@
 // screen axis while SHIFT is held, and keeps the status line, prompt and cursor.
 #pragma once
 
+#include "camera/camera_gestures.h"
 #include "framework/omToolBase.h"
 
 class omView;
@@ -12,8 +13,6 @@ namespace tessel::camera {
 
 class omToolTumble : public framework::omToolBase {
  public:
-  enum Constraint : std::int32_t { kFree = -1, kHorizontal = 0, kVertical = 1 };
-
   const char* GetName() override { return "Tumble"; }
   void Activate() override;
   void Deactivate() override;
@@ -33,9 +32,5 @@ class omToolTumble : public framework::omToolBase {
   std::int32_t constraint_ = kFree;
   float anchor_[2] = {0, 0};  // the press position, moved to the cursor when SHIFT goes down
 };
-
-// The axis SHIFT locks a drag to, from the offset since the anchor: none yet (kFree) while both
-// offsets are under 5 pixels, else the larger one's axis, vertical on a tie.
-std::int32_t chooseConstraint(const float* anchor, const float* position);
 
 }  // namespace tessel::camera

@@ -2,12 +2,18 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace tessel::studio {
 
 StudioView::StudioView(int index, ViewKind kind, const InputState& input, ViewHost& host)
     : camera(standardCamera(kind)), index_(index), kind_(kind), input_(input), host_(host) {
+  ResetTumbleReference(0, 0);
+}
+
+void StudioView::ResetTumbleReference(std::int32_t, std::int32_t) {
   tumbleReference_ = camera;
+  lastFrom_[0] = lastFrom_[1] = std::numeric_limits<float>::quiet_NaN();
 }
 
 void StudioView::GetCursorPosition(float* xy) {
@@ -22,6 +28,11 @@ void StudioView::Tumble(float* angles, const float* from, const float* to) {
   if (!angles) angles = ignored;
   angles[0] = angles[1] = 0;
   if (!from || !to) return;
+  // A new anchor (SHIFT pressed mid-drag) starts the offsets again from the camera as it is.
+  if (from[0] != lastFrom_[0] || from[1] != lastFrom_[1]) {
+    tumbleReference_ = camera;
+    lastFrom_[0] = from[0], lastFrom_[1] = from[1];
+  }
   tumbleCamera(camera, tumbleReference_, tumbleMode, to[0] - from[0], to[1] - from[1],
                rect.height, tumbleDegreesPerHeight, angles);
 }
@@ -42,6 +53,10 @@ void tumbleCamera(Camera& camera, const Camera& reference, int mode, double dx, 
   double k = degreesPerHeight / std::max(height, 1);
   double yaw = dx * k, pitch = dy * k;
   if (!std::isfinite(yaw) || !std::isfinite(pitch)) return;
+  if (yaw == 0 && pitch == 0) {
+    camera = reference;  // back at the anchor: exactly where the gesture started
+    return;
+  }
   // From the reference every time: a drag back to its start returns the camera exactly.
   Camera next = reference;
   bool ok = true;

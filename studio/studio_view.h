@@ -46,7 +46,7 @@ class StudioView final : public omView, public omViewport {
   std::int32_t GetHeight() override { return rect.height; }
   std::int32_t IsOrthographic() override { return camera.orthographic ? 1 : 0; }
   void Tumble(float* angles, const float* from, const float* to) override;
-  void ResetTumbleReference(std::int32_t, std::int32_t) override { tumbleReference_ = camera; }
+  void ResetTumbleReference(std::int32_t, std::int32_t) override;
   std::int32_t GetTumbleMode() override { return tumbleMode; }
   void UpdateCamera() override {}
   void SetSceneBounds(const float*) override {}
@@ -75,6 +75,7 @@ class StudioView final : public omView, public omViewport {
   ViewHost& host_;
   omCursor cursor_{};
   Camera tumbleReference_;
+  float lastFrom_[2];  // the anchor of the last Tumble; NaN after a reset
 };
 
 // The tumble of a camera for a pixel offset (dx, dy) in a view `height` pixels high: the angles

@@ -1,0 +1,91 @@
+#include "camera/camera_gestures.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/studio/studio_fixture.h"
+
+namespace tessel::test {
+namespace {
+
+const char* kQuadObj = "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nf 1 2 3\nf 1 3 4\n";
+
+class Tumble : public StudioFixture {
+ protected:
+  void SetUp() override {
+    start(TESSEL_MODULE_PATH, 200, 150);
+    ASSERT_EQ(run("open " + dir.write("quad.obj", kQuadObj).string() + "\ntool Tumble\n"), "");
+    take();
+  }
+  studio::Camera& camera() { return host->views().active().camera; }
+};
+
+TEST(TumbleConstraint, FivePixelsPickTheLongerAxisAndTiesGoVertical) {
+  const float anchor[2] = {100, 100};
+  const float small[2] = {104.9f, 95.1f}, wide[2] = {105, 101}, tall[2] = {99, 95},
+              tie[2] = {106, 106};
+  EXPECT_EQ(camera::chooseConstraint(anchor, small), camera::kFree);
+  EXPECT_EQ(camera::chooseConstraint(anchor, wide), camera::kHorizontal);
+  EXPECT_EQ(camera::chooseConstraint(anchor, tall), camera::kVertical);
+  EXPECT_EQ(camera::chooseConstraint(anchor, tie), camera::kVertical);
+}
+
+TEST_F(Tumble, DragTurnsTheCameraAndReportsBothAngles) {
+  const studio::Camera before = camera();
+  EXPECT_EQ(run("drag left 100 75 130 90 steps 1\n"), "");
+  auto lines = take();
+  // 180 degrees across the view's height of 150 pixels: 1.2 degrees a pixel.
+  EXPECT_TRUE(has(lines, "status: Tumble:  x  36.00,  y  18.00"));
+  EXPECT_FALSE(camera().eye == before.eye);
+  EXPECT_NEAR(studio::length(camera().eye - camera().target),
+              studio::length(before.eye - before.target), 1e-9);
+}
+
+TEST_F(Tumble, OffsetsCountFromTheAnchorSoABackAndForthDragReturnsExactly) {
+  const studio::Camera before = camera();
+  EXPECT_EQ(run("press left 50 50\nmove left 90 20\nmove left 10 70\nmove left 50 50\n"
+                "release left 50 50\n"),
+            "");
+  EXPECT_EQ(camera().eye, before.eye);
+  EXPECT_EQ(camera().up, before.up);
+}
+
+TEST_F(Tumble, ShiftLocksTheAxisAfterFivePixels) {
+  EXPECT_EQ(run("press left 50 50 shift\nmove left 54 53 shift\n"), "");
+  auto lines = take();
+  EXPECT_FALSE(has(lines, "status: Tumble")) << "under five pixels nothing turns";
+  EXPECT_EQ(run("move left 80 60 shift\nmove left 90 100 shift\n"), "");
+  lines = take();
+  EXPECT_TRUE(has(lines, "Release SHIFT to remove constrains."));
+  EXPECT_TRUE(has(lines, "status: Tumble:  x  48.00,  y   0.00"))
+      << "horizontal: the y offset does not count";
+  EXPECT_EQ(run("release left 90 100\n"), "");
+  EXPECT_TRUE(has(take(), "Press SHIFT to constrain tumbling."));
+}
+
+TEST_F(Tumble, OrthographicViewsRefuseWithAWarning) {
+  EXPECT_EQ(run("layout quad\nview 1\n"), "");
+  const studio::Camera before = camera();
+  EXPECT_EQ(run("drag left 50 50 90 70 steps 2\n"), "");
+  auto lines = take();
+  EXPECT_TRUE(has(lines, "warning: Tumbling is not allowed in a non perspective window."));
+  EXPECT_FALSE(has(lines, "status: Tumble"));
+  EXPECT_EQ(camera().eye, before.eye);
+  EXPECT_EQ(host->views().active().cursorId(), 5001);
+}
+
+TEST_F(Tumble, OnlyTheLeftButtonTurns) {
+  const studio::Camera before = camera();
+  EXPECT_EQ(run("drag middle 50 50 90 70\ndrag right 50 50 90 70\ndrag right 50 50 90 70 alt\n"), "");
+  EXPECT_FALSE(has(take(), "status: Tumble"));
+  EXPECT_EQ(camera().eye, before.eye);
+}
+
+TEST_F(Tumble, SingleAngleModesUseTheWideField) {
+  host->views().active().tumbleMode = 0;
+  EXPECT_EQ(run("drag left 50 50 60 50 steps 1\n"), "");
+  EXPECT_TRUE(has(take(), "status: Tumble:      12.00 "));
+  EXPECT_EQ(host->views().active().cursorId(), 5002);
+}
+
+}  // namespace
+}  // namespace tessel::test
