@@ -29,6 +29,11 @@ class omViewport {
   virtual void EndOverlay() = 0;
   // An OpenGL entry point of the view's context, by name; null when it has none.
   virtual void* GetGLProcAddress(const char* name) = 0;
+  // Slides the camera so the scene follows the pointer from `from` to `to`; translation receives
+  // the camera's motion along the view's right and up axes, world units.
+  virtual void Pan(float* translation, const float* from, const float* to) = 0;
+  // Turns the camera about its viewing axis for a horizontal motion; the angle, degrees.
+  virtual float Roll(const float* from, const float* to) = 0;
 
  protected:
   ~omViewport() = default;

@@ -4,6 +4,8 @@
 #include "camera/omCmdFitToSelected.h"
 #include "camera/omPropCmdFitToAll.h"
 #include "camera/omPropCmdFitToSelected.h"
+#include "camera/omToolPan.h"
+#include "camera/omToolRoll.h"
 #include "camera/omToolTumble.h"
 #include "framework/omPropCmd.h"
 #include "framework/omPropTool.h"
@@ -33,7 +35,7 @@ constexpr CommandEntry kCommands[] = {
 constexpr ToolEntry kTools[] = {
     {"Object Select", createTool<selection::omToolSelect>}, {"Component Select", nullptr},   {"Paint Select", nullptr},
     {"Lasso Select", nullptr},  {"Modify Mask Select", nullptr}, {"Dolly", nullptr},
-    {"Menu", nullptr},          {"Pan", nullptr},                {"Roll", nullptr},
+    {"Menu", nullptr},          {"Pan", createTool<camera::omToolPan>},                {"Roll", createTool<camera::omToolRoll>},
     {"Tumble", createTool<camera::omToolTumble>},        {"Zoom", nullptr},               {"Base Rotate", nullptr},
     {"Base Translate", nullptr}, {"Base Scale", nullptr},        {"Eval Light", nullptr},
 };

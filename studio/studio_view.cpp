@@ -37,6 +37,25 @@ void StudioView::Tumble(float* angles, const float* from, const float* to) {
                rect.height, tumbleDegreesPerHeight, angles);
 }
 
+void StudioView::Pan(float* translation, const float* from, const float* to) {
+  float ignored[2];
+  if (!translation) translation = ignored;
+  translation[0] = translation[1] = 0;
+  if (!from || !to) return;
+  const Vec3 before = camera.eye;
+  const Vec3 right = viewRight(camera), up = camera.up;
+  if (!pan(camera, rect.height, to[0] - from[0], to[1] - from[1])) return;
+  const Vec3 moved = camera.eye - before;
+  translation[0] = static_cast<float>(dot(moved, right));
+  translation[1] = static_cast<float>(dot(moved, up));
+}
+
+float StudioView::Roll(const float* from, const float* to) {
+  if (!from || !to) return 0;
+  const double degrees = (to[0] - from[0]) * rollDegreesPerWidth / std::max(rect.width, 1);
+  return roll(camera, degrees) ? static_cast<float>(degrees) : 0.0f;
+}
+
 const char* StudioView::kindName() const {
   switch (kind_) {
     case ViewKind::Perspective: return "perspective";

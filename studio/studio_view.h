@@ -53,6 +53,8 @@ class StudioView final : public omView, public omViewport {
   void BeginOverlay() override { host_.beginOverlay(*this); }
   void EndOverlay() override { host_.endOverlay(); }
   void* GetGLProcAddress(const char* name) override { return host_.glProcAddress(name); }
+  void Pan(float* translation, const float* from, const float* to) override;
+  float Roll(const float* from, const float* to) override;
 
   // [SECTION] Studio side
   int index() const { return index_; }
@@ -66,6 +68,8 @@ class StudioView final : public omView, public omViewport {
   PixelRect rect;  // within the frame
   // Tumble angles for a drag across the whole height of the view, degrees.
   double tumbleDegreesPerHeight = 180;
+  // Roll for a drag across the whole width, degrees.
+  double rollDegreesPerWidth = 180;
   std::int32_t tumbleMode = 1;
 
  private:

@@ -208,7 +208,7 @@ TEST(Registration, ToolsNotYetBuiltAreNeitherRegisteredNorGivenPanels) {
   Fixture f(TESSEL_MODULE_PATH);
   ASSERT_TRUE(f.module.start(f.host));
   EXPECT_EQ(f.host.panelFactoryCalls, 1);
-  EXPECT_EQ(f.host.toolFactories.factories.size(), 2u);  // Object Select, Tumble
+  EXPECT_EQ(f.host.toolFactories.factories.size(), 4u);  // Object Select, Pan, Roll, Tumble
   EXPECT_EQ(f.host.commandFactories.factories.size(), 2u);  // View All, View Selected
   // "Dolly" has a panel but no tool yet: its button stays unhandled.
   EXPECT_TRUE(f.host.click(f.module.get(), 33814));

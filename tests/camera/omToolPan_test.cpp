@@ -1,0 +1,86 @@
+#include <gtest/gtest.h>
+
+#include "tests/studio/studio_fixture.h"
+
+namespace tessel::test {
+namespace {
+
+const char* kQuadObj = "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nf 1 2 3\nf 1 3 4\n";
+
+class Pan : public StudioFixture {
+ protected:
+  void SetUp() override {
+    start(TESSEL_MODULE_PATH, 200, 150);
+    ASSERT_EQ(run("open " + dir.write("quad.obj", kQuadObj).string() + "\ntool Pan\n"), "");
+    take();
+  }
+  studio::Camera& camera() { return host->views().active().camera; }
+};
+
+TEST_F(Pan, ThePointUnderTheCursorFollowsIt) {
+  const studio::Vec3 target = camera().target;
+  const studio::ScreenPoint before = studio::project(camera(), 200, 150, target);
+  EXPECT_EQ(run("drag left 100 75 130 55 steps 3\n"), "");
+  const studio::ScreenPoint after = studio::project(camera(), 200, 150, target);
+  EXPECT_NEAR(after.x - before.x, 30, 1e-3);
+  EXPECT_NEAR(after.y - before.y, -20, 1e-3);
+  EXPECT_TRUE(has(take(), "status: Translation: "));
+}
+
+TEST_F(Pan, ShiftKeepsTheMotionOnOneAxisInOrthographicViewsToo) {
+  EXPECT_EQ(run("layout quad\nview 2\n"), "");
+  const studio::Vec3 eye = camera().eye;
+  EXPECT_EQ(run("press left 50 50 shift\nmove left 52 51 shift\nmove left 80 60 shift\n"
+                "move left 100 90 shift\nrelease left 100 90 shift\n"),
+            "");
+  auto lines = take();
+  EXPECT_TRUE(has(lines, "Release SHIFT to remove constrains."));
+  // Front view: right is +x, up is +y; a horizontal lock moves the eye along x only.
+  EXPECT_NE(camera().eye.x, eye.x);
+  EXPECT_EQ(camera().eye.y, eye.y);
+  EXPECT_EQ(camera().eye.z, eye.z);
+  EXPECT_TRUE(has(lines, "status: Translation:"));
+}
+
+TEST_F(Pan, AltNavigationPansWithTheMiddleButton) {
+  const studio::Vec3 eye = camera().eye;
+  EXPECT_EQ(run("drag left 10 10 40 40 alt\n"), "");
+  EXPECT_EQ(camera().eye, eye) << "with ALT the left button is not the panning one";
+  EXPECT_EQ(run("drag middle 10 10 40 40 alt\n"), "");
+  EXPECT_NE(camera().eye, eye);
+  const studio::Vec3 moved = camera().eye;
+  EXPECT_EQ(run("drag middle 10 10 40 40\n"), "");
+  EXPECT_EQ(camera().eye, moved) << "without ALT the middle button does nothing";
+}
+
+class Roll : public StudioFixture {
+ protected:
+  void SetUp() override {
+    start(TESSEL_MODULE_PATH, 200, 150);
+    ASSERT_EQ(run("open " + dir.write("quad.obj", kQuadObj).string() + "\ntool Roll\n"), "");
+    take();
+  }
+  studio::Camera& camera() { return host->views().active().camera; }
+};
+
+TEST_F(Roll, HorizontalMotionTurnsAboutTheViewAxis) {
+  const studio::Camera before = camera();
+  EXPECT_EQ(run("drag left 50 50 70 90 steps 1\n"), "");
+  auto lines = take();
+  // 180 degrees across 200 pixels: 20 pixels are 18 degrees; vertical motion does not count.
+  EXPECT_TRUE(has(lines, "status: Angle:      18.00"));
+  EXPECT_EQ(camera().eye, before.eye);
+  EXPECT_NEAR(studio::dot(camera().up, before.up), std::cos(18 * 3.14159265358979 / 180), 1e-9);
+}
+
+TEST_F(Roll, OrthographicViewsRefuse) {
+  EXPECT_EQ(run("layout quad\nview 3\n"), "");
+  const studio::Camera before = camera();
+  EXPECT_EQ(run("drag left 50 50 90 50\n"), "");
+  EXPECT_TRUE(has(take(), "warning: Rolling is not allowed in a non perspective window."));
+  EXPECT_EQ(camera().up, before.up);
+  EXPECT_EQ(host->views().active().cursorId(), 5001);
+}
+
+}  // namespace
+}  // namespace tessel::test
