@@ -34,6 +34,18 @@ class omViewport {
   virtual void Pan(float* translation, const float* from, const float* to) = 0;
   // Turns the camera about its viewing axis for a horizontal motion; the angle, degrees.
   virtual float Roll(const float* from, const float* to) = 0;
+  // Zooms for a horizontal motion; the field of view (degrees) or, orthographic, the view's width.
+  // The host stops at its limits and answers the value it stopped at.
+  virtual float Zoom(const float* from, const float* to) = 0;
+  // Moves the camera towards `pivot` (a point: x, y, z) for a horizontal motion; the distance to
+  // the pivot or, orthographic, the view's width.
+  virtual float Dolly(const float* from, const float* to, const float* pivot) = 0;
+  // Fits the rectangle [min, max] (view pixels) to the view, or the view into the rectangle;
+  // the resulting field of view or width.
+  virtual float ZoomInToRect(const float* min, const float* max) = 0;
+  virtual float ZoomOutFromRect(const float* min, const float* max) = 0;
+  // Nonzero when dollying has no near limit.
+  virtual std::int32_t IsDollyUnbounded() = 0;
 
  protected:
   ~omViewport() = default;
@@ -102,6 +114,8 @@ class omMainView {
   virtual void FitAllViewsToSelected() = 0;
   virtual void FitViewToSelected() = 0;
   virtual void UpdateManipulator(std::int32_t flags) = 0;
+  // The point the dolly moves towards, written into `buffer` (4 floats) and returned.
+  virtual float* GetDollyPivot(float* buffer, omViewport* view) = 0;
 
  protected:
   ~omMainView() = default;

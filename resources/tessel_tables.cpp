@@ -4,9 +4,12 @@
 #include "camera/omCmdFitToSelected.h"
 #include "camera/omPropCmdFitToAll.h"
 #include "camera/omPropCmdFitToSelected.h"
+#include "camera/omToolDolly.h"
+#include "camera/omToolMenu.h"
 #include "camera/omToolPan.h"
 #include "camera/omToolRoll.h"
 #include "camera/omToolTumble.h"
+#include "camera/omToolZoom.h"
 #include "framework/omPropCmd.h"
 #include "framework/omPropTool.h"
 #include "resources/registration_tables.h"
@@ -34,9 +37,9 @@ constexpr CommandEntry kCommands[] = {
 
 constexpr ToolEntry kTools[] = {
     {"Object Select", createTool<selection::omToolSelect>}, {"Component Select", nullptr},   {"Paint Select", nullptr},
-    {"Lasso Select", nullptr},  {"Modify Mask Select", nullptr}, {"Dolly", nullptr},
-    {"Menu", nullptr},          {"Pan", createTool<camera::omToolPan>},                {"Roll", createTool<camera::omToolRoll>},
-    {"Tumble", createTool<camera::omToolTumble>},        {"Zoom", nullptr},               {"Base Rotate", nullptr},
+    {"Lasso Select", nullptr},  {"Modify Mask Select", nullptr}, {"Dolly", createTool<camera::omToolDolly>},
+    {"Menu", createTool<camera::omToolMenu>},          {"Pan", createTool<camera::omToolPan>},                {"Roll", createTool<camera::omToolRoll>},
+    {"Tumble", createTool<camera::omToolTumble>},        {"Zoom", createTool<camera::omToolZoom>},               {"Base Rotate", nullptr},
     {"Base Translate", nullptr}, {"Base Scale", nullptr},        {"Eval Light", nullptr},
 };
 

@@ -202,6 +202,61 @@ bool zoomToRect(Camera& c, int width, int height, double x0, double y0, double x
   return commit(c, n);
 }
 
+double orthoWidth(const Camera& c, int width, int height) {
+  return c.orthoHeight * std::max(width, 1) / std::max(height, 1);
+}
+
+double zoomWithinLimits(Camera& c, double factor, int width, int height) {
+  // An infinite or zero factor (a huge drag) runs into a limit; only NaN and negatives mean nothing.
+  if (std::isnan(factor) || factor < 0) factor = 1;
+  if (c.orthographic) {
+    double aspect = static_cast<double>(std::max(width, 1)) / std::max(height, 1);
+    double w = std::clamp(orthoWidth(c, width, height) * factor, kNarrowestOrtho, kWidestOrtho);
+    c.orthoHeight = w / aspect;
+    return w;
+  }
+  c.fovDegrees = std::clamp(c.fovDegrees * factor, kNarrowestFov, kWidestFov);
+  return c.fovDegrees;
+}
+
+double dollyTowards(Camera& c, double amount, const Vec3& pivot, int width, int height) {
+  if (c.orthographic) {
+    double span = std::max(orthoWidth(c, width, height), kNarrowestOrtho);
+    return zoomWithinLimits(c, std::exp(-std::clamp(amount / span, -50.0, 50.0)), width, height);
+  }
+  Vec3 toPivot = pivot - c.eye;
+  double dist = length(toPivot);
+  if (!std::isfinite(amount) || !(dist > 0)) return dist;
+  double next = std::clamp(dist - amount, kNearestDolly, 1e30);
+  Camera n = c;
+  Vec3 d = toPivot / dist;
+  n.eye = pivot - d * next;
+  if (!commit(c, n)) return dist;
+  return next;
+}
+
+double zoomRect(Camera& c, int width, int height, double x0, double y0, double x1, double y1,
+                bool in) {
+  auto value = [&] { return c.orthographic ? orthoWidth(c, width, height) : c.fovDegrees; };
+  double w = std::fabs(x1 - x0), h = std::fabs(y1 - y0);
+  if (w < 1 || h < 1 || width < 1 || height < 1) return value();
+  double factor = std::max(w / width, h / height);
+  if (!in) factor = 1 / factor;
+  // Centre the rectangle first, then scale: zooming in brings it to the whole view, zooming out
+  // shrinks the whole view into it.
+  Camera n = c;
+  pan(n, height, width / 2.0 - (x0 + x1) / 2, height / 2.0 - (y0 + y1) / 2);
+  if (!n.orthographic) {
+    double t = std::tan(n.fovDegrees * kDegree / 2) * factor;
+    double fov = 2 * std::atan(t) / kDegree;
+    n.fovDegrees = std::clamp(fov, kNarrowestFov, kWidestFov);
+    commit(c, n);
+    return c.fovDegrees;
+  }
+  commit(c, n);
+  return zoomWithinLimits(c, factor, width, height);
+}
+
 bool frameBox(Camera& c, const Box& box, int width, int height) {
   if (box.empty()) return false;
   Camera n = c;

@@ -53,6 +53,25 @@ bool dolly(Camera& c, double amount);
 bool zoom(Camera& c, double factor, double minFov = 0.5, double maxFov = 170);
 // Fits the pixel rectangle [x0, x1] x [y0, y1] to the view.
 bool zoomToRect(Camera& c, int width, int height, double x0, double y0, double x1, double y1);
+// The limits the zoom and dolly operations stop at.
+inline constexpr double kWidestFov = 135.0, kNarrowestFov = 0.01;
+inline constexpr double kWidestOrtho = 1e20, kNarrowestOrtho = 0.001;
+inline constexpr double kNearestDolly = 0.001;
+
+// The view's width in world units, orthographic.
+double orthoWidth(const Camera& c, int width, int height);
+// Multiplies the field of view (or orthographic width) by `factor`, stopping at the limits above;
+// answers the field of view or the width reached.
+double zoomWithinLimits(Camera& c, double factor, int width, int height);
+// Moves the eye by `amount` world units towards `pivot` (away for a negative amount), no nearer
+// than kNearestDolly; answers the distance to the pivot. Orthographic: scales the width instead
+// and answers it.
+double dollyTowards(Camera& c, double amount, const Vec3& pivot, int width, int height);
+// Zooms so the pixel rectangle fills the view (in), or the view shrinks into it (out), within
+// the limits; answers the field of view or width reached, the old one when the rectangle is empty.
+double zoomRect(Camera& c, int width, int height, double x0, double y0, double x1, double y1,
+                bool in);
+
 // Fits the box to the view, keeping the direction of view.
 bool frameBox(Camera& c, const Box& box, int width, int height);
 

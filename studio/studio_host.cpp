@@ -249,6 +249,15 @@ void StudioHost::SelectInRect(omViewport* viewport, const float* rect, bool sele
                  select);
 }
 
+float* StudioHost::GetDollyPivot(float* buffer, omViewport* viewport) {
+  if (!buffer) return nullptr;
+  StudioView* view = viewOf(viewport);
+  const Vec3 p = view ? view->camera.target : Vec3{};
+  buffer[0] = static_cast<float>(p.x), buffer[1] = static_cast<float>(p.y);
+  buffer[2] = static_cast<float>(p.z), buffer[3] = 1;
+  return buffer;
+}
+
 bool StudioHost::fit(bool allViews, bool selectedOnly) {
   Box box = scene_.bounds(selectedOnly);
   if (box.empty()) {

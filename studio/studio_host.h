@@ -117,6 +117,8 @@ class StudioHost final : public omModuleHost,
   void FitAllViewsToSelected() override { fit(true, true); }
   void FitViewToSelected() override { fit(false, true); }
   void UpdateManipulator(std::int32_t) override {}
+  // The view's target: the point it looks at and tumbles about.
+  float* GetDollyPivot(float* buffer, omViewport* view) override;
 
   // [SECTION] Studio side: module, files, input, routing, reports
   // Empty on success, else the problem.

@@ -56,6 +56,31 @@ float StudioView::Roll(const float* from, const float* to) {
   return roll(camera, degrees) ? static_cast<float>(degrees) : 0.0f;
 }
 
+// A drag across the whole width halves (or doubles) the field of view or the distance.
+float StudioView::Zoom(const float* from, const float* to) {
+  const double dx = from && to ? to[0] - from[0] : 0;
+  const double factor = std::exp2(-dx / std::max(rect.width, 1));
+  return static_cast<float>(zoomWithinLimits(camera, factor, rect.width, rect.height));
+}
+
+float StudioView::Dolly(const float* from, const float* to, const float* pivot) {
+  const double dx = from && to ? to[0] - from[0] : 0;
+  const Vec3 p = pivot ? Vec3{pivot[0], pivot[1], pivot[2]} : camera.target;
+  const double distance = length(p - camera.eye);
+  const double amount = distance * (1 - std::exp2(-dx / std::max(rect.width, 1)));
+  return static_cast<float>(dollyTowards(camera, amount, p, rect.width, rect.height));
+}
+
+float StudioView::ZoomInToRect(const float* min, const float* max) {
+  return static_cast<float>(zoomRect(camera, rect.width, rect.height, min[0], min[1], max[0],
+                                     max[1], true));
+}
+
+float StudioView::ZoomOutFromRect(const float* min, const float* max) {
+  return static_cast<float>(zoomRect(camera, rect.width, rect.height, min[0], min[1], max[0],
+                                     max[1], false));
+}
+
 const char* StudioView::kindName() const {
   switch (kind_) {
     case ViewKind::Perspective: return "perspective";

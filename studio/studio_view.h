@@ -55,6 +55,11 @@ class StudioView final : public omView, public omViewport {
   void* GetGLProcAddress(const char* name) override { return host_.glProcAddress(name); }
   void Pan(float* translation, const float* from, const float* to) override;
   float Roll(const float* from, const float* to) override;
+  float Zoom(const float* from, const float* to) override;
+  float Dolly(const float* from, const float* to, const float* pivot) override;
+  float ZoomInToRect(const float* min, const float* max) override;
+  float ZoomOutFromRect(const float* min, const float* max) override;
+  std::int32_t IsDollyUnbounded() override { return 0; }
 
   // [SECTION] Studio side
   int index() const { return index_; }

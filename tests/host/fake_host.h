@@ -140,6 +140,10 @@ class FakeHost : public omModuleHost,
   void FitAllViewsToSelected() override {}
   void FitViewToSelected() override {}
   void UpdateManipulator(std::int32_t) override {}
+  float* GetDollyPivot(float* buffer, omViewport*) override {
+    std::fill(buffer, buffer + 4, 0.0f);
+    return buffer;
+  }
 
   // [SECTION] test side
   // Routes a command ID as a click (with Shift held or not) through the module's command target.

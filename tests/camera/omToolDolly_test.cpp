@@ -1,0 +1,106 @@
+#include "camera/zoom_limits.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "tests/studio/studio_fixture.h"
+
+namespace tessel::test {
+namespace {
+
+const char* kQuadObj = "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nf 1 2 3\nf 1 3 4\n";
+
+class CameraTools : public StudioFixture {
+ protected:
+  void SetUp() override {
+    start(TESSEL_MODULE_PATH, 200, 150);
+    ASSERT_EQ(run("open " + dir.write("quad.obj", kQuadObj).string() + "\n"), "");
+    take();
+  }
+  studio::Camera& camera() { return host->views().active().camera; }
+  bool finite() {
+    const studio::Camera& c = camera();
+    return studio::isFinite(c.eye) && studio::isFinite(c.target) && studio::isFinite(c.up) &&
+           std::isfinite(c.fovDegrees) && std::isfinite(c.orthoHeight);
+  }
+};
+
+TEST(ZoomLimits, WarningsAtEachEnd) {
+  EXPECT_STREQ(camera::zoomLimitWarning(135.0f, false), "Zoomed out to widest angle allowed.");
+  EXPECT_STREQ(camera::zoomLimitWarning(0.01f, false), "Zoomed in to maximum value allowed.");
+  EXPECT_EQ(camera::zoomLimitWarning(134.9f, false), nullptr);
+  EXPECT_STREQ(camera::zoomLimitWarning(1e20f, true), "Zoomed out to maximum value allowed.");
+  EXPECT_STREQ(camera::zoomLimitWarning(0.001f, true), "Zoomed in to maximum value allowed.");
+}
+
+TEST_F(CameraTools, DollyMovesInAndShiftZoomsInstead) {
+  EXPECT_EQ(run("tool Dolly\n"), "");
+  const double distance = studio::targetDistance(camera());
+  const double fov = camera().fovDegrees;
+  EXPECT_EQ(run("drag left 50 50 150 50 steps 1\n"), "");
+  EXPECT_LT(studio::targetDistance(camera()), distance);
+  EXPECT_EQ(camera().fovDegrees, fov);
+  EXPECT_TRUE(has(take(), "status: Distance: "));
+  EXPECT_EQ(run("drag left 50 50 150 50 steps 1 shift\n"), "");
+  EXPECT_LT(camera().fovDegrees, fov);
+  auto lines = take();
+  EXPECT_TRUE(has(lines, "status: FOV: "));
+  EXPECT_TRUE(has(lines, "Release SHIFT to dolly."));
+  EXPECT_EQ(host->views().active().cursorId(), 5000) << "SHIFT up again: the dolly cursor";
+}
+
+TEST_F(CameraTools, HugeDragsStopAtTheLimitsWithTheirWarnings) {
+  EXPECT_EQ(run("tool Dolly\ndrag left 0 0 -1e9 0 steps 2 shift\n"), "");
+  EXPECT_TRUE(has(take(), "warning: Zoomed out to widest angle allowed."));
+  EXPECT_DOUBLE_EQ(camera().fovDegrees, 135.0);
+  EXPECT_EQ(run("drag left 0 0 1e9 0 steps 2\n"), "");
+  EXPECT_TRUE(has(take(), "warning: Dollyed in to maximum value allowed."));
+  EXPECT_NEAR(studio::targetDistance(camera()), 0.001, 1e-9);
+  EXPECT_EQ(run("wheel 100000 5 5\nwheel -100000 5 5 shift\ndrag left 0 0 1e30 0 shift\n"), "");
+  EXPECT_TRUE(finite());
+  EXPECT_EQ(run("layout quad\nview 2\ndrag left 0 0 1e9 0 steps 2\n"), "");
+  auto lines = take();
+  EXPECT_TRUE(has(lines, "warning: Zoomed in to maximum value allowed."));
+  EXPECT_TRUE(has(lines, "status: Width:       0.00"));
+  EXPECT_TRUE(finite());
+}
+
+TEST_F(CameraTools, WheelActsAsAHorizontalDrag) {
+  EXPECT_EQ(run("tool Dolly\n"), "");
+  studio::Camera viaDrag = camera();
+  EXPECT_EQ(run("wheel 120 10 10\n"), "");
+  studio::Camera viaWheel = camera();
+  camera() = viaDrag;
+  EXPECT_EQ(run("drag left 0 0 24 0 steps 1\n"), "");
+  EXPECT_NEAR(studio::targetDistance(camera()), studio::targetDistance(viaWheel), 1e-12)
+      << "120 wheel units are 24 pixels";
+}
+
+TEST_F(CameraTools, ZoomBandNeedsElevenPixelsAndLeftwardZoomsOut) {
+  EXPECT_EQ(run("tool Zoom\n"), "");
+  const double fov = camera().fovDegrees;
+  EXPECT_EQ(run("drag left 50 50 60 100\n"), "");
+  EXPECT_EQ(camera().fovDegrees, fov) << "ten pixels wide: ignored";
+  EXPECT_EQ(run("drag left 50 50 100 80\n"), "");
+  const double in = camera().fovDegrees;
+  EXPECT_LT(in, fov);
+  EXPECT_TRUE(has(take(), "status: View Angle: "));
+  EXPECT_EQ(run("drag left 100 80 50 50\n"), "");
+  EXPECT_GT(camera().fovDegrees, in) << "the same rectangle dragged to the left zooms out";
+  const auto before = host->renderer().readPixels(host->views().active().rect);
+  EXPECT_EQ(run("press left 20 20\nmove left 90 90\nmove left 20 20\nrelease left 20 20\n"), "");
+  EXPECT_EQ(host->renderer().readPixels(host->views().active().rect), before)
+      << "the band is erased by drawing it again";
+}
+
+TEST_F(CameraTools, TheCombinedToolOnlyBracketsTheNavigation) {
+  EXPECT_EQ(run("tool Menu\n"), "");
+  EXPECT_TRUE(has(take(), "prompt: Drag LMB to tumble, MMB to pan, RMB to roll or LMB+MMB to dolly."));
+  const studio::Camera before = camera();
+  EXPECT_EQ(run("drag left 0 0 50 50\nwheel 120 5 5\n"), "");
+  EXPECT_EQ(camera().eye, before.eye) << "its mouse operations do nothing";
+}
+
+}  // namespace
+}  // namespace tessel::test
