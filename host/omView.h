@@ -116,6 +116,10 @@ class omMainView {
   virtual void UpdateManipulator(std::int32_t flags) = 0;
   // The point the dolly moves towards, written into `buffer` (4 floats) and returned.
   virtual float* GetDollyPivot(float* buffer, omViewport* view) = 0;
+  // Selects every visible object the object filter allows.
+  virtual void SelectAll() = 0;
+  // The component filter's current mask (om::ComponentMask bits).
+  virtual std::uint32_t GetComponentMask() = 0;
 
  protected:
   ~omMainView() = default;

@@ -14,6 +14,10 @@
 #include "framework/omPropTool.h"
 #include "resources/registration_tables.h"
 #include "resources/resource_ids.h"
+#include "selection/omCmdCycleSelect.h"
+#include "selection/omCmdSelectAll.h"
+#include "selection/omCmdSelectInverse.h"
+#include "selection/omCmdSelectNone.h"
 #include "selection/omToolSelect.h"
 
 namespace tessel::resources {
@@ -26,21 +30,40 @@ using framework::createTool;
 
 // Registered in this order.
 constexpr CommandEntry kCommands[] = {
-    {"Select All", nullptr},       {"Select None", nullptr},      {"Cycle Selection", nullptr},
-    {"Select Inverse", nullptr},   {"Seed Select", nullptr},      {"Custom Select", nullptr},
+    {"Select All", createCommand<selection::omCmdSelectAll>},
+    {"Select None", createCommand<selection::omCmdSelectNone>},
+    {"Cycle Selection", createCommand<selection::omCmdCycleSelect>},
+    {"Select Inverse", createCommand<selection::omCmdSelectInverse>},
+    {"Seed Select", nullptr},
+    {"Custom Select", nullptr},
     {"View All", createCommand<camera::omCmdFitToAll>},
-    {"View Selected", createCommand<camera::omCmdFitToSelected>},    {"Orient Reset", nullptr},
-    {"Orient Scale", nullptr},     {"Orient Rotate", nullptr},    {"Orient Translate", nullptr},
-    {"Orient Sync", nullptr},      {"Coord Sys Delete", nullptr}, {"Light Delete", nullptr},
+    {"View Selected", createCommand<camera::omCmdFitToSelected>},
+    {"Orient Reset", nullptr},
+    {"Orient Scale", nullptr},
+    {"Orient Rotate", nullptr},
+    {"Orient Translate", nullptr},
+    {"Orient Sync", nullptr},
+    {"Coord Sys Delete", nullptr},
+    {"Light Delete", nullptr},
     {"Current Map Delete", nullptr},
 };
 
 constexpr ToolEntry kTools[] = {
-    {"Object Select", createTool<selection::omToolSelect>}, {"Component Select", nullptr},   {"Paint Select", nullptr},
-    {"Lasso Select", nullptr},  {"Modify Mask Select", nullptr}, {"Dolly", createTool<camera::omToolDolly>},
-    {"Menu", createTool<camera::omToolMenu>},          {"Pan", createTool<camera::omToolPan>},                {"Roll", createTool<camera::omToolRoll>},
-    {"Tumble", createTool<camera::omToolTumble>},        {"Zoom", createTool<camera::omToolZoom>},               {"Base Rotate", nullptr},
-    {"Base Translate", nullptr}, {"Base Scale", nullptr},        {"Eval Light", nullptr},
+    {"Object Select", createTool<selection::omToolSelect>},
+    {"Component Select", nullptr},
+    {"Paint Select", nullptr},
+    {"Lasso Select", nullptr},
+    {"Modify Mask Select", nullptr},
+    {"Dolly", createTool<camera::omToolDolly>},
+    {"Menu", createTool<camera::omToolMenu>},
+    {"Pan", createTool<camera::omToolPan>},
+    {"Roll", createTool<camera::omToolRoll>},
+    {"Tumble", createTool<camera::omToolTumble>},
+    {"Zoom", createTool<camera::omToolZoom>},
+    {"Base Rotate", nullptr},
+    {"Base Translate", nullptr},
+    {"Base Scale", nullptr},
+    {"Eval Light", nullptr},
 };
 
 // Processed in this order. A null creator marks a panel class still to be built.

@@ -14,6 +14,48 @@ std::uint32_t Entity::filterMask() const {
   }
 }
 
+std::int32_t FlagSelection::GetCount() {
+  if (!flags_) return 0;
+  std::int32_t n = 0;
+  for (std::uint8_t f : *flags_) n += (f & kSelected) != 0;
+  return n;
+}
+
+namespace {
+void invert(std::vector<std::uint8_t>& flags) {
+  // Hidden elements stay as they are: the user cannot see them to have chosen them.
+  for (std::uint8_t& f : flags)
+    if (!(f & kHidden)) f ^= kSelected;
+}
+}  // namespace
+
+void Entity::InvertSelectedComponents() {
+  if (mesh) invert(mesh->vertexFlags);
+}
+
+void Entity::InvertComponentSelection() {
+  if (!mesh) return;
+  const std::uint32_t m = componentMask ? *componentMask : 0;
+  if (m & om::kMaskVertices) invert(mesh->vertexFlags);
+  if (m & om::kMaskFaces) invert(mesh->faceFlags);
+  if (m & om::kMaskEdges) invert(mesh->edgeFlags);
+}
+
+omComponentSet* Entity::GetVertexSelection() {
+  vertexSelection_ = FlagSelection(mesh ? &mesh->vertexFlags : nullptr);
+  return &vertexSelection_;
+}
+
+omComponentSet* Entity::GetFaceSelection() {
+  faceSelection_ = FlagSelection(mesh ? &mesh->faceFlags : nullptr);
+  return &faceSelection_;
+}
+
+omComponentSet* Entity::GetEdgeSelection() {
+  edgeSelection_ = FlagSelection(mesh ? &mesh->edgeFlags : nullptr);
+  return &edgeSelection_;
+}
+
 Box Entity::bounds() const {
   if (mesh) return mesh->bounds();
   Box b;
@@ -30,6 +72,7 @@ Scene::Scene() {
 
 Entity& Scene::add(std::unique_ptr<Entity> entity) {
   entity->id = nextId_++;
+  entity->componentMask = &componentMask;
   entities_.push_back(std::move(entity));
   return *entities_.back();
 }
@@ -91,6 +134,14 @@ void Scene::select(std::uint32_t id, bool on) {
 
 void Scene::clearSelection() {
   while (!selection_.empty()) select(selection_.back(), false);
+}
+
+void Scene::cycleActive() {
+  if (selection_.size() < 2) return;
+  // The active entity is the last one: move the first to the end.
+  std::rotate(selection_.begin(), selection_.begin() + 1, selection_.end());
+  for (auto& e : entities_) e->state &= ~kStateActive;
+  find(selection_.back())->state |= kStateActive;
 }
 
 void Scene::setSelection(std::vector<std::uint32_t> ids) {

@@ -32,9 +32,25 @@ struct VertexMap {
   std::vector<float> values;  // #V
 };
 
+// The selected elements among a flag array, counted when asked.
+class FlagSelection final : public omComponentSet {
+ public:
+  explicit FlagSelection(const std::vector<std::uint8_t>* flags = nullptr) : flags_(flags) {}
+  std::int32_t GetCount() override;
+
+ private:
+  const std::vector<std::uint8_t>* flags_;
+};
+
 struct Entity final : omEntity {
   std::uint32_t GetType() override { return type; }
   const char* GetName() override { return name.c_str(); }
+  void InvertSelectedComponents() override;
+  omComponentSet* GetSelectedComponents() override { return GetVertexSelection(); }
+  void InvertComponentSelection() override;
+  omComponentSet* GetVertexSelection() override;
+  omComponentSet* GetFaceSelection() override;
+  omComponentSet* GetEdgeSelection() override;
 
   std::uint32_t id = 0;
   std::string name;
@@ -47,12 +63,17 @@ struct Entity final : omEntity {
   int currentMap = -1;
   CoordSys frame;
   Light light;
+  // The scene's component filter mask, which InvertComponentSelection follows.
+  const std::uint32_t* componentMask = nullptr;
 
   bool isMesh() const { return type == om::kEntityPolygonMesh; }
   bool isPointCloud() const { return mesh && !isMesh(); }
   // The object filter mask this entity answers to.
   std::uint32_t filterMask() const;
   Box bounds() const;
+
+ private:
+  FlagSelection vertexSelection_, faceSelection_, edgeSelection_;
 };
 
 // Point clouds are entities with one component selection (their points).
@@ -79,6 +100,8 @@ class Scene {
   void select(std::uint32_t id, bool on);
   void clearSelection();
   void setSelection(std::vector<std::uint32_t> ids);
+  // Makes the next entity of the selection the active one (the first after the last).
+  void cycleActive();
 
   // [SECTION] modes and brackets
   bool objectMode = true;

@@ -67,6 +67,7 @@ std::string usage(const std::string& verb) {
       {"save", "save PATH"},
       {"filter", "filter object|component \"Name\""},
       {"panel", "panel ID"},
+      {"mode", "mode object|component"},
   };
   auto it = forms.find(verb);
   return it == forms.end() ? "" : "usage: " + it->second;
@@ -309,6 +310,11 @@ std::string ScriptRunner::runLine(const std::string& line) {
   if (verb == "filter") {
     if (!arity(3) || (w[1] != "object" && w[1] != "component")) return usage(verb);
     return host_.chooseFilter(w[1] == "object", w[2]);
+  }
+  if (verb == "mode") {
+    if (!arity(2) || (w[1] != "object" && w[1] != "component")) return usage(verb);
+    host_.SetObjectMode(w[1] == "object" ? 1 : 0);
+    return {};
   }
   if (verb == "panel") {
     long long id;

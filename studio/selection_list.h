@@ -16,6 +16,11 @@ class SelectionList final : public omEntityList {
     return index >= 0 && index < GetCount() ? scene_.find(scene_.selection()[index]) : nullptr;
   }
   void Clear() override { scene_.clearSelection(); }
+  void Remove(omEntity* entity) override {
+    for (std::uint32_t id : scene_.selection())
+      if (static_cast<omEntity*>(scene_.find(id)) == entity) return scene_.select(id, false);
+  }
+  void CycleActive() override { scene_.cycleActive(); }
 
  private:
   Scene& scene_;

@@ -258,6 +258,12 @@ float* StudioHost::GetDollyPivot(float* buffer, omViewport* viewport) {
   return buffer;
 }
 
+void StudioHost::SelectAll() {
+  const std::uint32_t mask = objectFilter_.GetCurrentMask();
+  for (const auto& e : scene_.entities())
+    if (e->visible && (e->filterMask() & mask)) scene_.select(e->id, true);
+}
+
 bool StudioHost::fit(bool allViews, bool selectedOnly) {
   Box box = scene_.bounds(selectedOnly);
   if (box.empty()) {

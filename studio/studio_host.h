@@ -119,6 +119,8 @@ class StudioHost final : public omModuleHost,
   void UpdateManipulator(std::int32_t) override {}
   // The view's target: the point it looks at and tumbles about.
   float* GetDollyPivot(float* buffer, omViewport* view) override;
+  void SelectAll() override;
+  std::uint32_t GetComponentMask() override { return scene_.componentMask; }
 
   // [SECTION] Studio side: module, files, input, routing, reports
   // Empty on success, else the problem.

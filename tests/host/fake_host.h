@@ -140,6 +140,8 @@ class FakeHost : public omModuleHost,
   void FitAllViewsToSelected() override {}
   void FitViewToSelected() override {}
   void UpdateManipulator(std::int32_t) override {}
+  void SelectAll() override {}
+  std::uint32_t GetComponentMask() override { return 0; }
   float* GetDollyPivot(float* buffer, omViewport*) override {
     std::fill(buffer, buffer + 4, 0.0f);
     return buffer;

@@ -1,0 +1,65 @@
+// "Select All", "Select None", "Select Inverse" and "Cycle Selection" through Studio.
+#include <gtest/gtest.h>
+
+#include "tests/studio/studio_fixture.h"
+
+namespace tessel::test {
+namespace {
+
+class SelectionCommands : public StudioFixture {
+ protected:
+  void SetUp() override {
+    start(TESSEL_MODULE_PATH, 120, 90);
+    for (const char* name : {"a.obj", "b.obj", "c.obj"})
+      ASSERT_EQ(run("open " +
+                    dir.write(name, "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nf 1 2 3\nf 1 3 4\n")
+                        .string() +
+                    "\n"),
+                "");
+    take();
+  }
+  std::string selected() {
+    std::string names;
+    for (std::uint32_t id : host->scene().selection()) names += host->scene().find(id)->name;
+    return names;
+  }
+  std::string ran(const char* command) {
+    EXPECT_EQ(run(std::string("command \"") + command + "\"\n"), "");
+    auto lines = take();
+    return has(lines, std::string("command: ") + command + " ran") ? "ran" : "refused";
+  }
+};
+
+TEST_F(SelectionCommands, AllNoneAndCycle) {
+  EXPECT_EQ(ran("Select None"), "refused") << "nothing to clear";
+  EXPECT_EQ(ran("Cycle Selection"), "refused");
+  EXPECT_EQ(run("command \"Select All\"\n"), "");
+  EXPECT_TRUE(has(take(), "notify: 10"));
+  EXPECT_EQ(selected(), "abc") << "the coordinate system is outside the Mesh filter";
+  EXPECT_EQ(ran("Cycle Selection"), "ran");
+  EXPECT_EQ(selected(), "bca");
+  EXPECT_EQ(run("mode component\n"), "");
+  EXPECT_EQ(ran("Cycle Selection"), "refused") << "only in object mode";
+  EXPECT_EQ(run("mode object\n"), "");
+  EXPECT_EQ(ran("Select None"), "ran");
+  EXPECT_EQ(selected(), "");
+}
+
+TEST_F(SelectionCommands, InverseWorksInsideObjectsAndDropsTheEmptied) {
+  EXPECT_EQ(ran("Select Inverse"), "refused") << "not in object mode";
+  EXPECT_EQ(run("command \"Select All\"\nmode component\nselect a faces 0\nselect b faces 0 1\n"),
+            "");
+  EXPECT_EQ(ran("Select Inverse"), "ran");
+  EXPECT_EQ(selected(), "ac") << "b had every face selected: nothing is left of it";
+  EXPECT_EQ(run("print selection\n"), "");
+  auto lines = take();
+  EXPECT_TRUE(has(lines, "a: vertices 0; faces 1 [1]"));
+  EXPECT_TRUE(has(lines, "c: vertices 0; faces 2 [0 1]"));
+  // With vertices shown, the vertex selections invert instead.
+  EXPECT_EQ(run("filter component Vertices\ncommand \"Select Inverse\"\nprint selection\n"), "");
+  lines = take();
+  EXPECT_TRUE(has(lines, "a: vertices 4 [0 1 2 3]; faces 1 [1]"));
+}
+
+}  // namespace
+}  // namespace tessel::test
