@@ -106,6 +106,10 @@ class omMaskList {
   virtual bool SelectMask(std::uint32_t mask) = 0;
   // Makes the entry `step` places on (wrapping round) the current one; false for an empty list.
   virtual bool StepEntry(std::int32_t step) = 0;
+  // Makes the named entry current for a while (a tool that selects only lights, say), keeping the
+  // entry it replaces; PopTemporaryMask brings that back. False for a name the list lacks.
+  virtual bool PushTemporaryMask(const char* name) = 0;
+  virtual void PopTemporaryMask() = 0;
 
  protected:
   ~omMaskList() = default;

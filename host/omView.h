@@ -120,6 +120,8 @@ class omMainView {
   virtual void SelectAll() = 0;
   // The component filter's current mask (om::ComponentMask bits).
   virtual std::uint32_t GetComponentMask() = 0;
+  // The object filter's current mask, as the state a tool puts back.
+  virtual std::int32_t GetFilterType() = 0;
 
  protected:
   ~omMainView() = default;

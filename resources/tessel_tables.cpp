@@ -19,6 +19,7 @@
 #include "selection/omCmdSelectInverse.h"
 #include "selection/omCmdSelectNone.h"
 #include "selection/omToolSelect.h"
+#include "selection/omToolSelectModifyMask.h"
 
 namespace tessel::resources {
 namespace {
@@ -53,7 +54,7 @@ constexpr ToolEntry kTools[] = {
     {"Component Select", nullptr},
     {"Paint Select", nullptr},
     {"Lasso Select", nullptr},
-    {"Modify Mask Select", nullptr},
+    {"Modify Mask Select", createTool<selection::omToolSelectModifyMask>},
     {"Dolly", createTool<camera::omToolDolly>},
     {"Menu", createTool<camera::omToolMenu>},
     {"Pan", createTool<camera::omToolPan>},

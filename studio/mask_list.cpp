@@ -39,6 +39,20 @@ bool MaskList::StepEntry(std::int32_t step) {
   return choose(((from + step) % n + n) % n);
 }
 
+bool MaskList::PushTemporaryMask(const char* name) {
+  const std::string before = GetCurrentName();
+  if (!SelectName(name)) return false;
+  saved_.push_back(before);
+  return true;
+}
+
+void MaskList::PopTemporaryMask() {
+  if (saved_.empty()) return;
+  // By name: the list may have been refilled meanwhile.
+  SelectName(saved_.back().c_str());
+  saved_.pop_back();
+}
+
 std::uint32_t MaskList::GetCurrentMask() { return current_ < 0 ? 0 : entries_[current_].second; }
 
 const char* MaskList::GetCurrentName() {

@@ -23,6 +23,8 @@ class MaskList final : public omMaskList {
   bool HasMask(std::uint32_t mask) override;
   bool SelectMask(std::uint32_t mask) override;
   bool StepEntry(std::int32_t step) override;
+  bool PushTemporaryMask(const char* name) override;
+  void PopTemporaryMask() override;
 
   // Called after the current entry changed to another one.
   std::function<void(MaskList&)> onChange;
@@ -31,6 +33,7 @@ class MaskList final : public omMaskList {
   bool choose(std::int32_t index);
   std::vector<std::pair<std::string, std::uint32_t>> entries_;
   std::int32_t current_ = -1;
+  std::vector<std::string> saved_;  // entries replaced by temporary masks, innermost last
 };
 
 }  // namespace tessel::studio

@@ -121,6 +121,9 @@ class StudioHost final : public omModuleHost,
   float* GetDollyPivot(float* buffer, omViewport* view) override;
   void SelectAll() override;
   std::uint32_t GetComponentMask() override { return scene_.componentMask; }
+  std::int32_t GetFilterType() override {
+    return static_cast<std::int32_t>(objectFilter_.GetCurrentMask());
+  }
 
   // [SECTION] Studio side: module, files, input, routing, reports
   // Empty on success, else the problem.

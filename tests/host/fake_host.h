@@ -142,6 +142,7 @@ class FakeHost : public omModuleHost,
   void UpdateManipulator(std::int32_t) override {}
   void SelectAll() override {}
   std::uint32_t GetComponentMask() override { return 0; }
+  std::int32_t GetFilterType() override { return 0; }
   float* GetDollyPivot(float* buffer, omViewport*) override {
     std::fill(buffer, buffer + 4, 0.0f);
     return buffer;

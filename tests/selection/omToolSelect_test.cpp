@@ -100,3 +100,31 @@ TEST_F(ObjectSelect, TheToolWaitsWhileTheSceneIsLocked) {
 
 }  // namespace
 }  // namespace tessel::test
+
+#include "selection/omToolSelectModifyMask.h"
+
+namespace tessel::test {
+namespace {
+
+TEST_F(ObjectSelect, ModifyMaskSelectRunsUnderATemporaryFilter) {
+  EXPECT_EQ(run("drag left 0 0 200 150\n"), "");
+  ASSERT_EQ(selected(), "ab");
+  auto* tool = static_cast<selection::omToolSelectModifyMask*>(
+      host->tools().FindTool("Modify Mask Select"));
+  ASSERT_NE(tool, nullptr);
+  tool->SelectMask("Coord Sys");
+  EXPECT_TRUE(host->tools().IsToolActive("Modify Mask Select"));
+  EXPECT_STREQ(host->GetObjectFilter()->GetCurrentName(), "Coord Sys");
+  EXPECT_EQ(selected(), "") << "the selection is cleared on the way in";
+  EXPECT_EQ(run("drag left 0 0 200 150\n"), "");
+  EXPECT_EQ(selected(), "Global") << "only coordinate systems are selectable now";
+  take();
+  tool->SelectMask("Coord Sys");
+  EXPECT_FALSE(has(take(), "notify: 10")) << "the same mask again changes nothing";
+  EXPECT_EQ(run("tool Tumble\n"), "");
+  EXPECT_STREQ(host->GetObjectFilter()->GetCurrentName(), "Mesh");
+  EXPECT_EQ(selected(), "");
+}
+
+}  // namespace
+}  // namespace tessel::test
