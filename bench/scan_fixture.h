@@ -47,3 +47,22 @@ inline std::filesystem::path scanFile(std::uint32_t triangles) {
 }
 
 }  // namespace tessel::bench
+
+namespace tessel::bench {
+
+// The same kind of surface cut into `pieces` meshes laid out on a grid of tiles, `triangles` in
+// all: a scan split into parts.
+inline std::vector<studio::Mesh> tiledScan(std::uint32_t triangles, std::uint32_t pieces) {
+  std::vector<studio::Mesh> out;
+  const auto columns = static_cast<std::uint32_t>(std::ceil(std::sqrt(pieces)));
+  for (std::uint32_t k = 0; k < pieces; ++k) {
+    studio::Mesh m = noisyGrid(triangles / pieces, k + 1);
+    const float ox = static_cast<float>(k % columns), oy = static_cast<float>(k / columns);
+    for (std::size_t i = 0; i < m.positions.size(); i += 3) m.positions[i] += ox, m.positions[i + 1] += oy;
+    studio::buildTopology(m);
+    out.push_back(std::move(m));
+  }
+  return out;
+}
+
+}  // namespace tessel::bench

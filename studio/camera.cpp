@@ -116,6 +116,30 @@ ScreenPoint project(const Camera& c, int width, int height, const Vec3& p) {
   return s;
 }
 
+Projector::Projector(const Camera& c, int width, int height)
+    : eye_(c.eye),
+      forward_(viewDirection(c)),
+      right_(viewRight(c)),
+      up_(c.up),
+      halfW_(width / 2.0),
+      halfH_(height / 2.0),
+      ortho_(c.orthographic) {
+  pixelsPerUnit_ = ortho_ ? height / c.orthoHeight
+                          : height / (2 * std::tan(c.fovDegrees * kDegree / 2));
+}
+
+ScreenPoint Projector::operator()(const Vec3& p) const {
+  Vec3 rel = p - eye_;
+  ScreenPoint s;
+  s.depth = dot(rel, forward_);
+  s.inFront = ortho_ || s.depth > 1e-12;
+  if (!s.inFront) return s;
+  double scale = ortho_ ? pixelsPerUnit_ : pixelsPerUnit_ / s.depth;
+  s.x = halfW_ + dot(rel, right_) * scale;
+  s.y = halfH_ - dot(rel, up_) * scale;
+  return s;
+}
+
 void pixelRay(const Camera& c, int width, int height, double x, double y, Vec3* origin,
               Vec3* direction) {
   Vec3 f = viewDirection(c), r = viewRight(c);

@@ -37,6 +37,18 @@ void clipRange(const Camera& c, const Box& scene, double* nearPlane, double* far
 Mat4 projectionMatrix(const Camera& c, int width, int height, double nearPlane, double farPlane);
 
 ScreenPoint project(const Camera& c, int width, int height, const Vec3& p);
+
+// project() with the camera's frame worked out once, for loops over many points.
+class Projector {
+ public:
+  Projector(const Camera& c, int width, int height);
+  ScreenPoint operator()(const Vec3& p) const;
+
+ private:
+  Vec3 eye_, forward_, right_, up_;
+  double halfW_, halfH_, pixelsPerUnit_;  // orthographic scale, or perspective scale at depth 1
+  bool ortho_;
+};
 // The ray through a pixel: origin and unit direction.
 void pixelRay(const Camera& c, int width, int height, double x, double y, Vec3* origin,
               Vec3* direction);

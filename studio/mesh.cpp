@@ -5,10 +5,13 @@
 
 namespace tessel::studio {
 
-Box Mesh::bounds() const {
-  Box box;
-  for (std::uint32_t v = 0, n = vertexCount(); v < n; ++v) box.add(position(v));
-  return box;
+const Box& Mesh::bounds() const {
+  if (!boundsValid_) {
+    bounds_ = Box{};
+    for (std::uint32_t v = 0, n = vertexCount(); v < n; ++v) bounds_.add(position(v));
+    boundsValid_ = true;
+  }
+  return bounds_;
 }
 
 std::size_t Mesh::memoryBytes() const {
@@ -60,6 +63,7 @@ void buildVertexFaces(Mesh& m) {
 }  // namespace
 
 void buildTopology(Mesh& m) {
+  m.invalidateBounds();
   buildVertexFaces(m);
   const std::uint32_t nv = m.vertexCount(), nf = m.faceCount();
   const std::uint32_t* f = m.faces.data();

@@ -58,8 +58,14 @@ struct Mesh {
     *count = vertexFaceStart[v + 1] - vertexFaceStart[v];
     return vertexFaces.data() + vertexFaceStart[v];
   }
-  Box bounds() const;
+  // Cached after the first call; whoever moves vertices calls invalidateBounds.
+  const Box& bounds() const;
+  void invalidateBounds() { boundsValid_ = false; }
   std::size_t memoryBytes() const;
+
+ private:
+  mutable Box bounds_;
+  mutable bool boundsValid_ = false;
 };
 
 // Checks what the arrays must satisfy before topology can be built: three handles per face, each

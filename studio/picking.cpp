@@ -54,9 +54,10 @@ std::vector<std::uint32_t> componentsWhere(const Mesh& mesh, ComponentKind kind,
                                            const Camera& camera, ViewSize size,
                                            const DepthImage* depth, Inside inside) {
   std::vector<std::uint32_t> out;
+  const Projector project(camera, size.width, size.height);
   for (std::uint32_t h = 0, n = componentCount(mesh, kind); h < n; ++h) {
     if (componentHidden(mesh, kind, h)) continue;
-    ScreenPoint s = project(camera, size.width, size.height, componentPosition(mesh, kind, h));
+    ScreenPoint s = project(componentPosition(mesh, kind, h));
     if (!s.inFront || !inside(s.x, s.y)) continue;
     if (depth && !depth->empty() && !depth->visible(s.x, s.y, s.depth)) continue;
     out.push_back(h);
@@ -65,6 +66,26 @@ std::vector<std::uint32_t> componentsWhere(const Mesh& mesh, ComponentKind kind,
 }
 
 }  // namespace
+
+BoxOnScreen projectBox(const Camera& camera, ViewSize size, const Box& box) {
+  BoxOnScreen b;
+  b.x0 = b.y0 = std::numeric_limits<double>::infinity();
+  b.x1 = b.y1 = -b.x0;
+  if (box.empty()) {
+    b.allInFront = false;
+    return b;
+  }
+  const Projector project(camera, size.width, size.height);
+  for (int i = 0; i < 8; ++i) {
+    Vec3 corner{i & 1 ? box.max.x : box.min.x, i & 2 ? box.max.y : box.min.y,
+                i & 4 ? box.max.z : box.min.z};
+    ScreenPoint s = project(corner);
+    b.allInFront = b.allInFront && s.inFront;
+    b.x0 = std::min(b.x0, s.x), b.x1 = std::max(b.x1, s.x);
+    b.y0 = std::min(b.y0, s.y), b.y1 = std::max(b.y1, s.y);
+  }
+  return b;
+}
 
 bool DepthImage::visible(double x, double y, double d) const {
   int px = static_cast<int>(std::floor(x)), py = static_cast<int>(std::floor(y));
@@ -128,8 +149,9 @@ std::vector<std::uint32_t> objectsInRect(Scene& scene, const Camera& camera, Vie
                                          std::uint32_t mask) {
   if (x0 > x1) std::swap(x0, x1);
   if (y0 > y1) std::swap(y0, y1);
+  const Projector project(camera, size.width, size.height);
   auto inside = [&](const Vec3& p) {
-    ScreenPoint s = project(camera, size.width, size.height, p);
+    ScreenPoint s = project(p);
     return s.inFront && s.x >= x0 && s.x <= x1 && s.y >= y0 && s.y <= y1;
   };
   std::vector<std::uint32_t> out;
@@ -138,6 +160,17 @@ std::vector<std::uint32_t> objectsInRect(Scene& scene, const Camera& camera, Vie
     bool hit = false;
     if (e->mesh) {
       const Mesh& m = *e->mesh;
+      // The projected bounding box settles most objects without looking at a vertex: one that
+      // misses the rectangle has no vertex inside; one wholly inside has all of them inside.
+      BoxOnScreen b = projectBox(camera, size, m.bounds());
+      if (b.allInFront && (b.x1 < x0 || b.x0 > x1 || b.y1 < y0 || b.y0 > y1)) continue;
+      if (b.allInFront && b.x0 >= x0 && b.x1 <= x1 && b.y0 >= y0 && b.y1 <= y1) {
+        // Inside as long as one vertex is not hidden; the first one usually answers.
+        if (std::any_of(m.vertexFlags.begin(), m.vertexFlags.end(),
+                        [](std::uint8_t f) { return !(f & kHidden); }))
+          out.push_back(e->id);
+        continue;
+      }
       for (std::uint32_t v = 0, n = m.vertexCount(); v < n && !hit; ++v)
         hit = !(m.vertexFlags[v] & kHidden) && inside(m.position(v));
     } else {

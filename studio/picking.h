@@ -28,6 +28,14 @@ struct DepthImage {
   bool visible(double x, double y, double depth) const;
 };
 
+// A box's corners on screen: their pixel bounds; allInFront false when one lies behind the eye
+// (the bounds then mean nothing).
+struct BoxOnScreen {
+  double x0, y0, x1, y1;
+  bool allInFront = true;
+};
+BoxOnScreen projectBox(const Camera& camera, ViewSize size, const Box& box);
+
 // The nearest face hit by the ray through pixel (x, y), or kNoFace; *distance gets the ray length.
 std::uint32_t pickFace(const Mesh& mesh, const Camera& camera, ViewSize size, double x, double y,
                        double* distance);

@@ -103,5 +103,47 @@ TEST(Picking, ObjectsByPixelAndRectangleHonourTheFilter) {
             scene.globalCoordSys().id);
 }
 
+// The bounding-box shortcuts must not change the answer of a vertex-by-vertex test.
+TEST(Picking, RectangleShortcutsAgreeWithAVertexScan) {
+  std::mt19937 rng(11);
+  std::uniform_real_distribution<float> at(-5, 5), spread(0.05f, 1.5f);
+  Scene scene;
+  for (int i = 0; i < 60; ++i) {
+    Mesh m;
+    float cx = at(rng), cy = at(rng), cz = at(rng), r = spread(rng);
+    for (int v = 0; v < 20; ++v)
+      m.positions.insert(m.positions.end(), {cx + r * at(rng) / 5, cy + r * at(rng) / 5, cz + r * at(rng) / 5});
+    buildTopology(m);
+    if (i % 7 == 0) m.vertexFlags.assign(m.vertexCount(), kHidden);  // wholly hidden objects
+    auto e = std::make_unique<Entity>();
+    e->type = om::kEntityPolygonMesh;
+    e->mesh = std::make_unique<Mesh>(std::move(m));
+    scene.add(std::move(e));
+  }
+  std::uniform_real_distribution<double> px(-50, 450);
+  for (ViewKind kind : {ViewKind::Perspective, ViewKind::Top}) {
+    Camera c = standardCamera(kind);
+    frameBox(c, scene.bounds(), kSize.width, kSize.height);
+    dolly(c, targetDistance(c) * 0.4);  // some objects behind the eye or across the edges
+    for (int trial = 0; trial < 40; ++trial) {
+      double x0 = px(rng), x1 = px(rng), y0 = px(rng) * 0.75, y1 = px(rng) * 0.75;
+      std::vector<std::uint32_t> expected;
+      for (const auto& e : scene.entities()) {
+        if (!e->mesh) continue;
+        for (std::uint32_t v = 0; v < e->mesh->vertexCount(); ++v) {
+          ScreenPoint s = project(c, kSize.width, kSize.height, e->mesh->position(v));
+          if (!(e->mesh->vertexFlags[v] & kHidden) && s.inFront && s.x >= std::min(x0, x1) &&
+              s.x <= std::max(x0, x1) && s.y >= std::min(y0, y1) && s.y <= std::max(y0, y1)) {
+            expected.push_back(e->id);
+            break;
+          }
+        }
+      }
+      EXPECT_EQ(objectsInRect(scene, c, kSize, x0, y0, x1, y1, om::kMaskMesh), expected)
+          << "trial " << trial;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace tessel::studio
