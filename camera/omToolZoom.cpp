@@ -49,15 +49,19 @@ void omToolZoom::updatePrompt() {
   views->SetCursor(resources::LoadCursor(!banding_ ? 5014 : p[0] < start_[0] ? 5020 : 5019));
 }
 
-void omToolZoom::Activate() {
+void omToolZoom::restart() {
   omApplication* app = GetApplication();
-  if (!app) return;
   if (omPanelManager* panel = app->GetPanelManager()) panel->SetStatusText(nullptr);
   if (omView* view = activeViewOf(app)) {
     view->GetCursorPosition(start_);
     current_[0] = start_[0], current_[1] = start_[1];
   }
   banding_ = false;
+}
+
+void omToolZoom::Activate() {
+  if (!GetApplication()) return;
+  restart();
   updatePrompt();
 }
 
@@ -69,13 +73,8 @@ void omToolZoom::Deactivate() {
 void omToolZoom::Cancel() {
   omApplication* app = GetApplication();
   if (!app) return;
-  if (omPanelManager* panel = app->GetPanelManager()) panel->SetStatusText(nullptr);
-  if (omView* view = activeViewOf(app)) {
-    view->GetCursorPosition(start_);
-    current_[0] = start_[0], current_[1] = start_[1];
-  }
   // A band still on screen goes with the refresh, not by drawing it again.
-  banding_ = false;
+  restart();
   if (omViewManager* views = app->GetViewManager()) views->RefreshViews(1);
   updatePrompt();
 }

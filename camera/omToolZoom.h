@@ -22,6 +22,8 @@ class omToolZoom : public framework::omToolBase {
 
  private:
   void updatePrompt();
+  // No band, status cleared, the band's corners at the cursor.
+  void restart();
   void drawBand(omView* input);
   void clampInto(omView* input, const float* position, float* out);
   void rebuildBand();
