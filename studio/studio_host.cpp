@@ -304,6 +304,7 @@ std::string StudioHost::loadModule(const std::string& path) {
 
 void StudioHost::unloadModule() {
   if (!library_) return;
+  navigate(false);
   // Everything of the module's must be let go while its code is still mapped.
   panels_.closePanel();
   tools_.releaseAll();
@@ -365,6 +366,31 @@ std::string StudioHost::save(const std::string& path) {
 
 // [SECTION] Studio side: input
 
+namespace {
+
+// Tools that navigate by themselves; ALT over them is theirs, not Studio's navigation.
+bool isCameraTool(omTool* tool) {
+  if (!tool) return false;
+  const std::string name = tool->GetName();
+  return name == "Tumble" || name == "Pan" || name == "Roll" || name == "Dolly" ||
+         name == "Zoom" || name == "Menu";
+}
+
+// The camera tool an ALT navigation hands the buttons held to, or null.
+const char* navigationToolFor(std::int32_t buttons) {
+  if ((buttons & om::kButtonLeft) && (buttons & om::kButtonMiddle)) return "Dolly";
+  if (buttons & om::kButtonLeft) return "Tumble";
+  if (buttons & om::kButtonMiddle) return "Pan";
+  if (buttons & om::kButtonRight) return "Roll";
+  return nullptr;
+}
+
+}  // namespace
+
+omTool* StudioHost::inputTool() {
+  return navigation_ ? navigating_ : tools_.GetCurrentTool();
+}
+
 void StudioHost::setModifiers(bool shift, bool ctrl, bool alt) {
   struct Change {
     bool& held;
@@ -376,7 +402,25 @@ void StudioHost::setModifiers(bool shift, bool ctrl, bool alt) {
   for (Change& c : changes) {
     if (c.held == c.next) continue;
     c.held = c.next;
-    if (omTool* tool = tools_.GetCurrentTool()) tool->Key(c.key, c.next ? 0 : 1, &views_.active());
+    if (c.key == om::kKeyAlt && !isCameraTool(tools_.GetCurrentTool())) {
+      navigate(c.next);
+      continue;
+    }
+    if (omTool* tool = inputTool()) tool->Key(c.key, c.next ? 0 : 1, &views_.active());
+  }
+}
+
+void StudioHost::navigate(bool start) {
+  if (start && !navigation_) {
+    // ALT navigation: the combined camera tool brackets it, the single camera tools take the
+    // gestures; the current tool waits underneath, untouched.
+    navigation_ = tools_.FindTool("Menu");
+    if (navigation_) navigation_->Activate();
+  } else if (!start && navigation_) {
+    if (navigating_) navigating_->Deactivate();
+    navigating_ = nullptr;
+    navigation_->Deactivate();
+    navigation_ = nullptr;
   }
 }
 
@@ -386,8 +430,18 @@ void StudioHost::mouseButton(std::int32_t button, bool press, float x, float y) 
     input_.buttons |= button;
   else
     input_.buttons &= ~button;
+  if (navigation_ && press) {
+    navigation_->Refresh();  // the combined tool remembers the view it navigated
+    const char* name = navigationToolFor(input_.buttons);
+    omTool* next = name ? tools_.FindTool(name) : nullptr;
+    if (next != navigating_) {
+      if (navigating_) navigating_->Deactivate();
+      navigating_ = next;
+      if (navigating_) navigating_->Activate();
+    }
+  }
   const float position[2] = {x, y};
-  if (omTool* tool = tools_.GetCurrentTool())
+  if (omTool* tool = inputTool())
     tool->MouseButton(button, press ? om::kActionPress : om::kActionRelease, position,
                       &views_.active());
 }
@@ -395,7 +449,7 @@ void StudioHost::mouseButton(std::int32_t button, bool press, float x, float y) 
 void StudioHost::mouseMove(float x, float y) {
   const float previous[2] = {input_.x, input_.y}, current[2] = {x, y};
   input_.x = x, input_.y = y;
-  omTool* tool = tools_.GetCurrentTool();
+  omTool* tool = inputTool();
   if (!tool) return;
   if (input_.buttons)
     tool->MouseDrag(input_.buttons, previous, current, &views_.active());
@@ -405,7 +459,7 @@ void StudioHost::mouseMove(float x, float y) {
 
 void StudioHost::mouseWheel(std::int32_t delta, float x, float y) {
   input_.x = x, input_.y = y;
-  if (omTool* tool = tools_.GetCurrentTool()) tool->MouseWheel(delta, 0, &views_.active());
+  if (omTool* tool = inputTool()) tool->MouseWheel(delta, 0, &views_.active());
 }
 
 // [SECTION] Studio side: routing

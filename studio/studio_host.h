@@ -185,6 +185,10 @@ class StudioHost final : public omModuleHost,
   void* glProcAddress(const char* name) override { return context_->procAddress(name); }
 
   void redrawAll();
+  // Starts or ends an ALT navigation.
+  void navigate(bool start);
+  // The tool that takes pointer input now: the navigating camera tool during an ALT navigation.
+  omTool* inputTool();
   StudioView* viewOf(omViewport* viewport);
   // Selects or deselects `ids`, replacing the selection unless it is being kept.
   void applySelection(const std::vector<std::uint32_t>& ids, bool select);
@@ -216,6 +220,8 @@ class StudioHost final : public omModuleHost,
   bool exitRequested_ = false;
   SelectionList selection_{scene_};
   int updateDepth_ = 0;
+  omTool* navigation_ = nullptr;  // the combined camera tool, while ALT navigates
+  omTool* navigating_ = nullptr;  // the camera tool taking the ALT gesture
   bool redrawPending_ = false, keepSelection_ = false, modified_ = false;
   std::int32_t filterMode_ = 1;
 };

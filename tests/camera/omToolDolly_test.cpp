@@ -104,3 +104,33 @@ TEST_F(CameraTools, TheCombinedToolOnlyBracketsTheNavigation) {
 
 }  // namespace
 }  // namespace tessel::test
+
+namespace tessel::test {
+namespace {
+
+// ALT over a tool that is not a camera tool: Studio's navigation hands the buttons to the
+// camera tools under the combined tool, and the selection tool carries on afterwards.
+TEST_F(CameraTools, AltNavigatesWithEveryButtonAndLeavesTheCurrentToolAlone) {
+  ASSERT_TRUE(host->tools().IsToolActive("Object Select"));
+  const studio::Camera before = camera();
+  EXPECT_EQ(run("drag left 50 50 90 70 alt\n"), "");
+  auto lines = take();
+  EXPECT_TRUE(has(lines, "prompt: Drag LMB to tumble, MMB to pan, RMB to roll or LMB+MMB to dolly."));
+  EXPECT_TRUE(has(lines, "status: Tumble:"));
+  EXPECT_FALSE(has(lines, "notify: 10")) << "no selection was made";
+  EXPECT_NE(camera().eye, before.eye);
+  EXPECT_EQ(run("drag middle 50 50 90 70 alt\ndrag right 50 50 90 50 alt\n"), "");
+  lines = take();
+  EXPECT_TRUE(has(lines, "status: Translation:"));
+  EXPECT_TRUE(has(lines, "status: Angle:"));
+  const double distance = studio::targetDistance(camera());
+  EXPECT_EQ(run("press left 50 50 alt\npress middle 50 50 alt\nmove left 90 50 alt\n"
+                "release middle 90 50 alt\nrelease left 90 50\n"),
+            "");
+  EXPECT_TRUE(has(take(), "status: Distance:"));
+  EXPECT_LT(studio::targetDistance(camera()), distance) << "left and middle together dolly";
+  EXPECT_TRUE(host->tools().IsToolActive("Object Select"));
+}
+
+}  // namespace
+}  // namespace tessel::test
