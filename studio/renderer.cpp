@@ -1,13 +1,13 @@
 #include "studio/renderer.h"
 
 #include <GL/osmesa.h>
-#include <GL/gl.h>
 #include <png.h>
 
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <limits>
+#include <stdexcept>
 
 namespace tessel::studio {
 
@@ -49,27 +49,37 @@ bool OffscreenContext::makeCurrent() {
 namespace {
 
 // GL's viewport counts rows from the bottom.
-void setViewport(GlContext& c, const PixelRect& r) {
-  glViewport(r.x, c.height() - r.y - r.height, r.width, r.height);
-  glScissor(r.x, c.height() - r.y - r.height, r.width, r.height);
+void setViewport(const GlApi& gl, GlContext& c, const PixelRect& r) {
+  gl.Viewport(r.x, c.height() - r.y - r.height, r.width, r.height);
+  gl.Scissor(r.x, c.height() - r.y - r.height, r.width, r.height);
 }
 
-void loadCamera(const Camera& camera, const Box& scene, const PixelRect& r) {
+void loadCamera(const GlApi& gl, const Camera& camera, const Box& scene, const PixelRect& r) {
   double n, f;
   clipRange(camera, scene, &n, &f);
   Mat4 p = projectionMatrix(camera, r.width, r.height, n, f);
   Mat4 v = viewMatrix(camera);
-  glMatrixMode(GL_PROJECTION);
-  glLoadMatrixd(p.data());
-  glMatrixMode(GL_MODELVIEW);
-  glLoadIdentity();
+  gl.MatrixMode(GL_PROJECTION);
+  gl.LoadMatrixd(p.data());
+  gl.MatrixMode(GL_MODELVIEW);
+  gl.LoadIdentity();
   // A headlight over the viewer's right shoulder, fixed in eye space.
   const GLfloat light[4] = {0.4f, 0.5f, 1.0f, 0.0f};
-  glLightfv(GL_LIGHT0, GL_POSITION, light);
-  glLoadMatrixd(v.data());
+  gl.Lightfv(GL_LIGHT0, GL_POSITION, light);
+  gl.LoadMatrixd(v.data());
 }
 
 }  // namespace
+
+const GlApi& Renderer::api() {
+  context_.makeCurrent();
+  if (!loaded_) {
+    loaded_ = true;
+    if (!gl_.load([this](const char* name) { return context_.procAddress(name); }))
+      throw std::runtime_error("the OpenGL context lacks an OpenGL 1.1 entry point");
+  }
+  return gl_;
+}
 
 const std::vector<float>& Renderer::normalsFor(const Entity& e) {
   NormalCache& cache = normals_[e.id];
@@ -96,132 +106,135 @@ const std::vector<float>& Renderer::normalsFor(const Entity& e) {
 }
 
 void Renderer::drawMesh(const Entity& e, bool selected) {
+  const GlApi& gl = api();
   const Mesh& m = *e.mesh;
   const std::vector<float>& normals = normalsFor(e);
-  glEnable(GL_LIGHTING);
-  glEnable(GL_POLYGON_OFFSET_FILL);
-  glPolygonOffset(1, 1);
+  gl.Enable(GL_LIGHTING);
+  gl.Enable(GL_POLYGON_OFFSET_FILL);
+  gl.PolygonOffset(1, 1);
   if (selected)
-    glColor3f(0.93f, 0.80f, 0.55f);
+    gl.Color3f(0.93f, 0.80f, 0.55f);
   else
-    glColor3f(0.72f, 0.74f, 0.78f);
-  glEnableClientState(GL_VERTEX_ARRAY);
-  glEnableClientState(GL_NORMAL_ARRAY);
-  glVertexPointer(3, GL_FLOAT, 0, m.positions.data());
-  glNormalPointer(GL_FLOAT, 0, normals.data());
+    gl.Color3f(0.72f, 0.74f, 0.78f);
+  gl.EnableClientState(GL_VERTEX_ARRAY);
+  gl.EnableClientState(GL_NORMAL_ARRAY);
+  gl.VertexPointer(3, GL_FLOAT, 0, m.positions.data());
+  gl.NormalPointer(GL_FLOAT, 0, normals.data());
   bool anyHidden = false, anySelected = false;
   for (std::uint8_t flags : m.faceFlags) {
     anyHidden |= (flags & kHidden) != 0;
     anySelected |= (flags & kSelected) != 0;
   }
   if (!anyHidden) {
-    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(m.faces.size()), GL_UNSIGNED_INT,
+    gl.DrawElements(GL_TRIANGLES, static_cast<GLsizei>(m.faces.size()), GL_UNSIGNED_INT,
                    m.faces.data());
   } else {
     std::vector<std::uint32_t> shown;
     for (std::uint32_t f = 0; f < m.faceCount(); ++f)
       if (!(m.faceFlags[f] & kHidden)) shown.insert(shown.end(), &m.faces[3 * f], &m.faces[3 * f + 3]);
-    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(shown.size()), GL_UNSIGNED_INT, shown.data());
+    gl.DrawElements(GL_TRIANGLES, static_cast<GLsizei>(shown.size()), GL_UNSIGNED_INT, shown.data());
   }
-  glDisable(GL_POLYGON_OFFSET_FILL);
+  gl.Disable(GL_POLYGON_OFFSET_FILL);
   if (anySelected) {
     // Selected faces drawn over the shaded surface; depth-equal passes thanks to the offset above.
     std::vector<std::uint32_t> picked;
     for (std::uint32_t f = 0; f < m.faceCount(); ++f)
       if ((m.faceFlags[f] & (kSelected | kHidden)) == kSelected)
         picked.insert(picked.end(), &m.faces[3 * f], &m.faces[3 * f + 3]);
-    glColor3f(0.95f, 0.35f, 0.15f);
-    glDepthFunc(GL_LEQUAL);
-    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(picked.size()), GL_UNSIGNED_INT,
+    gl.Color3f(0.95f, 0.35f, 0.15f);
+    gl.DepthFunc(GL_LEQUAL);
+    gl.DrawElements(GL_TRIANGLES, static_cast<GLsizei>(picked.size()), GL_UNSIGNED_INT,
                    picked.data());
-    glDepthFunc(GL_LESS);
+    gl.DepthFunc(GL_LESS);
   }
-  glDisableClientState(GL_NORMAL_ARRAY);
-  glDisable(GL_LIGHTING);
+  gl.DisableClientState(GL_NORMAL_ARRAY);
+  gl.Disable(GL_LIGHTING);
   // Selected vertices and edges as points and lines on top of the surface.
-  glColor3f(1.0f, 0.2f, 0.1f);
-  glPointSize(4);
-  glBegin(GL_POINTS);
+  gl.Color3f(1.0f, 0.2f, 0.1f);
+  gl.PointSize(4);
+  gl.Begin(GL_POINTS);
   for (std::uint32_t v = 0; v < m.vertexCount(); ++v)
-    if (m.vertexFlags[v] & kSelected) glArrayElement(static_cast<GLint>(v));
-  glEnd();
-  glLineWidth(2);
-  glBegin(GL_LINES);
+    if (m.vertexFlags[v] & kSelected) gl.ArrayElement(static_cast<GLint>(v));
+  gl.End();
+  gl.LineWidth(2);
+  gl.Begin(GL_LINES);
   for (std::uint32_t i = 0; i < m.edgeCount(); ++i)
     if (m.edgeFlags[i] & kSelected) {
-      glArrayElement(static_cast<GLint>(m.edges[i].v0));
-      glArrayElement(static_cast<GLint>(m.edges[i].v1));
+      gl.ArrayElement(static_cast<GLint>(m.edges[i].v0));
+      gl.ArrayElement(static_cast<GLint>(m.edges[i].v1));
     }
-  glEnd();
-  glLineWidth(1);
-  glDisableClientState(GL_VERTEX_ARRAY);
+  gl.End();
+  gl.LineWidth(1);
+  gl.DisableClientState(GL_VERTEX_ARRAY);
 }
 
 void Renderer::drawPoints(const Entity& e, bool selected) {
+  const GlApi& gl = api();
   const Mesh& m = *e.mesh;
-  glDisable(GL_LIGHTING);
-  glPointSize(2);
-  glEnableClientState(GL_VERTEX_ARRAY);
-  glVertexPointer(3, GL_FLOAT, 0, m.positions.data());
+  gl.Disable(GL_LIGHTING);
+  gl.PointSize(2);
+  gl.EnableClientState(GL_VERTEX_ARRAY);
+  gl.VertexPointer(3, GL_FLOAT, 0, m.positions.data());
   if (selected)
-    glColor3f(0.93f, 0.80f, 0.55f);
+    gl.Color3f(0.93f, 0.80f, 0.55f);
   else
-    glColor3f(0.55f, 0.70f, 0.85f);
-  glDrawArrays(GL_POINTS, 0, static_cast<GLsizei>(m.vertexCount()));
-  glColor3f(1.0f, 0.2f, 0.1f);
-  glBegin(GL_POINTS);
+    gl.Color3f(0.55f, 0.70f, 0.85f);
+  gl.DrawArrays(GL_POINTS, 0, static_cast<GLsizei>(m.vertexCount()));
+  gl.Color3f(1.0f, 0.2f, 0.1f);
+  gl.Begin(GL_POINTS);
   for (std::uint32_t v = 0; v < m.vertexCount(); ++v)
-    if (m.vertexFlags[v] & kSelected) glArrayElement(static_cast<GLint>(v));
-  glEnd();
-  glDisableClientState(GL_VERTEX_ARRAY);
+    if (m.vertexFlags[v] & kSelected) gl.ArrayElement(static_cast<GLint>(v));
+  gl.End();
+  gl.DisableClientState(GL_VERTEX_ARRAY);
 }
 
 void Renderer::drawMarkers(const Entity& e, const Box& scene, bool selected) {
+  const GlApi& gl = api();
   double size = scene.empty() ? 0.5 : scene.radius() * 0.25;
-  glDisable(GL_LIGHTING);
+  gl.Disable(GL_LIGHTING);
   if (e.type == om::kEntityCoordSys) {
     const CoordSys& c = e.frame;
     const Vec3 axes[3] = {c.xAxis, c.yAxis, c.zAxis};
     const float colours[3][3] = {{0.9f, 0.2f, 0.2f}, {0.2f, 0.8f, 0.2f}, {0.3f, 0.4f, 1.0f}};
-    glLineWidth(selected ? 3.0f : 1.5f);
-    glBegin(GL_LINES);
+    gl.LineWidth(selected ? 3.0f : 1.5f);
+    gl.Begin(GL_LINES);
     for (int i = 0; i < 3; ++i) {
       Vec3 tip = c.origin + axes[i] * size;
-      glColor3fv(colours[i]);
-      glVertex3d(c.origin.x, c.origin.y, c.origin.z);
-      glVertex3d(tip.x, tip.y, tip.z);
+      gl.Color3fv(colours[i]);
+      gl.Vertex3d(c.origin.x, c.origin.y, c.origin.z);
+      gl.Vertex3d(tip.x, tip.y, tip.z);
     }
-    glEnd();
-    glLineWidth(1);
+    gl.End();
+    gl.LineWidth(1);
   } else if (e.type == om::kEntityLight) {
-    glColor3f(1.0f, 0.9f, selected ? 0.2f : 0.5f);
-    glPointSize(8);
-    glBegin(GL_POINTS);
-    glVertex3d(e.light.position.x, e.light.position.y, e.light.position.z);
-    glEnd();
+    gl.Color3f(1.0f, 0.9f, selected ? 0.2f : 0.5f);
+    gl.PointSize(8);
+    gl.Begin(GL_POINTS);
+    gl.Vertex3d(e.light.position.x, e.light.position.y, e.light.position.z);
+    gl.End();
   }
 }
 
 void Renderer::drawView(Scene& scene, const Camera& camera, const PixelRect& rect, bool active) {
-  context_.makeCurrent();
-  glEnable(GL_SCISSOR_TEST);
-  setViewport(context_, rect);
-  glClearColor(0.16f, 0.17f, 0.20f, 1);
-  glClearDepth(1);
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  glEnable(GL_DEPTH_TEST);
-  glDepthFunc(GL_LESS);
-  glDisable(GL_COLOR_LOGIC_OP);
-  glEnable(GL_LIGHT0);
-  glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_TRUE);  // scans are not consistently oriented
+  const GlApi& gl = api();
+  gl.Enable(GL_SCISSOR_TEST);
+  setViewport(gl, context_, rect);
+  gl.ClearColor(0.16f, 0.17f, 0.20f, 1);
+  gl.ClearDepth(1);
+  gl.Clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  gl.Enable(GL_DEPTH_TEST);
+  gl.DepthFunc(GL_LESS);
+  gl.Disable(GL_COLOR_LOGIC_OP);
+  gl.Enable(GL_LIGHT0);
+  gl.LightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_TRUE);  // scans are not consistently oriented
   const GLfloat ambient[4] = {0.25f, 0.25f, 0.25f, 1};
-  glLightModelfv(GL_LIGHT_MODEL_AMBIENT, ambient);
-  glEnable(GL_COLOR_MATERIAL);
-  glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
-  glEnable(GL_NORMALIZE);
-  glShadeModel(GL_SMOOTH);
+  gl.LightModelfv(GL_LIGHT_MODEL_AMBIENT, ambient);
+  gl.Enable(GL_COLOR_MATERIAL);
+  gl.ColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
+  gl.Enable(GL_NORMALIZE);
+  gl.ShadeModel(GL_SMOOTH);
   Box bounds = scene.bounds();
-  loadCamera(camera, bounds, rect);
+  loadCamera(gl, camera, bounds, rect);
   for (const auto& e : scene.entities()) {
     if (!e->visible) continue;
     bool selected = e->state & kStateSelected;
@@ -235,26 +248,26 @@ void Renderer::drawView(Scene& scene, const Camera& camera, const PixelRect& rec
   // The active view's frame, so a quad layout shows which view takes the input.
   if (active) {
     beginOverlay(rect);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_LIGHTING);
-    glColor3f(0.85f, 0.65f, 0.25f);
+    gl.Disable(GL_DEPTH_TEST);
+    gl.Disable(GL_LIGHTING);
+    gl.Color3f(0.85f, 0.65f, 0.25f);
     float w = static_cast<float>(rect.width - 1), h = static_cast<float>(rect.height - 1);
-    glBegin(GL_LINE_LOOP);
-    glVertex2f(0, 0), glVertex2f(w, 0), glVertex2f(w, h), glVertex2f(0, h);
-    glEnd();
-    glEnable(GL_DEPTH_TEST);
+    gl.Begin(GL_LINE_LOOP);
+    gl.Vertex2f(0, 0), gl.Vertex2f(w, 0), gl.Vertex2f(w, h), gl.Vertex2f(0, h);
+    gl.End();
+    gl.Enable(GL_DEPTH_TEST);
     endOverlay();
   }
-  glFinish();
+  gl.Finish();
 }
 
 DepthImage Renderer::readDepth(const Camera& camera, const Scene& scene, const PixelRect& rect) {
-  context_.makeCurrent();
+  const GlApi& gl = api();
   DepthImage out;
   out.width = rect.width, out.height = rect.height;
   std::vector<float> window(static_cast<std::size_t>(rect.width) * rect.height);
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadPixels(rect.x, context_.height() - rect.y - rect.height, rect.width, rect.height,
+  gl.PixelStorei(GL_PACK_ALIGNMENT, 1);
+  gl.ReadPixels(rect.x, context_.height() - rect.y - rect.height, rect.width, rect.height,
                GL_DEPTH_COMPONENT, GL_FLOAT, window.data());
   double n, f;
   clipRange(camera, scene.bounds(), &n, &f);
@@ -275,10 +288,10 @@ DepthImage Renderer::readDepth(const Camera& camera, const Scene& scene, const P
 }
 
 std::vector<std::uint8_t> Renderer::readPixels(const PixelRect& rect) {
-  context_.makeCurrent();
+  const GlApi& gl = api();
   std::vector<std::uint8_t> bottomUp(static_cast<std::size_t>(rect.width) * rect.height * 4);
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadPixels(rect.x, context_.height() - rect.y - rect.height, rect.width, rect.height, GL_RGBA,
+  gl.PixelStorei(GL_PACK_ALIGNMENT, 1);
+  gl.ReadPixels(rect.x, context_.height() - rect.y - rect.height, rect.width, rect.height, GL_RGBA,
                GL_UNSIGNED_BYTE, bottomUp.data());
   std::vector<std::uint8_t> out(bottomUp.size());
   const std::size_t row = static_cast<std::size_t>(rect.width) * 4;
@@ -288,25 +301,26 @@ std::vector<std::uint8_t> Renderer::readPixels(const PixelRect& rect) {
 }
 
 void Renderer::beginOverlay(const PixelRect& rect) {
-  context_.makeCurrent();
-  glEnable(GL_SCISSOR_TEST);
-  setViewport(context_, rect);
-  glMatrixMode(GL_PROJECTION);
-  glPushMatrix();
-  glLoadIdentity();
-  glOrtho(0, rect.width, rect.height, 0, -1, 1);
-  glMatrixMode(GL_MODELVIEW);
-  glPushMatrix();
-  glLoadIdentity();
-  glTranslatef(0.5f, 0.5f, 0);  // pixel centres
+  const GlApi& gl = api();
+  gl.Enable(GL_SCISSOR_TEST);
+  setViewport(gl, context_, rect);
+  gl.MatrixMode(GL_PROJECTION);
+  gl.PushMatrix();
+  gl.LoadIdentity();
+  gl.Ortho(0, rect.width, rect.height, 0, -1, 1);
+  gl.MatrixMode(GL_MODELVIEW);
+  gl.PushMatrix();
+  gl.LoadIdentity();
+  gl.Translatef(0.5f, 0.5f, 0);  // pixel centres
 }
 
 void Renderer::endOverlay() {
-  glMatrixMode(GL_PROJECTION);
-  glPopMatrix();
-  glMatrixMode(GL_MODELVIEW);
-  glPopMatrix();
-  glFinish();
+  const GlApi& gl = api();
+  gl.MatrixMode(GL_PROJECTION);
+  gl.PopMatrix();
+  gl.MatrixMode(GL_MODELVIEW);
+  gl.PopMatrix();
+  gl.Finish();
 }
 
 std::string writePng(const std::string& path, const std::vector<std::uint8_t>& rgba, int width,

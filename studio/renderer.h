@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "studio/camera.h"
+#include "studio/gl_api.h"
 #include "studio/picking.h"
 #include "studio/scene.h"
 
@@ -79,12 +80,16 @@ class Renderer {
   GlContext& context() { return context_; }
 
  private:
+  // The context made current and its entry points, looked up on first use.
+  const GlApi& api();
   const std::vector<float>& normalsFor(const Entity& entity);
   void drawMesh(const Entity& entity, bool selected);
   void drawPoints(const Entity& entity, bool selected);
   void drawMarkers(const Entity& entity, const Box& scene, bool selected);
 
   GlContext& context_;
+  GlApi gl_;
+  bool loaded_ = false;
   struct NormalCache {
     const Mesh* mesh = nullptr;
     std::size_t vertices = 0;

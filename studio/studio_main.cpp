@@ -10,6 +10,7 @@
 
 #include "studio/script_runner.h"
 #include "studio/studio_host.h"
+#include "studio/window_context.h"
 
 namespace {
 
@@ -50,12 +51,18 @@ int main(int argc, char** argv) {
     } else if (a.starts_with("--")) return usage();
     else files.push_back(a);
   }
-  if (!headless && script.empty() && !std::getenv("DISPLAY")) {
-    std::cerr << "tessel-studio: no display; use --headless with --script to run a script\n";
-  }
-
   std::string error;
-  auto context = OffscreenContext::create(width, height, &error);
+  std::unique_ptr<GlContext> context;
+  WindowContext* window = nullptr;
+  if (!headless) {
+    if (auto w = WindowContext::create(width, height, &error)) {
+      window = w.get();
+      context = std::move(w);
+    } else {
+      std::cerr << "tessel-studio: " << error << "; drawing offscreen\n";
+    }
+  }
+  if (!context) context = OffscreenContext::create(width, height, &error);
   if (!context) {
     std::cerr << "error: " << error << '\n';
     return 1;
@@ -83,6 +90,8 @@ int main(int argc, char** argv) {
     }
     status = runner.run(in, script, std::cerr);
   }
+  // A window stays for the user after the script, until it is closed.
+  if (window && status == 0) window->run(host);
   host.unloadModule();
   return status;
 }
