@@ -48,6 +48,7 @@ class FlatImporter final : public BaseImporter {
   }
   std::size_t n_vertices() const override { return mesh_.vertexCount(); }
   std::size_t n_faces() const override { return facesRead_; }
+  std::size_t facesRead() const { return facesRead_; }
   std::size_t n_edges() const override { return 0; }
 
   HalfedgeHandle add_edge(VertexHandle, VertexHandle) override { return HalfedgeHandle(); }
@@ -178,11 +179,19 @@ std::string lowerExtension(const std::filesystem::path& file) {
   return ext;
 }
 
-// OpenMesh reports on its own error stream; the caller gets one line of ours instead.
+// OpenMesh reports on its own streams; the caller gets one line of ours instead.
 class QuietReader {
  public:
-  QuietReader() { ::omerr().disable(); }
-  ~QuietReader() { ::omerr().enable(); }
+  QuietReader() {
+    ::omerr().disable();
+    ::omlog().disable();
+    ::omout().disable();
+  }
+  ~QuietReader() {
+    ::omerr().enable();
+    ::omlog().enable();
+    ::omout().enable();
+  }
 };
 
 }  // namespace
@@ -214,6 +223,15 @@ LoadedFile loadMeshFile(const std::filesystem::path& file) {
   if (std::string s = importer.shortfall(); !s.empty()) return fail(s);
   if (out.mesh.vertexCount() == 0) return fail("no vertices");
   if (std::string s = validateMesh(out.mesh); !s.empty()) return fail(s);
+  if (ext == ".obj") {
+    // OpenMesh's OBJ reader drops a face that names a vertex twice without a word; count the
+    // file's face statements so the loss is at least reported.
+    std::ifstream in(file);
+    std::size_t statements = 0;
+    for (std::string line; std::getline(in, line);)
+      statements += line.size() > 1 && line[0] == 'f' && (line[1] == ' ' || line[1] == '\t');
+    if (statements > importer.facesRead()) out.skippedFaces = statements - importer.facesRead();
+  }
   out.pointCloud = out.mesh.faces.empty();
   out.mesh.positions.shrink_to_fit();
   out.mesh.faces.shrink_to_fit();

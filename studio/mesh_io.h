@@ -14,6 +14,8 @@ struct LoadedFile {
   Mesh mesh;              // topology built
   bool pointCloud = false;  // vertices only
   std::string error;      // empty on success: "FILE: problem"
+  // Faces the file holds that the reader would not take (OBJ faces that repeat a vertex).
+  std::size_t skippedFaces = 0;
 };
 
 // PLY (binary and ASCII), OBJ, STL and OFF. Polygons are split into fans of triangles.

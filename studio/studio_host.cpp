@@ -335,6 +335,9 @@ std::string StudioHost::open(const std::string& path) {
             " edges (" + std::to_string(s.boundary) + " boundary, " +
             std::to_string(s.nonManifold) + " non-manifold, " + std::to_string(s.degenerate) +
             " degenerate faces)";
+    if (file.skippedFaces)
+      line += "; " + std::to_string(file.skippedFaces) +
+              " faces of the file that repeat a vertex could not be read";
   }
   bool first = scene_.bounds().empty();
   scene_.add(std::move(entity));

@@ -104,6 +104,25 @@ TEST(CameraNavigation, FrameBoxShowsTheWholeBox) {
   }
 }
 
+// The loop projector and the one-off projection must agree, or box and click picking would
+// disagree about the same point.
+TEST(CameraNavigation, ProjectorAgreesWithProject) {
+  for (ViewKind kind : {ViewKind::Perspective, ViewKind::Right}) {
+    Camera c = standardCamera(kind);
+    tumble(c, 17, 9);
+    const Projector fast(c, kW, kH);
+    for (int i = 0; i < 50; ++i) {
+      Vec3 p{std::sin(i * 1.3) * 3, std::cos(i * 0.7) * 2, std::sin(i * 0.31) * 4};
+      ScreenPoint a = project(c, kW, kH, p), b = fast(p);
+      ASSERT_EQ(a.inFront, b.inFront);
+      if (!a.inFront) continue;
+      EXPECT_NEAR(a.x, b.x, 1e-9);
+      EXPECT_NEAR(a.y, b.y, 1e-9);
+      EXPECT_NEAR(a.depth, b.depth, 1e-12);
+    }
+  }
+}
+
 // Whatever the input, a camera is either changed into a finite one or left exactly as it was.
 TEST(CameraNavigation, NoInputMakesANonFiniteCamera) {
   const double bad[] = {std::numeric_limits<double>::quiet_NaN(),

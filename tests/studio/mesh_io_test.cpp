@@ -62,6 +62,29 @@ TEST(MeshFiles, SavedFilesReadBackTheSame) {
       << "no temporary left behind";
 }
 
+// Scan defects are data: a fan of three faces on one edge, a face that names a vertex twice and
+// a vertex no face uses all come back as they went out.
+TEST(MeshFiles, ScanDefectsSurviveASaveAndLoad) {
+  test::TempDir dir;
+  Mesh m = test::makeMesh({0, 0, 0, 1, 0, 0, 0, 1, 0, 0, -1, 0, 0, 0, 1, 7, 7, 7},
+                          {0, 1, 2, 1, 0, 3, 0, 1, 4, 2, 2, 3});
+  ASSERT_EQ(saveMeshFile(dir.path / "d.ply", m), "");
+  LoadedFile back = loadMeshFile(dir.path / "d.ply");
+  ASSERT_EQ(back.error, "");
+  EXPECT_EQ(back.mesh.faces, m.faces);
+  EXPECT_EQ(back.mesh.vertexCount(), 6u) << "the unused vertex stays";
+  EXPECT_EQ(back.mesh.edgeCount(), m.edgeCount());
+  EXPECT_EQ(back.mesh.extraEdgeFaces, m.extraEdgeFaces);
+  // The OBJ reader cannot take the face that repeats a vertex; the load says so.
+  ASSERT_EQ(saveMeshFile(dir.path / "d.obj", m), "");
+  back = loadMeshFile(dir.path / "d.obj");
+  ASSERT_EQ(back.error, "");
+  EXPECT_EQ(back.skippedFaces, 1u);
+  EXPECT_EQ(std::vector<std::uint32_t>(back.mesh.faces.begin(), back.mesh.faces.begin() + 9),
+            std::vector<std::uint32_t>(m.faces.begin(), m.faces.begin() + 9));
+  EXPECT_EQ(back.mesh.extraEdgeFaces, m.extraEdgeFaces);
+}
+
 TEST(MeshFiles, SaveFailureKeepsTheOldFile) {
   test::TempDir dir;
   auto target = dir.write("keep.stl", "old");
