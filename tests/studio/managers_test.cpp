@@ -81,3 +81,48 @@ TEST(Filters, StepWrapsAndOnlyRealChangesAreAnnounced) {
 
 }  // namespace
 }  // namespace tessel::test
+
+namespace tessel::test {
+namespace {
+
+class HostWithScene : public StudioFixture {
+ protected:
+  void SetUp() override {
+    start(TESSEL_MODULE_PATH, 120, 90);
+    for (const char* name : {"a.obj", "b.obj"})
+      ASSERT_EQ(run("open " +
+                    dir.write(name, "v 0 0 0\nv 1 0 0\nv 1 1 0\nf 1 2 3\n").string() + "\n"),
+                "");
+    take();
+  }
+};
+
+// A filter refill raised while the module handles a document change is delivered after it, and
+// the module ends with both filters filled.
+TEST_F(HostWithScene, EventsRaisedDuringAnEventFollowIt) {
+  host->GetObjectFilter()->Clear();
+  host->GetComponentFilter()->Clear();
+  omEvent event;
+  event.code = om::kEventDocumentKindChanged;
+  host->Notify(&event, nullptr);
+  auto lines = take();
+  EXPECT_TRUE(has(lines, "notify: 9"));
+  EXPECT_STREQ(host->GetObjectFilter()->GetCurrentName(), "Mesh");
+  EXPECT_STREQ(host->GetComponentFilter()->GetCurrentName(), "Faces");
+}
+
+TEST_F(HostWithScene, SaveWritesTheLastSelectedMesh) {
+  auto target = dir.path / "out.ply";
+  host->scene().select(host->scene().findByName("b")->id, true);
+  host->scene().select(host->scene().findByName("a")->id, true);
+  EXPECT_EQ(run("save " + target.string() + "\n"), "");
+  EXPECT_TRUE(has(take(), "saved: a to "));
+  host->scene().clearSelection();
+  EXPECT_EQ(run("save " + target.string() + "\n"), "");
+  EXPECT_TRUE(has(take(), "saved: a to ")) << "nothing selected: the first mesh";
+  EXPECT_NE(run("save " + (dir.path / "x.stl").string() + "\n").find("cannot save as \".stl\""),
+            std::string::npos);
+}
+
+}  // namespace
+}  // namespace tessel::test
