@@ -198,34 +198,6 @@ bool dolly(Camera& c, double amount) {
   return commit(c, n);
 }
 
-bool zoom(Camera& c, double factor, double minFov, double maxFov) {
-  if (!(factor > 0) || !std::isfinite(factor)) return false;
-  Camera n = c;
-  if (c.orthographic) {
-    n.orthoHeight = c.orthoHeight * factor;
-    return commit(c, n);
-  }
-  double fov = c.fovDegrees * factor;
-  if (fov < minFov || fov > maxFov) return false;
-  n.fovDegrees = fov;
-  return commit(c, n);
-}
-
-bool zoomToRect(Camera& c, int width, int height, double x0, double y0, double x1, double y1) {
-  double w = std::fabs(x1 - x0), h = std::fabs(y1 - y0);
-  if (w < 1 || h < 1 || width < 1 || height < 1) return false;
-  Camera n = c;
-  pan(n, height, width / 2.0 - (x0 + x1) / 2, height / 2.0 - (y0 + y1) / 2);
-  double factor = std::max(w / width, h / height);
-  if (c.orthographic) {
-    n.orthoHeight = c.orthoHeight * factor;
-  } else {
-    double half = std::atan(std::tan(c.fovDegrees * kDegree / 2) * factor);
-    n.fovDegrees = 2 * half / kDegree;
-  }
-  return commit(c, n);
-}
-
 double orthoWidth(const Camera& c, int width, int height) {
   return c.orthoHeight * std::max(width, 1) / std::max(height, 1);
 }

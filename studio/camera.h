@@ -61,10 +61,6 @@ bool roll(Camera& c, double degrees);
 // Moves the eye along the view direction by `amount` world units (towards the target when
 // positive); stops short of the target. In an orthographic view it scales the view instead.
 bool dolly(Camera& c, double amount);
-// Multiplies the field of view (or the orthographic height) by `factor`, within [minFov, maxFov].
-bool zoom(Camera& c, double factor, double minFov = 0.5, double maxFov = 170);
-// Fits the pixel rectangle [x0, x1] x [y0, y1] to the view.
-bool zoomToRect(Camera& c, int width, int height, double x0, double y0, double x1, double y1);
 // The limits the zoom and dolly operations stop at.
 inline constexpr double kWidestFov = 135.0, kNarrowestFov = 0.01;
 inline constexpr double kWidestOrtho = 1e20, kNarrowestOrtho = 0.001;

@@ -65,13 +65,16 @@ TEST(CameraNavigation, DollyStopsShortOfTheTarget) {
   EXPECT_TRUE(dolly(c, -d));  // away is always possible
 }
 
-TEST(CameraNavigation, ZoomStaysWithinItsLimits) {
+TEST(CameraNavigation, ZoomStopsAtItsLimits) {
   Camera c;
-  EXPECT_TRUE(zoom(c, 0.5));
-  EXPECT_DOUBLE_EQ(c.fovDegrees, 20);
-  EXPECT_FALSE(zoom(c, 100));
-  EXPECT_FALSE(zoom(c, 1e-9));
-  EXPECT_DOUBLE_EQ(c.fovDegrees, 20);
+  EXPECT_DOUBLE_EQ(zoomWithinLimits(c, 0.5, kW, kH), 20);
+  EXPECT_DOUBLE_EQ(zoomWithinLimits(c, 100, kW, kH), kWidestFov);
+  EXPECT_DOUBLE_EQ(zoomWithinLimits(c, 0, kW, kH), kNarrowestFov);
+  EXPECT_DOUBLE_EQ(zoomWithinLimits(c, std::numeric_limits<double>::quiet_NaN(), kW, kH),
+                   kNarrowestFov);
+  Camera o = standardCamera(ViewKind::Top);
+  EXPECT_DOUBLE_EQ(zoomWithinLimits(o, HUGE_VAL, kW, kH), kWidestOrtho);
+  EXPECT_NEAR(orthoWidth(o, kW, kH), kWidestOrtho, 1e6);
 }
 
 TEST(CameraNavigation, ZoomToRectFitsTheRectangle) {
@@ -81,10 +84,15 @@ TEST(CameraNavigation, ZoomToRectFitsTheRectangle) {
     Vec3 o, d;
     pixelRay(c, kW, kH, 250, 200, &o, &d);
     Vec3 corner = o + d * (dot(c.target - o, viewDirection(c)) / dot(d, viewDirection(c)));
-    ASSERT_TRUE(zoomToRect(c, kW, kH, 150, 125, 250, 200));  // 100 x 75: the view's shape
+    const Camera before = c;
+    zoomRect(c, kW, kH, 150, 125, 250, 200, true);  // 100 x 75: the view's shape
     ScreenPoint s = project(c, kW, kH, corner);
     EXPECT_NEAR(s.x, kW, 0.5);
     EXPECT_NEAR(s.y, kH, 0.5);
+    // Zooming out from the middle of the view by the same rectangle undoes it.
+    zoomRect(c, kW, kH, 150, 112.5, 250, 187.5, false);
+    EXPECT_NEAR(c.fovDegrees, before.fovDegrees, 1e-9);
+    EXPECT_NEAR(c.orthoHeight, before.orthoHeight, 1e-12);
   }
 }
 
@@ -136,8 +144,11 @@ TEST(CameraNavigation, NoInputMakesANonFiniteCamera) {
     pan(c, 0, 1, 1);
     roll(c, v);
     dolly(c, v);
-    zoom(c, v);
-    zoomToRect(c, 0, 0, 0, 0, v, v);
+    zoomWithinLimits(c, v, kW, kH);
+    zoomWithinLimits(c, v, 0, 0);
+    zoomRect(c, 0, 0, 0, 0, v, v, true);
+    zoomRect(c, kW, kH, 0, 0, v, v, false);
+    dollyTowards(c, v, {v, 0, 0}, kW, kH);
     frameBox(c, Box{}, kW, kH);
     frameBox(c, point, 0, 0);
     EXPECT_TRUE(isFinite(c.eye) && isFinite(c.target) && isFinite(c.up)) << v;
