@@ -1,6 +1,7 @@
 #include "studio/mesh.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 
 namespace tessel::studio {
@@ -63,6 +64,8 @@ void buildVertexFaces(Mesh& m) {
 }  // namespace
 
 void buildTopology(Mesh& m) {
+  static std::atomic<std::uint64_t> revisions{0};
+  m.revision = ++revisions;
   m.invalidateBounds();
   buildVertexFaces(m);
   const std::uint32_t nv = m.vertexCount(), nf = m.faceCount();

@@ -47,6 +47,9 @@ struct Mesh {
   std::vector<std::uint8_t> edgeFlags;    // #E
   std::vector<std::uint32_t> vertexMarks; // #V mark words of the fill algorithms
   std::vector<float> edgeValues;          // #E, e.g. fold cosines
+  // Unique to each build of the topology in the process, so caches of derived data (the
+  // renderer's normals) can tell one mesh from another that took its place.
+  std::uint64_t revision = 0;
 
   std::uint32_t vertexCount() const { return static_cast<std::uint32_t>(positions.size() / 3); }
   std::uint32_t faceCount() const { return static_cast<std::uint32_t>(faces.size() / 3); }

@@ -84,8 +84,8 @@ const GlApi& Renderer::api() {
 const std::vector<float>& Renderer::normalsFor(const Entity& e) {
   NormalCache& cache = normals_[e.id];
   const Mesh& m = *e.mesh;
-  if (cache.mesh == &m && cache.vertices == m.vertexCount()) return cache.normals;
-  cache.mesh = &m, cache.vertices = m.vertexCount();
+  if (cache.revision == m.revision && m.revision != 0) return cache.normals;
+  cache.revision = m.revision;
   cache.normals.assign(m.positions.size(), 0.0f);
   for (std::uint32_t f = 0, nf = m.faceCount(); f < nf; ++f) {
     const std::uint32_t* t = &m.faces[3 * static_cast<std::size_t>(f)];
@@ -97,10 +97,26 @@ const std::vector<float>& Renderer::normalsFor(const Entity& e) {
       out[2] += static_cast<float>(n.z);
     }
   }
-  for (std::size_t i = 0; i + 2 < cache.normals.size(); i += 3) {
-    float* v = &cache.normals[i];
-    float l = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
-    if (l > 0) v[0] /= l, v[1] /= l, v[2] /= l;
+  for (std::uint32_t v = 0, nv = m.vertexCount(); v < nv; ++v) {
+    float* out = &cache.normals[3 * static_cast<std::size_t>(v)];
+    float l = std::sqrt(out[0] * out[0] + out[1] * out[1] + out[2] * out[2]);
+    if (l > 0) {
+      out[0] /= l, out[1] /= l, out[2] /= l;
+      continue;
+    }
+    // Faces folded back onto each other (decimated scans have them) cancel out; such a vertex
+    // takes the normal of one of its faces rather than drawing as a dark speck.
+    std::uint32_t count;
+    const std::uint32_t* around = m.facesAround(v, &count);
+    for (std::uint32_t j = 0; j < count; ++j) {
+      const std::uint32_t* t = &m.faces[3 * static_cast<std::size_t>(around[j])];
+      Vec3 n = normalized(
+          cross(m.position(t[1]) - m.position(t[0]), m.position(t[2]) - m.position(t[0])));
+      if (length(n) == 0) continue;
+      out[0] = static_cast<float>(n.x), out[1] = static_cast<float>(n.y);
+      out[2] = static_cast<float>(n.z);
+      break;
+    }
   }
   return cache.normals;
 }

@@ -91,8 +91,7 @@ class Renderer {
   GlApi gl_;
   bool loaded_ = false;
   struct NormalCache {
-    const Mesh* mesh = nullptr;
-    std::size_t vertices = 0;
+    std::uint64_t revision = 0;
     std::vector<float> normals;
   };
   std::unordered_map<std::uint32_t, NormalCache> normals_;

@@ -73,6 +73,25 @@ TEST_F(Drawing, DepthReadBackHidesWhatIsBehind) {
   EXPECT_EQ(visible, (std::vector<std::uint32_t>{0, 1}));
 }
 
+// Two copies of a square, one turned over: every vertex normal sums to zero. The square must
+// still draw lit, as bright as a plain square does.
+TEST_F(Drawing, FacesFoldedOntoEachOtherStillShade) {
+  auto brightness = [&](std::vector<float> p, std::vector<std::uint32_t> f) {
+    Scene one;
+    auto e = std::make_unique<Entity>();
+    e->type = om::kEntityPolygonMesh;
+    e->mesh = std::make_unique<Mesh>(test::makeMesh(std::move(p), std::move(f)));
+    one.add(std::move(e));
+    renderer->drawView(one, camera, rect, false);
+    return renderer->readPixels(rect)[(static_cast<std::size_t>(kH / 2) * kW + kW / 2) * 4];
+  };
+  const std::vector<float> square{0, 0, 1, 1, 0, 1, 0, 1, 1, 1, 1, 1};
+  const std::uint8_t plain = brightness(square, {0, 1, 2, 2, 1, 3});
+  const std::uint8_t folded = brightness(square, {0, 1, 2, 2, 1, 3, 2, 1, 0, 3, 1, 2});
+  EXPECT_GT(plain, 100);
+  EXPECT_EQ(folded, plain);
+}
+
 TEST_F(Drawing, PngShotsAreWrittenWholeOrNotAtAll) {
   test::TempDir dir;
   renderer->drawView(scene, camera, rect, false);
