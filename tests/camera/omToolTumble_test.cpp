@@ -7,13 +7,12 @@
 namespace tessel::test {
 namespace {
 
-const char* kQuadObj = "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nf 1 2 3\nf 1 3 4\n";
-
 class Tumble : public StudioFixture {
  protected:
   void SetUp() override {
     start(TESSEL_MODULE_PATH, 200, 150);
-    ASSERT_EQ(run("open " + dir.write("quad.obj", kQuadObj).string() + "\ntool Tumble\n"), "");
+    ASSERT_EQ(openSquare(), "");
+    ASSERT_EQ(run("tool Tumble\n"), "");
     take();
   }
   studio::Camera& camera() { return host->views().active().camera; }

@@ -32,6 +32,13 @@ class StudioFixture : public ::testing::Test {
     host.reset();
   }
 
+  // Opens a unit square of two triangles as object `name`; "" on success.
+  std::string openSquare(const std::string& name = "quad") {
+    return run("open " +
+               dir.write(name + ".obj", "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nf 1 2 3\nf 1 3 4\n")
+                   .string() +
+               "\n");
+  }
   // Runs the script; the error of the first failing line, "" when all ran.
   std::string run(const std::string& script) {
     std::istringstream in(script);
