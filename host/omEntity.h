@@ -4,10 +4,17 @@
 
 #include <cstdint>
 
+class omMesh;
+class omEntity;
+class omEntityList;
+class omEntitySet;
+
 // A set of selected components (vertices, faces, edges or points) of one entity.
 class omComponentSet {
  public:
   virtual std::int32_t GetCount() = 0;
+  // Selects the components with these handles; handles the entity does not have are skipped.
+  virtual void AddHandles(const std::uint32_t* handles, std::int32_t count) = 0;
 
  protected:
   ~omComponentSet() = default;
@@ -27,9 +34,45 @@ class omEntity {
   virtual omComponentSet* GetVertexSelection() = 0;
   virtual omComponentSet* GetFaceSelection() = 0;
   virtual omComponentSet* GetEdgeSelection() = 0;
+  // Null for an entity without a polygon mesh.
+  virtual omMesh* GetMesh() = 0;
+  virtual bool IsHidden() = 0;
+  // The entity's state word, which the module sets bits of directly (om::EntityStateFlag).
+  virtual std::uint32_t* GetStateFlags() = 0;
+  // The value faces of this entity pass omMesh::FaceMatches with when they may be selected.
+  virtual std::int32_t GetFaceFilter() = 0;
+  // Grows the face selection through shared vertices by `range` rings (0 and 1: one ring; -1:
+  // without limit), never onto hidden or excluded faces.
+  virtual void FloodFaceSelection(std::int32_t range) = 0;
+
+  // Connected entities (om::kEntityConnectedA and om::kEntityConnectedB). The connection list:
+  // entry 0 stands for the entity's own place in its connection graph.
+  virtual omEntityList* GetConnections() = 0;
+  // The entity the user selects for this one (its owner's pick), or null.
+  virtual omEntity* GetConnectionObject() = 0;
+  virtual omEntity* GetParent() = 0;
+  // Graph entries: everything reachable from here, the first kind into `first`, the second into
+  // `second`; and, for a connection object, its own connected entities into `set`.
+  virtual void CollectReachable(omEntitySet* first, omEntitySet* second,
+                                std::int32_t flags) = 0;
+  virtual void CollectInto(omEntitySet* set) = 0;
 
  protected:
   ~omEntity() = default;
+};
+
+// An ordered set of entities the module owns and hands to the host to fill: no repeats, in the
+// order first inserted.
+class omEntitySet {
+ public:
+  // False when the entity was already there (or null).
+  virtual bool Insert(omEntity* entity) = 0;
+  virtual bool Contains(omEntity* entity) = 0;
+  virtual std::int32_t GetCount() = 0;
+  virtual omEntity* GetAt(std::int32_t index) = 0;
+
+ protected:
+  ~omEntitySet() = default;
 };
 
 // The selected entities, in the order selected; the last one is the active entity.
@@ -44,6 +87,8 @@ class omEntityList {
   virtual void Remove(omEntity* entity) = 0;
   // Makes the next selected entity the active one.
   virtual void CycleActive() = 0;
+  // Adds to the selection (the entity becomes the active one); no repeats.
+  virtual void Add(omEntity* entity) = 0;
 
  protected:
   ~omEntityList() = default;

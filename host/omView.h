@@ -5,7 +5,9 @@
 #include <cstdint>
 
 struct omCursor;
+class omEntity;
 class omEntityList;
+class omEntitySet;
 
 // The camera and viewport of one view (omView::GetView). Positions are view pixels, origin top
 // left; boxes are 6 floats (min x, y, z, max x, y, z).
@@ -122,6 +124,20 @@ class omMainView {
   virtual std::uint32_t GetComponentMask() = 0;
   // The object filter's current mask, as the state a tool puts back.
   virtual std::int32_t GetFilterType() = 0;
+  // The component filter's current mask when the module asks which kind of component is picked
+  // (om::kMaskFaces for faces).
+  virtual std::uint32_t GetComponentKind() = 0;
+  // The scene's entities in order; null past the last. `flags` 0: all of them.
+  virtual omEntity* FirstEntity(std::int32_t flags) = 0;
+  virtual omEntity* NextEntity(std::int32_t flags) = 0;
+  // Display refreshes the host schedules after a connected-entity selection changed.
+  virtual void SetDisplaySwitchD(std::int32_t on) = 0;
+  virtual void SetDisplaySwitchE(std::int32_t on) = 0;
+  // One neighbourhood step over the connection graph: `out` receives `in` and every entity
+  // directly connected to one of its members; `in` and `out` may be the same set. For the first
+  // and the second kind of connected entity.
+  virtual void GrowEntitySet(omEntitySet* in, omEntitySet* out) = 0;
+  virtual void GrowEntitySet2(omEntitySet* in, omEntitySet* out) = 0;
 
  protected:
   ~omMainView() = default;

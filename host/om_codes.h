@@ -50,6 +50,9 @@ enum EntityType : std::uint32_t {
   kEntityDeletedOwner = 0x40042002u,
 };
 
+// Bits of an entity's state word (omEntity::GetStateFlags) that the module sets.
+enum EntityStateFlag : std::uint32_t { kStateHasComponentSelection = 0x4u };
+
 // Object filter masks.
 enum ObjectMask : std::uint32_t {
   kMaskMesh = 0x80000u,

@@ -18,8 +18,8 @@ enum ElementFlag : std::uint8_t {
   kSelected = 1,
   kHidden = 2,
   kExcluded = 4,  // faces only: outside every fill and selection
-  kMarked = 8,    // faces only: scratch marks of the fill algorithms
-  kBlocked = 16,
+  kMarked = 8,    // scratch marks of the fill algorithms: a face or vertex passed through
+  kBlocked = 16,  // faces only: a face that stopped a fill
 };
 
 // An edge and the first two faces that use it, by ascending face handle. f1 is kNoFace on a

@@ -1,6 +1,9 @@
 #include "studio/scene.h"
 
 #include <algorithm>
+#include <cmath>
+
+#include "studio/face_flood.h"
 
 namespace tessel::studio {
 
@@ -10,6 +13,8 @@ std::uint32_t Entity::filterMask() const {
     case kEntityPointCloud: return om::kMaskPointCloud;
     case om::kEntityCoordSys: return om::kMaskCoordSys;
     case om::kEntityLight: return om::kMaskLights;
+    case om::kEntityConnectedA: return om::kMaskCurve;
+    case om::kEntityConnectedB: return om::kMaskSpring;
     default: return 0;
   }
 }
@@ -19,6 +24,12 @@ std::int32_t FlagSelection::GetCount() {
   std::int32_t n = 0;
   for (std::uint8_t f : *flags_) n += (f & kSelected) != 0;
   return n;
+}
+
+void FlagSelection::AddHandles(const std::uint32_t* handles, std::int32_t count) {
+  if (!flags_ || !handles) return;
+  for (std::int32_t i = 0; i < count; ++i)
+    if (handles[i] < flags_->size()) (*flags_)[handles[i]] |= kSelected;
 }
 
 namespace {
@@ -56,9 +67,76 @@ omComponentSet* Entity::GetEdgeSelection() {
   return &edgeSelection_;
 }
 
+omMesh* Entity::GetMesh() {
+  if (!isMesh() || !mesh) return nullptr;
+  meshAccess_.bind(mesh.get());
+  return &meshAccess_;
+}
+
+void Entity::FloodFaceSelection(std::int32_t range) {
+  if (isMesh() && mesh) growFaceSelection(*mesh, range);
+}
+
+omEntityList* Entity::GetConnections() {
+  connections_.items.clear();
+  if (isConnected()) connections_.items.push_back(this);
+  return &connections_;
+}
+
+namespace {
+// Every visible entity of `kind` reachable from `start` through entities of that kind.
+std::vector<Entity*> reachable(const Scene& scene, Entity& start, std::uint32_t kind) {
+  std::vector<Entity*> found{&start};
+  for (std::size_t i = 0; i < found.size(); ++i)
+    for (Entity* n : connectedNeighbours(scene, *found[i], kind))
+      if (std::find(found.begin(), found.end(), n) == found.end()) found.push_back(n);
+  return found;
+}
+}  // namespace
+
+void Entity::CollectReachable(omEntitySet* first, omEntitySet* second, std::int32_t) {
+  if (!scene || !isCurve()) return;
+  for (Entity* curve : reachable(*scene, *this, om::kEntityConnectedA)) {
+    if (first) first->Insert(curve);
+    if (second)
+      for (Entity* spring : connectedNeighbours(*scene, *curve, om::kEntityConnectedB))
+        second->Insert(spring);
+  }
+}
+
+void Entity::CollectInto(omEntitySet* set) {
+  if (!scene || !isSpring() || !set) return;
+  for (Entity* spring : reachable(*scene, *this, om::kEntityConnectedB)) set->Insert(spring);
+}
+
+bool endPointsMeet(const Entity& a, const Entity& b) {
+  if (a.points.empty() || b.points.empty()) return false;
+  auto same = [](const Vec3& p, const Vec3& q) {
+    const double scale = 1.0 + std::max({std::fabs(p.x), std::fabs(p.y), std::fabs(p.z)});
+    return length(p - q) <= 1e-6 * scale;
+  };
+  for (const Vec3& p : {a.points.front(), a.points.back()})
+    for (const Vec3& q : {b.points.front(), b.points.back()})
+      if (same(p, q)) return true;
+  return false;
+}
+
+std::vector<Entity*> connectedNeighbours(const Scene& scene, const Entity& from,
+                                         std::uint32_t kind) {
+  std::vector<Entity*> out;
+  for (const auto& e : scene.entities())
+    if (e.get() != &from && e->type == kind && e->visible && endPointsMeet(from, *e))
+      out.push_back(e.get());
+  return out;
+}
+
 Box Entity::bounds() const {
   if (mesh) return mesh->bounds();
   Box b;
+  if (!points.empty()) {
+    for (const Vec3& p : points) b.add(p);
+    return b;
+  }
   b.add(type == om::kEntityLight ? light.position : frame.origin);
   return b;
 }
@@ -73,6 +151,7 @@ Scene::Scene() {
 Entity& Scene::add(std::unique_ptr<Entity> entity) {
   entity->id = nextId_++;
   entity->componentMask = &componentMask;
+  entity->scene = this;
   entities_.push_back(std::move(entity));
   return *entities_.back();
 }

@@ -10,12 +10,19 @@
 #include "host/omEntity.h"
 #include "host/om_codes.h"
 #include "studio/mesh.h"
+#include "studio/mesh_access.h"
 #include "studio/vec3.h"
 
 namespace tessel::studio {
 
 // Entity state bits.
-enum EntityState : std::uint32_t { kStateSelected = 1, kStateActive = 2, kStateLocked = 4 };
+enum EntityState : std::uint32_t {
+  kStateSelected = 1,
+  kStateActive = 2,
+  kStateComponents = om::kStateHasComponentSelection,  // set by the module
+};
+
+class Scene;
 
 struct Light {
   Vec3 position{1, 1, 1};
@@ -35,11 +42,26 @@ struct VertexMap {
 // The selected elements among a flag array, counted when asked.
 class FlagSelection final : public omComponentSet {
  public:
-  explicit FlagSelection(const std::vector<std::uint8_t>* flags = nullptr) : flags_(flags) {}
+  explicit FlagSelection(std::vector<std::uint8_t>* flags = nullptr) : flags_(flags) {}
   std::int32_t GetCount() override;
+  void AddHandles(const std::uint32_t* handles, std::int32_t count) override;
 
  private:
-  const std::vector<std::uint8_t>* flags_;
+  std::vector<std::uint8_t>* flags_;
+};
+
+// The entries of an entity's connection list.
+class EntityRefs final : public omEntityList {
+ public:
+  std::vector<omEntity*> items;
+  bool IsEmpty() override { return items.empty(); }
+  std::int32_t CountSelected() override { return GetCount(); }
+  std::int32_t GetCount() override { return static_cast<std::int32_t>(items.size()); }
+  omEntity* GetAt(std::int32_t i) override { return i >= 0 && i < GetCount() ? items[i] : nullptr; }
+  void Clear() override { items.clear(); }
+  void Remove(omEntity*) override {}
+  void CycleActive() override {}
+  void Add(omEntity*) override {}
 };
 
 struct Entity final : omEntity {
@@ -51,6 +73,16 @@ struct Entity final : omEntity {
   omComponentSet* GetVertexSelection() override;
   omComponentSet* GetFaceSelection() override;
   omComponentSet* GetEdgeSelection() override;
+  omMesh* GetMesh() override;
+  bool IsHidden() override { return !visible; }
+  std::uint32_t* GetStateFlags() override { return &state; }
+  std::int32_t GetFaceFilter() override { return kFaceFilterVisible; }
+  void FloodFaceSelection(std::int32_t range) override;
+  omEntityList* GetConnections() override;
+  omEntity* GetConnectionObject() override { return isConnected() ? this : nullptr; }
+  omEntity* GetParent() override { return this; }
+  void CollectReachable(omEntitySet* first, omEntitySet* second, std::int32_t flags) override;
+  void CollectInto(omEntitySet* set) override;
 
   std::uint32_t id = 0;
   std::string name;
@@ -63,18 +95,32 @@ struct Entity final : omEntity {
   int currentMap = -1;
   CoordSys frame;
   Light light;
+  std::vector<Vec3> points;  // curves and springs: the polyline
+  Scene* scene = nullptr;
   // The scene's component filter mask, which InvertComponentSelection follows.
   const std::uint32_t* componentMask = nullptr;
 
   bool isMesh() const { return type == om::kEntityPolygonMesh; }
   bool isPointCloud() const { return mesh && !isMesh(); }
+  bool isCurve() const { return type == om::kEntityConnectedA; }
+  bool isSpring() const { return type == om::kEntityConnectedB; }
+  bool isConnected() const { return isCurve() || isSpring(); }
   // The object filter mask this entity answers to.
   std::uint32_t filterMask() const;
   Box bounds() const;
 
  private:
   FlagSelection vertexSelection_, faceSelection_, edgeSelection_;
+  MeshAccess meshAccess_;
+  EntityRefs connections_;
 };
+
+// Studio's curves (om::kEntityConnectedA) and springs (om::kEntityConnectedB) are joined where
+// an end point of one lies on an end point of the other: curves to curves, springs to springs,
+// and a spring is attached to the curves it ends on. Each is its own entry in the graph.
+bool endPointsMeet(const Entity& a, const Entity& b);
+// Visible entities of `kind` sharing an end point with `from`.
+std::vector<Entity*> connectedNeighbours(const Scene& scene, const Entity& from, std::uint32_t kind);
 
 // Point clouds are entities with one component selection (their points).
 inline constexpr std::uint32_t kEntityPointCloud = om::kEntitySingleComponentSelection;

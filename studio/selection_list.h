@@ -21,6 +21,10 @@ class SelectionList final : public omEntityList {
       if (static_cast<omEntity*>(scene_.find(id)) == entity) return scene_.select(id, false);
   }
   void CycleActive() override { scene_.cycleActive(); }
+  void Add(omEntity* entity) override {
+    for (const auto& e : scene_.entities())
+      if (static_cast<omEntity*>(e.get()) == entity) return scene_.select(e->id, true);
+  }
 
  private:
   Scene& scene_;

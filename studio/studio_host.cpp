@@ -258,6 +258,28 @@ float* StudioHost::GetDollyPivot(float* buffer, omViewport* viewport) {
   return buffer;
 }
 
+omEntity* StudioHost::FirstEntity(std::int32_t flags) {
+  entityCursor_ = 0;
+  return NextEntity(flags);
+}
+
+omEntity* StudioHost::NextEntity(std::int32_t) {
+  const auto& all = scene_.entities();
+  return entityCursor_ < all.size() ? all[entityCursor_++].get() : nullptr;
+}
+
+void StudioHost::growConnected(omEntitySet* in, omEntitySet* out, std::uint32_t kind) {
+  if (!in || !out) return;
+  // Taken before inserting, so one call is one step even when `in` and `out` are one set.
+  std::vector<Entity*> members;
+  for (std::int32_t i = 0, n = in->GetCount(); i < n; ++i)
+    if (auto* e = dynamic_cast<Entity*>(in->GetAt(i)); e && e->type == kind) members.push_back(e);
+  for (Entity* e : members) {
+    out->Insert(e);
+    for (Entity* n : connectedNeighbours(scene_, *e, kind)) out->Insert(n);
+  }
+}
+
 void StudioHost::SelectAll() {
   const std::uint32_t mask = objectFilter_.GetCurrentMask();
   for (const auto& e : scene_.entities())

@@ -124,6 +124,18 @@ class StudioHost final : public omModuleHost,
   std::int32_t GetFilterType() override {
     return static_cast<std::int32_t>(objectFilter_.GetCurrentMask());
   }
+  std::uint32_t GetComponentKind() override { return scene_.componentMask; }
+  omEntity* FirstEntity(std::int32_t) override;
+  omEntity* NextEntity(std::int32_t) override;
+  // Studio redraws every view after a change anyway; the switches only need to be harmless.
+  void SetDisplaySwitchD(std::int32_t) override {}
+  void SetDisplaySwitchE(std::int32_t) override {}
+  void GrowEntitySet(omEntitySet* in, omEntitySet* out) override {
+    growConnected(in, out, om::kEntityConnectedA);
+  }
+  void GrowEntitySet2(omEntitySet* in, omEntitySet* out) override {
+    growConnected(in, out, om::kEntityConnectedB);
+  }
 
   // [SECTION] Studio side: module, files, input, routing, reports
   // Empty on success, else the problem.
@@ -178,6 +190,8 @@ class StudioHost final : public omModuleHost,
   void echo(const std::string& line) { echo_(line); }
 
  private:
+  void growConnected(omEntitySet* in, omEntitySet* out, std::uint32_t kind);
+  std::size_t entityCursor_ = 0;
   // [SECTION] ViewHost
   void redraw(StudioView& view) override;
   void beginOverlay(StudioView& view) override { renderer_.beginOverlay(view.rect); }

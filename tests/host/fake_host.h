@@ -143,6 +143,13 @@ class FakeHost : public omModuleHost,
   void SelectAll() override {}
   std::uint32_t GetComponentMask() override { return 0; }
   std::int32_t GetFilterType() override { return 0; }
+  std::uint32_t GetComponentKind() override { return 0; }
+  omEntity* FirstEntity(std::int32_t) override { return nullptr; }
+  omEntity* NextEntity(std::int32_t) override { return nullptr; }
+  void SetDisplaySwitchD(std::int32_t) override {}
+  void SetDisplaySwitchE(std::int32_t) override {}
+  void GrowEntitySet(omEntitySet*, omEntitySet*) override {}
+  void GrowEntitySet2(omEntitySet*, omEntitySet*) override {}
   float* GetDollyPivot(float* buffer, omViewport*) override {
     std::fill(buffer, buffer + 4, 0.0f);
     return buffer;

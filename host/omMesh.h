@@ -1,0 +1,65 @@
+// A polygon mesh of the host as the fill and fold algorithms see it: triangles, vertices and
+// edges by 32-bit handle, the scratch marks those algorithms set and clear, a float per edge and
+// a mark word per vertex. The virtual order is the contract with the host binary: append, never
+// reorder.
+#pragma once
+
+#include <cstdint>
+
+namespace om {
+// Answered by FirstFace/NextFace/FirstEdge/NextEdge past the last element.
+inline constexpr std::uint32_t kNoHandle = 0xFFFFFFFFu;
+}  // namespace om
+
+class omMesh {
+ public:
+  // [SECTION] faces
+  virtual std::uint32_t GetFaceCount() = 0;
+  virtual std::uint32_t FirstFace() = 0;
+  virtual std::uint32_t NextFace(std::uint32_t face) = 0;
+  // Writes the three vertex handles of the face; answers how many were written (0 for a handle
+  // the mesh does not have).
+  virtual std::int32_t GetFaceVertices(std::uint32_t face, std::uint32_t* out, std::int32_t flags) = 0;
+  // Whether the face passes a filter value the host hands out (omEntity::GetFaceFilter); -1 lets
+  // every face pass.
+  virtual bool FaceMatches(std::uint32_t face, std::int32_t value) = 0;
+  // Marks: a marked face spreads a fill, a blocked one stops it; both answer IsFaceMarked.
+  virtual void MarkFace(std::uint32_t face) = 0;
+  virtual void MarkFaceBlocked(std::uint32_t face) = 0;
+  virtual void UnmarkFace(std::uint32_t face) = 0;
+  virtual bool IsFaceMarked(std::uint32_t face) = 0;
+  virtual bool IsFaceHidden(std::uint32_t face) = 0;
+  virtual bool IsFaceExcluded(std::uint32_t face) = 0;
+  // The unit normal; false (and zeros) for a face without one (zero area).
+  virtual bool GetFaceNormal(std::uint32_t face, float* xyz) = 0;
+
+  // [SECTION] vertices
+  virtual std::uint32_t GetVertexCount() = 0;
+  // Points `faces` at the faces around the vertex, ascending; valid until the mesh changes.
+  // Answers their count (0 for a handle the mesh does not have).
+  virtual std::int32_t GetVertexFaces(std::uint32_t vertex, const std::uint32_t** faces,
+                                      std::int32_t flags) = 0;
+  virtual void MarkVertex(std::uint32_t vertex) = 0;
+  virtual void UnmarkVertex(std::uint32_t vertex) = 0;
+  virtual bool IsVertexMarked(std::uint32_t vertex) = 0;
+  virtual void GetVertexPosition(std::uint32_t vertex, float* xyz) = 0;
+  // The vertex mark words, apart from the marks above: all cleared, one read, one written.
+  virtual void ClearVertexFlags() = 0;
+  virtual std::uint32_t GetVertexFlags(std::uint32_t vertex) = 0;
+  virtual void SetVertexFlags(std::uint32_t vertex, std::uint32_t flags) = 0;
+
+  // [SECTION] edges
+  virtual std::uint32_t FirstEdge() = 0;
+  virtual std::uint32_t NextEdge(std::uint32_t edge) = 0;
+  virtual std::uint32_t GetEdgeStart(std::uint32_t edge) = 0;
+  virtual std::uint32_t GetEdgeEnd(std::uint32_t edge) = 0;
+  // Writes the edge's faces into f0 and f1 and answers how many there are, at most 2: 1 on a
+  // boundary edge (f1 untouched), 0 for a handle the mesh does not have. Of the faces of a
+  // non-manifold edge the host answers two of its choosing.
+  virtual std::int32_t GetEdgeFaces(std::uint32_t edge, std::uint32_t* f0, std::uint32_t* f1) = 0;
+  // The edge's float, kept by the mesh; null for a handle it does not have.
+  virtual float* GetEdgeValue(std::uint32_t edge) = 0;
+
+ protected:
+  ~omMesh() = default;
+};

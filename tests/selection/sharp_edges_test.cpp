@@ -1,0 +1,195 @@
+// Fold measures, sharp-edge collection and degenerate detection on meshes with known angles.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "host/omCommand.h"
+#include "selection/degenerate_polygons.h"
+#include "selection/omISeedFillerImpl.h"
+#include "studio/mesh_access.h"
+#include "tests/studio/mesh_fixtures.h"
+
+namespace tessel::test {
+namespace {
+
+using studio::Mesh;
+
+// Records what a command's progress object is told; cancels after `cancelAfter` steps.
+struct RecordingProgress final : omProgress {
+  void SetRange(std::int32_t total) override { range = total; }
+  void Finish() override { finished = true; }
+  void Step(std::int32_t count) override { steps += count; }
+  bool IsCancelled() override { return cancelAfter >= 0 && steps >= cancelAfter; }
+  void SetMessage(const char* text, std::int32_t) override { messages.emplace_back(text); }
+  std::int32_t range = -1, steps = 0, cancelAfter = -1;
+  bool finished = false;
+  std::vector<std::string> messages;
+};
+
+// Triangle 0 in the xy plane; triangle 1 shares its edge 0-1 and stands in the xz plane (90°),
+// triangle 2 shares edge 1-2 of triangle 0 and lies flat beside it (180°).
+Mesh hinge() {
+  return makeMesh({0, 0, 0, 1, 0, 0, 0.5f, 1, 0, 0.5f, 0, 1, 1.5f, 1, 0},
+                  {0, 1, 2, 1, 0, 3, 2, 1, 4});
+}
+
+std::uint32_t edgeOf(const Mesh& m, std::uint32_t a, std::uint32_t b) {
+  for (std::uint32_t e = 0; e < m.edgeCount(); ++e)
+    if (m.edges[e].v0 == std::min(a, b) && m.edges[e].v1 == std::max(a, b)) return e;
+  ADD_FAILURE() << "no edge " << a << "-" << b;
+  return 0;
+}
+
+// The cosine window for fold angles in degrees, as the panel makes it.
+float bound(float degrees) { return -std::cos(3.1415927f * degrees * 0.0055555557f); }
+
+struct Filler {
+  Filler() {
+    selection::createSeedFiller(&filler);
+    filler->AddRef();
+  }
+  ~Filler() { filler->Release(); }
+  omISeedFiller* filler = nullptr;
+};
+
+TEST(EdgeCosines, FoldsBoundariesExcludedAndDegenerateFaces) {
+  Mesh m = hinge();
+  studio::MeshAccess mesh(&m);
+  Filler f;
+  f.filler->ComputeEdgeCosines(&mesh);
+  EXPECT_NEAR(m.edgeValues[edgeOf(m, 0, 1)], 0.0f, 1e-6f);  // 90°
+  EXPECT_NEAR(m.edgeValues[edgeOf(m, 1, 2)], 1.0f, 1e-6f);  // flat
+  // A boundary edge reads no missing face.
+  EXPECT_EQ(m.edgeValues[edgeOf(m, 0, 2)], 1.0f);
+  EXPECT_EQ(m.edgeValues[edgeOf(m, 0, 3)], 1.0f);
+
+  m.faceFlags[1] = studio::kExcluded;
+  f.filler->ComputeEdgeCosines(&mesh);
+  EXPECT_EQ(m.edgeValues[edgeOf(m, 0, 1)], 1.0f);
+
+  // A zero-area neighbour has no normal: its edges read 1.0, never NaN.
+  Mesh sliver = makeMesh({0, 0, 0, 1, 0, 0, 0.5f, 1, 0, 2, 0, 0}, {0, 1, 2, 1, 0, 3});
+  studio::MeshAccess sliverMesh(&sliver);
+  f.filler->ComputeEdgeCosines(&sliverMesh);
+  for (float v : sliver.edgeValues) EXPECT_EQ(v, 1.0f);
+}
+
+TEST(EdgeCosines, ANonManifoldEdgeUsesItsTwoLowestFaces) {
+  // Three faces on edge 0-1: face 0 flat in xy, face 1 standing in xz, face 2 folded back onto
+  // face 0. The edge table answers faces 0 and 1, so the edge reads 90°, not the fold-back.
+  Mesh m = makeMesh({0, 0, 0, 1, 0, 0, 0.5f, 1, 0, 0.5f, 0, 1, 0.5f, 1, 0.01f},
+                    {0, 1, 2, 1, 0, 3, 1, 0, 4});
+  studio::MeshAccess mesh(&m);
+  Filler f;
+  f.filler->ComputeEdgeCosines(&mesh);
+  EXPECT_NEAR(m.edgeValues[edgeOf(m, 0, 1)], 0.0f, 1e-6f);
+}
+
+TEST(SharpEdgePolygons, TheWindowIsInclusiveAndMinAboveMaxSelectsNothing) {
+  Mesh m = hinge();
+  studio::MeshAccess mesh(&m);
+  Filler f;
+  f.filler->ComputeEdgeCosines(&mesh);
+  auto select = [&](float minDeg, float maxDeg) {
+    omFaceSet faces;
+    f.filler->SelectSharpEdgePolygons(&mesh, bound(minDeg), bound(maxDeg), &faces, -1, nullptr);
+    return std::vector<std::uint32_t>(faces.begin(), faces.end());
+  };
+  // The 90° fold marks vertices 0 and 1, which every face touches.
+  EXPECT_EQ(select(0, 90), (std::vector<std::uint32_t>{0, 1, 2}));
+  EXPECT_TRUE(select(0, 30).empty());
+  EXPECT_TRUE(select(100, 50).empty());
+  // Exactly at the edge's own value on both ends.
+  omFaceSet exact;
+  const float v = m.edgeValues[edgeOf(m, 0, 1)];
+  f.filler->SelectSharpEdgePolygons(&mesh, v, v, &exact, -1, nullptr);
+  EXPECT_EQ(exact.size(), 3u);
+  // Boundary and flat edges (1.0) count only once Max Angle reaches 180.
+  m.faceFlags[1] = studio::kExcluded;
+  f.filler->ComputeEdgeCosines(&mesh);
+  EXPECT_TRUE(select(0, 179).empty());
+  EXPECT_EQ(select(0, 180), (std::vector<std::uint32_t>{0, 2}));
+}
+
+TEST(SharpEdgePolygons, FilterCountsAndCancelReachTheProgress) {
+  Mesh m = hinge();
+  m.faceFlags[2] = studio::kHidden;
+  studio::MeshAccess mesh(&m);
+  Filler f;
+  f.filler->ComputeEdgeCosines(&mesh);
+  RecordingProgress progress;
+  omFaceSet faces;
+  f.filler->SelectSharpEdgePolygons(&mesh, bound(0), bound(90), &faces,
+                                    studio::kFaceFilterVisible, &progress);
+  EXPECT_EQ(faces.size(), 2u);
+  EXPECT_EQ(progress.range, 3);
+  EXPECT_EQ(progress.steps, 3);
+  EXPECT_TRUE(progress.finished);
+  EXPECT_EQ(progress.messages, (std::vector<std::string>{"Collecting faces on marked edges ...",
+                                                         "2 sharp edge polygons have been selected."}));
+  // Every matching face counts, also one the set already held.
+  RecordingProgress again;
+  f.filler->SelectSharpEdgePolygons(&mesh, bound(0), bound(90), &faces, -1, &again);
+  EXPECT_EQ(again.messages.back(), "3 sharp edge polygons have been selected.");
+
+  RecordingProgress cancel;
+  cancel.cancelAfter = 1;
+  omFaceSet partial;
+  f.filler->SelectSharpEdgePolygons(&mesh, bound(0), bound(90), &partial, -1, &cancel);
+  EXPECT_EQ(partial.size(), 2u);  // what was found before the cancel stays
+  EXPECT_EQ(cancel.messages.back(), "Sharp polygons selection canceled.");
+}
+
+TEST(DegeneratePolygons, CornerHeightsMeasureToTheSegment) {
+  const float s[3] = {0, 0, 0}, e[3] = {2, 0, 0};
+  const float above[3] = {1, 3, 0}, before[3] = {-3, 4, 0}, beyond[3] = {5, 4, 0};
+  EXPECT_DOUBLE_EQ(selection::cornerHeight(above, s, e), 3.0);
+  EXPECT_DOUBLE_EQ(selection::cornerHeight(before, s, e), 5.0);
+  EXPECT_DOUBLE_EQ(selection::cornerHeight(beyond, s, e), 5.0);
+  EXPECT_DOUBLE_EQ(selection::cornerHeight(above, s, s), std::sqrt(10.0));
+}
+
+TEST(DegeneratePolygons, StrictToleranceShortSidesAndFlatCorners) {
+  const float a[3] = {0, 0, 0}, b[3] = {1, 0, 0}, c[3] = {0.5f, 0.25f, 0};
+  EXPECT_FALSE(selection::isDegenerate(a, b, c, 0.0));
+  EXPECT_FALSE(selection::isDegenerate(a, b, c, 0.25));  // height exactly the tolerance
+  EXPECT_TRUE(selection::isDegenerate(a, b, c, 0.2501));
+  const float near[3] = {1e-9f, 0, 0};
+  EXPECT_TRUE(selection::isDegenerate(a, near, c, 1e-8));
+  EXPECT_FALSE(selection::isDegenerate(a, near, c, 0.0));
+}
+
+TEST(DegeneratePolygons, SelectsReportsAndStops) {
+  // Face 1 is a needle 0.001 high; face 2 is excluded and just as thin.
+  Mesh m = makeMesh({0, 0, 0, 1, 0, 0, 0.5f, 1, 0, 0.5f, -0.001f, 0, 2, 0, 0, 1.5f, 0.001f, 0},
+                    {0, 1, 2, 1, 0, 3, 1, 4, 5});
+  m.faceFlags[2] = studio::kExcluded;
+  studio::MeshAccess mesh(&m);
+  const double saved = selection::degenerateTolerance();
+  selection::SetDegenerateTolerance(0.01);
+  RecordingProgress progress;
+  omFaceSet faces;
+  EXPECT_TRUE(selection::SelectDegeneratePolygons(&mesh, &faces, &progress));
+  EXPECT_EQ(std::vector<std::uint32_t>(faces.begin(), faces.end()), std::vector<std::uint32_t>{1});
+  EXPECT_EQ(progress.steps, 1);  // only the sound face advances the bar
+  EXPECT_EQ(progress.messages, (std::vector<std::string>{"Detecting degenerate polygons...",
+                                                         "1 degenerate polygons have been selected."}));
+
+  RecordingProgress cancel;
+  cancel.cancelAfter = 0;
+  omFaceSet none;
+  EXPECT_FALSE(selection::SelectDegeneratePolygons(&mesh, &none, &cancel));
+  EXPECT_EQ(cancel.messages.back(), "Degenerate polygon selection canceled.");
+
+  Mesh empty = makeMesh({}, {});
+  studio::MeshAccess emptyMesh(&empty);
+  RecordingProgress quiet;
+  EXPECT_FALSE(selection::SelectDegeneratePolygons(&emptyMesh, &none, &quiet));
+  EXPECT_TRUE(quiet.messages.empty());
+  selection::SetDegenerateTolerance(saved);
+}
+
+}  // namespace
+}  // namespace tessel::test
