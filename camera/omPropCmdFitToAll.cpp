@@ -11,6 +11,6 @@ omPropCmdFitToAll::omPropCmdFitToAll(const char* targetName) : omPropCmd(targetN
   allViewsAttrib_ = AddAttrib(new platform::omPAT_Bool("All Views", false, kCheckBox));
 }
 
-void omPropCmdFitToAll::Activate() { runWithRecord<omCmdFitToAllData>(); }
+void omPropCmdFitToAll::Activate() { runWithSwitch<omCmdFitToAllData>(); }
 
 }  // namespace tessel::camera

@@ -18,15 +18,11 @@ class omPropCmdFitToAll : public framework::omPropCmd {
   bool allViews() { return static_cast<platform::omPAT_Bool&>(GetAttrib(allViewsAttrib_)).GetValue(); }
   // Runs the panel's command with a fresh record of type Record carrying the switch.
   template <class Record>
-  void runWithRecord() {
-    omApplication* app = platform::AfxGetApp()->application;
-    omCommandManager* commands = app ? app->GetCommandManager() : nullptr;
-    if (!commands) return;
-    omCommandData* data = commands->CreateCommandData(GetTargetName());
-    if (auto* record = dynamic_cast<Record*>(data)) record->allViews = allViews();
-    commands->PrepareCommand();
-    commands->ExecuteCommand(GetTargetName(), data);
-    delete data;
+  void runWithSwitch() {
+    runWithRecord<Record>([this](Record& record) {
+      record.allViews = allViews();
+      return true;
+    });
   }
 
  private:

@@ -4,6 +4,6 @@
 
 namespace tessel::camera {
 
-void omPropCmdFitToSelected::Activate() { runWithRecord<omCmdFitToSelectedData>(); }
+void omPropCmdFitToSelected::Activate() { runWithSwitch<omCmdFitToSelectedData>(); }
 
 }  // namespace tessel::camera

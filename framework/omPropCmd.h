@@ -5,7 +5,10 @@
 #include <cstdint>
 #include <string>
 
+#include "host/omApplication.h"
+#include "host/omCommand.h"
 #include "platform/CCmdTarget.h"
+#include "platform/host_services.h"
 #include "platform/omPropertyObj.h"
 
 struct omEvent;
@@ -31,6 +34,25 @@ class omPropCmd : public platform::omPropertyObj {
 
   bool isLinked() const { return linked_; }
   std::int32_t lastEnabled() const { return lastEnabled_; }
+
+ protected:
+  // Runs the panel's command through the host's command manager with a fresh record, which
+  // `fill` completes first (it may answer false to run nothing). The record goes afterwards.
+  template <class Record, class Fill>
+  bool runWithRecord(Fill&& fill) {
+    omApplication* app = platform::AfxGetApp()->application;
+    omCommandManager* commands = app ? app->GetCommandManager() : nullptr;
+    if (!commands) return false;
+    omCommandData* data = commands->CreateCommandData(GetTargetName());
+    auto* record = dynamic_cast<Record*>(data);
+    bool ran = false;
+    if (!record || fill(*record)) {
+      commands->PrepareCommand();
+      ran = commands->ExecuteCommand(GetTargetName(), data);
+    }
+    delete data;
+    return ran;
+  }
 
  private:
   std::string targetName_;

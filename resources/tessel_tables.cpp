@@ -17,7 +17,11 @@
 #include "selection/omCmdCycleSelect.h"
 #include "selection/omCmdSelectAll.h"
 #include "selection/omCmdSelectInverse.h"
+#include "selection/omCmdSeedSelect.h"
 #include "selection/omCmdSelectNone.h"
+#include "selection/omCmdSelectSharpEdge.h"
+#include "selection/omPropCmdEdgeSelect.h"
+#include "selection/omPropCmdSeedSelect.h"
 #include "selection/omToolSelect.h"
 #include "selection/omToolSelectModifyMask.h"
 
@@ -35,8 +39,8 @@ constexpr CommandEntry kCommands[] = {
     {"Select None", createCommand<selection::omCmdSelectNone>},
     {"Cycle Selection", createCommand<selection::omCmdCycleSelect>},
     {"Select Inverse", createCommand<selection::omCmdSelectInverse>},
-    {"Seed Select", nullptr},
-    {"Custom Select", nullptr},
+    {"Seed Select", createCommand<selection::omCmdSeedSelect>},
+    {"Custom Select", createCommand<selection::omCmdSelectSharpEdge>},
     {"View All", createCommand<camera::omCmdFitToAll>},
     {"View Selected", createCommand<camera::omCmdFitToSelected>},
     {"Orient Reset", nullptr},
@@ -77,7 +81,7 @@ const PanelEntry kPanels[] = {
     {id::kSelectNone, createPanel<omPropCmd>, "Select None"},
     {id::kSelectInverse, createPanel<omPropCmd>, "Select Inverse"},
     {id::kCycleSelection, createPanel<omPropCmd>, "Cycle Selection"},
-    {id::kCustomSelect, nullptr, "Custom Select"},
+    {id::kCustomSelect, createPanel<selection::omPropCmdEdgeSelect>, "Custom Select"},
     {id::kOrientSync, nullptr, "Orient Sync"},
     {id::kTranslate, nullptr, "Base Translate"},
     {id::kRotate, nullptr, "Base Rotate"},
@@ -90,7 +94,7 @@ const PanelEntry kPanels[] = {
     {id::kViewAll, createPanel<camera::omPropCmdFitToAll>, "View All"},
     {id::kViewSelected, createPanel<camera::omPropCmdFitToSelected>, "View Selected"},
     {id::kZoom, createPanel<omPropTool>, "Zoom"},
-    {id::kFlood, nullptr, "Seed Select"},
+    {id::kFlood, createPanel<selection::omPropCmdSeedSelect>, "Seed Select"},
 };
 
 }  // namespace
