@@ -98,6 +98,8 @@ bool CommandManager::ExecuteCommand(const char* name, omCommandData* data) {
     context_.busy = true;
     ran = command->Execute(&progress, data) == om::kExecuteRan;
     context_.busy = false;
+  } else {
+    echo_("command \"" + std::string(name) + "\" cannot run now");
   }
   command->Release();
   return ran;

@@ -228,6 +228,18 @@ void Renderer::drawMarkers(const Entity& e, const Box& scene, bool selected) {
     gl.Begin(GL_POINTS);
     gl.Vertex3d(e.light.position.x, e.light.position.y, e.light.position.z);
     gl.End();
+  } else if (e.isConnected()) {
+    if (selected)
+      gl.Color3f(1.0f, 0.85f, 0.2f);
+    else if (e.isCurve())
+      gl.Color3f(0.45f, 0.7f, 1.0f);
+    else
+      gl.Color3f(0.5f, 0.9f, 0.5f);
+    gl.LineWidth(selected ? 3.0f : 1.5f);
+    gl.Begin(GL_LINE_STRIP);
+    for (const Vec3& p : e.points) gl.Vertex3d(p.x, p.y, p.z);
+    gl.End();
+    gl.LineWidth(1);
   }
 }
 

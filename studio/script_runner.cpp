@@ -68,6 +68,8 @@ std::string usage(const std::string& verb) {
       {"filter", "filter object|component \"Name\""},
       {"panel", "panel ID"},
       {"mode", "mode object|component"},
+      {"curve", "curve \"Name\" X Y Z X Y Z [X Y Z...]"},
+      {"spring", "spring \"Name\" X Y Z X Y Z [X Y Z...]"},
   };
   auto it = forms.find(verb);
   return it == forms.end() ? "" : "usage: " + it->second;
@@ -284,6 +286,18 @@ std::string ScriptRunner::runLine(const std::string& line) {
       handles.push_back(static_cast<std::uint32_t>(h));
     }
     return host_.selectComponents(w[1], kind, handles);
+  }
+  if (verb == "curve" || verb == "spring") {
+    if (w.size() < 8 || (w.size() - 2) % 3 != 0) return usage(verb);
+    std::vector<Vec3> points;
+    for (std::size_t i = 2; i + 2 < w.size(); i += 3) {
+      double xyz[3];
+      for (int k = 0; k < 3; ++k)
+        if (!parseFloat(w[i + k], &xyz[k])) return "\"" + w[i + k] + "\" is not a number";
+      points.push_back({xyz[0], xyz[1], xyz[2]});
+    }
+    return host_.addPolyline(verb == "curve" ? om::kEntityConnectedA : om::kEntityConnectedB,
+                             w[1], std::move(points));
   }
   if (verb == "set") {
     if (!arity(4)) return usage(verb);

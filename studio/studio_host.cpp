@@ -339,6 +339,21 @@ void StudioHost::unloadModule() {
 
 // [SECTION] Studio side: files
 
+std::string StudioHost::addPolyline(std::uint32_t kind, const std::string& name,
+                                    std::vector<Vec3> points) {
+  if (points.size() < 2) return "a polyline needs at least two points";
+  for (const Vec3& p : points)
+    if (!isFinite(p)) return "a polyline point is not finite";
+  auto entity = std::make_unique<Entity>();
+  entity->name = scene_.uniqueName(name);
+  entity->type = kind;
+  entity->points = std::move(points);
+  Entity& added = scene_.add(std::move(entity));
+  echo_("added: " + added.name + " (" + std::to_string(added.points.size()) + " points)");
+  redrawAll();
+  return {};
+}
+
 std::string StudioHost::open(const std::string& path) {
   LoadedFile file = loadMeshFile(path);
   if (!file.error.empty()) return file.error;
@@ -575,6 +590,8 @@ std::string StudioHost::selectComponents(const std::string& object, ComponentKin
              std::to_string(flags.size()) + ")";
   for (std::uint8_t& f : flags) f &= ~kSelected;
   for (std::uint32_t h : handles) flags[h] |= kSelected;
+  // An object whose components are picked is one the component commands work on.
+  if (!handles.empty()) scene_.select(e->id, true);
   NotifySync(om::kNotifyComponentSelectionChanged, nullptr);
   return {};
 }

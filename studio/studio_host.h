@@ -146,6 +146,8 @@ class StudioHost final : public omModuleHost,
 
   // Adds the file's mesh or point cloud to the scene; the scene is untouched on failure.
   std::string open(const std::string& path);
+  // Adds a curve or a spring (om::kEntityConnectedA or B) through the points; empty on success.
+  std::string addPolyline(std::uint32_t kind, const std::string& name, std::vector<Vec3> points);
   // Writes the active mesh (the last selected one, else the first).
   std::string save(const std::string& path);
 
