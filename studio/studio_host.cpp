@@ -339,6 +339,21 @@ void StudioHost::unloadModule() {
 
 // [SECTION] Studio side: files
 
+void StudioHost::followDocumentKind() {
+  // The document's kind follows its data, so the object filter offers what the scene holds.
+  bool mesh = false, curve = false, spring = false;
+  for (const auto& e : scene_.entities()) {
+    mesh = mesh || e->isMesh();
+    curve = curve || e->isCurve();
+    spring = spring || e->isSpring();
+  }
+  const std::int32_t mode = spring ? (curve ? 8 : 3) : curve ? (mesh ? 7 : 2) : mesh ? 1 : 0;
+  if (mode != filterMode_) {
+    filterMode_ = mode;
+    broadcast(om::kEventDocumentKindChanged, nullptr);
+  }
+}
+
 std::string StudioHost::addPolyline(std::uint32_t kind, const std::string& name,
                                     std::vector<Vec3> points) {
   if (points.size() < 2) return "a polyline needs at least two points";
@@ -350,6 +365,7 @@ std::string StudioHost::addPolyline(std::uint32_t kind, const std::string& name,
   entity->points = std::move(points);
   Entity& added = scene_.add(std::move(entity));
   echo_("added: " + added.name + " (" + std::to_string(added.points.size()) + " points)");
+  followDocumentKind();
   redrawAll();
   return {};
 }
@@ -379,14 +395,7 @@ std::string StudioHost::open(const std::string& path) {
   bool first = scene_.bounds().empty();
   scene_.add(std::move(entity));
   echo_(line);
-  // The document's kind follows its data: meshes, else point clouds.
-  bool anyMesh = std::any_of(scene_.entities().begin(), scene_.entities().end(),
-                             [](const auto& e) { return e->isMesh(); });
-  std::int32_t mode = anyMesh ? 1 : 0;
-  if (mode != filterMode_) {
-    filterMode_ = mode;
-    broadcast(om::kEventDocumentKindChanged, nullptr);
-  }
+  followDocumentKind();
   if (first) fit(true, false);  // the scene had nothing to frame before
   redrawAll();
   return {};

@@ -193,6 +193,7 @@ class StudioHost final : public omModuleHost,
 
  private:
   void growConnected(omEntitySet* in, omEntitySet* out, std::uint32_t kind);
+  void followDocumentKind();
   std::size_t entityCursor_ = 0;
   // [SECTION] ViewHost
   void redraw(StudioView& view) override;

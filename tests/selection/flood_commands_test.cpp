@@ -1,0 +1,209 @@
+// "Flood" and "Custom Select" as a user runs them: through their panels in Studio, on small
+// meshes and curves with known answers.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "studio/face_flood.h"
+#include "tests/studio/studio_fixture.h"
+
+namespace tessel::test {
+namespace {
+
+// A strip of n triangles as OBJ text (face i uses vertices i, i+1, i+2).
+std::string stripObj(int n) {
+  std::string text;
+  for (int v = 0; v < n + 2; ++v)
+    text += "v " + std::to_string(v * 0.5) + " " + std::to_string(v % 2) + " 0\n";
+  for (int i = 0; i < n; ++i)
+    text += "f " + std::to_string(i + 1) + " " + std::to_string(i + 2) + " " + std::to_string(i + 3) + "\n";
+  return text;
+}
+
+std::vector<std::uint32_t> selectedFaces(const studio::Mesh& m) {
+  std::vector<std::uint32_t> out;
+  for (std::uint32_t f = 0; f < m.faceCount(); ++f)
+    if (m.faceFlags[f] & studio::kSelected) out.push_back(f);
+  return out;
+}
+
+std::vector<std::uint32_t> upTo(std::uint32_t last) {
+  std::vector<std::uint32_t> v;
+  for (std::uint32_t i = 0; i <= last; ++i) v.push_back(i);
+  return v;
+}
+
+class FloodCommands : public StudioFixture {
+ protected:
+  void SetUp() override {
+    start(TESSEL_MODULE_PATH, 120, 90);
+    ASSERT_EQ(run("open " + dir.write("a.obj", stripObj(12)).string() + "\nopen " +
+                  dir.write("b.obj", stripObj(12)).string() +
+                  "\nmode component\nfilter object \"Mesh\"\nfilter component \"Faces\"\n"),
+              "");
+    take();
+  }
+  studio::Mesh& mesh(const char* name) { return *host->scene().findByName(name)->mesh; }
+  std::string flood(const std::string& settings) {
+    return run("panel 34025\n" + settings + "apply \"Flood Select\"\n");
+  }
+  platform::omPropertyObj* panel(const char* title) { return host->panels().findPanel(title); }
+  int attrib(platform::omPropertyObj* p, const char* name) {
+    for (int i = 0; i < p->GetNumAttribs(); ++i)
+      if (std::string(p->GetAttribName(i)) == name) return i;
+    ADD_FAILURE() << "no attribute " << name;
+    return -1;
+  }
+};
+
+TEST_F(FloodCommands, RangeGrowsEachSelectedMeshByItsRingsOnce) {
+  ASSERT_EQ(run("select \"a\" faces 0\nselect \"b\" faces 11\n"), "");
+  ASSERT_EQ(flood("set \"Flood Select\" \"Fill All\" false\nset \"Flood Select\" \"Fill Range\" 2\n"), "");
+  // Two selected meshes: each grows two rings, not four.
+  EXPECT_EQ(selectedFaces(mesh("a")), upTo(4));
+  EXPECT_EQ(selectedFaces(mesh("b")), (std::vector<std::uint32_t>{7, 8, 9, 10, 11}));
+  ASSERT_EQ(flood("set \"Flood Select\" \"Fill All\" true\n"), "");
+  EXPECT_EQ(selectedFaces(mesh("a")), upTo(11));
+}
+
+TEST_F(FloodCommands, FillRangeFollowsFillAllAndNothingRunsWithoutSelectedFaces) {
+  ASSERT_EQ(run("panel 34025\n"), "");
+  platform::omPropertyObj* p = panel("Flood Select");
+  ASSERT_TRUE(p);
+  const int range = attrib(p, "Fill Range");
+  EXPECT_FALSE(p->IsAttribEnabled(range));
+  EXPECT_NE(run("set \"Flood Select\" \"Fill Range\" 5\n"), "") << "disabled while Fill All";
+  ASSERT_EQ(run("set \"Flood Select\" \"Fill All\" false\n"), "");
+  EXPECT_TRUE(p->IsAttribEnabled(range));
+  EXPECT_NE(run("set \"Flood Select\" \"Fill Range\" 0\n"), "") << "below the range";
+  take();
+  ASSERT_EQ(run("apply \"Flood Select\"\n"), "");
+  EXPECT_TRUE(has(take(), "command \"Seed Select\" cannot run now"));
+}
+
+TEST(FaceFlood, StopsAtHiddenAndExcludedFacesAndGrowsOneRingForZero) {
+  studio::Mesh m = strip(12);
+  m.faceFlags[0] = studio::kSelected;
+  m.faceFlags[5] = m.faceFlags[6] = studio::kHidden;
+  EXPECT_EQ(studio::growFaceSelection(m, 0), 2u);
+  EXPECT_EQ(studio::growFaceSelection(m, -1), 2u);
+  EXPECT_EQ(selectedFaces(m), upTo(4));
+  m.faceFlags[5] = m.faceFlags[6] = studio::kExcluded;
+  EXPECT_EQ(studio::growFaceSelection(m, -1), 0u);
+  m.faceFlags[5] = m.faceFlags[6] = 0;
+  EXPECT_EQ(studio::growFaceSelection(m, -1), 7u);
+  for (std::uint8_t v : m.vertexFlags) EXPECT_EQ(v & studio::kMarked, 0);
+}
+
+class CustomSelect : public FloodCommands {
+ protected:
+  void SetUp() override {
+    start(TESSEL_MODULE_PATH, 120, 90);
+    // A 90° hinge (faces 0 and 1) and a needle (face 2) far off.
+    ASSERT_EQ(run("open " +
+                  dir.write("h.obj",
+                            "v 0 0 0\nv 1 0 0\nv 0.5 1 0\nv 0.5 0 1\n"
+                            "v 5 0 0\nv 6 0 0\nv 5.5 0.001 0\n"
+                            "f 1 2 3\nf 2 1 4\nf 5 6 7\n")
+                      .string() +
+                  "\nmode object\nfilter object \"Coord Sys\"\npanel 34029\n"),
+              "");
+    take();
+  }
+  std::vector<std::string> apply(const std::string& settings) {
+    EXPECT_EQ(run("select \"h\" faces\n" + settings + "apply \"Custom Select\"\n"), "");
+    return take();
+  }
+};
+
+TEST_F(CustomSelect, SharpEdgesWithTheDefaultAndTheWidestWindow) {
+  auto lines = apply("");
+  // The panel picks the filters it needs and leaves object mode.
+  EXPECT_EQ(host->GetObjectFilter()->GetCurrentMask(), om::kMaskMesh);
+  EXPECT_FALSE(host->scene().objectMode);
+  EXPECT_TRUE(has(lines, "message: 0 sharp edge polygons have been selected."));
+  EXPECT_TRUE(host->scene().selection().empty());
+
+  lines = apply("set \"Custom Select\" \"Max Angle\" 90\n");
+  EXPECT_TRUE(has(lines, "message: 2 sharp edge polygons have been selected."));
+  EXPECT_EQ(selectedFaces(mesh("h")), (std::vector<std::uint32_t>{0, 1}));
+  EXPECT_EQ(host->scene().selection().size(), 1u);
+  EXPECT_TRUE(host->scene().findByName("h")->state & studio::kStateComponents);
+
+  // At 180° every boundary edge counts.
+  lines = apply("set \"Custom Select\" \"Max Angle\" 180\n");
+  EXPECT_TRUE(has(lines, "message: 3 sharp edge polygons have been selected."));
+}
+
+TEST_F(CustomSelect, ModesExcludeEachOtherAndAnglesStayOrdered) {
+  platform::omPropertyObj* p = panel("Custom Select");
+  ASSERT_TRUE(p);
+  const int sharp = attrib(p, "Sharp Edge Polygons"), degenerate = attrib(p, "Degenerate Polygons");
+  const int minAngle = attrib(p, "Min Angle"), maxAngle = attrib(p, "Max Angle");
+  const int height = attrib(p, "Min Height");
+  EXPECT_FALSE(p->IsAttribEnabled(height));
+  EXPECT_STREQ(p->GetAttrib(height).GetValueText(), "0.000000");
+
+  ASSERT_EQ(run("set \"Custom Select\" \"Degenerate Polygons\" true\n"), "");
+  EXPECT_STREQ(p->GetAttrib(sharp).GetValueText(), "false");
+  EXPECT_FALSE(p->IsAttribEnabled(minAngle));
+  EXPECT_TRUE(p->IsAttribEnabled(height));
+  ASSERT_EQ(run("set \"Custom Select\" \"Sharp Edge Polygons\" true\n"), "");
+  EXPECT_STREQ(p->GetAttrib(degenerate).GetValueText(), "false");
+  EXPECT_TRUE(p->IsAttribEnabled(maxAngle));
+  EXPECT_FALSE(p->IsAttribEnabled(height));
+
+  ASSERT_EQ(run("set \"Custom Select\" \"Max Angle\" 40\nset \"Custom Select\" \"Min Angle\" 60\n"), "");
+  EXPECT_STREQ(p->GetAttrib(minAngle).GetValueText(), "40");
+  ASSERT_EQ(run("set \"Custom Select\" \"Max Angle\" 10\n"), "");
+  EXPECT_STREQ(p->GetAttrib(maxAngle).GetValueText(), "40");
+  EXPECT_NE(run("set \"Custom Select\" \"Max Angle\" 181\n"), "");
+}
+
+TEST_F(CustomSelect, DegenerateModeUsesMinHeightAndZeroFindsNothing) {
+  // Only the sharp-edge mode picks the filters it needs.
+  auto lines = apply("set \"Custom Select\" \"Degenerate Polygons\" true\n");
+  EXPECT_TRUE(has(lines, "command \"Custom Select\" cannot run now"));
+  lines = apply("filter object \"Mesh\"\nfilter component \"Faces\"\n");
+  EXPECT_TRUE(has(lines, "message: 0 degenerate polygons have been selected."));
+  lines = apply("set \"Custom Select\" \"Min Height\" -3\n");
+  EXPECT_STREQ(panel("Custom Select")->GetAttrib(attrib(panel("Custom Select"), "Min Height")).GetValueText(),
+               "0.000000");
+  lines = apply("set \"Custom Select\" \"Min Height\" 0.01\n");
+  EXPECT_TRUE(has(lines, "message: 1 degenerate polygons have been selected."));
+  EXPECT_EQ(selectedFaces(mesh("h")), std::vector<std::uint32_t>{2});
+}
+
+class ConnectedFlood : public StudioFixture {
+ protected:
+  void SetUp() override {
+    start(TESSEL_MODULE_PATH, 120, 90);
+    // Curves a-b-c in a chain, d apart; springs s-t joined, u apart and ending on curve a.
+    ASSERT_EQ(run("curve a 0 0 0 1 0 0\ncurve b 1 0 0 2 0 0\ncurve c 2 0 0 3 0 0\n"
+                  "curve d 5 5 0 6 5 0\nspring s 0 1 0 1 1 0\nspring t 1 1 0 2 1 0\n"
+                  "spring u 0 0 0 0 -1 0\nmode object\n"),
+              "");
+    take();
+  }
+  std::string select(const char* filter, const char* start, const std::string& settings) {
+    EXPECT_EQ(run(std::string("filter object \"") + filter + "\"\n"), "");
+    host->scene().setSelection({host->scene().findByName(start)->id});
+    EXPECT_EQ(run("panel 34025\n" + settings + "apply \"Flood Select\"\n"), "");
+    std::string names;
+    for (std::uint32_t id : host->scene().selection()) names += host->scene().find(id)->name;
+    return names;
+  }
+};
+
+TEST_F(ConnectedFlood, CurvesAndSpringsFloodThroughSharedEndPoints) {
+  EXPECT_EQ(select("Curve", "a", "set \"Flood Select\" \"Fill All\" true\n"), "abc");
+  EXPECT_EQ(select("Curve", "b", "set \"Flood Select\" \"Fill All\" false\n"
+                                 "set \"Flood Select\" \"Fill Range\" 1\n"), "bac");
+  EXPECT_EQ(select("Curve", "a", ""), "ab");
+  EXPECT_EQ(select("Spring", "s", "set \"Flood Select\" \"Fill All\" true\n"), "st");
+  EXPECT_EQ(select("Spring", "u", ""), "u");
+}
+
+}  // namespace
+}  // namespace tessel::test
