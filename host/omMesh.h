@@ -9,6 +9,10 @@
 namespace om {
 // Answered by FirstFace/NextFace/FirstEdge/NextEdge past the last element.
 inline constexpr std::uint32_t kNoHandle = 0xFFFFFFFFu;
+// omMesh::GetFaceVertices flags.
+enum FaceVertexFlag : std::int32_t { kFaceVerticesAll = 0, kFaceVerticesUnmarked = 1 };
+// omMesh::GetFaceState bits.
+enum FaceState : std::uint32_t { kFaceMarked = 1, kFaceHidden = 2, kFaceExcluded = 4 };
 }  // namespace om
 
 class omMesh {
@@ -17,8 +21,9 @@ class omMesh {
   virtual std::uint32_t GetFaceCount() = 0;
   virtual std::uint32_t FirstFace() = 0;
   virtual std::uint32_t NextFace(std::uint32_t face) = 0;
-  // Writes the three vertex handles of the face; answers how many were written (0 for a handle
-  // the mesh does not have).
+  // Writes the three vertex handles of the face, in order, and answers how many were written (0
+  // for a handle the mesh does not have). With om::kFaceVerticesUnmarked only the vertices
+  // without a mark (IsVertexMarked false) are written.
   virtual std::int32_t GetFaceVertices(std::uint32_t face, std::uint32_t* out, std::int32_t flags) = 0;
   // Whether the face passes a filter value the host hands out (omEntity::GetFaceFilter); -1 lets
   // every face pass.
@@ -59,6 +64,16 @@ class omMesh {
   virtual std::int32_t GetEdgeFaces(std::uint32_t edge, std::uint32_t* f0, std::uint32_t* f1) = 0;
   // The edge's float, kept by the mesh; null for a handle it does not have.
   virtual float* GetEdgeValue(std::uint32_t edge) = 0;
+
+  // [SECTION] marks in bulk: UnmarkFace and UnmarkVertex over a list
+  virtual void UnmarkFaces(const std::uint32_t* faces, std::int32_t count) = 0;
+  virtual void UnmarkVertices(const std::uint32_t* vertices, std::int32_t count) = 0;
+  // IsFaceMarked, IsFaceHidden and IsFaceExcluded in one answer (om::FaceState bits); a handle
+  // the mesh does not have reads as hidden.
+  virtual std::uint32_t GetFaceState(std::uint32_t face) = 0;
+  // Writes the mark words (GetVertexFlags) of the face's three vertices, in order; answers how
+  // many were written (0 for a handle the mesh does not have).
+  virtual std::int32_t GetFaceVertexRecords(std::uint32_t face, std::uint32_t* words) = 0;
 
  protected:
   ~omMesh() = default;

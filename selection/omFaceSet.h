@@ -25,6 +25,8 @@ class omFaceSet {
   // Adds handles in any order, repeats allowed; `handles` is left empty (its storage may be
   // taken over when the set was empty).
   void insertMany(std::vector<Handle>& handles);
+  // The same, sorting with the caller's `scratch`, which a caller filling often keeps.
+  void insertMany(std::vector<Handle>& handles, std::vector<Handle>& scratch);
 
  private:
   std::vector<Handle> handles_;

@@ -22,7 +22,7 @@ struct FillBuffers {
   std::vector<std::uint32_t> selected;
   std::vector<std::uint32_t> blocked;
   std::vector<std::uint32_t> markedVertices;
-  std::vector<std::uint32_t> frontier, working, scratch;
+  std::vector<std::uint32_t> frontier, scratch;
   // Faces a seeding puts into the result without marking them as spreading.
   std::vector<std::uint32_t> seededResult;
 };
@@ -33,9 +33,8 @@ FillBuffers& buffers() {
 }
 
 // One fill: empties the lists on the way in and, on the way out, clears every mark it set and
-// hands its result to `out`. The result list is reserved for the whole mesh so that it never
-// reallocates (a doubling vector would hold three times the result at its peak); untouched
-// reserved pages cost nothing.
+// hands its result to `out`. Nothing is sized for the mesh up front, so a small flood on a large
+// scan costs what it reaches.
 class Fill {
  public:
   Fill(omMesh& mesh, omFaceSet* out) : mesh_(mesh), out_(out), b_(buffers()) {
@@ -44,23 +43,20 @@ class Fill {
     b_.markedVertices.clear();
     b_.frontier.clear();
     b_.seededResult.clear();
-    b_.selected.reserve(mesh.GetFaceCount());
-    b_.markedVertices.reserve(mesh.GetVertexCount());
   }
   Fill(const Fill&) = delete;
   Fill& operator=(const Fill&) = delete;
 
   ~Fill() {
-    for (std::uint32_t f : b_.blocked) mesh_.UnmarkFace(f);
-    for (std::uint32_t f : b_.selected) mesh_.UnmarkFace(f);
-    for (std::uint32_t v : b_.markedVertices) mesh_.UnmarkVertex(v);
+    unmark(b_.blocked, &omMesh::UnmarkFaces);
+    unmark(b_.selected, &omMesh::UnmarkFaces);
+    unmark(b_.markedVertices, &omMesh::UnmarkVertices);
     b_.blocked.clear();
     b_.markedVertices.clear();
     b_.frontier.clear();
-    b_.working.clear();
     if (out_) {
-      out_->insertMany(b_.seededResult);
-      out_->insertMany(b_.selected);
+      out_->insertMany(b_.seededResult, b_.scratch);
+      out_->insertMany(b_.selected, b_.scratch);
     }
     b_.selected.clear();
     b_.seededResult.clear();
@@ -78,40 +74,62 @@ class Fill {
   void addToFrontier(std::uint32_t face) { b_.frontier.push_back(face); }
 
   void run(std::uint32_t maxRings, std::int32_t value) {
-    std::uint32_t rings = 0;
-    while (!b_.frontier.empty()) {
-      b_.working.swap(b_.frontier);
-      b_.frontier.clear();
-      std::sort(b_.working.begin(), b_.working.end());
-      if (value == kNoValueTest)
-        for (std::uint32_t f : b_.working) expand<false>(f, value);
-      else
-        for (std::uint32_t f : b_.working) expand<true>(f, value);
-      if (++rings >= maxRings) break;
-    }
+    if (value == kNoValueTest)
+      rings<false>(maxRings, value);
+    else
+      rings<true>(maxRings, value);
   }
 
  private:
+  // The first ring is the seeding's frontier. Every later ring is the faces the ring before it
+  // selected, which are the tail of the result list, so no frontier is copied. A ring is
+  // expanded in the order its faces were reached: which faces a ring reaches does not depend on
+  // that order (a face or vertex is taken by whichever member of the ring gets to it first, and
+  // the tests on it are the same), and sorting every ring cost more than the flood itself.
+  template <bool kValueTest>
+  void rings(std::uint32_t maxRings, std::int32_t value) {
+    if (b_.frontier.empty()) return;
+    std::size_t from = b_.selected.size();
+    for (std::uint32_t f : b_.frontier) expand<kValueTest>(f, value);
+    b_.frontier.clear();
+    for (std::uint32_t ring = 1; ring < maxRings; ++ring) {
+      const std::size_t to = b_.selected.size();
+      if (from == to) break;
+      // By index: expanding appends to the list being walked.
+      for (std::size_t i = from; i < to; ++i) expand<kValueTest>(b_.selected[i], value);
+      from = to;
+    }
+  }
+
+  void unmark(const std::vector<std::uint32_t>& list,
+              void (omMesh::*op)(const std::uint32_t*, std::int32_t)) {
+    constexpr std::size_t kBatch = std::size_t{1} << 30;  // counts stay within int32
+    for (std::size_t at = 0; at < list.size(); at += kBatch)
+      (mesh_.*op)(list.data() + at, static_cast<std::int32_t>(std::min(kBatch, list.size() - at)));
+  }
+
   template <bool kValueTest>
   void expand(std::uint32_t face, std::int32_t value) {
+    // The mesh leaves out the corners already walked, one call instead of one a corner.
     std::uint32_t* corners = b_.vertexBuffer.data();
-    if (mesh_.GetFaceVertices(face, corners, 0) < 3) return;
-    for (int k = 0; k < 3; ++k) {
+    const std::int32_t open = mesh_.GetFaceVertices(face, corners, om::kFaceVerticesUnmarked);
+    for (std::int32_t k = 0; k < open; ++k) {
       const std::uint32_t v = corners[k];
-      if (mesh_.IsVertexMarked(v)) continue;
+      // A face that names a vertex twice walks it once.
+      if ((k > 0 && v == corners[0]) || (k == 2 && v == corners[1])) continue;
       mesh_.MarkVertex(v);
       b_.markedVertices.push_back(v);
       const std::uint32_t* around = nullptr;
       const std::int32_t n = mesh_.GetVertexFaces(v, &around, 0);
       for (std::int32_t i = 0; i < n; ++i) {
         const std::uint32_t g = around[i];
-        if (mesh_.IsFaceHidden(g) || mesh_.IsFaceMarked(g)) continue;
-        if ((kValueTest && !mesh_.FaceMatches(g, value)) || mesh_.IsFaceExcluded(g)) {
+        const std::uint32_t state = mesh_.GetFaceState(g);
+        if (state & (om::kFaceMarked | om::kFaceHidden)) continue;
+        if ((kValueTest && !mesh_.FaceMatches(g, value)) || (state & om::kFaceExcluded)) {
           block(g);
           continue;
         }
         spread(g);
-        b_.frontier.push_back(g);
       }
     }
   }
@@ -216,7 +234,16 @@ void omISeedFillerImpl::SelectSharpEdgePolygons(omMesh* mesh, float minCosine, f
     progress->SetRange(static_cast<std::int32_t>(std::min<std::uint32_t>(total, INT32_MAX)));
   }
   mesh->ClearVertexFlags();
+  bool cancelled = false;
+  // The edge loop reports no progress of its own, but on a large scan it takes long enough that
+  // a cancel must not wait for it.
+  constexpr std::uint32_t kCancelPoll = 1u << 14;
+  std::uint32_t sinceCheck = 0;
   for (std::uint32_t e = mesh->FirstEdge(); e != om::kNoHandle; e = mesh->NextEdge(e)) {
+    if (progress && ++sinceCheck == kCancelPoll) {
+      sinceCheck = 0;
+      if ((cancelled = progress->IsCancelled())) break;
+    }
     const float* value = mesh->GetEdgeValue(e);
     if (!value || !(minCosine <= *value && *value <= maxCosine)) continue;
     mesh->SetVertexFlags(mesh->GetEdgeStart(e), kVertexOnSharpEdge);
@@ -224,13 +251,11 @@ void omISeedFillerImpl::SelectSharpEdgePolygons(omMesh* mesh, float minCosine, f
   }
   std::vector<std::uint32_t> found;
   std::int32_t count = 0;
-  bool cancelled = false;
-  std::uint32_t corners[3];
-  for (std::uint32_t f = mesh->FirstFace(); f != om::kNoHandle; f = mesh->NextFace(f)) {
+  std::uint32_t words[3];
+  const std::uint32_t first = cancelled ? om::kNoHandle : mesh->FirstFace();
+  for (std::uint32_t f = first; f != om::kNoHandle; f = mesh->NextFace(f)) {
     if (!mesh->IsFaceExcluded(f) && mesh->FaceMatches(f, filter) &&
-        mesh->GetFaceVertices(f, corners, 0) == 3 &&
-        (mesh->GetVertexFlags(corners[0]) || mesh->GetVertexFlags(corners[1]) ||
-         mesh->GetVertexFlags(corners[2]))) {
+        mesh->GetFaceVertexRecords(f, words) == 3 && (words[0] || words[1] || words[2])) {
       found.push_back(f);
       ++count;
     }

@@ -3,7 +3,9 @@
 // degenerate triangles are legal and kept as they come.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -78,6 +80,23 @@ std::string validateMesh(const Mesh& mesh);
 // Builds the adjacency, the edge table and the state arrays (cleared) from positions and faces;
 // the geometry must have passed validateMesh.
 void buildTopology(Mesh& mesh);
+
+// The unit normal of face f from its corners, in single precision; false (n untouched) for a
+// face without area, whose normal has no direction.
+inline bool faceNormal(const Mesh& m, std::uint32_t f, float* n) {
+  const std::uint32_t* v = &m.faces[3 * std::size_t{f}];
+  const float* a = &m.positions[3 * std::size_t{v[0]}];
+  const float* b = &m.positions[3 * std::size_t{v[1]}];
+  const float* c = &m.positions[3 * std::size_t{v[2]}];
+  const float ux = b[0] - a[0], uy = b[1] - a[1], uz = b[2] - a[2];
+  const float wx = c[0] - a[0], wy = c[1] - a[1], wz = c[2] - a[2];
+  const float x = uy * wz - uz * wy, y = uz * wx - ux * wz, z = ux * wy - uy * wx;
+  const float len = std::sqrt(x * x + y * y + z * z);
+  // Also false when the square underflows to zero or overflows.
+  if (!(len > 0.0f) || !(len < std::numeric_limits<float>::infinity())) return false;
+  n[0] = x / len, n[1] = y / len, n[2] = z / len;
+  return true;
+}
 
 // The faces of edge e: f0, f1 when present, then the extra faces of a non-manifold edge.
 std::vector<std::uint32_t> edgeFaces(const Mesh& mesh, std::uint32_t e);

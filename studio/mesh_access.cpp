@@ -5,13 +5,20 @@
 
 namespace tessel::studio {
 
-std::int32_t MeshAccess::GetFaceVertices(std::uint32_t face, std::uint32_t* out, std::int32_t) {
+std::int32_t MeshAccess::GetFaceVertices(std::uint32_t face, std::uint32_t* out,
+                                        std::int32_t flags) {
   if (!isFace(face) || !out) return 0;
   const std::uint32_t* f = &m_->faces[3 * std::size_t{face}];
-  out[0] = f[0];
-  out[1] = f[1];
-  out[2] = f[2];
-  return 3;
+  if (flags != om::kFaceVerticesUnmarked) {
+    out[0] = f[0];
+    out[1] = f[1];
+    out[2] = f[2];
+    return 3;
+  }
+  std::int32_t n = 0;
+  for (int k = 0; k < 3; ++k)
+    if (!(m_->vertexFlags[f[k]] & kMarked)) out[n++] = f[k];
+  return n;
 }
 
 bool MeshAccess::FaceMatches(std::uint32_t face, std::int32_t value) {
@@ -20,18 +27,9 @@ bool MeshAccess::FaceMatches(std::uint32_t face, std::int32_t value) {
 }
 
 bool MeshAccess::GetFaceNormal(std::uint32_t face, float* xyz) {
+  if (isFace(face) && faceNormal(*m_, face, xyz)) return true;
   xyz[0] = xyz[1] = xyz[2] = 0.0f;
-  if (!isFace(face)) return false;
-  const std::uint32_t* f = &m_->faces[3 * std::size_t{face}];
-  const Vec3 a = m_->position(f[0]);
-  const Vec3 n = cross(m_->position(f[1]) - a, m_->position(f[2]) - a);
-  const double len = std::sqrt(dot(n, n));
-  // Zero area, or so small that the square underflows: no direction to speak of.
-  if (!(len > 0.0) || !std::isfinite(len)) return false;
-  xyz[0] = static_cast<float>(n.x / len);
-  xyz[1] = static_cast<float>(n.y / len);
-  xyz[2] = static_cast<float>(n.z / len);
-  return true;
+  return false;
 }
 
 std::int32_t MeshAccess::GetVertexFaces(std::uint32_t vertex, const std::uint32_t** faces,

@@ -69,6 +69,24 @@ class MeshAccess final : public omMesh {
   float* GetEdgeValue(std::uint32_t edge) override {
     return isEdge(edge) ? &m_->edgeValues[edge] : nullptr;
   }
+  void UnmarkFaces(const std::uint32_t* faces, std::int32_t count) override {
+    for (std::int32_t i = 0; i < count; ++i) UnmarkFace(faces[i]);
+  }
+  void UnmarkVertices(const std::uint32_t* vertices, std::int32_t count) override {
+    for (std::int32_t i = 0; i < count; ++i) UnmarkVertex(vertices[i]);
+  }
+  std::int32_t GetFaceVertexRecords(std::uint32_t face, std::uint32_t* words) override {
+    if (!isFace(face) || !words) return 0;
+    const std::uint32_t* f = &m_->faces[3 * std::size_t{face}];
+    for (int k = 0; k < 3; ++k) words[k] = m_->vertexMarks[f[k]];
+    return 3;
+  }
+  std::uint32_t GetFaceState(std::uint32_t face) override {
+    if (!isFace(face)) return om::kFaceHidden;
+    const std::uint8_t f = m_->faceFlags[face];
+    return ((f & (kMarked | kBlocked)) ? om::kFaceMarked : 0u) |
+           ((f & kHidden) ? om::kFaceHidden : 0u) | ((f & kExcluded) ? om::kFaceExcluded : 0u);
+  }
 
  private:
   bool isFace(std::uint32_t f) const { return m_ && f < m_->faceFlags.size(); }
