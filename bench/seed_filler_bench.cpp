@@ -60,15 +60,6 @@ const char* nameOf(std::int64_t which) {
   return which == 0 ? "4M connected" : which == 1 ? "16M connected" : "4M in 1000 pieces";
 }
 
-struct Filler {
-  Filler() {
-    selection::createSeedFiller(&filler);
-    filler->AddRef();
-  }
-  ~Filler() { filler->Release(); }
-  omISeedFiller* filler = nullptr;
-};
-
 // The floor of any flood: breadth-first through shared vertices over the flat arrays, with
 // fresh visited bytes, collecting the faces reached.
 std::vector<std::uint32_t> plainBfs(const studio::Mesh& m, std::uint32_t seed, std::uint32_t rings) {
@@ -101,10 +92,10 @@ void BM_FillMemory(benchmark::State& state) {
   studio::MeshAccess mesh(&m);
   double beyond = 0, result = 0, tree = 0;
   for (auto _ : state) {
-    Filler f;
+    selection::ScopedSeedFiller filler;
     omFaceSet out;
     const std::size_t base = bench::MemoryCounter::reset();
-    f.filler->FillFromFace(&mesh, 0, {}, &out, 0xFFFFFFFFu);
+    filler->FillFromFace(&mesh, 0, {}, &out, 0xFFFFFFFFu);
     const std::size_t peak = bench::MemoryCounter::peak - base;
     beyond = double(peak - out.capacityBytes()) / m.faceCount();
     result = double(out.capacityBytes()) / double(out.size());
@@ -123,7 +114,7 @@ BENCHMARK(BM_FillMemory)->Iterations(1)->Unit(benchmark::kMillisecond);
 void BM_FillAll(benchmark::State& state) {
   studio::Mesh& m = meshFor(state.range(0));
   studio::MeshAccess mesh(&m);
-  Filler f;
+  selection::ScopedSeedFiller filler;
   const std::uint32_t seed = m.faceCount() / 2;
   double fill = 0, bfs = 0;
   std::size_t reached = 0;
@@ -134,7 +125,7 @@ void BM_FillAll(benchmark::State& state) {
     bfs += seconds(t);
     t = Clock::now();
     omFaceSet out;
-    f.filler->FillFromFace(&mesh, seed, {}, &out, 0xFFFFFFFFu);
+    filler->FillFromFace(&mesh, seed, {}, &out, 0xFFFFFFFFu);
     const double s = seconds(t);
     fill += s;
     reached = out.size();
@@ -151,7 +142,7 @@ BENCHMARK(BM_FillAll)->Arg(0)->Arg(2)->UseManualTime()->Unit(benchmark::kMillise
 void BM_TenRings(benchmark::State& state) {
   studio::Mesh& m = meshFor(state.range(0));
   studio::MeshAccess mesh(&m);
-  Filler f;
+  selection::ScopedSeedFiller filler;
   // The middle of the grid, away from its border.
   const std::uint32_t seed = m.faceCount() / 2 + 1000;
   std::size_t reached = 0;
@@ -159,7 +150,7 @@ void BM_TenRings(benchmark::State& state) {
   for (auto _ : state) {
     auto t = Clock::now();
     omFaceSet out;
-    f.filler->FillFromFace(&mesh, seed, {}, &out, 10);
+    filler->FillFromFace(&mesh, seed, {}, &out, 10);
     const double s = seconds(t);
     total += s;
     reached = out.size();
@@ -210,7 +201,7 @@ float cosineBound(float degrees) { return -std::cos(3.1415927f * degrees * 0.005
 void BM_SharpEdges(benchmark::State& state) {
   studio::Mesh& m = meshFor(state.range(0));
   studio::MeshAccess mesh(&m);
-  Filler f;
+  selection::ScopedSeedFiller filler;
   const float lo = cosineBound(0), hi = cosineBound(30);
   double ours = 0, plain = 0;
   std::size_t found = 0, plainFound = 0;
@@ -221,8 +212,8 @@ void BM_SharpEdges(benchmark::State& state) {
     t = Clock::now();
     CountingProgress progress;
     omFaceSet faces;
-    f.filler->ComputeEdgeCosines(&mesh);
-    f.filler->SelectSharpEdgePolygons(&mesh, lo, hi, &faces, studio::kFaceFilterVisible, &progress);
+    filler->ComputeEdgeCosines(&mesh);
+    filler->SelectSharpEdgePolygons(&mesh, lo, hi, &faces, studio::kFaceFilterVisible, &progress);
     const double s = seconds(t);
     ours += s;
     found = faces.size();
@@ -271,8 +262,8 @@ BENCHMARK(BM_Degenerate)->UseManualTime()->Unit(benchmark::kMillisecond);
 void BM_CancelSharpEdges(benchmark::State& state) {
   studio::Mesh& m = mesh16M();
   studio::MeshAccess mesh(&m);
-  Filler f;
-  f.filler->ComputeEdgeCosines(&mesh);
+  selection::ScopedSeedFiller filler;
+  filler->ComputeEdgeCosines(&mesh);
   double worst = 0;
   int k = 0;
   for (auto _ : state) {
@@ -285,7 +276,7 @@ void BM_CancelSharpEdges(benchmark::State& state) {
       cancelledAt = Clock::now().time_since_epoch().count();
       progress.cancel = true;
     });
-    f.filler->SelectSharpEdgePolygons(&mesh, cosineBound(0), cosineBound(30), &faces, -1, &progress);
+    filler->SelectSharpEdgePolygons(&mesh, cosineBound(0), cosineBound(30), &faces, -1, &progress);
     const auto returned = Clock::now().time_since_epoch().count();
     canceller.join();
     if (!progress.cancel.load() || returned < cancelledAt.load()) {

@@ -8,6 +8,7 @@
 
 #include "host/omCommand.h"
 #include "host/omMesh.h"
+#include "selection/face_scan.h"
 #include "selection/omFaceSet.h"
 
 namespace tessel::selection {
@@ -65,25 +66,14 @@ bool SelectDegeneratePolygons(omMesh* mesh, omFaceSet* faces, omProgress* progre
       ++count;
       continue;
     }
-    if (progress) {
-      if (progress->IsCancelled()) {
-        cancelled = true;
-        break;
-      }
-      progress->Step(1);
+    if (!stepOrCancel(progress)) {
+      cancelled = true;
+      break;
     }
   }
   faces->insertMany(found);
-  if (progress) {
-    progress->Finish();
-    if (cancelled) {
-      progress->SetMessage("Degenerate polygon selection canceled.", 0);
-    } else {
-      char text[96];
-      std::snprintf(text, sizeof text, "%d degenerate polygons have been selected.", count);
-      progress->SetMessage(text, 0);
-    }
-  }
+  finishScan(progress, cancelled, "Degenerate polygon selection canceled.",
+             "%d degenerate polygons have been selected.", count);
   return !cancelled;
 }
 

@@ -1,5 +1,6 @@
 #include "selection/omCmdSelectSharpEdge.h"
 
+#include <optional>
 #include <set>
 
 #include "host/omEntity.h"
@@ -29,11 +30,8 @@ std::int32_t omCmdSelectSharpEdge::Execute(omProgress* progress, omCommandData* 
   const omCmdSelectSharpEdgeData& record = given ? *given : defaults;
   list->Clear();
 
-  omISeedFiller* filler = nullptr;
-  if (record.sharpEdges) {
-    createSeedFiller(&filler);
-    filler->AddRef();
-  }
+  std::optional<ScopedSeedFiller> filler;
+  if (record.sharpEdges) filler.emplace();
   std::set<omMesh*> measured;  // entities sharing a mesh measure its folds once
   for (omEntity* e = main->FirstEntity(0); e; e = main->NextEntity(0)) {
     if (e->IsHidden()) continue;
@@ -42,8 +40,8 @@ std::int32_t omCmdSelectSharpEdge::Execute(omProgress* progress, omCommandData* 
     if (!mesh || !selection) continue;
     omFaceSet found;
     if (filler) {
-      if (measured.insert(mesh).second) filler->ComputeEdgeCosines(mesh);
-      filler->SelectSharpEdgePolygons(mesh, record.minCosine, record.maxCosine, &found,
+      if (measured.insert(mesh).second) (*filler)->ComputeEdgeCosines(mesh);
+      (*filler)->SelectSharpEdgePolygons(mesh, record.minCosine, record.maxCosine, &found,
                                       e->GetFaceFilter(), progress);
     } else {
       SelectDegeneratePolygons(mesh, &found, progress);
@@ -56,7 +54,7 @@ std::int32_t omCmdSelectSharpEdge::Execute(omProgress* progress, omCommandData* 
     // A cancel ends the whole run, not only the mesh it came during.
     if (progress && progress->IsCancelled()) break;
   }
-  if (filler) filler->Release();
+  filler.reset();
   main->Redraw(0);
   main->UpdateManipulator(1);
   UpdateAllViews();

@@ -35,4 +35,20 @@ class omISeedFiller : public omObject {
 namespace tessel::selection {
 // Creates a filler into `out` with no reference taken yet; answers 1.
 std::int32_t createSeedFiller(omISeedFiller** out);
+
+// A filler held for one scope: created with the first reference, released at its end.
+class ScopedSeedFiller {
+ public:
+  ScopedSeedFiller() {
+    createSeedFiller(&filler_);
+    filler_->AddRef();
+  }
+  ~ScopedSeedFiller() { filler_->Release(); }
+  ScopedSeedFiller(const ScopedSeedFiller&) = delete;
+  ScopedSeedFiller& operator=(const ScopedSeedFiller&) = delete;
+  omISeedFiller* operator->() const { return filler_; }
+
+ private:
+  omISeedFiller* filler_ = nullptr;
+};
 }  // namespace tessel::selection

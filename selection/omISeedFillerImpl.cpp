@@ -6,6 +6,7 @@
 
 #include "host/omCommand.h"
 #include "host/omMesh.h"
+#include "selection/face_scan.h"
 
 namespace tessel::selection {
 namespace {
@@ -259,25 +260,15 @@ void omISeedFillerImpl::SelectSharpEdgePolygons(omMesh* mesh, float minCosine, f
       found.push_back(f);
       ++count;
     }
-    if (progress) {
-      if (progress->IsCancelled()) {
-        cancelled = true;
-        break;
-      }
-      progress->Step(1);
+    if (!stepOrCancel(progress)) {
+      cancelled = true;
+      break;
     }
   }
   // Faces come in ascending order, so the set takes them without sorting.
   faces->insertMany(found);
-  if (!progress) return;
-  progress->Finish();
-  if (cancelled) {
-    progress->SetMessage("Sharp polygons selection canceled.", 0);
-  } else {
-    char text[96];
-    std::snprintf(text, sizeof text, "%d sharp edge polygons have been selected.", count);
-    progress->SetMessage(text, 0);
-  }
+  finishScan(progress, cancelled, "Sharp polygons selection canceled.",
+             "%d sharp edge polygons have been selected.", count);
 }
 
 }  // namespace tessel::selection

@@ -67,23 +67,14 @@ Mesh cube() {
                    1, 2, 6, 1, 6, 5, 2, 3, 7, 2, 7, 6, 3, 0, 4, 3, 4, 7});
 }
 
-struct Filler {
-  Filler() {
-    selection::createSeedFiller(&filler);
-    filler->AddRef();
-  }
-  ~Filler() { filler->Release(); }
-  omISeedFiller* filler = nullptr;
-};
-
 TEST(SeedFiller, RingsOnAStripMatchTheReference) {
   Mesh m = strip(20);
   studio::MeshAccess mesh(&m);
-  Filler f;
+  selection::ScopedSeedFiller filler;
   // 0 and 1 both grow one ring; 0xFFFFFFFF never stops early.
   for (std::uint32_t rings : {0u, 1u, 2u, 3u, 0xFFFFFFFFu}) {
     omFaceSet out;
-    f.filler->FillFromFace(&mesh, 10, {}, &out, rings);
+    filler->FillFromFace(&mesh, 10, {}, &out, rings);
     EXPECT_EQ(asSet(out), reference(m, {10}, std::max(rings, 1u))) << rings << " rings";
     EXPECT_TRUE(std::is_sorted(out.begin(), out.end()));
     expectNoMarks(m);
@@ -93,15 +84,15 @@ TEST(SeedFiller, RingsOnAStripMatchTheReference) {
 TEST(SeedFiller, BarriersStopTheFloodAndSeedsAreSelectedWithoutSpreading) {
   Mesh m = strip(12);
   studio::MeshAccess mesh(&m);
-  Filler f;
+  selection::ScopedSeedFiller filler;
   // On a strip faces meet their second neighbours at a vertex, so a barrier takes two faces.
   omFaceSet out;
-  f.filler->FillFromFace(&mesh, 0, faceSet({5, 6}), &out, 0xFFFFFFFFu);
+  filler->FillFromFace(&mesh, 0, faceSet({5, 6}), &out, 0xFFFFFFFFu);
   EXPECT_EQ(asSet(out), (std::set<std::uint32_t>{0, 1, 2, 3, 4}));
   expectNoMarks(m);
 
   omFaceSet fromVertex;
-  f.filler->FillFromVertex(&mesh, 0, faceSet({5, 6}), &fromVertex);
+  filler->FillFromVertex(&mesh, 0, faceSet({5, 6}), &fromVertex);
   EXPECT_EQ(asSet(fromVertex), (std::set<std::uint32_t>{0, 1, 2, 3, 4, 5, 6}));
   expectNoMarks(m);
 }
@@ -110,16 +101,16 @@ TEST(SeedFiller, ExcludedFacesOnACubeAreNeverSelectedAndExcludedSeedsNeverSpread
   Mesh m = cube();
   m.faceFlags[4] = m.faceFlags[5] = studio::kExcluded;
   studio::MeshAccess mesh(&m);
-  Filler f;
+  selection::ScopedSeedFiller filler;
   omFaceSet out;
-  f.filler->FillFromSeeds(&mesh, faceSet({0}), &out, -1, 0xFFFFFFFFu);
+  filler->FillFromSeeds(&mesh, faceSet({0}), &out, -1, 0xFFFFFFFFu);
   EXPECT_EQ(asSet(out), reference(m, {0}, 100));
   EXPECT_FALSE(out.contains(4));
   EXPECT_EQ(out.size(), 10u);
   expectNoMarks(m);
 
   omFaceSet fromExcluded;
-  f.filler->FillFromSeeds(&mesh, faceSet({4}), &fromExcluded, -1, 0xFFFFFFFFu);
+  filler->FillFromSeeds(&mesh, faceSet({4}), &fromExcluded, -1, 0xFFFFFFFFu);
   EXPECT_TRUE(fromExcluded.empty());
   expectNoMarks(m);
 }
@@ -128,9 +119,9 @@ TEST(SeedFiller, FloodsThroughAVertexTwoTrianglesShareAndAroundANonManifoldFan) 
   // Two triangles meeting only at vertex 2.
   Mesh bow = makeMesh({0, 0, 0, 1, 0, 0, 1, 1, 0, 2, 1, 0, 2, 2, 0}, {0, 1, 2, 2, 3, 4});
   studio::MeshAccess bowMesh(&bow);
-  Filler f;
+  selection::ScopedSeedFiller filler;
   omFaceSet out;
-  f.filler->FillFromFace(&bowMesh, 0, {}, &out, 1);
+  filler->FillFromFace(&bowMesh, 0, {}, &out, 1);
   EXPECT_EQ(asSet(out), (std::set<std::uint32_t>{0, 1}));
   expectNoMarks(bow);
 
@@ -140,7 +131,7 @@ TEST(SeedFiller, FloodsThroughAVertexTwoTrianglesShareAndAroundANonManifoldFan) 
   studio::MeshAccess fanMesh(&fan);
   for (std::uint32_t rings : {1u, 0xFFFFFFFFu}) {
     omFaceSet all;
-    f.filler->FillFromFace(&fanMesh, 1, {}, &all, rings);
+    filler->FillFromFace(&fanMesh, 1, {}, &all, rings);
     EXPECT_EQ(asSet(all), reference(fan, {1}, rings)) << rings;
     expectNoMarks(fan);
   }
@@ -150,13 +141,13 @@ TEST(SeedFiller, HiddenFacesAreNeitherSelectedNorMarked) {
   Mesh m = strip(10);
   m.faceFlags[3] = m.faceFlags[4] = studio::kHidden;
   studio::MeshAccess mesh(&m);
-  Filler f;
+  selection::ScopedSeedFiller filler;
   omFaceSet out;
-  f.filler->FillFromFace(&mesh, 0, {}, &out, 0xFFFFFFFFu);
+  filler->FillFromFace(&mesh, 0, {}, &out, 0xFFFFFFFFu);
   EXPECT_EQ(asSet(out), (std::set<std::uint32_t>{0, 1, 2}));
   // The hidden faces around the start vertex are not picked up either.
   omFaceSet fromVertex;
-  f.filler->FillFromVertex(&mesh, 5, {}, &fromVertex);
+  filler->FillFromVertex(&mesh, 5, {}, &fromVertex);
   EXPECT_EQ(asSet(fromVertex), reference(m, {5}, 100));
   EXPECT_FALSE(fromVertex.contains(3));
   expectNoMarks(m);
@@ -167,12 +158,12 @@ TEST(SeedFiller, AValueTestBlocksTheFacesThatFailIt) {
   Mesh m = strip(12);
   m.faceFlags[6] = m.faceFlags[7] = studio::kSelected;
   studio::MeshAccess mesh(&m);
-  Filler f;
+  selection::ScopedSeedFiller filler;
   omFaceSet out;
-  f.filler->FillFromSeeds(&mesh, faceSet({0}), &out, studio::kSelected, 0xFFFFFFFFu);
+  filler->FillFromSeeds(&mesh, faceSet({0}), &out, studio::kSelected, 0xFFFFFFFFu);
   EXPECT_EQ(asSet(out), (std::set<std::uint32_t>{0, 1, 2, 3, 4, 5}));
   omFaceSet unfiltered;
-  f.filler->FillFromSeeds(&mesh, faceSet({0}), &unfiltered, -1, 0xFFFFFFFFu);
+  filler->FillFromSeeds(&mesh, faceSet({0}), &unfiltered, -1, 0xFFFFFFFFu);
   EXPECT_EQ(unfiltered.size(), 12u);
   expectNoMarks(m);
 }
@@ -180,18 +171,20 @@ TEST(SeedFiller, AValueTestBlocksTheFacesThatFailIt) {
 TEST(SeedFiller, ResultsMergeIntoWhatTheSetHeld) {
   Mesh m = strip(30);
   studio::MeshAccess mesh(&m);
-  Filler f;
+  selection::ScopedSeedFiller filler;
   omFaceSet out = faceSet({2, 29});
-  f.filler->FillFromFace(&mesh, 1, {}, &out, 1);
+  filler->FillFromFace(&mesh, 1, {}, &out, 1);
   EXPECT_EQ(asSet(out), (std::set<std::uint32_t>{0, 1, 2, 3, 29}));
   EXPECT_EQ(out.size(), 5u);
 }
 
 TEST(FaceSet, BulkInsertsSortAndDropRepeatsAtAnySize) {
   std::mt19937 rng(7);
-  for (std::size_t n : {10u, 100000u}) {
+  // Small (comparison sort), dense (bitmap) and spread over all handles (radix).
+  for (std::uint32_t spread : {5u, 50000u, 0xFFFFFFF0u}) {
+    const std::size_t n = spread == 5u ? 10u : 100000u;
     std::vector<std::uint32_t> values(n);
-    for (auto& v : values) v = static_cast<std::uint32_t>(rng() % (n / 2 + 1));
+    for (auto& v : values) v = static_cast<std::uint32_t>(rng() % spread);
     std::set<std::uint32_t> expected(values.begin(), values.end());
     omFaceSet s = faceSet({0xFFFFFFFEu});
     expected.insert(0xFFFFFFFEu);

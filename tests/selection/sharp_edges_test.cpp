@@ -45,20 +45,11 @@ std::uint32_t edgeOf(const Mesh& m, std::uint32_t a, std::uint32_t b) {
 // The cosine window for fold angles in degrees, as the panel makes it.
 float bound(float degrees) { return -std::cos(3.1415927f * degrees * 0.0055555557f); }
 
-struct Filler {
-  Filler() {
-    selection::createSeedFiller(&filler);
-    filler->AddRef();
-  }
-  ~Filler() { filler->Release(); }
-  omISeedFiller* filler = nullptr;
-};
-
 TEST(EdgeCosines, FoldsBoundariesExcludedAndDegenerateFaces) {
   Mesh m = hinge();
   studio::MeshAccess mesh(&m);
-  Filler f;
-  f.filler->ComputeEdgeCosines(&mesh);
+  selection::ScopedSeedFiller filler;
+  filler->ComputeEdgeCosines(&mesh);
   EXPECT_NEAR(m.edgeValues[edgeOf(m, 0, 1)], 0.0f, 1e-6f);  // 90°
   EXPECT_NEAR(m.edgeValues[edgeOf(m, 1, 2)], 1.0f, 1e-6f);  // flat
   // A boundary edge reads no missing face.
@@ -66,13 +57,13 @@ TEST(EdgeCosines, FoldsBoundariesExcludedAndDegenerateFaces) {
   EXPECT_EQ(m.edgeValues[edgeOf(m, 0, 3)], 1.0f);
 
   m.faceFlags[1] = studio::kExcluded;
-  f.filler->ComputeEdgeCosines(&mesh);
+  filler->ComputeEdgeCosines(&mesh);
   EXPECT_EQ(m.edgeValues[edgeOf(m, 0, 1)], 1.0f);
 
   // A zero-area neighbour has no normal: its edges read 1.0, never NaN.
   Mesh sliver = makeMesh({0, 0, 0, 1, 0, 0, 0.5f, 1, 0, 2, 0, 0}, {0, 1, 2, 1, 0, 3});
   studio::MeshAccess sliverMesh(&sliver);
-  f.filler->ComputeEdgeCosines(&sliverMesh);
+  filler->ComputeEdgeCosines(&sliverMesh);
   for (float v : sliver.edgeValues) EXPECT_EQ(v, 1.0f);
 }
 
@@ -82,19 +73,19 @@ TEST(EdgeCosines, ANonManifoldEdgeUsesItsTwoLowestFaces) {
   Mesh m = makeMesh({0, 0, 0, 1, 0, 0, 0.5f, 1, 0, 0.5f, 0, 1, 0.5f, 1, 0.01f},
                     {0, 1, 2, 1, 0, 3, 1, 0, 4});
   studio::MeshAccess mesh(&m);
-  Filler f;
-  f.filler->ComputeEdgeCosines(&mesh);
+  selection::ScopedSeedFiller filler;
+  filler->ComputeEdgeCosines(&mesh);
   EXPECT_NEAR(m.edgeValues[edgeOf(m, 0, 1)], 0.0f, 1e-6f);
 }
 
 TEST(SharpEdgePolygons, TheWindowIsInclusiveAndMinAboveMaxSelectsNothing) {
   Mesh m = hinge();
   studio::MeshAccess mesh(&m);
-  Filler f;
-  f.filler->ComputeEdgeCosines(&mesh);
+  selection::ScopedSeedFiller filler;
+  filler->ComputeEdgeCosines(&mesh);
   auto select = [&](float minDeg, float maxDeg) {
     omFaceSet faces;
-    f.filler->SelectSharpEdgePolygons(&mesh, bound(minDeg), bound(maxDeg), &faces, -1, nullptr);
+    filler->SelectSharpEdgePolygons(&mesh, bound(minDeg), bound(maxDeg), &faces, -1, nullptr);
     return std::vector<std::uint32_t>(faces.begin(), faces.end());
   };
   // The 90° fold marks vertices 0 and 1, which every face touches.
@@ -104,11 +95,11 @@ TEST(SharpEdgePolygons, TheWindowIsInclusiveAndMinAboveMaxSelectsNothing) {
   // Exactly at the edge's own value on both ends.
   omFaceSet exact;
   const float v = m.edgeValues[edgeOf(m, 0, 1)];
-  f.filler->SelectSharpEdgePolygons(&mesh, v, v, &exact, -1, nullptr);
+  filler->SelectSharpEdgePolygons(&mesh, v, v, &exact, -1, nullptr);
   EXPECT_EQ(exact.size(), 3u);
   // Boundary and flat edges (1.0) count only once Max Angle reaches 180.
   m.faceFlags[1] = studio::kExcluded;
-  f.filler->ComputeEdgeCosines(&mesh);
+  filler->ComputeEdgeCosines(&mesh);
   EXPECT_TRUE(select(0, 179).empty());
   EXPECT_EQ(select(0, 180), (std::vector<std::uint32_t>{0, 2}));
 }
@@ -117,11 +108,11 @@ TEST(SharpEdgePolygons, FilterCountsAndCancelReachTheProgress) {
   Mesh m = hinge();
   m.faceFlags[2] = studio::kHidden;
   studio::MeshAccess mesh(&m);
-  Filler f;
-  f.filler->ComputeEdgeCosines(&mesh);
+  selection::ScopedSeedFiller filler;
+  filler->ComputeEdgeCosines(&mesh);
   RecordingProgress progress;
   omFaceSet faces;
-  f.filler->SelectSharpEdgePolygons(&mesh, bound(0), bound(90), &faces,
+  filler->SelectSharpEdgePolygons(&mesh, bound(0), bound(90), &faces,
                                     studio::kFaceFilterVisible, &progress);
   EXPECT_EQ(faces.size(), 2u);
   EXPECT_EQ(progress.range, 3);
@@ -131,13 +122,13 @@ TEST(SharpEdgePolygons, FilterCountsAndCancelReachTheProgress) {
                                                          "2 sharp edge polygons have been selected."}));
   // Every matching face counts, also one the set already held.
   RecordingProgress again;
-  f.filler->SelectSharpEdgePolygons(&mesh, bound(0), bound(90), &faces, -1, &again);
+  filler->SelectSharpEdgePolygons(&mesh, bound(0), bound(90), &faces, -1, &again);
   EXPECT_EQ(again.messages.back(), "3 sharp edge polygons have been selected.");
 
   RecordingProgress cancel;
   cancel.cancelAfter = 1;
   omFaceSet partial;
-  f.filler->SelectSharpEdgePolygons(&mesh, bound(0), bound(90), &partial, -1, &cancel);
+  filler->SelectSharpEdgePolygons(&mesh, bound(0), bound(90), &partial, -1, &cancel);
   EXPECT_EQ(partial.size(), 2u);  // what was found before the cancel stays
   EXPECT_EQ(cancel.messages.back(), "Sharp polygons selection canceled.");
 }
