@@ -15,6 +15,13 @@ enum FaceVertexFlag : std::int32_t { kFaceVerticesAll = 0, kFaceVerticesUnmarked
 enum FaceState : std::uint32_t { kFaceMarked = 1, kFaceHidden = 2, kFaceExcluded = 4 };
 }  // namespace om
 
+// One edge as omMesh::GetEdgeRecords answers it: what GetEdgeStart, GetEdgeEnd and GetEdgeFaces
+// give (f1 unset on a boundary edge, faceCount 1).
+struct omEdgeRecord {
+  std::uint32_t edge, start, end, f0, f1;
+  std::int32_t faceCount;
+};
+
 class omMesh {
  public:
   // [SECTION] faces
@@ -74,6 +81,27 @@ class omMesh {
   // Writes the mark words (GetVertexFlags) of the face's three vertices, in order; answers how
   // many were written (0 for a handle the mesh does not have).
   virtual std::int32_t GetFaceVertexRecords(std::uint32_t face, std::uint32_t* words) = 0;
+
+  // [SECTION] in batches: the answers above for many elements a call, for passes over a whole
+  // scan, where one call an element would cost more than the work
+  // Up to `max` edges after `after` (om::kNoHandle: from the first) in FirstEdge/NextEdge order;
+  // answers how many were written, 0 past the last.
+  virtual std::int32_t GetEdgeRecords(std::uint32_t after, omEdgeRecord* out, std::int32_t max) = 0;
+  virtual void GetEdgeValues(const std::uint32_t* edges, std::int32_t count, float* values) = 0;
+  virtual void SetEdgeValues(const std::uint32_t* edges, std::int32_t count, const float* values) = 0;
+  virtual void GetFaceStates(const std::uint32_t* faces, std::int32_t count, std::uint32_t* states) = 0;
+  // Three floats a face; valid[i] 0 (and zeros) where GetFaceNormal answers false.
+  virtual void GetFaceNormals(const std::uint32_t* faces, std::int32_t count, float* xyz,
+                              std::uint8_t* valid) = 0;
+  // Up to `max` face handles after `after` (om::kNoHandle: from the first), in FirstFace/NextFace
+  // order; answers how many were written.
+  virtual std::int32_t GetFaces(std::uint32_t after, std::uint32_t* out, std::int32_t max) = 0;
+  // FaceMatches per face, 1 or 0.
+  virtual void FacesMatch(const std::uint32_t* faces, std::int32_t count, std::int32_t value,
+                          std::uint8_t* matches) = 0;
+  // GetFaceVertexRecords per face, three words each (zeros for a handle the mesh lacks).
+  virtual void GetFacesVertexRecords(const std::uint32_t* faces, std::int32_t count,
+                                     std::uint32_t* words) = 0;
 
  protected:
   ~omMesh() = default;

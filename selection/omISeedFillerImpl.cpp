@@ -209,19 +209,57 @@ void omISeedFillerImpl::FillFromSeeds(omMesh* mesh, const omFaceSet& seeds, omFa
   fill.run(maxRings, value);
 }
 
+namespace {
+// Edges and faces go over in batches: a call an element would cost more than the arithmetic on
+// a scan.
+constexpr std::int32_t kEdgeBatch = 1024;
+
+struct EdgeBatch {
+  std::vector<omEdgeRecord> records = std::vector<omEdgeRecord>(kEdgeBatch);
+  std::vector<std::uint32_t> handles = std::vector<std::uint32_t>(kEdgeBatch);
+  std::vector<float> values = std::vector<float>(kEdgeBatch);
+  std::uint32_t after = om::kNoHandle;
+  std::int32_t count = 0;
+
+  bool next(omMesh& mesh) {
+    count = mesh.GetEdgeRecords(after, records.data(), kEdgeBatch);
+    if (count <= 0) return false;
+    for (std::int32_t i = 0; i < count; ++i) handles[i] = records[i].edge;
+    after = records[count - 1].edge;
+    return true;
+  }
+};
+}  // namespace
+
 void omISeedFillerImpl::ComputeEdgeCosines(omMesh* mesh) {
   if (!mesh) return;
-  for (std::uint32_t e = mesh->FirstEdge(); e != om::kNoHandle; e = mesh->NextEdge(e)) {
-    float* value = mesh->GetEdgeValue(e);
-    if (!value) continue;
-    std::uint32_t f0 = 0, f1 = 0;
-    float n0[3], n1[3];
-    // A boundary edge has no second face and a face without area no normal: like an edge next
-    // to an excluded face, neither measures a fold.
-    const bool measurable = mesh->GetEdgeFaces(e, &f0, &f1) == 2 && !mesh->IsFaceExcluded(f0) &&
-                            !mesh->IsFaceExcluded(f1) && mesh->GetFaceNormal(f0, n0) &&
-                            mesh->GetFaceNormal(f1, n1);
-    *value = measurable ? n0[0] * n1[0] + n0[1] * n1[1] + n0[2] * n1[2] : 1.0f;
+  EdgeBatch batch;
+  std::vector<std::uint32_t> faces(2 * kEdgeBatch), states(2 * kEdgeBatch);
+  std::vector<float> normals(6 * kEdgeBatch);
+  std::vector<std::uint8_t> valid(2 * kEdgeBatch);
+  while (batch.next(*mesh)) {
+    std::int32_t m = 0;
+    for (std::int32_t i = 0; i < batch.count; ++i)
+      if (batch.records[i].faceCount == 2) {
+        faces[m++] = batch.records[i].f0;
+        faces[m++] = batch.records[i].f1;
+      }
+    mesh->GetFaceStates(faces.data(), m, states.data());
+    mesh->GetFaceNormals(faces.data(), m, normals.data(), valid.data());
+    for (std::int32_t i = 0, j = 0; i < batch.count; ++i) {
+      // A boundary edge has no second face and a face without area no normal: like an edge
+      // next to an excluded face, neither measures a fold.
+      float value = 1.0f;
+      if (batch.records[i].faceCount == 2) {
+        const float* n0 = &normals[3 * j];
+        const float* n1 = n0 + 3;
+        if (!((states[j] | states[j + 1]) & om::kFaceExcluded) && valid[j] && valid[j + 1])
+          value = n0[0] * n1[0] + n0[1] * n1[1] + n0[2] * n1[2];
+        j += 2;
+      }
+      batch.values[i] = value;
+    }
+    mesh->SetEdgeValues(batch.handles.data(), batch.count, batch.values.data());
   }
 }
 
@@ -236,33 +274,40 @@ void omISeedFillerImpl::SelectSharpEdgePolygons(omMesh* mesh, float minCosine, f
   }
   mesh->ClearVertexFlags();
   bool cancelled = false;
+  EdgeBatch batch;
   // The edge loop reports no progress of its own, but on a large scan it takes long enough that
-  // a cancel must not wait for it.
-  constexpr std::uint32_t kCancelPoll = 1u << 14;
-  std::uint32_t sinceCheck = 0;
-  for (std::uint32_t e = mesh->FirstEdge(); e != om::kNoHandle; e = mesh->NextEdge(e)) {
-    if (progress && ++sinceCheck == kCancelPoll) {
-      sinceCheck = 0;
-      if ((cancelled = progress->IsCancelled())) break;
+  // a cancel must not wait for it: it is asked once a batch.
+  while (!cancelled && batch.next(*mesh)) {
+    mesh->GetEdgeValues(batch.handles.data(), batch.count, batch.values.data());
+    for (std::int32_t i = 0; i < batch.count; ++i) {
+      const float value = batch.values[i];
+      if (!(minCosine <= value && value <= maxCosine)) continue;
+      mesh->SetVertexFlags(batch.records[i].start, kVertexOnSharpEdge);
+      mesh->SetVertexFlags(batch.records[i].end, kVertexOnSharpEdge);
     }
-    const float* value = mesh->GetEdgeValue(e);
-    if (!value || !(minCosine <= *value && *value <= maxCosine)) continue;
-    mesh->SetVertexFlags(mesh->GetEdgeStart(e), kVertexOnSharpEdge);
-    mesh->SetVertexFlags(mesh->GetEdgeEnd(e), kVertexOnSharpEdge);
+    cancelled = progress && progress->IsCancelled();
   }
   std::vector<std::uint32_t> found;
   std::int32_t count = 0;
-  std::uint32_t words[3];
-  const std::uint32_t first = cancelled ? om::kNoHandle : mesh->FirstFace();
-  for (std::uint32_t f = first; f != om::kNoHandle; f = mesh->NextFace(f)) {
-    if (!mesh->IsFaceExcluded(f) && mesh->FaceMatches(f, filter) &&
-        mesh->GetFaceVertexRecords(f, words) == 3 && (words[0] || words[1] || words[2])) {
-      found.push_back(f);
-      ++count;
-    }
-    if (!stepOrCancel(progress)) {
-      cancelled = true;
-      break;
+  std::vector<std::uint32_t> faceBatch(kEdgeBatch), states(kEdgeBatch), words(3 * kEdgeBatch);
+  std::vector<std::uint8_t> matches(kEdgeBatch);
+  std::uint32_t after = om::kNoHandle;
+  std::int32_t n = 0;
+  while (!cancelled && (n = mesh->GetFaces(after, faceBatch.data(), kEdgeBatch)) > 0) {
+    after = faceBatch[n - 1];
+    mesh->GetFaceStates(faceBatch.data(), n, states.data());
+    mesh->FacesMatch(faceBatch.data(), n, filter, matches.data());
+    mesh->GetFacesVertexRecords(faceBatch.data(), n, words.data());
+    for (std::int32_t i = 0; i < n; ++i) {
+      const std::uint32_t* w = &words[3 * i];
+      if (!(states[i] & om::kFaceExcluded) && matches[i] && (w[0] || w[1] || w[2])) {
+        found.push_back(faceBatch[i]);
+        ++count;
+      }
+      if (!stepOrCancel(progress)) {
+        cancelled = true;
+        break;
+      }
     }
   }
   // Faces come in ascending order, so the set takes them without sorting.

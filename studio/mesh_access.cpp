@@ -26,12 +26,6 @@ bool MeshAccess::FaceMatches(std::uint32_t face, std::int32_t value) {
   return isFace(face) && (m_->faceFlags[face] & static_cast<std::uint8_t>(value)) == 0;
 }
 
-bool MeshAccess::GetFaceNormal(std::uint32_t face, float* xyz) {
-  if (isFace(face) && faceNormal(*m_, face, xyz)) return true;
-  xyz[0] = xyz[1] = xyz[2] = 0.0f;
-  return false;
-}
-
 std::int32_t MeshAccess::GetVertexFaces(std::uint32_t vertex, const std::uint32_t** faces,
                                         std::int32_t) {
   if (!isVertex(vertex) || !faces) return 0;
@@ -61,6 +55,22 @@ std::int32_t MeshAccess::GetEdgeFaces(std::uint32_t edge, std::uint32_t* f0, std
   if (e.f1 == kNoFace) return 1;
   *f1 = e.f1;
   return 2;
+}
+
+}  // namespace tessel::studio
+
+namespace tessel::studio {
+
+std::int32_t MeshAccess::GetEdgeRecords(std::uint32_t after, omEdgeRecord* out, std::int32_t max) {
+  if (!m_ || !out || max <= 0) return 0;
+  const std::uint32_t begin = after == om::kNoHandle ? 0 : after + 1;
+  const std::uint32_t end = m_->edgeCount();
+  std::int32_t n = 0;
+  for (std::uint32_t e = begin; e < end && n < max; ++e, ++n) {
+    const Edge& edge = m_->edges[e];
+    out[n] = {e, edge.v0, edge.v1, edge.f0, edge.f1, edge.f1 == kNoFace ? 1 : 2};
+  }
+  return n;
 }
 
 }  // namespace tessel::studio

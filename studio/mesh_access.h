@@ -32,7 +32,11 @@ class MeshAccess final : public omMesh {
   bool IsFaceMarked(std::uint32_t face) override { return faceHas(face, kMarked | kBlocked); }
   bool IsFaceHidden(std::uint32_t face) override { return faceHas(face, kHidden); }
   bool IsFaceExcluded(std::uint32_t face) override { return faceHas(face, kExcluded); }
-  bool GetFaceNormal(std::uint32_t face, float* xyz) override;
+  bool GetFaceNormal(std::uint32_t face, float* xyz) override {
+    if (isFace(face) && faceNormal(*m_, face, xyz)) return true;
+    xyz[0] = xyz[1] = xyz[2] = 0.0f;
+    return false;
+  }
 
   std::uint32_t GetVertexCount() override { return m_ ? m_->vertexCount() : 0; }
   std::int32_t GetVertexFaces(std::uint32_t vertex, const std::uint32_t** faces,
@@ -80,6 +84,37 @@ class MeshAccess final : public omMesh {
     const std::uint32_t* f = &m_->faces[3 * std::size_t{face}];
     for (int k = 0; k < 3; ++k) words[k] = m_->vertexMarks[f[k]];
     return 3;
+  }
+  std::int32_t GetEdgeRecords(std::uint32_t after, omEdgeRecord* out, std::int32_t max) override;
+  void GetEdgeValues(const std::uint32_t* edges, std::int32_t count, float* values) override {
+    for (std::int32_t i = 0; i < count; ++i)
+      values[i] = isEdge(edges[i]) ? m_->edgeValues[edges[i]] : 0.0f;
+  }
+  void SetEdgeValues(const std::uint32_t* edges, std::int32_t count, const float* values) override {
+    for (std::int32_t i = 0; i < count; ++i)
+      if (isEdge(edges[i])) m_->edgeValues[edges[i]] = values[i];
+  }
+  void GetFaceStates(const std::uint32_t* faces, std::int32_t count, std::uint32_t* states) override {
+    for (std::int32_t i = 0; i < count; ++i) states[i] = GetFaceState(faces[i]);
+  }
+  void GetFaceNormals(const std::uint32_t* faces, std::int32_t count, float* xyz,
+                      std::uint8_t* valid) override {
+    for (std::int32_t i = 0; i < count; ++i) valid[i] = GetFaceNormal(faces[i], xyz + 3 * i);
+  }
+  std::int32_t GetFaces(std::uint32_t after, std::uint32_t* out, std::int32_t max) override {
+    const std::uint32_t begin = after == om::kNoHandle ? 0 : after + 1;
+    std::int32_t n = 0;
+    for (std::uint32_t f = begin; f < GetFaceCount() && n < max; ++f) out[n++] = f;
+    return n;
+  }
+  void FacesMatch(const std::uint32_t* faces, std::int32_t count, std::int32_t value,
+                  std::uint8_t* matches) override {
+    for (std::int32_t i = 0; i < count; ++i) matches[i] = FaceMatches(faces[i], value);
+  }
+  void GetFacesVertexRecords(const std::uint32_t* faces, std::int32_t count,
+                             std::uint32_t* words) override {
+    for (std::int32_t i = 0; i < count; ++i)
+      if (GetFaceVertexRecords(faces[i], words + 3 * i) != 3) words[3 * i] = words[3 * i + 1] = words[3 * i + 2] = 0;
   }
   std::uint32_t GetFaceState(std::uint32_t face) override {
     if (!isFace(face)) return om::kFaceHidden;
