@@ -102,6 +102,10 @@ class omMesh {
   // GetFaceVertexRecords per face, three words each (zeros for a handle the mesh lacks).
   virtual void GetFacesVertexRecords(const std::uint32_t* faces, std::int32_t count,
                                      std::uint32_t* words) = 0;
+  // Up to `max` edge handles after `after` (om::kNoHandle: from the first), in FirstEdge/NextEdge
+  // order; answers how many were written. For a pass that needs the edges' values first and
+  // their ends only now and then.
+  virtual std::int32_t GetEdges(std::uint32_t after, std::uint32_t* out, std::int32_t max) = 0;
 
  protected:
   ~omMesh() = default;

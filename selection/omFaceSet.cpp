@@ -83,6 +83,17 @@ void omFaceSet::insertMany(std::vector<Handle>& handles) {
   insertMany(handles, scratch);
 }
 
+void omFaceSet::adopt(std::vector<Handle>& handles) {
+  if (!handles_.empty()) {
+    insertMany(handles);
+    return;
+  }
+  std::vector<Handle> scratch;
+  tessel::selection::sortUnique(handles, scratch);
+  handles_.swap(handles);
+  handles.clear();
+}
+
 void omFaceSet::insertMany(std::vector<Handle>& handles, std::vector<Handle>& scratch) {
   tessel::selection::sortUnique(handles, scratch);
   if (handles_.empty()) {

@@ -27,6 +27,10 @@ class omFaceSet {
   void insertMany(std::vector<Handle>& handles);
   // The same, sorting with the caller's `scratch`, which a caller filling often keeps.
   void insertMany(std::vector<Handle>& handles, std::vector<Handle>& scratch);
+  // As insertMany, but an empty set keeps the storage of `handles` as it is, capacity and all:
+  // for a list reserved for a whole mesh and filled in part, whose unwritten pages cost nothing
+  // and whose written ones a shrink would copy.
+  void adopt(std::vector<Handle>& handles);
 
  private:
   std::vector<Handle> handles_;

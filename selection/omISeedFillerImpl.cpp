@@ -231,29 +231,72 @@ struct EdgeBatch {
 };
 }  // namespace
 
+namespace {
+// Edges come in the order of their lower vertex, so neighbouring edges share faces: a batch asks
+// the mesh for each face's state and normal once, not once an edge.
+class BatchFaces {
+ public:
+  explicit BatchFaces(std::size_t maxFaces) : faces_(maxFaces) {}
+
+  // The place of `face` in this batch's list of distinct faces. Whether a face was met before
+  // is a coin toss to the branch predictor, so the lookup does not branch on it.
+  std::int32_t slotOf(std::uint32_t face) {
+    Entry& e = table_[(face * 2654435761u) >> (32 - kTableBits)];
+    const bool met = e.batch == batch_ && e.face == face;
+    const std::int32_t slot = met ? e.slot : count_;
+    faces_[static_cast<std::size_t>(count_)] = face;
+    count_ += met ? 0 : 1;
+    e = {face, slot, batch_};
+    return slot;
+  }
+  void nextBatch() {
+    count_ = 0;
+    ++batch_;
+  }
+  const std::uint32_t* faces() const { return faces_.data(); }
+  std::int32_t count() const { return count_; }
+
+ private:
+  static constexpr int kTableBits = 12;
+  struct Entry {
+    std::uint32_t face = om::kNoHandle;
+    std::int32_t slot = 0;
+    std::uint32_t batch = 0;
+  };
+  std::vector<Entry> table_ = std::vector<Entry>(std::size_t{1} << kTableBits);
+  std::vector<std::uint32_t> faces_;
+  std::int32_t count_ = 0;
+  std::uint32_t batch_ = 1;
+};
+}  // namespace
+
 void omISeedFillerImpl::ComputeEdgeCosines(omMesh* mesh) {
   if (!mesh) return;
   EdgeBatch batch;
-  std::vector<std::uint32_t> faces(2 * kEdgeBatch), states(2 * kEdgeBatch);
+  BatchFaces distinct(2 * kEdgeBatch);
+  std::vector<std::int32_t> slots(2 * kEdgeBatch);
+  std::vector<std::uint32_t> states(2 * kEdgeBatch);
   std::vector<float> normals(6 * kEdgeBatch);
   std::vector<std::uint8_t> valid(2 * kEdgeBatch);
   while (batch.next(*mesh)) {
+    distinct.nextBatch();
     std::int32_t m = 0;
     for (std::int32_t i = 0; i < batch.count; ++i)
       if (batch.records[i].faceCount == 2) {
-        faces[m++] = batch.records[i].f0;
-        faces[m++] = batch.records[i].f1;
+        slots[m++] = distinct.slotOf(batch.records[i].f0);
+        slots[m++] = distinct.slotOf(batch.records[i].f1);
       }
-    mesh->GetFaceStates(faces.data(), m, states.data());
-    mesh->GetFaceNormals(faces.data(), m, normals.data(), valid.data());
+    mesh->GetFaceStates(distinct.faces(), distinct.count(), states.data());
+    mesh->GetFaceNormals(distinct.faces(), distinct.count(), normals.data(), valid.data());
     for (std::int32_t i = 0, j = 0; i < batch.count; ++i) {
       // A boundary edge has no second face and a face without area no normal: like an edge
       // next to an excluded face, neither measures a fold.
       float value = 1.0f;
       if (batch.records[i].faceCount == 2) {
-        const float* n0 = &normals[3 * j];
-        const float* n1 = n0 + 3;
-        if (!((states[j] | states[j + 1]) & om::kFaceExcluded) && valid[j] && valid[j + 1])
+        const std::int32_t a = slots[j], b = slots[j + 1];
+        const float* n0 = &normals[3 * a];
+        const float* n1 = &normals[3 * b];
+        if (!((states[a] | states[b]) & om::kFaceExcluded) && valid[a] && valid[b])
           value = n0[0] * n1[0] + n0[1] * n1[1] + n0[2] * n1[2];
         j += 2;
       }
@@ -274,35 +317,54 @@ void omISeedFillerImpl::SelectSharpEdgePolygons(omMesh* mesh, float minCosine, f
   }
   mesh->ClearVertexFlags();
   bool cancelled = false;
-  EdgeBatch batch;
   // The edge loop reports no progress of its own, but on a large scan it takes long enough that
-  // a cancel must not wait for it: it is asked once a batch.
-  while (!cancelled && batch.next(*mesh)) {
-    mesh->GetEdgeValues(batch.handles.data(), batch.count, batch.values.data());
-    for (std::int32_t i = 0; i < batch.count; ++i) {
-      const float value = batch.values[i];
-      if (!(minCosine <= value && value <= maxCosine)) continue;
-      mesh->SetVertexFlags(batch.records[i].start, kVertexOnSharpEdge);
-      mesh->SetVertexFlags(batch.records[i].end, kVertexOnSharpEdge);
+  // a cancel must not wait for it: it is asked once a batch. Few edges of a scan are sharp, so
+  // their ends are asked one by one.
+  std::vector<std::uint32_t> edges(kEdgeBatch);
+  std::vector<float> values(kEdgeBatch);
+  std::uint32_t lastEdge = om::kNoHandle;
+  std::int32_t m = 0;
+  while (!cancelled && (m = mesh->GetEdges(lastEdge, edges.data(), kEdgeBatch)) > 0) {
+    lastEdge = edges[m - 1];
+    mesh->GetEdgeValues(edges.data(), m, values.data());
+    for (std::int32_t i = 0; i < m; ++i) {
+      if (!(minCosine <= values[i] && values[i] <= maxCosine)) continue;
+      mesh->SetVertexFlags(mesh->GetEdgeStart(edges[i]), kVertexOnSharpEdge);
+      mesh->SetVertexFlags(mesh->GetEdgeEnd(edges[i]), kVertexOnSharpEdge);
     }
     cancelled = progress && progress->IsCancelled();
   }
+  // Reserved up front: growing by copies in the middle of a large scan would keep a cancel
+  // waiting. Only the pages used are ever touched.
   std::vector<std::uint32_t> found;
+  found.reserve(total);
   std::int32_t count = 0;
-  std::vector<std::uint32_t> faceBatch(kEdgeBatch), states(kEdgeBatch), words(3 * kEdgeBatch);
+  std::vector<std::uint32_t> faceBatch(kEdgeBatch), words(3 * kEdgeBatch);
+  // Most faces of a scan touch no sharp edge; the state and filter are asked only of those that do.
+  std::vector<std::uint32_t> candidates(kEdgeBatch), states(kEdgeBatch);
+  std::vector<std::int32_t> positions(kEdgeBatch);
   std::vector<std::uint8_t> matches(kEdgeBatch);
   std::uint32_t after = om::kNoHandle;
   std::int32_t n = 0;
   while (!cancelled && (n = mesh->GetFaces(after, faceBatch.data(), kEdgeBatch)) > 0) {
     after = faceBatch[n - 1];
-    mesh->GetFaceStates(faceBatch.data(), n, states.data());
-    mesh->FacesMatch(faceBatch.data(), n, filter, matches.data());
     mesh->GetFacesVertexRecords(faceBatch.data(), n, words.data());
+    std::int32_t c = 0;
     for (std::int32_t i = 0; i < n; ++i) {
       const std::uint32_t* w = &words[3 * i];
-      if (!(states[i] & om::kFaceExcluded) && matches[i] && (w[0] || w[1] || w[2])) {
-        found.push_back(faceBatch[i]);
-        ++count;
+      candidates[c] = faceBatch[i];
+      positions[c] = i;
+      c += (w[0] | w[1] | w[2]) ? 1 : 0;
+    }
+    mesh->GetFaceStates(candidates.data(), c, states.data());
+    mesh->FacesMatch(candidates.data(), c, filter, matches.data());
+    for (std::int32_t i = 0, k = 0; i < n; ++i) {
+      if (k < c && positions[k] == i) {
+        if (!(states[k] & om::kFaceExcluded) && matches[k]) {
+          found.push_back(faceBatch[i]);
+          ++count;
+        }
+        ++k;
       }
       if (!stepOrCancel(progress)) {
         cancelled = true;
@@ -310,8 +372,9 @@ void omISeedFillerImpl::SelectSharpEdgePolygons(omMesh* mesh, float minCosine, f
       }
     }
   }
-  // Faces come in ascending order, so the set takes them without sorting.
-  faces->insertMany(found);
+  // Faces come in ascending order, so the set takes them without sorting, and takes the storage
+  // as it is: no copy on the way out either, which a cancel would wait for.
+  faces->adopt(found);
   finishScan(progress, cancelled, "Sharp polygons selection canceled.",
              "%d sharp edge polygons have been selected.", count);
 }

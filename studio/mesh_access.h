@@ -86,35 +86,20 @@ class MeshAccess final : public omMesh {
     return 3;
   }
   std::int32_t GetEdgeRecords(std::uint32_t after, omEdgeRecord* out, std::int32_t max) override;
-  void GetEdgeValues(const std::uint32_t* edges, std::int32_t count, float* values) override {
-    for (std::int32_t i = 0; i < count; ++i)
-      values[i] = isEdge(edges[i]) ? m_->edgeValues[edges[i]] : 0.0f;
-  }
-  void SetEdgeValues(const std::uint32_t* edges, std::int32_t count, const float* values) override {
-    for (std::int32_t i = 0; i < count; ++i)
-      if (isEdge(edges[i])) m_->edgeValues[edges[i]] = values[i];
-  }
-  void GetFaceStates(const std::uint32_t* faces, std::int32_t count, std::uint32_t* states) override {
-    for (std::int32_t i = 0; i < count; ++i) states[i] = GetFaceState(faces[i]);
-  }
+  void GetEdgeValues(const std::uint32_t* edges, std::int32_t count, float* values) override;
+  void SetEdgeValues(const std::uint32_t* edges, std::int32_t count, const float* values) override;
+  void GetFaceStates(const std::uint32_t* faces, std::int32_t count, std::uint32_t* states) override;
   void GetFaceNormals(const std::uint32_t* faces, std::int32_t count, float* xyz,
-                      std::uint8_t* valid) override {
-    for (std::int32_t i = 0; i < count; ++i) valid[i] = GetFaceNormal(faces[i], xyz + 3 * i);
-  }
+                      std::uint8_t* valid) override;
   std::int32_t GetFaces(std::uint32_t after, std::uint32_t* out, std::int32_t max) override {
-    const std::uint32_t begin = after == om::kNoHandle ? 0 : after + 1;
-    std::int32_t n = 0;
-    for (std::uint32_t f = begin; f < GetFaceCount() && n < max; ++f) out[n++] = f;
-    return n;
+    return handlesAfter(after, GetFaceCount(), out, max);
   }
   void FacesMatch(const std::uint32_t* faces, std::int32_t count, std::int32_t value,
-                  std::uint8_t* matches) override {
-    for (std::int32_t i = 0; i < count; ++i) matches[i] = FaceMatches(faces[i], value);
-  }
+                  std::uint8_t* matches) override;
   void GetFacesVertexRecords(const std::uint32_t* faces, std::int32_t count,
-                             std::uint32_t* words) override {
-    for (std::int32_t i = 0; i < count; ++i)
-      if (GetFaceVertexRecords(faces[i], words + 3 * i) != 3) words[3 * i] = words[3 * i + 1] = words[3 * i + 2] = 0;
+                             std::uint32_t* words) override;
+  std::int32_t GetEdges(std::uint32_t after, std::uint32_t* out, std::int32_t max) override {
+    return handlesAfter(after, m_ ? m_->edgeCount() : 0, out, max);
   }
   std::uint32_t GetFaceState(std::uint32_t face) override {
     if (!isFace(face)) return om::kFaceHidden;
@@ -124,6 +109,9 @@ class MeshAccess final : public omMesh {
   }
 
  private:
+  // Studio's handles are the indices 0 .. count-1.
+  static std::int32_t handlesAfter(std::uint32_t after, std::uint32_t count, std::uint32_t* out,
+                                   std::int32_t max);
   bool isFace(std::uint32_t f) const { return m_ && f < m_->faceFlags.size(); }
   bool isVertex(std::uint32_t v) const { return m_ && v < m_->vertexFlags.size(); }
   bool isEdge(std::uint32_t e) const { return m_ && e < m_->edges.size(); }

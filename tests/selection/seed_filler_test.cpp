@@ -194,6 +194,19 @@ TEST(FaceSet, BulkInsertsSortAndDropRepeatsAtAnySize) {
     EXPECT_EQ(s.size(), expected.size());
     EXPECT_TRUE(std::is_sorted(s.begin(), s.end()));
   }
+  // Adopting keeps a whole-mesh reservation rather than copying into a smaller one; into a set
+  // that holds faces it merges.
+  std::vector<std::uint32_t> reserved{3, 1, 3};
+  reserved.reserve(1u << 16);
+  omFaceSet adopted;
+  adopted.adopt(reserved);
+  EXPECT_EQ(asSet(adopted), (std::set<std::uint32_t>{1, 3}));
+  EXPECT_GE(adopted.capacityBytes(), (1u << 16) * sizeof(std::uint32_t));
+  std::vector<std::uint32_t> more{2, 3};
+  adopted.adopt(more);
+  EXPECT_EQ(asSet(adopted), (std::set<std::uint32_t>{1, 2, 3}));
+  EXPECT_TRUE(more.empty());
+
   omFaceSet one;
   EXPECT_TRUE(one.insert(5));
   EXPECT_FALSE(one.insert(5));

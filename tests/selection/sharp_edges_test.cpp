@@ -1,7 +1,9 @@
 // Fold measures, sharp-edge collection and degenerate detection on meshes with known angles.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -130,6 +132,77 @@ TEST(SharpEdgePolygons, FilterCountsAndCancelReachTheProgress) {
   omFaceSet partial;
   filler->SelectSharpEdgePolygons(&mesh, bound(0), bound(90), &partial, -1, &cancel);
   EXPECT_EQ(partial.size(), 2u);  // what was found before the cancel stays
+  EXPECT_EQ(cancel.messages.back(), "Sharp polygons selection canceled.");
+}
+
+// A rough height field of n x n vertices, large enough that the passes go over several batches
+// of edges and faces: some folds are sharp, some faces excluded, hidden or without area.
+Mesh roughGrid(std::uint32_t n) {
+  std::mt19937 rng(7);
+  std::uniform_real_distribution<float> height(-2.0f, 2.0f);
+  std::vector<float> p;
+  for (std::uint32_t y = 0; y < n; ++y)
+    for (std::uint32_t x = 0; x < n; ++x)
+      p.insert(p.end(), {static_cast<float>(x), static_cast<float>(y), height(rng)});
+  // A few vertices sit on their neighbour, so the faces between them have no area.
+  for (std::uint32_t v = 5 * n + 5; v + 1 < n * n; v += 97 * 3 + 1)
+    std::copy_n(&p[3 * (v + 1)], 3, &p[3 * v]);
+  std::vector<std::uint32_t> f;
+  for (std::uint32_t y = 0; y + 1 < n; ++y)
+    for (std::uint32_t x = 0; x + 1 < n; ++x) {
+      const std::uint32_t a = y * n + x;
+      f.insert(f.end(), {a, a + 1, a + n + 1, a, a + n + 1, a + n});
+    }
+  Mesh m = makeMesh(p, f);
+  for (std::uint32_t i = 0; i < m.faceCount(); i += 37) m.faceFlags[i] = studio::kExcluded;
+  for (std::uint32_t i = 11; i < m.faceCount(); i += 53) m.faceFlags[i] = studio::kHidden;
+  return m;
+}
+
+TEST(SharpEdgePolygons, PassesOverManyBatchesMatchAPlainReference) {
+  Mesh m = roughGrid(70);
+  ASSERT_GT(m.edgeCount(), 8000u);
+  studio::MeshAccess mesh(&m);
+  selection::ScopedSeedFiller filler;
+  filler->ComputeEdgeCosines(&mesh);
+  std::size_t folds = 0;
+  for (std::uint32_t e = 0; e < m.edgeCount(); ++e) {
+    const studio::Edge& edge = m.edges[e];
+    float n0[3], n1[3], expected = 1.0f;
+    if (edge.f1 != studio::kNoFace && !((m.faceFlags[edge.f0] | m.faceFlags[edge.f1]) & studio::kExcluded) &&
+        studio::faceNormal(m, edge.f0, n0) && studio::faceNormal(m, edge.f1, n1))
+      expected = n0[0] * n1[0] + n0[1] * n1[1] + n0[2] * n1[2];
+    ASSERT_FLOAT_EQ(m.edgeValues[e], expected) << "edge " << e;
+    folds += expected < bound(40) ? 1 : 0;
+  }
+  ASSERT_GT(folds, 10u);
+
+  const float lo = bound(0), hi = bound(40);
+  std::vector<std::uint8_t> onFold(m.vertexCount());
+  for (std::uint32_t e = 0; e < m.edgeCount(); ++e)
+    if (lo <= m.edgeValues[e] && m.edgeValues[e] <= hi) onFold[m.edges[e].v0] = onFold[m.edges[e].v1] = 1;
+  std::vector<std::uint32_t> expected;
+  for (std::uint32_t f = 0; f < m.faceCount(); ++f) {
+    const std::uint32_t* v = &m.faces[3 * f];
+    if (!(m.faceFlags[f] & (studio::kExcluded | studio::kHidden)) && (onFold[v[0]] || onFold[v[1]] || onFold[v[2]]))
+      expected.push_back(f);
+  }
+  RecordingProgress progress;
+  omFaceSet faces;
+  filler->SelectSharpEdgePolygons(&mesh, lo, hi, &faces, studio::kFaceFilterVisible, &progress);
+  EXPECT_EQ(std::vector<std::uint32_t>(faces.begin(), faces.end()), expected);
+  EXPECT_EQ(progress.steps, static_cast<std::int32_t>(m.faceCount()));
+
+  // A cancel in the middle of a batch keeps what the faces before it found, and no more.
+  RecordingProgress cancel;
+  cancel.cancelAfter = 2500;
+  omFaceSet partial;
+  filler->SelectSharpEdgePolygons(&mesh, lo, hi, &partial, studio::kFaceFilterVisible, &cancel);
+  std::vector<std::uint32_t> before;
+  for (std::uint32_t f : expected)
+    if (f <= 2500) before.push_back(f);
+  EXPECT_EQ(std::vector<std::uint32_t>(partial.begin(), partial.end()), before);
+  EXPECT_EQ(cancel.steps, 2500);
   EXPECT_EQ(cancel.messages.back(), "Sharp polygons selection canceled.");
 }
 
