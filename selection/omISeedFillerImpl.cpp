@@ -20,6 +20,7 @@ constexpr std::uint32_t kVertexOnSharpEdge = 1;
 // Keeping the result apart from the blocked faces means the result needs no second copy.
 struct FillBuffers {
   std::vector<std::uint32_t> vertexBuffer = std::vector<std::uint32_t>(100);
+  std::vector<std::uint32_t> states;  // of the faces around one vertex
   std::vector<std::uint32_t> selected;
   std::vector<std::uint32_t> blocked;
   std::vector<std::uint32_t> markedVertices;
@@ -122,9 +123,14 @@ class Fill {
       b_.markedVertices.push_back(v);
       const std::uint32_t* around = nullptr;
       const std::int32_t n = mesh_.GetVertexFaces(v, &around, 0);
+      if (n <= 0) continue;
+      if (b_.states.size() < static_cast<std::size_t>(n)) b_.states.resize(static_cast<std::size_t>(n));
+      mesh_.GetFaceStates(around, n, b_.states.data());
       for (std::int32_t i = 0; i < n; ++i) {
         const std::uint32_t g = around[i];
-        const std::uint32_t state = mesh_.GetFaceState(g);
+        // Read before this loop marks anything: a face a host lists twice around one vertex is
+        // taken twice, and the result's sort drops the repeat.
+        const std::uint32_t state = b_.states[i];
         if (state & (om::kFaceMarked | om::kFaceHidden)) continue;
         if ((kValueTest && !mesh_.FaceMatches(g, value)) || (state & om::kFaceExcluded)) {
           block(g);

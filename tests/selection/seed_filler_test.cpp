@@ -178,6 +178,23 @@ TEST(SeedFiller, ResultsMergeIntoWhatTheSetHeld) {
   EXPECT_EQ(out.size(), 5u);
 }
 
+TEST(SeedFiller, AFaceAHostListsTwiceAroundAVertexIsSelectedOnce) {
+  Mesh m = strip(8);
+  // Vertex 4 names face 3 twice, as a host with repeated corners might.
+  const std::uint32_t v = 4;
+  m.vertexFaces.insert(m.vertexFaces.begin() + m.vertexFaceStart[v], 3u);
+  for (std::size_t i = v + 1; i < m.vertexFaceStart.size(); ++i) ++m.vertexFaceStart[i];
+  studio::MeshAccess mesh(&m);
+  selection::ScopedSeedFiller filler;
+  for (std::uint32_t rings : {1u, 0xFFFFFFFFu}) {
+    omFaceSet out;
+    filler->FillFromFace(&mesh, 4, {}, &out, rings);
+    EXPECT_EQ(asSet(out), reference(m, {4}, rings));
+    EXPECT_EQ(out.size(), reference(m, {4}, rings).size());
+    expectNoMarks(m);
+  }
+}
+
 TEST(FaceSet, BulkInsertsSortAndDropRepeatsAtAnySize) {
   std::mt19937 rng(7);
   // Small (comparison sort), dense (bitmap) and spread over all handles (radix).
