@@ -2,6 +2,7 @@
 // against a plain loop doing the same work on the same arrays in the same iteration.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <set>
@@ -182,7 +183,7 @@ std::size_t plainSharpEdges(studio::Mesh& m, float lo, float hi) {
     float n0[3], n1[3];
     const bool both = edge.f1 != studio::kNoFace && studio::faceNormal(m, edge.f0, n0) &&
                       studio::faceNormal(m, edge.f1, n1);
-    m.edgeValues[e] = both ? n0[0] * n1[0] + n0[1] * n1[1] + n0[2] * n1[2] : 1.0f;
+    m.edgeValues[e] = both ? std::clamp(n0[0] * n1[0] + n0[1] * n1[1] + n0[2] * n1[2], -1.0f, 1.0f) : 1.0f;
   }
   std::fill(m.vertexMarks.begin(), m.vertexMarks.end(), 0u);
   for (std::uint32_t e = 0; e < m.edgeCount(); ++e)

@@ -302,8 +302,10 @@ void omISeedFillerImpl::ComputeEdgeCosines(omMesh* mesh) {
         const std::int32_t a = slots[j], b = slots[j + 1];
         const float* n0 = &normals[3 * a];
         const float* n1 = &normals[3 * b];
+        // The dot product of two unit normals can round past 1 on a flat stretch, which would
+        // put flat edges outside even the widest window (0..180 degrees).
         if (!((states[a] | states[b]) & om::kFaceExcluded) && valid[a] && valid[b])
-          value = n0[0] * n1[0] + n0[1] * n1[1] + n0[2] * n1[2];
+          value = std::clamp(n0[0] * n1[0] + n0[1] * n1[1] + n0[2] * n1[2], -1.0f, 1.0f);
         j += 2;
       }
       batch.values[i] = value;
