@@ -135,6 +135,17 @@ TEST(SharpEdgePolygons, FilterCountsAndCancelReachTheProgress) {
   EXPECT_EQ(cancel.messages.back(), "Sharp polygons selection canceled.");
 }
 
+// Two triangles a cell over n x n vertices numbered row by row.
+std::vector<std::uint32_t> gridFaces(std::uint32_t n) {
+  std::vector<std::uint32_t> f;
+  for (std::uint32_t y = 0; y + 1 < n; ++y)
+    for (std::uint32_t x = 0; x + 1 < n; ++x) {
+      const std::uint32_t a = y * n + x;
+      f.insert(f.end(), {a, a + 1, a + n + 1, a, a + n + 1, a + n});
+    }
+  return f;
+}
+
 // A rough height field of n x n vertices, large enough that the passes go over several batches
 // of edges and faces: some folds are sharp, some faces excluded, hidden or without area.
 Mesh roughGrid(std::uint32_t n) {
@@ -147,13 +158,7 @@ Mesh roughGrid(std::uint32_t n) {
   // A few vertices sit on their neighbour, so the faces between them have no area.
   for (std::uint32_t v = 5 * n + 5; v + 1 < n * n; v += 97 * 3 + 1)
     std::copy_n(&p[3 * (v + 1)], 3, &p[3 * v]);
-  std::vector<std::uint32_t> f;
-  for (std::uint32_t y = 0; y + 1 < n; ++y)
-    for (std::uint32_t x = 0; x + 1 < n; ++x) {
-      const std::uint32_t a = y * n + x;
-      f.insert(f.end(), {a, a + 1, a + n + 1, a, a + n + 1, a + n});
-    }
-  Mesh m = makeMesh(p, f);
+  Mesh m = makeMesh(p, gridFaces(n));
   for (std::uint32_t i = 0; i < m.faceCount(); i += 37) m.faceFlags[i] = studio::kExcluded;
   for (std::uint32_t i = 11; i < m.faceCount(); i += 53) m.faceFlags[i] = studio::kHidden;
   return m;
@@ -218,13 +223,7 @@ TEST(SharpEdgePolygons, TheWidestWindowTakesEveryFaceOfATiltedPlane) {
       const float u = static_cast<float>(x) + jitter(rng), v = static_cast<float>(y) + jitter(rng);
       p.insert(p.end(), {u, v, 0.37f * u + 0.61f * v});
     }
-  std::vector<std::uint32_t> f;
-  for (std::uint32_t y = 0; y + 1 < n; ++y)
-    for (std::uint32_t x = 0; x + 1 < n; ++x) {
-      const std::uint32_t a = y * n + x;
-      f.insert(f.end(), {a, a + 1, a + n + 1, a, a + n + 1, a + n});
-    }
-  Mesh m = makeMesh(p, f);
+  Mesh m = makeMesh(p, gridFaces(n));
   studio::MeshAccess mesh(&m);
   selection::ScopedSeedFiller filler;
   filler->ComputeEdgeCosines(&mesh);
