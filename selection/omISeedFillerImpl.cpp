@@ -235,9 +235,7 @@ struct EdgeBatch {
     return true;
   }
 };
-}  // namespace
 
-namespace {
 // Edges come in the order of their lower vertex, so neighbouring edges share faces: a batch asks
 // the mesh for each face's state and normal once, not once an edge.
 class BatchFaces {
