@@ -9,6 +9,20 @@ class omEntity;
 class omEntityList;
 class omEntitySet;
 
+// One segment of a lasso outline in view pixels, as the module widened it by half a pixel.
+struct omScanEdge {
+  float x0, y0, x1, y1;
+};
+// The outline segments that reach one pixel row, ordered by their first y.
+struct omScanRow {
+  const omScanEdge* edges;
+  std::int32_t count;
+};
+// What a paint step asks the host to redraw; the module fills the words, the host reads them.
+struct omRedrawRequest {
+  std::uint32_t words[10];
+};
+
 // The camera and viewport of one view (omView::GetView). Positions are view pixels, origin top
 // left; boxes are 6 floats (min x, y, z, max x, y, z).
 class omViewport {
@@ -79,6 +93,8 @@ class omViewManager {
   virtual void RefreshViews(std::int32_t flags) = 0;
   virtual void FlushRedraws() = 0;
   virtual void SetCursor(const omCursor* cursor) = 0;
+  // Draws what was requested since the last flush; flag 0: only views that asked for it.
+  virtual void FlushRedraws(std::int32_t flag) = 0;
 
  protected:
   ~omViewManager() = default;
@@ -138,6 +154,24 @@ class omMainView {
   // and the second kind of connected entity.
   virtual void GrowEntitySet(omEntitySet* in, omEntitySet* out) = 0;
   virtual void GrowEntitySet2(omEntitySet* in, omEntitySet* out) = 0;
+  // Selects (select true) or deselects the components inside a lasso: rows[r] holds the outline
+  // segments that reach pixel row r, rowCount rows; a point is inside by the even-odd rule.
+  // volume false: only components not hidden behind surfaces.
+  virtual void SelectInScanlines(omViewport* view, const omScanRow* rows, std::int32_t rowCount,
+                                 bool select, bool volume) = 0;
+  // Opens a run of PaintSelect calls in `view`; the host may prepare what the steps look up.
+  virtual void BeginPaint(omViewport* view) = 0;
+  // Selects or deselects the components within brushSize pixels of (x, y); area receives 3 words.
+  virtual void PaintSelect(omViewport* view, std::int32_t x, std::int32_t y, float brushSize,
+                           std::int32_t* area, bool select, std::int32_t flags) = 0;
+  virtual void PostRedrawRequest(omViewport* view, omRedrawRequest request, std::int32_t a,
+                                 std::int32_t b) = 0;
+  // A component tool is done: the host drops what it kept for the tool's gestures.
+  virtual void EndComponentTool() = 0;
+  // Display refreshes a component tool asks for when it starts.
+  virtual void SetDisplaySwitchA(std::int32_t on) = 0;
+  virtual void SetDisplaySwitchB(std::int32_t on) = 0;
+  virtual void SetDisplaySwitchC(std::int32_t on) = 0;
 
  protected:
   ~omMainView() = default;

@@ -139,4 +139,16 @@ std::vector<std::uint32_t> edgeFaces(const Mesh& mesh, std::uint32_t e) {
   return out;
 }
 
+void Mesh::clearSelectedComponents() {
+  for (auto* flags : {&vertexFlags, &faceFlags, &edgeFlags})
+    for (std::uint8_t& f : *flags) f &= static_cast<std::uint8_t>(~kSelected);
+}
+
+bool Mesh::hasSelectedComponents() const {
+  for (const auto* flags : {&vertexFlags, &faceFlags, &edgeFlags})
+    for (std::uint8_t f : *flags)
+      if (f & kSelected) return true;
+  return false;
+}
+
 }  // namespace tessel::studio

@@ -67,6 +67,9 @@ struct Mesh {
   const Box& bounds() const;
   void invalidateBounds() { boundsValid_ = false; }
   std::size_t memoryBytes() const;
+  // Vertices, faces and edges together.
+  void clearSelectedComponents();
+  bool hasSelectedComponents() const;
 
  private:
   mutable Box bounds_;

@@ -241,4 +241,29 @@ std::vector<std::uint32_t> componentsInCircle(const Mesh& mesh, ComponentKind ki
   });
 }
 
+bool insideScanlines(const omScanRow* rows, std::int32_t rowCount, double x, double y) {
+  if (!rows || !(y >= 0) || y >= rowCount) return false;
+  const omScanRow& row = rows[static_cast<std::int32_t>(y)];
+  bool in = false;
+  for (std::int32_t i = 0; i < row.count; ++i) {
+    const omScanEdge& e = row.edges[i];
+    double yi = e.y0, yj = e.y1;
+    if (yi < yj) yi += 0.5, yj -= 0.5;
+    else if (yi > yj) yi -= 0.5, yj += 0.5;
+    const double xi = e.x0, xj = e.x1;
+    if ((yi > y) != (yj > y) && x < (xj - xi) * (y - yi) / (yj - yi) + xi) in = !in;
+  }
+  return in;
+}
+
+std::vector<std::uint32_t> componentsInScanlines(const Mesh& mesh, ComponentKind kind,
+                                                 const Camera& camera, ViewSize size,
+                                                 const omScanRow* rows, std::int32_t rowCount,
+                                                 const DepthImage* depth) {
+  if (!rows || rowCount <= 0) return {};
+  return componentsWhere(mesh, kind, camera, size, depth, [&](double x, double y) {
+    return insideScanlines(rows, rowCount, x, y);
+  });
+}
+
 }  // namespace tessel::studio

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "host/omView.h"
 #include "studio/camera.h"
 #include "studio/mesh.h"
 #include "studio/scene.h"
@@ -68,5 +69,14 @@ std::vector<std::uint32_t> componentsInCircle(const Mesh& mesh, ComponentKind ki
                                               const DepthImage* depth = nullptr);
 
 bool pointInPolygon(const std::vector<double>& polygon, double x, double y);
+
+// Even-odd test of (x, y) against a lasso's scanline table (rows[r]: the outline segments that
+// reach pixel row r, each widened by half a pixel along y). The widening is undone before the
+// crossing test, so the answer is that of pointInPolygon over the outline itself.
+bool insideScanlines(const omScanRow* rows, std::int32_t rowCount, double x, double y);
+std::vector<std::uint32_t> componentsInScanlines(const Mesh& mesh, ComponentKind kind,
+                                                 const Camera& camera, ViewSize size,
+                                                 const omScanRow* rows, std::int32_t rowCount,
+                                                 const DepthImage* depth = nullptr);
 
 }  // namespace tessel::studio

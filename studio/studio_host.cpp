@@ -249,6 +249,62 @@ void StudioHost::SelectInRect(omViewport* viewport, const float* rect, bool sele
                  select);
 }
 
+template <class Pick>
+void StudioHost::applyComponentSelection(omViewport* viewport, bool select, bool volume,
+                                         Pick pick) {
+  StudioView* view = viewOf(viewport);
+  if (!view || view->rect.width <= 0 || view->rect.height <= 0) return;
+  const std::uint32_t mask = scene_.componentMask;
+  // Holes have no component of their own to select yet.
+  if (!(mask & (om::kMaskVertices | om::kMaskFaces | om::kMaskEdges))) return;
+  if (!keepSelection_)
+    for (const auto& e : scene_.entities())
+      if (e->mesh) e->mesh->clearSelectedComponents();
+  DepthImage depth;
+  if (!volume) depth = renderer_.readDepth(view->camera, scene_, view->rect);
+  const std::uint32_t objects = objectFilter_.GetCurrentMask();
+  for (const auto& e : scene_.entities()) {
+    if (!e->mesh || !e->visible || !(e->filterMask() & objects)) continue;
+    Mesh& m = *e->mesh;
+    const ComponentKind kind = e->isPointCloud() || (mask & om::kMaskVertices)
+                                   ? ComponentKind::Vertices
+                               : (mask & om::kMaskFaces) ? ComponentKind::Faces
+                                                         : ComponentKind::Edges;
+    std::vector<std::uint8_t>& flags = kind == ComponentKind::Vertices ? m.vertexFlags
+                                       : kind == ComponentKind::Faces  ? m.faceFlags
+                                                                       : m.edgeFlags;
+    for (std::uint32_t h : pick(m, kind, *view, volume ? nullptr : &depth)) {
+      if (select) flags[h] |= kSelected;
+      else flags[h] &= static_cast<std::uint8_t>(~kSelected);
+    }
+  }
+  // An entity is in the selection list exactly when it has selected components.
+  for (const auto& e : scene_.entities())
+    if (e->mesh) scene_.select(e->id, e->mesh->hasSelectedComponents());
+}
+
+void StudioHost::SelectInScanlines(omViewport* viewport, const omScanRow* rows,
+                                   std::int32_t rowCount, bool select, bool volume) {
+  applyComponentSelection(viewport, select, volume,
+                          [&](const Mesh& m, ComponentKind kind, StudioView& view,
+                              const DepthImage* depth) {
+                            return componentsInScanlines(m, kind, view.camera, view.size(), rows,
+                                                         rowCount, depth);
+                          });
+}
+
+void StudioHost::PaintSelect(omViewport* viewport, std::int32_t x, std::int32_t y,
+                             float brushSize, std::int32_t* area, bool select, std::int32_t) {
+  if (area) area[0] = area[1] = area[2] = 0;
+  if (!(brushSize > 0)) return;
+  applyComponentSelection(viewport, select, false,
+                          [&](const Mesh& m, ComponentKind kind, StudioView& view,
+                              const DepthImage* depth) {
+                            return componentsInCircle(m, kind, view.camera, view.size(), x + 0.5,
+                                                      y + 0.5, brushSize, depth);
+                          });
+}
+
 float* StudioHost::GetDollyPivot(float* buffer, omViewport* viewport) {
   if (!buffer) return nullptr;
   StudioView* view = viewOf(viewport);

@@ -136,6 +136,18 @@ class StudioHost final : public omModuleHost,
   void GrowEntitySet2(omEntitySet* in, omEntitySet* out) override {
     growConnected(in, out, om::kEntityConnectedB);
   }
+  void SelectInScanlines(omViewport* view, const omScanRow* rows, std::int32_t rowCount,
+                         bool select, bool volume) override;
+  void BeginPaint(omViewport*) override {}
+  void PaintSelect(omViewport* view, std::int32_t x, std::int32_t y, float brushSize,
+                   std::int32_t* area, bool select, std::int32_t flags) override;
+  void PostRedrawRequest(omViewport*, omRedrawRequest, std::int32_t, std::int32_t) override {
+    redrawPending_ = true;
+  }
+  void EndComponentTool() override {}
+  void SetDisplaySwitchA(std::int32_t) override {}
+  void SetDisplaySwitchB(std::int32_t) override {}
+  void SetDisplaySwitchC(std::int32_t) override {}
 
   // [SECTION] Studio side: module, files, input, routing, reports
   // Empty on success, else the problem.
@@ -209,6 +221,11 @@ class StudioHost final : public omModuleHost,
   StudioView* viewOf(omViewport* viewport);
   // Selects or deselects `ids`, replacing the selection unless it is being kept.
   void applySelection(const std::vector<std::uint32_t>& ids, bool select);
+  // Component selection in `view`: `pick` answers the handles of one mesh's components of a kind;
+  // they are selected or deselected on every visible mesh the object filter allows, replacing
+  // every mesh's components unless the selection is kept.
+  template <class Pick>
+  void applyComponentSelection(omViewport* view, bool select, bool volume, Pick pick);
   // Frames the scene (or the selection) in all views or the active one; false and no change when
   // there is nothing to frame.
   bool fit(bool allViews, bool selectedOnly);

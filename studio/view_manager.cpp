@@ -18,6 +18,8 @@ omView* ViewManager::GetViewAt(std::int32_t index) {
 
 void ViewManager::RefreshViews(std::int32_t) { redrawAll(); }
 void ViewManager::FlushRedraws() { redrawAll(); }
+// Studio draws every view on request, so nothing waits to be flushed beyond a full redraw.
+void ViewManager::FlushRedraws(std::int32_t) { redrawAll(); }
 
 void ViewManager::SetCursor(const omCursor* cursor) {
   for (int i = 0; i < GetViewCount(); ++i) views_[i]->SetViewCursor(cursor);

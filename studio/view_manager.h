@@ -19,6 +19,7 @@ class ViewManager final : public omViewManager {
   omView* GetViewAt(std::int32_t index) override;
   void RefreshViews(std::int32_t flags) override;
   void FlushRedraws() override;
+  void FlushRedraws(std::int32_t flag) override;
   void SetCursor(const omCursor* cursor) override;
 
   // Four views, or the perspective view alone; the cameras are kept across layouts.

@@ -150,6 +150,24 @@ class FakeHost : public omModuleHost,
   void SetDisplaySwitchE(std::int32_t) override {}
   void GrowEntitySet(omEntitySet*, omEntitySet*) override {}
   void GrowEntitySet2(omEntitySet*, omEntitySet*) override {}
+  void SelectInScanlines(omViewport*, const omScanRow*, std::int32_t rowCount, bool select,
+                         bool volume) override {
+    log("select in scanlines " + std::to_string(rowCount) + " " + std::to_string(select) + " " +
+        std::to_string(volume));
+  }
+  void BeginPaint(omViewport*) override { log("begin paint"); }
+  void PaintSelect(omViewport*, std::int32_t x, std::int32_t y, float brushSize, std::int32_t*,
+                   bool select, std::int32_t) override {
+    log("paint " + std::to_string(x) + " " + std::to_string(y) + " " +
+        std::to_string(brushSize) + " " + std::to_string(select));
+  }
+  void PostRedrawRequest(omViewport*, omRedrawRequest, std::int32_t, std::int32_t) override {
+    log("post redraw request");
+  }
+  void EndComponentTool() override { log("end component tool"); }
+  void SetDisplaySwitchA(std::int32_t on) override { log("switch A " + std::to_string(on)); }
+  void SetDisplaySwitchB(std::int32_t on) override { log("switch B " + std::to_string(on)); }
+  void SetDisplaySwitchC(std::int32_t on) override { log("switch C " + std::to_string(on)); }
   float* GetDollyPivot(float* buffer, omViewport*) override {
     std::fill(buffer, buffer + 4, 0.0f);
     return buffer;
