@@ -54,8 +54,11 @@ bool SettingsStore::store(const nlohmann::json& root) const {
     }
   }
   fs::rename(temp, file_, ec);
-  if (ec) fs::remove(temp, ec);
-  return !ec;
+  if (!ec) return true;
+  // Removing the temporary must not clear the rename's error: the settings were not saved.
+  std::error_code ignored;
+  fs::remove(temp, ignored);
+  return false;
 }
 
 std::optional<nlohmann::json> SettingsStore::read(const std::string& key,

@@ -32,21 +32,25 @@ TEST(SettingsStore, CorruptFileIsKeptAsideNotOverwritten) {
   test::TempConfig config;
   const auto file = userSettingsPath();
   std::filesystem::create_directories(file.parent_path());
-  std::ofstream(file) << "{ \"k\": { \"v\": 1 ";  // truncated
-  SettingsStore store(file);
-  testing::internal::CaptureStderr();
-  EXPECT_FALSE(store.read("k", "v"));
-  const std::string err = testing::internal::GetCapturedStderr();
-  EXPECT_NE(err.find("unreadable"), std::string::npos);
-  auto aside = file;
-  aside += ".corrupt";
-  EXPECT_EQ(slurp(aside), "{ \"k\": { \"v\": 1 ");
-  // Reported once: the next read finds no file and says nothing.
-  testing::internal::CaptureStderr();
-  EXPECT_FALSE(store.read("k", "v"));
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-  ASSERT_TRUE(store.write("k", "v", 2));
-  EXPECT_EQ(store.read("k", "v")->get<int>(), 2);
+  // Text that does not parse, and JSON of the wrong shape: settings are an object of keys.
+  for (const std::string text : {"{ \"k\": { \"v\": 1 ", "[1, 2, 3]", "7"}) {
+    std::ofstream(file) << text;
+    SettingsStore store(file);
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(store.read("k", "v")) << text;
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("unreadable"), std::string::npos) << text;
+    auto aside = file;
+    aside += ".corrupt";
+    EXPECT_EQ(slurp(aside), text);
+    // Reported once: the next read finds no file and says nothing.
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(store.read("k", "v"));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    ASSERT_TRUE(store.write("k", "v", 2)) << text;
+    EXPECT_EQ(store.read("k", "v")->get<int>(), 2);
+    std::filesystem::remove(file);
+  }
 }
 
 TEST(SettingsStore, WritesKeepOtherKeysAndLeaveNoTemporaries) {
@@ -57,19 +61,42 @@ TEST(SettingsStore, WritesKeepOtherKeysAndLeaveNoTemporaries) {
   ASSERT_TRUE(store.write("a", "z", 2.5));
   EXPECT_EQ(store.read("a", "x")->get<int>(), 1);
   EXPECT_EQ(store.read("b", "y")->get<bool>(), true);
-  int files = 0;
-  for (auto& e : std::filesystem::directory_iterator(userSettingsPath().parent_path())) {
-    (void)e;
-    ++files;
-  }
-  EXPECT_EQ(files, 1);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(userSettingsPath().parent_path()),
+                          {}),
+            1);
 }
 
-TEST(SettingsStore, UnwritableFolderFailsAndKeepsTheOldFile) {
+// A write replaces the file by renaming a finished one over it, so the old file is never
+// truncated: whoever holds it (here a second link, as a reader or a crash mid-write would) keeps
+// it whole.
+TEST(SettingsStore, AWriteNeverTouchesTheOldFile) {
+  test::TempConfig config;
+  const auto file = userSettingsPath();
+  SettingsStore store(file);
+  ASSERT_TRUE(store.write("k", "v", 1));
+  const std::string before = slurp(file);
+  const auto held = config.dir / "held.json";
+  std::filesystem::create_hard_link(file, held);
+  ASSERT_TRUE(store.write("k", "v", 2));
+  EXPECT_EQ(slurp(held), before);
+  EXPECT_EQ(store.read("k", "v")->get<int>(), 2);
+}
+
+TEST(SettingsStore, AWriteThatCannotLandFailsAndKeepsTheOldFile) {
   test::TempConfig config;
   SettingsStore store(config.dir / "missing-parent-is-a-file" / "registry.json");
   std::ofstream(config.dir / "missing-parent-is-a-file") << "x";
   EXPECT_FALSE(store.write("k", "v", 1));
+  // The temporary is written, but the rename over a folder (which the read could not move aside
+  // either) fails: not saved, and nothing left over.
+  const auto folder = config.dir / "folder.json";
+  std::filesystem::create_directories(folder / "inside");
+  std::filesystem::create_directories(config.dir / "folder.json.corrupt" / "inside");
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(SettingsStore(folder).write("k", "v", 1));
+  testing::internal::GetCapturedStderr();
+  EXPECT_TRUE(std::filesystem::is_directory(folder / "inside"));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(config.dir), {}), 3);
 }
 
 TEST(CRegistry, TypedReadsRefuseOtherTypesAndEmptyKeys) {
@@ -83,6 +110,9 @@ TEST(CRegistry, TypedReadsRefuseOtherTypesAndEmptyKeys) {
   bool b = false;
   EXPECT_EQ(reg.Read("n", b), 0);
   EXPECT_NE(reg.Read("n", i), 0);
+  EXPECT_EQ(i, 3);
+  ASSERT_NE(reg.Write("flag", true), 0);
+  EXPECT_EQ(reg.Read("flag", i), 0) << "a switch is not a number";
   EXPECT_EQ(i, 3);
   EXPECT_EQ(reg.Read("absent", i), 0);
 }
