@@ -32,18 +32,20 @@ TEST(ZoomLimits, WarningsAtEachEnd) {
   EXPECT_STREQ(camera::zoomLimitWarning(0.001f, true), "Zoomed in to maximum value allowed.");
 }
 
+// A drag across half the view's width brings the eye 2^-0.5 of the way to the target, or with
+// SHIFT narrows the field of view by the same factor.
 TEST_F(CameraTools, DollyMovesInAndShiftZoomsInstead) {
   EXPECT_EQ(run("tool Dolly\n"), "");
   const double distance = studio::targetDistance(camera());
   const double fov = camera().fovDegrees;
   EXPECT_EQ(run("drag left 50 50 150 50 steps 1\n"), "");
-  EXPECT_LT(studio::targetDistance(camera()), distance);
+  EXPECT_NEAR(studio::targetDistance(camera()), distance * std::sqrt(0.5), 1e-6);
   EXPECT_EQ(camera().fovDegrees, fov);
-  EXPECT_TRUE(has(take(), "status: Distance: "));
-  EXPECT_EQ(run("drag left 50 50 150 50 steps 1 shift\n"), "");
-  EXPECT_LT(camera().fovDegrees, fov);
+  EXPECT_TRUE(hasLine(take(), format("status: Distance: %10.2f", distance * std::sqrt(0.5))));
+  EXPECT_EQ(run("drag left 150 50 50 50 steps 1 shift\n"), "");
+  EXPECT_NEAR(camera().fovDegrees, fov * std::sqrt(2.0), 1e-4) << "leftwards widens";
   auto lines = take();
-  EXPECT_TRUE(has(lines, "status: FOV: "));
+  EXPECT_TRUE(hasLine(lines, format("status: FOV: %10.2f", fov * std::sqrt(2.0))));
   EXPECT_TRUE(has(lines, "Release SHIFT to dolly."));
   EXPECT_EQ(host->views().active().cursorId(), 5000) << "SHIFT up again: the dolly cursor";
 }
@@ -69,10 +71,16 @@ TEST_F(CameraTools, WheelActsAsAHorizontalDrag) {
   studio::Camera viaDrag = camera();
   EXPECT_EQ(run("wheel 120 10 10\n"), "");
   studio::Camera viaWheel = camera();
+  EXPECT_TRUE(hasLine(take(), format("status: Distance: %10.2f", studio::targetDistance(viaWheel))));
   camera() = viaDrag;
   EXPECT_EQ(run("drag left 0 0 24 0 steps 1\n"), "");
   EXPECT_NEAR(studio::targetDistance(camera()), studio::targetDistance(viaWheel), 1e-12)
       << "120 wheel units are 24 pixels";
+  EXPECT_EQ(run("layout quad\nview 2\nwheel 120 10 10\n"), "");
+  const studio::StudioView& front = host->views().active();
+  EXPECT_TRUE(hasLine(take(), format("status: Width: %10.2f",
+                                     studio::orthoWidth(front.camera, front.rect.width,
+                                                        front.rect.height))));
 }
 
 TEST_F(CameraTools, ZoomBandNeedsElevenPixelsAndLeftwardZoomsOut) {
@@ -83,7 +91,7 @@ TEST_F(CameraTools, ZoomBandNeedsElevenPixelsAndLeftwardZoomsOut) {
   EXPECT_EQ(run("drag left 50 50 100 80\n"), "");
   const double in = camera().fovDegrees;
   EXPECT_LT(in, fov);
-  EXPECT_TRUE(has(take(), "status: View Angle: "));
+  EXPECT_TRUE(hasLine(take(), format("status: View Angle: %10.2f", in)));
   EXPECT_EQ(run("drag left 100 80 50 50\n"), "");
   EXPECT_GT(camera().fovDegrees, in) << "the same rectangle dragged to the left zooms out";
   const auto before = host->renderer().readPixels(host->views().active().rect);

@@ -23,7 +23,17 @@ TEST_F(Pan, ThePointUnderTheCursorFollowsIt) {
   const studio::ScreenPoint after = studio::project(camera(), 200, 150, target);
   EXPECT_NEAR(after.x - before.x, 30, 1e-3);
   EXPECT_NEAR(after.y - before.y, -20, 1e-3);
-  EXPECT_TRUE(has(take(), "status: Translation: "));
+  take();
+  // The status gives the camera's own motion along the view's right and up, opposite to the
+  // scene's: 30 pixels right and 20 up move it left and down.
+  const studio::Camera start = camera();
+  const double perPixel = studio::worldPerPixel(start, 150);
+  EXPECT_EQ(run("drag left 100 75 130 55 steps 1\n"), "");
+  const studio::Vec3 moved = camera().eye - start.eye;
+  EXPECT_NEAR(studio::dot(moved, studio::viewRight(start)), -30 * perPixel, 1e-9);
+  EXPECT_NEAR(studio::dot(moved, start.up), -20 * perPixel, 1e-9);
+  EXPECT_TRUE(hasLine(take(), format("status: Translation: %10.2f %10.2f", -30 * perPixel,
+                                     -20 * perPixel)));
 }
 
 TEST_F(Pan, ShiftKeepsTheMotionOnOneAxisInOrthographicViewsToo) {

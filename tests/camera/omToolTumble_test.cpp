@@ -59,6 +59,10 @@ TEST_F(Tumble, ShiftLocksTheAxisAfterFivePixels) {
       << "horizontal: the y offset does not count";
   EXPECT_EQ(run("release left 90 100\n"), "");
   EXPECT_TRUE(has(take(), "Press SHIFT to constrain tumbling."));
+  EXPECT_EQ(run("press left 50 50 shift\nmove left 55 80 shift\n"), "");
+  EXPECT_TRUE(has(take(), "status: Tumble:  x   0.00,  y  36.00"))
+      << "vertical: the x offset does not count";
+  EXPECT_EQ(run("release left 55 80\n"), "");
 }
 
 TEST_F(Tumble, OrthographicViewsRefuseWithAWarning) {
@@ -81,8 +85,12 @@ TEST_F(Tumble, OnlyTheLeftButtonTurns) {
 
 TEST_F(Tumble, SingleAngleModesUseTheWideField) {
   host->views().active().tumbleMode = 0;
+  const studio::Camera before = camera();
   EXPECT_EQ(run("drag left 50 50 60 50 steps 1\n"), "");
-  EXPECT_TRUE(has(take(), "status: Tumble:      12.00 "));
+  EXPECT_TRUE(hasLine(take(), "status: Tumble:      12.00 "));
+  // A turntable: eye and up turn together about the vertical, the eye keeps its height.
+  EXPECT_NEAR(camera().eye.y, before.eye.y, 1e-9);
+  EXPECT_NEAR(studio::dot(camera().up, studio::viewDirection(camera())), 0, 1e-9);
   EXPECT_EQ(host->views().active().cursorId(), 5002);
 }
 

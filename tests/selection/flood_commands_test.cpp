@@ -94,6 +94,12 @@ TEST(FaceFlood, StopsAtHiddenAndExcludedFacesAndGrowsOneRingForZero) {
   m.faceFlags[5] = m.faceFlags[6] = 0;
   EXPECT_EQ(studio::growFaceSelection(m, -1), 7u);
   for (std::uint8_t v : m.vertexFlags) EXPECT_EQ(v & studio::kMarked, 0);
+  // A selected face that is hidden or excluded seeds nothing.
+  for (auto flag : {studio::kHidden, studio::kExcluded}) {
+    studio::Mesh s = strip(6);
+    s.faceFlags[0] = static_cast<std::uint8_t>(studio::kSelected | flag);
+    EXPECT_EQ(studio::growFaceSelection(s, -1), 0u);
+  }
 }
 
 class CustomSelect : public FloodCommands {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -35,6 +36,22 @@ TEST(CameraNavigation, TumbleOrbitsThePivotAndReturns) {
   expectNear(c.eye, start.eye, 1e-9);
 }
 
+// The scene turns with the pointer: a drag to the right carries the front of the model to the
+// right (the eye goes round to the left), a drag down tips its top towards the viewer (the eye
+// rises).
+TEST(CameraNavigation, TumbleTurnsTheWayThePointerGoes) {
+  Camera c = standardCamera(ViewKind::Front);
+  c.orthographic = false;
+  ASSERT_TRUE(tumble(c, 90, 0));
+  expectNear(c.eye, {-5, 0, 0});
+  expectNear(c.up, {0, 1, 0});
+  c = standardCamera(ViewKind::Front);
+  c.orthographic = false;
+  ASSERT_TRUE(tumble(c, 0, 90));
+  expectNear(c.eye, {0, 5, 0});
+  expectNear(c.up, {0, 0, -1});
+}
+
 TEST(CameraNavigation, PanKeepsThePointUnderTheCursor) {
   for (ViewKind kind : {ViewKind::Perspective, ViewKind::Front}) {
     Camera c = standardCamera(kind);
@@ -51,7 +68,8 @@ TEST(CameraNavigation, RollTurnsTheHorizonOnly) {
   Camera c = standardCamera(ViewKind::Front);
   ASSERT_TRUE(roll(c, 90));
   expectNear(c.eye, standardCamera(ViewKind::Front).eye);
-  EXPECT_NEAR(std::fabs(c.up.x), 1, 1e-12);
+  // Positive angles turn the camera clockwise about its view, so the scene turns the other way.
+  expectNear(c.up, {1, 0, 0}, 1e-12);
 }
 
 TEST(CameraNavigation, DollyStopsShortOfTheTarget) {
@@ -96,18 +114,33 @@ TEST(CameraNavigation, ZoomToRectFitsTheRectangle) {
   }
 }
 
-TEST(CameraNavigation, FrameBoxShowsTheWholeBox) {
+// Framing shows the whole box and little else: the bounding sphere fills 1/1.05 of the narrower
+// half-angle (perspective), the box's outline 1/1.1 of the view (orthographic).
+TEST(CameraNavigation, FrameBoxShowsTheWholeBoxTightly) {
+  constexpr double kPi = 3.14159265358979323846;
   for (ViewKind kind : {ViewKind::Perspective, ViewKind::Top, ViewKind::Front, ViewKind::Right}) {
     Camera c = standardCamera(kind);
     ASSERT_TRUE(frameBox(c, unitBox(), kW, kH));
+    double x0 = kW, x1 = 0, y0 = kH, y1 = 0;
     for (int i = 0; i < 8; ++i) {
       Vec3 p{i & 1 ? 1.0 : -1.0, i & 2 ? 1.0 : -1.0, i & 4 ? 1.0 : -1.0};
       ScreenPoint s = project(c, kW, kH, p);
       EXPECT_TRUE(s.inFront);
-      EXPECT_GE(s.x, 0);
-      EXPECT_LE(s.x, kW);
-      EXPECT_GE(s.y, 0);
-      EXPECT_LE(s.y, kH);
+      x0 = std::min(x0, s.x), x1 = std::max(x1, s.x), y0 = std::min(y0, s.y), y1 = std::max(y1, s.y);
+    }
+    EXPECT_GE(x0, 0);
+    EXPECT_LE(x1, kW);
+    EXPECT_GE(y0, 0);
+    EXPECT_LE(y1, kH);
+    expectNear(c.target, {0, 0, 0});
+    if (c.orthographic) {
+      EXPECT_NEAR(std::max((x1 - x0) / kW, (y1 - y0) / kH), 1 / 1.1, 1e-9);
+    } else {
+      // The view is wider than high: the height limits. The sphere of radius sqrt(3) is seen
+      // under asin(r / distance).
+      const double halfHeight = c.fovDegrees * kPi / 360;
+      EXPECT_NEAR(std::asin(std::sqrt(3.0) / targetDistance(c)),
+                  std::asin(std::sin(halfHeight) / 1.05), 1e-9);
     }
   }
 }

@@ -60,6 +60,12 @@ TEST(MeshFiles, SavedFilesReadBackTheSame) {
   }
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path), {}), 2)
       << "no temporary left behind";
+  // A save renames a finished file over the old one, never rewrites it: whoever holds the old
+  // file (here a second link) keeps it whole.
+  std::filesystem::create_hard_link(dir.path / "s.ply", dir.path / "held.ply");
+  ASSERT_EQ(saveMeshFile(dir.path / "s.ply", test::strip(2)), "");
+  EXPECT_EQ(loadMeshFile(dir.path / "held.ply").mesh.faces, m.faces);
+  EXPECT_EQ(loadMeshFile(dir.path / "s.ply").mesh.faceCount(), 2u);
 }
 
 // Scan defects are data: a fan of three faces on one edge, a face that names a vertex twice and

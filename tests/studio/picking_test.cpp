@@ -105,6 +105,41 @@ TEST(Picking, ObjectsByPixelAndRectangleHonourTheFilter) {
             scene.globalCoordSys().id);
 }
 
+// "Touching is enough": a vertex exactly on the rectangle's edge counts, for objects (whose
+// projected bounds then touch the rectangle too) and for components alike.
+TEST(Picking, TouchingTheRectangleIsEnough) {
+  Scene scene;
+  auto e = std::make_unique<Entity>();
+  e->type = om::kEntityPolygonMesh;
+  // Every vertex is a corner of the bounds, so it projects exactly where the corner does.
+  e->mesh = std::make_unique<Mesh>(test::makeMesh({0, 0, 0, 1, 0, 0, 0, 1, 0}, {0, 1, 2}));
+  const std::uint32_t id = scene.add(std::move(e)).id;
+  for (ViewKind kind : {ViewKind::Front, ViewKind::Perspective}) {
+    Camera c = standardCamera(kind);
+    frameBox(c, scene.bounds(), kSize.width, kSize.height);
+    const Projector at(c, kSize.width, kSize.height);
+    const ScreenPoint right = at({1, 0, 0}), top = at({0, 1, 0}), origin = at({0, 0, 0});
+    const std::vector<std::uint32_t> object{id}, none;
+    // Each rectangle lies beside the triangle, meeting it at one vertex.
+    EXPECT_EQ(objectsInRect(scene, c, kSize, right.x, 0, kSize.width, kSize.height, om::kMaskMesh),
+              object);
+    EXPECT_EQ(objectsInRect(scene, c, kSize, 0, 0, kSize.width, top.y, om::kMaskMesh), object);
+    EXPECT_EQ(objectsInRect(scene, c, kSize, 0, 0, origin.x, kSize.height, om::kMaskMesh), object);
+    EXPECT_EQ(objectsInRect(scene, c, kSize, right.x + 0.01, 0, kSize.width, kSize.height,
+                            om::kMaskMesh),
+              none);
+    // A rectangle that is exactly the triangle's projected bounds holds it.
+    EXPECT_EQ(objectsInRect(scene, c, kSize, origin.x, top.y, right.x, origin.y, om::kMaskMesh),
+              object);
+    const Mesh& m = *scene.find(id)->mesh;
+    EXPECT_EQ(componentsInRect(m, ComponentKind::Vertices, c, kSize, right.x, 0, kSize.width,
+                               kSize.height),
+              (std::vector<std::uint32_t>{1}));
+    EXPECT_EQ(componentsInRect(m, ComponentKind::Vertices, c, kSize, 0, 0, kSize.width, top.y),
+              (std::vector<std::uint32_t>{2}));
+  }
+}
+
 // The bounding-box shortcuts must not change the answer of a vertex-by-vertex test.
 TEST(Picking, RectangleShortcutsAgreeWithAVertexScan) {
   std::mt19937 rng(11);

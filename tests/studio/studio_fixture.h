@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -58,6 +60,17 @@ class StudioFixture : public ::testing::Test {
     for (const auto& l : lines)
       if (l.find(text) != std::string::npos) return true;
     return false;
+  }
+  // Whether one line is exactly `text`: for texts whose number format matters.
+  static bool hasLine(const std::vector<std::string>& lines, const std::string& text) {
+    return std::find(lines.begin(), lines.end(), text) != lines.end();
+  }
+  // printf into a string, to build expected texts.
+  template <class... Args>
+  static std::string format(const char* f, Args... args) {
+    char buffer[256];
+    std::snprintf(buffer, sizeof buffer, f, args...);
+    return buffer;
   }
 
   TempConfig config;
