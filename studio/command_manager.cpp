@@ -93,10 +93,12 @@ bool CommandManager::ExecuteCommand(const char* name, omCommandData* data) {
   command->SetContext(&context_);
   bool ran = false;
   if (command->CanExecute()) {
-    TerminalProgress progress(echo_);
-    if (cancelAfterSteps >= 0) progress.cancelAfterSteps(cancelAfterSteps);
+    TerminalProgress terminal(echo_);
+    if (cancelAfterSteps >= 0) terminal.cancelAfterSteps(cancelAfterSteps);
+    std::unique_ptr<ShownProgress> shown = makeProgress ? makeProgress(name) : nullptr;
     context_.busy = true;
-    ran = command->Execute(&progress, data) == om::kExecuteRan;
+    omProgress* progress = shown ? static_cast<omProgress*>(shown.get()) : &terminal;
+    ran = command->Execute(progress, data) == om::kExecuteRan;
     context_.busy = false;
   } else {
     echo_("command \"" + std::string(name) + "\" cannot run now");

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <set>
 #include <string>
 
@@ -39,6 +40,12 @@ class TerminalProgress final : public omProgress {
   std::atomic<bool> cancelled_{false};
 };
 
+// A progress a front end shows (a dialog), owned by the run it reports.
+class ShownProgress : public omProgress {
+ public:
+  virtual ~ShownProgress() = default;
+};
+
 class CommandContext final : public omCommandContext {
  public:
   explicit CommandContext(std::function<void(bool all)> refresh) : refresh_(std::move(refresh)) {}
@@ -64,6 +71,8 @@ class CommandManager final : public omCommandManager {
   bool IsCommandAvailable(const char* name) override;
 
   std::set<std::string> unavailable;
+  // Makes the progress of each run when set (a window's dialog); otherwise the terminal's.
+  std::function<std::unique_ptr<ShownProgress>(const char* command)> makeProgress;
   // Steps after which the next run is cancelled, as if the user pressed Ctrl+C; -1 for never.
   std::int64_t cancelAfterSteps = -1;
 

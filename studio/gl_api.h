@@ -3,6 +3,7 @@
 #pragma once
 
 #include <GL/gl.h>
+#include <GL/glext.h>
 
 #include <type_traits>
 
@@ -51,6 +52,14 @@ struct GlApi {
   decltype(&::glVertexPointer) VertexPointer = nullptr;
   decltype(&::glViewport) Viewport = nullptr;
   decltype(&::glFlush) Flush = nullptr;
+  // OpenGL 1.5 buffer objects, when the context has them: large meshes then stay on the GPU
+  // between frames. Null when it does not, and the arrays are drawn from memory instead.
+  PFNGLGENBUFFERSPROC GenBuffers = nullptr;
+  PFNGLDELETEBUFFERSPROC DeleteBuffers = nullptr;
+  PFNGLBINDBUFFERPROC BindBuffer = nullptr;
+  PFNGLBUFFERDATAPROC BufferData = nullptr;
+
+  bool hasBuffers() const { return GenBuffers && DeleteBuffers && BindBuffer && BufferData; }
 
   // False when the context lacks one of them.
   template <class Lookup>
@@ -98,7 +107,16 @@ struct GlApi {
            get(Vertex3d, "glVertex3d") &&
            get(VertexPointer, "glVertexPointer") &&
            get(Viewport, "glViewport") &&
-           get(Flush, "glFlush");
+           get(Flush, "glFlush") && optional(get);
+  }
+
+ private:
+  template <class Get>
+  bool optional(Get& get) {
+    if (!(get(GenBuffers, "glGenBuffers") && get(DeleteBuffers, "glDeleteBuffers") &&
+          get(BindBuffer, "glBindBuffer") && get(BufferData, "glBufferData")))
+      GenBuffers = nullptr;
+    return true;
   }
 };
 

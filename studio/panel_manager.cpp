@@ -7,16 +7,19 @@ namespace tessel::studio {
 void PanelManager::SetPrompt(const char* text) {
   prompt_ = text ? text : "";
   echo_("prompt: " + prompt_);
+  if (changed) changed();
 }
 
 void PanelManager::SetStatusText(const char* text) {
   status_ = text ? text : "";
   echo_("status: " + status_);
+  if (changed) changed();
 }
 
 void PanelManager::SetWarning(const char* text) {
   warning_ = text ? text : "";
   echo_("warning: " + warning_);
+  if (changed) changed();
 }
 
 void PanelManager::ShowPanel(platform::omPropertyObj* panel, std::uint32_t commandId,
@@ -29,6 +32,7 @@ void PanelManager::ShowPanel(platform::omPropertyObj* panel, std::uint32_t comma
     panel->OnPropInit();
   }
   echo_("panel: " + std::string(panel->GetName()) + " [" + std::to_string(commandId) + "]");
+  if (changed) changed();
 }
 
 void PanelManager::closePanel() {

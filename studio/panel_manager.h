@@ -2,6 +2,7 @@
 // a time and edits it as a user would.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,8 @@ class PanelManager final : public omPanelManager {
   const std::string& prompt() const { return prompt_; }
   const std::string& status() const { return status_; }
   const std::string& warning() const { return warning_; }
+  // Called after the prompt, status text or warning changed, or a panel was shown.
+  std::function<void()> changed;
 
  private:
   Echo echo_;

@@ -121,10 +121,38 @@ const std::vector<float>& Renderer::normalsFor(const Entity& e) {
   return cache.normals;
 }
 
+const Renderer::MeshBuffers* Renderer::buffersFor(const Entity& e,
+                                                  const std::vector<float>& normals) {
+  const GlApi& gl = api();
+  const Mesh& m = *e.mesh;
+  if (!gl.hasBuffers() || m.revision == 0) return nullptr;
+  MeshBuffers& b = buffers_[e.id];
+  if (b.revision == m.revision) return &b;
+  if (!b.vertices) {
+    GLuint names[3];
+    gl.GenBuffers(3, names);
+    b.vertices = names[0], b.normals = names[1], b.triangles = names[2];
+  }
+  b.revision = m.revision;
+  auto bytes = [](const auto& v) {
+    return static_cast<GLsizeiptr>(v.size() * sizeof(v[0]));
+  };
+  gl.BindBuffer(GL_ARRAY_BUFFER, b.vertices);
+  gl.BufferData(GL_ARRAY_BUFFER, bytes(m.positions), m.positions.data(), GL_STATIC_DRAW);
+  gl.BindBuffer(GL_ARRAY_BUFFER, b.normals);
+  gl.BufferData(GL_ARRAY_BUFFER, bytes(normals), normals.data(), GL_STATIC_DRAW);
+  gl.BindBuffer(GL_ARRAY_BUFFER, 0);
+  gl.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, b.triangles);
+  gl.BufferData(GL_ELEMENT_ARRAY_BUFFER, bytes(m.faces), m.faces.data(), GL_STATIC_DRAW);
+  gl.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+  return &b;
+}
+
 void Renderer::drawMesh(const Entity& e, bool selected) {
   const GlApi& gl = api();
   const Mesh& m = *e.mesh;
   const std::vector<float>& normals = normalsFor(e);
+  const MeshBuffers* buffers = buffersFor(e, normals);
   gl.Enable(GL_LIGHTING);
   gl.Enable(GL_POLYGON_OFFSET_FILL);
   gl.PolygonOffset(1, 1);
@@ -134,14 +162,26 @@ void Renderer::drawMesh(const Entity& e, bool selected) {
     gl.Color3f(0.72f, 0.74f, 0.78f);
   gl.EnableClientState(GL_VERTEX_ARRAY);
   gl.EnableClientState(GL_NORMAL_ARRAY);
-  gl.VertexPointer(3, GL_FLOAT, 0, m.positions.data());
-  gl.NormalPointer(GL_FLOAT, 0, normals.data());
+  if (buffers) {
+    gl.BindBuffer(GL_ARRAY_BUFFER, buffers->vertices);
+    gl.VertexPointer(3, GL_FLOAT, 0, nullptr);
+    gl.BindBuffer(GL_ARRAY_BUFFER, buffers->normals);
+    gl.NormalPointer(GL_FLOAT, 0, nullptr);
+    gl.BindBuffer(GL_ARRAY_BUFFER, 0);
+  } else {
+    gl.VertexPointer(3, GL_FLOAT, 0, m.positions.data());
+    gl.NormalPointer(GL_FLOAT, 0, normals.data());
+  }
   bool anyHidden = false, anySelected = false;
   for (std::uint8_t flags : m.faceFlags) {
     anyHidden |= (flags & kHidden) != 0;
     anySelected |= (flags & kSelected) != 0;
   }
-  if (!anyHidden) {
+  if (!anyHidden && buffers) {
+    gl.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffers->triangles);
+    gl.DrawElements(GL_TRIANGLES, static_cast<GLsizei>(m.faces.size()), GL_UNSIGNED_INT, nullptr);
+    gl.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+  } else if (!anyHidden) {
     gl.DrawElements(GL_TRIANGLES, static_cast<GLsizei>(m.faces.size()), GL_UNSIGNED_INT,
                    m.faces.data());
   } else {
@@ -244,6 +284,8 @@ void Renderer::drawMarkers(const Entity& e, const Box& scene, bool selected) {
 }
 
 void Renderer::drawView(Scene& scene, const Camera& camera, const PixelRect& rect, bool active) {
+  // A window's view that is not on screen yet has no surface; it draws when it gets one.
+  if (!context_.makeCurrent()) return;
   const GlApi& gl = api();
   gl.Enable(GL_SCISSOR_TEST);
   setViewport(gl, context_, rect);

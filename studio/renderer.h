@@ -35,6 +35,9 @@ class GlContext {
   virtual void present() {}
   // An OpenGL entry point of this context; null when it has none.
   virtual void* procAddress(const char* name) = 0;
+  // The view about to be drawn or read. A context with one surface for all views ignores it; a
+  // window with a surface per view makes that view's surface the one makeCurrent binds.
+  virtual void useView(int) {}
 };
 
 // Draws into memory through Mesa's OSMesa, no display needed.
@@ -95,6 +98,15 @@ class Renderer {
     std::vector<float> normals;
   };
   std::unordered_map<std::uint32_t, NormalCache> normals_;
+  // A mesh's positions, normals and triangles in buffer objects, built once per topology
+  // revision; drawing a frame then sends no vertex data.
+  struct MeshBuffers {
+    std::uint64_t revision = 0;
+    GLuint vertices = 0, normals = 0, triangles = 0;
+  };
+  // Null when the context has no buffer objects or the mesh has no revision to key them by.
+  const MeshBuffers* buffersFor(const Entity& entity, const std::vector<float>& normals);
+  std::unordered_map<std::uint32_t, MeshBuffers> buffers_;
 };
 
 // Writes RGBA rows (top row first) as a PNG; an empty string on success, else the problem.

@@ -1,6 +1,7 @@
 #include "studio/studio_host.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <sstream>
@@ -10,6 +11,7 @@
 #include "platform/CCmdTarget.h"
 #include "platform/CComboBox.h"
 #include "platform/omPropertyToolBar.h"
+#include "platform/version_info.h"
 #include "studio/menu_item.h"
 #include "studio/mesh_io.h"
 
@@ -118,7 +120,8 @@ StudioHost::~StudioHost() {
 
 // [SECTION] omModuleHost and omApplication
 
-std::int32_t StudioHost::MessageBox(const char* text, const char*, std::uint32_t) {
+std::int32_t StudioHost::MessageBox(const char* text, const char* caption, std::uint32_t style) {
+  if (messageBox) return messageBox(text, caption, style);
   echo_("message: " + std::string(text ? text : ""));
   return 1;  // OK: nobody is there to press another button
 }
@@ -373,6 +376,8 @@ std::string StudioHost::loadModule(const std::string& path) {
   std::string error;
   library_ = ModuleLibrary::load(path, *this, &error);
   if (!library_) return error;
+  strings_.clear();
+  platform::LoadStringTable(library_->path(), strings_);
   // The module fills the filters from the document's kind.
   broadcast(om::kEventDocumentKindChanged, nullptr);
   // A module with a selection tool starts in it, as a user expects of a viewer.
@@ -391,6 +396,62 @@ void StudioHost::unloadModule() {
   for (std::size_t i = 2; i < menus_.size(); ++i) menus_[i]->Release();
   menus_.resize(std::min<std::size_t>(menus_.size(), 2));
   accelerators_.clear();
+  strings_.clear();
+}
+
+namespace {
+
+// The item with command `id` under `item`, depth first; null for none.
+omMenuItem* menuItemWith(omMenuItem* item, std::uint32_t id) {
+  if (!item) return nullptr;
+  if (item->GetCount() == 0) return item->GetID() == id ? item : nullptr;
+  for (std::int32_t i = 0; i < item->GetCount(); ++i)
+    if (omMenuItem* found = menuItemWith(item->GetItem(i), id)) return found;
+  return nullptr;
+}
+
+std::string lowered(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+}  // namespace
+
+std::string StudioHost::commandDescription(std::uint32_t id) const {
+  auto it = strings_.find(id);
+  if (it == strings_.end()) return {};
+  return it->second.substr(0, it->second.find('\n'));
+}
+
+std::string StudioHost::commandName(std::uint32_t id) const {
+  if (id == 0) return {};
+  if (auto it = strings_.find(id); it != strings_.end()) {
+    const std::size_t newline = it->second.find('\n');
+    std::string tip = newline == std::string::npos ? "" : it->second.substr(newline + 1);
+    while (!tip.empty() && tip.back() == ' ') tip.pop_back();
+    if (!tip.empty()) return tip;
+  }
+  for (omMenuItem* menu : menus_)
+    if (omMenuItem* item = menuItemWith(menu, id)) {
+      std::string text;
+      for (const char* c = item->GetText(); *c; ++c)
+        if (*c != '&') text += *c;
+      while (text.ends_with(".")) text.pop_back();
+      return text;
+    }
+  return {};
+}
+
+std::uint32_t StudioHost::commandId(const std::string& name) const {
+  const std::string wanted = lowered(name);
+  std::vector<std::uint32_t> ids;
+  for (const auto& [id, text] : strings_) ids.push_back(id);
+  for (const Accelerator& a : accelerators_) ids.push_back(a.commandId);
+  for (platform::CToolBar* bar : toolbars_)
+    for (std::int32_t i = 0; i < bar->GetCount(); ++i) ids.push_back(bar->GetItemID(i));
+  for (std::uint32_t id : ids)
+    if (id && lowered(commandName(id)) == wanted) return id;
+  return 0;
 }
 
 // [SECTION] Studio side: files
@@ -769,6 +830,7 @@ std::vector<std::string> StudioHost::describeAccelerators() {
 std::string StudioHost::shot(const std::string& path, bool wholeFrame) {
   PixelRect rect = wholeFrame ? PixelRect{0, 0, context_->width(), context_->height()}
                               : views_.active().rect;
+  context_->useView(views_.active().index());
   std::string error = writePng(path, renderer_.readPixels(rect), rect.width, rect.height);
   if (error.empty()) echo_("shot: " + path);
   return error;
@@ -776,6 +838,7 @@ std::string StudioHost::shot(const std::string& path, bool wholeFrame) {
 
 void StudioHost::redraw(StudioView& view) {
   bool active = views_.quad() && &view == &views_.active();
+  context_->useView(view.index());
   renderer_.drawView(scene_, view.camera, view.rect, active);
   context_->present();
 }

@@ -8,6 +8,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -202,6 +204,23 @@ class StudioHost final : public omModuleHost,
   Renderer& renderer() { return renderer_; }
   bool exitRequested() const { return exitRequested_; }
   void echo(const std::string& line) { echo_(line); }
+  // What a front end shows of the module: Studio's menus then the module's, its toolbars, its
+  // accelerators, and the file it was loaded from.
+  const std::vector<omMenuItem*>& menus() const { return menus_; }
+  const std::vector<platform::CToolBar*>& toolbars() const { return toolbars_; }
+  const std::vector<Accelerator>& accelerators() const { return accelerators_; }
+  std::string modulePath() const { return library_ ? library_->path() : std::string(); }
+  // A command's name for people: its tooltip in the module's string table, else its menu text
+  // without markers; empty when it has neither.
+  std::string commandName(std::uint32_t id) const;
+  // The command ID of that name (as commandName answers it, case ignored); 0 for none.
+  std::uint32_t commandId(const std::string& name) const;
+  // The status-line text of a command in the string table; empty when it has none.
+  std::string commandDescription(std::uint32_t id) const;
+  // Answers the module's message boxes when set (a window's dialog); otherwise they are echoed
+  // and answered OK.
+  std::function<std::int32_t(const char* text, const char* caption, std::uint32_t style)>
+      messageBox;
 
  private:
   void growConnected(omEntitySet* in, omEntitySet* out, std::uint32_t kind);
@@ -209,8 +228,14 @@ class StudioHost final : public omModuleHost,
   std::size_t entityCursor_ = 0;
   // [SECTION] ViewHost
   void redraw(StudioView& view) override;
-  void beginOverlay(StudioView& view) override { renderer_.beginOverlay(view.rect); }
-  void endOverlay() override { renderer_.endOverlay(); }
+  void beginOverlay(StudioView& view) override {
+    context_->useView(view.index());
+    renderer_.beginOverlay(view.rect);
+  }
+  void endOverlay() override {
+    renderer_.endOverlay();
+    context_->present();
+  }
   void* glProcAddress(const char* name) override { return context_->procAddress(name); }
 
   void redrawAll();
@@ -248,6 +273,7 @@ class StudioHost final : public omModuleHost,
   std::vector<omMenuItem*> menus_;  // Studio's own, then the module's; one reference each
   std::vector<platform::CToolBar*> toolbars_;  // the module's; shown, not owned
   std::vector<Accelerator> accelerators_;
+  std::map<std::uint32_t, std::string> strings_;  // the module's string table
   std::unique_ptr<ModuleLibrary> library_;
   std::vector<std::pair<std::int32_t, void*>> pending_;  // events not yet delivered
   bool broadcasting_ = false;

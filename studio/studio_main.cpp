@@ -10,7 +10,7 @@
 
 #include "studio/script_runner.h"
 #include "studio/studio_host.h"
-#include "studio/window_context.h"
+#include "studio/window/window_app.h"
 
 namespace {
 
@@ -35,7 +35,7 @@ std::string defaultModule() {
 int main(int argc, char** argv) {
   std::vector<std::string> files;
   std::string script, module = defaultModule();
-  bool headless = false;
+  bool headless = false, sizeGiven = false;
   int width = 800, height = 600;
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
@@ -43,6 +43,7 @@ int main(int argc, char** argv) {
     else if (a == "--module" && i + 1 < argc) module = argv[++i];
     else if (a == "--headless") headless = true;
     else if (a == "--size" && i + 1 < argc) {
+      sizeGiven = true;
       if (std::sscanf(argv[++i], "%dx%d", &width, &height) != 2 || width < 16 || height < 16 ||
           width > 8192 || height > 8192) {
         std::cerr << "error: --size wants WIDTHxHEIGHT, 16 to 8192 pixels each\n";
@@ -51,18 +52,16 @@ int main(int argc, char** argv) {
     } else if (a.starts_with("--")) return usage();
     else files.push_back(a);
   }
-  std::string error;
-  std::unique_ptr<GlContext> context;
-  WindowContext* window = nullptr;
   if (!headless) {
-    if (auto w = WindowContext::create(width, height, &error)) {
-      window = w.get();
-      context = std::move(w);
-    } else {
-      std::cerr << "tessel-studio: " << error << "; drawing offscreen\n";
+    if (haveDisplay()) {
+      WindowOptions options{files, script, module};
+      if (sizeGiven) options.width = width, options.height = height;
+      return runWindow(argc, argv, options);
     }
+    std::cerr << "tessel-studio: no display for a window; drawing offscreen\n";
   }
-  if (!context) context = OffscreenContext::create(width, height, &error);
+  std::string error;
+  std::unique_ptr<GlContext> context = OffscreenContext::create(width, height, &error);
   if (!context) {
     std::cerr << "error: " << error << '\n';
     return 1;
@@ -90,8 +89,6 @@ int main(int argc, char** argv) {
     }
     status = runner.run(in, script, std::cerr);
   }
-  // A window stays for the user after the script, until it is closed.
-  if (window && status == 0) window->run(host);
   host.unloadModule();
   return status;
 }

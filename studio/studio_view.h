@@ -68,6 +68,7 @@ class StudioView final : public omView, public omViewport {
   ViewSize size() const { return {rect.width, rect.height}; }
   // The id of the cursor last set, 0 for the arrow.
   std::int32_t cursorId() const { return cursor_.id; }
+  const omCursor& cursor() const { return cursor_; }
 
   Camera camera;
   PixelRect rect;  // within the frame

@@ -43,7 +43,14 @@ void ViewManager::redrawAll() {
   for (int i = 0; i < GetViewCount(); ++i) host_.redraw(*views_[i]);
 }
 
+void ViewManager::setSurfaceSize(int index, int width, int height) {
+  if (index < 0 || index >= static_cast<int>(views_.size())) return;
+  ownSurfaces_ = true;
+  views_[index]->rect = {0, 0, width, height};
+}
+
 void ViewManager::placeViews() {
+  if (ownSurfaces_) return;
   if (!quad_) {
     views_[0]->rect = {0, 0, width_, height_};
     return;

@@ -31,6 +31,9 @@ class ViewManager final : public omViewManager {
   int frameWidth() const { return width_; }
   int frameHeight() const { return height_; }
   void redrawAll();
+  // A window gives each view a surface of its own: the view's rectangle is then that surface,
+  // from its top left corner, whatever the layout.
+  void setSurfaceSize(int index, int width, int height);
 
  private:
   void placeViews();
@@ -38,6 +41,7 @@ class ViewManager final : public omViewManager {
   int active_ = 0;
   bool quad_ = false;
   int width_, height_;
+  bool ownSurfaces_ = false;
   ViewHost& host_;
 };
 

@@ -1,0 +1,196 @@
+// The window's drawing path on an 870k-triangle scan: the frame time of a view drawn as the
+// window draws it, against the floor of the same OpenGL (the same triangles from one buffer
+// object, no lighting, nothing else) in the same iteration; and the latency from the last of 60
+// rapid pointer moves during a tumble to the frame that shows it. Needs a display: run it under
+// xvfb-run when there is none.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QTest>
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <thread>
+
+#include "bench/scan_fixture.h"
+#include "studio/gl_api.h"
+#include "studio/studio_host.h"
+#include "studio/window/main_window.h"
+#include "studio/window/view_area.h"
+#include "studio/window/view_widget.h"
+#include "studio/window/window_app.h"
+#include "studio/window/window_gl_context.h"
+
+namespace {
+
+using namespace tessel;
+using Clock = std::chrono::steady_clock;
+
+constexpr std::uint32_t kTriangles = 870000;
+
+struct Session {
+  studio::WindowGlContext* context = nullptr;
+  std::unique_ptr<studio::StudioHost> host;
+  std::unique_ptr<studio::MainWindow> window;
+  studio::ViewWidget* view = nullptr;
+};
+Session* session = nullptr;
+
+double seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+
+// The floor: the scan's triangles from one vertex and one index buffer, unlit, one colour.
+class OneBufferDraw {
+ public:
+  explicit OneBufferDraw(const studio::Mesh& m) : count_(static_cast<GLsizei>(m.faces.size())) {
+    session->view->makeCurrent();
+    gl_.load([](const char* name) { return session->context->procAddress(name); });
+    gl_.GenBuffers(2, names_);
+    gl_.BindBuffer(GL_ARRAY_BUFFER, names_[0]);
+    gl_.BufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(m.positions.size() * 4),
+                   m.positions.data(), GL_STATIC_DRAW);
+    gl_.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, names_[1]);
+    gl_.BufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(m.faces.size() * 4),
+                   m.faces.data(), GL_STATIC_DRAW);
+    gl_.BindBuffer(GL_ARRAY_BUFFER, 0);
+    gl_.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+  }
+  void draw() {
+    session->view->makeCurrent();
+    gl_.Clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    gl_.Disable(GL_LIGHTING);
+    gl_.Enable(GL_DEPTH_TEST);
+    gl_.Color3f(0.7f, 0.7f, 0.7f);
+    gl_.EnableClientState(GL_VERTEX_ARRAY);
+    gl_.BindBuffer(GL_ARRAY_BUFFER, names_[0]);
+    gl_.VertexPointer(3, GL_FLOAT, 0, nullptr);
+    gl_.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, names_[1]);
+    gl_.DrawElements(GL_TRIANGLES, count_, GL_UNSIGNED_INT, nullptr);
+    gl_.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+    gl_.BindBuffer(GL_ARRAY_BUFFER, 0);
+    gl_.DisableClientState(GL_VERTEX_ARRAY);
+    gl_.Finish();
+  }
+
+ private:
+  studio::GlApi gl_;
+  GLuint names_[2] = {};
+  GLsizei count_;
+};
+
+studio::Mesh& scanMesh() {
+  return *session->host->scene().findByName("scan")->mesh;
+}
+
+void BM_WindowFrame(benchmark::State& state) {
+  studio::StudioView& view = session->host->views().view(0);
+  OneBufferDraw floor(scanMesh());
+  view.RedrawView(0);  // the first frame uploads the scan's buffers
+  double window = 0, bare = 0;
+  for (auto _ : state) {
+    auto t0 = Clock::now();
+    view.RedrawView(0);  // the host's frame: clear, light, draw, selection pass, finish
+    auto t1 = Clock::now();
+    floor.draw();
+    auto t2 = Clock::now();
+    window += seconds(t1 - t0), bare += seconds(t2 - t1);
+    state.SetIterationTime(seconds(t1 - t0));
+  }
+  const double n = static_cast<double>(state.iterations());
+  state.counters["window_ms"] = window / n * 1e3;
+  state.counters["one_buffer_ms"] = bare / n * 1e3;
+  state.counters["ratio"] = window / bare;
+  state.counters["triangles"] = static_cast<double>(scanMesh().faceCount());
+}
+BENCHMARK(BM_WindowFrame)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
+
+// 60 moves 2 ms apart posted from another thread, as a display server delivers a fast drag
+// while a frame is being drawn; the main thread runs the window's event loop.
+void BM_LastMoveLatency(benchmark::State& state) {
+  studio::ViewWidget* w = session->view;
+  studio::StudioHost& host = *session->host;
+  studio::StudioView& view = host.views().view(0);
+  host.tools().ActivateTool("Tumble");
+  const QPoint centre = w->rect().center();
+  double latencySum = 0, frameSum = 0, framesSum = 0;
+  for (auto _ : state) {
+    QTest::mousePress(w, Qt::LeftButton, {}, centre);
+    QApplication::processEvents();
+    auto f0 = Clock::now();
+    view.RedrawView(0);
+    const double frame = seconds(Clock::now() - f0);
+    const std::uint64_t framesBefore = w->framesPresented();
+    std::atomic<bool> done{false};
+    Clock::time_point lastPosted;
+    const QPoint last = centre + QPoint(120, 60);
+    std::thread mover([&] {
+      for (int i = 1; i <= 60; ++i) {
+        const QPoint p = centre + QPoint(2 * i, i);
+        if (i == 60) lastPosted = Clock::now();
+        QCoreApplication::postEvent(
+            w, new QMouseEvent(QEvent::MouseMove, QPointF(p), QPointF(w->mapToGlobal(p)),
+                               Qt::NoButton, Qt::LeftButton, Qt::NoModifier));
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+      }
+      done = true;
+    });
+    // Until the frame that shows the last move is out.
+    Clock::time_point shown;
+    for (;;) {
+      QApplication::processEvents(QEventLoop::AllEvents);
+      float xy[2];
+      view.GetCursorPosition(xy);
+      if (done && static_cast<int>(xy[0]) == last.x() && static_cast<int>(xy[1]) == last.y()) {
+        shown = w->lastFrameTime();
+        break;
+      }
+    }
+    mover.join();
+    const double latency = seconds(shown - lastPosted);
+    latencySum += latency, frameSum += frame;
+    framesSum += static_cast<double>(w->framesPresented() - framesBefore);
+    state.SetIterationTime(latency);
+    QTest::mouseRelease(w, Qt::LeftButton, {}, last);
+    QApplication::processEvents();
+  }
+  const double n = static_cast<double>(state.iterations());
+  state.counters["latency_ms"] = latencySum / n * 1e3;
+  state.counters["frame_ms"] = frameSum / n * 1e3;
+  state.counters["latency_in_frames"] = latencySum / frameSum;
+  state.counters["frames_for_60_moves"] = framesSum / n;
+}
+BENCHMARK(BM_LastMoveLatency)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  studio::prepareToolkit();
+  QApplication app(argc, argv);
+  Session s;
+  session = &s;
+  auto owned = std::make_unique<studio::WindowGlContext>(800, 600);
+  s.context = owned.get();
+  s.host = std::make_unique<studio::StudioHost>([](const std::string&) {}, std::move(owned));
+  if (std::string e = s.host->loadModule(TESSEL_MODULE_PATH); !e.empty()) {
+    std::fprintf(stderr, "%s\n", e.c_str());
+    return 1;
+  }
+  const auto dir = std::filesystem::temp_directory_path() / "tessel-window-bench";
+  std::filesystem::create_directories(dir);
+  s.window = std::make_unique<studio::MainWindow>(*s.host, *s.context, dir / "settings.json");
+  s.window->resize(1280, 860);
+  s.window->show();
+  if (!QTest::qWaitForWindowExposed(s.window.get())) return 1;
+  const auto file = dir / "scan.ply";
+  if (!std::filesystem::exists(file)) studio::saveMeshFile(file, bench::noisyGrid(kTriangles));
+  if (s.window->openFiles({QString::fromStdString(file.string())}) != 1) return 1;
+  s.view = s.window->viewArea()->view(0);
+  QApplication::processEvents();
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  s.window.reset();
+  s.host.reset();
+  return 0;
+}

@@ -1,0 +1,516 @@
+#include "studio/window/main_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+
+#include "platform/CCJToolBar.h"
+#include "platform/CComboBox.h"
+#include "platform/omPropertyToolBar.h"
+#include "studio/studio_host.h"
+#include "studio/window/command_button.h"
+#include "studio/window/command_ui.h"
+#include "studio/window/key_names.h"
+#include "studio/window/progress_dialog.h"
+#include "studio/window/property_dock.h"
+#include "studio/window/shortcuts_dialog.h"
+#include "studio/window/view_area.h"
+#include "studio/window/view_widget.h"
+#include "studio/window/window_gl_context.h"
+#include "studio/window/window_settings.h"
+
+namespace tessel::studio {
+namespace {
+
+QString bare(const char* text) { return QString::fromUtf8(text ? text : "").remove('&'); }
+
+// The module's message box styles and answers, as a dialog's buttons.
+std::int32_t showMessageBox(QWidget* parent, const char* text, const char* caption,
+                            std::uint32_t style) {
+  QMessageBox box(parent);
+  box.setWindowTitle(QString::fromUtf8(caption && *caption ? caption : "Tessel Studio"));
+  box.setText(QString::fromUtf8(text ? text : ""));
+  switch (style & 0xF0u) {
+    case 0x10: box.setIcon(QMessageBox::Critical); break;
+    case 0x20: box.setIcon(QMessageBox::Question); break;
+    case 0x30: box.setIcon(QMessageBox::Warning); break;
+    case 0x40: box.setIcon(QMessageBox::Information); break;
+  }
+  struct Choice {
+    QMessageBox::StandardButton button;
+    std::int32_t answer;
+  };
+  std::vector<Choice> choices;
+  switch (style & 0xFu) {
+    case 1: choices = {{QMessageBox::Ok, 1}, {QMessageBox::Cancel, 2}}; break;
+    case 2: choices = {{QMessageBox::Abort, 3}, {QMessageBox::Retry, 4}, {QMessageBox::Ignore, 5}}; break;
+    case 3: choices = {{QMessageBox::Yes, 6}, {QMessageBox::No, 7}, {QMessageBox::Cancel, 2}}; break;
+    case 4: choices = {{QMessageBox::Yes, 6}, {QMessageBox::No, 7}}; break;
+    case 5: choices = {{QMessageBox::Retry, 4}, {QMessageBox::Cancel, 2}}; break;
+    default: choices = {{QMessageBox::Ok, 1}}; break;
+  }
+  QMessageBox::StandardButtons buttons;
+  for (const Choice& c : choices) buttons |= c.button;
+  box.setStandardButtons(buttons);
+  const int pressed = box.exec();
+  for (const Choice& c : choices)
+    if (pressed == c.button) return c.answer;
+  // Closed without a button: Cancel where there is one, else the first answer.
+  for (const Choice& c : choices)
+    if (c.answer == 2) return 2;
+  return choices.front().answer;
+}
+
+// "3 objects selected" in object mode; the selected components of every mesh in component mode.
+QString selectionSummary(StudioHost& host) {
+  Scene& scene = host.scene();
+  const qsizetype objects = static_cast<qsizetype>(scene.selection().size());
+  QString text = QString("%1 object%2 selected").arg(objects).arg(objects == 1 ? "" : "s");
+  if (scene.objectMode) return text;
+  std::size_t faces = 0, vertices = 0, edges = 0;
+  auto count = [](const std::vector<std::uint8_t>& flags) {
+    std::size_t n = 0;
+    for (std::uint8_t f : flags) n += (f & kSelected) != 0;
+    return n;
+  };
+  for (const auto& e : scene.entities())
+    if (e->mesh) {
+      faces += count(e->mesh->faceFlags);
+      vertices += count(e->mesh->vertexFlags);
+      edges += count(e->mesh->edgeFlags);
+    }
+  return text + QString(" | %1 faces, %2 vertices, %3 edges").arg(faces).arg(vertices).arg(edges);
+}
+
+}  // namespace
+
+MainWindow::MainWindow(StudioHost& host, WindowGlContext& context,
+                       std::filesystem::path settingsFile)
+    : host_(host), settings_(std::make_unique<WindowSettings>(std::move(settingsFile))) {
+  setWindowTitle("Tessel Studio");
+  setObjectName("studio");
+  setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowTabbedDocks);
+  views_ = new ViewArea(host_, context, [this] { refresh(); }, this);
+  setCentralWidget(views_);
+  dock_ = new PropertyDock(host_.panels(), [this](const QString& p) { showProblem(p); }, this);
+  addDockWidget(Qt::RightDockWidgetArea, dock_);
+  // Connected after the dock's own handler: the window shows what the panel's command did.
+  connect(dock_->applyButton(), &QPushButton::clicked, this, [this] { refresh(); });
+
+  prompt_ = new QLabel(this);
+  prompt_->setObjectName("prompt");
+  status_ = new QLabel(this);
+  status_->setObjectName("status");
+  warning_ = new QLabel(this);
+  warning_->setObjectName("warning");
+  warning_->setStyleSheet("QLabel { background: #b3261e; color: white; padding: 0 6px; }");
+  warning_->hide();
+  selection_ = new QLabel(this);
+  selection_->setObjectName("selection");
+  statusBar()->addWidget(prompt_, 2);
+  statusBar()->addWidget(status_, 1);
+  statusBar()->addWidget(warning_, 1);
+  statusBar()->addPermanentWidget(selection_);
+
+  buildAccelerators();
+  buildMenus();
+  buildToolBars();
+
+  host_.messageBox = [this](const char* text, const char* caption, std::uint32_t style) {
+    return showMessageBox(this, text, caption, style);
+  };
+  host_.commands().makeProgress = [this](const char* name) -> std::unique_ptr<ShownProgress> {
+    return std::make_unique<ProgressDialog>(QString::fromUtf8(name), this);
+  };
+  host_.panels().changed = [this] {
+    updateStatus();
+    // The dock rebuilds after the module's call returns, never inside it.
+    QMetaObject::invokeMethod(this, [this] { dock_->sync(); }, Qt::QueuedConnection);
+  };
+
+  resize(1280, 860);
+  restoreGeometry(settings_->geometry());
+  restoreState(settings_->dockLayout());
+  qApp->installEventFilter(this);
+  // The module's update handlers run when the window is idle, as toolbars expect.
+  idle_ = new QTimer(this);
+  connect(idle_, &QTimer::timeout, this, [this] {
+    updateToolBars();
+    selection_->setText(selectionSummary(host_));
+  });
+  idle_->start(300);
+  refresh();
+}
+
+MainWindow::~MainWindow() {
+  qApp->removeEventFilter(this);
+  host_.messageBox = nullptr;
+  host_.commands().makeProgress = nullptr;
+  host_.panels().changed = nullptr;
+}
+
+QString MainWindow::commandName(std::uint32_t id) const {
+  const std::string name = host_.commandName(id);
+  return name.empty() ? QString("Command %1").arg(id) : QString::fromStdString(name);
+}
+
+// [SECTION] menus
+
+void MainWindow::buildMenus() {
+  QMenu* file = menuBar()->addMenu("&File");
+  file->addAction("&Open...", QKeySequence::Open, this, [this] { openDialog(); });
+  file->addAction("Save &As...", QKeySequence::SaveAs, this, [this] { saveAsDialog(); });
+  recentMenu_ = file->addMenu("Open &Recent");
+  fillRecentMenu();
+  QMenu* view = menuBar()->addMenu("&View");
+  auto* help = new QMenu("&Help", this);
+  help->addAction("&Keyboard Shortcuts...", this, [this] {
+    ShortcutsDialog dialog(host_, [this](std::uint32_t id) { return commandName(id); }, this);
+    dialog.exec();
+  });
+  help->addAction("&About Tessel Studio", this, [this] {
+    QMessageBox::about(this, "About Tessel Studio",
+                       "Tessel Studio, the reference host of the Tessel module.\nModule: " +
+                           QString::fromStdString(host_.modulePath()));
+  });
+  // Studio's menus first, then the module's: a top-level entry whose title is one of Studio's
+  // menus joins it; the others become menus of their own, before Help.
+  std::map<QString, QMenu*> merged = {{"File", file}, {"View", view}, {"Layout", view},
+                                      {"Help", help}};
+  std::vector<omMenuItem*> tops;
+  for (omMenuItem* root : host_.menus()) {
+    if (bare(root->GetText()).isEmpty())
+      for (std::int32_t i = 0; i < root->GetCount(); ++i) tops.push_back(root->GetItem(i));
+    else
+      tops.push_back(root);
+  }
+  // Studio's own File menu (Exit) goes last, so Exit ends the File menu.
+  if (!tops.empty()) std::rotate(tops.begin(), tops.begin() + 1, tops.end());
+  for (omMenuItem* top : tops) {
+    const QString key = bare(top->GetText());
+    auto it = merged.find(key);
+    QMenu* into = it != merged.end() ? it->second : nullptr;
+    if (!into) {
+      if (top->GetCount() > 0) {
+        into = menuBar()->addMenu(QString::fromUtf8(top->GetText()));
+        connect(into, &QMenu::aboutToShow, this, [this, into] { updateMenu(into); });
+        fillMenu(into, top);
+      } else {
+        // A command at the top of the module's menu: a menu holding just that command.
+        into = menuBar()->addMenu(QString::fromUtf8(top->GetText()));
+        connect(into, &QMenu::aboutToShow, this, [this, into] { updateMenu(into); });
+        commandAction(into, top);
+      }
+      continue;
+    }
+    if (!into->isEmpty()) into->addSeparator();
+    if (top->GetCount() > 0)
+      fillMenu(into, top);
+    else
+      commandAction(into, top);
+  }
+  for (QMenu* m : {file, view})
+    connect(m, &QMenu::aboutToShow, this, [this, m] { updateMenu(m); });
+  menuBar()->addMenu(help);
+}
+
+QAction* MainWindow::commandAction(QMenu* menu, omMenuItem* item) {
+  const std::uint32_t id = item->GetID();
+  QString text = QString::fromUtf8(item->GetText());
+  if (auto k = shortcutText_.find(id); k != shortcutText_.end()) text += '\t' + k->second;
+  QAction* action = menu->addAction(text);
+  action->setData(QVariant::fromValue(id));
+  action->setStatusTip(QString::fromStdString(host_.commandDescription(id)));
+  connect(action, &QAction::triggered, this, [this, id] {
+    runCommand(id, QApplication::keyboardModifiers() & Qt::ShiftModifier);
+  });
+  return action;
+}
+
+void MainWindow::fillMenu(QMenu* menu, omMenuItem* item) {
+  for (std::int32_t i = 0; i < item->GetCount(); ++i) {
+    omMenuItem* child = item->GetItem(i);
+    if (!child) continue;
+    if (child->GetCount() > 0) {
+      QMenu* sub = menu->addMenu(QString::fromUtf8(child->GetText()));
+      connect(sub, &QMenu::aboutToShow, this, [this, sub] { updateMenu(sub); });
+      fillMenu(sub, child);
+    } else if (child->GetID() == 0 && bare(child->GetText()).isEmpty()) {
+      menu->addSeparator();
+    } else {
+      commandAction(menu, child);
+    }
+  }
+}
+
+void MainWindow::updateMenu(QMenu* menu) {
+  omModule2* module = host_.module();
+  platform::CCmdTarget* target = module ? module->GetCommandTarget() : nullptr;
+  for (QAction* action : menu->actions()) {
+    if (action->menu() || action->isSeparator() || !action->data().isValid()) continue;
+    const std::uint32_t id = action->data().toUInt();
+    if (id == kIdLayoutSingle || id == kIdLayoutQuad) {
+      action->setCheckable(true);
+      action->setChecked(host_.views().quad() == (id == kIdLayoutQuad));
+      continue;
+    }
+    if (id == kIdExit) continue;
+    CommandUi ui(id, true);
+    ui.update(target);  // without a handler the item keeps the defaults: enabled, unchecked
+    ui.applyTo(action);
+  }
+}
+
+void MainWindow::buildAccelerators() {
+  for (const Accelerator& a : host_.accelerators()) {
+    const QKeySequence keys = keySequenceOf(a);
+    if (keys.isEmpty()) continue;
+    auto* action = new QAction(commandName(a.commandId), this);
+    action->setShortcut(keys);
+    action->setShortcutContext(Qt::WindowShortcut);
+    const std::uint32_t id = a.commandId;
+    connect(action, &QAction::triggered, this, [this, id] { runCommand(id, false); });
+    addAction(action);
+    shortcutText_[id] = keys.toString(QKeySequence::NativeText);
+  }
+}
+
+void MainWindow::fillRecentMenu() {
+  recentMenu_->clear();
+  const QStringList files = settings_->recentFiles();
+  for (const QString& f : files)
+    recentMenu_->addAction(QFileInfo(f).fileName() + "  (" + QFileInfo(f).path() + ")", this,
+                           [this, f] { openFiles({f}); });
+  recentMenu_->setEnabled(!files.isEmpty());
+}
+
+QStringList MainWindow::recentFiles() const { return settings_->recentFiles(); }
+
+// [SECTION] toolbars
+
+void MainWindow::buildToolBars() {
+  for (platform::CToolBar* bar : host_.toolbars()) {
+    const QString title = QString::fromUtf8(bar->GetWindowText());
+    auto* tb = new QToolBar(title, this);
+    tb->setObjectName("toolbar-" + title);
+    addToolBar(Qt::TopToolBarArea, tb);
+    platform::CCJToolBar* controls = bar->AsControlBar();
+    platform::omPropertyToolBar* panels = bar->AsPropertyToolBar();
+    for (std::int32_t i = 0; i < bar->GetCount(); ++i) {
+      const std::uint32_t id = bar->GetItemID(i);
+      if (id == 0) {
+        tb->addSeparator();
+        continue;
+      }
+      platform::CWnd* w = controls ? controls->GetControlAt(id) : nullptr;
+      if (platform::CComboBox* control = w ? w->AsComboBox() : nullptr) {
+        auto* combo = new QComboBox(tb);
+        combo->setObjectName(QString("combo-%1").arg(id));
+        combo->setToolTip(commandName(id));
+        combo->setStatusTip(QString::fromStdString(host_.commandDescription(id)));
+        combo->setMinimumContentsLength(10);
+        combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+        connect(combo, &QComboBox::activated, this, [this, control](int index) {
+          if (!control->ChooseItem(index)) showProblem("That filter cannot be chosen now");
+          refresh();
+        });
+        tb->addWidget(combo);
+        combos_.push_back({combo, control});
+        continue;
+      }
+      auto* button = new CommandButton(id, tb);
+      button->setObjectName(QString("button-%1").arg(id));
+      button->setText(commandName(id));
+      button->setToolTip(commandName(id));
+      button->setStatusTip(QString::fromStdString(host_.commandDescription(id)));
+      connect(button, &QToolButton::clicked, this, [this, button] {
+        runCommand(button->commandId(), button->clickModifiers() & Qt::ShiftModifier);
+      });
+      tb->addWidget(button);
+      buttons_[id] = button;
+      if (panels && panels->IsPanelButton(i)) {
+        // The panel arrow opens the button's panel in the dock without running it.
+        auto* arrow = new QToolButton(tb);
+        arrow->setObjectName(QString("panel-%1").arg(id));
+        arrow->setArrowType(Qt::DownArrow);
+        arrow->setAutoRaise(true);
+        arrow->setMaximumWidth(14);
+        arrow->setToolTip(commandName(id) + " options");
+        connect(arrow, &QToolButton::clicked, this, [this, id] {
+          if (!host_.requestToolbarPanel(id)) showProblem("No panel for " + commandName(id));
+          dock_->show();
+          dock_->raise();
+          refresh();
+        });
+        tb->addWidget(arrow);
+      }
+    }
+    tb->setVisible(bar->IsWindowVisible());
+    toolBars_.push_back(tb);
+    barPairs_.push_back({bar, tb});
+  }
+}
+
+CommandButton* MainWindow::button(std::uint32_t id) const {
+  auto it = buttons_.find(id);
+  return it == buttons_.end() ? nullptr : it->second;
+}
+
+QComboBox* MainWindow::filterCombo(bool objectFilter) const {
+  // The object filter combo comes first on the module's toolbar, the component one second.
+  const std::size_t index = objectFilter ? 0 : 1;
+  return index < combos_.size() ? combos_[index].combo : nullptr;
+}
+
+void MainWindow::updateToolBars() {
+  omModule2* module = host_.module();
+  platform::CCmdTarget* target = module ? module->GetCommandTarget() : nullptr;
+  for (auto& [bar, tb] : barPairs_) {
+    // The module shows and hides its toolbars through the View menu.
+    const bool shown = bar->IsWindowVisible();
+    if (tb->property("moduleShown").isNull() || tb->property("moduleShown").toBool() != shown) {
+      tb->setProperty("moduleShown", shown);
+      tb->setVisible(shown);
+    }
+    for (std::int32_t i = 0; i < bar->GetCount(); ++i) {
+      CommandButton* b = button(bar->GetItemID(i));
+      if (!b) continue;
+      const std::uint32_t state = bar->GetButtonState(i);
+      CommandUi ui(b->commandId(), false);
+      ui.enabled = (state & platform::TBSTATE_ENABLED) != 0;
+      ui.checked = (state & platform::TBSTATE_CHECKED) != 0;
+      ui.checkSet = true;
+      ui.update(target);
+      ui.applyTo(b);
+    }
+  }
+  for (ModuleCombo& c : combos_) {
+    QStringList items;
+    for (std::int32_t k = 0; k < c.control->GetCount(); ++k)
+      items.push_back(QString::fromUtf8(c.control->GetLBText(k)));
+    QStringList shown;
+    for (int k = 0; k < c.combo->count(); ++k) shown.push_back(c.combo->itemText(k));
+    if (items != shown) {
+      c.combo->clear();
+      c.combo->addItems(items);
+    }
+    if (c.combo->currentIndex() != c.control->GetCurSel())
+      c.combo->setCurrentIndex(c.control->GetCurSel());
+    c.combo->setEnabled(c.control->IsWindowEnabled());
+  }
+}
+
+// [SECTION] status, refresh, commands, files
+
+void MainWindow::updateStatus() {
+  const PanelManager& p = host_.panels();
+  prompt_->setText(QString::fromStdString(p.prompt()));
+  status_->setText(QString::fromStdString(p.status()));
+  if (p.warning() != lastWarning_) {
+    lastWarning_ = p.warning();
+    warning_->setText(QString::fromStdString(p.warning()));
+    warning_->setVisible(!p.warning().empty());
+  }
+}
+
+void MainWindow::refresh() {
+  if (refreshing_) return;
+  refreshing_ = true;
+  updateStatus();
+  selection_->setText(selectionSummary(host_));
+  updateToolBars();
+  views_->sync();
+  for (int i = 0; i < 4; ++i)
+    views_->view(i)->showModuleCursor(host_.views().view(i).cursor());
+  dock_->sync();
+  refreshing_ = false;
+}
+
+void MainWindow::showProblem(const QString& text) {
+  host_.panels().SetWarning(text.toUtf8().constData());
+}
+
+void MainWindow::runCommand(std::uint32_t id, bool shift) {
+  if (!host_.routeCommand(id, shift)) showProblem("Nothing handles " + commandName(id));
+  if (host_.exitRequested()) {
+    close();
+    return;
+  }
+  refresh();
+}
+
+int MainWindow::openFiles(const QStringList& paths, bool quiet) {
+  int opened = 0;
+  for (const QString& path : paths) {
+    const std::string error = host_.open(path.toStdString());
+    if (!error.empty()) {
+      if (quiet)
+        showProblem(QString::fromStdString(error));
+      else
+        QMessageBox::critical(this, "Cannot open " + QFileInfo(path).fileName(),
+                              QString::fromStdString(error));
+      continue;
+    }
+    ++opened;
+    settings_->addRecent(path);
+  }
+  fillRecentMenu();
+  refresh();
+  return opened;
+}
+
+void MainWindow::openDialog() {
+  const QStringList files = QFileDialog::getOpenFileNames(
+      this, "Open", QString(), "Meshes and point clouds (*.ply *.obj *.stl *.off);;All files (*)");
+  if (!files.isEmpty()) openFiles(files);
+}
+
+void MainWindow::saveAsDialog() {
+  const QString file = QFileDialog::getSaveFileName(this, "Save As", QString(),
+                                                    "PLY, binary (*.ply);;OBJ (*.obj)");
+  if (file.isEmpty()) return;
+  const std::string error = host_.save(file.toStdString());
+  if (!error.empty())
+    QMessageBox::critical(this, "Cannot save", QString::fromStdString(error));
+  else
+    settings_->addRecent(file), fillRecentMenu();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  settings_->save(saveGeometry(), saveState());
+  event->accept();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    const bool press = event->type() == QEvent::KeyPress;
+    Qt::KeyboardModifiers held = key->modifiers();
+    // The event's modifiers are those before the key itself changed.
+    auto track = [&](Qt::Key k, Qt::KeyboardModifier m) {
+      if (key->key() == k) held = press ? held | m : held & ~m;
+    };
+    track(Qt::Key_Shift, Qt::ShiftModifier);
+    track(Qt::Key_Control, Qt::ControlModifier);
+    track(Qt::Key_Alt, Qt::AltModifier);
+    if (key->key() == Qt::Key_Shift || key->key() == Qt::Key_Control || key->key() == Qt::Key_Alt) {
+      host_.setModifiers(held & Qt::ShiftModifier, held & Qt::ControlModifier,
+                         held & Qt::AltModifier);
+      updateStatus();
+    }
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+}  // namespace tessel::studio

@@ -1,0 +1,105 @@
+// Tessel Studio's main window: the module's menus merged into Studio's File / View / Help, its
+// toolbars with their filter combos and panel arrows, its accelerators, the views, the panel
+// dock and the status bar, all built from what the module registered with the host.
+#pragma once
+
+#include <QMainWindow>
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <vector>
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QMenu;
+class QTimer;
+class QToolBar;
+
+struct omMenuItem;
+
+namespace tessel::platform {
+class CComboBox;
+class CToolBar;
+}
+
+namespace tessel::studio {
+
+class CommandButton;
+class PropertyDock;
+class StudioHost;
+class ViewArea;
+class WindowGlContext;
+class WindowSettings;
+
+class MainWindow final : public QMainWindow {
+ public:
+  // `settingsFile` keeps the window's geometry, layout and recent files.
+  MainWindow(StudioHost& host, WindowGlContext& context, std::filesystem::path settingsFile);
+  ~MainWindow() override;
+
+  // Opens each file; one that cannot be loaded gets an error dialog (or, with `quiet`, only the
+  // status line) and the others still open. The number opened.
+  int openFiles(const QStringList& paths, bool quiet = false);
+  // Brings the status line, toolbars, combos, dock, cursor and views up to date with the host.
+  void refresh();
+
+  ViewArea* viewArea() const { return views_; }
+  PropertyDock* dock() const { return dock_; }
+  QLabel* promptLabel() const { return prompt_; }
+  QLabel* statusTextLabel() const { return status_; }
+  QLabel* warningLabel() const { return warning_; }
+  QLabel* selectionLabel() const { return selection_; }
+  // The toolbar button (or combo) of a command ID; null for none.
+  CommandButton* button(std::uint32_t id) const;
+  QComboBox* filterCombo(bool objectFilter) const;
+  const std::vector<QToolBar*>& moduleToolBars() const { return toolBars_; }
+  QStringList recentFiles() const;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  struct ModuleCombo {
+    QComboBox* combo;
+    platform::CComboBox* control;
+  };
+
+  void buildMenus();
+  void fillMenu(QMenu* menu, omMenuItem* item);
+  QAction* commandAction(QMenu* menu, omMenuItem* item);
+  void updateMenu(QMenu* menu);
+  void buildToolBars();
+  void buildAccelerators();
+  void updateToolBars();
+  void updateStatus();
+  void fillRecentMenu();
+  void runCommand(std::uint32_t id, bool shift);
+  void showProblem(const QString& text);
+  void openDialog();
+  void saveAsDialog();
+  QString commandName(std::uint32_t id) const;
+
+  StudioHost& host_;
+  std::unique_ptr<WindowSettings> settings_;
+  ViewArea* views_ = nullptr;
+  PropertyDock* dock_ = nullptr;
+  QLabel* prompt_ = nullptr;
+  QLabel* status_ = nullptr;
+  QLabel* warning_ = nullptr;
+  QLabel* selection_ = nullptr;
+  QMenu* recentMenu_ = nullptr;
+  QTimer* idle_ = nullptr;
+  std::vector<QToolBar*> toolBars_;
+  std::vector<std::pair<platform::CToolBar*, QToolBar*>> barPairs_;
+  std::map<std::uint32_t, CommandButton*> buttons_;
+  std::vector<ModuleCombo> combos_;
+  std::map<std::uint32_t, QString> shortcutText_;
+  std::string lastWarning_;
+  bool refreshing_ = false;
+};
+
+}  // namespace tessel::studio

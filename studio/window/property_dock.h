@@ -1,0 +1,53 @@
+// The dockable panel window: shows the panel the module last showed, with an editor for each
+// attribute (a spin box for a number in a range, a list for choices, a field for a float, a
+// check box, a button), each enabled as the module sets it, and Apply.
+#pragma once
+
+#include <QDockWidget>
+
+#include <functional>
+#include <vector>
+
+class QFormLayout;
+class QLabel;
+class QPushButton;
+
+namespace tessel::platform {
+class omPropertyObj;
+}
+
+namespace tessel::studio {
+
+class PanelManager;
+
+class PropertyDock final : public QDockWidget {
+ public:
+  // `problem` is told what went wrong with an edit (a value out of range, say).
+  PropertyDock(PanelManager& panels, std::function<void(const QString&)> problem,
+               QWidget* parent = nullptr);
+
+  // Shows the panel the manager shows now, rebuilding the editors when it changed.
+  void sync();
+  // The editors show the attributes' values and enable state again.
+  void refreshValues();
+  platform::omPropertyObj* panel() const { return panel_; }
+  QPushButton* applyButton() const { return apply_; }
+  // The editor of attribute `name`, null when the panel has none.
+  QWidget* editor(const QString& name) const;
+
+ private:
+  void rebuild();
+  void edit(int index, const QString& text);
+
+  PanelManager& panels_;
+  std::function<void(const QString&)> problem_;
+  platform::omPropertyObj* panel_ = nullptr;
+  QWidget* body_ = nullptr;
+  QFormLayout* form_ = nullptr;
+  QLabel* title_ = nullptr;
+  QPushButton* apply_ = nullptr;
+  std::vector<QWidget*> editors_;
+  bool refreshing_ = false;
+};
+
+}  // namespace tessel::studio

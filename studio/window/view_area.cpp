@@ -1,0 +1,58 @@
+#include "studio/window/view_area.h"
+
+#include <QLabel>
+#include <QSplitter>
+#include <QVBoxLayout>
+
+#include "studio/studio_host.h"
+#include "studio/window/view_widget.h"
+#include "studio/window/window_gl_context.h"
+
+namespace tessel::studio {
+
+ViewArea::ViewArea(StudioHost& host, WindowGlContext& context, std::function<void()> afterInput,
+                   QWidget* parent)
+    : QWidget(parent), host_(host), context_(context) {
+  static const char* const kTitles[4] = {"Perspective", "Top", "Front", "Right"};
+  rows_ = new QSplitter(Qt::Vertical, this);
+  QSplitter* top = new QSplitter(Qt::Horizontal, rows_);
+  bottom_ = new QSplitter(Qt::Horizontal, rows_);
+  for (int i = 0; i < 4; ++i) {
+    panes_[i] = new QWidget(i < 2 ? top : bottom_);
+    auto* layout = new QVBoxLayout(panes_[i]);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    labels_[i] = new QLabel(kTitles[i], panes_[i]);
+    labels_[i]->setContentsMargins(6, 2, 6, 2);
+    views_[i] = new ViewWidget(host, i, afterInput, panes_[i]);
+    views_[i]->setObjectName(QString("view-%1").arg(kTitles[i]));
+    context.attach(i, views_[i]);
+    layout->addWidget(labels_[i]);
+    layout->addWidget(views_[i], 1);
+  }
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(rows_);
+  sync();
+}
+
+ViewArea::~ViewArea() {
+  // The host may still draw (a tool letting go) after the window is gone: nowhere, then.
+  for (int i = 0; i < 4; ++i) context_.attach(i, nullptr);
+}
+
+ViewWidget* ViewArea::activeView() const { return views_[host_.views().active().index()]; }
+
+void ViewArea::sync() {
+  ViewManager& views = host_.views();
+  const bool quad = views.quad();
+  for (int i = 1; i < 4; ++i) panes_[i]->setVisible(quad);
+  bottom_->setVisible(quad);
+  const int active = views.active().index();
+  for (int i = 0; i < 4; ++i)
+    labels_[i]->setStyleSheet(quad && i == active
+                                  ? "QLabel { background: #d9a441; color: black; font-weight: bold; }"
+                                  : "QLabel { background: #3a3d44; color: #e0e0e0; }");
+}
+
+}  // namespace tessel::studio

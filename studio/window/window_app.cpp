@@ -1,0 +1,74 @@
+#include "studio/window/window_app.h"
+
+#include <QApplication>
+#include <QSurfaceFormat>
+
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+
+#include "platform/settings_store.h"
+#include "studio/script_runner.h"
+#include "studio/studio_host.h"
+#include "studio/window/main_window.h"
+#include "studio/window/window_gl_context.h"
+
+namespace tessel::studio {
+
+bool haveDisplay() {
+  const char* x = std::getenv("DISPLAY");
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  return (x && *x) || (wayland && *wayland);
+}
+
+void prepareToolkit() {
+  // The module draws its overlay with OpenGL 1.1 calls, so the views keep the old pipeline.
+  QSurfaceFormat format;
+  format.setRenderableType(QSurfaceFormat::OpenGL);
+  format.setProfile(QSurfaceFormat::CompatibilityProfile);
+  format.setVersion(2, 1);
+  format.setDepthBufferSize(24);
+  QSurfaceFormat::setDefaultFormat(format);
+  // The views share buffer objects: a mesh is uploaded once for all four.
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+}
+
+int runWindow(int argc, char** argv, const WindowOptions& options) {
+  prepareToolkit();
+  QApplication app(argc, argv);
+  QApplication::setApplicationName("Tessel Studio");
+  auto owned = std::make_unique<WindowGlContext>(options.width, options.height);
+  WindowGlContext& context = *owned;
+  auto echo = [](const std::string& line) { std::cout << line << '\n' << std::flush; };
+  StudioHost host(echo, std::move(owned));
+  if (std::string e = host.loadModule(options.module); !e.empty()) {
+    std::cerr << "error: " << e << '\n';
+    return 1;
+  }
+  int status = 0;
+  {
+    MainWindow window(host, context, platform::userSettingsPath());
+    window.show();
+    QApplication::processEvents();
+    QStringList files;
+    for (const std::string& f : options.files) files.push_back(QString::fromStdString(f));
+    window.openFiles(files);
+    if (!options.script.empty()) {
+      ScriptRunner runner(host, std::cout);
+      if (options.script == "-") {
+        status = runner.run(std::cin, "stdin", std::cerr);
+      } else if (std::ifstream in(options.script); in) {
+        status = runner.run(in, options.script, std::cerr);
+      } else {
+        std::cerr << "error: " << options.script << ": cannot be read\n";
+        status = 1;
+      }
+      window.refresh();
+    }
+    if (!host.exitRequested()) QApplication::exec();
+  }
+  host.unloadModule();
+  return status;
+}
+
+}  // namespace tessel::studio

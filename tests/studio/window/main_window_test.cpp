@@ -1,0 +1,312 @@
+// The real window under a display (Xvfb in CI), driven through the toolkit's own events the way
+// a person drives it: menus, toolbar buttons with Shift, the panel dock, a box drag in a view,
+// the status line, and a grab of the whole window.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDockWidget>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTableWidget>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
+
+#include <cmath>
+#include <filesystem>
+#include <memory>
+#include <sstream>
+
+#include "studio/script_runner.h"
+#include "studio/studio_host.h"
+#include "studio/window/command_button.h"
+#include "studio/window/cursor_image.h"
+#include "studio/window/main_window.h"
+#include "studio/window/progress_dialog.h"
+#include "studio/window/property_dock.h"
+#include "studio/window/shortcuts_dialog.h"
+#include "studio/window/view_area.h"
+#include "studio/window/view_widget.h"
+#include "studio/window/window_app.h"
+#include "studio/window/window_gl_context.h"
+#include "tests/studio/mesh_fixtures.h"
+#include "tests/temp_config.h"
+
+namespace tessel::test {
+namespace {
+
+using studio::MainWindow;
+
+constexpr std::uint32_t kCustomSelect = 34029;
+constexpr std::uint32_t kObjectSelect = 33825;
+
+// A folded strip: two squares meeting at a right angle, so there are sharp edges to find.
+const char* const kFold =
+    "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nv 1 0 1\nv 1 1 1\n"
+    "f 1 2 3\nf 1 3 4\nf 2 5 6\nf 2 6 3\n";
+
+class WindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    auto owned = std::make_unique<studio::WindowGlContext>(800, 600);
+    context = owned.get();
+    host = std::make_unique<studio::StudioHost>(
+        [this](const std::string& line) { out << line << '\n'; }, std::move(owned));
+    ASSERT_EQ(host->loadModule(TESSEL_MODULE_PATH), "");
+    window = std::make_unique<MainWindow>(*host, *context, config.dir / "window.json");
+    window->resize(1400, 900);
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    settle();
+  }
+  void TearDown() override {
+    window.reset();
+    host.reset();
+  }
+  // Lets queued deliveries and paints happen.
+  void settle() {
+    for (int i = 0; i < 5; ++i) QApplication::processEvents();
+    QTest::qWait(30);
+  }
+  std::string run(const std::string& script) {
+    std::istringstream in(script);
+    std::ostringstream err;
+    studio::ScriptRunner runner(*host, out);
+    runner.run(in, "test", err);
+    window->refresh();
+    settle();
+    return err.str();
+  }
+  // Opens the menu bar's `menu` by clicking it and answers its popup.
+  QMenu* openMenu(const QString& title) {
+    QMenuBar* bar = window->menuBar();
+    for (QAction* a : bar->actions())
+      if (a->text().remove('&') == title) {
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(a).center());
+        settle();
+        return a->menu();
+      }
+    return nullptr;
+  }
+  studio::ViewWidget* view() { return window->viewArea()->view(0); }
+  std::size_t selectedFaces(const std::string& object) {
+    studio::Entity* e = host->scene().findByName(object);
+    std::size_t n = 0;
+    for (std::uint8_t f : e->mesh->faceFlags) n += (f & studio::kSelected) != 0;
+    return n;
+  }
+
+  TempConfig config;
+  TempDir dir;
+  std::ostringstream out;
+  studio::WindowGlContext* context = nullptr;
+  std::unique_ptr<studio::StudioHost> host;
+  std::unique_ptr<MainWindow> window;
+};
+
+TEST_F(WindowTest, ViewMenuViewAllFramesTheSceneAfterTumbling) {
+  ASSERT_EQ(window->openFiles({QString::fromStdString(dir.write("fold.obj", kFold).string())}), 1);
+  settle();
+  const studio::Camera framed = host->views().active().camera;
+  ASSERT_EQ(run("tool Tumble\ndrag left 300 300 420 200\n"), "");
+  ASSERT_GT(studio::length(host->views().active().camera.eye - framed.eye), 1e-3);
+
+  QMenu* menu = openMenu("View");
+  ASSERT_TRUE(menu);
+  ASSERT_TRUE(menu->isVisible());
+  QAction* viewAll = nullptr;
+  for (QAction* a : menu->actions())
+    if (a->text().remove('&').startsWith("View All")) viewAll = a;
+  ASSERT_TRUE(viewAll) << "the module's View All is merged into Studio's View menu";
+  EXPECT_TRUE(viewAll->isEnabled());
+  EXPECT_TRUE(viewAll->text().contains("\tW")) << "its accelerator is shown beside it";
+  QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(viewAll).center());
+  settle();
+  // Framed again: the target is the scene's centre again.
+  const studio::Camera& now = host->views().active().camera;
+  EXPECT_NEAR(studio::length(now.target - framed.target), 0, 1e-6);
+}
+
+TEST_F(WindowTest, ShiftClickOpensCustomSelectInTheDockAndApplyRunsItsValues) {
+  ASSERT_EQ(window->openFiles({QString::fromStdString(dir.write("fold.obj", kFold).string())}), 1);
+  ASSERT_EQ(run("mode component\nfilter object \"Mesh\"\nfilter component \"Faces\"\n"
+                "select \"fold\" faces 0\nselect \"fold\" faces\n"),
+            "");
+  studio::CommandButton* button = window->button(kCustomSelect);
+  ASSERT_TRUE(button);
+  EXPECT_EQ(button->text(), "Custom Select") << "named from the string table";
+  QTest::mouseClick(button, Qt::LeftButton, Qt::ShiftModifier);
+  settle();
+  studio::PropertyDock* dock = window->dock();
+  ASSERT_TRUE(dock->panel());
+  EXPECT_STREQ(dock->panel()->GetName(), "Custom Select");
+  EXPECT_TRUE(dock->isVisible());
+
+  auto* sharp = qobject_cast<QCheckBox*>(dock->editor("Sharp Edge Polygons"));
+  auto* maxAngle = qobject_cast<QLineEdit*>(dock->editor("Max Angle"));
+  ASSERT_TRUE(sharp && maxAngle);
+  if (!sharp->isChecked()) QTest::mouseClick(sharp, Qt::LeftButton);
+  settle();
+  EXPECT_TRUE(sharp->isChecked());
+  EXPECT_TRUE(maxAngle->isEnabled()) << "the module enables the angles with the sharp-edge mode";
+  maxAngle->clear();
+  QTest::keyClicks(maxAngle, "120");
+  QTest::keyClick(maxAngle, Qt::Key_Return);
+  settle();
+  EXPECT_EQ(maxAngle->text(), "120");
+  QTest::mouseClick(dock->applyButton(), Qt::LeftButton);
+  settle();
+  // Both squares meet at a right angle: every face touches the fold.
+  EXPECT_EQ(selectedFaces("fold"), 4u);
+  EXPECT_TRUE(window->selectionLabel()->text().contains("4 faces"))
+      << window->selectionLabel()->text().toStdString();
+}
+
+TEST_F(WindowTest, BoxDragInComponentModeSelectsAndTheStatusBarPrompts) {
+  ASSERT_EQ(window->openFiles({QString::fromStdString(dir.write("fold.obj", kFold).string())}), 1);
+  // The component tool when the module has one; the selection tool otherwise.
+  const bool componentTool = host->toolFactories().has("Component Select");
+  QTest::mouseClick(window->button(componentTool ? 33826 : kObjectSelect), Qt::LeftButton);
+  settle();
+  ASSERT_EQ(run("mode component\nfilter object \"Mesh\"\nfilter component \"Faces\"\n"), "");
+  EXPECT_FALSE(window->promptLabel()->text().isEmpty());
+  EXPECT_EQ(window->promptLabel()->text().toStdString(), host->panels().prompt());
+
+  studio::ViewWidget* v = view();
+  const QPoint from(5, 5), to(v->width() - 5, v->height() - 5);
+  QTest::mousePress(v, Qt::LeftButton, {}, from);
+  for (int i = 1; i <= 10; ++i)
+    QTest::mouseMove(v, from + (to - from) * i / 10);
+  settle();
+  QTest::mouseRelease(v, Qt::LeftButton, {}, to);
+  settle();
+  if (componentTool) {
+    EXPECT_FALSE(host->scene().objectMode);
+    EXPECT_EQ(selectedFaces("fold"), 4u);
+  } else {
+    EXPECT_EQ(host->scene().selection().size(), 1u);
+  }
+}
+
+TEST_F(WindowTest, GrabShowsMenuToolbarsCombosDockAndStatusBar) {
+  const char* sample = std::getenv("TESSEL_SAMPLE");
+  QString file = sample && std::filesystem::exists(sample)
+                     ? QString(sample)
+                     : QString::fromStdString(dir.write("fold.obj", kFold).string());
+  ASSERT_EQ(window->openFiles({file}), 1);
+  QTest::mouseClick(window->findChild<QToolButton*>(QString("panel-%1").arg(kCustomSelect)),
+                    Qt::LeftButton);
+  settle();
+  QTest::mouseClick(window->button(kObjectSelect), Qt::LeftButton);
+  settle();
+  const QImage shot = window->grab().toImage();
+  const char* dirOut = std::getenv("TESSEL_SHOT_DIR");
+  shot.save(QString(dirOut ? dirOut : ".") + "/studio-window.png");
+
+  auto inside = [&](QWidget* w) {
+    return w && w->isVisible() && w->width() > 0 &&
+           window->rect().contains(QRect(w->mapTo(window.get(), QPoint(0, 0)), w->size()));
+  };
+  EXPECT_TRUE(inside(window->menuBar()));
+  EXPECT_GE(window->menuBar()->actions().size(), 5);  // File, View, Select, Orient, Help...
+  int shownBars = 0;
+  for (QToolBar* tb : window->moduleToolBars()) shownBars += inside(tb);
+  EXPECT_GE(shownBars, 3) << "Select, Zoom and Orient start shown";
+  EXPECT_EQ(window->moduleToolBars().size(), 5u);
+  EXPECT_TRUE(inside(window->filterCombo(true)));
+  EXPECT_TRUE(inside(window->filterCombo(false)));
+  EXPECT_GT(window->filterCombo(true)->count(), 0);
+  EXPECT_TRUE(inside(window->dock()));
+  EXPECT_STREQ(window->dock()->panel()->GetName(), "Custom Select");
+  EXPECT_TRUE(inside(window->statusBar()));
+  // The view shows the mesh: its centre differs from the background colour.
+  QWidget* v = view();
+  const QPoint centre = v->mapTo(window.get(), v->rect().center());
+  const QColor c = shot.pixelColor(centre * shot.devicePixelRatio());
+  EXPECT_FALSE(std::abs(c.red() - 41) < 4 && std::abs(c.green() - 43) < 4 && std::abs(c.blue() - 51) < 4)
+      << "the view's centre is background";
+}
+
+TEST_F(WindowTest, FourViewsInSplittersAndABadFileGivesADialogNotAnExit) {
+  ASSERT_EQ(run("layout quad\n"), "");
+  for (int i = 0; i < 4; ++i) EXPECT_TRUE(window->viewArea()->view(i)->isVisible()) << i;
+  EXPECT_GT(window->viewArea()->view(3)->width(), 100);
+  QString title;
+  QTimer::singleShot(300, [&title] {
+    if (QWidget* w = QApplication::activeModalWidget()) {
+      title = w->windowTitle();
+      w->close();
+    }
+  });
+  EXPECT_EQ(window->openFiles({QString::fromStdString(dir.write("bad.obj", "v 0 0\nf 1 2 9\n").string())}), 0);
+  EXPECT_TRUE(title.startsWith("Cannot open")) << title.toStdString();
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_EQ(window->openFiles({QString::fromStdString(dir.write("bad2.obj", "f 1 2 3\n").string())}, true), 0);
+  EXPECT_TRUE(window->warningLabel()->isVisible());
+}
+
+TEST_F(WindowTest, RecentFilesAndGeometryAreKeptInTheSettingsFile) {
+  const std::string fold = dir.write("fold.obj", kFold).string();
+  ASSERT_EQ(window->openFiles({QString::fromStdString(fold)}), 1);
+  window->close();
+  ASSERT_TRUE(std::filesystem::exists(config.dir / "window.json"));
+  window = std::make_unique<MainWindow>(*host, *context, config.dir / "window.json");
+  ASSERT_EQ(window->recentFiles().size(), 1);
+  EXPECT_EQ(window->recentFiles().front().toStdString(), std::filesystem::absolute(fold).string());
+}
+
+TEST_F(WindowTest, KeyboardShortcutsListEveryAcceleratorByName) {
+  studio::ShortcutsDialog dialog(*host, [this](std::uint32_t id) {
+    return QString::fromStdString(host->commandName(id));
+  });
+  QTableWidget* table = dialog.table();
+  ASSERT_EQ(table->rowCount(), static_cast<int>(host->accelerators().size()));
+  QStringList names;
+  for (int r = 0; r < table->rowCount(); ++r) names.push_back(table->item(r, 1)->text());
+  EXPECT_TRUE(names.contains("View All"));
+  EXPECT_TRUE(names.contains("Select All"));
+  for (const QString& n : names) EXPECT_FALSE(n.isEmpty());
+}
+
+TEST_F(WindowTest, CancelInTheProgressDialogCancelsTheRun) {
+  studio::ProgressDialog progress("Flood", window.get());
+  progress.SetRange(100);
+  progress.Step(10);
+  EXPECT_FALSE(progress.IsCancelled());
+  progress.Finish();
+  EXPECT_FALSE(progress.IsCancelled()) << "a finished run was not cancelled";
+  progress.dialog().cancel();
+  EXPECT_TRUE(progress.IsCancelled());
+}
+
+TEST(CursorImage, AndXorPlanesBecomeBitmapAndMask) {
+  omCursor c;
+  c.id = 5000;
+  c.hotX = 3, c.hotY = 4;
+  c.andMask[0] = 0x3FFFFFFFu, c.xorMask[0] = 0x40000000u;  // pixel 0 black, pixel 1 white
+  c.andMask[1] = 0xFFFFFFFFu;                              // transparent row
+  const QCursor cursor = studio::cursorFromMasks(c);
+  const QImage bitmap = cursor.bitmap().toImage(), mask = cursor.mask().toImage();
+  EXPECT_EQ(cursor.hotSpot(), QPoint(3, 4));
+  EXPECT_EQ(mask.pixelIndex(0, 0), 1);
+  EXPECT_EQ(mask.pixelIndex(1, 0), 1);
+  EXPECT_NE(bitmap.pixelIndex(0, 0), bitmap.pixelIndex(1, 0)) << "black and white differ";
+  EXPECT_EQ(mask.pixelIndex(5, 1), 0);
+}
+
+}  // namespace
+}  // namespace tessel::test
+
+int main(int argc, char** argv) {
+  tessel::studio::prepareToolkit();
+  QApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
