@@ -40,7 +40,8 @@ std::int32_t omCmdSelectSharpEdge::Execute(omProgress* progress, omCommandData* 
     if (!mesh || !selection) continue;
     omFaceSet found;
     if (filler) {
-      if (measured.insert(mesh).second) (*filler)->ComputeEdgeCosines(mesh);
+      // A cancel during the measure ends the collection at its first check, with its message.
+      if (measured.insert(mesh).second) (*filler)->ComputeEdgeCosinesOrCancel(mesh, progress);
       (*filler)->SelectSharpEdgePolygons(mesh, record.minCosine, record.maxCosine, &found,
                                       e->GetFaceFilter(), progress);
     } else {

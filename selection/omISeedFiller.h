@@ -30,6 +30,10 @@ class omISeedFiller : public omObject {
   virtual void SelectSharpEdgePolygons(omMesh* mesh, float minCosine, float maxCosine,
                                        omFaceSet* faces, std::int32_t filter,
                                        omProgress* progress) = 0;
+  // As ComputeEdgeCosines, asking `progress` (may be null) between batches of edges whether the
+  // user cancelled: on a large scan the measure takes a third of a second or more. False when
+  // cancelled; the edges measured by then keep their new values.
+  virtual bool ComputeEdgeCosinesOrCancel(omMesh* mesh, omProgress* progress) = 0;
 };
 
 namespace tessel::selection {

@@ -274,8 +274,10 @@ class BatchFaces {
 };
 }  // namespace
 
-void omISeedFillerImpl::ComputeEdgeCosines(omMesh* mesh) {
-  if (!mesh) return;
+void omISeedFillerImpl::ComputeEdgeCosines(omMesh* mesh) { ComputeEdgeCosinesOrCancel(mesh, nullptr); }
+
+bool omISeedFillerImpl::ComputeEdgeCosinesOrCancel(omMesh* mesh, omProgress* progress) {
+  if (!mesh) return true;
   EdgeBatch batch;
   BatchFaces distinct(2 * kEdgeBatch);
   std::vector<std::int32_t> slots(2 * kEdgeBatch);
@@ -309,7 +311,9 @@ void omISeedFillerImpl::ComputeEdgeCosines(omMesh* mesh) {
       batch.values[i] = value;
     }
     mesh->SetEdgeValues(batch.handles.data(), batch.count, batch.values.data());
+    if (progress && progress->IsCancelled()) return false;
   }
+  return true;
 }
 
 void omISeedFillerImpl::SelectSharpEdgePolygons(omMesh* mesh, float minCosine, float maxCosine,

@@ -23,6 +23,7 @@ class omISeedFillerImpl final : public omISeedFiller {
   void ComputeEdgeCosines(omMesh* mesh) override;
   void SelectSharpEdgePolygons(omMesh* mesh, float minCosine, float maxCosine, omFaceSet* faces,
                                std::int32_t filter, omProgress* progress) override;
+  bool ComputeEdgeCosinesOrCancel(omMesh* mesh, omProgress* progress) override;
 
  private:
   std::int32_t refCount_ = 0;

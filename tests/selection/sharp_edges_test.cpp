@@ -164,6 +164,28 @@ Mesh roughGrid(std::uint32_t n) {
   return m;
 }
 
+// The measure of a large scan takes long enough that a cancel must not wait for its end.
+TEST(EdgeCosines, ACancelStopsTheMeasureLongBeforeItsEnd) {
+  Mesh m = roughGrid(70);
+  studio::MeshAccess mesh(&m);
+  selection::ScopedSeedFiller filler;
+  std::fill(m.edgeValues.begin(), m.edgeValues.end(), 7.0f);
+  RecordingProgress cancelled;
+  cancelled.cancelAfter = 0;
+  EXPECT_FALSE(filler->ComputeEdgeCosinesOrCancel(&mesh, &cancelled));
+  const auto unmeasured = std::count(m.edgeValues.begin(), m.edgeValues.end(), 7.0f);
+  EXPECT_GT(unmeasured, m.edgeCount() / 2);
+  EXPECT_LT(unmeasured, m.edgeCount());
+  // Collecting after a cancelled measure stops at once and says so.
+  omFaceSet faces;
+  filler->SelectSharpEdgePolygons(&mesh, bound(0), bound(30), &faces, -1, &cancelled);
+  EXPECT_TRUE(faces.empty());
+  EXPECT_EQ(cancelled.messages.back(), "Sharp polygons selection canceled.");
+  RecordingProgress uncancelled;
+  EXPECT_TRUE(filler->ComputeEdgeCosinesOrCancel(&mesh, &uncancelled));
+  EXPECT_EQ(std::count(m.edgeValues.begin(), m.edgeValues.end(), 7.0f), 0);
+}
+
 TEST(SharpEdgePolygons, PassesOverManyBatchesMatchAPlainReference) {
   Mesh m = roughGrid(70);
   ASSERT_GT(m.edgeCount(), 8000u);
