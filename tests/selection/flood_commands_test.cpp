@@ -77,6 +77,8 @@ TEST_F(FloodCommands, FillRangeFollowsFillAllAndNothingRunsWithoutSelectedFaces)
   ASSERT_EQ(run("set \"Flood Select\" \"Fill All\" false\n"), "");
   EXPECT_TRUE(p->IsAttribEnabled(range));
   EXPECT_NE(run("set \"Flood Select\" \"Fill Range\" 0\n"), "") << "below the range";
+  EXPECT_NE(run("set \"Flood Select\" \"Fill Range\" 100001\n"), "") << "above the range";
+  EXPECT_EQ(run("set \"Flood Select\" \"Fill Range\" 100000\n"), "") << "its end is in it";
   take();
   ASSERT_EQ(run("apply \"Flood Select\"\n"), "");
   EXPECT_TRUE(has(take(), "command \"Seed Select\" cannot run now"));
@@ -165,6 +167,13 @@ TEST_F(CustomSelect, ModesExcludeEachOtherAndAnglesStayOrdered) {
   ASSERT_EQ(run("set \"Custom Select\" \"Max Angle\" 10\n"), "");
   EXPECT_STREQ(p->GetAttrib(maxAngle).GetValueText(), "40");
   EXPECT_NE(run("set \"Custom Select\" \"Max Angle\" 181\n"), "");
+  EXPECT_NE(run("set \"Custom Select\" \"Max Angle\" inf\n"), "");
+  EXPECT_EQ(run("set \"Custom Select\" \"Min Angle\" 0\n"), "") << "the ends are in the range";
+  EXPECT_STREQ(p->GetAttrib(minAngle).GetValueText(), "0");
+  // An unbounded attribute still refuses what is not a number.
+  ASSERT_EQ(run("set \"Custom Select\" \"Degenerate Polygons\" true\n"), "");
+  EXPECT_NE(run("set \"Custom Select\" \"Min Height\" inf\n"), "");
+  EXPECT_NE(run("set \"Custom Select\" \"Min Height\" nan\n"), "");
 }
 
 TEST_F(CustomSelect, DegenerateModeUsesMinHeightAndZeroFindsNothing) {

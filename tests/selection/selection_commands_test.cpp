@@ -43,6 +43,8 @@ TEST_F(SelectionCommands, AllNoneAndCycle) {
   EXPECT_EQ(run("mode object\n"), "");
   EXPECT_EQ(ran("Select None"), "ran");
   EXPECT_EQ(selected(), "");
+  host->scene().select(host->scene().findByName("a")->id, true);
+  EXPECT_EQ(ran("Cycle Selection"), "refused") << "one object has nothing to cycle through";
 }
 
 TEST_F(SelectionCommands, InverseWorksInsideObjectsAndDropsTheEmptied) {

@@ -89,6 +89,10 @@ TEST(MeshFiles, ScanDefectsSurviveASaveAndLoad) {
   EXPECT_EQ(std::vector<std::uint32_t>(back.mesh.faces.begin(), back.mesh.faces.begin() + 9),
             std::vector<std::uint32_t>(m.faces.begin(), m.faces.begin() + 9));
   EXPECT_EQ(back.mesh.extraEdgeFaces, m.extraEdgeFaces);
+  // A face statement set off by a tab counts too.
+  back = loadMeshFile(dir.write("tab.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf\t1 2 2\nf 1 2 3\n"));
+  ASSERT_EQ(back.error, "");
+  EXPECT_EQ(back.skippedFaces, 1u);
 }
 
 TEST(MeshFiles, SaveFailureKeepsTheOldFile) {
@@ -130,10 +134,10 @@ TEST(MeshFiles, BadInputIsReportedNotLoaded) {
       {"inf.ply", binaryHeader + binaryBody(std::numeric_limits<float>::infinity()),
        "vertex 1 has a non-finite coordinate"},
       {"finite.ply", binaryHeader + binaryBody(1.0f), nullptr},
-      {"short.ply", header + "0 0 0\n1 0 0\n", ""},
-      {"cut.ply", binaryHeader + std::string(20, '\0'), ""},
+      {"short.ply", header + "0 0 0\n1 0 0\n", "malformed ply file"},
+      {"cut.ply", binaryHeader + std::string(20, '\0'), "malformed ply file"},
       {"empty.ply", "", "empty file"},
-      {"junk.ply", "this is not a mesh\n", ""},
+      {"junk.ply", "this is not a mesh\n", "malformed ply file"},
       {"objindex.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 9\n", "uses vertex"},
       {"scan.xyz", "0 0 0\n", "unknown file type"},
   };
