@@ -1,5 +1,6 @@
-// Which of 1,000 objects (4 million triangles in all) lie inside a screen rectangle, as a box
-// selection asks it, against a plain loop that only projects the same objects' bounding boxes.
+// Which of 1,000 objects (4 million triangles in all) lie inside screen rectangles, as a box
+// selection asks it, against a plain loop that only projects the same objects' bounding boxes;
+// and which components of one 4M-triangle scan lie inside a rectangle.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -36,40 +37,101 @@ Fixture& fixture() {
   return f;
 }
 
-// The floor: project each bounding box and test it against the rectangle.
-std::size_t boxLoop(const Fixture& f, double x0, double y0, double x1, double y1) {
+struct Rect {
+  double x0, y0, x1, y1;
+};
+
+// The floor: project each bounding box and test it against the rectangles. Also counts the
+// boxes that cross a rectangle's border, the objects a box selection must test vertex by vertex.
+std::size_t boxLoop(const Fixture& f, const std::vector<Rect>& rects, std::size_t* crossing) {
   std::size_t n = 0;
-  for (const studio::Box& b : f.boxes) {
-    studio::BoxOnScreen s = studio::projectBox(f.camera, f.size, b);
-    n += s.x1 >= x0 && s.x0 <= x1 && s.y1 >= y0 && s.y0 <= y1;
-  }
+  *crossing = 0;
+  for (const Rect& r : rects)
+    for (const studio::Box& b : f.boxes) {
+      studio::BoxOnScreen s = studio::projectBox(f.camera, f.size, b);
+      const bool overlaps = s.x1 >= r.x0 && s.x0 <= r.x1 && s.y1 >= r.y0 && s.y0 <= r.y1;
+      const bool inside = s.x0 >= r.x0 && s.x1 <= r.x1 && s.y0 >= r.y0 && s.y1 <= r.y1;
+      n += overlaps;
+      *crossing += overlaps && !inside;
+    }
   return n;
+}
+
+// 0: one rectangle over the middle of the view, most objects wholly inside or outside it.
+// 1: twelve bands 4 pixels high across the whole view: every object a band meets is cut by it,
+//    the worst case for the shortcut through the bounding boxes.
+std::vector<Rect> rectanglesFor(std::int64_t which) {
+  if (which == 0) return {{200, 150, 600, 450}};
+  std::vector<Rect> bands;
+  for (int i = 0; i < 12; ++i) bands.push_back({0, 40.0 + 45 * i, 800, 44.0 + 45 * i});
+  return bands;
 }
 
 void BM_SelectInRect(benchmark::State& state) {
   Fixture& f = fixture();
-  // A rectangle over the middle of the view: objects inside, outside and across its border.
-  const double x0 = 200, y0 = 150, x1 = 600, y1 = 450;
+  const std::vector<Rect> rects = rectanglesFor(state.range(0));
   double select = 0, loop = 0;
-  std::size_t found = 0, overlapping = 0;
+  std::size_t found = 0, overlapping = 0, crossing = 0;
   for (auto _ : state) {
     auto t = Clock::now();
-    overlapping = boxLoop(f, x0, y0, x1, y1);
+    overlapping = boxLoop(f, rects, &crossing);
     benchmark::DoNotOptimize(overlapping);
     loop += std::chrono::duration<double>(Clock::now() - t).count();
     t = Clock::now();
-    auto ids = studio::objectsInRect(f.scene, f.camera, f.size, x0, y0, x1, y1, om::kMaskMesh);
+    found = 0;
+    for (const Rect& r : rects)
+      found += studio::objectsInRect(f.scene, f.camera, f.size, r.x0, r.y0, r.x1, r.y1,
+                                     om::kMaskMesh)
+                   .size();
     double s = std::chrono::duration<double>(Clock::now() - t).count();
     select += s;
-    found = ids.size();
     state.SetIterationTime(s);
   }
+  state.SetLabel(state.range(0) == 0 ? "one rectangle" : "12 bands cutting many objects");
   state.counters["objects_inside"] = static_cast<double>(found);
   state.counters["boxes_overlapping"] = static_cast<double>(overlapping);
+  state.counters["boxes_cut"] = static_cast<double>(crossing);
   state.counters["vs_box_loop"] = select / loop;
   state.counters["box_loop_us"] = loop / static_cast<double>(state.iterations()) * 1e6;
 }
-BENCHMARK(BM_SelectInRect)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SelectInRect)->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kMicrosecond);
+
+// Component box selection on one 4M-triangle scan filling the view: the vertices (or face
+// centres) inside a rectangle over the middle, against a plain loop projecting the same points.
+void BM_ComponentsInRect(benchmark::State& state) {
+  static studio::Mesh scan = [] {
+    studio::Mesh m = bench::noisyGrid(4'000'000);
+    studio::buildTopology(m);
+    return m;
+  }();
+  const auto kind = state.range(0) == 0 ? studio::ComponentKind::Vertices : studio::ComponentKind::Faces;
+  const studio::ViewSize size{800, 600};
+  studio::Camera camera = studio::standardCamera(studio::ViewKind::Perspective);
+  studio::frameBox(camera, scan.bounds(), size.width, size.height);
+  const Rect r{200, 150, 600, 450};
+  double ours = 0, loop = 0;
+  std::size_t found = 0, plainFound = 0;
+  for (auto _ : state) {
+    auto t = Clock::now();
+    const studio::Projector project(camera, size.width, size.height);
+    plainFound = 0;
+    for (std::uint32_t h = 0, n = studio::componentCount(scan, kind); h < n; ++h) {
+      const studio::ScreenPoint p = project(studio::componentPosition(scan, kind, h));
+      plainFound += p.inFront && p.x >= r.x0 && p.x <= r.x1 && p.y >= r.y0 && p.y <= r.y1;
+    }
+    loop += std::chrono::duration<double>(Clock::now() - t).count();
+    t = Clock::now();
+    found = studio::componentsInRect(scan, kind, camera, size, r.x0, r.y0, r.x1, r.y1).size();
+    double s = std::chrono::duration<double>(Clock::now() - t).count();
+    ours += s;
+    state.SetIterationTime(s);
+  }
+  if (found != plainFound) state.SkipWithError("the selection and the loop disagree");
+  state.SetLabel(state.range(0) == 0 ? "vertices" : "faces");
+  state.counters["components_inside"] = static_cast<double>(found);
+  state.counters["vs_plain_loop"] = ours / loop;
+}
+BENCHMARK(BM_ComponentsInRect)->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -196,7 +196,7 @@ class QuietReader {
 
 }  // namespace
 
-LoadedFile loadMeshFile(const std::filesystem::path& file) {
+LoadedFile readMeshFile(const std::filesystem::path& file) {
   LoadedFile out;
   auto fail = [&](const std::string& problem) {
     out.mesh = Mesh{};
@@ -235,7 +235,12 @@ LoadedFile loadMeshFile(const std::filesystem::path& file) {
   out.pointCloud = out.mesh.faces.empty();
   out.mesh.positions.shrink_to_fit();
   out.mesh.faces.shrink_to_fit();
-  buildTopology(out.mesh);
+  return out;
+}
+
+LoadedFile loadMeshFile(const std::filesystem::path& file) {
+  LoadedFile out = readMeshFile(file);
+  if (out.error.empty()) buildTopology(out.mesh);
   return out;
 }
 

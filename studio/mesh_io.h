@@ -20,6 +20,8 @@ struct LoadedFile {
 
 // PLY (binary and ASCII), OBJ, STL and OFF. Polygons are split into fans of triangles.
 LoadedFile loadMeshFile(const std::filesystem::path& file);
+// The same without building the adjacency and edge table: the file's parse alone.
+LoadedFile readMeshFile(const std::filesystem::path& file);
 
 // PLY (binary) or OBJ by the extension, written to a temporary file and renamed over the target,
 // so a failed save leaves the old file whole. An empty string on success, else "FILE: problem".
