@@ -4,7 +4,9 @@
 
 #include <cstdint>
 
+class omCoordFrame;
 class omMesh;
+class omTransform;
 class omEntity;
 class omEntityList;
 class omEntitySet;
@@ -56,6 +58,40 @@ class omEntity {
   virtual void CollectReachable(omEntitySet* first, omEntitySet* second,
                                 std::int32_t flags) = 0;
   virtual void CollectInto(omEntitySet* set) = 0;
+
+  // [SECTION] placement (appended)
+  // The entity's own coordinate system; null for an entity without one.
+  virtual omCoordFrame* GetCoordSys() = 0;
+  // The coordinate-system entity that displays this entity's frame (itself for one); or null.
+  virtual omEntity* GetCoordSysEntity() = 0;
+  // Null for an entity whose geometry cannot be moved.
+  virtual omTransform* GetTransform() = 0;
+  // The tight world box (6 floats); false, and the box untouched, when the entity is empty.
+  virtual bool GetBoundingBox(float* box) = 0;
+  virtual void InvalidateGeometry() = 0;
+  // The three update passes after a move, each run over the whole selection before the next.
+  virtual void UpdateAfterMove1() = 0;
+  virtual void UpdateAfterMove2() = 0;
+  virtual void UpdateAfterMove3() = 0;
+  // Attached partners (om::kEntityConnectedA and om::kEntityConnectedB).
+  virtual bool HasAttached() = 0;
+  virtual omEntity* GetAttached() = 0;
+  // The items an owner keeps in step with its transform; null when it has none.
+  virtual omEntityList* GetItems() = 0;
+  virtual bool NeedsPrepareA() = 0;
+  virtual bool NeedsPrepareB() = 0;
+  virtual void PrepareForTransform() = 0;
+  // A bracket around an interactive change of a mesh entity; always closed by the caller.
+  virtual void BeginInteractive() = 0;
+  virtual void EndInteractive() = 0;
+  // Entities made from another entity's mesh: the link to that source.
+  virtual bool IsSourceDetached() = 0;
+  virtual omMesh* GetSourceTarget() = 0;
+  virtual void SetReferenceMatrix(const float* m) = 0;
+  // The display of a coordinate-system entity.
+  virtual bool IsShown() = 0;
+  virtual void Show() = 0;
+  virtual void Hide() = 0;
 
  protected:
   ~omEntity() = default;

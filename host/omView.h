@@ -172,6 +172,15 @@ class omMainView {
   virtual void SetDisplaySwitchA(std::int32_t on) = 0;
   virtual void SetDisplaySwitchB(std::int32_t on) = 0;
   virtual void SetDisplaySwitchC(std::int32_t on) = 0;
+  // [SECTION] transforms (appended)
+  // Closes a run of moves: the host brings manipulator, bounds and views up to date.
+  virtual void EndTransform(std::int32_t flags) = 0;
+  // The scene's coordinate-system entities, the global one first; null past the last.
+  virtual omEntity* FirstCoordSys() = 0;
+  virtual omEntity* NextCoordSys() = 0;
+  virtual omEntity* GetGlobalCoordSys() = 0;
+  // The tight world box of the selected entities; false when there is nothing to bound.
+  virtual bool GetSelectionBox(float* box) = 0;
 
  protected:
   ~omMainView() = default;

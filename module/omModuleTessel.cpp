@@ -131,7 +131,10 @@ void omModuleTessel::registerFactories(omRegistry& registry) {
 
 void omModuleTessel::createPanels() {
   for (const resources::PanelEntry& entry : tables_.panels) {
-    if (!entry.create || !resources::hasFactory(tables_, entry.targetName)) continue;
+    if (!entry.create) continue;
+    if (!resources::hasFactory(tables_, entry.targetName) &&
+        !(entry.commandName && resources::hasFactory(tables_, entry.commandName)))
+      continue;
     std::unique_ptr<platform::omPropertyObj> panel(entry.create(entry.targetName));
     if (!panel) continue;
     panel->SetProfilePath(profilePath().c_str());

@@ -33,6 +33,8 @@ struct PanelEntry {
   std::uint32_t id;
   PanelCreator create;
   const char* targetName;
+  // The command a tool's panel also runs ("Apply"): the panel is made while either is built.
+  const char* commandName = nullptr;
 };
 
 struct RegistrationTables {

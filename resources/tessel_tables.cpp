@@ -24,6 +24,15 @@
 #include "selection/omPropCmdSeedSelect.h"
 #include "selection/omToolSelect.h"
 #include "selection/omToolSelectModifyMask.h"
+#include "transform/omCmdOrientReset.h"
+#include "transform/omCmdOrientRotate.h"
+#include "transform/omCmdOrientScale.h"
+#include "transform/omCmdOrientSynchronize.h"
+#include "transform/omCmdOrientTranslate.h"
+#include "transform/omPropCmdOrientSynchronize.h"
+#include "transform/omPropToolRotate.h"
+#include "transform/omPropToolScale.h"
+#include "transform/omPropToolTranslate.h"
 
 namespace tessel::resources {
 namespace {
@@ -43,11 +52,11 @@ constexpr CommandEntry kCommands[] = {
     {"Custom Select", createCommand<selection::omCmdSelectSharpEdge>},
     {"View All", createCommand<camera::omCmdFitToAll>},
     {"View Selected", createCommand<camera::omCmdFitToSelected>},
-    {"Orient Reset", nullptr},
-    {"Orient Scale", nullptr},
-    {"Orient Rotate", nullptr},
-    {"Orient Translate", nullptr},
-    {"Orient Sync", nullptr},
+    {"Orient Reset", createCommand<transform::omCmdOrientReset>},
+    {"Orient Scale", createCommand<transform::omCmdOrientScale>},
+    {"Orient Rotate", createCommand<transform::omCmdOrientRotate>},
+    {"Orient Translate", createCommand<transform::omCmdOrientTranslate>},
+    {"Orient Sync", createCommand<transform::omCmdOrientSynchronize>},
     {"Coord Sys Delete", nullptr},
     {"Light Delete", nullptr},
     {"Current Map Delete", nullptr},
@@ -82,10 +91,11 @@ const PanelEntry kPanels[] = {
     {id::kSelectInverse, createPanel<omPropCmd>, "Select Inverse"},
     {id::kCycleSelection, createPanel<omPropCmd>, "Cycle Selection"},
     {id::kCustomSelect, createPanel<selection::omPropCmdEdgeSelect>, "Custom Select"},
-    {id::kOrientSync, nullptr, "Orient Sync"},
-    {id::kTranslate, nullptr, "Base Translate"},
-    {id::kRotate, nullptr, "Base Rotate"},
-    {id::kScale, nullptr, "Base Scale"},
+    {id::kOrientSync, createPanel<transform::omPropCmdOrientSynchronize>, "Orient Sync"},
+    {id::kTranslate, createPanel<transform::omPropToolTranslate>, "Base Translate",
+     "Orient Translate"},
+    {id::kRotate, createPanel<transform::omPropToolRotate>, "Base Rotate", "Orient Rotate"},
+    {id::kScale, createPanel<transform::omPropToolScale>, "Base Scale", "Orient Scale"},
     {id::kEvalLight, nullptr, "Eval Light"},
     {id::kPan, createPanel<omPropTool>, "Pan"},
     {id::kTumble, createPanel<omPropTool>, "Tumble"},

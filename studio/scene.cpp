@@ -141,6 +141,14 @@ Box Entity::bounds() const {
   return b;
 }
 
+bool Entity::GetBoundingBox(float* box) {
+  const Box b = bounds();
+  if (b.empty()) return false;
+  const double v[6] = {b.min.x, b.min.y, b.min.z, b.max.x, b.max.y, b.max.z};
+  for (int i = 0; i < 6; ++i) box[i] = static_cast<float>(v[i]);
+  return true;
+}
+
 Scene::Scene() {
   auto global = std::make_unique<Entity>();
   global->name = "Global";

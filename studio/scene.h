@@ -9,6 +9,7 @@
 
 #include "host/omEntity.h"
 #include "host/om_codes.h"
+#include "studio/entity_frame.h"
 #include "studio/mesh.h"
 #include "studio/mesh_access.h"
 #include "studio/vec3.h"
@@ -83,6 +84,29 @@ struct Entity final : omEntity {
   omEntity* GetParent() override { return this; }
   void CollectReachable(omEntitySet* first, omEntitySet* second, std::int32_t flags) override;
   void CollectInto(omEntitySet* set) override;
+  // Placement: the frame is real; moving geometry comes with placements.
+  omCoordFrame* GetCoordSys() override { return &frameAccess_; }
+  omEntity* GetCoordSysEntity() override { return type == om::kEntityCoordSys ? this : nullptr; }
+  omTransform* GetTransform() override { return nullptr; }
+  bool GetBoundingBox(float* box) override;
+  void InvalidateGeometry() override {}
+  void UpdateAfterMove1() override {}
+  void UpdateAfterMove2() override {}
+  void UpdateAfterMove3() override {}
+  bool HasAttached() override { return false; }
+  omEntity* GetAttached() override { return nullptr; }
+  omEntityList* GetItems() override { return nullptr; }
+  bool NeedsPrepareA() override { return false; }
+  bool NeedsPrepareB() override { return false; }
+  void PrepareForTransform() override {}
+  void BeginInteractive() override {}
+  void EndInteractive() override {}
+  bool IsSourceDetached() override { return true; }
+  omMesh* GetSourceTarget() override { return nullptr; }
+  void SetReferenceMatrix(const float*) override {}
+  bool IsShown() override { return visible; }
+  void Show() override { visible = true; }
+  void Hide() override { visible = false; }
 
   std::uint32_t id = 0;
   std::string name;
@@ -113,6 +137,7 @@ struct Entity final : omEntity {
   FlagSelection vertexSelection_, faceSelection_, edgeSelection_;
   MeshAccess meshAccess_;
   EntityRefs connections_;
+  EntityFrame frameAccess_{*this};
 };
 
 // Studio's curves (om::kEntityConnectedA) and springs (om::kEntityConnectedB) are joined where

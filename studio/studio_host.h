@@ -150,6 +150,11 @@ class StudioHost final : public omModuleHost,
   void SetDisplaySwitchA(std::int32_t) override {}
   void SetDisplaySwitchB(std::int32_t) override {}
   void SetDisplaySwitchC(std::int32_t) override {}
+  void EndTransform(std::int32_t) override { redrawAll(); }
+  omEntity* FirstCoordSys() override;
+  omEntity* NextCoordSys() override;
+  omEntity* GetGlobalCoordSys() override { return &scene_.globalCoordSys(); }
+  bool GetSelectionBox(float* box) override;
 
   // [SECTION] Studio side: module, files, input, routing, reports
   // Empty on success, else the problem.
@@ -226,6 +231,7 @@ class StudioHost final : public omModuleHost,
   void growConnected(omEntitySet* in, omEntitySet* out, std::uint32_t kind);
   void followDocumentKind();
   std::size_t entityCursor_ = 0;
+  std::size_t coordSysCursor_ = 0;
   // [SECTION] ViewHost
   void redraw(StudioView& view) override;
   void beginOverlay(StudioView& view) override {

@@ -17,6 +17,7 @@
 #include "host/omView.h"
 #include "platform/CCmdTarget.h"
 #include "studio/mask_list.h"
+#include "tests/host/fake_scene.h"
 
 namespace tessel::test {
 
@@ -129,8 +130,10 @@ class FakeHost : public omModuleHost,
   void Lock() override {}
   void Unlock() override {}
   bool TryLock() override { return true; }
-  std::int32_t IsObjectMode() override { return 1; }
-  omEntityList* GetSelection(std::int32_t) override { return nullptr; }
+  std::int32_t IsObjectMode() override { return scene ? scene->objectMode : 1; }
+  omEntityList* GetSelection(std::int32_t which) override {
+    return scene ? scene->list(which) : nullptr;
+  }
   void SetKeepSelection(bool) override {}
   void PreparePick() override {}
   void SelectAtPoint(omViewport*, std::int32_t, std::int32_t, bool, std::int32_t) override {}
@@ -144,8 +147,8 @@ class FakeHost : public omModuleHost,
   std::uint32_t GetComponentMask() override { return 0; }
   std::int32_t GetFilterType() override { return 0; }
   std::uint32_t GetComponentKind() override { return 0; }
-  omEntity* FirstEntity(std::int32_t) override { return nullptr; }
-  omEntity* NextEntity(std::int32_t) override { return nullptr; }
+  omEntity* FirstEntity(std::int32_t) override { return scene ? scene->first() : nullptr; }
+  omEntity* NextEntity(std::int32_t) override { return scene ? scene->next() : nullptr; }
   void SetDisplaySwitchD(std::int32_t) override {}
   void SetDisplaySwitchE(std::int32_t) override {}
   void GrowEntitySet(omEntitySet*, omEntitySet*) override {}
@@ -168,6 +171,14 @@ class FakeHost : public omModuleHost,
   void SetDisplaySwitchA(std::int32_t on) override { log("switch A " + std::to_string(on)); }
   void SetDisplaySwitchB(std::int32_t on) override { log("switch B " + std::to_string(on)); }
   void SetDisplaySwitchC(std::int32_t on) override { log("switch C " + std::to_string(on)); }
+  void EndTransform(std::int32_t flags) override {
+    if (scene) ++scene->endTransforms;
+    log("end transform " + std::to_string(flags));
+  }
+  omEntity* FirstCoordSys() override { return scene ? scene->firstCoordSys() : nullptr; }
+  omEntity* NextCoordSys() override { return scene ? scene->nextCoordSys() : nullptr; }
+  omEntity* GetGlobalCoordSys() override { return scene ? scene->global : nullptr; }
+  bool GetSelectionBox(float* box) override { return scene && scene->selectionBox(box); }
   float* GetDollyPivot(float* buffer, omViewport*) override {
     std::fill(buffer, buffer + 4, 0.0f);
     return buffer;
@@ -195,6 +206,8 @@ class FakeHost : public omModuleHost,
   std::vector<platform::CToolBar*> toolbars;
   std::vector<std::string> accelerators;  // "KEY ctrl shift alt -> ID"
   platform::omPropertyObj* shownPanel = nullptr;
+  // The entities the main view answers with; none while null.
+  FakeScene* scene = nullptr;
 
  private:
   omTool* currentTool_ = nullptr;

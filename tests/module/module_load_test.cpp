@@ -209,7 +209,7 @@ TEST(Registration, ToolsNotYetBuiltAreNeitherRegisteredNorGivenPanels) {
   ASSERT_TRUE(f.module.start(f.host));
   EXPECT_EQ(f.host.panelFactoryCalls, 1);
   EXPECT_EQ(f.host.toolFactories.factories.size(), 8u);  // the selection and camera tools
-  EXPECT_EQ(f.host.commandFactories.factories.size(), 8u);  // selection, flood and fit commands
+  EXPECT_EQ(f.host.commandFactories.factories.size(), 13u);  // selection, flood, fit, orient
   EXPECT_TRUE(f.host.click(f.module.get(), 33814));
   // "Lasso Select" has no panel class yet: its button stays unhandled.
   EXPECT_FALSE(f.host.click(f.module.get(), 33828));
