@@ -108,6 +108,8 @@ void omPropCmdEdgeSelect::Activate() {
   omMainView* main = app ? app->GetMainView() : nullptr;
   if (!main) return;
   const bool sharp = boolValue(sharpAttrib_);
+  // The stored height counts from the start, not only once the panel has been shown.
+  SetDegenerateTolerance(floatValue(minHeightAttrib_));
   if (sharp && (!requireMask(*app, app->GetObjectFilter(), om::kMaskMesh) ||
                 !requireMask(*app, app->GetComponentFilter(), om::kMaskFaces)))
     return;

@@ -101,7 +101,9 @@ bool CommandManager::ExecuteCommand(const char* name, omCommandData* data) {
     ran = command->Execute(progress, data) == om::kExecuteRan;
     context_.busy = false;
   } else {
-    echo_("command \"" + std::string(name) + "\" cannot run now");
+    lastRefusal = "command \"" + std::string(name) + "\" cannot run now";
+    ++refusals;
+    echo_(lastRefusal);
   }
   command->Release();
   return ran;

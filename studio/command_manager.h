@@ -71,6 +71,9 @@ class CommandManager final : public omCommandManager {
   bool IsCommandAvailable(const char* name) override;
 
   std::set<std::string> unavailable;
+  // Runs refused because the command could not run then, and the last refusal's words.
+  std::uint64_t refusals = 0;
+  std::string lastRefusal;
   // Makes the progress of each run when set (a window's dialog); otherwise the terminal's.
   std::function<std::unique_ptr<ShownProgress>(const char* command)> makeProgress;
   // Steps after which the next run is cancelled, as if the user pressed Ctrl+C; -1 for never.

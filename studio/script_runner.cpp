@@ -45,8 +45,18 @@ bool parseModifiers(const std::vector<std::string>& w, std::size_t from, Modifie
   return true;
 }
 
+const std::map<std::string, std::string>& usages();
+
 std::string usage(const std::string& verb) {
+  static const std::map<std::string, std::string>& forms = usages();
+  auto it = forms.find(verb);
+  return it == forms.end() ? "" : "usage: " + it->second;
+}
+
+const std::map<std::string, std::string>& usages() {
   static const std::map<std::string, std::string> forms = {
+      {"help", "help [VERB]"},
+      {"expect-refusal", "expect-refusal VERB ... (the line's command must refuse to run)"},
       {"open", "open PATH"},
       {"layout", "layout single|quad"},
       {"view", "view N"},
@@ -66,13 +76,12 @@ std::string usage(const std::string& verb) {
       {"shot", "shot PATH.png [frame]"},
       {"save", "save PATH"},
       {"filter", "filter object|component \"Name\""},
-      {"panel", "panel ID"},
+      {"panel", "panel ID|\"Name\""},
       {"mode", "mode object|component"},
       {"curve", "curve \"Name\" X Y Z X Y Z [X Y Z...]"},
       {"spring", "spring \"Name\" X Y Z X Y Z [X Y Z...]"},
   };
-  auto it = forms.find(verb);
-  return it == forms.end() ? "" : "usage: " + it->second;
+  return forms;
 }
 
 }  // namespace
@@ -211,6 +220,37 @@ std::string ScriptRunner::runLine(const std::string& line) {
   std::vector<std::string> w = tokenize(line, &error);
   if (!error.empty()) return error;
   if (w.empty()) return {};
+  const bool expectRefusal = w[0] == "expect-refusal";
+  if (expectRefusal) {
+    w.erase(w.begin());
+    if (w.empty()) return usage("expect-refusal");
+  }
+  CommandManager& commands = host_.commands();
+  const std::uint64_t before = commands.refusals;
+  refusal_.clear();
+  error = runWords(w);
+  if (!error.empty()) return error;
+  if (refusal_.empty() && commands.refusals != before) refusal_ = commands.lastRefusal;
+  if (!refusal_.empty() && !expectRefusal)
+    return refusal_ + " (start the line with \"expect-refusal\" when that is expected)";
+  if (refusal_.empty() && expectRefusal) return "expected a refusal, but the line's command ran";
+  return {};
+}
+
+std::string ScriptRunner::help(const std::vector<std::string>& w) {
+  if (w.size() > 2) return usage("help");
+  if (w.size() == 2) {
+    std::string form = usage(w[1]);
+    if (form.empty()) return "no verb \"" + w[1] + "\"";
+    out_ << form << '\n';
+    return {};
+  }
+  for (const auto& [verb, form] : usages()) out_ << "  " << form << '\n';
+  out_.flush();
+  return {};
+}
+
+std::string ScriptRunner::runWords(const std::vector<std::string>& w) {
   const std::string& verb = w[0];
   auto arity = [&](std::size_t n) { return w.size() == n; };
 
@@ -245,6 +285,7 @@ std::string ScriptRunner::runLine(const std::string& line) {
     bool ran = commands.ExecuteCommand(w[1].c_str(), data);
     delete data;
     out_ << "command: " << w[1] << (ran ? " ran" : " did not run") << '\n';
+    if (!ran) refusal_ = "command \"" + w[1] + "\" did not run";
     return {};
   }
   if (verb == "id") {
@@ -331,12 +372,18 @@ std::string ScriptRunner::runLine(const std::string& line) {
     return {};
   }
   if (verb == "panel") {
-    long long id;
-    if (!arity(2) || !parseInt(w[1], &id) || id <= 0 || id > 0xFFFFFFFFll) return usage(verb);
+    if (!arity(2)) return usage(verb);
+    long long id = 0;
+    if (!parseInt(w[1], &id)) {
+      id = host_.commandId(w[1]);
+      if (!id) return "no command named \"" + w[1] + "\"";
+    }
+    if (id <= 0 || id > 0xFFFFFFFFll) return usage(verb);
     if (!host_.requestToolbarPanel(static_cast<std::uint32_t>(id)))
       return "no toolbar button " + w[1] + " with a panel";
     return {};
   }
+  if (verb == "help") return help(w);
   return "unknown verb \"" + verb + "\"";
 }
 

@@ -22,18 +22,23 @@ class ScriptRunner {
   explicit ScriptRunner(StudioHost& host, std::ostream& out) : host_(host), out_(out) {}
 
   // Runs one line; an empty string on success, else what went wrong.
+  // A line whose command refuses to run (it cannot run now) fails, unless it starts with
+  // "expect-refusal", which then fails when nothing refused.
   std::string runLine(const std::string& line);
   // Runs every line until the first failure, which is reported on `err` as
   // "error: NAME:LINE: problem". 0 when all ran, else 1.
   int run(std::istream& in, const std::string& name, std::ostream& err);
 
  private:
+  std::string runWords(const std::vector<std::string>& words);
   std::string print(const std::vector<std::string>& words);
+  std::string help(const std::vector<std::string>& words);
   std::string pointer(const std::vector<std::string>& words);
   void lines(const std::vector<std::string>& text);
 
   StudioHost& host_;
   std::ostream& out_;
+  std::string refusal_;  // set by a line whose command did not run
 };
 
 }  // namespace tessel::studio

@@ -797,6 +797,7 @@ std::vector<std::string> StudioHost::describeToolbars() {
         continue;
       }
       std::string line = "  [" + std::to_string(id) + "]";
+      if (std::string name = commandName(id); !name.empty()) line += " " + name;
       platform::CWnd* w = controls ? controls->GetControlAt(id) : nullptr;
       if (platform::CComboBox* combo = w ? w->AsComboBox() : nullptr) {
         line += " combo {";
@@ -822,7 +823,8 @@ std::vector<std::string> StudioHost::describeAccelerators() {
   for (const Accelerator& a : accelerators_) {
     std::string keys = std::string(a.ctrl ? "Ctrl+" : "") + (a.shift ? "Shift+" : "") +
                        (a.alt ? "Alt+" : "") + keyName(a.key);
-    lines.push_back(keys + " -> " + std::to_string(a.commandId));
+    std::string name = commandName(a.commandId);
+    lines.push_back(keys + " -> " + std::to_string(a.commandId) + (name.empty() ? "" : " " + name));
   }
   return lines;
 }

@@ -43,7 +43,7 @@ TEST_F(Fit, ViewSelectedNeedsASelectionAndFramesOnlyIt) {
   openQuad("a.obj", 0);
   openQuad("b.obj", 10);
   const studio::Vec3 before = target(0);
-  EXPECT_EQ(run("command \"View Selected\"\n"), "");
+  EXPECT_EQ(run("expect-refusal command \"View Selected\"\n"), "");
   auto lines = take();
   EXPECT_TRUE(has(lines, "command: View Selected did not run"));
   EXPECT_EQ(target(0), before);

@@ -80,8 +80,9 @@ TEST_F(FloodCommands, FillRangeFollowsFillAllAndNothingRunsWithoutSelectedFaces)
   EXPECT_NE(run("set \"Flood Select\" \"Fill Range\" 100001\n"), "") << "above the range";
   EXPECT_EQ(run("set \"Flood Select\" \"Fill Range\" 100000\n"), "") << "its end is in it";
   take();
-  ASSERT_EQ(run("apply \"Flood Select\"\n"), "");
-  EXPECT_TRUE(has(take(), "command \"Seed Select\" cannot run now"));
+  EXPECT_NE(run("apply \"Flood Select\"\n").find("test:1: command \"Seed Select\" cannot run now"),
+            std::string::npos);
+  ASSERT_EQ(run("expect-refusal apply \"Flood Select\"\n"), "");
 }
 
 TEST(FaceFlood, StopsAtHiddenAndExcludedFacesAndGrowsOneRingForZero) {
@@ -119,8 +120,8 @@ class CustomSelect : public FloodCommands {
               "");
     take();
   }
-  std::vector<std::string> apply(const std::string& settings) {
-    EXPECT_EQ(run("select \"h\" faces\n" + settings + "apply \"Custom Select\"\n"), "");
+  std::vector<std::string> apply(const std::string& settings, const char* prefix = "") {
+    EXPECT_EQ(run("select \"h\" faces\n" + settings + prefix + "apply \"Custom Select\"\n"), "");
     return take();
   }
 };
@@ -178,7 +179,7 @@ TEST_F(CustomSelect, ModesExcludeEachOtherAndAnglesStayOrdered) {
 
 TEST_F(CustomSelect, DegenerateModeUsesMinHeightAndZeroFindsNothing) {
   // Only the sharp-edge mode picks the filters it needs.
-  auto lines = apply("set \"Custom Select\" \"Degenerate Polygons\" true\n");
+  auto lines = apply("set \"Custom Select\" \"Degenerate Polygons\" true\n", "expect-refusal ");
   EXPECT_TRUE(has(lines, "command \"Custom Select\" cannot run now"));
   lines = apply("filter object \"Mesh\"\nfilter component \"Faces\"\n");
   EXPECT_TRUE(has(lines, "message: 0 degenerate polygons have been selected."));
@@ -188,6 +189,23 @@ TEST_F(CustomSelect, DegenerateModeUsesMinHeightAndZeroFindsNothing) {
   lines = apply("set \"Custom Select\" \"Min Height\" 0.01\n");
   EXPECT_TRUE(has(lines, "message: 1 degenerate polygons have been selected."));
   EXPECT_EQ(selectedFaces(mesh("h")), std::vector<std::uint32_t>{2});
+}
+
+TEST_F(CustomSelect, TheButtonRunsWithTheSavedValuesBeforeThePanelIsShown) {
+  ASSERT_EQ(run("set \"Custom Select\" \"Degenerate Polygons\" true\n"
+                "set \"Custom Select\" \"Min Height\" 0.01\n"),
+            "");
+  // A new session over the same settings, where the panel is never shown: the button runs with
+  // the stored degenerate mode and height.
+  runner.reset();
+  host.reset();
+  start(TESSEL_MODULE_PATH, 120, 90);
+  const auto needle = dir.write("needle.obj", "v 5 0 0\nv 6 0 0\nv 5.5 0.001 0\nf 1 2 3\n");
+  ASSERT_EQ(run("open " + needle.string() +
+                "\nfilter object \"Mesh\"\nfilter component \"Faces\"\nid 34029\n"),
+            "");
+  EXPECT_TRUE(has(take(), "message: 1 degenerate polygons have been selected."));
+  EXPECT_EQ(selectedFaces(mesh("needle")), std::vector<std::uint32_t>{0});
 }
 
 class ConnectedFlood : public StudioFixture {

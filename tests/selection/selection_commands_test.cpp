@@ -23,10 +23,16 @@ class SelectionCommands : public StudioFixture {
     for (std::uint32_t id : host->scene().selection()) names += host->scene().find(id)->name;
     return names;
   }
+  // A refusal fails a script line unless the line expects it.
   std::string ran(const char* command) {
-    EXPECT_EQ(run(std::string("command \"") + command + "\"\n"), "");
+    const std::string error = run(std::string("command \"") + command + "\"\n");
     auto lines = take();
-    return has(lines, std::string("command: ") + command + " ran") ? "ran" : "refused";
+    if (error.empty() && has(lines, std::string("command: ") + command + " ran")) return "ran";
+    EXPECT_NE(error.find("did not run (start the line with \"expect-refusal\""), std::string::npos)
+        << error;
+    EXPECT_EQ(run(std::string("expect-refusal command \"") + command + "\"\n"), "");
+    take();
+    return "refused";
   }
 };
 

@@ -43,6 +43,43 @@ TEST_F(TesselScript, ModuleUiIsMergedAndListed) {
   EXPECT_TRUE(has(lines, "Ctrl+A -> 33830"));
 }
 
+TEST_F(TesselScript, CommandNamesAreAcceptedAndPrintedAndHelpListsTheVerbs) {
+  EXPECT_EQ(run("print toolbars\nprint accelerators\n"), "");
+  auto lines = take();
+  EXPECT_TRUE(has(lines, "[34029] Custom Select panel"));
+  EXPECT_TRUE(has(lines, "[34019] Object Filter combo {"));
+  EXPECT_TRUE(has(lines, "W -> 33814 View All"));
+  EXPECT_TRUE(has(lines, "Ctrl+A -> 33830 Select All"));
+  EXPECT_EQ(run("panel \"custom select\"\n"), "");
+  EXPECT_TRUE(has(take(), "panel: Custom Select [34029]"));
+  EXPECT_EQ(run("panel Nonsense\n"), "error: test:1: no command named \"Nonsense\"\n");
+  EXPECT_EQ(run("panel 34029\n"), "") << "numbers still work";
+
+  EXPECT_EQ(run("help\n"), "");
+  lines = take();
+  EXPECT_TRUE(has(lines, "  drag left|middle|right X0 Y0 X1 Y1"));
+  EXPECT_TRUE(has(lines, "  expect-refusal VERB"));
+  EXPECT_TRUE(has(lines, "  help [VERB]"));
+  EXPECT_EQ(run("help panel\n"), "");
+  EXPECT_TRUE(has(take(), "usage: panel ID|\"Name\""));
+  EXPECT_EQ(run("help fly\n"), "error: test:1: no verb \"fly\"\n");
+}
+
+TEST_F(TesselScript, ACommandThatCannotRunFailsTheLineUnlessARefusalIsExpected) {
+  EXPECT_EQ(run("# nothing is selected\ncommand \"View Selected\"\n"),
+            "error: test:2: command \"View Selected\" did not run (start the line with "
+            "\"expect-refusal\" when that is expected)\n");
+  EXPECT_EQ(run("expect-refusal command \"View Selected\"\n"), "");
+  // Through a key, as through a menu: the refusal comes from the command manager.
+  EXPECT_EQ(run("expect-refusal key V\n"), "");
+  EXPECT_NE(run("key V\n"), "");
+  ASSERT_EQ(openSquare(), "");
+  EXPECT_EQ(run("expect-refusal command \"View All\"\n"),
+            "error: test:1: expected a refusal, but the line's command ran\n");
+  EXPECT_EQ(run("expect-refusal\n"), "error: test:1: usage: expect-refusal VERB ... (the line's "
+                                      "command must refuse to run)\n");
+}
+
 TEST_F(TesselScript, ChoosingAFilterRefillsTheComponentFilter) {
   EXPECT_EQ(run("filter object \"Coord Sys\"\nprint toolbars\n"), "");
   auto lines = take();
