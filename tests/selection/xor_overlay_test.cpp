@@ -52,32 +52,35 @@ TEST(XorOverlay, HandsBackTheStateItFound) {
   studio::InputState input;
   studio::StudioView view(0, studio::ViewKind::Front, input, host);
   view.rect.width = 64, view.rect.height = 48;
-  const float band[4] = {4, 4, 40, 30};
+  const float band[4] = {4, 4, 40, 30}, polyline[6] = {1, 1, 20, 5, 9, 30};
   for (bool depthTest : {true, false})
-    for (GLboolean depthWrites : {GLboolean{GL_TRUE}, GLboolean{GL_FALSE}}) {
-      SCOPED_TRACE(std::to_string(depthTest) + " " + std::to_string(depthWrites));
-      depthTest ? enable(GL_DEPTH_TEST) : disable(GL_DEPTH_TEST);
-      depthMask(depthWrites);
-      color4f(0.25f, 0.5f, 0.75f, 1.0f);
-      drawBuffer(GL_NONE);
-      selection::drawXorRectangle(view, band);
-      const float polyline[6] = {1, 1, 20, 5, 9, 30};
-      selection::drawXorPolyline(view, polyline, 3);
+    for (GLboolean depthWrites : {GLboolean{GL_TRUE}, GLboolean{GL_FALSE}})
+      for (bool rectangle : {true, false}) {
+        SCOPED_TRACE(std::to_string(depthTest) + " " + std::to_string(depthWrites) + " " +
+                     std::to_string(rectangle));
+        depthTest ? enable(GL_DEPTH_TEST) : disable(GL_DEPTH_TEST);
+        depthMask(depthWrites);
+        color4f(0.25f, 0.5f, 0.75f, 1.0f);
+        drawBuffer(GL_NONE);
+        if (rectangle)
+          selection::drawXorRectangle(view, band);
+        else
+          selection::drawXorPolyline(view, polyline, 3);
 
-      EXPECT_EQ(isEnabled(GL_DEPTH_TEST), depthTest ? GL_TRUE : GL_FALSE);
-      EXPECT_EQ(isEnabled(GL_COLOR_LOGIC_OP), GL_FALSE);
-      GLboolean writes = depthWrites == GL_TRUE ? GL_FALSE : GL_TRUE;
-      getBooleanv(GL_DEPTH_WRITEMASK, &writes);
-      EXPECT_EQ(writes, depthWrites);
-      GLint buffer = -1;
-      getIntegerv(GL_DRAW_BUFFER, &buffer);
-      EXPECT_EQ(buffer, GL_NONE);
-      float colour[4] = {};
-      getFloatv(GL_CURRENT_COLOR, colour);
-      EXPECT_FLOAT_EQ(colour[0], 0.25f);
-      EXPECT_FLOAT_EQ(colour[1], 0.5f);
-      EXPECT_FLOAT_EQ(colour[2], 0.75f);
-    }
+        EXPECT_EQ(isEnabled(GL_DEPTH_TEST), depthTest ? GL_TRUE : GL_FALSE);
+        EXPECT_EQ(isEnabled(GL_COLOR_LOGIC_OP), GL_FALSE);
+        GLboolean writes = depthWrites == GL_TRUE ? GL_FALSE : GL_TRUE;
+        getBooleanv(GL_DEPTH_WRITEMASK, &writes);
+        EXPECT_EQ(writes, depthWrites);
+        GLint buffer = -1;
+        getIntegerv(GL_DRAW_BUFFER, &buffer);
+        EXPECT_EQ(buffer, GL_NONE);
+        float colour[4] = {};
+        getFloatv(GL_CURRENT_COLOR, colour);
+        EXPECT_FLOAT_EQ(colour[0], 0.25f);
+        EXPECT_FLOAT_EQ(colour[1], 0.5f);
+        EXPECT_FLOAT_EQ(colour[2], 0.75f);
+      }
 }
 
 // The band spans its two corners whichever way the drag went.
