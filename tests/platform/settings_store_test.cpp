@@ -113,6 +113,8 @@ TEST(CRegistry, TypedReadsRefuseOtherTypesAndEmptyKeys) {
   EXPECT_EQ(i, 3);
   ASSERT_NE(reg.Write("flag", true), 0);
   EXPECT_EQ(reg.Read("flag", i), 0) << "a switch is not a number";
+  ASSERT_TRUE(SettingsStore(userSettingsPath()).write("software\\T", "real", 2.5));
+  EXPECT_EQ(reg.Read("real", i), 0) << "a fraction is not a whole number";
   EXPECT_EQ(i, 3);
   EXPECT_EQ(reg.Read("absent", i), 0);
 }
