@@ -558,22 +558,23 @@ omTool* StudioHost::inputTool() {
 }
 
 void StudioHost::setModifiers(bool shift, bool ctrl, bool alt) {
-  struct Change {
-    bool& held;
-    bool next;
-    std::int32_t key;
-  } changes[] = {{input_.shift, shift, om::kKeyShift},
-                 {input_.ctrl, ctrl, om::kKeyCtrl},
-                 {input_.alt, alt, om::kKeyAlt}};
-  for (Change& c : changes) {
-    if (c.held == c.next) continue;
-    c.held = c.next;
-    if (c.key == om::kKeyAlt && !isCameraTool(tools_.GetCurrentTool())) {
-      navigate(c.next);
-      continue;
-    }
-    if (omTool* tool = inputTool()) tool->Key(c.key, c.next ? 0 : 1, &views_.active());
+  holdKey(om::kKeyShift, input_.shift, shift);
+  holdKey(om::kKeyCtrl, input_.ctrl, ctrl);
+  holdKey(om::kKeyAlt, input_.alt, alt);
+}
+
+void StudioHost::setFilterStepKey(bool held) {
+  holdKey(om::kKeyFilterStep, input_.filterStep, held);
+}
+
+void StudioHost::holdKey(std::int32_t key, bool& held, bool next) {
+  if (held == next) return;
+  held = next;
+  if (key == om::kKeyAlt && !isCameraTool(tools_.GetCurrentTool())) {
+    navigate(next);
+    return;
   }
+  if (omTool* tool = inputTool()) tool->Key(key, next ? 0 : 1, &views_.active());
 }
 
 void StudioHost::navigate(bool start) {
