@@ -582,12 +582,20 @@ void StudioHost::navigate(bool start) {
     // ALT navigation: the combined camera tool brackets it, the single camera tools take the
     // gestures; the current tool waits underneath, untouched.
     navigation_ = tools_.FindTool("Menu");
-    if (navigation_) navigation_->Activate();
+    if (!navigation_) return;
+    promptBeforeNavigation_ = panels_.prompt();
+    cursorBeforeNavigation_ = views_.active().cursor();
+    navigation_->Activate();
   } else if (!start && navigation_) {
     if (navigating_) navigating_->Deactivate();
     navigating_ = nullptr;
     navigation_->Deactivate();
     navigation_ = nullptr;
+    // The tool underneath takes over again: its prompt and cursor, not the camera tools'.
+    if (tools_.GetCurrentTool()) {
+      panels_.SetPrompt(promptBeforeNavigation_.c_str());
+      views_.SetCursor(&cursorBeforeNavigation_);
+    }
   }
 }
 
@@ -837,6 +845,11 @@ std::string StudioHost::shot(const std::string& path, bool wholeFrame) {
   std::string error = writePng(path, renderer_.readPixels(rect), rect.width, rect.height);
   if (error.empty()) echo_("shot: " + path);
   return error;
+}
+
+void StudioHost::viewsRepainted() {
+  // What a tool drew over the views (a rubber band) is gone; the tool has to know.
+  if (omTool* tool = tools_.GetCurrentTool()) tool->Refresh();
 }
 
 void StudioHost::redraw(StudioView& view) {

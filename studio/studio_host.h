@@ -249,6 +249,7 @@ class StudioHost final : public omModuleHost,
     context_->present();
   }
   void* glProcAddress(const char* name) override { return context_->procAddress(name); }
+  void viewsRepainted() override;
 
   void redrawAll();
   // A key of the current tool's Key and IsKeyUp went down or up (`held` is its state here).
@@ -296,6 +297,9 @@ class StudioHost final : public omModuleHost,
   int updateDepth_ = 0;
   omTool* navigation_ = nullptr;  // the combined camera tool, while ALT navigates
   omTool* navigating_ = nullptr;  // the camera tool taking the ALT gesture
+  // What the current tool showed when the ALT navigation began, shown again when it ends.
+  std::string promptBeforeNavigation_;
+  omCursor cursorBeforeNavigation_{};
   bool redrawPending_ = false, keepSelection_ = false, modified_ = false;
   std::int32_t filterMode_ = 1;
 };

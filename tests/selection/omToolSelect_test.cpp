@@ -151,6 +151,34 @@ TEST_F(ObjectSelect, ModifyMaskSelectRunsUnderATemporaryFilter) {
   EXPECT_EQ(selected(), "");
 }
 
+// The tool gives back exactly the temporary mask it pushed: none when it had no name, or a name
+// the filter lacks, even after SelectMask has named another mask meanwhile. A mask someone else
+// pushed underneath stays in force.
+TEST_F(ObjectSelect, ModifyMaskSelectPopsOnlyWhatItPushed) {
+  auto* tool = static_cast<selection::omToolSelectModifyMask*>(
+      host->tools().FindTool("Modify Mask Select"));
+  ASSERT_NE(tool, nullptr);
+  omMaskList* filter = host->GetObjectFilter();
+  ASSERT_TRUE(filter->PushTemporaryMask("Lights"));
+  EXPECT_EQ(run("tool \"Modify Mask Select\"\n"), "");
+  EXPECT_STREQ(filter->GetCurrentName(), "Lights") << "no name yet: nothing pushed";
+  tool->SelectMask("Coord Sys");
+  EXPECT_STREQ(filter->GetCurrentName(), "Coord Sys");
+  EXPECT_EQ(run("tool \"Object Select\"\n"), "");
+  EXPECT_STREQ(filter->GetCurrentName(), "Lights");
+  filter->PopTemporaryMask();
+  EXPECT_STREQ(filter->GetCurrentName(), "Mesh");
+
+  // With a curve beside the meshes the filter offers "Mesh" and "Curve", and no "Lights".
+  EXPECT_EQ(run("curve \"c\" 5 5 0 6 6 0\n"), "");
+  ASSERT_TRUE(filter->PushTemporaryMask("Curve"));
+  tool->SelectMask("Lights");
+  EXPECT_TRUE(host->tools().IsToolActive("Modify Mask Select"));
+  EXPECT_STREQ(filter->GetCurrentName(), "Curve");
+  EXPECT_EQ(run("tool \"Object Select\"\n"), "");
+  EXPECT_STREQ(filter->GetCurrentName(), "Curve") << "the refused push is not popped";
+}
+
 }  // namespace
 }  // namespace tessel::test
 
