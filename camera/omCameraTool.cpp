@@ -12,6 +12,11 @@ omView* omCameraTool::activeView() {
   return views ? views->GetActiveView() : nullptr;
 }
 
+bool omCameraTool::orthographic(omView* input) {
+  omViewport* view = input ? input->GetView() : nullptr;
+  return view && view->IsOrthographic() != 0;
+}
+
 omMainView* omCameraTool::mainView() {
   omApplication* app = GetApplication();
   return app ? app->GetMainView() : nullptr;

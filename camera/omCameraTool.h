@@ -18,12 +18,20 @@ class omCameraTool : public framework::omToolBase {
   // Ends the drawing mode and redraws the active view.
   void Deactivate() override;
   void Cancel() override;
-  void MouseMove(std::int32_t, const float*, omView* input) override { showCursorAndPrompt(input); }
+  // The cursor only: the prompt (or a refusal warning) belongs to the gesture's own moments.
+  void MouseMove(std::int32_t, const float*, omView* input) override { showCursor(input); }
 
  protected:
-  // The tool's cursor and prompt (or warning) for the view.
-  virtual void showCursorAndPrompt(omView* input) = 0;
+  // The tool's cursor, and its prompt (or warning), for the view.
+  virtual void showCursor(omView* input) = 0;
+  virtual void showPrompt(omView* input) = 0;
+  void showCursorAndPrompt(omView* input) {
+    showCursor(input);
+    showPrompt(input);
+  }
 
+  // True when the view `input` shows is not a perspective view.
+  static bool orthographic(omView* input);
   omView* activeView();
   omMainView* mainView();
   omPanelManager* panel();

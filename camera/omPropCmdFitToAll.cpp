@@ -1,16 +1,18 @@
 #include "camera/omPropCmdFitToAll.h"
 
+#include "camera/all_views_switch.h"
 #include "camera/omCmdFitToAll.h"
 
 namespace tessel::camera {
-namespace {
-constexpr int kCheckBox = 3;  // the control type of a switch
-}  // namespace
 
-omPropCmdFitToAll::omPropCmdFitToAll(const char* targetName) : omPropCmd(targetName) {
-  allViewsAttrib_ = AddAttrib(new platform::omPAT_Bool("All Views", false, kCheckBox));
+omPropCmdFitToAll::omPropCmdFitToAll(const char* targetName)
+    : omPropCmd(targetName), allViewsAttrib_(addAllViewsSwitch(*this)) {}
+
+void omPropCmdFitToAll::Activate() {
+  runWithRecord<omCmdFitToAllData>([this](omCmdFitToAllData& record) {
+    record.allViews = allViewsSwitch(*this, allViewsAttrib_);
+    return true;
+  });
 }
-
-void omPropCmdFitToAll::Activate() { runWithSwitch<omCmdFitToAllData>(); }
 
 }  // namespace tessel::camera

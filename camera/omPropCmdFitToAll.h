@@ -3,9 +3,6 @@
 #pragma once
 
 #include "framework/omPropCmd.h"
-#include "host/omApplication.h"
-#include "platform/host_services.h"
-#include "platform/omPAT_Bool.h"
 
 namespace tessel::camera {
 
@@ -13,17 +10,6 @@ class omPropCmdFitToAll : public framework::omPropCmd {
  public:
   explicit omPropCmdFitToAll(const char* targetName);
   void Activate() override;
-
- protected:
-  bool allViews() { return static_cast<platform::omPAT_Bool&>(GetAttrib(allViewsAttrib_)).GetValue(); }
-  // Runs the panel's command with a fresh record of type Record carrying the switch.
-  template <class Record>
-  void runWithSwitch() {
-    runWithRecord<Record>([this](Record& record) {
-      record.allViews = allViews();
-      return true;
-    });
-  }
 
  private:
   int allViewsAttrib_;

@@ -1,14 +1,17 @@
-// The panel of "View Selected": the same switch over the other command.
+// The panel of "View Selected": the same "All Views" switch over the other command.
 #pragma once
 
-#include "camera/omPropCmdFitToAll.h"
+#include "framework/omPropCmd.h"
 
 namespace tessel::camera {
 
-class omPropCmdFitToSelected : public omPropCmdFitToAll {
+class omPropCmdFitToSelected : public framework::omPropCmd {
  public:
-  explicit omPropCmdFitToSelected(const char* targetName) : omPropCmdFitToAll(targetName) {}
+  explicit omPropCmdFitToSelected(const char* targetName);
   void Activate() override;
+
+ private:
+  int allViewsAttrib_;
 };
 
 }  // namespace tessel::camera

@@ -16,12 +16,14 @@ bool shiftHeld(omView* input) { return input->IsKeyUp(om::kKeyShift) == 0; }
 
 }  // namespace
 
-void omToolDolly::showCursorAndPrompt(omView* input) {
+void omToolDolly::showCursor(omView* input) {
+  if (input) input->SetViewCursor(resources::LoadCursor(shiftHeld(input) ? 5014 : 5000));
+}
+
+void omToolDolly::showPrompt(omView* input) {
   if (!input) return;
-  const bool zoom = shiftHeld(input);
-  input->SetViewCursor(resources::LoadCursor(zoom ? 5014 : 5000));
   if (omPanelManager* p = panel())
-    p->SetPrompt(zoom ? "Drag the mouse horizontally on the view to zoom the camera. Release "
+    p->SetPrompt(shiftHeld(input) ? "Drag the mouse horizontally on the view to zoom the camera. Release "
                         "SHIFT to dolly."
                       : "Drag the mouse horizontally on the view to dolly the camera. Press "
                         "SHIFT to zoom.");

@@ -20,7 +20,8 @@ class omToolDolly : public omCameraTool {
   void Key(std::int32_t, std::int32_t, omView* input) override { showCursorAndPrompt(input); }
 
  protected:
-  void showCursorAndPrompt(omView* input) override;
+  void showCursor(omView* input) override;
+  void showPrompt(omView* input) override;
 
  private:
   bool altHeld_ = false;  // at activation only

@@ -13,12 +13,16 @@ std::int32_t omToolPan::buttonInUse(omView* input) const {
   return input->IsKeyUp(om::kKeyAlt) == 0 ? om::kButtonMiddle : om::kButtonLeft;
 }
 
-void omToolPan::showCursorAndPrompt(omView* input) {
+void omToolPan::showCursor(omView* input) {
   if (!input) return;
   const std::int32_t cursor = constraint_ == kFree       ? 5011
                               : constraint_ == kHorizontal ? 5012
                                                            : 5013;
   input->SetViewCursor(resources::LoadCursor(cursor));
+}
+
+void omToolPan::showPrompt(omView* input) {
+  if (!input) return;
   if (omPanelManager* p = panel())
     p->SetPrompt(constraint_ == kFree
                      ? "Drag the mouse on the view to pan the camera. Press SHIFT to constrain "

@@ -18,7 +18,8 @@ class omToolPan : public omCameraTool {
   void Key(std::int32_t key, std::int32_t flags, omView* input) override;
 
  protected:
-  void showCursorAndPrompt(omView* input) override;
+  void showCursor(omView* input) override;
+  void showPrompt(omView* input) override;
 
  private:
   std::int32_t buttonInUse(omView* input) const;

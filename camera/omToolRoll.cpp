@@ -9,14 +9,14 @@
 
 namespace tessel::camera {
 
-void omToolRoll::showCursorAndPrompt(omView* input) {
-  if (!input) return;
-  omViewport* view = input->GetView();
-  const bool ortho = view && view->IsOrthographic() != 0;
-  input->SetViewCursor(resources::LoadCursor(ortho ? 5001 : 5018));
+void omToolRoll::showCursor(omView* input) {
+  if (input) input->SetViewCursor(resources::LoadCursor(orthographic(input) ? 5001 : 5018));
+}
+
+void omToolRoll::showPrompt(omView* input) {
   omPanelManager* p = panel();
-  if (!p) return;
-  if (ortho)
+  if (!input || !p) return;
+  if (orthographic(input))
     p->SetWarning("Rolling is not allowed in a non perspective window.");
   else
     p->SetPrompt("Drag the mouse horizontally on the view to roll the camera.");

@@ -16,7 +16,8 @@ class omToolRoll : public omCameraTool {
                  omView* input) override;
 
  protected:
-  void showCursorAndPrompt(omView* input) override;
+  void showCursor(omView* input) override;
+  void showPrompt(omView* input) override;
 };
 
 }  // namespace tessel::camera

@@ -9,17 +9,19 @@
 
 namespace tessel::camera {
 
-void omToolTumble::showCursorAndPrompt(omView* input) {
+void omToolTumble::showCursor(omView* input) {
   if (!input) return;
-  omViewport* view = input->GetView();
-  const bool ortho = view && view->IsOrthographic() != 0;
-  const std::int32_t cursor = ortho                        ? 5001
+  const std::int32_t cursor = orthographic(input)          ? 5001
                               : constraint_ == kFree       ? 5002
                               : constraint_ == kHorizontal ? 5003
                                                            : 5004;
   input->SetViewCursor(resources::LoadCursor(cursor));
+}
+
+void omToolTumble::showPrompt(omView* input) {
   omPanelManager* p = panel();
-  if (!p) return;
+  if (!input || !p) return;
+  const bool ortho = orthographic(input);
   if (ortho)
     p->SetWarning("Tumbling is not allowed in a non perspective window.");
   else if (constraint_ == kFree)

@@ -18,7 +18,8 @@ class omToolTumble : public omCameraTool {
   void Key(std::int32_t key, std::int32_t flags, omView* input) override;
 
  protected:
-  void showCursorAndPrompt(omView* input) override;
+  void showCursor(omView* input) override;
+  void showPrompt(omView* input) override;
 
  private:
   bool altHeld_ = false;  // ALT was down at activation or at the last ALT key event

@@ -56,7 +56,7 @@ void omToolZoom::restart() {
     view->GetCursorPosition(start_);
     current_[0] = start_[0], current_[1] = start_[1];
   }
-  banding_ = false;
+  pressed_ = banding_ = false;
 }
 
 void omToolZoom::Activate() {
@@ -96,10 +96,11 @@ void omToolZoom::MouseButton(std::int32_t button, std::int32_t action, const flo
     current_[0] = start_[0], current_[1] = start_[1];
     rebuildBand();
     drawBand(input);
-    banding_ = true;
+    pressed_ = banding_ = true;
     updatePrompt();
     return;
   }
+  if (action == om::kActionRelease) pressed_ = false;
   if (action != om::kActionRelease || !view) {
     updatePrompt();
     return;
@@ -132,8 +133,10 @@ void omToolZoom::MouseButton(std::int32_t button, std::int32_t action, const flo
   updatePrompt();
 }
 
-void omToolZoom::MouseDrag(std::int32_t, const float*, const float* current, omView* input) {
-  if (!input || !current) return;
+void omToolZoom::MouseDrag(std::int32_t buttons, const float*, const float* current,
+                           omView* input) {
+  // Only a left press starts a band, and only a left release takes it away again.
+  if (!input || !current || !pressed_ || !(buttons & om::kButtonLeft)) return;
   if (banding_) drawBand(input);
   clampInto(input, current, current_);
   rebuildBand();

@@ -13,7 +13,8 @@ class omToolZoom : public framework::omToolBase {
   const char* GetName() override { return "Zoom"; }
   void Activate() override;
   void Deactivate() override;
-  void Refresh() override {}
+  // The views were painted again: a band on screen went with them.
+  void Refresh() override { banding_ = false; }
   void Cancel() override;
   void MouseButton(std::int32_t button, std::int32_t action, const float* position,
                    omView* input) override;
@@ -28,6 +29,7 @@ class omToolZoom : public framework::omToolBase {
   void clampInto(omView* input, const float* position, float* out);
   void rebuildBand();
 
+  bool pressed_ = false;  // a left-button gesture is on: only it draws a band
   bool banding_ = false;  // the band is on screen
   float band_[4] = {1e20f, 1e20f, -1e20f, -1e20f};
   float start_[2] = {0, 0};

@@ -34,6 +34,14 @@ void omPropCmd::Activate() {
   commands->ExecuteCommand(targetName_.c_str(), nullptr);
 }
 
+void omPropCmd::reportNoRecord(omApplication* app) {
+  omPanelManager* panel = app ? app->GetPanelManager() : nullptr;
+  if (!panel) return;
+  const std::string text =
+      "\"" + targetName_ + "\" did not run: the host gave no record for the panel's settings.";
+  panel->SetWarning(text.c_str());
+}
+
 void omPropCmd::OnUpdateCmdUI(platform::CCmdUI* ui) {
   omCommandManager* commands = commandManager();
   const bool available = commands && commands->IsCommandAvailable(targetName_.c_str());

@@ -38,6 +38,8 @@ class omPropCmd : public platform::omPropertyObj {
  protected:
   // Runs the panel's command through the host's command manager with a fresh record, which
   // `fill` completes first (it may answer false to run nothing). The record goes afterwards.
+  // Without a record of the right type nothing runs and the status line says why: the command's
+  // defaults would quietly drop what the panel shows.
   template <class Record, class Fill>
   bool runWithRecord(Fill&& fill) {
     omApplication* app = platform::AfxGetApp()->application;
@@ -46,7 +48,9 @@ class omPropCmd : public platform::omPropertyObj {
     omCommandData* data = commands->CreateCommandData(GetTargetName());
     auto* record = dynamic_cast<Record*>(data);
     bool ran = false;
-    if (!record || fill(*record)) {
+    if (!record) {
+      reportNoRecord(app);
+    } else if (fill(*record)) {
       commands->PrepareCommand();
       ran = commands->ExecuteCommand(GetTargetName(), data);
     }
@@ -55,6 +59,8 @@ class omPropCmd : public platform::omPropertyObj {
   }
 
  private:
+  void reportNoRecord(omApplication* app);
+
   std::string targetName_;
   bool linked_ = false;
   std::int32_t lastEnabled_ = -1;

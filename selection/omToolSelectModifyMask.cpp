@@ -24,8 +24,8 @@ void omToolSelectModifyMask::Activate() {
   if (!app) return;
   clearSelection();
   if (omMainView* main = app->GetMainView()) savedMaskState_ = main->GetFilterType();
-  if (omMaskList* filter = app->GetObjectFilter(); filter && maskName_)
-    filter->PushTemporaryMask(maskName_);
+  // Whatever the name, the filter is asked; what it accepted is what Deactivate gives back.
+  if (omMaskList* filter = app->GetObjectFilter()) pushed_ = filter->PushTemporaryMask(maskName_);
   omToolSelect::Activate();
 }
 
@@ -33,7 +33,9 @@ void omToolSelectModifyMask::Deactivate() {
   omApplication* app = GetApplication();
   if (!app) return;
   const bool cleared = clearSelection();
-  if (omMaskList* filter = app->GetObjectFilter(); filter && maskName_) filter->PopTemporaryMask();
+  // SelectMask may have named another mask since; only the one pushed comes off.
+  if (omMaskList* filter = app->GetObjectFilter(); filter && pushed_) filter->PopTemporaryMask();
+  pushed_ = false;
   if (cleared)
     if (omViewManager* views = app->GetViewManager()) views->RefreshViews(0);
 }

@@ -24,6 +24,7 @@ class omToolSelectModifyMask : public omToolSelect {
   std::int32_t maskValue_ = 0;
   std::int32_t savedMaskState_ = 0;
   const char* maskName_ = nullptr;  // not copied: the callers pass static names
+  bool pushed_ = false;             // the object filter holds our temporary mask
 };
 
 }  // namespace tessel::selection

@@ -216,12 +216,15 @@ double zoomWithinLimits(Camera& c, double factor, int width, int height) {
 }
 
 double dollyTowards(Camera& c, double amount, const Vec3& pivot, int width, int height) {
-  if (c.orthographic) {
-    double span = std::max(orthoWidth(c, width, height), kNarrowestOrtho);
-    return zoomWithinLimits(c, std::exp(-std::clamp(amount / span, -50.0, 50.0)), width, height);
-  }
   Vec3 toPivot = pivot - c.eye;
   double dist = length(toPivot);
+  if (c.orthographic) {
+    // The width scales as the distance would: by a factor, so that steps of the same drag keep
+    // their effect at any width and reach both limits, as zooming does.
+    double factor = dist > 0 ? (dist - amount) / dist : std::exp(-amount);
+    if (std::isnan(factor)) factor = 1;
+    return zoomWithinLimits(c, std::max(factor, 0.0), width, height);
+  }
   if (!std::isfinite(amount) || !(dist > 0)) return dist;
   double next = std::clamp(dist - amount, kNearestDolly, 1e30);
   Camera n = c;

@@ -304,6 +304,14 @@ std::string ScriptRunner::runWords(const std::vector<std::string>& w) {
     Modifiers m;
     std::string bad;
     if (!parseModifiers(w, 2, &m, &bad)) return "unexpected \"" + bad + "\"; " + usage(verb);
+    if (key == kFilterStepKey) {
+      // Reaches the current tool as key code 4, down then up, with the modifiers held meanwhile.
+      host_.setModifiers(m.shift, m.ctrl, m.alt);
+      host_.setFilterStepKey(true);
+      host_.setFilterStepKey(false);
+      host_.setModifiers(false, false, false);
+      return {};
+    }
     std::uint32_t id = host_.acceleratorFor(key, m.ctrl, m.shift, m.alt);
     if (!id) return "no accelerator on " + w[1];
     // An accelerator acts like the menu item it stands for.

@@ -558,22 +558,23 @@ omTool* StudioHost::inputTool() {
 }
 
 void StudioHost::setModifiers(bool shift, bool ctrl, bool alt) {
-  struct Change {
-    bool& held;
-    bool next;
-    std::int32_t key;
-  } changes[] = {{input_.shift, shift, om::kKeyShift},
-                 {input_.ctrl, ctrl, om::kKeyCtrl},
-                 {input_.alt, alt, om::kKeyAlt}};
-  for (Change& c : changes) {
-    if (c.held == c.next) continue;
-    c.held = c.next;
-    if (c.key == om::kKeyAlt && !isCameraTool(tools_.GetCurrentTool())) {
-      navigate(c.next);
-      continue;
-    }
-    if (omTool* tool = inputTool()) tool->Key(c.key, c.next ? 0 : 1, &views_.active());
+  holdKey(om::kKeyShift, input_.shift, shift);
+  holdKey(om::kKeyCtrl, input_.ctrl, ctrl);
+  holdKey(om::kKeyAlt, input_.alt, alt);
+}
+
+void StudioHost::setFilterStepKey(bool held) {
+  holdKey(om::kKeyFilterStep, input_.filterStep, held);
+}
+
+void StudioHost::holdKey(std::int32_t key, bool& held, bool next) {
+  if (held == next) return;
+  held = next;
+  if (key == om::kKeyAlt && !isCameraTool(tools_.GetCurrentTool())) {
+    navigate(next);
+    return;
   }
+  if (omTool* tool = inputTool()) tool->Key(key, next ? 0 : 1, &views_.active());
 }
 
 void StudioHost::navigate(bool start) {
@@ -581,12 +582,20 @@ void StudioHost::navigate(bool start) {
     // ALT navigation: the combined camera tool brackets it, the single camera tools take the
     // gestures; the current tool waits underneath, untouched.
     navigation_ = tools_.FindTool("Menu");
-    if (navigation_) navigation_->Activate();
+    if (!navigation_) return;
+    promptBeforeNavigation_ = panels_.prompt();
+    cursorBeforeNavigation_ = views_.active().cursor();
+    navigation_->Activate();
   } else if (!start && navigation_) {
     if (navigating_) navigating_->Deactivate();
     navigating_ = nullptr;
     navigation_->Deactivate();
     navigation_ = nullptr;
+    // The tool underneath takes over again: its prompt and cursor, not the camera tools'.
+    if (tools_.GetCurrentTool()) {
+      panels_.SetPrompt(promptBeforeNavigation_.c_str());
+      views_.SetCursor(&cursorBeforeNavigation_);
+    }
   }
 }
 
@@ -836,6 +845,11 @@ std::string StudioHost::shot(const std::string& path, bool wholeFrame) {
   std::string error = writePng(path, renderer_.readPixels(rect), rect.width, rect.height);
   if (error.empty()) echo_("shot: " + path);
   return error;
+}
+
+void StudioHost::viewsRepainted() {
+  // What a tool drew over the views (a rubber band) is gone; the tool has to know.
+  if (omTool* tool = tools_.GetCurrentTool()) tool->Refresh();
 }
 
 void StudioHost::redraw(StudioView& view) {

@@ -38,6 +38,10 @@ inline constexpr std::uint32_t kIdExit = 0xE141;
 inline constexpr std::uint32_t kIdLayoutSingle = 0xE201;
 inline constexpr std::uint32_t kIdLayoutQuad = 0xE202;
 
+// The keyboard key Studio reports as the filter-step key (key code 4): Tab, a virtual-key code
+// no module accelerator uses.
+inline constexpr std::uint8_t kFilterStepKey = 0x09;
+
 struct Accelerator {
   std::uint32_t commandId;
   std::uint8_t key;  // virtual-key code: 'A'..'Z', '0'..'9', 0x70.. for F1..
@@ -172,6 +176,8 @@ class StudioHost final : public omModuleHost,
 
   // Input in the active view's pixels. Modifier changes reach the current tool as Key calls.
   void setModifiers(bool shift, bool ctrl, bool alt);
+  // The filter-step key (key code 4, kFilterStepKey on the keyboard), held or let go.
+  void setFilterStepKey(bool held);
   void mouseButton(std::int32_t button, bool press, float x, float y);
   void mouseMove(float x, float y);
   void mouseWheel(std::int32_t delta, float x, float y);
@@ -243,8 +249,11 @@ class StudioHost final : public omModuleHost,
     context_->present();
   }
   void* glProcAddress(const char* name) override { return context_->procAddress(name); }
+  void viewsRepainted() override;
 
   void redrawAll();
+  // A key of the current tool's Key and IsKeyUp went down or up (`held` is its state here).
+  void holdKey(std::int32_t key, bool& held, bool next);
   // Starts or ends an ALT navigation.
   void navigate(bool start);
   // The tool that takes pointer input now: the navigating camera tool during an ALT navigation.
@@ -288,6 +297,9 @@ class StudioHost final : public omModuleHost,
   int updateDepth_ = 0;
   omTool* navigation_ = nullptr;  // the combined camera tool, while ALT navigates
   omTool* navigating_ = nullptr;  // the camera tool taking the ALT gesture
+  // What the current tool showed when the ALT navigation began, shown again when it ends.
+  std::string promptBeforeNavigation_;
+  omCursor cursorBeforeNavigation_{};
   bool redrawPending_ = false, keepSelection_ = false, modified_ = false;
   std::int32_t filterMode_ = 1;
 };

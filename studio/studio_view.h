@@ -19,6 +19,9 @@ class ViewHost {
   virtual void beginOverlay(StudioView& view) = 0;
   virtual void endOverlay() = 0;
   virtual void* glProcAddress(const char* name) = 0;
+  // Every view was painted again for Studio's own reasons (layout, active view), over whatever
+  // the current tool had drawn on it.
+  virtual void viewsRepainted() {}
 
  protected:
   ~ViewHost() = default;

@@ -29,14 +29,19 @@ void ViewManager::setLayout(bool quad) {
   quad_ = quad;
   if (!quad_) active_ = 0;
   placeViews();
-  redrawAll();
+  repaint();
 }
 
 bool ViewManager::setActive(int index) {
   if (index < 0 || index >= GetViewCount()) return false;
   active_ = index;
-  redrawAll();
+  repaint();
   return true;
+}
+
+void ViewManager::repaint() {
+  redrawAll();
+  host_.viewsRepainted();
 }
 
 void ViewManager::redrawAll() {

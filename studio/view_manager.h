@@ -31,6 +31,8 @@ class ViewManager final : public omViewManager {
   int frameWidth() const { return width_; }
   int frameHeight() const { return height_; }
   void redrawAll();
+  // Paints every view again on Studio's own account (layout, active view), telling the host.
+  void repaint();
   // A window gives each view a surface of its own: the view's rectangle is then that surface,
   // from its top left corner, whatever the layout.
   void setSurfaceSize(int index, int width, int height);

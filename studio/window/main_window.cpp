@@ -509,6 +509,16 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
                          held & Qt::AltModifier);
       updateStatus();
     }
+    // Over a view, Tab is the filter-step key rather than a move of the keyboard focus (SHIFT
+    // held makes it Backtab); elsewhere, in the panel dock say, it moves the focus as usual.
+    if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) &&
+        dynamic_cast<ViewWidget*>(watched)) {
+      if (!key->isAutoRepeat()) {
+        host_.setFilterStepKey(press);
+        updateStatus();
+      }
+      return true;
+    }
   }
   return QMainWindow::eventFilter(watched, event);
 }

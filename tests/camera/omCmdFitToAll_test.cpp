@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <type_traits>
+
+#include "camera/omPropCmdFitToAll.h"
+#include "camera/omPropCmdFitToSelected.h"
+
 #include "tests/studio/studio_fixture.h"
 
 namespace tessel::test {
@@ -51,6 +56,24 @@ TEST_F(Fit, ViewSelectedNeedsASelectionAndFramesOnlyIt) {
   EXPECT_EQ(run("command \"View Selected\"\n"), "");
   EXPECT_TRUE(has(take(), "message: Zoomed current window to the selected objects."));
   EXPECT_NEAR(target(0).x, 10.5, 1e-9);
+}
+
+// Two panels side by side, each over the command base panel with a switch of its own.
+static_assert(std::is_base_of_v<framework::omPropCmd, camera::omPropCmdFitToSelected>);
+static_assert(!std::is_base_of_v<camera::omPropCmdFitToAll, camera::omPropCmdFitToSelected>);
+
+TEST_F(Fit, TheViewSelectedPanelSwitchFramesTheSelectionInEveryView) {
+  openQuad("a.obj", 0);
+  openQuad("b.obj", 10);
+  host->scene().select(host->scene().findByName("b")->id, true);
+  EXPECT_EQ(run("layout quad\nid 33815 shift\nset \"View Selected\" \"All Views\" true\n"
+                "apply \"View Selected\"\n"),
+            "");
+  EXPECT_TRUE(has(take(), "message: Zoomed all windows to the selected objects."));
+  for (int v = 0; v < 4; ++v) EXPECT_NEAR(target(v).x, 10.5, 1e-9) << v;
+  EXPECT_EQ(run("id 33814\n"), "");
+  EXPECT_TRUE(has(take(), "message: Zoomed current window to all objects."))
+      << "the other panel's switch is its own";
 }
 
 TEST_F(Fit, AnEmptySceneLeavesTheCamerasAlone) {

@@ -100,6 +100,44 @@ TEST_F(CameraTools, ZoomBandNeedsElevenPixelsAndLeftwardZoomsOut) {
       << "the band is erased by drawing it again";
 }
 
+// Only a left-button gesture draws the band; a band still on screen when Studio paints the views
+// again goes with that paint, so no later gesture "erases" it back into view.
+TEST_F(CameraTools, TheZoomBandBelongsToTheLeftButtonAndGoesWithARepaint) {
+  EXPECT_EQ(run("tool Zoom\n"), "");
+  auto pixels = [&] { return host->renderer().readPixels(host->views().active().rect); };
+  const auto clean = pixels();
+  EXPECT_EQ(run("drag middle 20 20 90 90\ndrag right 20 20 90 90\n"), "");
+  EXPECT_EQ(pixels(), clean) << "no band from the middle or right button";
+  EXPECT_EQ(run("drag left 20 20 25 25\n"), "");
+  EXPECT_EQ(pixels(), clean) << "a short left gesture after them leaves nothing behind";
+  EXPECT_EQ(run("press left 20 20\nmove left 90 90\n"), "");
+  EXPECT_NE(pixels(), clean);
+  EXPECT_EQ(run("view 0\n"), "");  // Studio paints every view again
+  EXPECT_EQ(pixels(), clean);
+  EXPECT_EQ(run("move left 60 60\n"), "");
+  EXPECT_NE(pixels(), clean) << "the gesture goes on with a fresh band";
+  EXPECT_EQ(run("move left 20 20\nrelease left 20 20\n"), "");
+  EXPECT_EQ(pixels(), clean);
+}
+
+// An orthographic dolly scales the width by a factor a step, as zooming does, so the wheel
+// reaches both of the zoom's limits.
+TEST_F(CameraTools, OrthographicWheelDollyReachesTheZoomLimits) {
+  EXPECT_EQ(run("layout quad\nview 1\ntool Dolly\n"), "");
+  studio::StudioView& view = host->views().active();
+  auto width = [&] { return studio::orthoWidth(view.camera, view.rect.width, view.rect.height); };
+  for (const char* keys : {"", " shift"}) {
+    for (int step = 0; step < 1000 && width() < studio::kWidestOrtho; ++step)
+      ASSERT_EQ(run(std::string("wheel -1200 5 5") + keys + "\n"), "");
+    EXPECT_DOUBLE_EQ(width(), studio::kWidestOrtho) << keys;
+    EXPECT_EQ(host->panels().status(), "Width: 100000002004087734272.00") << keys;
+    for (int step = 0; step < 1000 && width() > studio::kNarrowestOrtho; ++step)
+      ASSERT_EQ(run(std::string("wheel 1200 5 5") + keys + "\n"), "");
+    EXPECT_DOUBLE_EQ(width(), studio::kNarrowestOrtho) << keys;
+    EXPECT_EQ(host->panels().status(), "Width:       0.00") << keys;
+  }
+}
+
 TEST_F(CameraTools, TheCombinedToolOnlyBracketsTheNavigation) {
   EXPECT_EQ(run("tool Menu\n"), "");
   EXPECT_TRUE(has(take(), "prompt: Drag LMB to tumble, MMB to pan, RMB to roll or LMB+MMB to dolly."));
@@ -136,6 +174,20 @@ TEST_F(CameraTools, AltNavigatesWithEveryButtonAndLeavesTheCurrentToolAlone) {
   EXPECT_TRUE(has(take(), "status: Distance:"));
   EXPECT_LT(studio::targetDistance(camera()), distance) << "left and middle together dolly";
   EXPECT_TRUE(host->tools().IsToolActive("Object Select"));
+}
+
+TEST_F(CameraTools, WhenAltNavigationEndsTheCurrentToolsPromptAndCursorComeBack) {
+  EXPECT_EQ(run("move left 10 10\n"), "");
+  const std::string prompt = "Press SHIFT to add or CTRL to remove from selection.";
+  ASSERT_EQ(host->panels().prompt(), prompt);
+  ASSERT_EQ(host->views().active().cursorId(), 5005);
+  take();
+  EXPECT_EQ(run("drag left 50 50 90 70 alt\n"), "");
+  auto lines = take();
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines.back(), "prompt: " + prompt) << "the last word is the current tool's again";
+  EXPECT_EQ(host->panels().prompt(), prompt);
+  EXPECT_EQ(host->views().active().cursorId(), 5005);
 }
 
 }  // namespace

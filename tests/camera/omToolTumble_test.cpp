@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "tests/studio/studio_fixture.h"
 
 namespace tessel::test {
@@ -74,6 +76,36 @@ TEST_F(Tumble, OrthographicViewsRefuseWithAWarning) {
   EXPECT_FALSE(has(lines, "status: Tumble"));
   EXPECT_EQ(camera().eye, before.eye);
   EXPECT_EQ(host->views().active().cursorId(), 5001);
+}
+
+int count(const std::vector<std::string>& lines, const std::string& line) {
+  return static_cast<int>(std::count(lines.begin(), lines.end(), line));
+}
+
+// Moving the mouse only keeps the cursor right: the prompt or refusal belongs to activation,
+// press and release.
+TEST_F(Tumble, MovesShowTheCursorOnlySoOneRefusedDragWarnsThreeTimes) {
+  const std::pair<std::string, std::string> refusals[] = {
+      {"Tumble", "warning: Tumbling is not allowed in a non perspective window."},
+      {"Roll", "warning: Rolling is not allowed in a non perspective window."}};
+  EXPECT_EQ(run("layout quad\nview 1\n"), "");
+  for (const auto& [tool, warning] : refusals) {
+    take();
+    EXPECT_EQ(run("tool " + tool + "\nmove left 40 40\ndrag left 50 50 90 70 steps 4\n"
+                  "move left 95 75\n"),
+              "");
+    EXPECT_EQ(count(take(), warning), 3) << tool;
+    EXPECT_EQ(host->views().active().cursorId(), 5001) << tool;
+  }
+  EXPECT_EQ(run("view 0\n"), "");
+  for (const char* tool : {"Tumble", "Pan", "Roll", "Dolly"}) {
+    EXPECT_EQ(run(std::string("tool ") + tool + "\n"), "");
+    take();
+    host->views().active().SetViewCursor(nullptr);
+    EXPECT_EQ(run("move left 40 40\nmove left 60 50\n"), "");
+    EXPECT_FALSE(has(take(), "prompt:")) << tool;
+    EXPECT_NE(host->views().active().cursorId(), 0) << tool << ": a move shows the cursor";
+  }
 }
 
 TEST_F(Tumble, OnlyTheLeftButtonTurns) {

@@ -152,7 +152,8 @@ bool FakeHost::IsToolAvailable(const char* name) {
 }
 
 omCommandData* FakeHost::CreateCommandData(const char* name) {
-  omCommand* cmd = makeCommand(name);
+  if (noRecords) return nullptr;
+  omCommand* cmd = makeCommand(recordsFrom.empty() ? name : recordsFrom.c_str());
   if (!cmd) return nullptr;
   omCommandData* data = cmd->CreateData(0);
   cmd->Release();

@@ -202,6 +202,10 @@ class FakeHost : public omModuleHost,
   int registryCalls = 0;
   int panelFactoryCalls = 0;
   std::vector<std::string> unavailable;  // tools and commands the host reports unavailable
+  // A host that cannot make records hands out none; a confused one makes them all with the
+  // factory of this command instead, when set.
+  bool noRecords = false;
+  std::string recordsFrom;
   std::vector<omMenuItem*> menus;
   std::vector<platform::CToolBar*> toolbars;
   std::vector<std::string> accelerators;  // "KEY ctrl shift alt -> ID"

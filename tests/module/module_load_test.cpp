@@ -20,7 +20,11 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
+using ::testing::AllOf;
+using ::testing::Contains;
 using ::testing::IsEmpty;
+using ::testing::Not;
+using ::testing::StartsWith;
 
 constexpr char kModuleKey[] = "software\\Tessel\\Test Host\\modules\\Tessel";
 
@@ -280,6 +284,35 @@ TEST(Routing, PlainCommandPanelRunsWithANullRecordAndDerivedOneFillsItsRecord) {
   f.host.click(f.module.get(), 33814);
   EXPECT_THAT(f.host.takeLog(), ElementsAre("prepare", "execute View All with record",
                                             "status: View All ran all"));
+}
+
+// Every panel that fills a record (the fit switches, the flood and custom selection settings)
+// runs nothing without one of the right type, and says so, rather than running with defaults.
+TEST(Routing, APanelWithoutItsRecordRunsNothingAndSaysSo) {
+  Fixture f(TESSEL_MODULE_PATH);
+  ASSERT_TRUE(f.module.start(f.host));
+  const std::pair<std::uint32_t, std::string> panels[] = {{33814, "View All"},
+                                                          {33815, "View Selected"},
+                                                          {34025, "Seed Select"},
+                                                          {34029, "Custom Select"}};
+  for (const auto& [id, name] : panels) {
+    const std::string warning =
+        "warning: \"" + name + "\" did not run: the host gave no record for the panel's settings.";
+    f.host.takeLog();
+    f.host.noRecords = true;
+    EXPECT_TRUE(f.host.click(f.module.get(), id));
+    // (The custom selection panel switches the selection mode first, as it always does.)
+    EXPECT_THAT(f.host.takeLog(), AllOf(Contains(warning), Not(Contains(StartsWith("execute")))))
+        << name << ": no record";
+    f.host.noRecords = false;
+    f.host.recordsFrom = name == "View All" ? "View Selected" : "View All";
+    EXPECT_TRUE(f.host.click(f.module.get(), id));
+    EXPECT_THAT(f.host.takeLog(), AllOf(Contains(warning), Not(Contains(StartsWith("execute")))))
+        << name << ": another command's record";
+    f.host.recordsFrom.clear();
+  }
+  f.host.click(f.module.get(), 33815);
+  EXPECT_THAT(f.host.takeLog(), ElementsAre("prepare", "execute View Selected with record"));
 }
 
 TEST(Routing, UpdateReflectsAvailabilityAndActiveTool) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "tests/studio/studio_fixture.h"
 
 namespace tessel::test {
@@ -147,6 +149,98 @@ TEST_F(ObjectSelect, ModifyMaskSelectRunsUnderATemporaryFilter) {
   EXPECT_EQ(run("tool Tumble\n"), "");
   EXPECT_STREQ(host->GetObjectFilter()->GetCurrentName(), "Mesh");
   EXPECT_EQ(selected(), "");
+}
+
+// The tool gives back exactly the temporary mask it pushed: none when it had no name, or a name
+// the filter lacks, even after SelectMask has named another mask meanwhile. A mask someone else
+// pushed underneath stays in force.
+TEST_F(ObjectSelect, ModifyMaskSelectPopsOnlyWhatItPushed) {
+  auto* tool = static_cast<selection::omToolSelectModifyMask*>(
+      host->tools().FindTool("Modify Mask Select"));
+  ASSERT_NE(tool, nullptr);
+  omMaskList* filter = host->GetObjectFilter();
+  ASSERT_TRUE(filter->PushTemporaryMask("Lights"));
+  EXPECT_EQ(run("tool \"Modify Mask Select\"\n"), "");
+  EXPECT_STREQ(filter->GetCurrentName(), "Lights") << "no name yet: nothing pushed";
+  tool->SelectMask("Coord Sys");
+  EXPECT_STREQ(filter->GetCurrentName(), "Coord Sys");
+  EXPECT_EQ(run("tool \"Object Select\"\n"), "");
+  EXPECT_STREQ(filter->GetCurrentName(), "Lights");
+  filter->PopTemporaryMask();
+  EXPECT_STREQ(filter->GetCurrentName(), "Mesh");
+
+  // With a curve beside the meshes the filter offers "Mesh" and "Curve", and no "Lights".
+  EXPECT_EQ(run("curve \"c\" 5 5 0 6 6 0\n"), "");
+  ASSERT_TRUE(filter->PushTemporaryMask("Curve"));
+  tool->SelectMask("Lights");
+  EXPECT_TRUE(host->tools().IsToolActive("Modify Mask Select"));
+  EXPECT_STREQ(filter->GetCurrentName(), "Curve");
+  EXPECT_EQ(run("tool \"Object Select\"\n"), "");
+  EXPECT_STREQ(filter->GetCurrentName(), "Curve") << "the refused push is not popped";
+}
+
+}  // namespace
+}  // namespace tessel::test
+
+namespace tessel::test {
+namespace {
+
+int count(const std::vector<std::string>& lines, const std::string& line) {
+  return static_cast<int>(std::count(lines.begin(), lines.end(), line));
+}
+
+// Tab is Studio's filter-step key: it reaches the tool as key code 4 and steps the object filter;
+// lights and coordinate systems are never selected together with other objects, so a step from
+// or to them drops the selection.
+TEST_F(ObjectSelect, TheFilterStepKeyStepsTheObjectFilterAndDropsMixedSelections) {
+  EXPECT_EQ(run("drag left 0 0 200 150\n"), "");
+  ASSERT_EQ(selected(), "ab");
+  take();
+  EXPECT_EQ(run("key Tab\n"), "");
+  auto lines = take();
+  EXPECT_STREQ(host->GetObjectFilter()->GetCurrentName(), "Coord Sys");
+  EXPECT_EQ(count(lines, "filter: object Coord Sys"), 1) << "one step per press";
+  EXPECT_EQ(selected(), "") << "a step to \"Coord Sys\" clears the selection";
+  EXPECT_EQ(run("drag left 0 0 200 150\n"), "");
+  ASSERT_EQ(selected(), "Global");
+  EXPECT_EQ(run("key Tab\n"), "");
+  EXPECT_STREQ(host->GetObjectFilter()->GetCurrentName(), "Lights");
+  EXPECT_EQ(selected(), "") << "a step from \"Coord Sys\" clears it too";
+  take();
+  EXPECT_EQ(run("key Tab\n"), "");
+  EXPECT_STREQ(host->GetObjectFilter()->GetCurrentName(), "Mesh") << "the last entry wraps";
+  lines = take();
+  EXPECT_EQ(count(lines, "prompt: Press SHIFT to add or CTRL to remove from selection."), 2)
+      << "the prompt follows the key down and the key up";
+}
+
+TEST_F(ObjectSelect, FilterStepsBetweenOtherKindsKeepTheSelection) {
+  // A curve beside the meshes: the object filter offers "Mesh" and "Curve" only.
+  EXPECT_EQ(run("curve \"c\" 5 5 0 6 6 0\nfilter object Mesh\ndrag left 0 0 200 150\n"), "");
+  ASSERT_EQ(selected(), "ab");
+  EXPECT_EQ(run("key Tab\n"), "");
+  EXPECT_STREQ(host->GetObjectFilter()->GetCurrentName(), "Curve");
+  EXPECT_EQ(selected(), "ab");
+  EXPECT_EQ(run("key Tab shift\n"), "");
+  EXPECT_STREQ(host->GetObjectFilter()->GetCurrentName(), "Mesh");
+  EXPECT_EQ(selected(), "ab");
+}
+
+TEST_F(ObjectSelect, TheFilterStepKeyIsHeldLikeTheModifiersAndIsNoAccelerator) {
+  omView& view = host->views().active();
+  EXPECT_EQ(view.IsKeyUp(om::kKeyFilterStep), 1);
+  host->setFilterStepKey(true);
+  EXPECT_EQ(view.IsKeyUp(om::kKeyFilterStep), 0);
+  EXPECT_STREQ(host->GetObjectFilter()->GetCurrentName(), "Coord Sys");
+  host->setFilterStepKey(true);
+  EXPECT_STREQ(host->GetObjectFilter()->GetCurrentName(), "Coord Sys")
+      << "a key held down (auto-repeat) is one press";
+  host->setFilterStepKey(false);
+  EXPECT_EQ(view.IsKeyUp(om::kKeyFilterStep), 1);
+  for (bool ctrl : {false, true})
+    for (bool shift : {false, true})
+      for (bool alt : {false, true})
+        EXPECT_EQ(host->acceleratorFor(studio::kFilterStepKey, ctrl, shift, alt), 0u);
 }
 
 }  // namespace

@@ -95,6 +95,26 @@ TEST(CameraNavigation, ZoomStopsAtItsLimits) {
   EXPECT_NEAR(orthoWidth(o, kW, kH), kWidestOrtho, 1e6);
 }
 
+// Equal dolly steps in an orthographic view scale its width by equal factors, however wide it
+// already is, so they run into the limits instead of creeping towards them.
+TEST(CameraNavigation, OrthographicDollyScalesTheWidthByAFactor) {
+  Camera o = standardCamera(ViewKind::Top);
+  double last = orthoWidth(o, kW, kH);
+  const double first = dollyTowards(o, -1, o.target, kW, kH) / last;
+  EXPECT_GT(first, 1);
+  last = orthoWidth(o, kW, kH);
+  int steps = 0;
+  for (; steps < 1000 && last < kWidestOrtho; ++steps) {
+    const double next = dollyTowards(o, -1, o.target, kW, kH);
+    if (next < kWidestOrtho) {
+      EXPECT_NEAR(next / last, first, 1e-9 * first);
+    }
+    last = next;
+  }
+  EXPECT_EQ(last, kWidestOrtho);
+  EXPECT_EQ(dollyTowards(o, 1e300, o.target, kW, kH), kNarrowestOrtho);
+}
+
 TEST(CameraNavigation, ZoomToRectFitsTheRectangle) {
   for (ViewKind kind : {ViewKind::Perspective, ViewKind::Top}) {
     Camera c = standardCamera(kind);
