@@ -250,7 +250,9 @@ std::string saveMeshFile(const std::filesystem::path& file, const Mesh& mesh) {
     return file.string() + ": cannot save as \"" + ext + "\" (PLY or OBJ)";
   // The temporary keeps the extension, which is how the writer is chosen.
   std::filesystem::path temp = file;
-  temp.replace_filename("." + file.stem().string() + ".saving" + ext);
+  std::string name = file.stem().string();
+  name.insert(0, 1, '.');  // appended piecewise: GCC 12 at -O3 warns falsely on "." + string
+  temp.replace_filename(name + ".saving" + ext);
   FlatExporter exporter(mesh);
   IO::Options options;
   if (ext == ".ply") options += IO::Options::Binary;
