@@ -322,7 +322,7 @@ std::string parsePlyHeader(std::string_view text, PlyHeader& h) {
     const std::uint64_t each = e.minBytes(h.binary);
     if (each && e.count > (body + 1) / each)
       return "the header declares " + std::to_string(e.count) + " " + std::string(e.name) +
-             " elements, more than the file's " + std::to_string(text.size()) + " bytes can hold";
+             " elements, more than the " + std::to_string(body) + " bytes after it can hold";
   }
   return {};
 }

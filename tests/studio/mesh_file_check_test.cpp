@@ -112,7 +112,7 @@ TEST(MalformedFiles, AsciiPlyValuesMustBeFiniteNumbersAndAllThere) {
       {"extra.ply", asciiPly(3, 1, "0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n3 0 2 1\n"),
        "line 14: unexpected \"3\" after the last element"},
       {"count.ply", asciiPly(3, 4000000, "0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n"),
-       "the header declares 4000000 face elements, more than the file's 186 bytes can hold"},
+       "the header declares 4000000 face elements, more than the 26 bytes after it can hold"},
   });
 }
 
@@ -122,7 +122,7 @@ TEST(MalformedFiles, BinaryPlyBodiesMustHoldWhatTheHeaderDeclares) {
       {"cut.ply", whole.substr(0, whole.size() - 5),
        "the file ends inside the \"face\" elements"},
       {"count.ply", binaryPly(3, 1000000, {0, 1, 2}),
-       "the header declares 1000000 face elements, more than the file's 224 bytes can hold"},
+       "the header declares 1000000 face elements, more than the 49 bytes after it can hold"},
       {"index.ply", binaryPly(3, 1, {0, 1, 3}), "face 0 uses vertex 3 of 3"},
       {"negative.ply", binaryPly(3, 1, {0, 1, 0xffffffffu}), "face 0 uses vertex 4294967295 of 3"},
   });
