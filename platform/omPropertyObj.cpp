@@ -41,8 +41,15 @@ nlohmann::json omPropertyObj::values() const {
 bool omPropertyObj::saveValues() {
   if (settingsKey_.empty()) return true;
   nlohmann::json now = values();
-  if (now == saved_ || now.empty()) return true;
-  if (!SettingsStore(userSettingsPath()).writeAll(settingsKey_, now)) return false;
+  // Only what this panel changed goes to the file: another process may have saved the others
+  // since they were loaded here, and its values must not be written back over.
+  nlohmann::json changed = nlohmann::json::object();
+  for (auto it = now.begin(); it != now.end(); ++it) {
+    auto was = saved_.find(it.key());
+    if (was == saved_.end() || *was != it.value()) changed[it.key()] = it.value();
+  }
+  if (changed.empty()) return true;
+  if (!SettingsStore(userSettingsPath()).writeAll(settingsKey_, changed)) return false;
   saved_ = now;
   return true;
 }

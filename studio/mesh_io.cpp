@@ -3,11 +3,19 @@
 #include <algorithm>
 #include <cctype>
 #include <fstream>
+#include <string_view>
 #include <system_error>
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <OpenMesh/Core/IO/MeshIO.hh>
 #include <OpenMesh/Core/IO/exporter/BaseExporter.hh>
 #include <OpenMesh/Core/IO/importer/BaseImporter.hh>
+
+#include "studio/mesh_file_check.h"
 
 namespace tessel::studio {
 namespace {
@@ -179,6 +187,40 @@ std::string lowerExtension(const std::filesystem::path& file) {
   return ext;
 }
 
+// A file's bytes, mapped read-only for the checks (a scan is read once more by the reader, from
+// the page cache; a copy would double the peak memory).
+class MappedFile {
+ public:
+  explicit MappedFile(const std::filesystem::path& file) {
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+      size_ = static_cast<std::size_t>(st.st_size);
+      ok_ = true;
+      if (size_ > 0) {
+        data_ = ::mmap(nullptr, size_, PROT_READ, MAP_PRIVATE, fd, 0);
+        if (data_ == MAP_FAILED) data_ = nullptr, ok_ = false;
+      }
+    }
+    ::close(fd);
+  }
+  ~MappedFile() {
+    if (data_) ::munmap(data_, size_);
+  }
+  MappedFile(const MappedFile&) = delete;
+  MappedFile& operator=(const MappedFile&) = delete;
+  bool ok() const { return ok_; }
+  std::string_view bytes() const {
+    return data_ ? std::string_view(static_cast<const char*>(data_), size_) : std::string_view();
+  }
+
+ private:
+  void* data_ = nullptr;
+  std::size_t size_ = 0;
+  bool ok_ = false;
+};
+
 // OpenMesh reports on its own streams; the caller gets one line of ours instead.
 class QuietReader {
  public:
@@ -210,7 +252,10 @@ LoadedFile readMeshFile(const std::filesystem::path& file) {
   if (ext != ".ply" && ext != ".obj" && ext != ".stl" && ext != ".off")
     return fail("unknown file type \"" + ext + "\" (PLY, OBJ, STL or OFF)");
   if (std::filesystem::file_size(file, ec) == 0) return fail("empty file");
-  if (!std::ifstream(file)) return fail("cannot be read");
+  MappedFile bytes(file);
+  if (!bytes.ok()) return fail("cannot be read");
+  if (std::string s = checkMeshFile(bytes.bytes(), ext, /*thorough=*/false); !s.empty())
+    return fail(s);
 
   FlatImporter importer(out.mesh);
   IO::Options options;
@@ -219,8 +264,11 @@ LoadedFile readMeshFile(const std::filesystem::path& file) {
     QuietReader quiet;
     read = IO::IOManager().read(file.string(), importer, options);
   }
-  if (!read) return fail("malformed " + ext.substr(1) + " file");
-  if (std::string s = importer.shortfall(); !s.empty()) return fail(s);
+  std::string shortfall = read ? importer.shortfall() : "malformed " + ext.substr(1) + " file";
+  if (!shortfall.empty()) {
+    std::string s = checkMeshFile(bytes.bytes(), ext, /*thorough=*/true);
+    return fail(s.empty() ? shortfall : s);
+  }
   if (out.mesh.vertexCount() == 0) return fail("no vertices");
   if (std::string s = validateMesh(out.mesh); !s.empty()) return fail(s);
   if (ext == ".obj") {
@@ -250,7 +298,9 @@ std::string saveMeshFile(const std::filesystem::path& file, const Mesh& mesh) {
     return file.string() + ": cannot save as \"" + ext + "\" (PLY or OBJ)";
   // The temporary keeps the extension, which is how the writer is chosen.
   std::filesystem::path temp = file;
-  temp.replace_filename("." + file.stem().string() + ".saving" + ext);
+  std::string name = file.stem().string();
+  name.insert(0, 1, '.');  // appended piecewise: GCC 12 at -O3 warns falsely on "." + string
+  temp.replace_filename(name + ".saving" + ext);
   FlatExporter exporter(mesh);
   IO::Options options;
   if (ext == ".ply") options += IO::Options::Binary;

@@ -1,11 +1,18 @@
 #include "platform/CRegistry.h"
 #include "platform/settings_store.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <memory>
 #include <fstream>
 #include <sstream>
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "platform/omPAT_Int.h"
+#include "platform/omPropertyObj.h"
 
 #include "tests/temp_config.h"
 
@@ -33,15 +40,18 @@ TEST(SettingsStore, CorruptFileIsKeptAsideNotOverwritten) {
   const auto file = userSettingsPath();
   std::filesystem::create_directories(file.parent_path());
   // Text that does not parse, and JSON of the wrong shape: settings are an object of keys.
+  int n = 0;
   for (const std::string text : {"{ \"k\": { \"v\": 1 ", "[1, 2, 3]", "7"}) {
     std::ofstream(file) << text;
     SettingsStore store(file);
     testing::internal::CaptureStderr();
     EXPECT_FALSE(store.read("k", "v")) << text;
     const std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_NE(err.find("unreadable"), std::string::npos) << text;
+    EXPECT_NE(err.find(n == 0 ? "is not valid JSON; kept as" : "does not hold a JSON object; kept as"),
+              std::string::npos)
+        << err;
     auto aside = file;
-    aside += ".corrupt";
+    aside += ++n == 1 ? std::string(".corrupt") : ".corrupt." + std::to_string(n);
     EXPECT_EQ(slurp(aside), text);
     // Reported once: the next read finds no file and says nothing.
     testing::internal::CaptureStderr();
@@ -97,6 +107,126 @@ TEST(SettingsStore, AWriteThatCannotLandFailsAndKeepsTheOldFile) {
   testing::internal::GetCapturedStderr();
   EXPECT_TRUE(std::filesystem::is_directory(folder / "inside"));
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(config.dir), {}), 3);
+}
+
+// Every kind of file we cannot take is moved aside under a name of its own, said once, and the
+// next write starts a fresh file; earlier copies are never replaced.
+TEST(SettingsStore, EachCorruptFileIsKeptUnderItsOwnName) {
+  test::TempConfig config;
+  const auto file = userSettingsPath();
+  std::filesystem::create_directories(file.parent_path());
+  const std::string deep = std::string(200000, '[') + std::string(200000, ']');
+  const std::string huge = "{\"k\": \"" + std::string(SettingsStore::kMaxBytes, 'x') + "\"}";
+  const struct {
+    std::string text, problem;
+  } cases[] = {
+      {"{ \"k\": { \"v\": 1 ", "is not valid JSON"},
+      {"{\"k\": " + deep + "}", "nests values deeper than 32 levels"},
+      {"[1, 2]", "does not hold a JSON object"},
+      {huge, "is larger than 4 MB"},
+  };
+  SettingsStore store(file);
+  int n = 0;
+  for (const auto& c : cases) {
+    std::ofstream(file) << c.text;
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(store.read("k", "v"));
+    EXPECT_FALSE(store.read("k", "w"));
+    auto aside = file;
+    aside += ++n == 1 ? std::string(".corrupt") : ".corrupt." + std::to_string(n);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "tessel: settings file " + file.string() + " " + c.problem + "; kept as " +
+                  aside.string() + ", using defaults\n");
+    EXPECT_EQ(slurp(aside), c.text);
+    ASSERT_TRUE(store.write("k", "v", n));
+  }
+  EXPECT_EQ(store.read("k", "v")->get<int>(), n);
+}
+
+// A file that cannot be moved aside stays as it is: said once however often it is read, and
+// never written over.
+TEST(SettingsStore, AFileThatCannotBeMovedAsideIsNeitherUsedNorReplaced) {
+  // Not valid JSON, readable, and in a folder where nothing can be renamed or created.
+  SettingsStore store("/proc/self/status");
+  testing::internal::CaptureStderr();
+  for (int i = 0; i < 5; ++i) EXPECT_FALSE(store.read("k", "v"));
+  EXPECT_FALSE(store.write("k", "v", 1));
+  EXPECT_FALSE(store.write("k", "v", 2));
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(err.rfind("tessel: settings file /proc/self/status is not valid JSON and could not be "
+                      "moved aside (", 0),
+            0u)
+      << err;
+  EXPECT_NE(err.find("); using defaults, and leaving the file as it is\n"
+                     "tessel: settings cannot be saved to /proc/self/status: the file there is "
+                     "unreadable and is not written over. Nothing was lost"),
+            std::string::npos)
+      << err;
+  EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 2) << err;
+}
+
+TEST(SettingsStore, ASaveThatFailsSaysWhyOnce) {
+  test::TempConfig config;
+  std::ofstream(config.dir / "not-a-folder") << "x";
+  SettingsStore store(config.dir / "not-a-folder" / "registry.json");
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(store.write("k", "v", 1));
+  EXPECT_FALSE(store.write("k", "w", 2));
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "tessel: settings cannot be saved to " + store.file().string() +
+                ": the folder cannot be created (Not a directory). Nothing was lost: the file "
+                "keeps what it held; changes from now on are not saved until this is mended.\n");
+  EXPECT_EQ(slurp(config.dir / "not-a-folder"), "x");
+}
+
+// Processes writing their own keys at the same time each find theirs in the file afterwards.
+TEST(SettingsStore, ConcurrentWritersKeepEachOthersKeys) {
+  test::TempConfig config;
+  const auto file = userSettingsPath();
+  constexpr int kWriters = 4, kWrites = 40;
+  std::vector<pid_t> children;
+  for (int w = 0; w < kWriters; ++w) {
+    pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      SettingsStore mine(file);
+      bool ok = true;
+      for (int i = 0; i < kWrites; ++i) ok &= mine.write("k", "writer " + std::to_string(w), i);
+      ::_exit(ok ? 0 : 1);
+    }
+    children.push_back(pid);
+  }
+  for (pid_t pid : children) {
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  SettingsStore store(file);
+  for (int w = 0; w < kWriters; ++w)
+    EXPECT_EQ(store.read("k", "writer " + std::to_string(w)), nlohmann::json(kWrites - 1)) << w;
+}
+
+// Two panels of one settings key, as two Studio processes hold them: each saves the value it
+// changed and leaves the other's alone.
+TEST(SettingsStore, PanelsSaveOnlyTheValuesTheyChanged) {
+  test::TempConfig config;
+  struct Panel : omPropertyObj {
+    Panel() : omPropertyObj("Probe") {
+      AddAttrib(new omPAT_Int("Size", 1, 0, 100, 1, 0));
+      AddAttrib(new omPAT_Int("Count", 1, 0, 100, 1, 0));
+      SetProfilePath("panels");
+    }
+    void Activate() override {}
+  };
+  auto first = std::make_unique<Panel>();
+  auto second = std::make_unique<Panel>();
+  ASSERT_EQ(first->EditAttrib(0, "7"), EditResult::Ok);
+  ASSERT_EQ(second->EditAttrib(1, "9"), EditResult::Ok);
+  first.reset();
+  second.reset();
+  Panel reloaded;
+  EXPECT_STREQ(reloaded.GetAttrib(0).GetValueText(), "7");
+  EXPECT_STREQ(reloaded.GetAttrib(1).GetValueText(), "9");
 }
 
 TEST(CRegistry, TypedReadsRefuseOtherTypesAndEmptyKeys) {

@@ -134,10 +134,10 @@ TEST(MeshFiles, BadInputIsReportedNotLoaded) {
       {"inf.ply", binaryHeader + binaryBody(std::numeric_limits<float>::infinity()),
        "vertex 1 has a non-finite coordinate"},
       {"finite.ply", binaryHeader + binaryBody(1.0f), nullptr},
-      {"short.ply", header + "0 0 0\n1 0 0\n", "malformed ply file"},
-      {"cut.ply", binaryHeader + std::string(20, '\0'), "malformed ply file"},
+      {"short.ply", header + "0 0 0\n1 0 0\n", "the header declares 3 vertex elements"},
+      {"cut.ply", binaryHeader + std::string(20, '\0'), "the header declares 3 vertex elements"},
       {"empty.ply", "", "empty file"},
-      {"junk.ply", "this is not a mesh\n", "malformed ply file"},
+      {"junk.ply", "this is not a mesh\n", "not a PLY file"},
       {"objindex.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 9\n", "uses vertex"},
       {"scan.xyz", "0 0 0\n", "unknown file type"},
   };
