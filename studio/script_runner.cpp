@@ -72,7 +72,7 @@ const std::map<std::string, std::string>& usages() {
       {"select", "select \"Object\" faces|vertices|edges H [H...]"},
       {"set", "set \"Panel title\" \"Attribute\" VALUE"},
       {"apply", "apply \"Panel title\""},
-      {"print", "print camera|selection|scene|panel \"Title\"|menu|toolbars|accelerators"},
+      {"print", "print camera|selection|scene|frames|panel \"Title\"|menu|toolbars|accelerators"},
       {"shot", "shot PATH.png [frame]"},
       {"save", "save PATH"},
       {"filter", "filter object|component \"Name\""},
@@ -80,6 +80,7 @@ const std::map<std::string, std::string>& usages() {
       {"mode", "mode object|component"},
       {"curve", "curve \"Name\" X Y Z X Y Z [X Y Z...]"},
       {"spring", "spring \"Name\" X Y Z X Y Z [X Y Z...]"},
+      {"coordsys", "coordsys \"Name\" X Y Z [QX QY QZ QW]"},
   };
   return forms;
 }
@@ -162,6 +163,7 @@ std::string ScriptRunner::print(const std::vector<std::string>& w) {
   if (what == "camera") lines(host_.describeCamera());
   else if (what == "selection") lines(host_.describeSelection());
   else if (what == "scene") lines(host_.describeScene());
+  else if (what == "frames") lines(host_.describeFrames());
   else if (what == "menu") lines(host_.describeMenus());
   else if (what == "toolbars") lines(host_.describeToolbars());
   else if (what == "accelerators") lines(host_.describeAccelerators());
@@ -347,6 +349,13 @@ std::string ScriptRunner::runWords(const std::vector<std::string>& w) {
     }
     return host_.addPolyline(verb == "curve" ? om::kEntityConnectedA : om::kEntityConnectedB,
                              w[1], std::move(points));
+  }
+  if (verb == "coordsys") {
+    if (w.size() != 5 && w.size() != 9) return usage(verb);
+    double v[7] = {0, 0, 0, 0, 0, 0, 1};
+    for (std::size_t i = 2; i < w.size(); ++i)
+      if (!parseFloat(w[i], &v[i - 2])) return "\"" + w[i] + "\" is not a number";
+    return host_.addCoordSys(w[1], {v[0], v[1], v[2]}, v + 3);
   }
   if (verb == "set") {
     if (!arity(4)) return usage(verb);

@@ -171,6 +171,10 @@ class StudioHost final : public omModuleHost,
   std::string open(const std::string& path);
   // Adds a curve or a spring (om::kEntityConnectedA or B) through the points; empty on success.
   std::string addPolyline(std::uint32_t kind, const std::string& name, std::vector<Vec3> points);
+  // A named coordinate system at `origin`, turned by the quaternion xyzw (normalised).
+  std::string addCoordSys(const std::string& name, const Vec3& origin, const double* xyzw);
+  // Each entity's frame origin and orientation, and its world box.
+  std::vector<std::string> describeFrames();
   // Writes the active mesh (the last selected one, else the first).
   std::string save(const std::string& path);
 
