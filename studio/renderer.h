@@ -72,6 +72,9 @@ class Renderer {
   void drawView(Scene& scene, const Camera& camera, const PixelRect& rect, bool active);
   // The depth of the last drawing of `rect`, as distances from the eye.
   DepthImage readDepth(const Camera& camera, const Scene& scene, const PixelRect& rect);
+  // Draws the depth of the scene's surfaces alone (no markers, points, lines or overlays; the
+  // colours are left as they are) into `rect` and reads it back, as readDepth does.
+  DepthImage surfaceDepth(const Scene& scene, const Camera& camera, const PixelRect& rect);
   // RGBA rows of `rect`, top row first.
   std::vector<std::uint8_t> readPixels(const PixelRect& rect);
 

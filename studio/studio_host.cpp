@@ -232,10 +232,22 @@ void StudioHost::applySelection(const std::vector<std::uint32_t>& ids, bool sele
   for (std::uint32_t id : ids) scene_.select(id, select);
 }
 
+ViewPlace StudioHost::componentPlace(StudioView& view) {
+  components_.objectMask = objectFilter_.GetCurrentMask();
+  components_.componentMask = scene_.componentMask;
+  return {view.index(), view.camera, view.size()};
+}
+
 void StudioHost::SelectAtPoint(omViewport* viewport, std::int32_t x, std::int32_t y, bool select,
-                               std::int32_t) {
+                               std::int32_t flags) {
   StudioView* view = viewOf(viewport);
   if (!view) return;
+  if (!scene_.objectMode) {
+    // The pixel's centre; flags nonzero: "Volume Select".
+    components_.atPoint(componentPlace(*view), x + 0.5, y + 0.5,
+                        {keepSelection_, select, flags != 0});
+    return;
+  }
   std::uint32_t id = objectAt(scene_, view->camera, view->size(), x + 0.5, y + 0.5,
                               objectFilter_.GetCurrentMask());
   std::vector<std::uint32_t> ids;
@@ -244,9 +256,15 @@ void StudioHost::SelectAtPoint(omViewport* viewport, std::int32_t x, std::int32_
 }
 
 void StudioHost::SelectInRect(omViewport* viewport, const float* rect, bool select,
-                              std::int32_t) {
+                              std::int32_t flags) {
   StudioView* view = viewOf(viewport);
   if (!view || !rect) return;
+  if (!scene_.objectMode) {
+    const RectRegion region{std::min(rect[0], rect[2]), std::min(rect[1], rect[3]),
+                            std::max(rect[0], rect[2]), std::max(rect[1], rect[3])};
+    components_.inRect(componentPlace(*view), region, {keepSelection_, select, flags != 0});
+    return;
+  }
   applySelection(objectsInRect(scene_, view->camera, view->size(), rect[0], rect[1], rect[2],
                                rect[3], objectFilter_.GetCurrentMask()),
                  select);

@@ -19,6 +19,7 @@
 #include "host/omView.h"
 #include "platform/CToolBar.h"
 #include "studio/command_manager.h"
+#include "studio/component_selection.h"
 #include "studio/echo.h"
 #include "studio/factory_list.h"
 #include "studio/input_state.h"
@@ -207,6 +208,7 @@ class StudioHost final : public omModuleHost,
   const FactoryList& toolFactories() const { return toolFactories_; }
   const FactoryList& commandFactories() const { return commandFactories_; }
   Renderer& renderer() { return renderer_; }
+  ComponentSelection& components() { return components_; }
   bool exitRequested() const { return exitRequested_; }
   void echo(const std::string& line) { echo_(line); }
   // What a front end shows of the module: Studio's menus then the module's, its toolbars, its
@@ -250,6 +252,8 @@ class StudioHost final : public omModuleHost,
   // The tool that takes pointer input now: the navigating camera tool during an ALT navigation.
   omTool* inputTool();
   StudioView* viewOf(omViewport* viewport);
+  // A view as component selection sees it, with the filters brought up to date.
+  ViewPlace componentPlace(StudioView& view);
   // Selects or deselects `ids`, replacing the selection unless it is being kept.
   void applySelection(const std::vector<std::uint32_t>& ids, bool select);
   // Component selection in `view`: `pick` answers the handles of one mesh's components of a kind;
@@ -285,6 +289,9 @@ class StudioHost final : public omModuleHost,
   bool broadcasting_ = false;
   bool exitRequested_ = false;
   SelectionList selection_{scene_};
+  ComponentSelection components_{scene_, [this](const ViewPlace& place) {
+    return renderer_.surfaceDepth(scene_, place.camera, views_.view(place.index).rect);
+  }};
   int updateDepth_ = 0;
   omTool* navigation_ = nullptr;  // the combined camera tool, while ALT navigates
   omTool* navigating_ = nullptr;  // the camera tool taking the ALT gesture
