@@ -28,10 +28,6 @@ std::vector<std::uint8_t>& flagsOf(Mesh& m, ComponentTarget target) {
   return m.vertexFlags;
 }
 
-void clearSelected(std::vector<std::uint8_t>& flags) {
-  for (std::uint8_t& f : flags) f &= static_cast<std::uint8_t>(~kSelected);
-}
-
 // Eight flags at a time: most meshes either have a selection early on or none at all.
 bool anySelected(const std::vector<std::uint8_t>& flags) {
   constexpr std::uint64_t kMask = 0x0101010101010101ull * kSelected;
@@ -205,8 +201,8 @@ void ComponentSelection::beginPaint(const ViewPlace& view, bool through) {
   }
 }
 
-void ComponentSelection::paint(const ViewPlace& view, double x, double y, double radius,
-                               SelectMode mode) {
+std::size_t ComponentSelection::paint(const ViewPlace& view, double x, double y, double radius,
+                                      SelectMode mode) {
   // A step without its gesture's beginning (or after the scene changed) builds what it needs.
   beginPaint(view, mode.through);
   mode.keep = true;
@@ -222,17 +218,16 @@ void ComponentSelection::paint(const ViewPlace& view, double x, double y, double
       if (!hit.handles.empty()) hits.push_back(std::move(hit));
     }
   }
+  std::size_t found = 0;
+  for (const Hit& hit : hits) found += hit.handles.size();
   apply(hits, mode);
+  return found;
 }
 
 void ComponentSelection::apply(std::vector<Hit>& hits, SelectMode mode) {
   if (!mode.keep)
     for (const auto& e : scene_.entities())
-      if (e->mesh) {
-        clearSelected(e->mesh->vertexFlags);
-        clearSelected(e->mesh->faceFlags);
-        clearSelected(e->mesh->edgeFlags);
-      }
+      if (e->mesh) e->mesh->clearSelectedComponents();
   for (Hit& hit : hits) {
     std::vector<std::uint8_t>& flags = flagsOf(*hit.entity->mesh, hit.target);
     if (mode.select) {
@@ -277,16 +272,48 @@ const VisibleDepth* ComponentSelection::depthFor(const ViewPlace& view) {
       cache.size.width != view.size.width || cache.size.height != view.size.height ||
       cache.stamp != stamp) {
     cache.camera = view.camera, cache.size = view.size, cache.stamp = stamp;
-    cache.depth = std::make_unique<VisibleDepth>(renderDepth_(view));
+    cache.depth.reset();
+    cache.image = renderDepth_(view);
+    cache.depth = std::make_unique<VisibleDepth>(cache.image);
     ++depthRenders_;
   }
   return cache.depth.get();
 }
 
+const DepthImage& ComponentSelection::depthImageFor(const ViewPlace& view) {
+  depthFor(view);
+  return depths_[view.index].image;
+}
+
+bool ComponentSelection::matchesPlainPolygon(const ViewPlace& view,
+                                             const std::vector<double>& outline, bool through,
+                                             std::size_t* count) {
+  const DepthImage* depth = through ? nullptr : &depthImageFor(view);
+  std::size_t taken = 0;
+  bool same = true;
+  for (auto [e, target] : candidates()) {
+    if (target == ComponentTarget::Holes) return false;
+    const Mesh& m = *e->mesh;
+    const ComponentKind kind = target == ComponentTarget::Vertices ? ComponentKind::Vertices
+                               : target == ComponentTarget::Faces  ? ComponentKind::Faces
+                                                                   : ComponentKind::Edges;
+    const std::vector<std::uint32_t> plain =
+        componentsInPolygon(m, kind, view.camera, view.size, outline, depth);
+    const std::vector<std::uint8_t>& flags = flagsOf(*e->mesh, target);
+    std::vector<std::uint32_t> selected;
+    for (std::uint32_t h = 0; h < flags.size(); ++h)
+      if (flags[h] & kSelected) selected.push_back(h);
+    same = same && selected == plain;
+    taken += plain.size();
+  }
+  if (count) *count = taken;
+  return same;
+}
+
 std::size_t ComponentSelection::memoryBytes() const {
   std::size_t bytes = 0;
   for (const auto& [index, cache] : depths_)
-    if (cache.depth) bytes += cache.depth->memoryBytes();
+    if (cache.depth) bytes += cache.depth->memoryBytes() + cache.image.depth.size() * sizeof(float);
   for (const auto& [e, grid] : brush_.grids) bytes += grid.memoryBytes();
   return bytes;
 }

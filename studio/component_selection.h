@@ -61,7 +61,14 @@ class ComponentSelection {
   // the camera, the view, the scene or the filters changed), paint selects within `radius`
   // pixels of (x, y). paint keeps the selection whatever the mode says.
   void beginPaint(const ViewPlace& view, bool through);
-  void paint(const ViewPlace& view, double x, double y, double radius, SelectMode mode);
+  // Answers how many components the brush found.
+  std::size_t paint(const ViewPlace& view, double x, double y, double radius, SelectMode mode);
+
+  // The plain reference of a lasso: whether the components of the filter's kind selected on every
+  // candidate are exactly those a plain point-in-polygon test over `outline` (x, y pairs) takes,
+  // with the same depth image unless `through`; *count receives how many that is.
+  bool matchesPlainPolygon(const ViewPlace& view, const std::vector<double>& outline, bool through,
+                           std::size_t* count);
 
   // Filters, read at each request.
   std::uint32_t objectMask = om::kMaskMesh;
@@ -89,6 +96,7 @@ class ComponentSelection {
   // The entities a request may touch, with the kind of component the filter asks of each.
   std::vector<std::pair<Entity*, ComponentTarget>> candidates() const;
   const VisibleDepth* depthFor(const ViewPlace& view);
+  const DepthImage& depthImageFor(const ViewPlace& view);
   template <class Region>
   void inRegion(const ViewPlace& view, const Region& region, SelectMode mode);
   void apply(std::vector<Hit>& hits, SelectMode mode);
@@ -102,6 +110,7 @@ class ComponentSelection {
     Camera camera;
     ViewSize size;
     std::uint64_t stamp = 0;
+    DepthImage image;
     std::unique_ptr<VisibleDepth> depth;
   };
   std::map<int, DepthCache> depths_;

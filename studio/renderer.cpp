@@ -149,7 +149,7 @@ const Renderer::MeshBuffers* Renderer::buffersFor(const Entity& e,
   return &b;
 }
 
-void Renderer::drawMesh(const Entity& e, bool selected) {
+void Renderer::drawMesh(const Entity& e, bool selected, bool holes, bool vertices) {
   const GlApi& gl = api();
   const Mesh& m = *e.mesh;
   const std::vector<float>& normals = normalsFor(e);
@@ -206,6 +206,25 @@ void Renderer::drawMesh(const Entity& e, bool selected) {
   }
   gl.DisableClientState(GL_NORMAL_ARRAY);
   gl.Disable(GL_LIGHTING);
+  if (vertices) {
+    gl.Color3f(0.30f, 0.32f, 0.38f);
+    gl.PointSize(1);
+    gl.Begin(GL_POINTS);
+    for (std::uint32_t v = 0; v < m.vertexCount(); ++v)
+      if (!(m.vertexFlags[v] & kHidden)) gl.ArrayElement(static_cast<GLint>(v));
+    gl.End();
+  }
+  if (holes) {
+    gl.Color3f(0.20f, 0.85f, 0.95f);
+    gl.LineWidth(1.5f);
+    gl.Begin(GL_LINES);
+    for (std::uint32_t i = 0; i < m.edgeCount(); ++i)
+      if (m.edges[i].f1 == kNoFace && !(m.edgeFlags[i] & (kHidden | kSelected))) {
+        gl.ArrayElement(static_cast<GLint>(m.edges[i].v0));
+        gl.ArrayElement(static_cast<GLint>(m.edges[i].v1));
+      }
+    gl.End();
+  }
   // Selected vertices and edges as points and lines on top of the surface.
   gl.Color3f(1.0f, 0.2f, 0.1f);
   gl.PointSize(4);
@@ -310,7 +329,8 @@ void Renderer::drawView(Scene& scene, const Camera& camera, const PixelRect& rec
     if (!e->visible) continue;
     bool selected = e->state & kStateSelected;
     if (e->isMesh())
-      drawMesh(*e, selected);
+      drawMesh(*e, selected, !scene.objectMode && scene.showHoles,
+               !scene.objectMode && scene.showVertices);
     else if (e->mesh)
       drawPoints(*e, selected);
     else

@@ -89,7 +89,8 @@ class Renderer {
   // The context made current and its entry points, looked up on first use.
   const GlApi& api();
   const std::vector<float>& normalsFor(const Entity& entity);
-  void drawMesh(const Entity& entity, bool selected);
+  // holes: boundary edges outlined; vertices: every vertex as a dot.
+  void drawMesh(const Entity& entity, bool selected, bool holes = false, bool vertices = false);
   void drawPoints(const Entity& entity, bool selected);
   void drawMarkers(const Entity& entity, const Box& scene, bool selected);
 

@@ -45,13 +45,13 @@ class ScreenProjector {
   int width_, height_;
 };
 
-// The centre of projected corners: the place a face or an edge is selected by.
+// The centre of projected corners: the place a face or an edge is selected by. Divided, not
+// multiplied by a third, so a face whose corners meet sits exactly on them.
 inline ScreenVertex centreOf(const ScreenVertex& a, const ScreenVertex& b) {
   return {(a.x + b.x) * 0.5f, (a.y + b.y) * 0.5f, (a.depth + b.depth) * 0.5f};
 }
 inline ScreenVertex centreOf(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c) {
-  return {(a.x + b.x + c.x) * (1.0f / 3), (a.y + b.y + c.y) * (1.0f / 3),
-          (a.depth + b.depth + c.depth) * (1.0f / 3)};
+  return {(a.x + b.x + c.x) / 3.0f, (a.y + b.y + c.y) / 3.0f, (a.depth + b.depth + c.depth) / 3.0f};
 }
 
 // True when the point lies on the view's pixels [0, width) x [0, height); components off the view

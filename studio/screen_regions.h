@@ -42,7 +42,8 @@ struct ScanEdge {
 
 // The inside of a lasso, decided from its row table by the even-odd rule: a point at (x, y) looks
 // only at the edges of row floor(y). The half-pixel widening is taken off again, so the answer
-// is the one pointInPolygon gives for the outline itself, bit for bit.
+// is the one pointInPolygon gives for the outline itself, bit for bit, whenever the widening
+// was exact in float (whole pixels, as the tool clamps its points, and finer steps alike).
 class LassoRegion {
  public:
   // rows[r]: the edges that reach pixel row r (edges[rowStart[r] .. rowStart[r + 1])).

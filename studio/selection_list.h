@@ -20,9 +20,7 @@ class SelectionList final : public omEntityList {
   void Clear() override {
     if (!scene_.objectMode)
       for (const auto& e : scene_.entities())
-        if (e->mesh)
-          for (auto* flags : {&e->mesh->vertexFlags, &e->mesh->faceFlags, &e->mesh->edgeFlags})
-            for (std::uint8_t& f : *flags) f &= static_cast<std::uint8_t>(~kSelected);
+        if (e->mesh) e->mesh->clearSelectedComponents();
     scene_.clearSelection();
   }
   void Remove(omEntity* entity) override {

@@ -141,16 +141,21 @@ class StudioHost final : public omModuleHost,
   }
   void SelectInScanlines(omViewport* view, const omScanRow* rows, std::int32_t rowCount,
                          bool select, bool volume) override;
-  void BeginPaint(omViewport*) override {}
+  // Brings the brush grids up to date for the view; they are rebuilt only when the camera, the
+  // view, the scene or the filters changed since the last stroke.
+  void BeginPaint(omViewport* view) override;
+  // area receives the number of components under the brush, then the brush's pixel x and y.
   void PaintSelect(omViewport* view, std::int32_t x, std::int32_t y, float brushSize,
                    std::int32_t* area, bool select, std::int32_t flags) override;
-  void PostRedrawRequest(omViewport*, omRedrawRequest, std::int32_t, std::int32_t) override {
-    redrawPending_ = true;
-  }
-  void EndComponentTool() override {}
-  void SetDisplaySwitchA(std::int32_t) override {}
-  void SetDisplaySwitchB(std::int32_t) override {}
-  void SetDisplaySwitchC(std::int32_t) override {}
+  // The view is drawn again at the next FlushRedraws.
+  void PostRedrawRequest(omViewport* view, omRedrawRequest, std::int32_t, std::int32_t) override;
+  // The brush grids go; the component tool's display switches B and C go off.
+  void EndComponentTool() override;
+  // A: show the component selection (every view is drawn again); B: outline the holes (boundary
+  // edges) of meshes in component mode; C: show mesh vertices as dots in component mode.
+  void SetDisplaySwitchA(std::int32_t on) override;
+  void SetDisplaySwitchB(std::int32_t on) override;
+  void SetDisplaySwitchC(std::int32_t on) override;
   void EndTransform(std::int32_t) override { redrawAll(); }
   omEntity* FirstCoordSys() override;
   omEntity* NextCoordSys() override;
@@ -173,6 +178,8 @@ class StudioHost final : public omModuleHost,
 
   // Input in the active view's pixels. Modifier changes reach the current tool as Key calls.
   void setModifiers(bool shift, bool ctrl, bool alt);
+  // Caps Lock's latched state, the invert state of paint strokes.
+  void setInvert(bool on) { input_.invert = on; }
   void mouseButton(std::int32_t button, bool press, float x, float y);
   void mouseMove(float x, float y);
   void mouseWheel(std::int32_t delta, float x, float y);
@@ -187,6 +194,9 @@ class StudioHost final : public omModuleHost,
   // Picks entry `name` in the object (or component) filter combo of the module's toolbar.
   std::string chooseFilter(bool objectFilter, const std::string& name);
 
+  // Whether the component selection in the active view is exactly what a plain point-in-polygon
+  // test over `outline` (x, y pairs) selects; the answer as a line, or the problem.
+  std::string checkLasso(const std::vector<double>& outline, bool through);
   // Sets a mesh's component selection to exactly `handles`; empty on success.
   std::string selectComponents(const std::string& object, ComponentKind kind,
                                const std::vector<std::uint32_t>& handles);
@@ -256,11 +266,6 @@ class StudioHost final : public omModuleHost,
   ViewPlace componentPlace(StudioView& view);
   // Selects or deselects `ids`, replacing the selection unless it is being kept.
   void applySelection(const std::vector<std::uint32_t>& ids, bool select);
-  // Component selection in `view`: `pick` answers the handles of one mesh's components of a kind;
-  // they are selected or deselected on every visible mesh the object filter allows, replacing
-  // every mesh's components unless the selection is kept.
-  template <class Pick>
-  void applyComponentSelection(omViewport* view, bool select, bool volume, Pick pick);
   // Frames the scene (or the selection) in all views or the active one; false and no change when
   // there is nothing to frame.
   bool fit(bool allViews, bool selectedOnly);

@@ -23,7 +23,8 @@ inline Mesh wavySheet(std::uint32_t n, std::uint32_t seed = 1) {
   std::vector<float> p;
   for (std::uint32_t j = 0; j < n; ++j)
     for (std::uint32_t i = 0; i < n; ++i) {
-      float x = static_cast<float>(i) / (n - 1), y = static_cast<float>(j) / (n - 1);
+      const auto last = static_cast<float>(n - 1);
+      float x = static_cast<float>(i) / last, y = static_cast<float>(j) / last;
       p.insert(p.end(), {x, y, 0.25f * std::sin(9 * x) * std::cos(7 * y) + noise(rng)});
     }
   std::vector<std::uint32_t> f;

@@ -30,7 +30,10 @@ std::vector<float> randomOutline(std::mt19937& rng, int points, bool integral) {
   for (int i = 0; i < points; ++i) {
     const float a = 6.2831853f * (static_cast<float>(i) + jitter(rng)) / static_cast<float>(points);
     float x = 80 + radius(rng) * std::cos(a), y = 60 + radius(rng) * 0.8f * std::sin(a);
-    if (integral) x = std::round(x), y = std::round(y);
+    // Whole pixels, as the tool clamps them, or 1/256 pixels: positions whose half-pixel widening
+    // a float holds exactly, so the table still carries the outline itself.
+    const float step = integral ? 1.0f : 1.0f / 256;
+    x = std::round(x / step) * step, y = std::round(y / step) * step;
     out.insert(out.end(), {x, y});
   }
   return out;
@@ -108,8 +111,8 @@ TEST(LassoRegion, TiesInFirstYAndLevelSegmentsKeepTheCountRight) {
   for (float y = 8; y <= 52; y += 0.5f)
     for (float x = 5; x <= 95; x += 0.5f)
       ASSERT_EQ(lasso.contains(x, y), pointInPolygon(polygon, x, y)) << x << ", " << y;
-  EXPECT_TRUE(lasso.contains(20, 35));   // inside a tooth
-  EXPECT_FALSE(lasso.contains(30, 30));  // between two teeth
+  EXPECT_FALSE(lasso.contains(20, 35));  // in the notch above a tooth's tip
+  EXPECT_TRUE(lasso.contains(30, 30));   // in a tooth
   EXPECT_TRUE(lasso.contains(50, 45));   // the comb's back
 }
 
@@ -180,8 +183,8 @@ TEST(ComponentsInRegion, BordersZeroSizeViewsAndDegenerateFaces) {
   const ScreenProjector project(c, 100, 100);
   std::vector<ScreenVertex> scratch;
   std::vector<std::uint32_t> out;
-  // Vertex 1 sits at (75, 50): a rectangle whose edge passes through it takes it.
-  componentsInRegion(m, ComponentTarget::Vertices, project, RectRegion{75, 50, 75, 50}, nullptr,
+  // Vertex 1 sits at (75, 75): a rectangle whose edge passes through it takes it.
+  componentsInRegion(m, ComponentTarget::Vertices, project, RectRegion{75, 75, 75, 75}, nullptr,
                      scratch, out);
   EXPECT_EQ(out, (std::vector<std::uint32_t>{1}));
   componentsInRegion(m, ComponentTarget::Vertices, project, RectRegion{75.01f, 0, 100, 100},
