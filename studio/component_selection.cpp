@@ -236,12 +236,18 @@ void ComponentSelection::apply(std::vector<Hit>& hits, SelectMode mode) {
       for (std::uint32_t h : hit.handles) flags[h] &= static_cast<std::uint8_t>(~kSelected);
     }
   }
-  // The selection list follows the components: in when an entity has some, out otherwise.
-  for (const auto& e : scene_.entities()) {
-    const bool has = e->mesh && (anySelected(e->mesh->faceFlags) ||
-                                 anySelected(e->mesh->vertexFlags) ||
-                                 anySelected(e->mesh->edgeFlags));
-    scene_.select(e->id, has);
+  // The selection list follows the components: in when an entity has some, out otherwise. A kept
+  // request changes only the entities it touched, and one that added knows the answer already.
+  if (!mode.keep) {
+    scene_.clearSelection();
+    for (const Hit& hit : hits) scene_.select(hit.entity->id, !hit.handles.empty() && mode.select);
+    return;
+  }
+  for (const Hit& hit : hits) {
+    const Mesh& m = *hit.entity->mesh;
+    const bool has = mode.select || anySelected(m.faceFlags) || anySelected(m.vertexFlags) ||
+                     anySelected(m.edgeFlags);
+    scene_.select(hit.entity->id, has);
   }
 }
 
