@@ -50,7 +50,7 @@ struct Scan {
     auto e = std::make_unique<Entity>();
     e->name = "scan";
     e->type = om::kEntityPolygonMesh;
-    e->mesh = std::make_unique<Mesh>(bench::noisyGrid(2 * vertices));
+    e->mesh = std::make_unique<Mesh>(bench::grid(bench::scanLikeSurface(2 * vertices)));
     Mesh& m = *e->mesh;
     m.vertexFlags.assign(m.vertexCount(), 0);
     m.faceFlags.assign(m.faceCount(), 0);

@@ -180,6 +180,7 @@ class StudioHost final : public omModuleHost,
   void setModifiers(bool shift, bool ctrl, bool alt);
   // Caps Lock's latched state, the invert state of paint strokes.
   void setInvert(bool on) { input_.invert = on; }
+  bool inverted() const { return input_.invert; }
   void mouseButton(std::int32_t button, bool press, float x, float y);
   void mouseMove(float x, float y);
   void mouseWheel(std::int32_t delta, float x, float y);
