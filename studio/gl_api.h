@@ -52,6 +52,8 @@ struct GlApi {
   decltype(&::glVertexPointer) VertexPointer = nullptr;
   decltype(&::glViewport) Viewport = nullptr;
   decltype(&::glFlush) Flush = nullptr;
+  decltype(&::glColorMask) ColorMask = nullptr;
+  decltype(&::glDepthMask) DepthMask = nullptr;
   // OpenGL 1.5 buffer objects, when the context has them: large meshes then stay on the GPU
   // between frames. Null when it does not, and the arrays are drawn from memory instead.
   PFNGLGENBUFFERSPROC GenBuffers = nullptr;
@@ -107,7 +109,9 @@ struct GlApi {
            get(Vertex3d, "glVertex3d") &&
            get(VertexPointer, "glVertexPointer") &&
            get(Viewport, "glViewport") &&
-           get(Flush, "glFlush") && optional(get);
+           get(Flush, "glFlush") &&
+           get(ColorMask, "glColorMask") &&
+           get(DepthMask, "glDepthMask") && optional(get);
   }
 
  private:

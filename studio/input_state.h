@@ -9,6 +9,9 @@ namespace tessel::studio {
 
 struct InputState {
   bool alt = false, ctrl = false, shift = false, filterStep = false;
+  // The invert state a paint stroke reads (omView::IsInvertActive): Caps Lock, latched. CTRL is
+  // not it: CTRL already turns painting into removing.
+  bool invert = false;
   std::int32_t buttons = 0;  // om::Button bits held
   float x = 0, y = 0;        // cursor in the active view's pixels
 

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include "studio/screen_regions.h"
+
 namespace tessel::studio {
 namespace {
 
@@ -49,16 +51,27 @@ bool componentHidden(const Mesh& m, ComponentKind kind, std::uint32_t h) {
   return false;
 }
 
+ComponentTarget targetOf(ComponentKind kind) {
+  switch (kind) {
+    case ComponentKind::Vertices: return ComponentTarget::Vertices;
+    case ComponentKind::Faces: return ComponentTarget::Faces;
+    case ComponentKind::Edges: return ComponentTarget::Edges;
+  }
+  return ComponentTarget::Vertices;
+}
+
+// The plain way, one component at a time, each placed by screenPlace: the reference the fast
+// region selection is checked against.
 template <class Inside>
 std::vector<std::uint32_t> componentsWhere(const Mesh& mesh, ComponentKind kind,
                                            const Camera& camera, ViewSize size,
                                            const DepthImage* depth, Inside inside) {
   std::vector<std::uint32_t> out;
-  const Projector project(camera, size.width, size.height);
+  const ScreenProjector project(camera, size.width, size.height);
   for (std::uint32_t h = 0, n = componentCount(mesh, kind); h < n; ++h) {
     if (componentHidden(mesh, kind, h)) continue;
-    ScreenPoint s = project(componentPosition(mesh, kind, h));
-    if (!s.inFront || !inside(s.x, s.y)) continue;
+    ScreenVertex s = screenPlace(mesh, targetOf(kind), project, h);
+    if (!onView(s, size.width, size.height) || !inside(double{s.x}, double{s.y})) continue;
     if (depth && !depth->empty() && !depth->visible(s.x, s.y, s.depth)) continue;
     out.push_back(h);
   }

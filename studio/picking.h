@@ -52,8 +52,10 @@ std::vector<std::uint32_t> objectsInRect(Scene& scene, const Camera& camera, Vie
 Vec3 componentPosition(const Mesh& mesh, ComponentKind kind, std::uint32_t handle);
 std::uint32_t componentCount(const Mesh& mesh, ComponentKind kind);
 
-// Handles, ascending, of the components whose position projects inside the region. Hidden
-// components are skipped; with `depth` given, so are those behind other surfaces.
+// Handles, ascending, of the components whose screen place (screenPlace: the vertex, or the
+// centre of the projected corners) lies inside the region and on the view, one component at a
+// time: the plain reference of the fast region selection (screen_regions.h). Hidden components
+// are skipped; with `depth` given, so are those behind other surfaces.
 std::vector<std::uint32_t> componentsInRect(const Mesh& mesh, ComponentKind kind,
                                             const Camera& camera, ViewSize size, double x0,
                                             double y0, double x1, double y1,

@@ -3,6 +3,7 @@
 #include <GL/osmesa.h>
 #include <png.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -148,7 +149,7 @@ const Renderer::MeshBuffers* Renderer::buffersFor(const Entity& e,
   return &b;
 }
 
-void Renderer::drawMesh(const Entity& e, bool selected) {
+void Renderer::drawMesh(const Entity& e, bool selected, bool holes, bool vertices) {
   const GlApi& gl = api();
   const Mesh& m = *e.mesh;
   const std::vector<float>& normals = normalsFor(e);
@@ -205,6 +206,25 @@ void Renderer::drawMesh(const Entity& e, bool selected) {
   }
   gl.DisableClientState(GL_NORMAL_ARRAY);
   gl.Disable(GL_LIGHTING);
+  if (vertices) {
+    gl.Color3f(0.30f, 0.32f, 0.38f);
+    gl.PointSize(1);
+    gl.Begin(GL_POINTS);
+    for (std::uint32_t v = 0; v < m.vertexCount(); ++v)
+      if (!(m.vertexFlags[v] & kHidden)) gl.ArrayElement(static_cast<GLint>(v));
+    gl.End();
+  }
+  if (holes) {
+    gl.Color3f(0.20f, 0.85f, 0.95f);
+    gl.LineWidth(1.5f);
+    gl.Begin(GL_LINES);
+    for (std::uint32_t i = 0; i < m.edgeCount(); ++i)
+      if (m.edges[i].f1 == kNoFace && !(m.edgeFlags[i] & (kHidden | kSelected))) {
+        gl.ArrayElement(static_cast<GLint>(m.edges[i].v0));
+        gl.ArrayElement(static_cast<GLint>(m.edges[i].v1));
+      }
+    gl.End();
+  }
   // Selected vertices and edges as points and lines on top of the surface.
   gl.Color3f(1.0f, 0.2f, 0.1f);
   gl.PointSize(4);
@@ -309,7 +329,8 @@ void Renderer::drawView(Scene& scene, const Camera& camera, const PixelRect& rec
     if (!e->visible) continue;
     bool selected = e->state & kStateSelected;
     if (e->isMesh())
-      drawMesh(*e, selected);
+      drawMesh(*e, selected, !scene.objectMode && scene.showHoles,
+               !scene.objectMode && scene.showVertices);
     else if (e->mesh)
       drawPoints(*e, selected);
     else
@@ -355,6 +376,44 @@ DepthImage Renderer::readDepth(const Camera& camera, const Scene& scene, const P
       out.depth[static_cast<std::size_t>(row) * rect.width + col] = static_cast<float>(d);
     }
   return out;
+}
+
+DepthImage Renderer::surfaceDepth(const Scene& scene, const Camera& camera,
+                                  const PixelRect& rect) {
+  const GlApi& gl = api();
+  gl.Enable(GL_SCISSOR_TEST);
+  setViewport(gl, context_, rect);
+  gl.DepthMask(GL_TRUE);
+  gl.ClearDepth(1);
+  gl.Clear(GL_DEPTH_BUFFER_BIT);
+  gl.Enable(GL_DEPTH_TEST);
+  gl.DepthFunc(GL_LESS);
+  gl.Disable(GL_COLOR_LOGIC_OP);
+  gl.Disable(GL_LIGHTING);
+  gl.ColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+  loadCamera(gl, camera, scene.bounds(), rect);
+  gl.EnableClientState(GL_VERTEX_ARRAY);
+  std::vector<std::uint32_t> shown;
+  for (const auto& e : scene.entities()) {
+    if (!e->visible || !e->isMesh()) continue;
+    const Mesh& m = *e->mesh;
+    gl.VertexPointer(3, GL_FLOAT, 0, m.positions.data());
+    const bool anyHidden = std::any_of(m.faceFlags.begin(), m.faceFlags.end(),
+                                       [](std::uint8_t f) { return (f & kHidden) != 0; });
+    const std::uint32_t* faces = m.faces.data();
+    std::size_t count = m.faces.size();
+    if (anyHidden) {
+      shown.clear();
+      for (std::uint32_t f = 0; f < m.faceCount(); ++f)
+        if (!(m.faceFlags[f] & kHidden)) shown.insert(shown.end(), &faces[3 * f], &faces[3 * f + 3]);
+      faces = shown.data(), count = shown.size();
+    }
+    gl.DrawElements(GL_TRIANGLES, static_cast<GLsizei>(count), GL_UNSIGNED_INT, faces);
+  }
+  gl.DisableClientState(GL_VERTEX_ARRAY);
+  gl.ColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+  gl.Finish();
+  return readDepth(camera, scene, rect);
 }
 
 std::vector<std::uint8_t> Renderer::readPixels(const PixelRect& rect) {

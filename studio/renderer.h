@@ -72,6 +72,9 @@ class Renderer {
   void drawView(Scene& scene, const Camera& camera, const PixelRect& rect, bool active);
   // The depth of the last drawing of `rect`, as distances from the eye.
   DepthImage readDepth(const Camera& camera, const Scene& scene, const PixelRect& rect);
+  // Draws the depth of the scene's surfaces alone (no markers, points, lines or overlays; the
+  // colours are left as they are) into `rect` and reads it back, as readDepth does.
+  DepthImage surfaceDepth(const Scene& scene, const Camera& camera, const PixelRect& rect);
   // RGBA rows of `rect`, top row first.
   std::vector<std::uint8_t> readPixels(const PixelRect& rect);
 
@@ -86,7 +89,8 @@ class Renderer {
   // The context made current and its entry points, looked up on first use.
   const GlApi& api();
   const std::vector<float>& normalsFor(const Entity& entity);
-  void drawMesh(const Entity& entity, bool selected);
+  // holes: boundary edges outlined; vertices: every vertex as a dot.
+  void drawMesh(const Entity& entity, bool selected, bool holes = false, bool vertices = false);
   void drawPoints(const Entity& entity, bool selected);
   void drawMarkers(const Entity& entity, const Box& scene, bool selected);
 

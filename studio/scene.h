@@ -177,6 +177,8 @@ class Scene {
   // [SECTION] modes and brackets
   bool objectMode = true;
   std::uint32_t componentMask = om::kMaskFaces;
+  // Component tools' display: holes outlined, vertices shown as dots (component mode only).
+  bool showHoles = false, showVertices = false;
   void lock() { ++lockDepth_; }
   void unlock() {
     if (lockDepth_ > 0) --lockDepth_;

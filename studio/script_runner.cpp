@@ -79,6 +79,9 @@ const std::map<std::string, std::string>& usages() {
       {"panel", "panel ID|\"Name\""},
       {"mode", "mode object|component"},
       {"curve", "curve \"Name\" X Y Z X Y Z [X Y Z...]"},
+      {"stroke", "stroke left|middle|right X Y X Y [X Y...] [shift] [ctrl] [alt]"},
+      {"invert", "invert on|off"},
+      {"check", "check lasso [through] X Y X Y X Y [X Y...]"},
       {"spring", "spring \"Name\" X Y Z X Y Z [X Y Z...]"},
       {"coordsys", "coordsys \"Name\" X Y Z [QX QY QZ QW]"},
   };
@@ -323,6 +326,43 @@ std::string ScriptRunner::runWords(const std::vector<std::string>& w) {
   }
   if (verb == "press" || verb == "move" || verb == "release" || verb == "drag" || verb == "wheel")
     return pointer(w);
+  if (verb == "stroke") {
+    // Pressed at the first point, moved through the others, released at the last.
+    std::int32_t button = w.size() > 1 ? parseButton(w[1]) : 0;
+    if (!button) return usage(verb);
+    std::vector<float> xy;
+    std::size_t i = 2;
+    for (double v; i < w.size() && parseFloat(w[i], &v); ++i) xy.push_back(static_cast<float>(v));
+    if (xy.size() < 4 || xy.size() % 2) return usage(verb);
+    Modifiers m;
+    std::string bad;
+    if (!parseModifiers(w, i, &m, &bad)) return "unexpected \"" + bad + "\"; " + usage(verb);
+    host_.setModifiers(m.shift, m.ctrl, m.alt);
+    host_.mouseMove(xy[0], xy[1]);
+    host_.mouseButton(button, true, xy[0], xy[1]);
+    for (std::size_t k = 2; k < xy.size(); k += 2) host_.mouseMove(xy[k], xy[k + 1]);
+    host_.mouseButton(button, false, xy[xy.size() - 2], xy.back());
+    host_.setModifiers(false, false, false);
+    return {};
+  }
+  if (verb == "invert") {
+    if (!arity(2) || (w[1] != "on" && w[1] != "off")) return usage(verb);
+    host_.setInvert(w[1] == "on");
+    return {};
+  }
+  if (verb == "check") {
+    if (w.size() < 2 || w[1] != "lasso") return usage(verb);
+    std::size_t i = 2;
+    const bool through = i < w.size() && w[i] == "through";
+    std::vector<double> outline;
+    for (i += through; i < w.size(); ++i) {
+      double v;
+      if (!parseFloat(w[i], &v)) return "\"" + w[i] + "\" is not a coordinate";
+      outline.push_back(v);
+    }
+    if (outline.size() < 6 || outline.size() % 2) return usage(verb);
+    return host_.checkLasso(outline, through);
+  }
   if (verb == "select") {
     if (w.size() < 3) return usage(verb);
     ComponentKind kind;

@@ -15,7 +15,14 @@ class SelectionList final : public omEntityList {
   omEntity* GetAt(std::int32_t index) override {
     return index >= 0 && index < GetCount() ? scene_.find(scene_.selection()[index]) : nullptr;
   }
-  void Clear() override { scene_.clearSelection(); }
+  // In component mode an entity is listed exactly when it has selected components, so emptying
+  // the list lets go of them too.
+  void Clear() override {
+    if (!scene_.objectMode)
+      for (const auto& e : scene_.entities())
+        if (e->mesh) e->mesh->clearSelectedComponents();
+    scene_.clearSelection();
+  }
   void Remove(omEntity* entity) override {
     for (std::uint32_t id : scene_.selection())
       if (static_cast<omEntity*>(scene_.find(id)) == entity) return scene_.select(id, false);

@@ -232,10 +232,22 @@ void StudioHost::applySelection(const std::vector<std::uint32_t>& ids, bool sele
   for (std::uint32_t id : ids) scene_.select(id, select);
 }
 
+ViewPlace StudioHost::componentPlace(StudioView& view) {
+  components_.objectMask = objectFilter_.GetCurrentMask();
+  components_.componentMask = scene_.componentMask;
+  return {view.index(), view.camera, view.size()};
+}
+
 void StudioHost::SelectAtPoint(omViewport* viewport, std::int32_t x, std::int32_t y, bool select,
-                               std::int32_t) {
+                               std::int32_t flags) {
   StudioView* view = viewOf(viewport);
   if (!view) return;
+  if (!scene_.objectMode) {
+    // The pixel's centre; flags nonzero: "Volume Select".
+    components_.atPoint(componentPlace(*view), x + 0.5, y + 0.5,
+                        {keepSelection_, select, flags != 0});
+    return;
+  }
   std::uint32_t id = objectAt(scene_, view->camera, view->size(), x + 0.5, y + 0.5,
                               objectFilter_.GetCurrentMask());
   std::vector<std::uint32_t> ids;
@@ -244,68 +256,79 @@ void StudioHost::SelectAtPoint(omViewport* viewport, std::int32_t x, std::int32_
 }
 
 void StudioHost::SelectInRect(omViewport* viewport, const float* rect, bool select,
-                              std::int32_t) {
+                              std::int32_t flags) {
   StudioView* view = viewOf(viewport);
   if (!view || !rect) return;
+  if (!scene_.objectMode) {
+    const RectRegion region{std::min(rect[0], rect[2]), std::min(rect[1], rect[3]),
+                            std::max(rect[0], rect[2]), std::max(rect[1], rect[3])};
+    components_.inRect(componentPlace(*view), region, {keepSelection_, select, flags != 0});
+    return;
+  }
   applySelection(objectsInRect(scene_, view->camera, view->size(), rect[0], rect[1], rect[2],
                                rect[3], objectFilter_.GetCurrentMask()),
                  select);
 }
 
-template <class Pick>
-void StudioHost::applyComponentSelection(omViewport* viewport, bool select, bool volume,
-                                         Pick pick) {
-  StudioView* view = viewOf(viewport);
-  if (!view || view->rect.width <= 0 || view->rect.height <= 0) return;
-  const std::uint32_t mask = scene_.componentMask;
-  // Holes have no component of their own to select yet.
-  if (!(mask & (om::kMaskVertices | om::kMaskFaces | om::kMaskEdges))) return;
-  if (!keepSelection_)
-    for (const auto& e : scene_.entities())
-      if (e->mesh) e->mesh->clearSelectedComponents();
-  DepthImage depth;
-  if (!volume) depth = renderer_.readDepth(view->camera, scene_, view->rect);
-  const std::uint32_t objects = objectFilter_.GetCurrentMask();
-  for (const auto& e : scene_.entities()) {
-    if (!e->mesh || !e->visible || !(e->filterMask() & objects)) continue;
-    Mesh& m = *e->mesh;
-    const ComponentKind kind = e->isPointCloud() || (mask & om::kMaskVertices)
-                                   ? ComponentKind::Vertices
-                               : (mask & om::kMaskFaces) ? ComponentKind::Faces
-                                                         : ComponentKind::Edges;
-    std::vector<std::uint8_t>& flags = kind == ComponentKind::Vertices ? m.vertexFlags
-                                       : kind == ComponentKind::Faces  ? m.faceFlags
-                                                                       : m.edgeFlags;
-    for (std::uint32_t h : pick(m, kind, *view, volume ? nullptr : &depth)) {
-      if (select) flags[h] |= kSelected;
-      else flags[h] &= static_cast<std::uint8_t>(~kSelected);
-    }
-  }
-  // An entity is in the selection list exactly when it has selected components.
-  for (const auto& e : scene_.entities())
-    if (e->mesh) scene_.select(e->id, e->mesh->hasSelectedComponents());
-}
-
 void StudioHost::SelectInScanlines(omViewport* viewport, const omScanRow* rows,
                                    std::int32_t rowCount, bool select, bool volume) {
-  applyComponentSelection(viewport, select, volume,
-                          [&](const Mesh& m, ComponentKind kind, StudioView& view,
-                              const DepthImage* depth) {
-                            return componentsInScanlines(m, kind, view.camera, view.size(), rows,
-                                                         rowCount, depth);
-                          });
+  StudioView* view = viewOf(viewport);
+  if (!view) return;
+  // The rows side by side, as the lasso region reads them.
+  std::vector<ScanEdge> edges;
+  std::vector<std::uint32_t> rowStart{0};
+  for (std::int32_t r = 0; rows && r < rowCount; ++r) {
+    for (std::int32_t k = 0; rows[r].edges && k < rows[r].count; ++k) {
+      const omScanEdge& e = rows[r].edges[k];
+      edges.push_back({e.x0, e.y0, e.x1, e.y1});
+    }
+    rowStart.push_back(static_cast<std::uint32_t>(edges.size()));
+  }
+  components_.inLasso(componentPlace(*view), LassoRegion(edges, rowStart),
+                      {keepSelection_, select, volume});
+}
+
+void StudioHost::BeginPaint(omViewport* viewport) {
+  if (StudioView* view = viewOf(viewport)) components_.beginPaint(componentPlace(*view), false);
 }
 
 void StudioHost::PaintSelect(omViewport* viewport, std::int32_t x, std::int32_t y,
-                             float brushSize, std::int32_t* area, bool select, std::int32_t) {
+                             float brushSize, std::int32_t* area, bool select,
+                             std::int32_t flags) {
   if (area) area[0] = area[1] = area[2] = 0;
-  if (!(brushSize > 0)) return;
-  applyComponentSelection(viewport, select, false,
-                          [&](const Mesh& m, ComponentKind kind, StudioView& view,
-                              const DepthImage* depth) {
-                            return componentsInCircle(m, kind, view.camera, view.size(), x + 0.5,
-                                                      y + 0.5, brushSize, depth);
-                          });
+  StudioView* view = viewOf(viewport);
+  // The panel keeps the size within 1..500; anything else reaching here is not a brush.
+  if (!view || !(brushSize > 0) || !std::isfinite(brushSize)) return;
+  const std::size_t found = components_.paint(componentPlace(*view), x + 0.5, y + 0.5, brushSize,
+                                              {true, select, flags != 0});
+  if (area) area[0] = static_cast<std::int32_t>(std::min<std::size_t>(found, INT32_MAX)), area[1] = x, area[2] = y;
+}
+
+void StudioHost::PostRedrawRequest(omViewport* viewport, omRedrawRequest, std::int32_t,
+                                   std::int32_t) {
+  if (StudioView* view = viewOf(viewport)) views_.requestRedraw(view->index());
+}
+
+void StudioHost::EndComponentTool() {
+  components_.releaseBrush();
+  if (scene_.showHoles || scene_.showVertices) {
+    scene_.showHoles = scene_.showVertices = false;
+    redrawAll();
+  }
+}
+
+void StudioHost::SetDisplaySwitchA(std::int32_t) {
+  for (int i = 0; i < views_.GetViewCount(); ++i) views_.requestRedraw(i);
+}
+
+void StudioHost::SetDisplaySwitchB(std::int32_t on) {
+  scene_.showHoles = on != 0;
+  SetDisplaySwitchA(1);
+}
+
+void StudioHost::SetDisplaySwitchC(std::int32_t on) {
+  scene_.showVertices = on != 0;
+  SetDisplaySwitchA(1);
 }
 
 float* StudioHost::GetDollyPivot(float* buffer, omViewport* viewport) {
@@ -706,6 +729,17 @@ std::string StudioHost::chooseFilter(bool objectFilter, const std::string& name)
   }
   return "no filter combo lists the " + std::string(objectFilter ? "object" : "component") +
          " filter";
+}
+
+std::string StudioHost::checkLasso(const std::vector<double>& outline, bool through) {
+  std::size_t count = 0;
+  if (scene_.objectMode) return "check lasso: not in component mode";
+  if (!components_.matchesPlainPolygon(componentPlace(views_.active()), outline, through, &count))
+    return "check lasso: the selection differs from a plain point-in-polygon test of the outline";
+  echo_("check: the selection is what a plain point-in-polygon test of the " +
+        std::to_string(outline.size() / 2) + "-point outline selects (" + std::to_string(count) +
+        " components)");
+  return {};
 }
 
 std::string StudioHost::selectComponents(const std::string& object, ComponentKind kind,

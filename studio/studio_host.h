@@ -19,6 +19,7 @@
 #include "host/omView.h"
 #include "platform/CToolBar.h"
 #include "studio/command_manager.h"
+#include "studio/component_selection.h"
 #include "studio/echo.h"
 #include "studio/factory_list.h"
 #include "studio/input_state.h"
@@ -144,16 +145,21 @@ class StudioHost final : public omModuleHost,
   }
   void SelectInScanlines(omViewport* view, const omScanRow* rows, std::int32_t rowCount,
                          bool select, bool volume) override;
-  void BeginPaint(omViewport*) override {}
+  // Brings the brush grids up to date for the view; they are rebuilt only when the camera, the
+  // view, the scene or the filters changed since the last stroke.
+  void BeginPaint(omViewport* view) override;
+  // area receives the number of components under the brush, then the brush's pixel x and y.
   void PaintSelect(omViewport* view, std::int32_t x, std::int32_t y, float brushSize,
                    std::int32_t* area, bool select, std::int32_t flags) override;
-  void PostRedrawRequest(omViewport*, omRedrawRequest, std::int32_t, std::int32_t) override {
-    redrawPending_ = true;
-  }
-  void EndComponentTool() override {}
-  void SetDisplaySwitchA(std::int32_t) override {}
-  void SetDisplaySwitchB(std::int32_t) override {}
-  void SetDisplaySwitchC(std::int32_t) override {}
+  // The view is drawn again at the next FlushRedraws.
+  void PostRedrawRequest(omViewport* view, omRedrawRequest, std::int32_t, std::int32_t) override;
+  // The brush grids go; the component tool's display switches B and C go off.
+  void EndComponentTool() override;
+  // A: show the component selection (every view is drawn again); B: outline the holes (boundary
+  // edges) of meshes in component mode; C: show mesh vertices as dots in component mode.
+  void SetDisplaySwitchA(std::int32_t on) override;
+  void SetDisplaySwitchB(std::int32_t on) override;
+  void SetDisplaySwitchC(std::int32_t on) override;
   void EndTransform(std::int32_t) override { redrawAll(); }
   omEntity* FirstCoordSys() override;
   omEntity* NextCoordSys() override;
@@ -182,6 +188,9 @@ class StudioHost final : public omModuleHost,
   void setModifiers(bool shift, bool ctrl, bool alt);
   // The filter-step key (key code 4, kFilterStepKey on the keyboard), held or let go.
   void setFilterStepKey(bool held);
+  // Caps Lock's latched state, the invert state of paint strokes.
+  void setInvert(bool on) { input_.invert = on; }
+  bool inverted() const { return input_.invert; }
   void mouseButton(std::int32_t button, bool press, float x, float y);
   void mouseMove(float x, float y);
   void mouseWheel(std::int32_t delta, float x, float y);
@@ -196,6 +205,9 @@ class StudioHost final : public omModuleHost,
   // Picks entry `name` in the object (or component) filter combo of the module's toolbar.
   std::string chooseFilter(bool objectFilter, const std::string& name);
 
+  // Whether the component selection in the active view is exactly what a plain point-in-polygon
+  // test over `outline` (x, y pairs) selects; the answer as a line, or the problem.
+  std::string checkLasso(const std::vector<double>& outline, bool through);
   // Sets a mesh's component selection to exactly `handles`; empty on success.
   std::string selectComponents(const std::string& object, ComponentKind kind,
                                const std::vector<std::uint32_t>& handles);
@@ -217,6 +229,7 @@ class StudioHost final : public omModuleHost,
   const FactoryList& toolFactories() const { return toolFactories_; }
   const FactoryList& commandFactories() const { return commandFactories_; }
   Renderer& renderer() { return renderer_; }
+  ComponentSelection& components() { return components_; }
   bool exitRequested() const { return exitRequested_; }
   void echo(const std::string& line) { echo_(line); }
   // What a front end shows of the module: Studio's menus then the module's, its toolbars, its
@@ -263,13 +276,10 @@ class StudioHost final : public omModuleHost,
   // The tool that takes pointer input now: the navigating camera tool during an ALT navigation.
   omTool* inputTool();
   StudioView* viewOf(omViewport* viewport);
+  // A view as component selection sees it, with the filters brought up to date.
+  ViewPlace componentPlace(StudioView& view);
   // Selects or deselects `ids`, replacing the selection unless it is being kept.
   void applySelection(const std::vector<std::uint32_t>& ids, bool select);
-  // Component selection in `view`: `pick` answers the handles of one mesh's components of a kind;
-  // they are selected or deselected on every visible mesh the object filter allows, replacing
-  // every mesh's components unless the selection is kept.
-  template <class Pick>
-  void applyComponentSelection(omViewport* view, bool select, bool volume, Pick pick);
   // Frames the scene (or the selection) in all views or the active one; false and no change when
   // there is nothing to frame.
   bool fit(bool allViews, bool selectedOnly);
@@ -298,6 +308,9 @@ class StudioHost final : public omModuleHost,
   bool broadcasting_ = false;
   bool exitRequested_ = false;
   SelectionList selection_{scene_};
+  ComponentSelection components_{scene_, [this](const ViewPlace& place) {
+    return renderer_.surfaceDepth(scene_, place.camera, views_.view(place.index).rect);
+  }};
   int updateDepth_ = 0;
   omTool* navigation_ = nullptr;  // the combined camera tool, while ALT navigates
   omTool* navigating_ = nullptr;  // the camera tool taking the ALT gesture

@@ -39,7 +39,7 @@ class StudioView final : public omView, public omViewport {
   std::int32_t IsButtonUp(std::int32_t button) override {
     return (input_.buttons & button) ? 0 : 1;
   }
-  bool IsInvertActive() override { return input_.ctrl; }
+  bool IsInvertActive() override { return input_.invert; }
   void GetCursorPosition(float* xy) override;
   void SetViewCursor(const omCursor* cursor) override;
   void RedrawView(std::int32_t) override { host_.redraw(*this); }

@@ -18,8 +18,18 @@ omView* ViewManager::GetViewAt(std::int32_t index) {
 
 void ViewManager::RefreshViews(std::int32_t) { redrawAll(); }
 void ViewManager::FlushRedraws() { redrawAll(); }
-// Studio draws every view on request, so nothing waits to be flushed beyond a full redraw.
-void ViewManager::FlushRedraws(std::int32_t) { redrawAll(); }
+// flag 0: the views that asked; otherwise every view.
+void ViewManager::FlushRedraws(std::int32_t flag) {
+  if (flag != 0) return redrawAll();
+  const unsigned requested = requested_;
+  requested_ = 0;
+  for (int i = 0; i < GetViewCount(); ++i)
+    if (requested & (1u << i)) host_.redraw(*views_[i]);
+}
+
+void ViewManager::requestRedraw(int index) {
+  if (index >= 0 && index < static_cast<int>(views_.size())) requested_ |= 1u << index;
+}
 
 void ViewManager::SetCursor(const omCursor* cursor) {
   for (int i = 0; i < GetViewCount(); ++i) views_[i]->SetViewCursor(cursor);
@@ -45,6 +55,7 @@ void ViewManager::repaint() {
 }
 
 void ViewManager::redrawAll() {
+  requested_ = 0;
   for (int i = 0; i < GetViewCount(); ++i) host_.redraw(*views_[i]);
 }
 

@@ -36,11 +36,14 @@ class ViewManager final : public omViewManager {
   // A window gives each view a surface of its own: the view's rectangle is then that surface,
   // from its top left corner, whatever the layout.
   void setSurfaceSize(int index, int width, int height);
+  // Marks a view to be drawn at the next FlushRedraws.
+  void requestRedraw(int index);
 
  private:
   void placeViews();
   std::vector<std::unique_ptr<StudioView>> views_;  // always four; the layout shows one or all
   int active_ = 0;
+  unsigned requested_ = 0;  // a bit per view
   bool quad_ = false;
   int width_, height_;
   bool ownSurfaces_ = false;

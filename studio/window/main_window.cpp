@@ -504,6 +504,9 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     track(Qt::Key_Shift, Qt::ShiftModifier);
     track(Qt::Key_Control, Qt::ControlModifier);
     track(Qt::Key_Alt, Qt::AltModifier);
+    // Caps Lock latches the invert state of paint strokes, as the lock itself latches.
+    if (press && key->key() == Qt::Key_CapsLock && !key->isAutoRepeat())
+      host_.setInvert(!host_.inverted());
     if (key->key() == Qt::Key_Shift || key->key() == Qt::Key_Control || key->key() == Qt::Key_Alt) {
       host_.setModifiers(held & Qt::ShiftModifier, held & Qt::ControlModifier,
                          held & Qt::AltModifier);

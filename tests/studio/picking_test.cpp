@@ -6,6 +6,7 @@
 #include <cmath>
 #include <random>
 
+#include "studio/screen_projection.h"
 #include "tests/studio/mesh_fixtures.h"
 
 namespace tessel::studio {
@@ -131,11 +132,14 @@ TEST(Picking, TouchingTheRectangleIsEnough) {
     // A rectangle that is exactly the triangle's projected bounds holds it.
     EXPECT_EQ(objectsInRect(scene, c, kSize, origin.x, top.y, right.x, origin.y, om::kMaskMesh),
               object);
+    // Components are where the selection's single-precision projection puts them.
     const Mesh& m = *scene.find(id)->mesh;
-    EXPECT_EQ(componentsInRect(m, ComponentKind::Vertices, c, kSize, right.x, 0, kSize.width,
+    const ScreenProjector place(c, kSize.width, kSize.height);
+    const ScreenVertex rightVertex = place(&m.positions[3]), topVertex = place(&m.positions[6]);
+    EXPECT_EQ(componentsInRect(m, ComponentKind::Vertices, c, kSize, rightVertex.x, 0, kSize.width,
                                kSize.height),
               (std::vector<std::uint32_t>{1}));
-    EXPECT_EQ(componentsInRect(m, ComponentKind::Vertices, c, kSize, 0, 0, kSize.width, top.y),
+    EXPECT_EQ(componentsInRect(m, ComponentKind::Vertices, c, kSize, 0, 0, kSize.width, topVertex.y),
               (std::vector<std::uint32_t>{2}));
   }
 }

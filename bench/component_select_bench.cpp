@@ -1,0 +1,268 @@
+// Component selection on scan-sized meshes (1M and 16M vertices, an 800 x 600 view), each
+// against a plain loop that only projects the same vertices, timed in the same iteration: box
+// and lasso selection of vertices and faces, the depth image "visible only" reads, the brush's
+// grid build and its steps. Every fast path is checked against the plain reference first.
+//
+// [SECTION] fixtures
+// [SECTION] box and lasso
+// [SECTION] depth image
+// [SECTION] brush
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <map>
+#include <random>
+
+#include "bench/scan_fixture.h"
+#include "studio/brush_grid.h"
+#include "studio/component_selection.h"
+#include "studio/renderer.h"
+#include "tests/studio/lasso_rows.h"
+
+namespace {
+
+using namespace tessel;
+using namespace tessel::studio;
+using Clock = std::chrono::steady_clock;
+
+double seconds(Clock::time_point since) {
+  return std::chrono::duration<double>(Clock::now() - since).count();
+}
+
+// [SECTION] fixtures
+
+constexpr ViewSize kView{800, 600};
+
+// A scan of `vertices` vertices (a noisy height field, two triangles a grid square) seen from an
+// angle, with its surface depth image; only what selection reads is built (no edge table).
+struct Scan {
+  Scene scene;
+  Entity* entity = nullptr;
+  ViewPlace place;
+  DepthImage depth;
+  std::unique_ptr<VisibleDepth> visible;
+  double depthSeconds = 0;  // render and read back once
+  std::unique_ptr<ComponentSelection> select;
+
+  explicit Scan(std::uint32_t vertices) {
+    auto e = std::make_unique<Entity>();
+    e->name = "scan";
+    e->type = om::kEntityPolygonMesh;
+    e->mesh = std::make_unique<Mesh>(bench::grid(bench::scanLikeSurface(2 * vertices)));
+    Mesh& m = *e->mesh;
+    m.vertexFlags.assign(m.vertexCount(), 0);
+    m.faceFlags.assign(m.faceCount(), 0);
+    m.revision = 1;
+    entity = &scene.add(std::move(e));
+    place.camera = standardCamera(ViewKind::Perspective);
+    frameBox(place.camera, scene.bounds(), kView.width, kView.height);
+    place.size = kView;
+    std::string error;
+    auto context = OffscreenContext::create(kView.width, kView.height, &error);
+    if (!context) throw std::runtime_error(error);
+    Renderer renderer(*context);
+    const auto t = Clock::now();
+    depth = renderer.surfaceDepth(scene, place.camera, {0, 0, kView.width, kView.height});
+    visible = std::make_unique<VisibleDepth>(depth);
+    depthSeconds = seconds(t);
+    // The selection reads the depth image rendered above: its cache is filled once.
+    select = std::make_unique<ComponentSelection>(
+        scene, [this](const ViewPlace&) { return depth; });
+  }
+  const Mesh& mesh() const { return *entity->mesh; }
+  ScreenProjector projector() const { return {place.camera, kView.width, kView.height}; }
+};
+
+Scan& scan(std::uint32_t vertices) {
+  static std::map<std::uint32_t, std::unique_ptr<Scan>> scans;
+  auto& s = scans[vertices];
+  if (!s) s = std::make_unique<Scan>(vertices);
+  return *s;
+}
+
+// The floor: every vertex projected into the view, nothing else.
+double projectionPass(const Mesh& m, const ScreenProjector& project) {
+  const auto t = Clock::now();
+  float sum = 0;
+  const float* p = m.positions.data();
+  for (std::uint32_t v = 0, n = m.vertexCount(); v < n; ++v) {
+    const ScreenVertex s = project(p + 3 * std::size_t{v});
+    sum += s.x + s.y;
+  }
+  benchmark::DoNotOptimize(sum);
+  return seconds(t);
+}
+
+// A wiggly closed outline over the view's middle, whole pixels as the lasso tool clamps them.
+std::vector<float> outline(int points) {
+  std::mt19937 rng(static_cast<unsigned>(points));
+  std::uniform_real_distribution<float> wiggle(0.75f, 1.0f);
+  std::vector<float> out;
+  for (int i = 0; i < points; ++i) {
+    const float a = 6.2831853f * static_cast<float>(i) / static_cast<float>(points);
+    const float r = wiggle(rng);
+    out.push_back(std::round(400 + 330 * r * std::cos(a)));
+    out.push_back(std::round(300 + 250 * r * std::sin(a)));
+  }
+  return out;
+}
+
+std::vector<std::uint32_t> selected(const std::vector<std::uint8_t>& flags) {
+  std::vector<std::uint32_t> out;
+  for (std::uint32_t i = 0; i < flags.size(); ++i)
+    if (flags[i] & kSelected) out.push_back(i);
+  return out;
+}
+
+ComponentKind kindOf(std::uint32_t mask) {
+  return mask == om::kMaskVertices ? ComponentKind::Vertices : ComponentKind::Faces;
+}
+
+// [SECTION] box and lasso
+
+// Args: vertices (millions), component mask, visible only, lasso points (0: a box).
+void BM_RegionSelect(benchmark::State& state) {
+  Scan& s = scan(static_cast<std::uint32_t>(state.range(0)) * 1'000'000u);
+  const auto mask = static_cast<std::uint32_t>(state.range(1));
+  const bool seen = state.range(2) != 0;
+  const int points = static_cast<int>(state.range(3));
+  s.select->componentMask = mask;
+  const SelectMode mode{false, true, !seen};
+  const RectRegion box{100, 80, 700, 520};
+  const std::vector<float> lasso = outline(std::max(points, 3));
+  const test::RowTable table = test::lassoRows(lasso, kView.height);
+  auto run = [&] {
+    if (points == 0) s.select->inRect(s.place, box, mode);
+    else s.select->inLasso(s.place, LassoRegion(table.edges, table.rowStart), mode);
+  };
+  // The fast path's result against the plain reference, once per configuration. The plain
+  // lasso on the 16M scan (2.6e11 edge tests at 2,000 points) is left to the 1M one.
+  run();
+  const Mesh& m = s.mesh();
+  const auto& flags = mask == om::kMaskVertices ? m.vertexFlags : m.faceFlags;
+  const std::vector<std::uint32_t> fast = selected(flags);
+  bool checked = points == 0 || m.vertexCount() <= 1'000'000u;
+  bool same = true;
+  if (checked) {
+    const DepthImage* depth = seen ? &s.depth : nullptr;
+    same = points == 0 ? fast == componentsInRect(m, kindOf(mask), s.place.camera, kView, box.x0,
+                                                  box.y0, box.x1, box.y1, depth)
+                       : fast == componentsInPolygon(m, kindOf(mask), s.place.camera, kView,
+                                                     test::asDoubles(lasso), depth);
+    if (!same) state.SkipWithError("the fast path and the plain reference differ");
+  }
+  double method = 0, floor = 0;
+  for (auto _ : state) {
+    floor += projectionPass(m, s.projector());
+    const auto t = Clock::now();
+    run();
+    const double took = seconds(t);
+    method += took;
+    state.SetIterationTime(took);
+  }
+  state.counters["selected"] = static_cast<double>(fast.size());
+  state.counters["vs_projection"] = method / floor;
+  state.counters["projection_ms"] = floor / static_cast<double>(state.iterations()) * 1e3;
+  state.counters["checked_identical"] = checked && same ? 1 : 0;
+}
+
+// [SECTION] depth image
+
+// The "visible only" read: the surfaces drawn into a depth buffer and read back (Mesa's
+// software rasteriser here), then widened for one-read tests. Once per view and camera.
+void BM_DepthImage(benchmark::State& state) {
+  Scan& s = scan(static_cast<std::uint32_t>(state.range(0)) * 1'000'000u);
+  std::string error;
+  auto context = OffscreenContext::create(kView.width, kView.height, &error);
+  Renderer renderer(*context);
+  double floor = 0;
+  for (auto _ : state) {
+    floor += projectionPass(s.mesh(), s.projector());
+    const auto t = Clock::now();
+    DepthImage image = renderer.surfaceDepth(s.scene, s.place.camera, {0, 0, 800, 600});
+    VisibleDepth widened(image);
+    benchmark::DoNotOptimize(widened);
+    state.SetIterationTime(seconds(t));
+  }
+  state.counters["projection_ms"] = floor / static_cast<double>(state.iterations()) * 1e3;
+  state.counters["bytes_per_vertex"] =
+      2.0 * 800 * 600 * 4 / static_cast<double>(s.mesh().vertexCount());
+}
+
+// [SECTION] brush
+
+// The grid build against one projection pass. Args: vertices (millions), component mask.
+void BM_BrushBuild(benchmark::State& state) {
+  Scan& s = scan(static_cast<std::uint32_t>(state.range(0)) * 1'000'000u);
+  const ComponentTarget target = state.range(1) == om::kMaskVertices ? ComponentTarget::Vertices
+                                                                     : ComponentTarget::Faces;
+  BrushGrid grid;
+  std::vector<ScreenVertex> scratch;
+  double method = 0, floor = 0;
+  for (auto _ : state) {
+    floor += projectionPass(s.mesh(), s.projector());
+    const auto t = Clock::now();
+    grid.build(s.mesh(), target, s.projector(), s.visible.get(), scratch);
+    const double took = seconds(t);
+    method += took;
+    state.SetIterationTime(took);
+  }
+  state.counters["vs_projection"] = method / floor;
+  state.counters["grid_bytes_per_vertex"] =
+      static_cast<double>(grid.memoryBytes()) / s.mesh().vertexCount();
+  state.counters["in_grid"] = static_cast<double>(grid.size());
+}
+
+// One brush step, the grid built. Args: vertices (millions), component mask, brush radius.
+void BM_BrushStep(benchmark::State& state) {
+  Scan& s = scan(static_cast<std::uint32_t>(state.range(0)) * 1'000'000u);
+  s.select->componentMask = static_cast<std::uint32_t>(state.range(1));
+  const double radius = static_cast<double>(state.range(2));
+  const ComponentKind kind = kindOf(s.select->componentMask);
+  s.select->inRect(s.place, {0, 0, 0, 0}, {});  // nothing selected
+  s.select->beginPaint(s.place, false);
+  // A stroke across the view; each step checked against the plain circle once.
+  std::vector<std::pair<double, double>> steps;
+  for (int i = 0; i < 64; ++i) steps.push_back({120 + i * 9.0, 300 + 120 * std::sin(i * 0.2)});
+  bool same = true;
+  std::size_t found = 0;
+  for (const auto& [x, y] : steps) {
+    s.select->inRect(s.place, {0, 0, 0, 0}, {});
+    found += s.select->paint(s.place, x, y, radius, {true, true, false});
+    const Mesh& m = s.mesh();
+    same = same && selected(kind == ComponentKind::Vertices ? m.vertexFlags : m.faceFlags) ==
+                       componentsInCircle(m, kind, s.place.camera, kView, x, y, radius, &s.depth);
+  }
+  if (!same) state.SkipWithError("brush steps and the plain circle differ");
+  std::size_t i = 0;
+  for (auto _ : state) {
+    const auto& [x, y] = steps[i++ % steps.size()];
+    const auto t = Clock::now();
+    s.select->paint(s.place, x, y, radius, {true, i % 2 == 0, false});
+    state.SetIterationTime(seconds(t));
+  }
+  state.counters["per_step_found"] = static_cast<double>(found) / static_cast<double>(steps.size());
+  state.counters["grid_builds"] = static_cast<double>(s.select->brushBuilds());
+  state.counters["kept_bytes_per_vertex"] =
+      static_cast<double>(s.select->memoryBytes()) / s.mesh().vertexCount();
+  state.counters["checked_identical"] = same ? 1 : 0;
+}
+
+constexpr std::int64_t kV = om::kMaskVertices, kF = om::kMaskFaces;
+
+BENCHMARK(BM_DepthImage)->Args({1})->Args({16})->UseManualTime()->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+BENCHMARK(BM_RegionSelect)
+    ->ArgNames({"Mverts", "mask", "visible", "lasso"})
+    ->ArgsProduct({{1, 16}, {kV, kF}, {0, 1}, {0, 200, 2000}})
+    ->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(0.5);
+BENCHMARK(BM_BrushBuild)->ArgNames({"Mverts", "mask"})->ArgsProduct({{1}, {kV, kF}})
+    ->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BrushStep)->ArgNames({"Mverts", "mask", "radius"})
+    ->ArgsProduct({{1}, {kV, kF}, {10, 50}})->UseManualTime()->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
