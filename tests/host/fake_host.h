@@ -39,9 +39,30 @@ class FakeCmdUI : public platform::CCmdUI {
   void SetText(const char* value) override { text = value ? value : ""; }
   std::uint32_t GetID() override { return id_; }
   bool IsMenuItem() override { return menu_; }
+  std::int32_t GetIndex() override { return menu_ ? index : -1; }
+  void RemoveAllItems() override {
+    if (menu_) popup.clear();
+  }
+  void InsertItem(std::int32_t position, std::uint32_t id, const char* value,
+                  bool check) override {
+    if (!menu_) return;
+    position = std::clamp<std::int32_t>(position, 0, static_cast<std::int32_t>(popup.size()));
+    popup.insert(popup.begin() + position, {id, value ? value : "", check});
+  }
+  void SetItemCount(std::int32_t count) override { itemCount = count; }
+
+  // The popup the item sits in, as the module rebuilt it.
+  struct Item {
+    std::uint32_t id;
+    std::string text;
+    bool checked;
+  };
   int enabled = -1;  // -1: never set
   int checked = -1;
   std::string text;
+  std::int32_t index = 0;
+  std::vector<Item> popup;
+  std::int32_t itemCount = -1;  // -1: never told
 
  private:
   std::uint32_t id_;
