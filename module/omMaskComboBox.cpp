@@ -1,7 +1,11 @@
 #include "module/omMaskComboBox.h"
 
 #include "host/omApplication.h"
+#include "host/omEntity.h"
+#include "host/omView.h"
 #include "host/om_codes.h"
+#include "module/filter_menus.h"
+#include "platform/host_services.h"
 
 namespace tessel::module {
 
@@ -16,8 +20,19 @@ void omMaskComboBox::OnFilterEvent(const omEvent* event, void* param) {
     load();
 }
 
-void omMaskComboBox::OnSelEndOk() {
-  if (maskList_ && GetCurSel() != platform::CB_ERR) maskList_->SelectName(GetLBText(GetCurSel()));
+void omMaskComboBox::OnSelectionChosen() {
+  if (!maskList_ || GetCurSel() == platform::CB_ERR) return;
+  omApplication* app = platform::AfxGetApp()->application;
+  omMainView* main = app ? app->GetMainView() : nullptr;
+  omEntityList* selection = main ? main->GetSelection(-1) : nullptr;
+  const std::uint32_t before = maskList_->GetCurrentMask();
+  const std::int32_t selected = selection ? selection->GetCount() : 0;
+  maskList_->SelectName(GetLBText(GetCurSel()));
+  const std::uint32_t after = maskList_->GetCurrentMask();
+  if (!main || !(clearsSelection(before, selected) || clearsSelection(after, selected))) return;
+  if (selection) selection->Clear();
+  main->UpdateManipulator(1);
+  if (omViewManager* views = app->GetViewManager()) views->RefreshViews(1);
 }
 
 void omMaskComboBox::load() {

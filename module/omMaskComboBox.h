@@ -19,9 +19,12 @@ class omMaskComboBox : public platform::CCJFlatComboBox {
   // A refill (codes 28 and 29) of this combo's own list shows the new entries.
   void OnFilterEvent(const omEvent* event, void* param);
   omMaskList* maskList() const { return maskList_; }
+  // The user picked an entry: it becomes the list's current one. Leaving or entering a kind whose
+  // selection cannot carry over (filter_menus.h, clearsSelection) clears the selection.
+  void OnSelectionChosen();
 
  protected:
-  void OnSelEndOk() override;
+  void OnSelEndOk() override { OnSelectionChosen(); }
 
  private:
   void load();

@@ -5,7 +5,9 @@
 
 #include "framework/omPropCmd.h"
 #include "framework/omPropTool.h"
+#include "module/filter_menus.h"
 #include "host/omApplication.h"
+#include "host/omEntity.h"
 #include "host/omView.h"
 #include "host/om_codes.h"
 #include "platform/CMenu.h"
@@ -60,9 +62,46 @@ bool loadFilterRow(omMaskList& list, const resources::FilterRow& row) {
   return true;
 }
 
+void chooseObjectFilterEntry(std::uint32_t id) {
+  omApplication* app = application();
+  omMaskList* filter = app ? app->GetObjectFilter() : nullptr;
+  if (!filter) return;
+  const std::uint32_t before = filter->GetCurrentMask();
+  if (!chooseFilterEntry(*filter, kObjectFilterMenu, id)) return;
+  omMainView* main = app->GetMainView();
+  omEntityList* selection = main ? main->GetSelection(-1) : nullptr;
+  // Leaving lights or coordinate systems: their manipulator no longer fits the selection.
+  if (selection && selection->GetCount() > 0 &&
+      (before == om::kMaskLights || before == om::kMaskCoordSys)) {
+    main->UpdateManipulator(1);
+    if (omViewManager* views = app->GetViewManager()) views->RefreshViews(1);
+  }
+}
+
+void chooseComponentFilterEntry(std::uint32_t id) {
+  omApplication* app = application();
+  omMaskList* filter = app ? app->GetComponentFilter() : nullptr;
+  if (!filter || !chooseFilterEntry(*filter, kComponentFilterMenu, id)) return;
+  omEvent changed{om::kNotifyComponentSelectionChanged};
+  app->Notify(&changed, nullptr);
+}
+
 }  // namespace
 
-omModuleTessel::omModuleTessel(const resources::RegistrationTables& tables) : tables_(tables) {}
+omModuleTessel::omModuleTessel(const resources::RegistrationTables& tables) : tables_(tables) {
+  onUpdate(kObjectFilterMenu.firstId, kObjectFilterMenu.lastId, [](platform::CCmdUI* ui) {
+    if (omApplication* app = application())
+      updateFilterMenu(app->GetObjectFilter(), kObjectFilterMenu, *ui);
+  });
+  onUpdate(kComponentFilterMenu.firstId, kComponentFilterMenu.lastId, [](platform::CCmdUI* ui) {
+    if (omApplication* app = application())
+      updateFilterMenu(app->GetComponentFilter(), kComponentFilterMenu, *ui);
+  });
+  onCommand(kObjectFilterMenu.firstId, kObjectFilterMenu.lastId,
+            [](std::uint32_t id) { chooseObjectFilterEntry(id); });
+  onCommand(kComponentFilterMenu.firstId, kComponentFilterMenu.lastId,
+            [](std::uint32_t id) { chooseComponentFilterEntry(id); });
+}
 
 omModuleTessel::~omModuleTessel() {
   if (menuRoot_) menuRoot_->Release();

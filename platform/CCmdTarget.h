@@ -21,6 +21,17 @@ class CCmdUI {
   virtual std::uint32_t GetID() = 0;
   // False for a toolbar button or a popup header.
   virtual bool IsMenuItem() = 0;
+  // A menu item's position in its popup; -1 for a toolbar button.
+  virtual std::int32_t GetIndex() = 0;
+  // Rebuilding the popup the item sits in (menu items only; a toolbar button ignores these).
+  // Removes every item of the popup.
+  virtual void RemoveAllItems() = 0;
+  // Inserts an enabled command item at `position` (clamped to the popup's end).
+  virtual void InsertItem(std::int32_t position, std::uint32_t id, const char* text,
+                          bool checked) = 0;
+  // The popup now holds `count` items, all brought up to date by this handler: the update pass
+  // goes on after them instead of visiting what the handler made.
+  virtual void SetItemCount(std::int32_t count) = 0;
 
  protected:
   ~CCmdUI() = default;

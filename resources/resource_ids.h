@@ -51,8 +51,11 @@ inline constexpr std::uint32_t kNoneToolbars = 33021;
 inline constexpr std::uint32_t kScreenGrid = 33896;
 inline constexpr std::uint32_t kDisplayLights = 33822;
 inline constexpr std::uint32_t kDirectionalLight = 33824;
+// The filter submenus own these ranges: one ID per entry, from the placeholder's ID on.
 inline constexpr std::uint32_t kObjectFilterFirst = 33771;
+inline constexpr std::uint32_t kObjectFilterLast = 33790;
 inline constexpr std::uint32_t kComponentFilterFirst = 33791;
+inline constexpr std::uint32_t kComponentFilterLast = 33800;
 inline constexpr std::uint32_t kCreateCoordSys = 33835;
 inline constexpr std::uint32_t kObjectFilterCombo = 34019;
 inline constexpr std::uint32_t kComponentFilterCombo = 34020;

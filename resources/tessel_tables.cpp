@@ -22,7 +22,13 @@
 #include "selection/omCmdSelectSharpEdge.h"
 #include "selection/omPropCmdEdgeSelect.h"
 #include "selection/omPropCmdSeedSelect.h"
+#include "selection/omPropToolLassoSelectComponent.h"
+#include "selection/omPropToolPaintSelect.h"
+#include "selection/omPropToolSelectComponent.h"
+#include "selection/omToolLassoSelect.h"
+#include "selection/omToolPaintSelect.h"
 #include "selection/omToolSelect.h"
+#include "selection/omToolSelectComponent.h"
 #include "selection/omToolSelectModifyMask.h"
 #include "transform/omCmdOrientReset.h"
 #include "transform/omCmdOrientRotate.h"
@@ -64,9 +70,9 @@ constexpr CommandEntry kCommands[] = {
 
 constexpr ToolEntry kTools[] = {
     {"Object Select", createTool<selection::omToolSelect>},
-    {"Component Select", nullptr},
-    {"Paint Select", nullptr},
-    {"Lasso Select", nullptr},
+    {"Component Select", createTool<selection::omToolSelectComponent>},
+    {"Paint Select", createTool<selection::omToolPaintSelect>},
+    {"Lasso Select", createTool<selection::omToolLassoSelect>},
     {"Modify Mask Select", createTool<selection::omToolSelectModifyMask>},
     {"Dolly", createTool<camera::omToolDolly>},
     {"Menu", createTool<camera::omToolMenu>},
@@ -83,9 +89,9 @@ constexpr ToolEntry kTools[] = {
 // Processed in this order. A null creator marks a panel class still to be built.
 const PanelEntry kPanels[] = {
     {id::kObjectSelect, createPanel<omPropTool>, "Object Select"},
-    {id::kComponentSelect, nullptr, "Component Select"},
-    {id::kPaintSelect, nullptr, "Paint Select"},
-    {id::kLassoSelect, nullptr, "Lasso Select"},
+    {id::kComponentSelect, createPanel<selection::omPropToolSelectComponent>, "Component Select"},
+    {id::kPaintSelect, createPanel<selection::omPropToolPaintSelect>, "Paint Select"},
+    {id::kLassoSelect, createPanel<selection::omPropToolLassoSelectComponent>, "Lasso Select"},
     {id::kSelectAll, createPanel<omPropCmd>, "Select All"},
     {id::kSelectNone, createPanel<omPropCmd>, "Select None"},
     {id::kSelectInverse, createPanel<omPropCmd>, "Select Inverse"},

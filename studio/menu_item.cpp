@@ -23,6 +23,20 @@ void MenuItem::AppendItem(omMenuItem* child) {
   children_.push_back(child);
 }
 
+void MenuItem::removeAll() {
+  // Released after the list is empty, so nothing reached from a child sees a half-cleared popup.
+  std::vector<omMenuItem*> gone;
+  gone.swap(children_);
+  for (omMenuItem* child : gone) child->Release();
+}
+
+void MenuItem::insertItem(std::int32_t position, omMenuItem* child) {
+  if (!child || child == this) return;
+  child->AddRef();
+  position = std::clamp<std::int32_t>(position, 0, GetCount());
+  children_.insert(children_.begin() + position, child);
+}
+
 omMenuItem* MenuItem::GetItem(std::int32_t index) {
   return index >= 0 && index < GetCount() ? children_[index] : nullptr;
 }
@@ -34,8 +48,14 @@ void describeMenu(omMenuItem* item, int depth, std::vector<std::string>& lines) 
     lines.push_back(indent + text);
   else if (text.empty() && item->GetID() == 0)
     lines.push_back(indent + "-");
-  else
-    lines.push_back(indent + text + "  [" + std::to_string(item->GetID()) + "]");
+  else {
+    std::string line = indent + text + "  [" + std::to_string(item->GetID()) + "]";
+    if (auto* own = dynamic_cast<MenuItem*>(item)) {
+      if (own->checked()) line += " checked";
+      if (!own->enabled()) line += " disabled";
+    }
+    lines.push_back(line);
+  }
   for (std::int32_t i = 0; i < item->GetCount(); ++i) describeMenu(item->GetItem(i), depth + 1, lines);
 }
 

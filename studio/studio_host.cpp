@@ -13,6 +13,7 @@
 #include "platform/omPropertyToolBar.h"
 #include "platform/version_info.h"
 #include "studio/menu_item.h"
+#include "studio/menu_update.h"
 #include "studio/mesh_io.h"
 
 namespace tessel::studio {
@@ -820,7 +821,25 @@ std::vector<std::string> StudioHost::describeScene() {
   return lines;
 }
 
+void StudioHost::updateMenus() {
+  omModule2* m = module();
+  platform::CCmdTarget* target = m ? m->GetCommandTarget() : nullptr;
+  auto own = [this](std::uint32_t id, platform::CCmdUI& ui) {
+    switch (id) {
+      case kIdExit: ui.Enable(true); return true;
+      case kIdLayoutSingle:
+      case kIdLayoutQuad:
+        ui.Enable(true);
+        ui.SetCheck((id == kIdLayoutQuad) == views_.quad() ? 1 : 0);
+        return true;
+      default: return false;
+    }
+  };
+  for (omMenuItem* menu : menus_) updateMenu(*menu, target, own);
+}
+
 std::vector<std::string> StudioHost::describeMenus() {
+  updateMenus();
   std::vector<std::string> lines;
   for (omMenuItem* menu : menus_) describeMenu(menu, 0, lines);
   return lines;

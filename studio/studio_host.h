@@ -215,6 +215,9 @@ class StudioHost final : public omModuleHost,
   std::vector<std::string> describeCamera();
   std::vector<std::string> describeSelection();
   std::vector<std::string> describeScene();
+  // The menu update pass over every menu (studio/menu_update.h): enable states, check marks and
+  // the module's rebuilt popups. describeMenus runs it first; a window runs it as a menu opens.
+  void updateMenus();
   std::vector<std::string> describeMenus();
   std::vector<std::string> describeToolbars();
   std::vector<std::string> describeAccelerators();

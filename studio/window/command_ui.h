@@ -25,6 +25,12 @@ class CommandUi final : public platform::CCmdUI {
   }
   std::uint32_t GetID() override { return id_; }
   bool IsMenuItem() override { return menuItem_; }
+  // This item-by-item update does not rebuild popups; the core's pass (studio/menu_update.h)
+  // does, on Studio's own menu items.
+  std::int32_t GetIndex() override { return -1; }
+  void RemoveAllItems() override {}
+  void InsertItem(std::int32_t, std::uint32_t, const char*, bool) override {}
+  void SetItemCount(std::int32_t) override {}
 
   // Runs the module's update handler for the item; false when the module has none, and the
   // item then keeps the defaults (enabled, unchecked).

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -12,6 +14,8 @@
 
 #include "host/omApplication.h"
 #include "host/omCommand.h"
+#include "host/omCursor.h"
+#include "host/omEntity.h"
 #include "host/omModule2.h"
 #include "host/omTool.h"
 #include "host/omView.h"
@@ -39,13 +43,112 @@ class FakeCmdUI : public platform::CCmdUI {
   void SetText(const char* value) override { text = value ? value : ""; }
   std::uint32_t GetID() override { return id_; }
   bool IsMenuItem() override { return menu_; }
+  std::int32_t GetIndex() override { return menu_ ? index : -1; }
+  void RemoveAllItems() override {
+    if (menu_) popup.clear();
+  }
+  void InsertItem(std::int32_t position, std::uint32_t id, const char* value,
+                  bool check) override {
+    if (!menu_) return;
+    position = std::clamp<std::int32_t>(position, 0, static_cast<std::int32_t>(popup.size()));
+    popup.insert(popup.begin() + position, {id, value ? value : "", check});
+  }
+  void SetItemCount(std::int32_t count) override { itemCount = count; }
+
+  // The popup the item sits in, as the module rebuilt it.
+  struct Item {
+    std::uint32_t id;
+    std::string text;
+    bool checked;
+  };
   int enabled = -1;  // -1: never set
   int checked = -1;
   std::string text;
+  std::int32_t index = 0;
+  std::vector<Item> popup;
+  std::int32_t itemCount = -1;  // -1: never told
 
  private:
   std::uint32_t id_;
   bool menu_;
+};
+
+// [SECTION] views and selection for tools driven through the fake host
+
+// One view: its size, the keys held and the cursor position are the test's; the cursors shown and
+// refreshes asked for are logged through `log`.
+class FakeView : public omView, public omViewport, public omViewManager {
+ public:
+  explicit FakeView(std::function<void(std::string)> log) : log_(std::move(log)) {}
+  // omViewport: a camera the selection tools never move.
+  std::int32_t GetWidth() override { return width; }
+  std::int32_t GetHeight() override { return height; }
+  std::int32_t IsOrthographic() override { return 0; }
+  void Tumble(float*, const float*, const float*) override {}
+  void ResetTumbleReference(std::int32_t, std::int32_t) override {}
+  std::int32_t GetTumbleMode() override { return 0; }
+  void UpdateCamera() override {}
+  void SetSceneBounds(const float*) override {}
+  void BeginOverlay() override {}
+  void EndOverlay() override {}
+  void* GetGLProcAddress(const char*) override { return nullptr; }  // nothing is drawn
+  void Pan(float*, const float*, const float*) override {}
+  float Roll(const float*, const float*) override { return 0; }
+  float Zoom(const float*, const float*) override { return 0; }
+  float Dolly(const float*, const float*, const float*) override { return 0; }
+  float ZoomInToRect(const float*, const float*) override { return 0; }
+  float ZoomOutFromRect(const float*, const float*) override { return 0; }
+  std::int32_t IsDollyUnbounded() override { return 0; }
+  // omView
+  omViewport* GetView() override { return this; }
+  std::int32_t GetMaxX() override { return width - 1; }
+  std::int32_t GetMaxY() override { return height - 1; }
+  std::int32_t IsKeyUp(std::int32_t key) override {
+    return !((key == 2 && shift) || (key == 1 && ctrl));
+  }
+  std::int32_t IsButtonUp(std::int32_t) override { return 1; }
+  bool IsInvertActive() override { return invert; }
+  void GetCursorPosition(float* xy) override { xy[0] = cursor[0], xy[1] = cursor[1]; }
+  void SetViewCursor(const omCursor* c) override { SetCursor(c); }
+  void RedrawView(std::int32_t) override {}
+  // omViewManager
+  omView* GetActiveView() override { return this; }
+  std::int32_t GetViewCount() override { return 1; }
+  omView* GetViewAt(std::int32_t i) override { return i == 0 ? this : nullptr; }
+  void RefreshViews(std::int32_t flags) override { log_("refresh " + std::to_string(flags)); }
+  void FlushRedraws() override { log_("flush"); }
+  void SetCursor(const omCursor* c) override {
+    log_("cursor " + std::to_string(c ? c->id : 0));
+  }
+  void FlushRedraws(std::int32_t flag) override { log_("flush " + std::to_string(flag)); }
+
+  std::int32_t width = 200, height = 150;
+  bool shift = false, ctrl = false, invert = false;
+  float cursor[2] = {0, 0};
+
+ private:
+  std::function<void(std::string)> log_;
+};
+
+// The selection list as a count the test sets; clearing it is logged.
+class FakeSelection : public omEntityList {
+ public:
+  explicit FakeSelection(std::function<void(std::string)> log) : log_(std::move(log)) {}
+  bool IsEmpty() override { return count == 0; }
+  std::int32_t CountSelected() override { return count; }
+  std::int32_t GetCount() override { return count; }
+  omEntity* GetAt(std::int32_t) override { return nullptr; }
+  void Clear() override {
+    count = 0;
+    log_("clear selection");
+  }
+  void Remove(omEntity*) override {}
+  void CycleActive() override {}
+  void Add(omEntity*) override {}
+  std::int32_t count = 0;
+
+ private:
+  std::function<void(std::string)> log_;
 };
 
 class FakeHost : public omModuleHost,
@@ -76,7 +179,8 @@ class FakeHost : public omModuleHost,
 
   // [SECTION] omApplication
   omDocument* GetDocument() override { return this; }
-  omViewManager* GetViewManager() override { return nullptr; }
+  // Null until a test turns the view on, so registration tests see no view traffic.
+  omViewManager* GetViewManager() override { return viewOn ? &view : nullptr; }
   omMainView* GetMainView() override { return this; }
   void* GetToolContext() override { return nullptr; }
   omCommandManager* GetCommandManager() override;
@@ -104,8 +208,10 @@ class FakeHost : public omModuleHost,
   std::int32_t GetFilterMode() override { return filterMode; }
 
   // [SECTION] panel, tool and command managers, main view
-  void SetPrompt(const char* text) override { log("prompt: " + std::string(text)); }
-  void SetStatusText(const char* text) override { log("status: " + std::string(text)); }
+  void SetPrompt(const char* text) override { log("prompt: " + std::string(text ? text : "")); }
+  void SetStatusText(const char* text) override {
+    log("status: " + std::string(text ? text : ""));
+  }
   void SetWarning(const char* text) override { log("warning: " + std::string(text)); }
   void ShowPanel(platform::omPropertyObj* panel, std::uint32_t id, const omRect& rect) override;
   bool ActivateTool(const char* name) override;
@@ -121,23 +227,40 @@ class FakeHost : public omModuleHost,
   bool ExecuteCommand(const char* name, omCommandData* data) override;
   bool IsCommandAvailable(const char* name) override;
   void Redraw(std::int32_t flags) override { log("redraw " + std::to_string(flags)); }
-  void SetObjectMode(std::int32_t mode) override { log("object mode " + std::to_string(mode)); }
+  void SetObjectMode(std::int32_t mode) override {
+    objectMode = mode;
+    log("object mode " + std::to_string(mode));
+  }
   // The scene side is Studio's; these tests only see the module's registration and routing.
   void GetSceneBounds(float* box) override { std::fill(box, box + 6, 0.0f); }
   void SetModified(std::int32_t) override {}
   void BeginUpdate() override {}
   void EndUpdate() override {}
-  void Lock() override {}
-  void Unlock() override {}
-  bool TryLock() override { return true; }
-  std::int32_t IsObjectMode() override { return scene ? scene->objectMode : 1; }
+  void Lock() override { ++lockDepth; }
+  void Unlock() override { --lockDepth; }
+  bool TryLock() override { return lockDepth == 0 && ++lockDepth; }
+  std::int32_t IsObjectMode() override { return scene ? scene->objectMode : objectMode; }
   omEntityList* GetSelection(std::int32_t which) override {
-    return scene ? scene->list(which) : nullptr;
+    if (scene) return scene->list(which);
+    return viewOn ? &selection : nullptr;
   }
-  void SetKeepSelection(bool) override {}
+  void SetKeepSelection(bool keep) override {
+    if (viewOn) log("keep " + std::to_string(keep));
+  }
   void PreparePick() override {}
-  void SelectAtPoint(omViewport*, std::int32_t, std::int32_t, bool, std::int32_t) override {}
-  void SelectInRect(omViewport*, const float*, bool, std::int32_t) override {}
+  void SelectAtPoint(omViewport*, std::int32_t x, std::int32_t y, bool select,
+                     std::int32_t flags) override {
+    if (viewOn)
+      log("select at " + std::to_string(x) + " " + std::to_string(y) + " " +
+          std::to_string(select) + " " + std::to_string(flags));
+  }
+  void SelectInRect(omViewport*, const float* r, bool select, std::int32_t flags) override {
+    if (!viewOn) return;
+    char text[128];
+    std::snprintf(text, sizeof text, "select in rect %g %g %g %g %d %d", r[0], r[1], r[2], r[3],
+                  select, flags);
+    log(text);
+  }
   void FitAllViewsToAll() override {}
   void FitViewToAll() override {}
   void FitAllViewsToSelected() override {}
@@ -153,8 +276,11 @@ class FakeHost : public omModuleHost,
   void SetDisplaySwitchE(std::int32_t) override {}
   void GrowEntitySet(omEntitySet*, omEntitySet*) override {}
   void GrowEntitySet2(omEntitySet*, omEntitySet*) override {}
-  void SelectInScanlines(omViewport*, const omScanRow*, std::int32_t rowCount, bool select,
+  void SelectInScanlines(omViewport*, const omScanRow* rows, std::int32_t rowCount, bool select,
                          bool volume) override {
+    scanRows.assign(static_cast<std::size_t>(std::max(rowCount, 0)), {});
+    for (std::int32_t r = 0; rows && r < rowCount; ++r)
+      scanRows[r].assign(rows[r].edges, rows[r].edges + rows[r].count);
     log("select in scanlines " + std::to_string(rowCount) + " " + std::to_string(select) + " " +
         std::to_string(volume));
   }
@@ -164,8 +290,12 @@ class FakeHost : public omModuleHost,
     log("paint " + std::to_string(x) + " " + std::to_string(y) + " " +
         std::to_string(brushSize) + " " + std::to_string(select));
   }
-  void PostRedrawRequest(omViewport*, omRedrawRequest, std::int32_t, std::int32_t) override {
-    log("post redraw request");
+  void PostRedrawRequest(omViewport*, omRedrawRequest request, std::int32_t a,
+                         std::int32_t b) override {
+    char text[96];
+    std::snprintf(text, sizeof text, "post redraw request %x %x %x %x %d %d", request.words[0],
+                  request.words[1], request.words[6], request.words[9], a, b);
+    log(text);
   }
   void EndComponentTool() override { log("end component tool"); }
   void SetDisplaySwitchA(std::int32_t on) override { log("switch A " + std::to_string(on)); }
@@ -212,6 +342,12 @@ class FakeHost : public omModuleHost,
   platform::omPropertyObj* shownPanel = nullptr;
   // The entities the main view answers with; none while null.
   FakeScene* scene = nullptr;
+  FakeView view{[this](std::string line) { log(std::move(line)); }};
+  FakeSelection selection{[this](std::string line) { log(std::move(line)); }};
+  bool viewOn = false;
+  std::int32_t objectMode = 1;
+  std::vector<std::vector<omScanEdge>> scanRows;  // the last lasso table, copied
+  int lockDepth = 0;  // the main view's lock, held this many times
 
  private:
   omTool* currentTool_ = nullptr;

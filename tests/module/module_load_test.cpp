@@ -212,11 +212,11 @@ TEST(Registration, ToolsNotYetBuiltAreNeitherRegisteredNorGivenPanels) {
   Fixture f(TESSEL_MODULE_PATH);
   ASSERT_TRUE(f.module.start(f.host));
   EXPECT_EQ(f.host.panelFactoryCalls, 1);
-  EXPECT_EQ(f.host.toolFactories.factories.size(), 8u);  // the selection and camera tools
+  EXPECT_EQ(f.host.toolFactories.factories.size(), 11u);  // the selection and camera tools
   EXPECT_EQ(f.host.commandFactories.factories.size(), 13u);  // selection, flood, fit, orient
   EXPECT_TRUE(f.host.click(f.module.get(), 33814));
-  // "Lasso Select" has no panel class yet: its button stays unhandled.
-  EXPECT_FALSE(f.host.click(f.module.get(), 33828));
+  // "Lasso Select" has its panel now.
+  EXPECT_TRUE(f.host.click(f.module.get(), 33828));
 }
 
 // [SECTION] registration and routing with the probe's tools and commands
