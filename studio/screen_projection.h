@@ -46,12 +46,22 @@ class ScreenProjector {
 };
 
 // The centre of projected corners: the place a face or an edge is selected by. Divided, not
-// multiplied by a third, so a face whose corners meet sits exactly on them.
+// multiplied by a third, so a face whose corners meet sits exactly on them. Its depth is that of
+// the surface at that pixel: in perspective 1/depth, not depth, varies linearly across the screen,
+// so the corners' depths are averaged harmonically there (an arithmetic mean would put the centre
+// of a large oblique face behind the face itself and "visible only" would drop it).
+inline float centreDepth(float a, float b) {
+  return a > 0 && b > 0 ? 2.0f / (1.0f / a + 1.0f / b) : (a + b) * 0.5f;
+}
+inline float centreDepth(float a, float b, float c) {
+  return a > 0 && b > 0 && c > 0 ? 3.0f / (1.0f / a + 1.0f / b + 1.0f / c) : (a + b + c) / 3.0f;
+}
 inline ScreenVertex centreOf(const ScreenVertex& a, const ScreenVertex& b) {
-  return {(a.x + b.x) * 0.5f, (a.y + b.y) * 0.5f, (a.depth + b.depth) * 0.5f};
+  return {(a.x + b.x) * 0.5f, (a.y + b.y) * 0.5f, centreDepth(a.depth, b.depth)};
 }
 inline ScreenVertex centreOf(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c) {
-  return {(a.x + b.x + c.x) / 3.0f, (a.y + b.y + c.y) / 3.0f, (a.depth + b.depth + c.depth) / 3.0f};
+  return {(a.x + b.x + c.x) / 3.0f, (a.y + b.y + c.y) / 3.0f,
+          centreDepth(a.depth, b.depth, c.depth)};
 }
 
 // True when the point lies on the view's pixels [0, width) x [0, height); components off the view
