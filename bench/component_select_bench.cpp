@@ -16,9 +16,9 @@
 #include <random>
 
 #include "bench/scan_fixture.h"
-#include "studio/brush_grid.h"
-#include "studio/component_selection.h"
-#include "studio/renderer.h"
+#include "studio/render/brush_grid.h"
+#include "studio/render/component_selection.h"
+#include "studio/render/renderer.h"
 #include "tests/studio/lasso_rows.h"
 
 namespace {

@@ -10,8 +10,8 @@
 #include <stdexcept>
 #include <string>
 
-#include "studio/mesh.h"
-#include "studio/mesh_io.h"
+#include "studio/scene/mesh.h"
+#include "studio/scene/mesh_io.h"
 
 namespace tessel::bench {
 

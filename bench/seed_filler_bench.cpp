@@ -14,7 +14,7 @@
 #include "host/omCommand.h"
 #include "selection/degenerate_polygons.h"
 #include "selection/omISeedFillerImpl.h"
-#include "studio/mesh_access.h"
+#include "studio/scene/mesh_access.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <chrono>
 
 #include "bench/scan_fixture.h"
-#include "studio/picking.h"
+#include "studio/render/picking.h"
 
 namespace {
 

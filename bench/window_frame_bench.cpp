@@ -15,8 +15,8 @@
 #include <thread>
 
 #include "bench/scan_fixture.h"
-#include "studio/gl_api.h"
-#include "studio/studio_host.h"
+#include "studio/render/gl_api.h"
+#include "studio/host/studio_host.h"
 #include "studio/window/main_window.h"
 #include "studio/window/view_area.h"
 #include "studio/window/view_widget.h"

@@ -6,7 +6,7 @@
 #include <fstream>
 
 #include "fuzz/fuzz_temp_dir.h"
-#include "studio/mesh_io.h"
+#include "studio/scene/mesh_io.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static const std::filesystem::path file = tessel::fuzz::tempDir() / ("input" TESSEL_FUZZ_EXT);

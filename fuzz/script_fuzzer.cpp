@@ -10,8 +10,8 @@
 #include <string>
 
 #include "fuzz/fuzz_temp_dir.h"
-#include "studio/script_runner.h"
-#include "studio/studio_host.h"
+#include "studio/script/script_runner.h"
+#include "studio/host/studio_host.h"
 
 namespace {
 

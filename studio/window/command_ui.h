@@ -25,7 +25,7 @@ class CommandUi final : public platform::CCmdUI {
   }
   std::uint32_t GetID() override { return id_; }
   bool IsMenuItem() override { return menuItem_; }
-  // This item-by-item update does not rebuild popups; the core's pass (studio/menu_update.h)
+  // This item-by-item update does not rebuild popups; the core's pass (studio/host/menu_update.h)
   // does, on Studio's own menu items.
   std::int32_t GetIndex() override { return -1; }
   void RemoveAllItems() override {}

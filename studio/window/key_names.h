@@ -4,7 +4,7 @@
 #include <QKeySequence>
 #include <QString>
 
-#include "studio/studio_host.h"
+#include "studio/host/studio_host.h"
 
 namespace tessel::studio {
 

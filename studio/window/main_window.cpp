@@ -18,7 +18,7 @@
 #include "platform/CCJToolBar.h"
 #include "platform/CComboBox.h"
 #include "platform/omPropertyToolBar.h"
-#include "studio/studio_host.h"
+#include "studio/host/studio_host.h"
 #include "studio/window/command_button.h"
 #include "studio/window/command_ui.h"
 #include "studio/window/key_names.h"

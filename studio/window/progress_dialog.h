@@ -4,7 +4,7 @@
 
 #include <QProgressDialog>
 
-#include "studio/command_manager.h"
+#include "studio/host/command_manager.h"
 
 namespace tessel::studio {
 

@@ -13,7 +13,7 @@
 #include "platform/omPAT_Float.h"
 #include "platform/omPAT_Int.h"
 #include "platform/omPropertyObj.h"
-#include "studio/panel_manager.h"
+#include "studio/host/panel_manager.h"
 
 namespace tessel::studio {
 

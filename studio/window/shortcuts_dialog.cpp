@@ -5,7 +5,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "studio/studio_host.h"
+#include "studio/host/studio_host.h"
 #include "studio/window/key_names.h"
 
 namespace tessel::studio {

@@ -4,7 +4,7 @@
 #include <QSplitter>
 #include <QVBoxLayout>
 
-#include "studio/studio_host.h"
+#include "studio/host/studio_host.h"
 #include "studio/window/view_widget.h"
 #include "studio/window/window_gl_context.h"
 

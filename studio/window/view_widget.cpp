@@ -6,7 +6,7 @@
 
 #include <cstring>
 
-#include "studio/studio_host.h"
+#include "studio/host/studio_host.h"
 #include "studio/window/cursor_image.h"
 
 namespace tessel::studio {

@@ -8,8 +8,8 @@
 #include <iostream>
 
 #include "platform/settings_store.h"
-#include "studio/script_runner.h"
-#include "studio/studio_host.h"
+#include "studio/script/script_runner.h"
+#include "studio/host/studio_host.h"
 #include "studio/window/main_window.h"
 #include "studio/window/window_gl_context.h"
 

@@ -4,7 +4,7 @@
 
 #include <array>
 
-#include "studio/renderer.h"
+#include "studio/render/renderer.h"
 
 namespace tessel::studio {
 

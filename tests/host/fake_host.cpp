@@ -10,7 +10,7 @@
 #include "platform/CToolBar.h"
 
 #include "host/om_codes.h"
-#include "studio/menu_item.h"
+#include "studio/host/menu_item.h"
 
 namespace tessel::test {
 

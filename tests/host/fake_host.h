@@ -20,7 +20,7 @@
 #include "host/omTool.h"
 #include "host/omView.h"
 #include "platform/CCmdTarget.h"
-#include "studio/mask_list.h"
+#include "studio/host/mask_list.h"
 #include "tests/host/fake_scene.h"
 
 namespace tessel::test {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "studio/face_flood.h"
+#include "studio/scene/face_flood.h"
 #include "tests/studio/studio_fixture.h"
 
 namespace tessel::test {

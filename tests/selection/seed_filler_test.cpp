@@ -11,7 +11,7 @@
 
 #include "host/omCommand.h"
 #include "selection/omISeedFillerImpl.h"
-#include "studio/mesh_access.h"
+#include "studio/scene/mesh_access.h"
 #include "tests/studio/mesh_fixtures.h"
 
 namespace tessel::test {

@@ -10,7 +10,7 @@
 #include "host/omCommand.h"
 #include "selection/degenerate_polygons.h"
 #include "selection/omISeedFillerImpl.h"
-#include "studio/mesh_access.h"
+#include "studio/scene/mesh_access.h"
 #include "tests/studio/mesh_fixtures.h"
 
 namespace tessel::test {

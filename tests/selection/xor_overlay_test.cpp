@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "studio/renderer.h"
-#include "studio/studio_view.h"
+#include "studio/render/renderer.h"
+#include "studio/host/studio_view.h"
 
 namespace tessel::test {
 namespace {

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "studio/screen_regions.h"
+#include "studio/render/screen_regions.h"
 
 namespace tessel::test {
 

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <string>
 
-#include "studio/mesh.h"
+#include "studio/scene/mesh.h"
 
 namespace tessel::test {
 

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <random>
 
-#include "studio/picking.h"
+#include "studio/render/picking.h"
 #include "tests/studio/mesh_fixtures.h"
 
 namespace tessel::test {

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "studio/script_runner.h"
-#include "studio/studio_host.h"
+#include "studio/script/script_runner.h"
+#include "studio/host/studio_host.h"
 #include "tests/studio/mesh_fixtures.h"
 #include "tests/temp_config.h"
 

@@ -24,8 +24,8 @@
 #include <memory>
 #include <sstream>
 
-#include "studio/script_runner.h"
-#include "studio/studio_host.h"
+#include "studio/script/script_runner.h"
+#include "studio/host/studio_host.h"
 #include "studio/window/command_button.h"
 #include "studio/window/cursor_image.h"
 #include "studio/window/main_window.h"

@@ -1,0 +1,90 @@
+// The host's command manager: runs a module command once with its record, a progress object and
+// a context that refreshes the views afterwards.
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+
+#include "host/omApplication.h"
+#include "host/omCommand.h"
+#include "studio/host/echo.h"
+#include "studio/host/factory_list.h"
+
+namespace tessel::studio {
+
+// Progress of one command run: a bar on the terminal (when stderr is one), its messages echoed,
+// cancelled by Ctrl+C or by requestCancel.
+class TerminalProgress final : public omProgress {
+ public:
+  explicit TerminalProgress(Echo echo);
+  ~TerminalProgress();
+  void SetRange(std::int32_t total) override;
+  void Finish() override;
+  void Step(std::int32_t count) override;
+  bool IsCancelled() override;
+  void SetMessage(const char* text, std::int32_t kind) override;
+
+  // From any thread, or after `steps` further steps when given.
+  void requestCancel() { cancelled_ = true; }
+  void cancelAfterSteps(std::int64_t steps) { cancelAt_ = done_ + steps; }
+
+ private:
+  void draw();
+  Echo echo_;
+  std::int64_t total_ = 0, done_ = 0, cancelAt_ = -1;
+  int drawnPercent_ = -1;
+  bool terminal_;
+  std::atomic<bool> cancelled_{false};
+};
+
+// A progress a front end shows (a dialog), owned by the run it reports.
+class ShownProgress : public omProgress {
+ public:
+  virtual ~ShownProgress() = default;
+};
+
+class CommandContext final : public omCommandContext {
+ public:
+  explicit CommandContext(std::function<void(bool all)> refresh) : refresh_(std::move(refresh)) {}
+  void UpdateCurrentView() override { refresh_(false); }
+  void UpdateAllViews() override { refresh_(true); }
+  void ContextOperation1(std::int32_t, std::int32_t) override {}
+  void ContextOperation2(std::int32_t) override {}
+  bool IsBusy() override { return busy; }
+  bool busy = false;
+
+ private:
+  std::function<void(bool all)> refresh_;
+};
+
+class CommandManager final : public omCommandManager {
+ public:
+  CommandManager(omApplication& app, omMainView& mainView, const FactoryList& factories,
+                 Echo echo, std::function<void(bool all)> refresh);
+
+  omCommandData* CreateCommandData(const char* name) override;
+  void PrepareCommand() override {}
+  bool ExecuteCommand(const char* name, omCommandData* data) override;
+  bool IsCommandAvailable(const char* name) override;
+
+  std::set<std::string> unavailable;
+  // Runs refused because the command could not run then, and the last refusal's words.
+  std::uint64_t refusals = 0;
+  std::string lastRefusal;
+  // Makes the progress of each run when set (a window's dialog); otherwise the terminal's.
+  std::function<std::unique_ptr<ShownProgress>(const char* command)> makeProgress;
+  // Steps after which the next run is cancelled, as if the user pressed Ctrl+C; -1 for never.
+  std::int64_t cancelAfterSteps = -1;
+
+ private:
+  omApplication& app_;
+  omMainView& mainView_;
+  const FactoryList& factories_;
+  Echo echo_;
+  CommandContext context_;
+};
+
+}  // namespace tessel::studio

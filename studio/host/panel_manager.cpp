@@ -1,0 +1,85 @@
+#include "studio/host/panel_manager.h"
+
+#include <algorithm>
+
+namespace tessel::studio {
+
+void PanelManager::SetPrompt(const char* text) {
+  prompt_ = text ? text : "";
+  echo_("prompt: " + prompt_);
+  if (changed) changed();
+}
+
+void PanelManager::SetStatusText(const char* text) {
+  status_ = text ? text : "";
+  echo_("status: " + status_);
+  if (changed) changed();
+}
+
+void PanelManager::SetWarning(const char* text) {
+  warning_ = text ? text : "";
+  echo_("warning: " + warning_);
+  if (changed) changed();
+}
+
+void PanelManager::ShowPanel(platform::omPropertyObj* panel, std::uint32_t commandId,
+                             const omRect&) {
+  if (!panel) return;
+  if (shown_ && shown_ != panel) shown_->OnPropDestroy();
+  if (std::find(known_.begin(), known_.end(), panel) == known_.end()) known_.push_back(panel);
+  if (shown_ != panel) {
+    shown_ = panel;
+    panel->OnPropInit();
+  }
+  echo_("panel: " + std::string(panel->GetName()) + " [" + std::to_string(commandId) + "]");
+  if (changed) changed();
+}
+
+void PanelManager::closePanel() {
+  if (shown_) shown_->OnPropDestroy();
+  shown_ = nullptr;
+  known_.clear();
+}
+
+platform::omPropertyObj* PanelManager::findPanel(const std::string& title) const {
+  for (platform::omPropertyObj* p : known_)
+    if (title == p->GetName()) return p;
+  return nullptr;
+}
+
+std::vector<std::string> PanelManager::describe(platform::omPropertyObj& panel) const {
+  std::vector<std::string> lines;
+  lines.push_back(std::string(panel.GetName()) + (&panel == shown_ ? " (shown)" : ""));
+  for (int i = 0; i < panel.GetNumAttribs(); ++i) {
+    platform::omPropAttribType& a = panel.GetAttrib(i);
+    std::string line = "  " + std::string(a.GetAttribName()) + " = " + a.GetValueText();
+    if (a.GetChoiceCount() > 0) {
+      line += "  {";
+      for (int c = 0; c < a.GetChoiceCount(); ++c) line += (c ? ", " : "") + std::string(a.GetChoice(c));
+      line += "}";
+    }
+    if (!panel.IsAttribEnabled(i)) line += "  disabled";
+    if (panel.IsAttribCtrlReadOnly(i)) line += "  read-only";
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+std::string PanelManager::edit(platform::omPropertyObj& panel, const std::string& name,
+                               const std::string& value) {
+  int index = -1;
+  for (int i = 0; i < panel.GetNumAttribs(); ++i)
+    if (name == panel.GetAttribName(i)) index = i;
+  using platform::EditResult;
+  switch (panel.EditAttrib(index, value.c_str())) {
+    case EditResult::Ok: return {};
+    case EditResult::NoSuchAttrib:
+      return "panel \"" + std::string(panel.GetName()) + "\" has no attribute \"" + name + "\"";
+    case EditResult::Disabled: return "attribute \"" + name + "\" is disabled";
+    case EditResult::ReadOnly: return "attribute \"" + name + "\" is read-only";
+    case EditResult::Invalid: return "\"" + value + "\" is not a valid value for \"" + name + "\"";
+  }
+  return "cannot edit \"" + name + "\"";
+}
+
+}  // namespace tessel::studio

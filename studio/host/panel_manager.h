@@ -1,0 +1,48 @@
+// The status line (prompt, status text, warning) and the panel window, which shows one panel at
+// a time and edits it as a user would.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "host/omApplication.h"
+#include "platform/omPropertyObj.h"
+#include "studio/host/echo.h"
+
+namespace tessel::studio {
+
+class PanelManager final : public omPanelManager {
+ public:
+  explicit PanelManager(Echo echo) : echo_(std::move(echo)) {}
+  void SetPrompt(const char* text) override;
+  void SetStatusText(const char* text) override;
+  void SetWarning(const char* text) override;
+  void ShowPanel(platform::omPropertyObj* panel, std::uint32_t commandId,
+                 const omRect& rect) override;
+
+  // The panel window closes (before the module terminates and destroys its panels).
+  void closePanel();
+  // A panel shown at some time, by title; null when none with that title was shown.
+  platform::omPropertyObj* findPanel(const std::string& title) const;
+  platform::omPropertyObj* shownPanel() const { return shown_; }
+  // One line per attribute: name, value, choices, and "disabled" or "read-only" when so.
+  std::vector<std::string> describe(platform::omPropertyObj& panel) const;
+  // Edits attribute `name` of the panel to `value` as typed; an empty string on success.
+  std::string edit(platform::omPropertyObj& panel, const std::string& name,
+                   const std::string& value);
+
+  const std::string& prompt() const { return prompt_; }
+  const std::string& status() const { return status_; }
+  const std::string& warning() const { return warning_; }
+  // Called after the prompt, status text or warning changed, or a panel was shown.
+  std::function<void()> changed;
+
+ private:
+  Echo echo_;
+  std::string prompt_, status_, warning_;
+  platform::omPropertyObj* shown_ = nullptr;
+  std::vector<platform::omPropertyObj*> known_;
+};
+
+}  // namespace tessel::studio

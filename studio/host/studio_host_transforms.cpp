@@ -1,0 +1,84 @@
+// The main view's operations for the orient commands: coordinate systems and selection bounds.
+#include "studio/host/studio_host.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "transform/transform_math.h"
+
+namespace tessel::studio {
+
+omEntity* StudioHost::FirstCoordSys() {
+  coordSysCursor_ = 0;
+  return NextCoordSys();
+}
+
+omEntity* StudioHost::NextCoordSys() {
+  const auto& all = scene_.entities();
+  while (coordSysCursor_ < all.size()) {
+    Entity* e = all[coordSysCursor_++].get();
+    if (e->type == om::kEntityCoordSys) return e;
+  }
+  return nullptr;
+}
+
+bool StudioHost::GetSelectionBox(float* box) {
+  const Box b = scene_.bounds(true);
+  if (b.empty() || !box) return false;
+  const double v[6] = {b.min.x, b.min.y, b.min.z, b.max.x, b.max.y, b.max.z};
+  for (int i = 0; i < 6; ++i) box[i] = static_cast<float>(v[i]);
+  return true;
+}
+
+
+namespace {
+
+// Four decimals, without a "-0.0000" for a value that rounds to zero.
+double clean(double v) { return std::fabs(v) < 5e-5 ? 0.0 : v; }
+
+std::string triple(double x, double y, double z) {
+  char buf[160];
+  std::snprintf(buf, sizeof buf, "(%.4f, %.4f, %.4f)", clean(x), clean(y), clean(z));
+  return buf;
+}
+
+}  // namespace
+
+std::string StudioHost::addCoordSys(const std::string& name, const Vec3& origin,
+                                    const double* xyzw) {
+  if (!isFinite(origin)) return "a coordinate system's origin must be finite";
+  const auto q = transform::normalized(transform::Quat{xyzw[0], xyzw[1], xyzw[2], xyzw[3]});
+  if (!q) return "a coordinate system's orientation must be a finite, non-zero quaternion";
+  auto entity = std::make_unique<Entity>();
+  entity->name = scene_.uniqueName(name);
+  entity->type = om::kEntityCoordSys;
+  Entity& added = scene_.add(std::move(entity));
+  const float o[3] = {static_cast<float>(origin.x), static_cast<float>(origin.y),
+                      static_cast<float>(origin.z)};
+  const float f[4] = {static_cast<float>(q->x), static_cast<float>(q->y), static_cast<float>(q->z),
+                      static_cast<float>(q->w)};
+  added.GetCoordSys()->SetOrigin(o);
+  added.GetCoordSys()->SetOrientation(f);
+  echo_("added: " + added.name + " (coordinate system)");
+  redrawAll();
+  return {};
+}
+
+std::vector<std::string> StudioHost::describeFrames() {
+  std::vector<std::string> lines;
+  for (const auto& e : scene_.entities()) {
+    float o[3], q[4], box[6];
+    e->GetCoordSys()->GetOrigin(o);
+    e->GetCoordSys()->GetOrientation(q);
+    char quat[200];
+    std::snprintf(quat, sizeof quat, "(%.4f, %.4f, %.4f, %.4f)", clean(q[0]), clean(q[1]),
+                  clean(q[2]), clean(q[3]));
+    std::string line = e->name + ": origin " + triple(o[0], o[1], o[2]) + " orientation " + quat;
+    if (e->GetBoundingBox(box))
+      line += " box " + triple(box[0], box[1], box[2]) + " - " + triple(box[3], box[4], box[5]);
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+}  // namespace tessel::studio

@@ -1,0 +1,39 @@
+// The paint brush's acceleration structure: the selectable components of one mesh bucketed by
+// the screen cell their place falls in, built once for a camera, a view and a mesh state and
+// then asked for every brush step. Only handles are kept (4 bytes a component); the few places
+// a step looks at are projected again, which costs less than storing them for every component.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "studio/render/screen_regions.h"
+
+namespace tessel::studio {
+
+class BrushGrid {
+ public:
+  static constexpr int kCellPixels = 8;
+
+  // Buckets the components of `target` that lie on the view, are not hidden and, with `depth`,
+  // are not behind a surface. `scratch` holds projected vertices during the build only.
+  void build(const Mesh& mesh, ComponentTarget target, const ScreenProjector& project,
+             const VisibleDepth* depth, std::vector<ScreenVertex>& scratch);
+  // Appends the components within `radius` pixels of (cx, cy), in cell order.
+  void query(const Mesh& mesh, const ScreenProjector& project, float cx, float cy, float radius,
+             std::vector<std::uint32_t>& out) const;
+  ComponentTarget target() const { return target_; }
+  std::size_t size() const { return handles_.size(); }
+  std::size_t memoryBytes() const {
+    return (handles_.capacity() + cellStart_.capacity()) * sizeof(std::uint32_t);
+  }
+  void clear();
+
+ private:
+  ComponentTarget target_ = ComponentTarget::Vertices;
+  int columns_ = 0, rows_ = 0;
+  std::vector<std::uint32_t> cellStart_;  // #cells + 1 offsets into handles_, row-major cells
+  std::vector<std::uint32_t> handles_;    // components, cell by cell
+};
+
+}  // namespace tessel::studio

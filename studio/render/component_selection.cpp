@@ -1,0 +1,327 @@
+#include "studio/render/component_selection.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "studio/scene/boundary_loops.h"
+
+namespace tessel::studio {
+namespace {
+
+bool sameCamera(const Camera& a, const Camera& b) {
+  return a.eye.x == b.eye.x && a.eye.y == b.eye.y && a.eye.z == b.eye.z &&
+         a.target.x == b.target.x && a.target.y == b.target.y && a.target.z == b.target.z &&
+         a.up.x == b.up.x && a.up.y == b.up.y && a.up.z == b.up.z &&
+         a.fovDegrees == b.fovDegrees && a.orthographic == b.orthographic &&
+         a.orthoHeight == b.orthoHeight;
+}
+
+std::vector<std::uint8_t>& flagsOf(Mesh& m, ComponentTarget target) {
+  switch (target) {
+    case ComponentTarget::Vertices: return m.vertexFlags;
+    case ComponentTarget::Faces: return m.faceFlags;
+    case ComponentTarget::Edges:
+    case ComponentTarget::Holes: return m.edgeFlags;
+  }
+  return m.vertexFlags;
+}
+
+// Eight flags at a time: most meshes either have a selection early on or none at all.
+bool anySelected(const std::vector<std::uint8_t>& flags) {
+  constexpr std::uint64_t kMask = 0x0101010101010101ull * kSelected;
+  std::size_t i = 0, n = flags.size();
+  for (; i + 8 <= n; i += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, &flags[i], 8);
+    if (word & kMask) return true;
+  }
+  for (; i < n; ++i)
+    if (flags[i] & kSelected) return true;
+  return false;
+}
+
+// Distance from p to the segment a-b, pixels.
+double segmentDistance(double px, double py, const ScreenVertex& a, const ScreenVertex& b) {
+  const double dx = double{b.x} - a.x, dy = double{b.y} - a.y;
+  const double len2 = dx * dx + dy * dy;
+  double t = len2 > 0 ? ((px - a.x) * dx + (py - a.y) * dy) / len2 : 0;
+  t = std::clamp(t, 0.0, 1.0);
+  return std::hypot(px - (a.x + t * dx), py - (a.y + t * dy));
+}
+
+}  // namespace
+
+bool componentTarget(const Entity& e, std::uint32_t mask, ComponentTarget* out) {
+  if (!e.mesh) return false;
+  if (!e.isMesh()) {  // a point cloud offers its points whatever the entry is called
+    *out = ComponentTarget::Vertices;
+    return mask != 0;
+  }
+  if (mask & om::kMaskFaces) *out = ComponentTarget::Faces;
+  else if (mask & om::kMaskVertices) *out = ComponentTarget::Vertices;
+  else if (mask & om::kMaskEdges) *out = ComponentTarget::Edges;
+  else if (mask & om::kMaskHoles) *out = ComponentTarget::Holes;
+  else return false;
+  return true;
+}
+
+ComponentSelection::ComponentSelection(Scene& scene, DepthRenderer renderDepth)
+    : scene_(scene), renderDepth_(std::move(renderDepth)) {}
+
+std::vector<std::pair<Entity*, ComponentTarget>> ComponentSelection::candidates() const {
+  std::vector<std::pair<Entity*, ComponentTarget>> out;
+  for (const auto& e : scene_.entities()) {
+    ComponentTarget target;
+    if (e->visible && (e->filterMask() & objectMask) && componentTarget(*e, componentMask, &target))
+      out.push_back({e.get(), target});
+  }
+  return out;
+}
+
+// [SECTION] requests
+
+void ComponentSelection::atPoint(const ViewPlace& view, double x, double y, SelectMode mode) {
+  std::vector<Hit> hits;
+  const int w = view.size.width, h = view.size.height;
+  if (w > 0 && h > 0 && std::isfinite(x) && std::isfinite(y)) {
+    const ScreenProjector project(view.camera, w, h);
+    const VisibleDepth* depth = mode.through ? nullptr : depthFor(view);
+    // The face the pixel's ray meets first, over every candidate mesh.
+    Entity* faceOwner = nullptr;
+    std::uint32_t face = kNoFace;
+    double nearest = std::numeric_limits<double>::infinity();
+    // The vertex (or hole edge) nearest on screen; ties go to the nearer one in depth.
+    Entity* pointOwner = nullptr;
+    std::uint32_t point = 0;
+    double bestDistance = kPickPixels, bestDepth = std::numeric_limits<double>::infinity();
+    auto consider = [&](Entity* e, std::uint32_t handle, double distance, const ScreenVertex& s) {
+      if (!onView(s, w, h) || (depth && !depth->visible(s.x, s.y, s.depth))) return;
+      if (distance < bestDistance || (distance == bestDistance && s.depth < bestDepth))
+        bestDistance = distance, bestDepth = s.depth, pointOwner = e, point = handle;
+    };
+    for (auto [e, target] : candidates()) {
+      const Mesh& m = *e->mesh;
+      if (target == ComponentTarget::Faces || target == ComponentTarget::Edges) {
+        double t;
+        std::uint32_t f = pickFace(m, view.camera, view.size, x, y, &t);
+        if (f != kNoFace && t < nearest) nearest = t, face = f, faceOwner = e;
+      } else if (target == ComponentTarget::Vertices) {
+        for (std::uint32_t v = 0, n = m.vertexCount(); v < n; ++v) {
+          if (m.vertexFlags[v] & kHidden) continue;
+          const ScreenVertex s = project(&m.positions[3 * std::size_t{v}]);
+          const double d = std::hypot(s.x - x, s.y - y);
+          if (d <= kPickPixels) consider(e, v, d, s);
+        }
+      } else {
+        for (std::uint32_t k = 0, n = m.edgeCount(); k < n; ++k) {
+          if (m.edges[k].f1 != kNoFace || (m.edgeFlags[k] & kHidden)) continue;
+          const ScreenVertex a = project(&m.positions[3 * std::size_t{m.edges[k].v0}]);
+          const ScreenVertex b = project(&m.positions[3 * std::size_t{m.edges[k].v1}]);
+          const double d = segmentDistance(x, y, a, b);
+          if (d <= kPickPixels) consider(e, k, d, centreOf(a, b));
+        }
+      }
+    }
+    ComponentTarget target;
+    if (faceOwner && componentTarget(*faceOwner, componentMask, &target)) {
+      std::uint32_t chosen = face;
+      if (target == ComponentTarget::Edges) {
+        // The edge of the face hit that passes nearest the pixel.
+        const Mesh& m = *faceOwner->mesh;
+        double best = std::numeric_limits<double>::infinity();
+        for (int k = 0; k < 3; ++k) {
+          const std::uint32_t edge = m.faceEdges[3 * std::size_t{face} + k];
+          const double d =
+              segmentDistance(x, y, project(&m.positions[3 * std::size_t{m.edges[edge].v0}]),
+                              project(&m.positions[3 * std::size_t{m.edges[edge].v1}]));
+          if (d < best && !(m.edgeFlags[edge] & kHidden)) best = d, chosen = edge;
+        }
+        if (!std::isfinite(best)) faceOwner = nullptr;
+      }
+      if (faceOwner) hits.push_back({faceOwner, target, {chosen}});
+    } else if (pointOwner && componentTarget(*pointOwner, componentMask, &target)) {
+      Hit hit{pointOwner, target, {point}};
+      if (target == ComponentTarget::Holes) hit.handles = boundaryLoops(*pointOwner->mesh, {point});
+      hits.push_back(std::move(hit));
+    }
+  }
+  apply(hits, mode);
+}
+
+template <class Region>
+void ComponentSelection::inRegion(const ViewPlace& view, const Region& region, SelectMode mode) {
+  std::vector<Hit> hits;
+  if (view.size.width > 0 && view.size.height > 0) {
+    const ScreenProjector project(view.camera, view.size.width, view.size.height);
+    const VisibleDepth* depth = mode.through ? nullptr : depthFor(view);
+    std::vector<ScreenVertex> scratch;
+    for (auto [e, target] : candidates()) {
+      Hit hit{e, target, {}};
+      componentsInRegion(*e->mesh, target, project, region, depth, scratch, hit.handles);
+      if (target == ComponentTarget::Holes) hit.handles = boundaryLoops(*e->mesh, hit.handles);
+      if (!hit.handles.empty()) hits.push_back(std::move(hit));
+    }
+  }
+  apply(hits, mode);
+}
+
+void ComponentSelection::inRect(const ViewPlace& view, const RectRegion& rect, SelectMode mode) {
+  inRegion(view, rect, mode);
+}
+
+void ComponentSelection::inLasso(const ViewPlace& view, const LassoRegion& lasso,
+                                 SelectMode mode) {
+  inRegion(view, lasso, mode);
+}
+
+bool ComponentSelection::brushCurrent(const ViewPlace& view, bool through) const {
+  return brush_.built && brush_.view == view.index && sameCamera(brush_.camera, view.camera) &&
+         brush_.size.width == view.size.width && brush_.size.height == view.size.height &&
+         brush_.through == through && brush_.objectMask == objectMask &&
+         brush_.componentMask == componentMask && brush_.stamp == sceneStamp();
+}
+
+void ComponentSelection::beginPaint(const ViewPlace& view, bool through) {
+  if (brushCurrent(view, through)) return;
+  brush_ = BrushCache{};
+  brush_.built = true;
+  brush_.view = view.index, brush_.camera = view.camera, brush_.size = view.size;
+  brush_.through = through, brush_.objectMask = objectMask, brush_.componentMask = componentMask;
+  brush_.stamp = sceneStamp();
+  ++brushBuilds_;
+  if (view.size.width <= 0 || view.size.height <= 0) return;
+  const ScreenProjector project(view.camera, view.size.width, view.size.height);
+  const VisibleDepth* depth = through ? nullptr : depthFor(view);
+  std::vector<ScreenVertex> scratch;
+  for (auto [e, target] : candidates()) {
+    brush_.grids.emplace_back(e, BrushGrid{});
+    brush_.grids.back().second.build(*e->mesh, target, project, depth, scratch);
+  }
+}
+
+std::size_t ComponentSelection::paint(const ViewPlace& view, double x, double y, double radius,
+                                      SelectMode mode) {
+  // A step without its gesture's beginning (or after the scene changed) builds what it needs.
+  beginPaint(view, mode.through);
+  mode.keep = true;
+  std::vector<Hit> hits;
+  if (view.size.width > 0 && view.size.height > 0 && radius >= 0 && std::isfinite(radius)) {
+    const ScreenProjector project(view.camera, view.size.width, view.size.height);
+    for (auto& [e, grid] : brush_.grids) {
+      Hit hit{e, grid.target(), {}};
+      grid.query(*e->mesh, project, static_cast<float>(x), static_cast<float>(y),
+                 static_cast<float>(radius), hit.handles);
+      if (grid.target() == ComponentTarget::Holes)
+        hit.handles = boundaryLoops(*e->mesh, hit.handles);
+      if (!hit.handles.empty()) hits.push_back(std::move(hit));
+    }
+  }
+  std::size_t found = 0;
+  for (const Hit& hit : hits) found += hit.handles.size();
+  apply(hits, mode);
+  return found;
+}
+
+void ComponentSelection::apply(std::vector<Hit>& hits, SelectMode mode) {
+  if (!mode.keep)
+    for (const auto& e : scene_.entities())
+      if (e->mesh) e->mesh->clearSelectedComponents();
+  for (Hit& hit : hits) {
+    std::vector<std::uint8_t>& flags = flagsOf(*hit.entity->mesh, hit.target);
+    if (mode.select) {
+      for (std::uint32_t h : hit.handles) flags[h] |= kSelected;
+    } else {
+      for (std::uint32_t h : hit.handles) flags[h] &= static_cast<std::uint8_t>(~kSelected);
+    }
+  }
+  // The selection list follows the components: in when an entity has some, out otherwise. A kept
+  // request changes only the entities it touched, and one that added knows the answer already.
+  if (!mode.keep) {
+    scene_.clearSelection();
+    for (const Hit& hit : hits) scene_.select(hit.entity->id, !hit.handles.empty() && mode.select);
+    return;
+  }
+  for (const Hit& hit : hits) {
+    const Mesh& m = *hit.entity->mesh;
+    const bool has = mode.select || anySelected(m.faceFlags) || anySelected(m.vertexFlags) ||
+                     anySelected(m.edgeFlags);
+    scene_.select(hit.entity->id, has);
+  }
+}
+
+// [SECTION] caches
+
+std::uint64_t ComponentSelection::sceneStamp() const {
+  // FNV-1a over what the surfaces and the selectable components depend on.
+  std::uint64_t h = 1469598103934665603ull;
+  auto mix = [&h](std::uint64_t v) {
+    for (int i = 0; i < 8; ++i, v >>= 8) h = (h ^ (v & 0xFF)) * 1099511628211ull;
+  };
+  mix(edits_);
+  for (const auto& e : scene_.entities()) {
+    mix(e->id), mix(e->visible), mix(e->type);
+    if (e->mesh) {
+      mix(e->mesh->revision);
+      mix(reinterpret_cast<std::uintptr_t>(e->mesh->positions.data()));
+      mix(e->mesh->positions.size()), mix(e->mesh->faces.size());
+    }
+  }
+  return h;
+}
+
+const VisibleDepth* ComponentSelection::depthFor(const ViewPlace& view) {
+  DepthCache& cache = depths_[view.index];
+  const std::uint64_t stamp = sceneStamp();
+  if (!cache.depth || !sameCamera(cache.camera, view.camera) ||
+      cache.size.width != view.size.width || cache.size.height != view.size.height ||
+      cache.stamp != stamp) {
+    cache.camera = view.camera, cache.size = view.size, cache.stamp = stamp;
+    cache.depth.reset();
+    cache.image = renderDepth_(view);
+    cache.depth = std::make_unique<VisibleDepth>(cache.image);
+    ++depthRenders_;
+  }
+  return cache.depth.get();
+}
+
+const DepthImage& ComponentSelection::depthImageFor(const ViewPlace& view) {
+  depthFor(view);
+  return depths_[view.index].image;
+}
+
+bool ComponentSelection::matchesPlainPolygon(const ViewPlace& view,
+                                             const std::vector<double>& outline, bool through,
+                                             std::size_t* count) {
+  const DepthImage* depth = through ? nullptr : &depthImageFor(view);
+  std::size_t taken = 0;
+  bool same = true;
+  for (auto [e, target] : candidates()) {
+    if (target == ComponentTarget::Holes) return false;
+    const Mesh& m = *e->mesh;
+    const ComponentKind kind = target == ComponentTarget::Vertices ? ComponentKind::Vertices
+                               : target == ComponentTarget::Faces  ? ComponentKind::Faces
+                                                                   : ComponentKind::Edges;
+    const std::vector<std::uint32_t> plain =
+        componentsInPolygon(m, kind, view.camera, view.size, outline, depth);
+    const std::vector<std::uint8_t>& flags = flagsOf(*e->mesh, target);
+    std::vector<std::uint32_t> selected;
+    for (std::uint32_t h = 0; h < flags.size(); ++h)
+      if (flags[h] & kSelected) selected.push_back(h);
+    same = same && selected == plain;
+    taken += plain.size();
+  }
+  if (count) *count = taken;
+  return same;
+}
+
+std::size_t ComponentSelection::memoryBytes() const {
+  std::size_t bytes = 0;
+  for (const auto& [index, cache] : depths_)
+    if (cache.depth) bytes += cache.depth->memoryBytes() + cache.image.depth.size() * sizeof(float);
+  for (const auto& [e, grid] : brush_.grids) bytes += grid.memoryBytes();
+  return bytes;
+}
+
+}  // namespace tessel::studio

@@ -1,0 +1,487 @@
+#include "studio/render/renderer.h"
+
+#include <GL/osmesa.h>
+#include <png.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <limits>
+#include <stdexcept>
+
+namespace tessel::studio {
+
+// [SECTION] contexts
+
+std::unique_ptr<OffscreenContext> OffscreenContext::create(int width, int height,
+                                                           std::string* error) {
+  std::unique_ptr<OffscreenContext> c(new OffscreenContext);
+  c->context_ = OSMesaCreateContextExt(OSMESA_RGBA, 24, 0, 0, nullptr);
+  if (!c->context_) {
+    if (error) *error = "Mesa could not create an offscreen OpenGL context";
+    return nullptr;
+  }
+  c->width_ = width, c->height_ = height;
+  c->pixels_.assign(static_cast<std::size_t>(width) * height * 4, 0);
+  if (!c->makeCurrent()) {
+    if (error) *error = "Mesa could not bind a " + std::to_string(width) + "x" +
+                        std::to_string(height) + " offscreen buffer";
+    return nullptr;
+  }
+  return c;
+}
+
+OffscreenContext::~OffscreenContext() {
+  if (context_) OSMesaDestroyContext(static_cast<OSMesaContext>(context_));
+}
+
+void* OffscreenContext::procAddress(const char* name) {
+  return reinterpret_cast<void*>(OSMesaGetProcAddress(name));
+}
+
+bool OffscreenContext::makeCurrent() {
+  return OSMesaMakeCurrent(static_cast<OSMesaContext>(context_), pixels_.data(), GL_UNSIGNED_BYTE,
+                           width_, height_) == GL_TRUE;
+}
+
+// [SECTION] renderer
+
+namespace {
+
+// GL's viewport counts rows from the bottom.
+void setViewport(const GlApi& gl, GlContext& c, const PixelRect& r) {
+  gl.Viewport(r.x, c.height() - r.y - r.height, r.width, r.height);
+  gl.Scissor(r.x, c.height() - r.y - r.height, r.width, r.height);
+}
+
+void loadCamera(const GlApi& gl, const Camera& camera, const Box& scene, const PixelRect& r) {
+  double n, f;
+  clipRange(camera, scene, &n, &f);
+  Mat4 p = projectionMatrix(camera, r.width, r.height, n, f);
+  Mat4 v = viewMatrix(camera);
+  gl.MatrixMode(GL_PROJECTION);
+  gl.LoadMatrixd(p.data());
+  gl.MatrixMode(GL_MODELVIEW);
+  gl.LoadIdentity();
+  // A headlight over the viewer's right shoulder, fixed in eye space.
+  const GLfloat light[4] = {0.4f, 0.5f, 1.0f, 0.0f};
+  gl.Lightfv(GL_LIGHT0, GL_POSITION, light);
+  gl.LoadMatrixd(v.data());
+}
+
+}  // namespace
+
+const GlApi& Renderer::api() {
+  context_.makeCurrent();
+  if (!loaded_) {
+    loaded_ = true;
+    if (!gl_.load([this](const char* name) { return context_.procAddress(name); }))
+      throw std::runtime_error("the OpenGL context lacks an OpenGL 1.1 entry point");
+  }
+  return gl_;
+}
+
+const std::vector<float>& Renderer::normalsFor(const Entity& e) {
+  NormalCache& cache = normals_[e.id];
+  const Mesh& m = *e.mesh;
+  if (cache.revision == m.revision && m.revision != 0) return cache.normals;
+  cache.revision = m.revision;
+  cache.normals.assign(m.positions.size(), 0.0f);
+  for (std::uint32_t f = 0, nf = m.faceCount(); f < nf; ++f) {
+    const std::uint32_t* t = &m.faces[3 * static_cast<std::size_t>(f)];
+    // Area-weighted: the unnormalised cross product.
+    Vec3 n = cross(m.position(t[1]) - m.position(t[0]), m.position(t[2]) - m.position(t[0]));
+    for (int k = 0; k < 3; ++k) {
+      float* out = &cache.normals[3 * static_cast<std::size_t>(t[k])];
+      out[0] += static_cast<float>(n.x), out[1] += static_cast<float>(n.y);
+      out[2] += static_cast<float>(n.z);
+    }
+  }
+  for (std::uint32_t v = 0, nv = m.vertexCount(); v < nv; ++v) {
+    float* out = &cache.normals[3 * static_cast<std::size_t>(v)];
+    float l = std::sqrt(out[0] * out[0] + out[1] * out[1] + out[2] * out[2]);
+    if (l > 0) {
+      out[0] /= l, out[1] /= l, out[2] /= l;
+      continue;
+    }
+    // Faces folded back onto each other (decimated scans have them) cancel out; such a vertex
+    // takes the normal of one of its faces rather than drawing as a dark speck.
+    std::uint32_t count;
+    const std::uint32_t* around = m.facesAround(v, &count);
+    for (std::uint32_t j = 0; j < count; ++j) {
+      const std::uint32_t* t = &m.faces[3 * static_cast<std::size_t>(around[j])];
+      Vec3 n = normalized(
+          cross(m.position(t[1]) - m.position(t[0]), m.position(t[2]) - m.position(t[0])));
+      if (length(n) == 0) continue;
+      out[0] = static_cast<float>(n.x), out[1] = static_cast<float>(n.y);
+      out[2] = static_cast<float>(n.z);
+      break;
+    }
+  }
+  return cache.normals;
+}
+
+const Renderer::MeshBuffers* Renderer::buffersFor(const Entity& e,
+                                                  const std::vector<float>& normals) {
+  const GlApi& gl = api();
+  const Mesh& m = *e.mesh;
+  if (!gl.hasBuffers() || m.revision == 0) return nullptr;
+  MeshBuffers& b = buffers_[e.id];
+  if (b.revision == m.revision) return &b;
+  if (!b.vertices) {
+    GLuint names[3];
+    gl.GenBuffers(3, names);
+    b.vertices = names[0], b.normals = names[1], b.triangles = names[2];
+  }
+  b.revision = m.revision;
+  auto bytes = [](const auto& v) {
+    return static_cast<GLsizeiptr>(v.size() * sizeof(v[0]));
+  };
+  gl.BindBuffer(GL_ARRAY_BUFFER, b.vertices);
+  gl.BufferData(GL_ARRAY_BUFFER, bytes(m.positions), m.positions.data(), GL_STATIC_DRAW);
+  gl.BindBuffer(GL_ARRAY_BUFFER, b.normals);
+  gl.BufferData(GL_ARRAY_BUFFER, bytes(normals), normals.data(), GL_STATIC_DRAW);
+  gl.BindBuffer(GL_ARRAY_BUFFER, 0);
+  gl.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, b.triangles);
+  gl.BufferData(GL_ELEMENT_ARRAY_BUFFER, bytes(m.faces), m.faces.data(), GL_STATIC_DRAW);
+  gl.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+  return &b;
+}
+
+void Renderer::drawMesh(const Entity& e, bool selected, bool holes, bool vertices) {
+  const GlApi& gl = api();
+  const Mesh& m = *e.mesh;
+  const std::vector<float>& normals = normalsFor(e);
+  const MeshBuffers* buffers = buffersFor(e, normals);
+  gl.Enable(GL_LIGHTING);
+  gl.Enable(GL_POLYGON_OFFSET_FILL);
+  gl.PolygonOffset(1, 1);
+  if (selected)
+    gl.Color3f(0.93f, 0.80f, 0.55f);
+  else
+    gl.Color3f(0.72f, 0.74f, 0.78f);
+  gl.EnableClientState(GL_VERTEX_ARRAY);
+  gl.EnableClientState(GL_NORMAL_ARRAY);
+  if (buffers) {
+    gl.BindBuffer(GL_ARRAY_BUFFER, buffers->vertices);
+    gl.VertexPointer(3, GL_FLOAT, 0, nullptr);
+    gl.BindBuffer(GL_ARRAY_BUFFER, buffers->normals);
+    gl.NormalPointer(GL_FLOAT, 0, nullptr);
+    gl.BindBuffer(GL_ARRAY_BUFFER, 0);
+  } else {
+    gl.VertexPointer(3, GL_FLOAT, 0, m.positions.data());
+    gl.NormalPointer(GL_FLOAT, 0, normals.data());
+  }
+  bool anyHidden = false, anySelected = false;
+  for (std::uint8_t flags : m.faceFlags) {
+    anyHidden |= (flags & kHidden) != 0;
+    anySelected |= (flags & kSelected) != 0;
+  }
+  if (!anyHidden && buffers) {
+    gl.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffers->triangles);
+    gl.DrawElements(GL_TRIANGLES, static_cast<GLsizei>(m.faces.size()), GL_UNSIGNED_INT, nullptr);
+    gl.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+  } else if (!anyHidden) {
+    gl.DrawElements(GL_TRIANGLES, static_cast<GLsizei>(m.faces.size()), GL_UNSIGNED_INT,
+                   m.faces.data());
+  } else {
+    std::vector<std::uint32_t> shown;
+    for (std::uint32_t f = 0; f < m.faceCount(); ++f)
+      if (!(m.faceFlags[f] & kHidden)) shown.insert(shown.end(), &m.faces[3 * f], &m.faces[3 * f + 3]);
+    gl.DrawElements(GL_TRIANGLES, static_cast<GLsizei>(shown.size()), GL_UNSIGNED_INT, shown.data());
+  }
+  gl.Disable(GL_POLYGON_OFFSET_FILL);
+  if (anySelected) {
+    // Selected faces drawn over the shaded surface; depth-equal passes thanks to the offset above.
+    std::vector<std::uint32_t> picked;
+    for (std::uint32_t f = 0; f < m.faceCount(); ++f)
+      if ((m.faceFlags[f] & (kSelected | kHidden)) == kSelected)
+        picked.insert(picked.end(), &m.faces[3 * f], &m.faces[3 * f + 3]);
+    gl.Color3f(0.95f, 0.35f, 0.15f);
+    gl.DepthFunc(GL_LEQUAL);
+    gl.DrawElements(GL_TRIANGLES, static_cast<GLsizei>(picked.size()), GL_UNSIGNED_INT,
+                   picked.data());
+    gl.DepthFunc(GL_LESS);
+  }
+  gl.DisableClientState(GL_NORMAL_ARRAY);
+  gl.Disable(GL_LIGHTING);
+  if (vertices) {
+    gl.Color3f(0.30f, 0.32f, 0.38f);
+    gl.PointSize(1);
+    gl.Begin(GL_POINTS);
+    for (std::uint32_t v = 0; v < m.vertexCount(); ++v)
+      if (!(m.vertexFlags[v] & kHidden)) gl.ArrayElement(static_cast<GLint>(v));
+    gl.End();
+  }
+  if (holes) {
+    gl.Color3f(0.20f, 0.85f, 0.95f);
+    gl.LineWidth(1.5f);
+    gl.Begin(GL_LINES);
+    for (std::uint32_t i = 0; i < m.edgeCount(); ++i)
+      if (m.edges[i].f1 == kNoFace && !(m.edgeFlags[i] & (kHidden | kSelected))) {
+        gl.ArrayElement(static_cast<GLint>(m.edges[i].v0));
+        gl.ArrayElement(static_cast<GLint>(m.edges[i].v1));
+      }
+    gl.End();
+  }
+  // Selected vertices and edges as points and lines on top of the surface.
+  gl.Color3f(1.0f, 0.2f, 0.1f);
+  gl.PointSize(4);
+  gl.Begin(GL_POINTS);
+  for (std::uint32_t v = 0; v < m.vertexCount(); ++v)
+    if (m.vertexFlags[v] & kSelected) gl.ArrayElement(static_cast<GLint>(v));
+  gl.End();
+  gl.LineWidth(2);
+  gl.Begin(GL_LINES);
+  for (std::uint32_t i = 0; i < m.edgeCount(); ++i)
+    if (m.edgeFlags[i] & kSelected) {
+      gl.ArrayElement(static_cast<GLint>(m.edges[i].v0));
+      gl.ArrayElement(static_cast<GLint>(m.edges[i].v1));
+    }
+  gl.End();
+  gl.LineWidth(1);
+  gl.DisableClientState(GL_VERTEX_ARRAY);
+}
+
+void Renderer::drawPoints(const Entity& e, bool selected) {
+  const GlApi& gl = api();
+  const Mesh& m = *e.mesh;
+  gl.Disable(GL_LIGHTING);
+  gl.PointSize(2);
+  gl.EnableClientState(GL_VERTEX_ARRAY);
+  gl.VertexPointer(3, GL_FLOAT, 0, m.positions.data());
+  if (selected)
+    gl.Color3f(0.93f, 0.80f, 0.55f);
+  else
+    gl.Color3f(0.55f, 0.70f, 0.85f);
+  gl.DrawArrays(GL_POINTS, 0, static_cast<GLsizei>(m.vertexCount()));
+  gl.Color3f(1.0f, 0.2f, 0.1f);
+  gl.Begin(GL_POINTS);
+  for (std::uint32_t v = 0; v < m.vertexCount(); ++v)
+    if (m.vertexFlags[v] & kSelected) gl.ArrayElement(static_cast<GLint>(v));
+  gl.End();
+  gl.DisableClientState(GL_VERTEX_ARRAY);
+}
+
+void Renderer::drawMarkers(const Entity& e, const Box& scene, bool selected) {
+  const GlApi& gl = api();
+  double size = scene.empty() ? 0.5 : scene.radius() * 0.25;
+  gl.Disable(GL_LIGHTING);
+  if (e.type == om::kEntityCoordSys) {
+    const CoordSys& c = e.frame;
+    const Vec3 axes[3] = {c.xAxis, c.yAxis, c.zAxis};
+    const float colours[3][3] = {{0.9f, 0.2f, 0.2f}, {0.2f, 0.8f, 0.2f}, {0.3f, 0.4f, 1.0f}};
+    gl.LineWidth(selected ? 3.0f : 1.5f);
+    gl.Begin(GL_LINES);
+    for (int i = 0; i < 3; ++i) {
+      Vec3 tip = c.origin + axes[i] * size;
+      gl.Color3fv(colours[i]);
+      gl.Vertex3d(c.origin.x, c.origin.y, c.origin.z);
+      gl.Vertex3d(tip.x, tip.y, tip.z);
+    }
+    gl.End();
+    gl.LineWidth(1);
+  } else if (e.type == om::kEntityLight) {
+    gl.Color3f(1.0f, 0.9f, selected ? 0.2f : 0.5f);
+    gl.PointSize(8);
+    gl.Begin(GL_POINTS);
+    gl.Vertex3d(e.light.position.x, e.light.position.y, e.light.position.z);
+    gl.End();
+  } else if (e.isConnected()) {
+    if (selected)
+      gl.Color3f(1.0f, 0.85f, 0.2f);
+    else if (e.isCurve())
+      gl.Color3f(0.45f, 0.7f, 1.0f);
+    else
+      gl.Color3f(0.5f, 0.9f, 0.5f);
+    gl.LineWidth(selected ? 3.0f : 1.5f);
+    gl.Begin(GL_LINE_STRIP);
+    for (const Vec3& p : e.points) gl.Vertex3d(p.x, p.y, p.z);
+    gl.End();
+    gl.LineWidth(1);
+  }
+}
+
+void Renderer::drawView(Scene& scene, const Camera& camera, const PixelRect& rect, bool active) {
+  // A window's view that is not on screen yet has no surface; it draws when it gets one.
+  if (!context_.makeCurrent()) return;
+  const GlApi& gl = api();
+  gl.Enable(GL_SCISSOR_TEST);
+  setViewport(gl, context_, rect);
+  gl.ClearColor(0.16f, 0.17f, 0.20f, 1);
+  gl.ClearDepth(1);
+  gl.Clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  gl.Enable(GL_DEPTH_TEST);
+  gl.DepthFunc(GL_LESS);
+  gl.Disable(GL_COLOR_LOGIC_OP);
+  gl.Enable(GL_LIGHT0);
+  gl.LightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_TRUE);  // scans are not consistently oriented
+  const GLfloat ambient[4] = {0.25f, 0.25f, 0.25f, 1};
+  gl.LightModelfv(GL_LIGHT_MODEL_AMBIENT, ambient);
+  gl.Enable(GL_COLOR_MATERIAL);
+  gl.ColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
+  gl.Enable(GL_NORMALIZE);
+  gl.ShadeModel(GL_SMOOTH);
+  Box bounds = scene.bounds();
+  loadCamera(gl, camera, bounds, rect);
+  for (const auto& e : scene.entities()) {
+    if (!e->visible) continue;
+    bool selected = e->state & kStateSelected;
+    if (e->isMesh())
+      drawMesh(*e, selected, !scene.objectMode && scene.showHoles,
+               !scene.objectMode && scene.showVertices);
+    else if (e->mesh)
+      drawPoints(*e, selected);
+    else
+      drawMarkers(*e, bounds, selected);
+  }
+  // The active view's frame, so a quad layout shows which view takes the input.
+  if (active) {
+    beginOverlay(rect);
+    gl.Disable(GL_DEPTH_TEST);
+    gl.Disable(GL_LIGHTING);
+    gl.Color3f(0.85f, 0.65f, 0.25f);
+    float w = static_cast<float>(rect.width - 1), h = static_cast<float>(rect.height - 1);
+    gl.Begin(GL_LINE_LOOP);
+    gl.Vertex2f(0, 0), gl.Vertex2f(w, 0), gl.Vertex2f(w, h), gl.Vertex2f(0, h);
+    gl.End();
+    gl.Enable(GL_DEPTH_TEST);
+    endOverlay();
+  }
+  gl.Finish();
+}
+
+DepthImage Renderer::readDepth(const Camera& camera, const Scene& scene, const PixelRect& rect) {
+  const GlApi& gl = api();
+  DepthImage out;
+  out.width = rect.width, out.height = rect.height;
+  std::vector<float> window(static_cast<std::size_t>(rect.width) * rect.height);
+  gl.PixelStorei(GL_PACK_ALIGNMENT, 1);
+  gl.ReadPixels(rect.x, context_.height() - rect.y - rect.height, rect.width, rect.height,
+               GL_DEPTH_COMPONENT, GL_FLOAT, window.data());
+  double n, f;
+  clipRange(camera, scene.bounds(), &n, &f);
+  out.depth.resize(window.size());
+  for (int row = 0; row < rect.height; ++row)
+    for (int col = 0; col < rect.width; ++col) {
+      double z = window[static_cast<std::size_t>(rect.height - 1 - row) * rect.width + col];
+      double d;
+      if (z >= 1.0)
+        d = std::numeric_limits<double>::infinity();
+      else if (camera.orthographic)
+        d = n + z * (f - n);
+      else
+        d = 2 * n * f / (f + n - (2 * z - 1) * (f - n));
+      out.depth[static_cast<std::size_t>(row) * rect.width + col] = static_cast<float>(d);
+    }
+  return out;
+}
+
+DepthImage Renderer::surfaceDepth(const Scene& scene, const Camera& camera,
+                                  const PixelRect& rect) {
+  const GlApi& gl = api();
+  gl.Enable(GL_SCISSOR_TEST);
+  setViewport(gl, context_, rect);
+  gl.DepthMask(GL_TRUE);
+  gl.ClearDepth(1);
+  gl.Clear(GL_DEPTH_BUFFER_BIT);
+  gl.Enable(GL_DEPTH_TEST);
+  gl.DepthFunc(GL_LESS);
+  gl.Disable(GL_COLOR_LOGIC_OP);
+  gl.Disable(GL_LIGHTING);
+  gl.ColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+  loadCamera(gl, camera, scene.bounds(), rect);
+  gl.EnableClientState(GL_VERTEX_ARRAY);
+  std::vector<std::uint32_t> shown;
+  for (const auto& e : scene.entities()) {
+    if (!e->visible || !e->isMesh()) continue;
+    const Mesh& m = *e->mesh;
+    gl.VertexPointer(3, GL_FLOAT, 0, m.positions.data());
+    const bool anyHidden = std::any_of(m.faceFlags.begin(), m.faceFlags.end(),
+                                       [](std::uint8_t f) { return (f & kHidden) != 0; });
+    const std::uint32_t* faces = m.faces.data();
+    std::size_t count = m.faces.size();
+    if (anyHidden) {
+      shown.clear();
+      for (std::uint32_t f = 0; f < m.faceCount(); ++f)
+        if (!(m.faceFlags[f] & kHidden)) shown.insert(shown.end(), &faces[3 * f], &faces[3 * f + 3]);
+      faces = shown.data(), count = shown.size();
+    }
+    gl.DrawElements(GL_TRIANGLES, static_cast<GLsizei>(count), GL_UNSIGNED_INT, faces);
+  }
+  gl.DisableClientState(GL_VERTEX_ARRAY);
+  gl.ColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+  gl.Finish();
+  return readDepth(camera, scene, rect);
+}
+
+std::vector<std::uint8_t> Renderer::readPixels(const PixelRect& rect) {
+  const GlApi& gl = api();
+  std::vector<std::uint8_t> bottomUp(static_cast<std::size_t>(rect.width) * rect.height * 4);
+  gl.PixelStorei(GL_PACK_ALIGNMENT, 1);
+  gl.ReadPixels(rect.x, context_.height() - rect.y - rect.height, rect.width, rect.height, GL_RGBA,
+               GL_UNSIGNED_BYTE, bottomUp.data());
+  std::vector<std::uint8_t> out(bottomUp.size());
+  const std::size_t row = static_cast<std::size_t>(rect.width) * 4;
+  for (int r = 0; r < rect.height; ++r)
+    std::copy_n(&bottomUp[(rect.height - 1 - r) * row], row, &out[r * row]);
+  return out;
+}
+
+void Renderer::beginOverlay(const PixelRect& rect) {
+  const GlApi& gl = api();
+  gl.Enable(GL_SCISSOR_TEST);
+  setViewport(gl, context_, rect);
+  gl.MatrixMode(GL_PROJECTION);
+  gl.PushMatrix();
+  gl.LoadIdentity();
+  gl.Ortho(0, rect.width, rect.height, 0, -1, 1);
+  gl.MatrixMode(GL_MODELVIEW);
+  gl.PushMatrix();
+  gl.LoadIdentity();
+  gl.Translatef(0.5f, 0.5f, 0);  // pixel centres
+}
+
+void Renderer::endOverlay() {
+  const GlApi& gl = api();
+  gl.MatrixMode(GL_PROJECTION);
+  gl.PopMatrix();
+  gl.MatrixMode(GL_MODELVIEW);
+  gl.PopMatrix();
+  gl.Finish();
+}
+
+std::string writePng(const std::string& path, const std::vector<std::uint8_t>& rgba, int width,
+                     int height) {
+  std::filesystem::path target(path), temp(path + ".part");
+  FILE* file = std::fopen(temp.c_str(), "wb");
+  if (!file) return path + ": cannot be written";
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png ? png_create_info_struct(png) : nullptr;
+  // libpng reports errors by longjmp; only a volatile survives it with its value.
+  volatile bool ok = png && info;
+  if (ok && setjmp(png_jmpbuf(png))) ok = false;
+  if (ok) {
+    png_init_io(png, file);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
+                 PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    for (int r = 0; r < height; ++r)
+      png_write_row(png, &rgba[static_cast<std::size_t>(r) * width * 4]);
+    png_write_end(png, nullptr);
+  }
+  png_destroy_write_struct(png ? &png : nullptr, info ? &info : nullptr);
+  ok = std::fclose(file) == 0 && ok;
+  bool written = ok;
+  std::error_code ec;
+  if (written) std::filesystem::rename(temp, target, ec);
+  if (!written || ec) {
+    std::filesystem::remove(temp, ec);
+    return path + ": cannot be written";
+  }
+  return {};
+}
+
+}  // namespace tessel::studio

@@ -1,0 +1,121 @@
+// Studio's one drawing seam: every OpenGL call lives here, OpenGL 1.1 only (immediate mode and
+// vertex arrays), so the offscreen Mesa context and a window context draw the same way.
+//
+// [SECTION] contexts
+// [SECTION] renderer
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "studio/scene/camera.h"
+#include "studio/render/gl_api.h"
+#include "studio/render/picking.h"
+#include "studio/scene/scene.h"
+
+namespace tessel::studio {
+
+// A rectangle of the frame in pixels, origin top left.
+struct PixelRect {
+  int x = 0, y = 0, width = 0, height = 0;
+};
+
+// [SECTION] contexts
+
+class GlContext {
+ public:
+  virtual ~GlContext() = default;
+  virtual bool makeCurrent() = 0;
+  virtual int width() const = 0;
+  virtual int height() const = 0;
+  // Shows what was drawn (a window swaps buffers; offscreen there is nothing to do).
+  virtual void present() {}
+  // An OpenGL entry point of this context; null when it has none.
+  virtual void* procAddress(const char* name) = 0;
+  // The view about to be drawn or read. A context with one surface for all views ignores it; a
+  // window with a surface per view makes that view's surface the one makeCurrent binds.
+  virtual void useView(int) {}
+};
+
+// Draws into memory through Mesa's OSMesa, no display needed.
+class OffscreenContext final : public GlContext {
+ public:
+  // Null when Mesa cannot make a context of that size.
+  static std::unique_ptr<OffscreenContext> create(int width, int height, std::string* error);
+  ~OffscreenContext() override;
+  bool makeCurrent() override;
+  int width() const override { return width_; }
+  int height() const override { return height_; }
+  void* procAddress(const char* name) override;
+
+ private:
+  OffscreenContext() = default;
+  void* context_ = nullptr;
+  int width_ = 0, height_ = 0;
+  std::vector<std::uint8_t> pixels_;  // RGBA, bottom row first
+};
+
+// [SECTION] renderer
+
+struct DrawOptions {
+  bool highlightSelection = true;
+};
+
+class Renderer {
+ public:
+  explicit Renderer(GlContext& context) : context_(context) {}
+
+  // Clears `rect` and draws the scene through `camera` into it.
+  void drawView(Scene& scene, const Camera& camera, const PixelRect& rect, bool active);
+  // The depth of the last drawing of `rect`, as distances from the eye.
+  DepthImage readDepth(const Camera& camera, const Scene& scene, const PixelRect& rect);
+  // Draws the depth of the scene's surfaces alone (no markers, points, lines or overlays; the
+  // colours are left as they are) into `rect` and reads it back, as readDepth does.
+  DepthImage surfaceDepth(const Scene& scene, const Camera& camera, const PixelRect& rect);
+  // RGBA rows of `rect`, top row first.
+  std::vector<std::uint8_t> readPixels(const PixelRect& rect);
+
+  // Sets up `rect` for overlay drawing in the view's pixel coordinates (origin top left, a
+  // vertex at (x, y) lands on the centre of pixel (x, y)); the drawing state is the caller's.
+  void beginOverlay(const PixelRect& rect);
+  void endOverlay();
+
+  GlContext& context() { return context_; }
+
+ private:
+  // The context made current and its entry points, looked up on first use.
+  const GlApi& api();
+  const std::vector<float>& normalsFor(const Entity& entity);
+  // holes: boundary edges outlined; vertices: every vertex as a dot.
+  void drawMesh(const Entity& entity, bool selected, bool holes = false, bool vertices = false);
+  void drawPoints(const Entity& entity, bool selected);
+  void drawMarkers(const Entity& entity, const Box& scene, bool selected);
+
+  GlContext& context_;
+  GlApi gl_;
+  bool loaded_ = false;
+  struct NormalCache {
+    std::uint64_t revision = 0;
+    std::vector<float> normals;
+  };
+  std::unordered_map<std::uint32_t, NormalCache> normals_;
+  // A mesh's positions, normals and triangles in buffer objects, built once per topology
+  // revision; drawing a frame then sends no vertex data.
+  struct MeshBuffers {
+    std::uint64_t revision = 0;
+    GLuint vertices = 0, normals = 0, triangles = 0;
+  };
+  // Null when the context has no buffer objects or the mesh has no revision to key them by.
+  const MeshBuffers* buffersFor(const Entity& entity, const std::vector<float>& normals);
+  std::unordered_map<std::uint32_t, MeshBuffers> buffers_;
+};
+
+// Writes RGBA rows (top row first) as a PNG; an empty string on success, else the problem.
+// Written to a temporary file and renamed, so a failed write leaves no partial image.
+std::string writePng(const std::string& path, const std::vector<std::uint8_t>& rgba, int width,
+                     int height);
+
+}  // namespace tessel::studio

@@ -1,0 +1,325 @@
+#include "studio/scene/mesh_io.h"
+
+#include <algorithm>
+#include <cctype>
+#include <fstream>
+#include <string_view>
+#include <system_error>
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <OpenMesh/Core/IO/MeshIO.hh>
+#include <OpenMesh/Core/IO/exporter/BaseExporter.hh>
+#include <OpenMesh/Core/IO/importer/BaseImporter.hh>
+
+#include "studio/scene/mesh_file_check.h"
+
+namespace tessel::studio {
+namespace {
+
+using namespace OpenMesh;
+using IO::BaseExporter;
+using IO::BaseImporter;
+using Attributes::StatusInfo;
+
+// Collects what a reader finds; everything but positions and faces is dropped.
+class FlatImporter final : public BaseImporter {
+ public:
+  explicit FlatImporter(Mesh& mesh) : mesh_(mesh) {}
+
+  VertexHandle add_vertex(const Vec3f& p) override {
+    mesh_.positions.insert(mesh_.positions.end(), {p[0], p[1], p[2]});
+    return VertexHandle(static_cast<int>(mesh_.vertexCount()) - 1);
+  }
+  VertexHandle add_vertex() override { return add_vertex(Vec3f(0, 0, 0)); }
+  FaceHandle add_face(const VHandles& corners) override {
+    ++facesRead_;
+    if (corners.size() < 3) {
+      ++shortFaces_;
+      return FaceHandle();
+    }
+    for (std::size_t k = 1; k + 1 < corners.size(); ++k)
+      for (VertexHandle vh : {corners[0], corners[k], corners[k + 1]}) {
+        // Range is checked later over the whole array, with the face named.
+        mesh_.faces.push_back(static_cast<std::uint32_t>(vh.idx()));
+      }
+    return FaceHandle(static_cast<int>(mesh_.faceCount()) - 1);
+  }
+  void reserve(unsigned int nv, unsigned int, unsigned int nf) override {
+    declaredVertices_ = nv, declaredFaces_ = nf;
+    // A corrupt header may declare billions: reserve no more than a plausible start.
+    mesh_.positions.reserve(std::min<std::size_t>(nv, 1u << 26) * 3);
+    mesh_.faces.reserve(std::min<std::size_t>(nf, 1u << 26) * 3);
+  }
+  std::size_t n_vertices() const override { return mesh_.vertexCount(); }
+  std::size_t n_faces() const override { return facesRead_; }
+  std::size_t facesRead() const { return facesRead_; }
+  std::size_t n_edges() const override { return 0; }
+
+  HalfedgeHandle add_edge(VertexHandle, VertexHandle) override { return HalfedgeHandle(); }
+  FaceHandle add_face(HalfedgeHandle) override { return FaceHandle(); }
+  void add_face_texcoords(FaceHandle, VertexHandle, const std::vector<Vec2f>&) override {}
+  void add_face_texcoords(FaceHandle, VertexHandle, const std::vector<Vec3f>&) override {}
+  void set_face_texindex(FaceHandle, int) override {}
+  void set_point(VertexHandle vh, const Vec3f& p) override {
+    if (vh.idx() >= 0 && static_cast<std::uint32_t>(vh.idx()) < mesh_.vertexCount())
+      std::copy_n(p.data(), 3, &mesh_.positions[3 * static_cast<std::size_t>(vh.idx())]);
+  }
+  void set_halfedge(VertexHandle, HalfedgeHandle) override {}
+  void set_normal(VertexHandle, const Vec3f&) override {}
+  void set_normal(VertexHandle, const Vec3d&) override {}
+  void set_color(VertexHandle, const Vec3uc&) override {}
+  void set_color(VertexHandle, const Vec4uc&) override {}
+  void set_color(VertexHandle, const Vec3f&) override {}
+  void set_color(VertexHandle, const Vec4f&) override {}
+  void set_texcoord(VertexHandle, const Vec2f&) override {}
+  void set_status(VertexHandle, const StatusInfo&) override {}
+  void set_next(HalfedgeHandle, HalfedgeHandle) override {}
+  void set_face(HalfedgeHandle, FaceHandle) override {}
+  void request_face_texcoords2D() override {}
+  void set_texcoord(HalfedgeHandle, const Vec2f&) override {}
+  void set_texcoord(VertexHandle, const Vec3f&) override {}
+  void set_texcoord(HalfedgeHandle, const Vec3f&) override {}
+  void set_status(HalfedgeHandle, const StatusInfo&) override {}
+  void set_color(EdgeHandle, const Vec3uc&) override {}
+  void set_color(EdgeHandle, const Vec4uc&) override {}
+  void set_color(EdgeHandle, const Vec3f&) override {}
+  void set_color(EdgeHandle, const Vec4f&) override {}
+  void set_status(EdgeHandle, const StatusInfo&) override {}
+  void set_normal(FaceHandle, const Vec3f&) override {}
+  void set_normal(FaceHandle, const Vec3d&) override {}
+  void set_color(FaceHandle, const Vec3uc&) override {}
+  void set_color(FaceHandle, const Vec4uc&) override {}
+  void set_color(FaceHandle, const Vec3f&) override {}
+  void set_color(FaceHandle, const Vec4f&) override {}
+  void set_status(FaceHandle, const StatusInfo&) override {}
+  void add_texture_information(int, std::string) override {}
+
+  // What the file's header promised and the body did not deliver.
+  std::string shortfall() const {
+    if (declaredVertices_ && mesh_.vertexCount() < declaredVertices_)
+      return "truncated: " + std::to_string(mesh_.vertexCount()) + " of " +
+             std::to_string(declaredVertices_) + " vertices";
+    if (declaredFaces_ && facesRead_ < declaredFaces_)
+      return "truncated: " + std::to_string(facesRead_) + " of " + std::to_string(declaredFaces_) +
+             " faces";
+    if (shortFaces_) return std::to_string(shortFaces_) + " faces with fewer than 3 corners";
+    return {};
+  }
+
+ private:
+  Mesh& mesh_;
+  std::size_t facesRead_ = 0, shortFaces_ = 0;
+  std::size_t declaredVertices_ = 0, declaredFaces_ = 0;
+};
+
+// Hands the flat arrays to a writer.
+class FlatExporter final : public BaseExporter {
+ public:
+  explicit FlatExporter(const Mesh& mesh) : m_(mesh) {}
+  Vec3f point(VertexHandle vh) const override {
+    const float* p = &m_.positions[3 * static_cast<std::size_t>(vh.idx())];
+    return Vec3f(p[0], p[1], p[2]);
+  }
+  Vec3d pointd(VertexHandle vh) const override { return Vec3d(point(vh)); }
+  bool is_point_double() const override { return false; }
+  Vec3f normal(VertexHandle) const override { return Vec3f(0, 0, 0); }
+  Vec3d normald(VertexHandle) const override { return Vec3d(0, 0, 0); }
+  bool is_normal_double() const override { return false; }
+  Vec3uc color(VertexHandle) const override { return Vec3uc(0, 0, 0); }
+  Vec4uc colorA(VertexHandle) const override { return Vec4uc(0, 0, 0, 0); }
+  Vec3ui colori(VertexHandle) const override { return Vec3ui(0, 0, 0); }
+  Vec4ui colorAi(VertexHandle) const override { return Vec4ui(0, 0, 0, 0); }
+  Vec3f colorf(VertexHandle) const override { return Vec3f(0, 0, 0); }
+  Vec4f colorAf(VertexHandle) const override { return Vec4f(0, 0, 0, 0); }
+  Vec2f texcoord(VertexHandle) const override { return Vec2f(0, 0); }
+  Vec2f texcoord(HalfedgeHandle) const override { return Vec2f(0, 0); }
+  StatusInfo status(VertexHandle) const override { return {}; }
+  unsigned int get_vhandles(FaceHandle fh, std::vector<VertexHandle>& out) const override {
+    out.clear();
+    for (int k = 0; k < 3; ++k)
+      out.emplace_back(static_cast<int>(m_.faces[3 * static_cast<std::size_t>(fh.idx()) + k]));
+    return 3;
+  }
+  HalfedgeHandle getHeh(FaceHandle, VertexHandle) const override { return HalfedgeHandle(); }
+  unsigned int get_face_texcoords(std::vector<Vec2f>&) const override { return 0; }
+  Vec3f normal(FaceHandle) const override { return Vec3f(0, 0, 0); }
+  Vec3d normald(FaceHandle) const override { return Vec3d(0, 0, 0); }
+  Vec3uc color(FaceHandle) const override { return Vec3uc(0, 0, 0); }
+  Vec4uc colorA(FaceHandle) const override { return Vec4uc(0, 0, 0, 0); }
+  Vec3ui colori(FaceHandle) const override { return Vec3ui(0, 0, 0); }
+  Vec4ui colorAi(FaceHandle) const override { return Vec4ui(0, 0, 0, 0); }
+  Vec3f colorf(FaceHandle) const override { return Vec3f(0, 0, 0); }
+  Vec4f colorAf(FaceHandle) const override { return Vec4f(0, 0, 0, 0); }
+  StatusInfo status(FaceHandle) const override { return {}; }
+  Vec3uc color(EdgeHandle) const override { return Vec3uc(0, 0, 0); }
+  Vec4uc colorA(EdgeHandle) const override { return Vec4uc(0, 0, 0, 0); }
+  Vec3ui colori(EdgeHandle) const override { return Vec3ui(0, 0, 0); }
+  Vec4ui colorAi(EdgeHandle) const override { return Vec4ui(0, 0, 0, 0); }
+  Vec3f colorf(EdgeHandle) const override { return Vec3f(0, 0, 0); }
+  Vec4f colorAf(EdgeHandle) const override { return Vec4f(0, 0, 0, 0); }
+  StatusInfo status(EdgeHandle) const override { return {}; }
+  int get_halfedge_id(VertexHandle) override { return -1; }
+  int get_halfedge_id(FaceHandle) override { return -1; }
+  int get_next_halfedge_id(HalfedgeHandle) override { return -1; }
+  int get_to_vertex_id(HalfedgeHandle) override { return -1; }
+  int get_face_id(HalfedgeHandle) override { return -1; }
+  StatusInfo status(HalfedgeHandle) const override { return {}; }
+  std::size_t n_vertices() const override { return m_.vertexCount(); }
+  std::size_t n_faces() const override { return m_.faceCount(); }
+  std::size_t n_edges() const override { return m_.edgeCount(); }
+  bool is_triangle_mesh() const override { return true; }
+  // The PLY writer looks for custom properties on a kernel; an empty one has none.
+  const BaseKernel* kernel() override { return &noProperties_; }
+
+ private:
+  const Mesh& m_;
+  BaseKernel noProperties_;
+};
+
+std::string lowerExtension(const std::filesystem::path& file) {
+  std::string ext = file.extension().string();
+  std::transform(ext.begin(), ext.end(), ext.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return ext;
+}
+
+// A file's bytes, mapped read-only for the checks (a scan is read once more by the reader, from
+// the page cache; a copy would double the peak memory).
+class MappedFile {
+ public:
+  explicit MappedFile(const std::filesystem::path& file) {
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+      size_ = static_cast<std::size_t>(st.st_size);
+      ok_ = true;
+      if (size_ > 0) {
+        data_ = ::mmap(nullptr, size_, PROT_READ, MAP_PRIVATE, fd, 0);
+        if (data_ == MAP_FAILED) data_ = nullptr, ok_ = false;
+      }
+    }
+    ::close(fd);
+  }
+  ~MappedFile() {
+    if (data_) ::munmap(data_, size_);
+  }
+  MappedFile(const MappedFile&) = delete;
+  MappedFile& operator=(const MappedFile&) = delete;
+  bool ok() const { return ok_; }
+  std::string_view bytes() const {
+    return data_ ? std::string_view(static_cast<const char*>(data_), size_) : std::string_view();
+  }
+
+ private:
+  void* data_ = nullptr;
+  std::size_t size_ = 0;
+  bool ok_ = false;
+};
+
+// OpenMesh reports on its own streams; the caller gets one line of ours instead.
+class QuietReader {
+ public:
+  QuietReader() {
+    ::omerr().disable();
+    ::omlog().disable();
+    ::omout().disable();
+  }
+  ~QuietReader() {
+    ::omerr().enable();
+    ::omlog().enable();
+    ::omout().enable();
+  }
+};
+
+}  // namespace
+
+LoadedFile readMeshFile(const std::filesystem::path& file) {
+  LoadedFile out;
+  auto fail = [&](const std::string& problem) {
+    out.mesh = Mesh{};
+    out.error = file.string() + ": " + problem;
+    return std::move(out);
+  };
+  std::error_code ec;
+  if (std::filesystem::is_directory(file, ec)) return fail("is a directory");
+  if (!std::filesystem::exists(file, ec)) return fail("no such file");
+  const std::string ext = lowerExtension(file);
+  if (ext != ".ply" && ext != ".obj" && ext != ".stl" && ext != ".off")
+    return fail("unknown file type \"" + ext + "\" (PLY, OBJ, STL or OFF)");
+  if (std::filesystem::file_size(file, ec) == 0) return fail("empty file");
+  MappedFile bytes(file);
+  if (!bytes.ok()) return fail("cannot be read");
+  if (std::string s = checkMeshFile(bytes.bytes(), ext, /*thorough=*/false); !s.empty())
+    return fail(s);
+
+  FlatImporter importer(out.mesh);
+  IO::Options options;
+  bool read;
+  {
+    QuietReader quiet;
+    read = IO::IOManager().read(file.string(), importer, options);
+  }
+  std::string shortfall = read ? importer.shortfall() : "malformed " + ext.substr(1) + " file";
+  if (!shortfall.empty()) {
+    std::string s = checkMeshFile(bytes.bytes(), ext, /*thorough=*/true);
+    return fail(s.empty() ? shortfall : s);
+  }
+  if (out.mesh.vertexCount() == 0) return fail("no vertices");
+  if (std::string s = validateMesh(out.mesh); !s.empty()) return fail(s);
+  if (ext == ".obj") {
+    // OpenMesh's OBJ reader drops a face that names a vertex twice without a word; count the
+    // file's face statements so the loss is at least reported.
+    std::ifstream in(file);
+    std::size_t statements = 0;
+    for (std::string line; std::getline(in, line);)
+      statements += line.size() > 1 && line[0] == 'f' && (line[1] == ' ' || line[1] == '\t');
+    if (statements > importer.facesRead()) out.skippedFaces = statements - importer.facesRead();
+  }
+  out.pointCloud = out.mesh.faces.empty();
+  out.mesh.positions.shrink_to_fit();
+  out.mesh.faces.shrink_to_fit();
+  return out;
+}
+
+LoadedFile loadMeshFile(const std::filesystem::path& file) {
+  LoadedFile out = readMeshFile(file);
+  if (out.error.empty()) buildTopology(out.mesh);
+  return out;
+}
+
+std::string saveMeshFile(const std::filesystem::path& file, const Mesh& mesh) {
+  const std::string ext = lowerExtension(file);
+  if (ext != ".ply" && ext != ".obj")
+    return file.string() + ": cannot save as \"" + ext + "\" (PLY or OBJ)";
+  // The temporary keeps the extension, which is how the writer is chosen.
+  std::filesystem::path temp = file;
+  std::string name = file.stem().string();
+  name.insert(0, 1, '.');  // appended piecewise: GCC 12 at -O3 warns falsely on "." + string
+  temp.replace_filename(name + ".saving" + ext);
+  FlatExporter exporter(mesh);
+  IO::Options options;
+  if (ext == ".ply") options += IO::Options::Binary;
+  bool written;
+  {
+    QuietReader quiet;
+    written = IO::IOManager().write(temp.string(), exporter, options, 9);
+  }
+  std::error_code ec;
+  if (!written) {
+    std::filesystem::remove(temp, ec);
+    return file.string() + ": cannot be written";
+  }
+  std::filesystem::rename(temp, file, ec);
+  if (ec) {
+    std::filesystem::remove(temp, ec);
+    return file.string() + ": " + ec.message();
+  }
+  return {};
+}
+
+}  // namespace tessel::studio

@@ -1,0 +1,30 @@
+// Reading and writing scan files through OpenMesh's readers and writers, straight into and out of
+// Studio's flat arrays (no halfedge mesh in between: it would reject non-manifold faces and cost
+// several times the memory). Vertex sharing is kept as the file has it.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "studio/scene/mesh.h"
+
+namespace tessel::studio {
+
+struct LoadedFile {
+  Mesh mesh;              // topology built
+  bool pointCloud = false;  // vertices only
+  std::string error;      // empty on success: "FILE: problem"
+  // Faces the file holds that the reader would not take (OBJ faces that repeat a vertex).
+  std::size_t skippedFaces = 0;
+};
+
+// PLY (binary and ASCII), OBJ, STL and OFF. Polygons are split into fans of triangles.
+LoadedFile loadMeshFile(const std::filesystem::path& file);
+// The same without building the adjacency and edge table: the file's parse alone.
+LoadedFile readMeshFile(const std::filesystem::path& file);
+
+// PLY (binary) or OBJ by the extension, written to a temporary file and renamed over the target,
+// so a failed save leaves the old file whole. An empty string on success, else "FILE: problem".
+std::string saveMeshFile(const std::filesystem::path& file, const Mesh& mesh);
+
+}  // namespace tessel::studio

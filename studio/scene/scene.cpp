@@ -1,0 +1,239 @@
+#include "studio/scene/scene.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "studio/scene/face_flood.h"
+
+namespace tessel::studio {
+
+std::uint32_t Entity::filterMask() const {
+  switch (type) {
+    case om::kEntityPolygonMesh: return om::kMaskMesh;
+    case kEntityPointCloud: return om::kMaskPointCloud;
+    case om::kEntityCoordSys: return om::kMaskCoordSys;
+    case om::kEntityLight: return om::kMaskLights;
+    case om::kEntityConnectedA: return om::kMaskCurve;
+    case om::kEntityConnectedB: return om::kMaskSpring;
+    default: return 0;
+  }
+}
+
+std::int32_t FlagSelection::GetCount() {
+  if (!flags_) return 0;
+  std::int32_t n = 0;
+  for (std::uint8_t f : *flags_) n += (f & kSelected) != 0;
+  return n;
+}
+
+void FlagSelection::AddHandles(const std::uint32_t* handles, std::int32_t count) {
+  if (!flags_ || !handles) return;
+  for (std::int32_t i = 0; i < count; ++i)
+    if (handles[i] < flags_->size()) (*flags_)[handles[i]] |= kSelected;
+}
+
+namespace {
+void invert(std::vector<std::uint8_t>& flags) {
+  // Hidden elements stay as they are: the user cannot see them to have chosen them.
+  for (std::uint8_t& f : flags)
+    if (!(f & kHidden)) f ^= kSelected;
+}
+}  // namespace
+
+void Entity::InvertSelectedComponents() {
+  if (mesh) invert(mesh->vertexFlags);
+}
+
+void Entity::InvertComponentSelection() {
+  if (!mesh) return;
+  const std::uint32_t m = componentMask ? *componentMask : 0;
+  if (m & om::kMaskVertices) invert(mesh->vertexFlags);
+  if (m & om::kMaskFaces) invert(mesh->faceFlags);
+  if (m & om::kMaskEdges) invert(mesh->edgeFlags);
+}
+
+omComponentSet* Entity::GetVertexSelection() {
+  vertexSelection_ = FlagSelection(mesh ? &mesh->vertexFlags : nullptr);
+  return &vertexSelection_;
+}
+
+omComponentSet* Entity::GetFaceSelection() {
+  faceSelection_ = FlagSelection(mesh ? &mesh->faceFlags : nullptr);
+  return &faceSelection_;
+}
+
+omComponentSet* Entity::GetEdgeSelection() {
+  edgeSelection_ = FlagSelection(mesh ? &mesh->edgeFlags : nullptr);
+  return &edgeSelection_;
+}
+
+omMesh* Entity::GetMesh() {
+  if (!isMesh() || !mesh) return nullptr;
+  meshAccess_.bind(mesh.get());
+  return &meshAccess_;
+}
+
+void Entity::FloodFaceSelection(std::int32_t range) {
+  if (isMesh() && mesh) growFaceSelection(*mesh, range);
+}
+
+omEntityList* Entity::GetConnections() {
+  connections_.items.clear();
+  if (isConnected()) connections_.items.push_back(this);
+  return &connections_;
+}
+
+namespace {
+// Every visible entity of `kind` reachable from `start` through entities of that kind.
+std::vector<Entity*> reachable(const Scene& scene, Entity& start, std::uint32_t kind) {
+  std::vector<Entity*> found{&start};
+  for (std::size_t i = 0; i < found.size(); ++i)
+    for (Entity* n : connectedNeighbours(scene, *found[i], kind))
+      if (std::find(found.begin(), found.end(), n) == found.end()) found.push_back(n);
+  return found;
+}
+}  // namespace
+
+void Entity::CollectReachable(omEntitySet* first, omEntitySet* second, std::int32_t) {
+  if (!scene || !isCurve()) return;
+  for (Entity* curve : reachable(*scene, *this, om::kEntityConnectedA)) {
+    if (first) first->Insert(curve);
+    if (second)
+      for (Entity* spring : connectedNeighbours(*scene, *curve, om::kEntityConnectedB))
+        second->Insert(spring);
+  }
+}
+
+void Entity::CollectInto(omEntitySet* set) {
+  if (!scene || !isSpring() || !set) return;
+  for (Entity* spring : reachable(*scene, *this, om::kEntityConnectedB)) set->Insert(spring);
+}
+
+bool endPointsMeet(const Entity& a, const Entity& b) {
+  if (a.points.empty() || b.points.empty()) return false;
+  auto same = [](const Vec3& p, const Vec3& q) {
+    const double scale = 1.0 + std::max({std::fabs(p.x), std::fabs(p.y), std::fabs(p.z)});
+    return length(p - q) <= 1e-6 * scale;
+  };
+  for (const Vec3& p : {a.points.front(), a.points.back()})
+    for (const Vec3& q : {b.points.front(), b.points.back()})
+      if (same(p, q)) return true;
+  return false;
+}
+
+std::vector<Entity*> connectedNeighbours(const Scene& scene, const Entity& from,
+                                         std::uint32_t kind) {
+  std::vector<Entity*> out;
+  for (const auto& e : scene.entities())
+    if (e.get() != &from && e->type == kind && e->visible && endPointsMeet(from, *e))
+      out.push_back(e.get());
+  return out;
+}
+
+Box Entity::bounds() const {
+  if (mesh) return mesh->bounds();
+  Box b;
+  if (!points.empty()) {
+    for (const Vec3& p : points) b.add(p);
+    return b;
+  }
+  b.add(type == om::kEntityLight ? light.position : frame.origin);
+  return b;
+}
+
+bool Entity::GetBoundingBox(float* box) {
+  const Box b = bounds();
+  if (b.empty()) return false;
+  const double v[6] = {b.min.x, b.min.y, b.min.z, b.max.x, b.max.y, b.max.z};
+  for (int i = 0; i < 6; ++i) box[i] = static_cast<float>(v[i]);
+  return true;
+}
+
+Scene::Scene() {
+  auto global = std::make_unique<Entity>();
+  global->name = "Global";
+  global->type = om::kEntityCoordSys;
+  add(std::move(global));
+}
+
+Entity& Scene::add(std::unique_ptr<Entity> entity) {
+  entity->id = nextId_++;
+  entity->componentMask = &componentMask;
+  entity->scene = this;
+  entities_.push_back(std::move(entity));
+  return *entities_.back();
+}
+
+std::string Scene::uniqueName(const std::string& base) const {
+  auto taken = [this](const std::string& n) {
+    return std::any_of(entities_.begin(), entities_.end(),
+                       [&](const auto& e) { return e->name == n; });
+  };
+  if (!taken(base)) return base;
+  for (int i = 2;; ++i)
+    if (std::string n = base + " " + std::to_string(i); !taken(n)) return n;
+}
+
+bool Scene::remove(std::uint32_t id) {
+  // The global coordinate system is always there.
+  if (!entities_.empty() && entities_.front()->id == id) return false;
+  auto it = std::find_if(entities_.begin(), entities_.end(),
+                         [id](const auto& e) { return e->id == id; });
+  if (it == entities_.end()) return false;
+  if ((*it)->state & kStateSelected) select(id, false);
+  entities_.erase(it);
+  return true;
+}
+
+Entity* Scene::find(std::uint32_t id) {
+  for (auto& e : entities_)
+    if (e->id == id) return e.get();
+  return nullptr;
+}
+
+Entity* Scene::findByName(const std::string& name) {
+  for (auto& e : entities_)
+    if (e->name == name) return e.get();
+  return nullptr;
+}
+
+Box Scene::bounds(bool selectedOnly) const {
+  Box box;
+  for (const auto& e : entities_)
+    if (e->visible && e->mesh && (!selectedOnly || (e->state & kStateSelected)))
+      box.merge(e->bounds());
+  return box;
+}
+
+void Scene::select(std::uint32_t id, bool on) {
+  Entity* e = find(id);
+  if (!e || on == bool(e->state & kStateSelected)) return;
+  if (on) {
+    e->state |= kStateSelected;
+    selection_.push_back(id);
+  } else {
+    e->state &= ~(kStateSelected | kStateActive);
+    selection_.erase(std::remove(selection_.begin(), selection_.end(), id), selection_.end());
+  }
+  for (auto& other : entities_) other->state &= ~kStateActive;
+  if (!selection_.empty()) find(selection_.back())->state |= kStateActive;
+}
+
+void Scene::clearSelection() {
+  while (!selection_.empty()) select(selection_.back(), false);
+}
+
+void Scene::cycleActive() {
+  if (selection_.size() < 2) return;
+  // The active entity is the last one: move the first to the end.
+  std::rotate(selection_.begin(), selection_.begin() + 1, selection_.end());
+  for (auto& e : entities_) e->state &= ~kStateActive;
+  find(selection_.back())->state |= kStateActive;
+}
+
+void Scene::setSelection(std::vector<std::uint32_t> ids) {
+  clearSelection();
+  for (std::uint32_t id : ids) select(id, true);
+}
+
+}  // namespace tessel::studio

@@ -1,0 +1,195 @@
+// The document: the entities of the scene, the selection list, the two modes and the lock. Entities own their data; the selection list holds entity ids in the order selected.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/omEntity.h"
+#include "host/om_codes.h"
+#include "studio/scene/entity_frame.h"
+#include "studio/scene/mesh.h"
+#include "studio/scene/mesh_access.h"
+#include "studio/scene/vec3.h"
+
+namespace tessel::studio {
+
+// Entity state bits.
+enum EntityState : std::uint32_t {
+  kStateSelected = 1,
+  kStateActive = 2,
+  kStateComponents = om::kStateHasComponentSelection,  // set by the module
+};
+
+class Scene;
+
+struct Light {
+  Vec3 position{1, 1, 1};
+  bool directional = true;
+};
+
+struct CoordSys {
+  Vec3 origin{}, xAxis{1, 0, 0}, yAxis{0, 1, 0}, zAxis{0, 0, 1};
+};
+
+// A named scalar map over a mesh's vertices (colours, deviations, confidence of a scan).
+struct VertexMap {
+  std::string name;
+  std::vector<float> values;  // #V
+};
+
+// The selected elements among a flag array, counted when asked.
+class FlagSelection final : public omComponentSet {
+ public:
+  explicit FlagSelection(std::vector<std::uint8_t>* flags = nullptr) : flags_(flags) {}
+  std::int32_t GetCount() override;
+  void AddHandles(const std::uint32_t* handles, std::int32_t count) override;
+
+ private:
+  std::vector<std::uint8_t>* flags_;
+};
+
+// The entries of an entity's connection list.
+class EntityRefs final : public omEntityList {
+ public:
+  std::vector<omEntity*> items;
+  bool IsEmpty() override { return items.empty(); }
+  std::int32_t CountSelected() override { return GetCount(); }
+  std::int32_t GetCount() override { return static_cast<std::int32_t>(items.size()); }
+  omEntity* GetAt(std::int32_t i) override { return i >= 0 && i < GetCount() ? items[i] : nullptr; }
+  void Clear() override { items.clear(); }
+  void Remove(omEntity*) override {}
+  void CycleActive() override {}
+  void Add(omEntity*) override {}
+};
+
+struct Entity final : omEntity {
+  std::uint32_t GetType() override { return type; }
+  const char* GetName() override { return name.c_str(); }
+  void InvertSelectedComponents() override;
+  omComponentSet* GetSelectedComponents() override { return GetVertexSelection(); }
+  void InvertComponentSelection() override;
+  omComponentSet* GetVertexSelection() override;
+  omComponentSet* GetFaceSelection() override;
+  omComponentSet* GetEdgeSelection() override;
+  omMesh* GetMesh() override;
+  bool IsHidden() override { return !visible; }
+  std::uint32_t* GetStateFlags() override { return &state; }
+  std::int32_t GetFaceFilter() override { return kFaceFilterVisible; }
+  void FloodFaceSelection(std::int32_t range) override;
+  omEntityList* GetConnections() override;
+  omEntity* GetConnectionObject() override { return isConnected() ? this : nullptr; }
+  omEntity* GetParent() override { return this; }
+  void CollectReachable(omEntitySet* first, omEntitySet* second, std::int32_t flags) override;
+  void CollectInto(omEntitySet* set) override;
+  // Placement: the frame is real; moving geometry comes with placements.
+  omCoordFrame* GetCoordSys() override { return &frameAccess_; }
+  omEntity* GetCoordSysEntity() override { return type == om::kEntityCoordSys ? this : nullptr; }
+  omTransform* GetTransform() override { return nullptr; }
+  bool GetBoundingBox(float* box) override;
+  void InvalidateGeometry() override {}
+  void UpdateAfterMove1() override {}
+  void UpdateAfterMove2() override {}
+  void UpdateAfterMove3() override {}
+  bool HasAttached() override { return false; }
+  omEntity* GetAttached() override { return nullptr; }
+  omEntityList* GetItems() override { return nullptr; }
+  bool NeedsPrepareA() override { return false; }
+  bool NeedsPrepareB() override { return false; }
+  void PrepareForTransform() override {}
+  void BeginInteractive() override {}
+  void EndInteractive() override {}
+  bool IsSourceDetached() override { return true; }
+  omMesh* GetSourceTarget() override { return nullptr; }
+  void SetReferenceMatrix(const float*) override {}
+  bool IsShown() override { return visible; }
+  void Show() override { visible = true; }
+  void Hide() override { visible = false; }
+
+  std::uint32_t id = 0;
+  std::string name;
+  std::uint32_t type = 0;  // om::EntityType
+  bool visible = true;
+  std::uint32_t state = 0;  // EntityState bits
+  std::string sourceFile;
+  std::unique_ptr<Mesh> mesh;  // meshes and point clouds
+  std::vector<VertexMap> maps;
+  int currentMap = -1;
+  CoordSys frame;
+  Light light;
+  std::vector<Vec3> points;  // curves and springs: the polyline
+  Scene* scene = nullptr;
+  // The scene's component filter mask, which InvertComponentSelection follows.
+  const std::uint32_t* componentMask = nullptr;
+
+  bool isMesh() const { return type == om::kEntityPolygonMesh; }
+  bool isPointCloud() const { return mesh && !isMesh(); }
+  bool isCurve() const { return type == om::kEntityConnectedA; }
+  bool isSpring() const { return type == om::kEntityConnectedB; }
+  bool isConnected() const { return isCurve() || isSpring(); }
+  // The object filter mask this entity answers to.
+  std::uint32_t filterMask() const;
+  Box bounds() const;
+
+ private:
+  FlagSelection vertexSelection_, faceSelection_, edgeSelection_;
+  MeshAccess meshAccess_;
+  EntityRefs connections_;
+  EntityFrame frameAccess_{*this};
+};
+
+// Studio's curves (om::kEntityConnectedA) and springs (om::kEntityConnectedB) are joined where
+// an end point of one lies on an end point of the other: curves to curves, springs to springs,
+// and a spring is attached to the curves it ends on. Each is its own entry in the graph.
+bool endPointsMeet(const Entity& a, const Entity& b);
+// Visible entities of `kind` sharing an end point with `from`.
+std::vector<Entity*> connectedNeighbours(const Scene& scene, const Entity& from, std::uint32_t kind);
+
+// Point clouds are entities with one component selection (their points).
+inline constexpr std::uint32_t kEntityPointCloud = om::kEntitySingleComponentSelection;
+
+class Scene {
+ public:
+  Scene();
+
+  // [SECTION] entities
+  Entity& add(std::unique_ptr<Entity> entity);
+  // A unique name from `base` ("dragon", "dragon 2", ...).
+  std::string uniqueName(const std::string& base) const;
+  bool remove(std::uint32_t id);
+  Entity* find(std::uint32_t id);
+  Entity* findByName(const std::string& name);
+  const std::vector<std::unique_ptr<Entity>>& entities() const { return entities_; }
+  Entity& globalCoordSys() { return *entities_.front(); }
+  Box bounds(bool selectedOnly = false) const;
+
+  // [SECTION] selection
+  // Entity ids, in the order selected; the last one is the active entity.
+  const std::vector<std::uint32_t>& selection() const { return selection_; }
+  void select(std::uint32_t id, bool on);
+  void clearSelection();
+  void setSelection(std::vector<std::uint32_t> ids);
+  // Makes the next entity of the selection the active one (the first after the last).
+  void cycleActive();
+
+  // [SECTION] modes and brackets
+  bool objectMode = true;
+  std::uint32_t componentMask = om::kMaskFaces;
+  // Component tools' display: holes outlined, vertices shown as dots (component mode only).
+  bool showHoles = false, showVertices = false;
+  void lock() { ++lockDepth_; }
+  void unlock() {
+    if (lockDepth_ > 0) --lockDepth_;
+  }
+  bool locked() const { return lockDepth_ > 0; }
+
+ private:
+  std::vector<std::unique_ptr<Entity>> entities_;
+  std::vector<std::uint32_t> selection_;
+  std::uint32_t nextId_ = 1;
+  int lockDepth_ = 0;
+};
+
+}  // namespace tessel::studio

@@ -1,0 +1,44 @@
+// Studio's script mode: one verb per line, run against the host as a user's actions would be.
+// Blank lines and lines starting with '#' are skipped; "double quotes" group words.
+#pragma once
+
+#include <istream>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "studio/host/studio_host.h"
+
+namespace tessel::studio {
+
+// The words of a line; *error set (and nothing answered) for an unterminated quote.
+std::vector<std::string> tokenize(const std::string& line, std::string* error);
+
+// A key name as scripts write it ("W", "5", "F2", "Delete") as a virtual-key code; 0 for none.
+std::uint8_t virtualKey(const std::string& name);
+
+class ScriptRunner {
+ public:
+  explicit ScriptRunner(StudioHost& host, std::ostream& out) : host_(host), out_(out) {}
+
+  // Runs one line; an empty string on success, else what went wrong.
+  // A line whose command refuses to run (it cannot run now) fails, unless it starts with
+  // "expect-refusal", which then fails when nothing refused.
+  std::string runLine(const std::string& line);
+  // Runs every line until the first failure, which is reported on `err` as
+  // "error: NAME:LINE: problem". 0 when all ran, else 1.
+  int run(std::istream& in, const std::string& name, std::ostream& err);
+
+ private:
+  std::string runWords(const std::vector<std::string>& words);
+  std::string print(const std::vector<std::string>& words);
+  std::string help(const std::vector<std::string>& words);
+  std::string pointer(const std::vector<std::string>& words);
+  void lines(const std::vector<std::string>& text);
+
+  StudioHost& host_;
+  std::ostream& out_;
+  std::string refusal_;  // set by a line whose command did not run
+};
+
+}  // namespace tessel::studio

@@ -1,0 +1,87 @@
+// Studio's menu update pass: the module's items show their tools' check marks and availability,
+// the filter submenus are rebuilt from the lists, and nothing is left that nobody handles.
+#include "studio/host/menu_update.h"
+
+#include <gtest/gtest.h>
+
+#include "studio/host/menu_item.h"
+#include "tests/studio/studio_fixture.h"
+
+namespace tessel::test {
+namespace {
+
+class MenuUpdate : public StudioFixture {
+ protected:
+  void SetUp() override { start(TESSEL_MODULE_PATH); }
+  std::vector<std::string> menu() {
+    take();
+    EXPECT_EQ(run("print menu\n"), "");
+    return take();
+  }
+  // The lines of the popup whose header is `title`, up to the next line as shallow as it.
+  static std::vector<std::string> popup(const std::vector<std::string>& lines,
+                                        const std::string& title) {
+    auto depth = [&](std::size_t i) {
+      return std::min(lines[i].find_first_not_of(' '), lines[i].size());
+    };
+    std::vector<std::string> items;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      if (lines[i].substr(depth(i)) != title) continue;
+      for (std::size_t k = i + 1; k < lines.size() && depth(k) > depth(i); ++k)
+        items.push_back(lines[k].substr(depth(k)));
+      break;
+    }
+    return items;
+  }
+};
+
+TEST_F(MenuUpdate, ChecksFollowTheCurrentToolAndTheFilters) {
+  auto lines = menu();
+  EXPECT_TRUE(has(lines, "&Object  [33825] checked"));
+  EXPECT_TRUE(has(lines, "&Single View  [57857] checked")) << "Studio's own items take part";
+  EXPECT_EQ(popup(lines, "O&bject Filter"),
+            (std::vector<std::string>{"&1 Mesh  [33771] checked", "&2 Coord Sys  [33772]",
+                                      "&3 Lights  [33773]"}));
+  EXPECT_EQ(run("tool Tumble\nid 33773\nid 33794\n"), "");
+  lines = menu();
+  EXPECT_TRUE(has(lines, "&Tumble  [34022] checked"));
+  EXPECT_FALSE(has(lines, "&Object  [33825] checked"));
+  EXPECT_EQ(popup(lines, "O&bject Filter"),
+            (std::vector<std::string>{"&1 Mesh  [33771]", "&2 Coord Sys  [33772]",
+                                      "&3 Lights  [33773] checked"}));
+  EXPECT_STREQ(host->GetObjectFilter()->GetCurrentName(), "Lights");
+  // Lights have no components: the component submenu says so, once.
+  EXPECT_EQ(popup(lines, "Component Fil&ter"),
+            (std::vector<std::string>{"No Masks Available  [33791] disabled"}));
+}
+
+TEST_F(MenuUpdate, ItemsNobodyHandlesAreDisabledAndRepeatedPassesBuildNothingTwice) {
+  auto lines = menu();
+  EXPECT_TRUE(has(lines, "Show &Hierarchy Tree  [33843] disabled"));
+  EXPECT_TRUE(has(lines, "&View All  [33814]"));
+  EXPECT_FALSE(has(lines, "&View All  [33814] disabled"));
+  const int live = studio::MenuItem::live();
+  EXPECT_EQ(menu(), lines);
+  EXPECT_EQ(studio::MenuItem::live(), live) << "rebuilt popups release what they replace";
+}
+
+TEST_F(MenuUpdate, APassWithoutAModuleDisablesItsItemsAndKeepsStudiosOwn) {
+  studio::MenuItem* root = studio::MenuItem::create("&Tools", 0);
+  root->AddRef();
+  root->AppendItem(studio::MenuItem::create("&Mine", 7));
+  root->AppendItem(studio::MenuItem::create("&Theirs", 33825));
+  root->AppendItem(studio::MenuItem::create("", 0));
+  studio::updateMenu(*root, nullptr, [](std::uint32_t id, platform::CCmdUI& ui) {
+    if (id != 7) return false;
+    ui.SetCheck(1);
+    return true;
+  });
+  std::vector<std::string> lines;
+  studio::describeMenu(root, 0, lines);
+  EXPECT_EQ(lines, (std::vector<std::string>{"&Tools", "  &Mine  [7] checked",
+                                             "  &Theirs  [33825] disabled", "  -"}));
+  root->Release();
+}
+
+}  // namespace
+}  // namespace tessel::test

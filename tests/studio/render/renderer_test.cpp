@@ -1,0 +1,109 @@
+#include "studio/render/renderer.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/studio/mesh_fixtures.h"
+
+namespace tessel::studio {
+namespace {
+
+constexpr int kW = 120, kH = 90;
+
+// Two parallel squares, the near one (z = 1) covering the far one (z = 0) in a front view.
+std::unique_ptr<Entity> stackedSquares() {
+  auto e = std::make_unique<Entity>();
+  e->name = "stack";
+  e->type = om::kEntityPolygonMesh;
+  e->mesh = std::make_unique<Mesh>(test::makeMesh(
+      {0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 1, 0, 0, 0, 1, 1, 0, 1, 0, 1, 1, 1, 1, 1},
+      {0, 1, 2, 2, 1, 3, 4, 5, 6, 6, 5, 7}));
+  return e;
+}
+
+class Drawing : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string error;
+    context = OffscreenContext::create(kW, kH, &error);
+    ASSERT_TRUE(context) << error;
+    renderer = std::make_unique<Renderer>(*context);
+    entity = &scene.add(stackedSquares());
+    camera = standardCamera(ViewKind::Front);
+    frameBox(camera, scene.bounds(), kW, kH);
+  }
+  std::unique_ptr<OffscreenContext> context;
+  std::unique_ptr<Renderer> renderer;
+  Scene scene;
+  Entity* entity = nullptr;
+  Camera camera;
+  const PixelRect rect{0, 0, kW, kH};
+};
+
+TEST_F(Drawing, TheMeshCoversItsProjectionAndNothingElse) {
+  renderer->drawView(scene, camera, rect, false);
+  auto px = renderer->readPixels(rect);
+  auto at = [&](int x, int y) { return &px[(static_cast<std::size_t>(y) * kW + x) * 4]; };
+  const std::uint8_t* background = at(1, 1);
+  const std::uint8_t* centre = at(kW / 2, kH / 2);
+  EXPECT_NE(std::vector<std::uint8_t>(centre, centre + 3),
+            std::vector<std::uint8_t>(background, background + 3));
+  // Selecting the mesh changes its colour, not the background's.
+  scene.select(entity->id, true);
+  renderer->drawView(scene, camera, rect, false);
+  auto selected = renderer->readPixels(rect);
+  EXPECT_NE(selected[(static_cast<std::size_t>(kH / 2) * kW + kW / 2) * 4],
+            px[(static_cast<std::size_t>(kH / 2) * kW + kW / 2) * 4]);
+  EXPECT_EQ(selected[(static_cast<std::size_t>(1) * kW + 1) * 4], background[0]);
+}
+
+TEST_F(Drawing, DepthReadBackHidesWhatIsBehind) {
+  renderer->drawView(scene, camera, rect, false);
+  DepthImage depth = renderer->readDepth(camera, scene, rect);
+  ViewSize size{kW, kH};
+  auto visible = componentsInRect(*entity->mesh, ComponentKind::Faces, camera, size, 0, 0, kW, kH,
+                                  &depth);
+  EXPECT_EQ(visible, (std::vector<std::uint32_t>{2, 3})) << "only the near square's faces";
+  // Hidden faces are not drawn, so the far square shows through.
+  entity->mesh->faceFlags[2] |= kHidden;
+  entity->mesh->faceFlags[3] |= kHidden;
+  renderer->drawView(scene, camera, rect, false);
+  depth = renderer->readDepth(camera, scene, rect);
+  visible = componentsInRect(*entity->mesh, ComponentKind::Faces, camera, size, 0, 0, kW, kH,
+                             &depth);
+  EXPECT_EQ(visible, (std::vector<std::uint32_t>{0, 1}));
+}
+
+// Two copies of a square, one turned over: every vertex normal sums to zero. The square must
+// still draw lit, as bright as a plain square does.
+TEST_F(Drawing, FacesFoldedOntoEachOtherStillShade) {
+  auto brightness = [&](std::vector<float> p, std::vector<std::uint32_t> f) {
+    Scene one;
+    auto e = std::make_unique<Entity>();
+    e->type = om::kEntityPolygonMesh;
+    e->mesh = std::make_unique<Mesh>(test::makeMesh(std::move(p), std::move(f)));
+    one.add(std::move(e));
+    renderer->drawView(one, camera, rect, false);
+    return renderer->readPixels(rect)[(static_cast<std::size_t>(kH / 2) * kW + kW / 2) * 4];
+  };
+  const std::vector<float> square{0, 0, 1, 1, 0, 1, 0, 1, 1, 1, 1, 1};
+  const std::uint8_t plain = brightness(square, {0, 1, 2, 2, 1, 3});
+  const std::uint8_t folded = brightness(square, {0, 1, 2, 2, 1, 3, 2, 1, 0, 3, 1, 2});
+  EXPECT_GT(plain, 100);
+  EXPECT_EQ(folded, plain);
+}
+
+TEST_F(Drawing, PngShotsAreWrittenWholeOrNotAtAll) {
+  test::TempDir dir;
+  renderer->drawView(scene, camera, rect, false);
+  auto px = renderer->readPixels(rect);
+  EXPECT_EQ(writePng((dir.path / "a.png").string(), px, kW, kH), "");
+  std::ifstream in(dir.path / "a.png", std::ios::binary);
+  char magic[8];
+  in.read(magic, 8);
+  EXPECT_EQ(std::string(magic + 1, 3), "PNG");
+  EXPECT_NE(writePng((dir.path / "missing" / "b.png").string(), px, kW, kH), "");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path), {}), 1);
+}
+
+}  // namespace
+}  // namespace tessel::studio

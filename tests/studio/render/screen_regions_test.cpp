@@ -1,0 +1,271 @@
+#include "studio/render/screen_regions.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <random>
+
+#include "studio/scene/boundary_loops.h"
+#include "studio/render/brush_grid.h"
+#include "tests/studio/lasso_rows.h"
+#include "tests/studio/mesh_fixtures.h"
+#include "tests/studio/screen_fixtures.h"
+
+namespace tessel::studio {
+namespace {
+
+constexpr ViewSize kSize{160, 120};
+
+using test::rayDepth;
+using test::wavySheet;
+
+Camera obliqueCamera() { return test::obliqueCamera(kSize); }
+
+
+std::vector<float> randomOutline(std::mt19937& rng, int points, bool integral) {
+  // A star-like closed outline about the view's middle, wiggly enough to cross itself.
+  std::uniform_real_distribution<float> radius(10, 70), jitter(-0.3f, 0.3f);
+  std::vector<float> out;
+  for (int i = 0; i < points; ++i) {
+    const float a = 6.2831853f * (static_cast<float>(i) + jitter(rng)) / static_cast<float>(points);
+    float x = 80 + radius(rng) * std::cos(a), y = 60 + radius(rng) * 0.8f * std::sin(a);
+    // Whole pixels, as the tool clamps them, or 1/256 pixels: positions whose half-pixel widening
+    // a float holds exactly, so the table still carries the outline itself.
+    const float step = integral ? 1.0f : 1.0f / 256;
+    x = std::round(x / step) * step, y = std::round(y / step) * step;
+    out.insert(out.end(), {x, y});
+  }
+  return out;
+}
+
+ComponentKind kindOf(ComponentTarget t) {
+  return t == ComponentTarget::Vertices ? ComponentKind::Vertices
+         : t == ComponentTarget::Faces  ? ComponentKind::Faces
+                                        : ComponentKind::Edges;
+}
+
+constexpr ComponentTarget kTargets[] = {ComponentTarget::Vertices, ComponentTarget::Faces,
+                                        ComponentTarget::Edges};
+
+TEST(ScreenProjection, AgreesWithTheCamerasProjectionAndDropsWhatIsBehind) {
+  Camera c = obliqueCamera();
+  const Projector exact(c, kSize.width, kSize.height);
+  const ScreenProjector fast(c, kSize.width, kSize.height);
+  std::mt19937 rng(5);
+  std::uniform_real_distribution<float> coord(-1, 2);
+  for (int i = 0; i < 1000; ++i) {
+    const float p[3] = {coord(rng), coord(rng), coord(rng)};
+    const ScreenPoint e = exact({p[0], p[1], p[2]});
+    const ScreenVertex s = fast(p);
+    if (!e.inFront) {
+      EXPECT_TRUE(std::isnan(s.x) && std::isnan(s.y));
+      continue;
+    }
+    EXPECT_NEAR(s.x, e.x, 1e-2);
+    EXPECT_NEAR(s.y, e.y, 1e-2);
+  }
+  // Behind the eye nothing is inside any region, whatever its shape.
+  const float behind[3] = {static_cast<float>(c.eye.x * 2 - c.target.x),
+                           static_cast<float>(c.eye.y * 2 - c.target.y),
+                           static_cast<float>(c.eye.z * 2 - c.target.z)};
+  const ScreenVertex s = fast(behind);
+  EXPECT_FALSE((RectRegion{-1e9f, -1e9f, 1e9f, 1e9f}.contains(s.x, s.y)));
+  EXPECT_FALSE(onView(s, kSize.width, kSize.height));
+}
+
+TEST(LassoRegion, AnswersAsPointInPolygonOnTheSameOutline) {
+  std::mt19937 rng(7);
+  std::uniform_real_distribution<float> anywhere(-5, 165);
+  for (int round = 0; round < 40; ++round) {
+    const int points = round % 2 ? 12 : 200 + round * 20;
+    const std::vector<float> outline = randomOutline(rng, points, round % 3 != 0);
+    const test::RowTable table = test::lassoRows(outline, kSize.height);
+    const LassoRegion lasso = table.region();
+    const std::vector<double> polygon = test::asDoubles(outline);
+    int inside = 0;
+    for (int k = 0; k < 4000; ++k) {
+      // Half the probes on whole and half pixels, where outline points and edges lie.
+      float x = anywhere(rng), y = anywhere(rng) * 0.75f;
+      if (k % 2) x = std::round(x * 2) / 2, y = std::round(y * 2) / 2;
+      const bool plain = pointInPolygon(polygon, x, y);
+      ASSERT_EQ(lasso.contains(x, y), plain) << "round " << round << " at " << x << ", " << y;
+      inside += plain;
+    }
+    EXPECT_GT(inside, 0);
+    // Every outline point itself answers the same too.
+    for (std::size_t i = 0; i < outline.size(); i += 2)
+      ASSERT_EQ(lasso.contains(outline[i], outline[i + 1]),
+                pointInPolygon(polygon, outline[i], outline[i + 1]));
+  }
+}
+
+TEST(LassoRegion, TiesInFirstYAndLevelSegmentsKeepTheCountRight) {
+  // A comb: several segments start on the same row at the same y; dropping one of them would
+  // flip the spans that follow it on that row.
+  const std::vector<float> comb = {10, 10, 20, 40, 30, 10, 40, 40, 50, 10, 60, 40,
+                                   70, 10, 80, 40, 90, 10, 90, 50, 10, 50};
+  const test::RowTable table = test::lassoRows(comb, kSize.height);
+  const LassoRegion lasso = table.region();
+  const std::vector<double> polygon = test::asDoubles(comb);
+  for (float y = 8; y <= 52; y += 0.5f)
+    for (float x = 5; x <= 95; x += 0.5f)
+      ASSERT_EQ(lasso.contains(x, y), pointInPolygon(polygon, x, y)) << x << ", " << y;
+  EXPECT_FALSE(lasso.contains(20, 35));  // in the notch above a tooth's tip
+  EXPECT_TRUE(lasso.contains(30, 30));   // in a tooth
+  EXPECT_TRUE(lasso.contains(50, 45));   // the comb's back
+}
+
+TEST(LassoRegion, MalformedTablesSelectNothing) {
+  const std::vector<ScanEdge> edges = {{0, 0, 10, 10}};
+  const std::vector<std::uint32_t> pastTheEdges = {0, 5};
+  EXPECT_TRUE(LassoRegion(edges, pastTheEdges).empty());
+  EXPECT_FALSE(LassoRegion(edges, pastTheEdges).contains(5, 0.5f));
+  EXPECT_FALSE(LassoRegion({}, {}).contains(0, 0));
+}
+
+TEST(VisibleDepth, AnswersAsTheDepthImageDoes) {
+  std::mt19937 rng(9);
+  std::uniform_real_distribution<float> depth(1, 2), pos(0, 1);
+  DepthImage image{17, 11, {}};
+  for (int i = 0; i < 17 * 11; ++i) image.depth.push_back(i % 7 ? depth(rng) : INFINITY);
+  const VisibleDepth fast(image);
+  for (int k = 0; k < 5000; ++k) {
+    const float x = pos(rng) * 17, y = pos(rng) * 11, d = depth(rng);
+    ASSERT_EQ(fast.visible(x, y, d), image.visible(x, y, d)) << x << ", " << y << ", " << d;
+  }
+  EXPECT_EQ(VisibleDepth(DepthImage{}).width(), 0);
+}
+
+// The fast region selection and the plain one, over every kind, region and depth setting.
+TEST(ComponentsInRegion, FastAndPlainSelectTheSameComponents) {
+  Mesh m = wavySheet(24);
+  const Camera c = obliqueCamera();
+  const ScreenProjector project(c, kSize.width, kSize.height);
+  const DepthImage image = rayDepth(m, c, kSize);
+  const VisibleDepth visible(image);
+  m.faceFlags[100] |= kHidden, m.vertexFlags[50] |= kHidden, m.edgeFlags[70] |= kHidden;
+  std::mt19937 rng(11);
+  const std::vector<float> outline = randomOutline(rng, 300, false);
+  const LassoRegion lasso = test::lassoRows(outline, kSize.height).region();
+  std::vector<ScreenVertex> scratch;
+  std::vector<std::uint32_t> fast;
+  for (ComponentTarget target : kTargets)
+    for (bool seen : {false, true}) {
+      const DepthImage* plainDepth = seen ? &image : nullptr;
+      const VisibleDepth* fastDepth = seen ? &visible : nullptr;
+      componentsInRegion(m, target, project, RectRegion{20, 15, 130.5f, 100}, fastDepth, scratch,
+                         fast);
+      EXPECT_EQ(fast, componentsInRect(m, kindOf(target), c, kSize, 20, 15, 130.5, 100,
+                                       plainDepth));
+      EXPECT_FALSE(fast.empty());
+      componentsInRegion(m, target, project, lasso, fastDepth, scratch, fast);
+      EXPECT_EQ(fast, componentsInPolygon(m, kindOf(target), c, kSize, test::asDoubles(outline),
+                                          plainDepth));
+      componentsInRegion(m, target, project, CircleRegion{70, 50, 30}, fastDepth, scratch, fast);
+      EXPECT_EQ(fast, componentsInCircle(m, kindOf(target), c, kSize, 70, 50, 30, plainDepth));
+    }
+  // What is hidden behind the waves is left out when only the visible counts.
+  std::vector<std::uint32_t> all, seen;
+  const RectRegion view{0, 0, kSize.width, kSize.height};
+  componentsInRegion(m, ComponentTarget::Vertices, project, view, nullptr, scratch, all);
+  componentsInRegion(m, ComponentTarget::Vertices, project, view, &visible, scratch, seen);
+  EXPECT_LT(seen.size(), all.size());
+  EXPECT_GT(seen.size(), all.size() / 3);
+  EXPECT_FALSE(std::binary_search(all.begin(), all.end(), 50u)) << "hidden vertex";
+}
+
+TEST(ComponentsInRegion, BordersZeroSizeViewsAndDegenerateFaces) {
+  // Two triangles; the second has all three corners on one point.
+  Mesh m = test::makeMesh({0, 0, 0, 1, 0, 0, 0, 1, 0, 0.5f, 0.5f, 0}, {0, 1, 2, 3, 3, 3});
+  Camera c = standardCamera(ViewKind::Front);
+  c.orthographic = true, c.target = {0.5, 0.5, 0}, c.eye = {0.5, 0.5, 5}, c.orthoHeight = 2;
+  const ScreenProjector project(c, 100, 100);
+  std::vector<ScreenVertex> scratch;
+  std::vector<std::uint32_t> out;
+  // Vertex 1 sits at (75, 75): a rectangle whose edge passes through it takes it.
+  componentsInRegion(m, ComponentTarget::Vertices, project, RectRegion{75, 75, 75, 75}, nullptr,
+                     scratch, out);
+  EXPECT_EQ(out, (std::vector<std::uint32_t>{1}));
+  componentsInRegion(m, ComponentTarget::Vertices, project, RectRegion{75.01f, 0, 100, 100},
+                     nullptr, scratch, out);
+  EXPECT_TRUE(out.empty());
+  // The degenerate face is placed at its one point, like any other.
+  componentsInRegion(m, ComponentTarget::Faces, project, RectRegion{50, 50, 50, 50}, nullptr,
+                     scratch, out);
+  EXPECT_EQ(out, (std::vector<std::uint32_t>{1}));
+  // A view without pixels selects nothing, and so does a depth image of another size.
+  for (auto [w, h] : {std::pair{0, 100}, {100, 0}, {0, 0}}) {
+    componentsInRegion(m, ComponentTarget::Vertices, ScreenProjector(c, w, h),
+                       RectRegion{-1e9f, -1e9f, 1e9f, 1e9f}, nullptr, scratch, out);
+    EXPECT_TRUE(out.empty());
+  }
+  DepthImage small{10, 10, std::vector<float>(100, INFINITY)};
+  const VisibleDepth wrongSize(small);
+  componentsInRegion(m, ComponentTarget::Vertices, project, RectRegion{0, 0, 100, 100}, &wrongSize,
+                     scratch, out);
+  EXPECT_TRUE(out.empty());
+}
+
+TEST(BrushGrid, StepsSelectWhatThePlainCircleSelects) {
+  Mesh m = wavySheet(30, 3);
+  const Camera c = obliqueCamera();
+  const ScreenProjector project(c, kSize.width, kSize.height);
+  const DepthImage image = rayDepth(m, c, kSize);
+  const VisibleDepth visible(image);
+  m.faceFlags[10] |= kHidden;
+  std::mt19937 rng(13);
+  std::uniform_real_distribution<float> x(-20, 180), y(-20, 140), r(0, 40);
+  std::vector<ScreenVertex> scratch;
+  for (ComponentTarget target : kTargets)
+    for (bool seen : {false, true}) {
+      BrushGrid grid;
+      grid.build(m, target, project, seen ? &visible : nullptr, scratch);
+      EXPECT_LE(grid.memoryBytes(),
+                4 * (componentCount(m, kindOf(target)) + 20 * 15 + 1) + 64);
+      for (int k = 0; k < 60; ++k) {
+        const float cx = k ? x(rng) : 40, cy = k ? y(rng) : 40, radius = k % 10 ? r(rng) : 0;
+        std::vector<std::uint32_t> got;
+        grid.query(m, project, cx, cy, radius, got);
+        std::sort(got.begin(), got.end());
+        ASSERT_EQ(got, componentsInCircle(m, kindOf(target), c, kSize, cx, cy, radius,
+                                          seen ? &image : nullptr))
+            << cx << ", " << cy << " r " << radius;
+      }
+    }
+}
+
+TEST(BoundaryLoops, HolesComeWholeAndApart) {
+  // A 4 x 4 grid of quads with the middle 2 x 2 left out: an outer loop of 16 edges and an inner
+  // one of 8.
+  std::vector<float> p;
+  for (int j = 0; j < 5; ++j)
+    for (int i = 0; i < 5; ++i) p.insert(p.end(), {float(i), float(j), 0});
+  std::vector<std::uint32_t> f;
+  for (std::uint32_t j = 0; j < 4; ++j)
+    for (std::uint32_t i = 0; i < 4; ++i) {
+      if ((i == 1 || i == 2) && (j == 1 || j == 2)) continue;
+      std::uint32_t a = j * 5 + i;
+      f.insert(f.end(), {a, a + 1, a + 6, a, a + 6, a + 5});
+    }
+  Mesh m = test::makeMesh(p, f);
+  std::vector<std::uint32_t> outerSeed, innerSeed;
+  for (std::uint32_t e = 0; e < m.edgeCount(); ++e) {
+    if (m.edges[e].f1 != kNoFace) continue;
+    const Vec3 mid = (m.position(m.edges[e].v0) + m.position(m.edges[e].v1)) * 0.5;
+    (mid.x > 0.9 && mid.x < 3.1 && mid.y > 0.9 && mid.y < 3.1 ? innerSeed : outerSeed).push_back(e);
+  }
+  ASSERT_EQ(outerSeed.size(), 16u);
+  ASSERT_EQ(innerSeed.size(), 8u);
+  EXPECT_EQ(boundaryLoops(m, {innerSeed[3]}), innerSeed);
+  EXPECT_EQ(boundaryLoops(m, {outerSeed[0]}), outerSeed);
+  // An inner edge is no hole; a hidden edge breaks its loop.
+  std::uint32_t interior = 0;
+  while (m.edges[interior].f1 == kNoFace) ++interior;
+  EXPECT_TRUE(boundaryLoops(m, {interior}).empty());
+  m.edgeFlags[innerSeed[0]] |= kHidden;
+  EXPECT_EQ(boundaryLoops(m, {innerSeed[3]}).size(), 7u);
+}
+
+}  // namespace
+}  // namespace tessel::studio

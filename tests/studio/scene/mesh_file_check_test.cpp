@@ -1,0 +1,187 @@
+// Malformed files that once hung, crashed or loaded made-up data inside the readers: each is now
+// refused through Studio's loading path with its own message, and nothing is loaded.
+#include "studio/scene/mesh_file_check.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+
+#include "studio/scene/mesh_io.h"
+#include "tests/studio/mesh_fixtures.h"
+
+namespace tessel::studio {
+namespace {
+
+struct BadFile {
+  const char* name;
+  std::string text;
+  std::string problem;  // the whole message after "FILE: "
+};
+
+void expectRefused(const std::vector<BadFile>& cases) {
+  test::TempDir dir;
+  for (const BadFile& c : cases) {
+    const auto path = dir.write(c.name, c.text);
+    LoadedFile f = loadMeshFile(path);
+    EXPECT_EQ(f.error, path.string() + ": " + c.problem) << c.name;
+    EXPECT_EQ(f.mesh.vertexCount(), 0u) << c.name;
+    EXPECT_EQ(f.mesh.faceCount(), 0u) << c.name;
+  }
+}
+
+const std::string kVertexProps = "property float x\nproperty float y\nproperty float z\n";
+const std::string kFaceList = "property list uchar int vertex_indices\n";
+
+std::string asciiPly(int vertices, int faces, const std::string& body) {
+  return "ply\nformat ascii 1.0\nelement vertex " + std::to_string(vertices) + "\n" + kVertexProps +
+         "element face " + std::to_string(faces) + "\n" + kFaceList + "end_header\n" + body;
+}
+
+// A binary PLY of `vertices` vertices (all at the origin but the second) and the given
+// triangles, as the bytes the header promises.
+std::string binaryPly(int vertices, int faces, const std::vector<std::uint32_t>& corners) {
+  std::string out = "ply\nformat binary_little_endian 1.0\nelement vertex " +
+                    std::to_string(vertices) + "\n" + kVertexProps + "element face " +
+                    std::to_string(faces) + "\n" + kFaceList + "end_header\n";
+  for (int i = 0; i < vertices; ++i) {
+    float p[3] = {static_cast<float>(i), 0, static_cast<float>(i % 2)};
+    out.append(reinterpret_cast<const char*>(p), sizeof p);
+  }
+  for (std::size_t i = 0; i + 2 < corners.size(); i += 3) {
+    out += '\3';
+    out.append(reinterpret_cast<const char*>(&corners[i]), 12);
+  }
+  return out;
+}
+
+TEST(MalformedFiles, PlyHeadersTheReaderWouldLoopOrCrashOn) {
+  expectRefused({
+      {"no-end.ply", "ply\nformat ascii 1.0\nelement vertex 1\n" + kVertexProps + "0 0 0\n",
+       "header line 7: unknown keyword \"0\""},
+      {"no-end-at-all.ply", "ply\nformat ascii 1.0\nelement vertex 1\n" + kVertexProps,
+       "the header has no end_header line"},
+      {"junk.ply", "ply\nformat ascii 1.0\n%%junk%%\nend_header\n",
+       "header line 3: unknown keyword \"%%junk%%\""},
+      {"element-word.ply", "ply\nformat ascii 1.0\nelement vertex many\n" + kVertexProps + "end_header\n",
+       "header line 3: element count \"many\" is not a count"},
+      {"element-short.ply", "ply\nformat ascii 1.0\nelement vertex\n" + kVertexProps + "end_header\n",
+       "header line 3: expected \"element NAME COUNT\""},
+      {"property-short.ply", "ply\nformat ascii 1.0\nelement vertex 1\nproperty float\nend_header\n",
+       "header line 4: expected \"property TYPE NAME\""},
+      {"property-type.ply", "ply\nformat ascii 1.0\nelement vertex 1\nproperty half x\nend_header\n",
+       "header line 4: unknown type \"half\""},
+      {"property-first.ply", "ply\nformat ascii 1.0\nproperty float x\nelement vertex 1\nend_header\n",
+       "header line 3: property before any element"},
+      {"format.ply", "ply\nformat ebcdic 1.0\nend_header\n", "header line 2: unknown format \"ebcdic\""},
+      {"no-xyz.ply", "ply\nformat ascii 1.0\nelement vertex 1\nproperty float x\nend_header\n0\n",
+       "the vertex element lacks x, y or z"},
+      {"int-x.ply",
+       "ply\nformat binary_little_endian 1.0\nelement vertex 1\nproperty int x\nproperty float y\n"
+       "property float z\nend_header\n" + std::string(12, '\0'),
+       "header line 4: property \"x\" of \"vertex\" must be float or double"},
+      {"list-elsewhere.ply",
+       "ply\nformat ascii 1.0\nelement vertex 1\n" + kVertexProps +
+           "property list uchar float extra\nend_header\n0 0 0 1 5\n",
+       "header line 7: list property \"extra\" of \"vertex\" is not supported"},
+      // The reader seeks a fixed 12 bytes past the last property line to find binary data.
+      {"comment-last.ply",
+       "ply\nformat binary_little_endian 1.0\nelement vertex 1\n" + kVertexProps +
+           "comment made by hand\nend_header\n" + std::string(12, '\0'),
+       "end_header must follow the last property line directly, with nothing else on its line"},
+  });
+}
+
+TEST(MalformedFiles, AsciiPlyValuesMustBeFiniteNumbersAndAllThere) {
+  expectRefused({
+      {"nan.ply", asciiPly(3, 1, "0 0 0\nnan 0 0\n0 1 0\n3 0 1 2\n"),
+       "line 11: \"nan\" is not a finite number"},
+      {"inf.ply", asciiPly(3, 1, "0 0 0\n1 -inf 0\n0 1 0\n3 0 1 2\n"),
+       "line 11: \"-inf\" is not a finite number"},
+      {"word.ply", asciiPly(3, 1, "0 0 0\n1 0 zero\n0 1 0\n3 0 1 2\n"),
+       "line 11: \"zero\" is not a number"},
+      {"huge.ply", asciiPly(3, 1, "0 0 0\n1 0 1e39\n0 1 0\n3 0 1 2\n"),
+       "line 11: \"1e39\" is out of range"},
+      {"word-index.ply", asciiPly(3, 1, "0 0 0\n1 0 0\n0 1 0\n3 0 one 2\n"),
+       "line 13: \"one\" is not an integer"},
+      {"negative-length.ply", asciiPly(3, 1, "0 0 0\n1 0 0\n0 1 0\n-3 0 1 2\n"),
+       "line 13: list length \"-3\" is out of range"},
+      // The reader used to make the missing face up from the last one it read.
+      {"short.ply", asciiPly(3, 2, "0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n"),
+       "the file ends in face 1 of 2"},
+      {"extra.ply", asciiPly(3, 1, "0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n3 0 2 1\n"),
+       "line 14: unexpected \"3\" after the last element"},
+      {"count.ply", asciiPly(3, 4000000, "0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n"),
+       "the header declares 4000000 face elements, more than the 26 bytes after it can hold"},
+  });
+}
+
+TEST(MalformedFiles, BinaryPlyBodiesMustHoldWhatTheHeaderDeclares) {
+  const std::string whole = binaryPly(3, 2, {0, 1, 2, 2, 1, 0});
+  expectRefused({
+      {"cut.ply", whole.substr(0, whole.size() - 5),
+       "the file ends inside the \"face\" elements"},
+      {"count.ply", binaryPly(3, 1000000, {0, 1, 2}),
+       "the header declares 1000000 face elements, more than the 49 bytes after it can hold"},
+      {"index.ply", binaryPly(3, 1, {0, 1, 3}), "face 0 uses vertex 3 of 3"},
+      {"negative.ply", binaryPly(3, 1, {0, 1, 0xffffffffu}), "face 0 uses vertex 4294967295 of 3"},
+  });
+  test::TempDir dir;
+  LoadedFile ok = loadMeshFile(dir.write("ok.ply", whole));
+  ASSERT_EQ(ok.error, "");
+  EXPECT_EQ(ok.mesh.faces, (std::vector<std::uint32_t>{0, 1, 2, 2, 1, 0}));
+}
+
+TEST(MalformedFiles, OffCountsAreCheckedAgainstTheFile) {
+  const std::string triangle = "0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n";
+  expectRefused({
+      {"neg-faces.off", "OFF\n3 -1 0\n" + triangle, "line 2: face count \"-1\" is out of range"},
+      {"huge-faces.off", "OFF\n3 4000000000 0\n" + triangle,
+       "the counts declare 4000000000 faces, more than the file's 45 bytes can hold"},
+      {"neg-vertices.off", "OFF\n-3 1 0\n" + triangle, "line 2: vertex count \"-3\" is out of range"},
+      {"word.off", "OFF\n3 1 0\n0 0 0\n1 x 0\n0 1 0\n3 0 1 2\n", "line 4: \"x\" is not a number"},
+      {"short.off", "OFF\n3 2 0\n" + triangle, "the file ends in face 1 of 2"},
+      {"one-line.off", "OFF 3 1 0\n" + triangle, "the first line must be the OFF keyword alone"},
+      {"index.off", "OFF\n3 1 0\n0 0 0\n1 0 0\n0 1 0\n3 0 1 5\n", "face 0 uses vertex 5 of 3"},
+  });
+  test::TempDir dir;
+  EXPECT_EQ(loadMeshFile(dir.write("ok.off", "OFF\n3 1 0\n" + triangle)).error, "");
+}
+
+TEST(MalformedFiles, ObjFaceCornersNeedAVertexInRange) {
+  const std::string vertices = "v 0 0 0\nv 1 0 0\nv 0 1 0\n";
+  expectRefused({
+      {"slash.obj", vertices + "f /1 2 3\n", "line 4: corner \"/1\" has no vertex index"},
+      {"huge.obj", vertices + "f 1 2 99999999999\n",
+       "line 4: face uses vertex 99999999999 of 3 so far"},
+      {"past.obj", vertices + "f 1 2 4\n", "line 4: face uses vertex 4 of 3"},
+      {"zero.obj", vertices + "f 0 1 2\n", "line 4: face uses vertex 0 of 3 so far"},
+      {"behind.obj", vertices + "f -1 -2 -4\n", "line 4: face uses vertex -4 of 3 so far"},
+      {"word.obj", vertices + "f 1 2 x\n", "line 4: corner \"x\" is not made of integers"},
+      {"parts.obj", vertices + "f 1/1/1/1 2 3\n", "line 4: corner \"1/1/1/1\" has more than three parts"},
+      {"vertex.obj", "v 0 0\n", "line 1: a vertex needs three coordinates"},
+      {"nan.obj", "v 0 nan 0\n", "line 1: \"nan\" is not a finite number"},
+  });
+  // Relative, textured and commented corners are all fine.
+  test::TempDir dir;
+  LoadedFile ok = loadMeshFile(
+      dir.write("ok.obj", vertices + "vt 0 0\nvn 0 0 1\nf -3/1/1 2//1 3/1 # a comment\n"));
+  ASSERT_EQ(ok.error, "");
+  EXPECT_EQ(ok.mesh.faces, (std::vector<std::uint32_t>{0, 1, 2}));
+}
+
+// A file passes the checks exactly when its text is what the readers can follow; the checks run
+// on the bytes alone, so they are tried here on prefixes of a good file: each prefix is refused or
+// loads a consistent mesh, never anything in between.
+TEST(MalformedFiles, EveryPrefixOfAGoodFileIsRefusedOrWhole) {
+  const std::string good = asciiPly(3, 1, "0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n");
+  for (std::size_t n = 0; n + 1 < good.size(); ++n) {
+    std::string s = checkMeshFile(std::string_view(good).substr(0, n), ".ply");
+    EXPECT_NE(s, "") << n;
+    EXPECT_EQ(s.find('\n'), std::string::npos) << s;
+  }
+  EXPECT_EQ(checkMeshFile(good, ".ply"), "");
+}
+
+}  // namespace
+}  // namespace tessel::studio

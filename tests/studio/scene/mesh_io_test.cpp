@@ -1,0 +1,161 @@
+#include "studio/scene/mesh_io.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <limits>
+
+#include "tests/studio/mesh_fixtures.h"
+
+namespace tessel::studio {
+namespace {
+
+const char* kTwoTrianglesPly =
+    "ply\nformat ascii 1.0\nelement vertex 4\nproperty float x\nproperty float y\n"
+    "property float z\nelement face 2\nproperty list uchar int vertex_indices\nend_header\n"
+    "0 0 0\n1 0 0\n0 1 0\n1 1 0\n3 0 1 2\n3 2 1 3\n";
+
+TEST(MeshFiles, ReadsEachFormatKeepingSharedVertices) {
+  test::TempDir dir;
+  const std::pair<const char*, std::string> files[] = {
+      {"a.ply", kTwoTrianglesPly},
+      {"a.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nv 1 1 0\nf 1 2 3\nf 3 2 4\n"},
+      {"a.off", "OFF\n4 2 0\n0 0 0\n1 0 0\n0 1 0\n1 1 0\n3 0 1 2\n3 2 1 3\n"},
+      {"a.stl",
+       "solid a\nfacet normal 0 0 1\nouter loop\nvertex 0 0 0\nvertex 1 0 0\nvertex 0 1 0\n"
+       "endloop\nendfacet\nfacet normal 0 0 1\nouter loop\nvertex 0 1 0\nvertex 1 0 0\n"
+       "vertex 1 1 0\nendloop\nendfacet\nendsolid a\n"},
+  };
+  for (auto& [name, text] : files) {
+    LoadedFile f = loadMeshFile(dir.write(name, text));
+    ASSERT_EQ(f.error, "") << name;
+    EXPECT_EQ(f.mesh.vertexCount(), 4u) << name;
+    EXPECT_EQ(f.mesh.faceCount(), 2u) << name;
+    EXPECT_EQ(f.mesh.edgeCount(), 5u) << name << ": the diagonal is shared";
+  }
+}
+
+TEST(MeshFiles, QuadsSplitIntoTrianglesAndVerticesOnlyMakeAPointCloud) {
+  test::TempDir dir;
+  LoadedFile quad = loadMeshFile(dir.write("q.obj", "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nf 1 2 3 4\n"));
+  ASSERT_EQ(quad.error, "");
+  EXPECT_EQ(quad.mesh.faces, (std::vector<std::uint32_t>{0, 1, 2, 0, 2, 3}));
+  LoadedFile cloud = loadMeshFile(dir.write("c.ply",
+      "ply\nformat ascii 1.0\nelement vertex 2\nproperty float x\nproperty float y\n"
+      "property float z\nend_header\n0 0 0\n1 2 3\n"));
+  ASSERT_EQ(cloud.error, "");
+  EXPECT_TRUE(cloud.pointCloud);
+  EXPECT_EQ(cloud.mesh.vertexCount(), 2u);
+}
+
+TEST(MeshFiles, SavedFilesReadBackTheSame) {
+  test::TempDir dir;
+  Mesh m = test::strip(5);
+  for (const char* name : {"s.ply", "s.obj"}) {
+    ASSERT_EQ(saveMeshFile(dir.path / name, m), "") << name;
+    LoadedFile back = loadMeshFile(dir.path / name);
+    ASSERT_EQ(back.error, "") << name;
+    EXPECT_EQ(back.mesh.positions, m.positions) << name;
+    EXPECT_EQ(back.mesh.faces, m.faces) << name;
+  }
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path), {}), 2)
+      << "no temporary left behind";
+  // A save renames a finished file over the old one, never rewrites it: whoever holds the old
+  // file (here a second link) keeps it whole.
+  std::filesystem::create_hard_link(dir.path / "s.ply", dir.path / "held.ply");
+  ASSERT_EQ(saveMeshFile(dir.path / "s.ply", test::strip(2)), "");
+  EXPECT_EQ(loadMeshFile(dir.path / "held.ply").mesh.faces, m.faces);
+  EXPECT_EQ(loadMeshFile(dir.path / "s.ply").mesh.faceCount(), 2u);
+}
+
+// Scan defects are data: a fan of three faces on one edge, a face that names a vertex twice and
+// a vertex no face uses all come back as they went out.
+TEST(MeshFiles, ScanDefectsSurviveASaveAndLoad) {
+  test::TempDir dir;
+  Mesh m = test::makeMesh({0, 0, 0, 1, 0, 0, 0, 1, 0, 0, -1, 0, 0, 0, 1, 7, 7, 7},
+                          {0, 1, 2, 1, 0, 3, 0, 1, 4, 2, 2, 3});
+  ASSERT_EQ(saveMeshFile(dir.path / "d.ply", m), "");
+  LoadedFile back = loadMeshFile(dir.path / "d.ply");
+  ASSERT_EQ(back.error, "");
+  EXPECT_EQ(back.mesh.faces, m.faces);
+  EXPECT_EQ(back.mesh.vertexCount(), 6u) << "the unused vertex stays";
+  EXPECT_EQ(back.mesh.edgeCount(), m.edgeCount());
+  EXPECT_EQ(back.mesh.extraEdgeFaces, m.extraEdgeFaces);
+  // The OBJ reader cannot take the face that repeats a vertex; the load says so.
+  ASSERT_EQ(saveMeshFile(dir.path / "d.obj", m), "");
+  back = loadMeshFile(dir.path / "d.obj");
+  ASSERT_EQ(back.error, "");
+  EXPECT_EQ(back.skippedFaces, 1u);
+  EXPECT_EQ(std::vector<std::uint32_t>(back.mesh.faces.begin(), back.mesh.faces.begin() + 9),
+            std::vector<std::uint32_t>(m.faces.begin(), m.faces.begin() + 9));
+  EXPECT_EQ(back.mesh.extraEdgeFaces, m.extraEdgeFaces);
+  // A face statement set off by a tab counts too.
+  back = loadMeshFile(dir.write("tab.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf\t1 2 2\nf 1 2 3\n"));
+  ASSERT_EQ(back.error, "");
+  EXPECT_EQ(back.skippedFaces, 1u);
+}
+
+TEST(MeshFiles, SaveFailureKeepsTheOldFile) {
+  test::TempDir dir;
+  auto target = dir.write("keep.stl", "old");
+  EXPECT_NE(saveMeshFile(target, test::strip(1)), "");
+  std::ifstream in(target);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "old");
+  EXPECT_NE(saveMeshFile(dir.path / "no-such-folder" / "x.ply", test::strip(1)), "");
+}
+
+// Each bad file gives one line that names the file and the problem.
+TEST(MeshFiles, BadInputIsReportedNotLoaded) {
+  test::TempDir dir;
+  std::string header =
+      "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\nproperty float y\n"
+      "property float z\nelement face 1\nproperty list uchar int vertex_indices\nend_header\n";
+  std::string binaryHeader =
+      "ply\nformat binary_little_endian 1.0\nelement vertex 3\nproperty float x\n"
+      "property float y\nproperty float z\nelement face 1\n"
+      "property list uchar int vertex_indices\nend_header\n";
+  // Three vertices, vertex 1's x = `x`, and one triangle.
+  auto binaryBody = [](float x) {
+    float v[9] = {0, 0, 0, x, 0, 0, 0, 1, 0};
+    std::string body(reinterpret_cast<const char*>(v), sizeof v);
+    const std::uint8_t n = 3;
+    const std::int32_t idx[3] = {0, 1, 2};
+    body += std::string(reinterpret_cast<const char*>(&n), 1);
+    body += std::string(reinterpret_cast<const char*>(idx), sizeof idx);
+    return body;
+  };
+  const struct {
+    const char* name;
+    std::string text;
+    const char* problem;
+  } cases[] = {
+      {"index.ply", header + "0 0 0\n1 0 0\n0 1 0\n3 0 1 7\n", "face 0 uses vertex 7 of 3"},
+      {"nan.ply", header + "0 0 0\nnan 0 0\n0 1 0\n3 0 1 2\n", ""},
+      {"inf.ply", binaryHeader + binaryBody(std::numeric_limits<float>::infinity()),
+       "vertex 1 has a non-finite coordinate"},
+      {"finite.ply", binaryHeader + binaryBody(1.0f), nullptr},
+      {"short.ply", header + "0 0 0\n1 0 0\n", "the header declares 3 vertex elements"},
+      {"cut.ply", binaryHeader + std::string(20, '\0'), "the header declares 3 vertex elements"},
+      {"empty.ply", "", "empty file"},
+      {"junk.ply", "this is not a mesh\n", "not a PLY file"},
+      {"objindex.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 9\n", "uses vertex"},
+      {"scan.xyz", "0 0 0\n", "unknown file type"},
+  };
+  for (const auto& c : cases) {
+    LoadedFile f = loadMeshFile(dir.write(c.name, c.text));
+    if (!c.problem) {  // the control case: the same bytes with a finite value load
+      EXPECT_EQ(f.error, "");
+      continue;
+    }
+    EXPECT_NE(f.error, "") << c.name << " loaded";
+    EXPECT_EQ(f.error.find((dir.path / c.name).string() + ": "), 0u) << f.error;
+    EXPECT_NE(f.error.find(c.problem), std::string::npos) << c.name << ": " << f.error;
+    EXPECT_EQ(f.error.find('\n'), std::string::npos);
+    EXPECT_EQ(f.mesh.vertexCount(), 0u) << c.name;
+  }
+  EXPECT_NE(loadMeshFile(dir.path).error.find("is a directory"), std::string::npos);
+  EXPECT_NE(loadMeshFile(dir.path / "missing.ply").error.find("no such file"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tessel::studio

@@ -1,0 +1,227 @@
+#include "studio/script/script_runner.h"
+
+#include <gtest/gtest.h>
+
+#include "studio/host/menu_item.h"
+#include "studio/scene/mesh_io.h"
+#include "tests/studio/studio_fixture.h"
+
+namespace tessel::test {
+namespace {
+
+const char* kQuadObj = "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nf 1 2 3\nf 1 3 4\n";
+
+class TesselScript : public StudioFixture {
+ protected:
+  void SetUp() override { start(TESSEL_MODULE_PATH); }
+};
+
+class ProbeScript : public StudioFixture {
+ protected:
+  void SetUp() override { start(TESSEL_PROBE_PATH); }
+};
+
+TEST(ScriptWords, QuotesGroupAndCommentsEnd) {
+  std::string error;
+  EXPECT_EQ(studio::tokenize(R"(set "Flood Select" "Fill \"Range\"" 3 # why)", &error),
+            (std::vector<std::string>{"set", "Flood Select", "Fill \"Range\"", "3"}));
+  EXPECT_TRUE(studio::tokenize("open \"a b", &error).empty());
+  EXPECT_EQ(error, "unterminated quote");
+  EXPECT_EQ(studio::virtualKey("w"), 'W');
+  EXPECT_EQ(studio::virtualKey("F2"), 0x71);
+  EXPECT_EQ(studio::virtualKey("F13"), 0);
+}
+
+TEST_F(TesselScript, ModuleUiIsMergedAndListed) {
+  EXPECT_EQ(run("print menu\nprint toolbars\nprint accelerators\n"), "");
+  auto lines = take();
+  EXPECT_TRUE(has(lines, "&File")) << "Studio's own menu";
+  EXPECT_TRUE(has(lines, "[33814]")) << "the module's View All item";
+  EXPECT_TRUE(has(lines, "combo {Mesh, Coord Sys, Lights} = Mesh marked"));
+  EXPECT_TRUE(has(lines, "combo {Faces, Holes, Vertices, Edges} = Faces marked"));
+  EXPECT_TRUE(has(lines, "W -> 33814"));
+  EXPECT_TRUE(has(lines, "Ctrl+A -> 33830"));
+}
+
+TEST_F(TesselScript, CommandNamesAreAcceptedAndPrintedAndHelpListsTheVerbs) {
+  EXPECT_EQ(run("print toolbars\nprint accelerators\n"), "");
+  auto lines = take();
+  EXPECT_TRUE(has(lines, "[34029] Custom Select panel"));
+  EXPECT_TRUE(has(lines, "[34019] Object Filter combo {"));
+  EXPECT_TRUE(has(lines, "W -> 33814 View All"));
+  EXPECT_TRUE(has(lines, "Ctrl+A -> 33830 Select All"));
+  EXPECT_EQ(run("panel \"custom select\"\n"), "");
+  EXPECT_TRUE(has(take(), "panel: Custom Select [34029]"));
+  EXPECT_EQ(run("panel Nonsense\n"), "error: test:1: no command named \"Nonsense\"\n");
+  EXPECT_EQ(run("panel 34029\n"), "") << "numbers still work";
+
+  EXPECT_EQ(run("help\n"), "");
+  lines = take();
+  EXPECT_TRUE(has(lines, "  drag left|middle|right X0 Y0 X1 Y1"));
+  EXPECT_TRUE(has(lines, "  expect-refusal VERB"));
+  EXPECT_TRUE(has(lines, "  help [VERB]"));
+  EXPECT_EQ(run("help panel\n"), "");
+  EXPECT_TRUE(has(take(), "usage: panel ID|\"Name\""));
+  EXPECT_EQ(run("help fly\n"), "error: test:1: no verb \"fly\"\n");
+}
+
+TEST_F(TesselScript, ACommandThatCannotRunFailsTheLineUnlessARefusalIsExpected) {
+  EXPECT_EQ(run("# nothing is selected\ncommand \"View Selected\"\n"),
+            "error: test:2: command \"View Selected\" did not run (start the line with "
+            "\"expect-refusal\" when that is expected)\n");
+  EXPECT_EQ(run("expect-refusal command \"View Selected\"\n"), "");
+  // Through a key, as through a menu: the refusal comes from the command manager.
+  EXPECT_EQ(run("expect-refusal key V\n"), "");
+  EXPECT_NE(run("key V\n"), "");
+  ASSERT_EQ(openSquare(), "");
+  EXPECT_EQ(run("expect-refusal command \"View All\"\n"),
+            "error: test:1: expected a refusal, but the line's command ran\n");
+  EXPECT_EQ(run("expect-refusal\n"), "error: test:1: usage: expect-refusal VERB ... (the line's "
+                                      "command must refuse to run)\n");
+}
+
+TEST_F(TesselScript, ChoosingAFilterRefillsTheComponentFilter) {
+  EXPECT_EQ(run("filter object \"Coord Sys\"\nprint toolbars\n"), "");
+  auto lines = take();
+  EXPECT_TRUE(has(lines, "filter: object Coord Sys"));
+  EXPECT_TRUE(has(lines, "combo {Mesh, Coord Sys, Lights} = Coord Sys"));
+  EXPECT_EQ(run("filter object Nonsense\n"), "error: test:1: the filter has no entry \"Nonsense\"\n");
+}
+
+TEST_F(TesselScript, OpenSelectAndPrint) {
+  auto file = dir.write("quad.obj", kQuadObj);
+  EXPECT_EQ(run("open " + file.string() + "\nselect quad faces 1\nselect quad vertices 0 3\n"
+                "print selection\nprint scene\n"),
+            "");
+  auto lines = take();
+  EXPECT_TRUE(has(lines, "loaded: quad: 4 vertices, 2 faces, 5 edges (4 boundary, 0 non-manifold"));
+  EXPECT_TRUE(has(lines, "notify: 11"));
+  EXPECT_TRUE(has(lines, "quad: vertices 2 [0 3]; faces 1 [1]; edges 0"));
+  EXPECT_TRUE(has(lines, "2 quad (mesh) 4 vertices 2 faces 5 edges"));
+  EXPECT_EQ(run("select quad faces 2\n"), "error: test:1: handle 2 out of range (quad has 2)\n");
+  EXPECT_EQ(run("select nobody faces 0\n"), "error: test:1: no object \"nobody\"\n");
+}
+
+TEST_F(TesselScript, ViewsKeepTheirCamerasAcrossLayouts) {
+  auto file = dir.write("quad.obj", kQuadObj);
+  EXPECT_EQ(run("open " + file.string() + "\nlayout quad\nview 3\nprint camera\n"), "");
+  auto quad = take();
+  EXPECT_TRUE(has(quad, "camera: view 3 (right)"));
+  EXPECT_TRUE(has(quad, "projection orthographic"));
+  EXPECT_EQ(run("layout single\nview 3\n"), "error: test:2: no view 3 in this layout (1 views)\n");
+  EXPECT_EQ(run("print camera\n"), "");
+  EXPECT_TRUE(has(take(), "camera: view 0 (perspective) eye"));
+}
+
+TEST_F(TesselScript, BadFilesLoseNothingAlreadyLoaded) {
+  auto good = dir.write("quad.obj", kQuadObj);
+  auto bad = dir.write("bad.ply", "ply\nformat ascii 1.0\nelement vertex 9\nend_header\n1 2\n");
+  EXPECT_EQ(run("open " + good.string() + "\n"), "");
+  std::string error = run("print scene\nopen " + bad.string() + "\nprint scene\n");
+  EXPECT_EQ(error.rfind("error: test:2: " + bad.string() + ": ", 0), 0u) << error;
+  EXPECT_EQ(run("open " + dir.path.string() + "\n"),
+            "error: test:1: " + dir.path.string() + ": is a directory\n");
+  EXPECT_EQ(run("print scene\n"), "");
+  EXPECT_TRUE(has(take(), "2 quad (mesh) 4 vertices"));
+}
+
+TEST_F(TesselScript, EveryMalformedLineNamesItsNumber) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"frobnicate", "unknown verb \"frobnicate\""},
+      {"layout triple", "usage: layout single|quad"},
+      {"press left 10", "usage: press left|middle|right X Y [shift] [ctrl] [alt]"},
+      {"press thumb 1 2", "unknown button \"thumb\""},
+      {"move left 1 nan", "\"nan\" is not a coordinate"},
+      {"drag left 0 0 9 9 steps 0", "steps must be a whole number from 1 to 10000"},
+      {"drag left 0 0 9 9 hyper", "unexpected \"hyper\""},
+      {"wheel x 1 1", "wheel delta \"x\" is not a whole number"},
+      {"key Q", "no accelerator on Q"},
+      {"key Hyper", "unknown key \"Hyper\""},
+      {"id 0", "usage: id N [shift]"},
+      {"tool \"No Such Tool\"", "no tool \"No Such Tool\""},
+      {"command \"No Such\"", "no command \"No Such\""},
+      {"set \"Nope\" \"A\" 1", "panel \"Nope\" has not been shown"},
+      {"print colours", "cannot print \"colours\""},
+      {"shot " "/no/such/dir/x.png", "/no/such/dir/x.png: cannot be written"},
+      {"save /tmp/x.ply", "nothing to save"},
+      {"open \"unterminated", "unterminated quote"},
+  };
+  for (auto [line, message] : cases) {
+    std::string error = run("# a comment\n\nprint scene\n" + std::string(line) + "\nprint scene\n");
+    EXPECT_EQ(error.rfind("error: test:4: ", 0), 0u) << line << " -> " << error;
+    EXPECT_NE(error.find(message), std::string::npos) << line << " -> " << error;
+  }
+}
+
+TEST_F(TesselScript, ShotAndSaveWriteFiles) {
+  auto file = dir.write("quad.obj", kQuadObj);
+  auto png = dir.path / "v.png", ply = dir.path / "out.ply";
+  EXPECT_EQ(run("open " + file.string() + "\nshot " + png.string() + "\nshot " +
+                (dir.path / "f.png").string() + " frame\nsave " + ply.string() + "\n"),
+            "");
+  EXPECT_GT(std::filesystem::file_size(png), 100u);
+  EXPECT_TRUE(has(take(), "saved: quad to " + ply.string()));
+  EXPECT_EQ(studio::loadMeshFile(ply).mesh.faceCount(), 2u);
+}
+
+TEST_F(ProbeScript, ToolsCommandsAndPanelsAsAUserDrivesThem) {
+  // Studio starts in the selection tool when the module has one.
+  EXPECT_TRUE(host->tools().IsToolActive("Object Select"));
+  EXPECT_EQ(run("tool Dolly\ncommand \"Select All\"\n"), "");
+  auto lines = take();
+  EXPECT_TRUE(has(lines, "status: Dolly active"));
+  EXPECT_TRUE(has(lines, "status: Select All ran"));
+  EXPECT_TRUE(has(lines, "command: Select All ran"));
+  // Shift+click on a command with a panel opens the panel; set and apply run it from there.
+  EXPECT_EQ(run("id 33814 shift\nprint panel \"Probe Command\"\nset \"Probe Command\" "
+                "\"All Views\" false\napply \"Probe Command\"\n"),
+            "");
+  lines = take();
+  EXPECT_TRUE(has(lines, "panel: Probe Command [33814]"));
+  EXPECT_TRUE(has(lines, "All Views = true"));
+  EXPECT_TRUE(has(lines, "status: View All ran one"));
+  // A disabled attribute and a value out of range are refused with a reason.
+  EXPECT_EQ(run("id 33826 shift\nset \"Probe Tool\" Locked true\n"),
+            "error: test:2: attribute \"Locked\" is disabled\n");
+  EXPECT_EQ(run("set \"Probe Tool\" Size 11\n"),
+            "error: test:1: \"11\" is not a valid value for \"Size\"\n");
+  EXPECT_EQ(run("print panel \"Probe Tool\"\n"), "");
+  lines = take();
+  EXPECT_TRUE(has(lines, "Size = 5"));
+  EXPECT_TRUE(has(lines, "Locked = false  disabled"));
+  // The accelerator W routes to View All like the menu item.
+  EXPECT_EQ(run("key W\n"), "");
+  EXPECT_TRUE(has(take(), "status: View All ran"));
+}
+
+TEST_F(ProbeScript, PointerInputReachesTheCurrentTool) {
+  // The probe tools only report activation; a press with SHIFT held must leave the key state
+  // as the script said, and the drag must end with no button or key held.
+  EXPECT_EQ(run("press left 10 10 shift\nmove left 20 20 shift\nrelease left 20 20\n"
+                "drag right 0 0 50 40 steps 3 ctrl\nwheel 120 5 5\n"),
+            "");
+  EXPECT_FALSE(host->IsKeyDown(om::kKeyShift));
+  EXPECT_FALSE(host->IsKeyDown(om::kKeyCtrl));
+  EXPECT_EQ(host->views().active().IsButtonUp(om::kButtonRight), 1);
+  float xy[2];
+  host->views().active().GetCursorPosition(xy);
+  EXPECT_EQ(xy[0], 5);
+}
+
+TEST(StudioMenus, ReferencesBalanceWhenTheModuleGoes) {
+  TempConfig config;
+  int before = studio::MenuItem::live();
+  {
+    std::string error;
+    studio::StudioHost host([](const std::string&) {},
+                            studio::OffscreenContext::create(64, 64, &error));
+    ASSERT_EQ(host.loadModule(TESSEL_MODULE_PATH), "");
+    EXPECT_GT(studio::MenuItem::live(), before + 40);
+    host.unloadModule();
+    EXPECT_EQ(studio::MenuItem::live(), before + 5) << "Studio's own two menus remain";
+  }
+  EXPECT_EQ(studio::MenuItem::live(), before);
+}
+
+}  // namespace
+}  // namespace tessel::test
