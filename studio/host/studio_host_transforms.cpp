@@ -1,4 +1,4 @@
-// The main view's operations for the orient commands: coordinate systems and selection bounds.
+// Studio side of coordinate systems: adding a named one, and the frames report.
 #include "studio/host/studio_host.h"
 
 #include <cmath>
@@ -8,27 +8,8 @@
 
 namespace tessel::studio {
 
-omEntity* StudioHost::FirstCoordSys() {
-  coordSysCursor_ = 0;
-  return NextCoordSys();
-}
 
-omEntity* StudioHost::NextCoordSys() {
-  const auto& all = scene_.entities();
-  while (coordSysCursor_ < all.size()) {
-    Entity* e = all[coordSysCursor_++].get();
-    if (e->type == om::kEntityCoordSys) return e;
-  }
-  return nullptr;
-}
 
-bool StudioHost::GetSelectionBox(float* box) {
-  const Box b = scene_.bounds(true);
-  if (b.empty() || !box) return false;
-  const double v[6] = {b.min.x, b.min.y, b.min.z, b.max.x, b.max.y, b.max.z};
-  for (int i = 0; i < 6; ++i) box[i] = static_cast<float>(v[i]);
-  return true;
-}
 
 
 namespace {
@@ -60,7 +41,7 @@ std::string StudioHost::addCoordSys(const std::string& name, const Vec3& origin,
   added.GetCoordSys()->SetOrigin(o);
   added.GetCoordSys()->SetOrientation(f);
   echo_("added: " + added.name + " (coordinate system)");
-  redrawAll();
+  mainView_.redrawAll();
   return {};
 }
 

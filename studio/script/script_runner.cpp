@@ -168,8 +168,8 @@ std::string ScriptRunner::print(const std::vector<std::string>& w) {
   else if (what == "scene") lines(host_.describeScene());
   else if (what == "frames") lines(host_.describeFrames());
   else if (what == "menu") lines(host_.describeMenus());
-  else if (what == "toolbars") lines(host_.describeToolbars());
-  else if (what == "accelerators") lines(host_.describeAccelerators());
+  else if (what == "toolbars") lines(host_.frame().describeToolbars());
+  else if (what == "accelerators") lines(host_.frame().describeAccelerators());
   else return "cannot print \"" + what + "\"; " + usage("print");
   return {};
 }
@@ -317,7 +317,7 @@ std::string ScriptRunner::runWords(const std::vector<std::string>& w) {
       host_.setModifiers(false, false, false);
       return {};
     }
-    std::uint32_t id = host_.acceleratorFor(key, m.ctrl, m.shift, m.alt);
+    std::uint32_t id = host_.frame().acceleratorFor(key, m.ctrl, m.shift, m.alt);
     if (!id) return "no accelerator on " + w[1];
     // An accelerator acts like the menu item it stands for.
     if (!host_.routeCommand(id, false))
@@ -425,18 +425,18 @@ std::string ScriptRunner::runWords(const std::vector<std::string>& w) {
   }
   if (verb == "mode") {
     if (!arity(2) || (w[1] != "object" && w[1] != "component")) return usage(verb);
-    host_.SetObjectMode(w[1] == "object" ? 1 : 0);
+    host_.mainView().SetObjectMode(w[1] == "object" ? 1 : 0);
     return {};
   }
   if (verb == "panel") {
     if (!arity(2)) return usage(verb);
     long long id = 0;
     if (!parseInt(w[1], &id)) {
-      id = host_.commandId(w[1]);
+      id = host_.frame().commandId(w[1]);
       if (!id) return "no command named \"" + w[1] + "\"";
     }
     if (id <= 0 || id > 0xFFFFFFFFll) return usage(verb);
-    if (!host_.requestToolbarPanel(static_cast<std::uint32_t>(id)))
+    if (!host_.frame().requestToolbarPanel(static_cast<std::uint32_t>(id)))
       return "no toolbar button " + w[1] + " with a panel";
     return {};
   }

@@ -161,7 +161,7 @@ MainWindow::~MainWindow() {
 }
 
 QString MainWindow::commandName(std::uint32_t id) const {
-  const std::string name = host_.commandName(id);
+  const std::string name = host_.frame().commandName(id);
   return name.empty() ? QString("Command %1").arg(id) : QString::fromStdString(name);
 }
 
@@ -189,7 +189,7 @@ void MainWindow::buildMenus() {
   std::map<QString, QMenu*> merged = {{"File", file}, {"View", view}, {"Layout", view},
                                       {"Help", help}};
   std::vector<omMenuItem*> tops;
-  for (omMenuItem* root : host_.menus()) {
+  for (omMenuItem* root : host_.frame().menus()) {
     if (bare(root->GetText()).isEmpty())
       for (std::int32_t i = 0; i < root->GetCount(); ++i) tops.push_back(root->GetItem(i));
     else
@@ -231,7 +231,7 @@ QAction* MainWindow::commandAction(QMenu* menu, omMenuItem* item) {
   if (auto k = shortcutText_.find(id); k != shortcutText_.end()) text += '\t' + k->second;
   QAction* action = menu->addAction(text);
   action->setData(QVariant::fromValue(id));
-  action->setStatusTip(QString::fromStdString(host_.commandDescription(id)));
+  action->setStatusTip(QString::fromStdString(host_.frame().commandDescription(id)));
   connect(action, &QAction::triggered, this, [this, id] {
     runCommand(id, QApplication::keyboardModifiers() & Qt::ShiftModifier);
   });
@@ -273,7 +273,7 @@ void MainWindow::updateMenu(QMenu* menu) {
 }
 
 void MainWindow::buildAccelerators() {
-  for (const Accelerator& a : host_.accelerators()) {
+  for (const Accelerator& a : host_.frame().accelerators()) {
     const QKeySequence keys = keySequenceOf(a);
     if (keys.isEmpty()) continue;
     auto* action = new QAction(commandName(a.commandId), this);
@@ -300,7 +300,7 @@ QStringList MainWindow::recentFiles() const { return settings_->recentFiles(); }
 // [SECTION] toolbars
 
 void MainWindow::buildToolBars() {
-  for (platform::CToolBar* bar : host_.toolbars()) {
+  for (platform::CToolBar* bar : host_.frame().toolbars()) {
     const QString title = QString::fromUtf8(bar->GetWindowText());
     auto* tb = new QToolBar(title, this);
     tb->setObjectName("toolbar-" + title);
@@ -318,7 +318,7 @@ void MainWindow::buildToolBars() {
         auto* combo = new QComboBox(tb);
         combo->setObjectName(QString("combo-%1").arg(id));
         combo->setToolTip(commandName(id));
-        combo->setStatusTip(QString::fromStdString(host_.commandDescription(id)));
+        combo->setStatusTip(QString::fromStdString(host_.frame().commandDescription(id)));
         combo->setMinimumContentsLength(10);
         combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
         connect(combo, &QComboBox::activated, this, [this, control](int index) {
@@ -333,7 +333,7 @@ void MainWindow::buildToolBars() {
       button->setObjectName(QString("button-%1").arg(id));
       button->setText(commandName(id));
       button->setToolTip(commandName(id));
-      button->setStatusTip(QString::fromStdString(host_.commandDescription(id)));
+      button->setStatusTip(QString::fromStdString(host_.frame().commandDescription(id)));
       connect(button, &QToolButton::clicked, this, [this, button] {
         runCommand(button->commandId(), button->clickModifiers() & Qt::ShiftModifier);
       });
@@ -348,7 +348,7 @@ void MainWindow::buildToolBars() {
         arrow->setMaximumWidth(14);
         arrow->setToolTip(commandName(id) + " options");
         connect(arrow, &QToolButton::clicked, this, [this, id] {
-          if (!host_.requestToolbarPanel(id)) showProblem("No panel for " + commandName(id));
+          if (!host_.frame().requestToolbarPanel(id)) showProblem("No panel for " + commandName(id));
           dock_->show();
           dock_->raise();
           refresh();

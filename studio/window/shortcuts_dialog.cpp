@@ -15,7 +15,7 @@ ShortcutsDialog::ShortcutsDialog(const StudioHost& host,
                                  QWidget* parent)
     : QDialog(parent) {
   setWindowTitle("Keyboard Shortcuts");
-  const auto& keys = host.accelerators();
+  const auto& keys = host.frame().accelerators();
   table_ = new QTableWidget(static_cast<int>(keys.size()), 2, this);
   table_->setHorizontalHeaderLabels({"Keys", "Command"});
   table_->verticalHeader()->hide();

@@ -140,7 +140,7 @@ void ViewWidget::wheelEvent(QWheelEvent* event) {
       view.Zoom(from, to);
     } else {
       float pivot[4];
-      view.Dolly(from, to, host_.GetDollyPivot(pivot, &view));
+      view.Dolly(from, to, host_.mainView().GetDollyPivot(pivot, &view));
     }
     view.RedrawView(0);
   }

@@ -117,9 +117,9 @@ TEST_F(ObjectSelect, TheFilterStepKeyClearsTheSelectionAcrossLightsAndFrames) {
 
 TEST_F(ObjectSelect, TheToolWaitsWhileTheSceneIsLocked) {
   EXPECT_EQ(run("tool Tumble\n"), "");
-  host->Lock();
+  host->GetMainView()->Lock();
   EXPECT_EQ(run("tool \"Object Select\"\n"), "error: test:1: tool \"Object Select\" cannot start now\n");
-  host->Unlock();
+  host->GetMainView()->Unlock();
   EXPECT_EQ(run("tool \"Object Select\"\n"), "");
 }
 
@@ -240,7 +240,7 @@ TEST_F(ObjectSelect, TheFilterStepKeyIsHeldLikeTheModifiersAndIsNoAccelerator) {
   for (bool ctrl : {false, true})
     for (bool shift : {false, true})
       for (bool alt : {false, true})
-        EXPECT_EQ(host->acceleratorFor(studio::kFilterStepKey, ctrl, shift, alt), 0u);
+        EXPECT_EQ(host->frame().acceleratorFor(studio::kFilterStepKey, ctrl, shift, alt), 0u);
 }
 
 }  // namespace

@@ -42,22 +42,22 @@ class ComponentHost : public StudioFixture {
 
 TEST_F(ComponentHost, ABoxSelectsWhatIsSeenOrEverythingThrough) {
   const float all[4] = {0, 0, 120, 90};
-  host->SetKeepSelection(false);
-  host->SelectInRect(view, all, true, 0);
+  host->GetMainView()->SetKeepSelection(false);
+  host->GetMainView()->SelectInRect(view, all, true, 0);
   EXPECT_EQ(selectedFaces(), (std::vector<std::uint32_t>{2, 3}));
-  EXPECT_EQ(host->GetSelection(-1)->GetCount(), 1);
-  host->SelectInRect(view, all, true, 1);
+  EXPECT_EQ(host->GetMainView()->GetSelection(-1)->GetCount(), 1);
+  host->GetMainView()->SelectInRect(view, all, true, 1);
   EXPECT_EQ(selectedFaces(), (std::vector<std::uint32_t>{0, 1, 2, 3}));
   // Kept and removed: the near square goes, the far one stays.
-  host->SetKeepSelection(true);
-  host->SelectInRect(view, all, false, 0);
+  host->GetMainView()->SetKeepSelection(true);
+  host->GetMainView()->SelectInRect(view, all, false, 0);
   EXPECT_EQ(selectedFaces(), (std::vector<std::uint32_t>{0, 1}));
   // Emptying the list in component mode lets go of the components with it.
-  host->GetSelection(-1)->Clear();
+  host->GetMainView()->GetSelection(-1)->Clear();
   EXPECT_TRUE(selectedFaces().empty());
   // A click in the middle takes the one face in front.
-  host->SetKeepSelection(false);
-  host->SelectAtPoint(view, 50, 50, true, 0);
+  host->GetMainView()->SetKeepSelection(false);
+  host->GetMainView()->SelectAtPoint(view, 50, 50, true, 0);
   EXPECT_EQ(selectedFaces().size(), 1u);
   EXPECT_GE(selectedFaces()[0], 2u);
 }
@@ -70,45 +70,45 @@ TEST_F(ComponentHost, LassoRowsSelectAsThePlainTestAndTheScriptSaysSo) {
   for (std::size_t r = 0; r + 1 < table.rowStart.size(); ++r)
     rows.push_back({reinterpret_cast<const omScanEdge*>(table.edges.data()) + table.rowStart[r],
                     static_cast<std::int32_t>(table.rowStart[r + 1] - table.rowStart[r])});
-  host->SetKeepSelection(false);
+  host->GetMainView()->SetKeepSelection(false);
   host->scene().componentMask = om::kMaskVertices;
-  host->SelectInScanlines(view, rows.data(), 90, true, true);
+  host->GetMainView()->SelectInScanlines(view, rows.data(), 90, true, true);
   std::string points;
   for (float v : outline) points += " " + std::to_string(v);
   EXPECT_EQ(run("check lasso through" + points + "\n"), "");
   EXPECT_TRUE(has(take(), "check: the selection is what a plain point-in-polygon test"));
   EXPECT_NE(run("check lasso" + points + "\n"), "") << "seen only, the far corners are not in";
-  host->SelectInScanlines(view, rows.data(), 90, true, false);
+  host->GetMainView()->SelectInScanlines(view, rows.data(), 90, true, false);
   EXPECT_EQ(run("check lasso" + points + "\n"), "");
   // No rows, or rows the module never filled, select nothing.
-  host->SelectInScanlines(view, nullptr, 90, true, true);
-  EXPECT_EQ(host->GetSelection(-1)->GetCount(), 0);
+  host->GetMainView()->SelectInScanlines(view, nullptr, 90, true, true);
+  EXPECT_EQ(host->GetMainView()->GetSelection(-1)->GetCount(), 0);
 }
 
 TEST_F(ComponentHost, BrushStepsPaintAndTheToolsEndLetsTheGridGo) {
   host->scene().componentMask = om::kMaskVertices;
   // The near square's corner (0, 0, 1) on screen.
   const auto corner = studio::project(host->views().active().camera, 120, 90, {0, 0, 1});
-  host->BeginPaint(view);
+  host->GetMainView()->BeginPaint(view);
   std::int32_t area[3] = {-1, -1, -1};
-  host->PaintSelect(view, static_cast<std::int32_t>(corner.x), static_cast<std::int32_t>(corner.y),
+  host->GetMainView()->PaintSelect(view, static_cast<std::int32_t>(corner.x), static_cast<std::int32_t>(corner.y),
                     6, area, true, 0);
   EXPECT_EQ(area[0], 1);
   EXPECT_TRUE(mesh->vertexFlags[4] & kSelected);
   EXPECT_FALSE(mesh->vertexFlags[0] & kSelected) << "the far corner is behind the near square";
   for (float bad : {0.0f, -3.0f, NAN, INFINITY}) {
-    host->PaintSelect(view, 60, 45, bad, area, true, 0);
+    host->GetMainView()->PaintSelect(view, 60, 45, bad, area, true, 0);
     EXPECT_EQ(area[0], 0);
   }
-  host->PaintSelect(view, static_cast<std::int32_t>(corner.x), static_cast<std::int32_t>(corner.y),
+  host->GetMainView()->PaintSelect(view, static_cast<std::int32_t>(corner.x), static_cast<std::int32_t>(corner.y),
                     6, nullptr, false, 0);
   EXPECT_FALSE(mesh->vertexFlags[4] & kSelected);
   EXPECT_EQ(host->components().brushBuilds(), 1u);
   const std::size_t withGrid = host->components().memoryBytes();
-  host->EndComponentTool();
+  host->GetMainView()->EndComponentTool();
   EXPECT_LT(host->components().memoryBytes(), withGrid);
   // Redraw requests wait for the flush.
-  host->PostRedrawRequest(view, omRedrawRequest{}, 0, 10);
+  host->GetMainView()->PostRedrawRequest(view, omRedrawRequest{}, 0, 10);
   host->GetViewManager()->FlushRedraws(0);
 }
 
@@ -128,8 +128,8 @@ TEST_F(ComponentHost, TheInvertStateIsCapsLockNotCtrl) {
 TEST_F(ComponentHost, HolesSelectTheSquaresOutlines) {
   host->scene().componentMask = om::kMaskHoles;
   const float all[4] = {0, 0, 120, 90};
-  host->SetKeepSelection(false);
-  host->SelectInRect(view, all, true, 1);
+  host->GetMainView()->SetKeepSelection(false);
+  host->GetMainView()->SelectInRect(view, all, true, 1);
   std::size_t edges = 0;
   for (std::uint8_t f : mesh->edgeFlags) edges += (f & kSelected) != 0;
   EXPECT_EQ(edges, 8u) << "both squares' four boundary edges, not their diagonals";

@@ -265,10 +265,10 @@ TEST_F(WindowTest, RecentFilesAndGeometryAreKeptInTheSettingsFile) {
 
 TEST_F(WindowTest, KeyboardShortcutsListEveryAcceleratorByName) {
   studio::ShortcutsDialog dialog(*host, [this](std::uint32_t id) {
-    return QString::fromStdString(host->commandName(id));
+    return QString::fromStdString(host->frame().commandName(id));
   });
   QTableWidget* table = dialog.table();
-  ASSERT_EQ(table->rowCount(), static_cast<int>(host->accelerators().size()));
+  ASSERT_EQ(table->rowCount(), static_cast<int>(host->frame().accelerators().size()));
   QStringList names;
   for (int r = 0; r < table->rowCount(); ++r) names.push_back(table->item(r, 1)->text());
   EXPECT_TRUE(names.contains("View All"));

@@ -1,0 +1,90 @@
+// Studio's main frame as the module sees it: the menu bar, the accelerator table and the docked
+// toolbars. It also knows the module's string table, so it can name any command for people.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "host/omApplication.h"
+#include "platform/CCmdTarget.h"
+#include "platform/CToolBar.h"
+#include "studio/host/menu_update.h"
+
+namespace tessel::studio {
+
+class MaskList;
+
+// Studio's own menu commands, beside the module's.
+inline constexpr std::uint32_t kIdExit = 0xE141;
+inline constexpr std::uint32_t kIdLayoutSingle = 0xE201;
+inline constexpr std::uint32_t kIdLayoutQuad = 0xE202;
+
+struct Accelerator {
+  std::uint32_t commandId;
+  std::uint8_t key;  // virtual-key code: 'A'..'Z', '0'..'9', 0x70.. for F1..
+  bool alt, ctrl, shift;
+};
+
+class StudioFrame final : public omMainFrame, public omMenuBar, public omAccelTable {
+ public:
+  StudioFrame();
+  ~StudioFrame();
+  StudioFrame(const StudioFrame&) = delete;
+  StudioFrame& operator=(const StudioFrame&) = delete;
+
+  // [SECTION] omMainFrame, omMenuBar, omAccelTable
+  omMenuBar* GetMenuBar() override { return this; }
+  omAccelTable* GetAcceleratorTable() override { return this; }
+  void AddToolBar(platform::CToolBar* toolbar) override;
+  void DockToolBar(platform::CToolBar*) override {}
+  void AddMenu(omMenuItem* root) override;
+  void AddAccelerator(std::uint32_t commandId, std::uint8_t key, bool alt, bool ctrl,
+                      bool shift) override;
+
+  // [SECTION] Studio side
+  // Reads the string table of the module loaded from `modulePath`.
+  void loadStrings(const std::filesystem::path& modulePath);
+  // Lets go of everything the module added; Studio's own menus stay.
+  void clearModule();
+
+  // Studio's menus then the module's, its toolbars (shown, not owned), its accelerators.
+  const std::vector<omMenuItem*>& menus() const { return menus_; }
+  const std::vector<platform::CToolBar*>& toolbars() const { return toolbars_; }
+  const std::vector<Accelerator>& accelerators() const { return accelerators_; }
+
+  // The command ID bound to the keys, 0 for none.
+  std::uint32_t acceleratorFor(std::uint8_t key, bool ctrl, bool shift, bool alt) const;
+  // The toolbar button's panel arrow; false when the button has none.
+  bool requestToolbarPanel(std::uint32_t id);
+  // Picks entry `name` in the toolbar combo that lists `list`'s entries; empty on success.
+  std::string chooseFilter(MaskList& list, bool objectFilter, const std::string& name);
+
+  // A command's name for people: its tooltip in the module's string table, else its menu text
+  // without markers; empty when it has neither.
+  std::string commandName(std::uint32_t id) const;
+  // The command ID of that name (as commandName answers it, case ignored); 0 for none.
+  std::uint32_t commandId(const std::string& name) const;
+  // The status-line text of a command in the string table; empty when it has none.
+  std::string commandDescription(std::uint32_t id) const;
+
+  // The menu update pass over every menu (studio/host/menu_update.h): `own` answers Studio's
+  // commands, `target` the module's.
+  void updateMenus(platform::CCmdTarget* target, const OwnCommandUpdate& own);
+  // What `print menu` shows: the menus as they stand (run updateMenus first).
+  std::vector<std::string> describeMenus() const;
+  std::vector<std::string> describeToolbars() const;
+  std::vector<std::string> describeAccelerators() const;
+
+ private:
+  platform::CToolBar* toolbarWithButton(std::uint32_t id, std::int32_t* index) const;
+
+  std::vector<omMenuItem*> menus_;  // Studio's own, then the module's; one reference each
+  std::vector<platform::CToolBar*> toolbars_;
+  std::vector<Accelerator> accelerators_;
+  std::map<std::uint32_t, std::string> strings_;  // the module's string table
+};
+
+}  // namespace tessel::studio

@@ -1,0 +1,120 @@
+// Studio's main view as the module sees it: the scene's selection, component selection in the
+// views, framing, update brackets and display switches. It works over the scene and views that
+// StudioHost owns; the module reaches it through omApplication::GetMainView.
+#pragma once
+
+#include <cstdint>
+
+#include "host/omView.h"
+#include "studio/host/echo.h"
+#include "studio/host/mask_list.h"
+#include "studio/host/view_manager.h"
+#include "studio/render/component_selection.h"
+#include "studio/render/renderer.h"
+#include "studio/scene/scene.h"
+#include "studio/scene/selection_list.h"
+
+namespace tessel::studio {
+
+class StudioMainView final : public omMainView {
+ public:
+  StudioMainView(Scene& scene, ViewManager& views, MaskList& objectFilter, Renderer& renderer,
+                 Echo echo);
+  StudioMainView(const StudioMainView&) = delete;
+  StudioMainView& operator=(const StudioMainView&) = delete;
+
+  // [SECTION] omMainView
+  void Redraw(std::int32_t) override { redrawAll(); }
+  void SetObjectMode(std::int32_t mode) override;
+  void GetSceneBounds(float* box) override;
+  void SetModified(std::int32_t modified) override { modified_ = modified != 0; }
+  void BeginUpdate() override { ++updateDepth_; }
+  void EndUpdate() override;
+  void Lock() override { scene_.lock(); }
+  void Unlock() override { scene_.unlock(); }
+  bool TryLock() override;
+  std::int32_t IsObjectMode() override { return scene_.objectMode ? 1 : 0; }
+  omEntityList* GetSelection(std::int32_t) override { return &selection_; }
+  void SetKeepSelection(bool keep) override { keepSelection_ = keep; }
+  void PreparePick() override {}
+  void SelectAtPoint(omViewport* view, std::int32_t x, std::int32_t y, bool select,
+                     std::int32_t flags) override;
+  void SelectInRect(omViewport* view, const float* rect, bool select,
+                    std::int32_t flags) override;
+  void FitAllViewsToAll() override { fit(true, false); }
+  void FitViewToAll() override { fit(false, false); }
+  void FitAllViewsToSelected() override { fit(true, true); }
+  void FitViewToSelected() override { fit(false, true); }
+  void UpdateManipulator(std::int32_t) override {}
+  // The view's target: the point it looks at and tumbles about.
+  float* GetDollyPivot(float* buffer, omViewport* view) override;
+  void SelectAll() override;
+  std::uint32_t GetComponentMask() override { return scene_.componentMask; }
+  std::int32_t GetFilterType() override {
+    return static_cast<std::int32_t>(objectFilter_.GetCurrentMask());
+  }
+  std::uint32_t GetComponentKind() override { return scene_.componentMask; }
+  omEntity* FirstEntity(std::int32_t) override;
+  omEntity* NextEntity(std::int32_t) override;
+  // Studio redraws every view after a change anyway; the switches only need to be harmless.
+  void SetDisplaySwitchD(std::int32_t) override {}
+  void SetDisplaySwitchE(std::int32_t) override {}
+  void GrowEntitySet(omEntitySet* in, omEntitySet* out) override {
+    growConnected(in, out, om::kEntityConnectedA);
+  }
+  void GrowEntitySet2(omEntitySet* in, omEntitySet* out) override {
+    growConnected(in, out, om::kEntityConnectedB);
+  }
+  void SelectInScanlines(omViewport* view, const omScanRow* rows, std::int32_t rowCount,
+                         bool select, bool volume) override;
+  // Brings the brush grids up to date for the view; they are rebuilt only when the camera, the
+  // view, the scene or the filters changed since the last stroke.
+  void BeginPaint(omViewport* view) override;
+  // area receives the number of components under the brush, then the brush's pixel x and y.
+  void PaintSelect(omViewport* view, std::int32_t x, std::int32_t y, float brushSize,
+                   std::int32_t* area, bool select, std::int32_t flags) override;
+  // The view is drawn again at the next FlushRedraws.
+  void PostRedrawRequest(omViewport* view, omRedrawRequest, std::int32_t, std::int32_t) override;
+  // The brush grids go; the component tool's display switches B and C go off.
+  void EndComponentTool() override;
+  // A: show the component selection (every view is drawn again); B: outline the holes (boundary
+  // edges) of meshes in component mode; C: show mesh vertices as dots in component mode.
+  void SetDisplaySwitchA(std::int32_t on) override;
+  void SetDisplaySwitchB(std::int32_t on) override;
+  void SetDisplaySwitchC(std::int32_t on) override;
+  void EndTransform(std::int32_t) override { redrawAll(); }
+  omEntity* FirstCoordSys() override;
+  omEntity* NextCoordSys() override;
+  omEntity* GetGlobalCoordSys() override { return &scene_.globalCoordSys(); }
+  bool GetSelectionBox(float* box) override;
+
+  // [SECTION] Studio side
+  // Draws every view now, or when the outermost update bracket ends.
+  void redrawAll();
+  // Frames the scene (or the selection) in all views or the active one; false and no change when
+  // there is nothing to frame.
+  bool fit(bool allViews, bool selectedOnly);
+  ComponentSelection& components() { return components_; }
+  // A view as component selection sees it, with the filters brought up to date.
+  ViewPlace componentPlace(StudioView& view);
+  bool modified() const { return modified_; }
+
+ private:
+  StudioView* viewOf(omViewport* viewport);
+  // Selects or deselects `ids`, replacing the selection unless it is being kept.
+  void applySelection(const std::vector<std::uint32_t>& ids, bool select);
+  void growConnected(omEntitySet* in, omEntitySet* out, std::uint32_t kind);
+
+  Scene& scene_;
+  ViewManager& views_;
+  MaskList& objectFilter_;
+  Echo echo_;
+  SelectionList selection_{scene_};
+  ComponentSelection components_;
+  std::size_t entityCursor_ = 0;
+  std::size_t coordSysCursor_ = 0;
+  int updateDepth_ = 0;
+  bool redrawPending_ = false, keepSelection_ = false, modified_ = false;
+};
+
+}  // namespace tessel::studio
