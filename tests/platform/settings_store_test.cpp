@@ -229,6 +229,26 @@ TEST(SettingsStore, PanelsSaveOnlyTheValuesTheyChanged) {
   EXPECT_STREQ(reloaded.GetAttrib(1).GetValueText(), "9");
 }
 
+// The settings fuzzer starts from these seeds: each must be a file the reader takes as it is.
+TEST(SettingsStore, FuzzSeedsAreReadNotMovedAside) {
+  test::TempConfig config;
+  const auto file = userSettingsPath();
+  std::filesystem::create_directories(file.parent_path());
+  int n = 0;
+  const auto seeds = std::filesystem::path(TESSEL_FUZZ_CORPUS) / "settings";
+  for (const auto& entry : std::filesystem::directory_iterator(seeds)) {
+    std::filesystem::copy_file(entry.path(), file,
+                               std::filesystem::copy_options::overwrite_existing);
+    SettingsStore store(file);
+    testing::internal::CaptureStderr();
+    (void)store.read("software\\Tessel", "value");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << entry.path();
+    EXPECT_TRUE(std::filesystem::exists(file)) << entry.path();
+    ++n;
+  }
+  EXPECT_GE(n, 3);
+}
+
 TEST(CRegistry, TypedReadsRefuseOtherTypesAndEmptyKeys) {
   test::TempConfig config;
   CRegistry reg(HKEY::CurrentUser);
