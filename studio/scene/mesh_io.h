@@ -22,6 +22,10 @@ struct LoadedFile {
 LoadedFile loadMeshFile(const std::filesystem::path& file);
 // The same without building the adjacency and edge table: the file's parse alone.
 LoadedFile readMeshFile(const std::filesystem::path& file);
+// The same parse without the checks on the file's bytes before and after the reader: loading as
+// it was before them, the load benchmark's baseline. Never for a file a user opens: a malformed
+// one can hang or crash the reader.
+LoadedFile readMeshFileUncheckedForBenchmark(const std::filesystem::path& file);
 
 // PLY (binary) or OBJ by the extension, written to a temporary file and renamed over the target,
 // so a failed save leaves the old file whole. An empty string on success, else "FILE: problem".
