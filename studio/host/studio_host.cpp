@@ -314,6 +314,8 @@ void StudioHost::mouseButton(std::int32_t button, bool press, float x, float y) 
   if (omTool* tool = inputTool())
     tool->MouseButton(button, press ? om::kActionPress : om::kActionRelease, position,
                       &views_.active());
+  // The camera stopped: what was drawn coarse while it moved is drawn in full.
+  if (!press && input_.buttons == 0 && renderer_.takeCoarse()) mainView_.redrawAll();
 }
 
 void StudioHost::mouseMove(float x, float y) {
@@ -479,6 +481,9 @@ void StudioHost::viewsRepainted() {
 }
 
 void StudioHost::redraw(StudioView& view) {
+  // A camera dragged by a held button draws large meshes coarse until it stops.
+  renderer_.setMoving(input_.buttons != 0 &&
+                      (navigation_ || isCameraTool(tools_.GetCurrentTool())));
   bool active = views_.quad() && &view == &views_.active();
   context_->useView(view.index());
   renderer_.drawView(scene_, view.camera, view.rect, active);

@@ -10,6 +10,8 @@
 #include <limits>
 #include <stdexcept>
 
+#include "studio/render/coarse_mesh.h"
+
 namespace tessel::studio {
 
 // [SECTION] contexts
@@ -122,7 +124,7 @@ const std::vector<float>& Renderer::normalsFor(const Entity& e) {
   return cache.normals;
 }
 
-const Renderer::MeshBuffers* Renderer::buffersFor(const Entity& e,
+Renderer::MeshBuffers* Renderer::buffersFor(const Entity& e,
                                                   const std::vector<float>& normals) {
   const GlApi& gl = api();
   const Mesh& m = *e.mesh;
@@ -149,11 +151,40 @@ const Renderer::MeshBuffers* Renderer::buffersFor(const Entity& e,
   return &b;
 }
 
+bool Renderer::bindCoarse(const Entity& e, MeshBuffers& b, const std::vector<float>& normals) {
+  const GlApi& gl = api();
+  const Mesh& m = *e.mesh;
+  if (b.coarseRevision != m.revision) {
+    const CoarseMesh coarse =
+        clusterVertices(m.positions.data(), normals.data(), m.vertexCount(), m.faces.data(),
+                        m.faceCount(), coarseCellsFor(m.faceCount()));
+    if (!b.coarse[0]) gl.GenBuffers(3, b.coarse);
+    auto upload = [&](GLenum target, GLuint name, const auto& v) {
+      gl.BindBuffer(target, name);
+      gl.BufferData(target, static_cast<GLsizeiptr>(v.size() * sizeof(v[0])), v.data(),
+                    GL_STATIC_DRAW);
+      gl.BindBuffer(target, 0);
+    };
+    upload(GL_ARRAY_BUFFER, b.coarse[0], coarse.positions);
+    upload(GL_ARRAY_BUFFER, b.coarse[1], coarse.normals);
+    upload(GL_ELEMENT_ARRAY_BUFFER, b.coarse[2], coarse.triangles);
+    b.coarseIndices = static_cast<GLsizei>(coarse.triangles.size());
+    b.coarseRevision = m.revision;
+  }
+  if (b.coarseIndices == 0) return false;
+  gl.BindBuffer(GL_ARRAY_BUFFER, b.coarse[0]);
+  gl.VertexPointer(3, GL_FLOAT, 0, nullptr);
+  gl.BindBuffer(GL_ARRAY_BUFFER, b.coarse[1]);
+  gl.NormalPointer(GL_FLOAT, 0, nullptr);
+  gl.BindBuffer(GL_ARRAY_BUFFER, 0);
+  return true;
+}
+
 void Renderer::drawMesh(const Entity& e, bool selected, bool holes, bool vertices) {
   const GlApi& gl = api();
   const Mesh& m = *e.mesh;
   const std::vector<float>& normals = normalsFor(e);
-  const MeshBuffers* buffers = buffersFor(e, normals);
+  MeshBuffers* buffers = buffersFor(e, normals);
   gl.Enable(GL_LIGHTING);
   gl.Enable(GL_POLYGON_OFFSET_FILL);
   gl.PolygonOffset(1, 1);
@@ -163,22 +194,37 @@ void Renderer::drawMesh(const Entity& e, bool selected, bool holes, bool vertice
     gl.Color3f(0.72f, 0.74f, 0.78f);
   gl.EnableClientState(GL_VERTEX_ARRAY);
   gl.EnableClientState(GL_NORMAL_ARRAY);
-  if (buffers) {
-    gl.BindBuffer(GL_ARRAY_BUFFER, buffers->vertices);
-    gl.VertexPointer(3, GL_FLOAT, 0, nullptr);
-    gl.BindBuffer(GL_ARRAY_BUFFER, buffers->normals);
-    gl.NormalPointer(GL_FLOAT, 0, nullptr);
-    gl.BindBuffer(GL_ARRAY_BUFFER, 0);
-  } else {
-    gl.VertexPointer(3, GL_FLOAT, 0, m.positions.data());
-    gl.NormalPointer(GL_FLOAT, 0, normals.data());
-  }
+  auto bindFull = [&] {
+    if (buffers) {
+      gl.BindBuffer(GL_ARRAY_BUFFER, buffers->vertices);
+      gl.VertexPointer(3, GL_FLOAT, 0, nullptr);
+      gl.BindBuffer(GL_ARRAY_BUFFER, buffers->normals);
+      gl.NormalPointer(GL_FLOAT, 0, nullptr);
+      gl.BindBuffer(GL_ARRAY_BUFFER, 0);
+    } else {
+      gl.VertexPointer(3, GL_FLOAT, 0, m.positions.data());
+      gl.NormalPointer(GL_FLOAT, 0, normals.data());
+    }
+  };
   bool anyHidden = false, anySelected = false;
   for (std::uint8_t flags : m.faceFlags) {
     anyHidden |= (flags & kHidden) != 0;
     anySelected |= (flags & kSelected) != 0;
   }
-  if (!anyHidden && buffers) {
+  // Hidden faces would show through a stand-in made of every face, so such a mesh draws in full.
+  const bool coarse = moving_ && buffers && !anyHidden && m.faceCount() >= kCoarseFromFaces &&
+                      bindCoarse(e, *buffers, normals);
+  if (coarse) {
+    drewCoarse_ = true;
+    gl.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffers->coarse[2]);
+    gl.DrawElements(GL_TRIANGLES, buffers->coarseIndices, GL_UNSIGNED_INT, nullptr);
+    gl.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+  }
+  // Everything below reads the mesh's own vertex numbers.
+  bindFull();
+  if (coarse) {
+    // drawn above
+  } else if (!anyHidden && buffers) {
     gl.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffers->triangles);
     gl.DrawElements(GL_TRIANGLES, static_cast<GLsizei>(m.faces.size()), GL_UNSIGNED_INT, nullptr);
     gl.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
@@ -200,9 +246,15 @@ void Renderer::drawMesh(const Entity& e, bool selected, bool holes, bool vertice
         picked.insert(picked.end(), &m.faces[3 * f], &m.faces[3 * f + 3]);
     gl.Color3f(0.95f, 0.35f, 0.15f);
     gl.DepthFunc(GL_LEQUAL);
+    // Over a stand-in the faces are not where its surface is: pulled towards the eye instead.
+    if (coarse) {
+      gl.Enable(GL_POLYGON_OFFSET_FILL);
+      gl.PolygonOffset(-2, -8);
+    }
     gl.DrawElements(GL_TRIANGLES, static_cast<GLsizei>(picked.size()), GL_UNSIGNED_INT,
                    picked.data());
     gl.DepthFunc(GL_LESS);
+    gl.Disable(GL_POLYGON_OFFSET_FILL);
   }
   gl.DisableClientState(GL_NORMAL_ARRAY);
   gl.Disable(GL_LIGHTING);

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "studio/scene/camera.h"
@@ -85,6 +86,13 @@ class Renderer {
 
   GlContext& context() { return context_; }
 
+  // While the camera moves, large meshes draw as their coarse stand-ins (coarse_mesh.h), so a
+  // frame keeps up with the pointer; takeCoarse says whether any frame since the last full one
+  // used a stand-in, i.e. whether the views need drawing again when the camera stops; it answers
+  // once for each run of such frames.
+  void setMoving(bool moving) { moving_ = moving; }
+  bool takeCoarse() { return std::exchange(drewCoarse_, false); }
+
  private:
   // The context made current and its entry points, looked up on first use.
   const GlApi& api();
@@ -107,10 +115,17 @@ class Renderer {
   struct MeshBuffers {
     std::uint64_t revision = 0;
     GLuint vertices = 0, normals = 0, triangles = 0;
+    // The coarse stand-in, built on the first frame that needs it.
+    std::uint64_t coarseRevision = 0;
+    GLuint coarse[3] = {0, 0, 0};  // vertices, normals, triangles
+    GLsizei coarseIndices = 0;
   };
   // Null when the context has no buffer objects or the mesh has no revision to key them by.
-  const MeshBuffers* buffersFor(const Entity& entity, const std::vector<float>& normals);
+  MeshBuffers* buffersFor(const Entity& entity, const std::vector<float>& normals);
   std::unordered_map<std::uint32_t, MeshBuffers> buffers_;
+  // Binds the mesh's coarse stand-in as the vertex arrays; false when it has none.
+  bool bindCoarse(const Entity& entity, MeshBuffers& buffers, const std::vector<float>& normals);
+  bool moving_ = false, drewCoarse_ = false;
 };
 
 // Writes RGBA rows (top row first) as a PNG; an empty string on success, else the problem.
