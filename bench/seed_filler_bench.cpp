@@ -6,6 +6,7 @@
 #include <atomic>
 #include <chrono>
 #include <set>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "host/omCommand.h"
 #include "selection/degenerate_polygons.h"
 #include "selection/omISeedFillerImpl.h"
+#include "studio/scene/face_flood.h"
 #include "studio/scene/mesh_access.h"
 
 namespace {
@@ -174,6 +176,40 @@ void BM_TenRings(benchmark::State& state) {
 }
 BENCHMARK(BM_TenRings)->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
+// The flood Studio runs for "Flood Select" (Entity::FloodFaceSelection grows the face selection
+// of the mesh) from one selected face, against the plain search from the same face in the same
+// iteration. Arguments: the mesh, and the rings (-1: Fill All).
+void BM_StudioFlood(benchmark::State& state) {
+  studio::Mesh& m = meshFor(state.range(0));
+  const auto rings = static_cast<std::int32_t>(state.range(1));
+  const std::uint32_t seed = m.faceCount() / 2 + 1000;
+  double flood = 0, bfs = 0;
+  std::size_t reached = 0;
+  for (auto _ : state) {
+    std::fill(m.faceFlags.begin(), m.faceFlags.end(), std::uint8_t{0});
+    m.faceFlags[seed] = studio::kSelected;
+    auto t = Clock::now();
+    auto plain = plainBfs(m, seed, rings < 0 ? 0xFFFFFFFFu : std::uint32_t(rings));
+    benchmark::DoNotOptimize(plain.data());
+    bfs += seconds(t);
+    t = Clock::now();
+    const std::uint32_t added = studio::growFaceSelection(m, rings);
+    const double s = seconds(t);
+    flood += s;
+    reached = added + 1;
+    state.SetIterationTime(s);
+    if (reached != plain.size()) state.SkipWithError("the flood and the search disagree");
+  }
+  std::fill(m.faceFlags.begin(), m.faceFlags.end(), std::uint8_t{0});
+  state.SetLabel(std::string(nameOf(state.range(0))) + (rings < 0 ? ", Fill All" : ", 10 rings"));
+  state.counters["faces_reached"] = double(reached);
+  state.counters["vs_plain_bfs"] = flood / bfs;
+  state.counters["ns_per_face_reached"] = flood / double(state.iterations()) / double(reached) * 1e9;
+}
+BENCHMARK(BM_StudioFlood)
+    ->Args({0, -1})->Args({1, -1})->Args({0, 10})->Args({1, 10})
+    ->UseManualTime()->Unit(benchmark::kMillisecond);
+
 // A progress object as cheap as a host's can be: a counter and a flag another thread may set.
 struct CountingProgress final : omProgress {
   void SetRange(std::int32_t total) override { range = total; }
@@ -283,16 +319,40 @@ double referenceMeasure(const float* a, const float* b, const float* c) {
   return std::min(shortest, longest > 0 ? twiceArea / longest : 0.0);
 }
 
+// The least any zero-area test does: one cross product per face, over the flat arrays.
+std::size_t zeroAreaFaces(const studio::Mesh& m) {
+  std::size_t zero = 0;
+  const float* p = m.positions.data();
+  const std::uint32_t* v = m.faces.data();
+  for (std::uint32_t f = 0, n = m.faceCount(); f < n; ++f, v += 3) {
+    const float* a = p + 3 * std::size_t{v[0]};
+    const float* b = p + 3 * std::size_t{v[1]};
+    const float* c = p + 3 * std::size_t{v[2]};
+    const float ux = b[0] - a[0], uy = b[1] - a[1], uz = b[2] - a[2];
+    const float wx = c[0] - a[0], wy = c[1] - a[1], wz = c[2] - a[2];
+    const float x = uy * wz - uz * wy, y = uz * wx - ux * wz, z = ux * wy - uy * wx;
+    zero += x * x + y * y + z * z == 0.0f ? 1 : 0;
+  }
+  return zero;
+}
+
 void BM_Degenerate(benchmark::State& state) {
-  studio::Mesh& m = mesh4M();
+  // The noisy grid with a tolerance that finds 1.4% of its faces, most of the rest within a
+  // few tenths of it: the worst case for screening. The scan-like grid with the default tolerance
+  // (1e-8): what a user's scan meets.
+  const bool noisy = state.range(0) == 0;
+  studio::Mesh& m = meshFor(noisy ? 0 : 3);
   studio::MeshAccess mesh(&m);
-  constexpr double kTolerance = 5e-4;  // finds a few faces of the noisy grid
+  const double kTolerance = noisy ? 5e-4 : 1e-8;
   selection::SetDegenerateTolerance(kTolerance);
-  double ours = 0, plain = 0;
+  double ours = 0, plain = 0, cross = 0;
   std::vector<std::uint32_t> loop;
   omFaceSet faces;
   for (auto _ : state) {
     auto t = Clock::now();
+    benchmark::DoNotOptimize(zeroAreaFaces(m));
+    cross += seconds(t);
+    t = Clock::now();
     loop.clear();
     for (std::uint32_t f = 0; f < m.faceCount(); ++f) {
       const std::uint32_t* v = &m.faces[3 * std::size_t{f}];
@@ -324,8 +384,11 @@ void BM_Degenerate(benchmark::State& state) {
   state.counters["faces_selected"] = double(faces.size());
   state.counters["borderline_faces"] = double(borderline);
   state.counters["vs_plain_loop"] = ours / plain;
+  state.counters["vs_cross_product_loop"] = ours / cross;
+  state.SetLabel(nameOf(state.range(0)));
+  state.counters["ns_per_face"] = ours / double(state.iterations()) / m.faceCount() * 1e9;
 }
-BENCHMARK(BM_Degenerate)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Degenerate)->Arg(0)->Arg(3)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 // What "Custom Select" runs on a mesh: the fold measure, then the collection of faces.
 // With `measureHearsCancel` false, the measure runs to its end whatever happens, as it once did.

@@ -105,6 +105,18 @@ TEST(FaceFlood, StopsAtHiddenAndExcludedFacesAndGrowsOneRingForZero) {
   }
 }
 
+// The seeds are found a block of flags at a time: selected faces on either side of a block's
+// edge and in the tail past the last whole block each seed, one ring each.
+TEST(FaceFlood, SeedsFromEveryBlockOfAScan) {
+  studio::Mesh m = strip(1000);
+  for (std::uint32_t f : {255u, 256u, 511u, 999u}) m.faceFlags[f] = studio::kSelected;
+  m.faceFlags[700] = studio::kSelected | studio::kHidden;
+  EXPECT_EQ(studio::growFaceSelection(m, 1), 4u + 4u + 2u);
+  for (std::uint32_t f : {253u, 254u, 257u, 258u, 509u, 510u, 512u, 513u, 997u, 998u})
+    EXPECT_TRUE(m.faceFlags[f] & studio::kSelected) << f;
+  EXPECT_FALSE(m.faceFlags[699] & studio::kSelected);
+}
+
 class CustomSelect : public FloodCommands {
  protected:
   void SetUp() override {
