@@ -107,6 +107,14 @@ class omMesh {
   // their ends only now and then.
   virtual std::int32_t GetEdges(std::uint32_t after, std::uint32_t* out, std::int32_t max) = 0;
 
+  // [SECTION] flat arrays: for a pass that reads the geometry of every face and nothing else
+  // Points `corners` at three vertex handles a face (face handle f at corners[3 * f]) and
+  // `positions` at three floats a vertex (by vertex handle), writes the vertex count and answers
+  // the face count; valid until the mesh changes. 0 (nothing written) when the host keeps its
+  // mesh in another shape: the pass then asks face by face.
+  virtual std::uint32_t GetTriangleArrays(const std::uint32_t** corners, const float** positions,
+                                          std::uint32_t* vertexCount) = 0;
+
  protected:
   ~omMesh() = default;
 };

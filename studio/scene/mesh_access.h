@@ -101,6 +101,14 @@ class MeshAccess final : public omMesh {
   std::int32_t GetEdges(std::uint32_t after, std::uint32_t* out, std::int32_t max) override {
     return handlesAfter(after, m_ ? m_->edgeCount() : 0, out, max);
   }
+  std::uint32_t GetTriangleArrays(const std::uint32_t** corners, const float** positions,
+                                  std::uint32_t* vertexCount) override {
+    if (!m_ || !corners || !positions || !vertexCount) return 0;
+    *corners = m_->faces.data();
+    *positions = m_->positions.data();
+    *vertexCount = m_->vertexCount();
+    return m_->faceCount();
+  }
   std::uint32_t GetFaceState(std::uint32_t face) override {
     if (!isFace(face)) return om::kFaceHidden;
     const std::uint8_t f = m_->faceFlags[face];

@@ -9,6 +9,7 @@
 
 #include "host/omCommand.h"
 #include "selection/degenerate_polygons.h"
+#include "bench/scan_fixture.h"
 #include "selection/omISeedFillerImpl.h"
 #include "studio/scene/mesh_access.h"
 #include "tests/studio/mesh_fixtures.h"
@@ -301,6 +302,55 @@ TEST(DegeneratePolygons, SelectsReportsAndStops) {
   RecordingProgress quiet;
   EXPECT_FALSE(selection::SelectDegeneratePolygons(&emptyMesh, &none, &quiet));
   EXPECT_TRUE(quiet.messages.empty());
+  selection::SetDegenerateTolerance(saved);
+}
+
+// The detector screens faces before the full test; whatever the screens let through or stop,
+// the faces found are exactly those the full test finds face by face. On the benchmark's grids
+// (tolerances at the crowded middle of their heights, the default, one too small to screen) and
+// on needles, slivers and far-out coordinates, with excluded faces.
+TEST(DegeneratePolygons, ScreenedScanFindsWhatTheFullTestFinds) {
+  std::vector<Mesh> meshes;
+  meshes.push_back(bench::grid(bench::noisySurface(200'000)));
+  meshes.push_back(bench::grid(bench::scanLikeSurface(200'000)));
+  {
+    std::mt19937 rng(7);
+    std::uniform_real_distribution<float> unit(-1, 1);
+    std::vector<float> p;
+    std::vector<std::uint32_t> f;
+    for (std::uint32_t i = 0; i < 30'000; ++i) {
+      const float scale = std::pow(10.0f, static_cast<float>(static_cast<int>(i % 13) - 6));
+      const float thin = std::pow(10.0f, -static_cast<float>(i % 9));
+      const float x = unit(rng) * scale, y = unit(rng) * scale, z = unit(rng) * scale;
+      // A needle or sliver: the third corner near the line through the first two.
+      p.insert(p.end(), {x, y, z, x + scale, y, z, x + scale * unit(rng), y + scale * thin * unit(rng), z});
+      f.insert(f.end(), {3 * i, 3 * i + 1, 3 * i + 2});
+    }
+    meshes.push_back(makeMesh(std::move(p), std::move(f)));
+  }
+  for (Mesh& m : meshes) {
+    studio::buildTopology(m);
+    for (std::uint32_t f = 0; f < m.faceCount(); f += 97) m.faceFlags[f] = studio::kExcluded;
+  }
+  const double saved = selection::degenerateTolerance();
+  for (Mesh& m : meshes)
+    for (double tolerance : {5e-4, 7e-4, 1e-3, 1e-8, 1e-6, 1e-2, 1e-12, 0.0}) {
+      std::vector<std::uint32_t> expected;
+      for (std::uint32_t f = 0; f < m.faceCount(); ++f) {
+        const std::uint32_t* v = &m.faces[3 * std::size_t{f}];
+        if (!(m.faceFlags[f] & studio::kExcluded) &&
+            selection::isDegenerate(&m.positions[3 * v[0]], &m.positions[3 * v[1]],
+                                    &m.positions[3 * v[2]], tolerance))
+          expected.push_back(f);
+      }
+      selection::SetDegenerateTolerance(tolerance);
+      studio::MeshAccess mesh(&m);
+      omFaceSet faces;
+      RecordingProgress progress;
+      EXPECT_TRUE(selection::SelectDegeneratePolygons(&mesh, &faces, &progress));
+      EXPECT_EQ(std::vector<std::uint32_t>(faces.begin(), faces.end()), expected)
+          << m.faceCount() << " faces, tolerance " << tolerance;
+    }
   selection::SetDegenerateTolerance(saved);
 }
 
