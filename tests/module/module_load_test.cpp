@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 
 #include "host/om_codes.h"
@@ -135,6 +136,27 @@ TEST(LoadSwitch, CorruptSettingsFileIsKeptAsideAndTheModuleLoads) {
   std::ifstream aside(file.string() + ".corrupt");
   std::string kept((std::istreambuf_iterator<char>(aside)), {});
   EXPECT_EQ(kept, "{ \"software\": [ truncated");
+  EXPECT_EQ(f.store().read(kModuleKey, "Load module"), nlohmann::json(1));
+}
+
+// A value nested 200,000 levels deep once overflowed the stack at every start-up: now the file is
+// kept aside as it is, said once, and the module starts on defaults.
+TEST(LoadSwitch, DeeplyNestedSettingsFileIsKeptAsideAndTheModuleLoads) {
+  Fixture f(TESSEL_PROBE_PATH);
+  const auto file = platform::userSettingsPath();
+  std::filesystem::create_directories(file.parent_path());
+  const std::string deep =
+      "{\"software\": " + std::string(200000, '[') + std::string(200000, ']') + "}";
+  std::ofstream(file) << deep;
+  testing::internal::CaptureStderr();
+  EXPECT_TRUE(f.module.start(f.host));
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+  EXPECT_NE(err.find("nests values deeper than 32 levels; kept as " + file.string() + ".corrupt"),
+            std::string::npos)
+      << err;
+  std::ifstream aside(file.string() + ".corrupt");
+  EXPECT_EQ(std::string((std::istreambuf_iterator<char>(aside)), {}), deep);
   EXPECT_EQ(f.store().read(kModuleKey, "Load module"), nlohmann::json(1));
 }
 
