@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 #include <fstream>
+#include <iostream>
+#include <streambuf>
 #include <string_view>
 #include <system_error>
 
@@ -221,10 +223,13 @@ class MappedFile {
   bool ok_ = false;
 };
 
-// OpenMesh reports on its own streams; the caller gets one line of ours instead.
+// OpenMesh reports on its own streams, and some readers straight on std::cerr (the OFF reader
+// once for every vertex whose colour it cannot read: millions of lines for a scan); the caller
+// gets one line of ours instead. Files are read on the host's one thread, so nothing else is
+// writing to std::cerr meanwhile.
 class QuietReader {
  public:
-  QuietReader() {
+  QuietReader() : cerr_(std::cerr.rdbuf(&discard_)), clog_(std::clog.rdbuf(&discard_)) {
     ::omerr().disable();
     ::omlog().disable();
     ::omout().disable();
@@ -233,7 +238,21 @@ class QuietReader {
     ::omerr().enable();
     ::omlog().enable();
     ::omout().enable();
+    std::cerr.rdbuf(cerr_);
+    std::clog.rdbuf(clog_);
   }
+  QuietReader(const QuietReader&) = delete;
+  QuietReader& operator=(const QuietReader&) = delete;
+
+ private:
+  // Takes every character and keeps none.
+  struct Discard final : std::streambuf {
+    int_type overflow(int_type c) override { return traits_type::not_eof(c); }
+    std::streamsize xsputn(const char*, std::streamsize n) override { return n; }
+  };
+  Discard discard_;
+  std::streambuf* cerr_;
+  std::streambuf* clog_;
 };
 
 // Without `checkBytes` the reader is handed the file as it is (the benchmark's baseline).

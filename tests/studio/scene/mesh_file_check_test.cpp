@@ -149,6 +149,27 @@ TEST(MalformedFiles, OffCountsAreCheckedAgainstTheFile) {
   EXPECT_EQ(loadMeshFile(dir.write("ok.off", "OFF\n3 1 0\n" + triangle)).error, "");
 }
 
+// OpenMesh's OFF reader printed a line of its own on std::cerr for every vertex whose colour it
+// could not read (found by fuzz_load_off): a scan would print millions. The positions load, and
+// nothing is printed; a file refused for another reason gives our one line only.
+TEST(MalformedFiles, ReadersPrintNothingOfTheirOwn) {
+  test::TempDir dir;
+  const std::string sevenValues = " 1 2 3 4 5 6 7\n";
+  const auto odd = dir.write("odd-colour.off", "COFF\n3 1 0\n0 0 0" + sevenValues + "1 0 0" +
+                                                   sevenValues + "0 1 0" + sevenValues +
+                                                   "3 0 1 2\n");
+  const auto bad = dir.write("odd-colour-short-face.off", "COFF\n2 1 0\n0 0 0" + sevenValues +
+                                                              "1 0 0" + sevenValues + "2 0 1\n");
+  testing::internal::CaptureStderr();
+  LoadedFile f = loadMeshFile(odd);
+  LoadedFile g = loadMeshFile(bad);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  ASSERT_EQ(f.error, "");
+  EXPECT_EQ(f.mesh.faces, (std::vector<std::uint32_t>{0, 1, 2}));
+  EXPECT_EQ(f.mesh.positions[3], 1.0f);
+  EXPECT_EQ(g.error, bad.string() + ": 1 faces with fewer than 3 corners");
+}
+
 TEST(MalformedFiles, ObjFaceCornersNeedAVertexInRange) {
   const std::string vertices = "v 0 0 0\nv 1 0 0\nv 0 1 0\n";
   expectRefused({
