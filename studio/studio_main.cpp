@@ -1,4 +1,4 @@
-// tessel-studio [FILE...] [--script SCRIPT] [--headless] [--module PATH] [--size WxH]
+// tessel-studio [FILE...] [--script SCRIPT] [--headless] [--module PATH] [--size WxH] [--times]
 #include <unistd.h>
 
 #include <cstdlib>
@@ -18,7 +18,8 @@ using namespace tessel::studio;
 
 int usage() {
   std::cerr << "usage: tessel-studio [FILE...] [--script SCRIPT] [--headless] [--module PATH] "
-               "[--size WxH]\n";
+               "[--size WxH] [--times]\n"
+               "  --times: after each script line, its time and how much of it was drawing, on stderr\n";
   return 2;
 }
 
@@ -35,13 +36,14 @@ std::string defaultModule() {
 int main(int argc, char** argv) {
   std::vector<std::string> files;
   std::string script, module = defaultModule();
-  bool headless = false, sizeGiven = false;
+  bool headless = false, sizeGiven = false, times = false;
   int width = 800, height = 600;
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
     if (a == "--script" && i + 1 < argc) script = argv[++i];
     else if (a == "--module" && i + 1 < argc) module = argv[++i];
     else if (a == "--headless") headless = true;
+    else if (a == "--times") times = true;
     else if (a == "--size" && i + 1 < argc) {
       sizeGiven = true;
       if (std::sscanf(argv[++i], "%dx%d", &width, &height) != 2 || width < 16 || height < 16 ||
@@ -79,6 +81,7 @@ int main(int argc, char** argv) {
     }
   int status = 0;
   ScriptRunner runner(host, std::cout);
+  runner.times = times;
   if (script == "-") {
     status = runner.run(std::cin, "stdin", std::cerr);
   } else if (!script.empty()) {

@@ -1,5 +1,6 @@
 #include "studio/host/studio_host.h"
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 
@@ -253,6 +254,7 @@ omTool* StudioHost::inputTool() {
 }
 
 void StudioHost::setModifiers(bool shift, bool ctrl, bool alt) {
+  drawPending();
   holdKey(om::kKeyShift, input_.shift, shift);
   holdKey(om::kKeyCtrl, input_.ctrl, ctrl);
   holdKey(om::kKeyAlt, input_.alt, alt);
@@ -295,6 +297,7 @@ void StudioHost::navigate(bool start) {
 }
 
 void StudioHost::mouseButton(std::int32_t button, bool press, float x, float y) {
+  drawPending();  // what the last input changed, before this one is handled
   input_.x = x, input_.y = y;
   if (press)
     input_.buttons |= button;
@@ -319,6 +322,7 @@ void StudioHost::mouseButton(std::int32_t button, bool press, float x, float y) 
 }
 
 void StudioHost::mouseMove(float x, float y) {
+  drawPending();  // what the last input changed, before this one is handled
   const float previous[2] = {input_.x, input_.y}, current[2] = {x, y};
   input_.x = x, input_.y = y;
   omTool* tool = inputTool();
@@ -330,6 +334,7 @@ void StudioHost::mouseMove(float x, float y) {
 }
 
 void StudioHost::mouseWheel(std::int32_t delta, float x, float y) {
+  drawPending();
   input_.x = x, input_.y = y;
   if (omTool* tool = inputTool()) tool->MouseWheel(delta, 0, &views_.active());
 }
@@ -337,6 +342,7 @@ void StudioHost::mouseWheel(std::int32_t delta, float x, float y) {
 // [SECTION] Studio side: routing
 
 bool StudioHost::routeCommand(std::uint32_t id, bool shift) {
+  drawPending();
   switch (id) {
     case kIdExit: exitRequested_ = true; return true;
     case kIdLayoutSingle: views_.setLayout(false); return true;
@@ -467,6 +473,7 @@ std::vector<std::string> StudioHost::describeMenus() {
 }
 
 std::string StudioHost::shot(const std::string& path, bool wholeFrame) {
+  drawPending();
   PixelRect rect = wholeFrame ? PixelRect{0, 0, context_->width(), context_->height()}
                               : views_.active().rect;
   context_->useView(views_.active().index());
@@ -481,6 +488,23 @@ void StudioHost::viewsRepainted() {
 }
 
 void StudioHost::redraw(StudioView& view) {
+  const bool first = pendingViews_ == 0;
+  pendingViews_ |= 1u << view.index();
+  if (first && onDrawPending) onDrawPending();
+}
+
+void StudioHost::drawPending() {
+  const unsigned pending = pendingViews_;
+  pendingViews_ = 0;
+  for (int i = 0; i < views_.GetViewCount(); ++i)
+    if (pending & (1u << i)) drawView(i);
+}
+
+void StudioHost::drawView(int index) {
+  if (index < 0 || index >= 4) return;
+  pendingViews_ &= ~(1u << index);
+  const auto start = std::chrono::steady_clock::now();
+  StudioView& view = views_.view(index);
   // A camera dragged by a held button draws large meshes coarse until it stops.
   renderer_.setMoving(input_.buttons != 0 &&
                       (navigation_ || isCameraTool(tools_.GetCurrentTool())));
@@ -488,6 +512,9 @@ void StudioHost::redraw(StudioView& view) {
   context_->useView(view.index());
   renderer_.drawView(scene_, view.camera, view.rect, active);
   context_->present();
+  ++drawStats_.draws;
+  drawStats_.seconds +=
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
 }  // namespace tessel::studio

@@ -119,6 +119,20 @@ class StudioHost final : public omModuleHost, public omApplication, private View
   // Writes the active view (or the whole frame) as a PNG.
   std::string shot(const std::string& path, bool wholeFrame);
 
+  // [SECTION] drawing on demand: a command, a gesture step or a script line only marks views
+  // (the module's RedrawView, Redraw, FlushRedraws and update brackets all end here); the marked
+  // views are drawn once each before the next input, a shot or the end of a script line.
+  void drawPending();
+  // Draws the view now, marked or not (a window's own paint).
+  void drawView(int index);
+  // Runs when a view is marked and none was: a window schedules drawPending then.
+  std::function<void()> onDrawPending;
+  struct DrawStats {
+    std::uint64_t draws = 0;
+    double seconds = 0;
+  };
+  const DrawStats& drawStats() const { return drawStats_; }
+
   Scene& scene() { return scene_; }
   ViewManager& views() { return views_; }
   PanelManager& panels() { return panels_; }
@@ -146,6 +160,8 @@ class StudioHost final : public omModuleHost, public omApplication, private View
   // [SECTION] ViewHost
   void redraw(StudioView& view) override;
   void beginOverlay(StudioView& view) override {
+    // The overlay goes over the view as it is now.
+    if (pendingViews_ & (1u << view.index())) drawView(view.index());
     context_->useView(view.index());
     renderer_.beginOverlay(view.rect);
   }
@@ -183,6 +199,8 @@ class StudioHost final : public omModuleHost, public omApplication, private View
   std::vector<std::pair<std::int32_t, void*>> pending_;  // events not yet delivered
   bool broadcasting_ = false;
   bool exitRequested_ = false;
+  unsigned pendingViews_ = 0;  // a bit per view marked since it was last drawn
+  DrawStats drawStats_;
   omTool* navigation_ = nullptr;  // the combined camera tool, while ALT navigates
   omTool* navigating_ = nullptr;  // the camera tool taking the ALT gesture
   // What the current tool showed when the ALT navigation began, shown again when it ends.

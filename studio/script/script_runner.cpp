@@ -1,7 +1,9 @@
 #include "studio/script/script_runner.h"
 
 #include <charconv>
+#include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <map>
 
@@ -234,6 +236,8 @@ std::string ScriptRunner::runLine(const std::string& line) {
   const std::uint64_t before = commands.refusals;
   refusal_.clear();
   error = runWords(w);
+  // The line's changes are drawn once, whatever it asked for on the way.
+  host_.drawPending();
   if (!error.empty()) return error;
   if (refusal_.empty() && commands.refusals != before) refusal_ = commands.lastRefusal;
   if (!refusal_.empty() && !expectRefusal)
@@ -448,7 +452,18 @@ int ScriptRunner::run(std::istream& in, const std::string& name, std::ostream& e
   std::string line;
   for (int number = 1; std::getline(in, line); ++number) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
+    const auto start = std::chrono::steady_clock::now();
+    const StudioHost::DrawStats drawn = host_.drawStats();
     std::string error = runLine(line);
+    if (times) {
+      const double ms =
+          std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+      char text[160];
+      std::snprintf(text, sizeof text, "time: %s:%d: %.1f ms, drawing %.1f ms (%llu draws): ", name.c_str(), number, ms,
+                    (host_.drawStats().seconds - drawn.seconds) * 1e3,
+                    static_cast<unsigned long long>(host_.drawStats().draws - drawn.draws));
+      err << text << line << '\n';
+    }
     if (!error.empty()) {
       err << "error: " << name << ":" << number << ": " << error << '\n';
       return 1;

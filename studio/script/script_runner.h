@@ -28,6 +28,8 @@ class ScriptRunner {
   // Runs every line until the first failure, which is reported on `err` as
   // "error: NAME:LINE: problem". 0 when all ran, else 1.
   int run(std::istream& in, const std::string& name, std::ostream& err);
+  // With `times`, run also writes each line's wall time on `err`, and how much of it was drawing.
+  bool times = false;
 
  private:
   std::string runWords(const std::vector<std::string>& words);

@@ -139,6 +139,11 @@ MainWindow::MainWindow(StudioHost& host, WindowGlContext& context,
     QMetaObject::invokeMethod(this, [this] { dock_->sync(); }, Qt::QueuedConnection);
   };
 
+  // What an action marked is drawn once the event that caused it is handled.
+  host_.onDrawPending = [this] {
+    QMetaObject::invokeMethod(this, [this] { host_.drawPending(); }, Qt::QueuedConnection);
+  };
+
   resize(1280, 860);
   restoreGeometry(settings_->geometry());
   restoreState(settings_->dockLayout());
@@ -158,6 +163,7 @@ MainWindow::~MainWindow() {
   host_.messageBox = nullptr;
   host_.commands().makeProgress = nullptr;
   host_.panels().changed = nullptr;
+  host_.onDrawPending = nullptr;
 }
 
 QString MainWindow::commandName(std::uint32_t id) const {

@@ -78,7 +78,7 @@ void ViewWidget::paintGL() {
   if (!stale_) return;  // the surface holds the last frame, overlay included
   stale_ = false;
   painting_ = true;
-  host_.views().view(index_).RedrawView(0);
+  host_.drawView(index_);
   painting_ = false;
 }
 

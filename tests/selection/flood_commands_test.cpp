@@ -138,6 +138,31 @@ class CustomSelect : public FloodCommands {
   }
 };
 
+// The commands ask for redraws several times over (selection notices, update brackets, the
+// module's own Redraw); Studio draws the view once for the line.
+TEST_F(CustomSelect, FloodCustomSelectAndOpenDrawTheViewOncePerLine) {
+  auto drawn = [&, last = host->drawStats().draws]() mutable {
+    const std::uint64_t now = host->drawStats().draws, n = now - last;
+    last = now;
+    return n;
+  };
+  ASSERT_EQ(run("open " + dir.write("s.obj", stripObj(12)).string() + "\n"), "");
+  EXPECT_EQ(drawn(), 1u) << "open";
+  ASSERT_EQ(run("select \"h\" faces\n"), "");
+  drawn();
+  ASSERT_EQ(run("apply \"Custom Select\"\n"), "");
+  EXPECT_EQ(drawn(), 1u) << "Custom Select";
+  ASSERT_EQ(run("mode component\nfilter object \"Mesh\"\nfilter component \"Faces\"\n"
+                "select \"s\" faces 0\npanel 34025\n"),
+            "");
+  drawn();
+  ASSERT_EQ(run("apply \"Flood Select\"\n"), "");
+  EXPECT_EQ(drawn(), 1u) << "Flood Select";
+  EXPECT_EQ(selectedFaces(*host->scene().findByName("s")->mesh), upTo(11));
+  ASSERT_EQ(run("apply \"Flood Select\"\nshot " + (dir.path / "v.png").string() + "\n"), "");
+  EXPECT_EQ(drawn(), 1u) << "a shot after a line draws nothing more";
+}
+
 TEST_F(CustomSelect, SharpEdgesWithTheDefaultAndTheWidestWindow) {
   auto lines = apply("");
   // The panel picks the filters it needs and leaves object mode.

@@ -31,6 +31,7 @@ class ObjectSelect : public StudioFixture {
     return names;
   }
   std::vector<std::uint8_t> pixels() {
+    host->drawPending();
     return host->renderer().readPixels(host->views().active().rect);
   }
 };

@@ -88,10 +88,13 @@ TEST_F(CoarseWhileMoving, TheFullMeshIsBackWhenTheCameraStops) {
   const PixelRect rect = host->views().active().rect;
   host->mouseButton(om::kButtonLeft, true, 100, 75);
   host->mouseMove(112, 80);
+  host->drawPending();
   const auto moving = host->renderer().readPixels(rect);
   host->mouseButton(om::kButtonLeft, false, 112, 80);
+  host->drawPending();
   const auto stopped = host->renderer().readPixels(rect);
   host->views().active().RedrawView(0);
+  host->drawPending();
   EXPECT_EQ(stopped, host->renderer().readPixels(rect));
   EXPECT_NE(moving, stopped);
 }
