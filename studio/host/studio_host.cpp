@@ -92,6 +92,7 @@ omMenuItem* StudioHost::CreateMenuItem(const char* text, std::uint32_t id) {
 void StudioHost::NotifySync(std::int32_t code, void* param) {
   echo_("notify: " + std::to_string(code));
   broadcast(code, param);
+  if (code == om::kNotifyEntityMoved) entityMoved(static_cast<omEntity*>(param));
   if (code == om::kNotifySelectionChanged || code == om::kNotifyComponentSelectionChanged)
     mainView_.redrawAll();
 }
@@ -221,7 +222,11 @@ std::string StudioHost::save(const std::string& path) {
   for (const auto& e : scene_.entities())
     if (!target && e->mesh) target = e.get();
   if (!target) return path + ": nothing to save (no mesh in the scene)";
-  std::string error = saveMeshFile(path, *target->mesh);
+  // The file holds where the mesh is, not where it was loaded: its world positions.
+  std::vector<float> world;
+  const Mesh& m = *target->mesh;
+  std::string error = saveMeshFile(
+      path, m, worldPositions(target->placement, m.positions.data(), m.vertexCount(), world));
   if (error.empty()) echo_("saved: " + target->name + " to " + path);
   return error;
 }

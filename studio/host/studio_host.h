@@ -156,6 +156,8 @@ class StudioHost final : public omModuleHost, public omApplication, private View
       messageBox;
 
  private:
+  // "Entity moved": what was derived from its old place goes, and the views are drawn again.
+  void entityMoved(omEntity* entity);
   void followDocumentKind();
   // [SECTION] ViewHost
   void redraw(StudioView& view) override;

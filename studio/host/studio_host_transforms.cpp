@@ -8,9 +8,13 @@
 
 namespace tessel::studio {
 
-
-
-
+void StudioHost::entityMoved(omEntity* moved) {
+  // Only an entity of this scene is touched: the pointer is compared, never trusted.
+  for (const auto& e : scene_.entities())
+    if (static_cast<omEntity*>(e.get()) == moved) e->placementChanged();
+  mainView_.components().sceneChanged();
+  mainView_.redrawAll();
+}
 
 namespace {
 
@@ -57,6 +61,12 @@ std::vector<std::string> StudioHost::describeFrames() {
     std::string line = e->name + ": origin " + triple(o[0], o[1], o[2]) + " orientation " + quat;
     if (e->GetBoundingBox(box))
       line += " box " + triple(box[0], box[1], box[2]) + " - " + triple(box[3], box[4], box[5]);
+    if (!e->placement.isIdentity()) {
+      // The rows of the row-vector matrix: the placed x, y and z axes, then the translation.
+      const auto& f = e->placement.forward();
+      line += " placement";
+      for (int r = 0; r < 4; ++r) line += " " + triple(f[4 * r], f[4 * r + 1], f[4 * r + 2]);
+    }
     lines.push_back(line);
   }
   return lines;

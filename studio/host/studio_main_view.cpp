@@ -228,7 +228,10 @@ omEntity* StudioMainView::NextCoordSys() {
 }
 
 bool StudioMainView::GetSelectionBox(float* box) {
-  const Box b = scene_.bounds(true);
+  // Every selected entity's tight world box, whatever its kind.
+  Box b;
+  for (std::uint32_t id : scene_.selection())
+    if (const Entity* e = scene_.find(id)) b.merge(e->bounds());
   if (b.empty() || !box) return false;
   const double v[6] = {b.min.x, b.min.y, b.min.z, b.max.x, b.max.y, b.max.z};
   for (int i = 0; i < 6; ++i) box[i] = static_cast<float>(v[i]);

@@ -86,7 +86,6 @@ void ComponentSelection::atPoint(const ViewPlace& view, double x, double y, Sele
   std::vector<Hit> hits;
   const int w = view.size.width, h = view.size.height;
   if (w > 0 && h > 0 && std::isfinite(x) && std::isfinite(y)) {
-    const ScreenProjector project(view.camera, w, h);
     const VisibleDepth* depth = mode.through ? nullptr : depthFor(view);
     // The face the pixel's ray meets first, over every candidate mesh.
     Entity* faceOwner = nullptr;
@@ -101,11 +100,14 @@ void ComponentSelection::atPoint(const ViewPlace& view, double x, double y, Sele
       if (distance < bestDistance || (distance == bestDistance && s.depth < bestDepth))
         bestDistance = distance, bestDepth = s.depth, pointOwner = e, point = handle;
     };
+    Entity* projected = nullptr;
+    ScreenProjector project(view.camera, w, h);
     for (auto [e, target] : candidates()) {
       const Mesh& m = *e->mesh;
+      if (projected != e) project = ScreenProjector(view.camera, w, h, e->placement), projected = e;
       if (target == ComponentTarget::Faces || target == ComponentTarget::Edges) {
         double t;
-        std::uint32_t f = pickFace(m, view.camera, view.size, x, y, &t);
+        std::uint32_t f = pickFace(m, view.camera, view.size, x, y, &t, &e->placement);
         if (f != kNoFace && t < nearest) nearest = t, face = f, faceOwner = e;
       } else if (target == ComponentTarget::Vertices) {
         for (std::uint32_t v = 0, n = m.vertexCount(); v < n; ++v) {
@@ -130,6 +132,7 @@ void ComponentSelection::atPoint(const ViewPlace& view, double x, double y, Sele
       if (target == ComponentTarget::Edges) {
         // The edge of the face hit that passes nearest the pixel.
         const Mesh& m = *faceOwner->mesh;
+        project = ScreenProjector(view.camera, w, h, faceOwner->placement);
         double best = std::numeric_limits<double>::infinity();
         for (int k = 0; k < 3; ++k) {
           const std::uint32_t edge = m.faceEdges[3 * std::size_t{face} + k];
@@ -154,10 +157,10 @@ template <class Region>
 void ComponentSelection::inRegion(const ViewPlace& view, const Region& region, SelectMode mode) {
   std::vector<Hit> hits;
   if (view.size.width > 0 && view.size.height > 0) {
-    const ScreenProjector project(view.camera, view.size.width, view.size.height);
     const VisibleDepth* depth = mode.through ? nullptr : depthFor(view);
     std::vector<ScreenVertex> scratch;
     for (auto [e, target] : candidates()) {
+      const ScreenProjector project(view.camera, view.size.width, view.size.height, e->placement);
       Hit hit{e, target, {}};
       componentsInRegion(*e->mesh, target, project, region, depth, scratch, hit.handles);
       if (target == ComponentTarget::Holes) hit.handles = boundaryLoops(*e->mesh, hit.handles);
@@ -192,10 +195,10 @@ void ComponentSelection::beginPaint(const ViewPlace& view, bool through) {
   brush_.stamp = sceneStamp();
   ++brushBuilds_;
   if (view.size.width <= 0 || view.size.height <= 0) return;
-  const ScreenProjector project(view.camera, view.size.width, view.size.height);
   const VisibleDepth* depth = through ? nullptr : depthFor(view);
   std::vector<ScreenVertex> scratch;
   for (auto [e, target] : candidates()) {
+    const ScreenProjector project(view.camera, view.size.width, view.size.height, e->placement);
     brush_.grids.emplace_back(e, BrushGrid{});
     brush_.grids.back().second.build(*e->mesh, target, project, depth, scratch);
   }
@@ -208,8 +211,8 @@ std::size_t ComponentSelection::paint(const ViewPlace& view, double x, double y,
   mode.keep = true;
   std::vector<Hit> hits;
   if (view.size.width > 0 && view.size.height > 0 && radius >= 0 && std::isfinite(radius)) {
-    const ScreenProjector project(view.camera, view.size.width, view.size.height);
     for (auto& [e, grid] : brush_.grids) {
+      const ScreenProjector project(view.camera, view.size.width, view.size.height, e->placement);
       Hit hit{e, grid.target(), {}};
       grid.query(*e->mesh, project, static_cast<float>(x), static_cast<float>(y),
                  static_cast<float>(radius), hit.handles);
@@ -260,6 +263,7 @@ std::uint64_t ComponentSelection::sceneStamp() const {
     for (int i = 0; i < 8; ++i, v >>= 8) h = (h ^ (v & 0xFF)) * 1099511628211ull;
   };
   mix(edits_);
+  mix(scene_.geometryStamp());
   for (const auto& e : scene_.entities()) {
     mix(e->id), mix(e->visible), mix(e->type);
     if (e->mesh) {
@@ -304,7 +308,7 @@ bool ComponentSelection::matchesPlainPolygon(const ViewPlace& view,
                                : target == ComponentTarget::Faces  ? ComponentKind::Faces
                                                                    : ComponentKind::Edges;
     const std::vector<std::uint32_t> plain =
-        componentsInPolygon(m, kind, view.camera, view.size, outline, depth);
+        componentsInPolygon(m, kind, view.camera, view.size, outline, depth, &e->placement);
     const std::vector<std::uint8_t>& flags = flagsOf(*e->mesh, target);
     std::vector<std::uint32_t> selected;
     for (std::uint32_t h = 0; h < flags.size(); ++h)

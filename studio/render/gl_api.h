@@ -54,6 +54,7 @@ struct GlApi {
   decltype(&::glFlush) Flush = nullptr;
   decltype(&::glColorMask) ColorMask = nullptr;
   decltype(&::glDepthMask) DepthMask = nullptr;
+  decltype(&::glMultMatrixd) MultMatrixd = nullptr;
   // OpenGL 1.5 buffer objects, when the context has them: large meshes then stay on the GPU
   // between frames. Null when it does not, and the arrays are drawn from memory instead.
   PFNGLGENBUFFERSPROC GenBuffers = nullptr;
@@ -111,7 +112,8 @@ struct GlApi {
            get(Viewport, "glViewport") &&
            get(Flush, "glFlush") &&
            get(ColorMask, "glColorMask") &&
-           get(DepthMask, "glDepthMask") && optional(get);
+           get(DepthMask, "glDepthMask") &&
+           get(MultMatrixd, "glMultMatrixd") && optional(get);
   }
 
  private:

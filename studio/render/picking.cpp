@@ -65,9 +65,11 @@ ComponentTarget targetOf(ComponentKind kind) {
 template <class Inside>
 std::vector<std::uint32_t> componentsWhere(const Mesh& mesh, ComponentKind kind,
                                            const Camera& camera, ViewSize size,
-                                           const DepthImage* depth, Inside inside) {
+                                           const DepthImage* depth, Inside inside,
+                                           const Placement* placement = nullptr) {
   std::vector<std::uint32_t> out;
-  const ScreenProjector project(camera, size.width, size.height);
+  const ScreenProjector project(camera, size.width, size.height,
+                                placement ? *placement : Placement{});
   for (std::uint32_t h = 0, n = componentCount(mesh, kind); h < n; ++h) {
     if (componentHidden(mesh, kind, h)) continue;
     ScreenVertex s = screenPlace(mesh, targetOf(kind), project, h);
@@ -113,9 +115,11 @@ bool DepthImage::visible(double x, double y, double d) const {
 }
 
 std::uint32_t pickFace(const Mesh& mesh, const Camera& camera, ViewSize size, double x, double y,
-                       double* distance) {
+                       double* distance, const Placement* placement) {
   Vec3 o, d;
   pixelRay(camera, size.width, size.height, x, y, &o, &d);
+  if (placement && !placement->isIdentity())
+    o = placement->unplace(o), d = placement->unplaceVector(d);
   std::uint32_t best = kNoFace;
   double bestT = std::numeric_limits<double>::infinity();
   if (mesh.faces.empty() || !rayHitsBox(o, d, mesh.bounds())) return kNoFace;
@@ -137,7 +141,8 @@ std::uint32_t objectAt(Scene& scene, const Camera& camera, ViewSize size, double
     if (!e->visible || !(e->filterMask() & mask)) continue;
     if (e->isMesh()) {
       double t;
-      if (pickFace(*e->mesh, camera, size, x, y, &t) != kNoFace && t < bestDistance)
+      if (pickFace(*e->mesh, camera, size, x, y, &t, &e->placement) != kNoFace &&
+          t < bestDistance)
         bestDistance = t, best = e->id;
       continue;
     }
@@ -149,7 +154,7 @@ std::uint32_t objectAt(Scene& scene, const Camera& camera, ViewSize size, double
     };
     if (e->mesh) {
       for (std::uint32_t v = 0, n = e->mesh->vertexCount(); v < n; ++v)
-        consider(e->mesh->position(v));
+        consider(e->placement.place(e->mesh->position(v)));
     } else {
       consider(e->bounds().center());
     }
@@ -175,7 +180,7 @@ std::vector<std::uint32_t> objectsInRect(Scene& scene, const Camera& camera, Vie
       const Mesh& m = *e->mesh;
       // The projected bounding box settles most objects without looking at a vertex: one that
       // misses the rectangle has no vertex inside; one wholly inside has all of them inside.
-      BoxOnScreen b = projectBox(camera, size, m.bounds());
+      BoxOnScreen b = projectBox(camera, size, e->bounds());
       if (b.allInFront && (b.x1 < x0 || b.x0 > x1 || b.y1 < y0 || b.y0 > y1)) continue;
       if (b.allInFront && b.x0 >= x0 && b.x1 <= x1 && b.y0 >= y0 && b.y1 <= y1) {
         // Inside as long as one vertex is not hidden; the first one usually answers.
@@ -185,7 +190,7 @@ std::vector<std::uint32_t> objectsInRect(Scene& scene, const Camera& camera, Vie
         continue;
       }
       for (std::uint32_t v = 0, n = m.vertexCount(); v < n && !hit; ++v)
-        hit = !(m.vertexFlags[v] & kHidden) && inside(m.position(v));
+        hit = !(m.vertexFlags[v] & kHidden) && inside(e->placement.place(m.position(v)));
     } else {
       hit = inside(e->bounds().center());
     }
@@ -240,10 +245,12 @@ bool pointInPolygon(const std::vector<double>& p, double x, double y) {
 std::vector<std::uint32_t> componentsInPolygon(const Mesh& mesh, ComponentKind kind,
                                                const Camera& camera, ViewSize size,
                                                const std::vector<double>& polygon,
-                                               const DepthImage* depth) {
+                                               const DepthImage* depth,
+                                               const Placement* placement) {
   if (polygon.size() < 6) return {};
-  return componentsWhere(mesh, kind, camera, size, depth,
-                         [&](double x, double y) { return pointInPolygon(polygon, x, y); });
+  return componentsWhere(
+      mesh, kind, camera, size, depth,
+      [&](double x, double y) { return pointInPolygon(polygon, x, y); }, placement);
 }
 
 std::vector<std::uint32_t> componentsInCircle(const Mesh& mesh, ComponentKind kind,

@@ -38,8 +38,10 @@ struct BoxOnScreen {
 BoxOnScreen projectBox(const Camera& camera, ViewSize size, const Box& box);
 
 // The nearest face hit by the ray through pixel (x, y), or kNoFace; *distance gets the ray length.
+// A placed mesh is hit in its own space: the ray is brought there (the ray parameter, and so the
+// distance along it, is the same in both spaces).
 std::uint32_t pickFace(const Mesh& mesh, const Camera& camera, ViewSize size, double x, double y,
-                       double* distance);
+                       double* distance, const Placement* placement = nullptr);
 // The entity under pixel (x, y): the nearest mesh face, else a point, coordinate system or light
 // within `tolerance` pixels. 0 for none. Only visible entities whose filterMask is in `mask`.
 std::uint32_t objectAt(Scene& scene, const Camera& camera, ViewSize size, double x, double y,
@@ -64,7 +66,8 @@ std::vector<std::uint32_t> componentsInRect(const Mesh& mesh, ComponentKind kind
 std::vector<std::uint32_t> componentsInPolygon(const Mesh& mesh, ComponentKind kind,
                                                const Camera& camera, ViewSize size,
                                                const std::vector<double>& polygon,
-                                               const DepthImage* depth = nullptr);
+                                               const DepthImage* depth = nullptr,
+                                               const Placement* placement = nullptr);
 std::vector<std::uint32_t> componentsInCircle(const Mesh& mesh, ComponentKind kind,
                                               const Camera& camera, ViewSize size, double cx,
                                               double cy, double radius,

@@ -321,19 +321,7 @@ void Renderer::drawMarkers(const Entity& e, const Box& scene, bool selected) {
   double size = scene.empty() ? 0.5 : scene.radius() * 0.25;
   gl.Disable(GL_LIGHTING);
   if (e.type == om::kEntityCoordSys) {
-    const CoordSys& c = e.frame;
-    const Vec3 axes[3] = {c.xAxis, c.yAxis, c.zAxis};
-    const float colours[3][3] = {{0.9f, 0.2f, 0.2f}, {0.2f, 0.8f, 0.2f}, {0.3f, 0.4f, 1.0f}};
-    gl.LineWidth(selected ? 3.0f : 1.5f);
-    gl.Begin(GL_LINES);
-    for (int i = 0; i < 3; ++i) {
-      Vec3 tip = c.origin + axes[i] * size;
-      gl.Color3fv(colours[i]);
-      gl.Vertex3d(c.origin.x, c.origin.y, c.origin.z);
-      gl.Vertex3d(tip.x, tip.y, tip.z);
-    }
-    gl.End();
-    gl.LineWidth(1);
+    drawTripod(e.frame, size, selected);
   } else if (e.type == om::kEntityLight) {
     gl.Color3f(1.0f, 0.9f, selected ? 0.2f : 0.5f);
     gl.PointSize(8);
@@ -354,6 +342,40 @@ void Renderer::drawMarkers(const Entity& e, const Box& scene, bool selected) {
     gl.LineWidth(1);
   }
 }
+
+void Renderer::drawTripod(const CoordSys& c, double size, bool selected) {
+  const GlApi& gl = api();
+  const Vec3 axes[3] = {c.xAxis, c.yAxis, c.zAxis};
+  const float colours[3][3] = {{0.9f, 0.2f, 0.2f}, {0.2f, 0.8f, 0.2f}, {0.3f, 0.4f, 1.0f}};
+  gl.Disable(GL_LIGHTING);
+  gl.LineWidth(selected ? 3.0f : 1.5f);
+  gl.Begin(GL_LINES);
+  for (int i = 0; i < 3; ++i) {
+    Vec3 tip = c.origin + axes[i] * size;
+    gl.Color3fv(colours[i]);
+    gl.Vertex3d(c.origin.x, c.origin.y, c.origin.z);
+    gl.Vertex3d(tip.x, tip.y, tip.z);
+  }
+  gl.End();
+  gl.LineWidth(1);
+}
+
+namespace {
+
+// Draws what `draw` draws in the entity's own space, placed: the matrix goes to OpenGL, the
+// vertices stay as they are.
+template <class Draw>
+void placed(const GlApi& gl, const Entity& e, Draw&& draw) {
+  if (e.placement.isIdentity()) return draw();
+  gl.MatrixMode(GL_MODELVIEW);
+  gl.PushMatrix();
+  gl.MultMatrixd(e.placement.forward().data());
+  draw();
+  gl.MatrixMode(GL_MODELVIEW);
+  gl.PopMatrix();
+}
+
+}  // namespace
 
 void Renderer::drawView(Scene& scene, const Camera& camera, const PixelRect& rect, bool active) {
   // A window's view that is not on screen yet has no surface; it draws when it gets one.
@@ -380,14 +402,24 @@ void Renderer::drawView(Scene& scene, const Camera& camera, const PixelRect& rec
   for (const auto& e : scene.entities()) {
     if (!e->visible) continue;
     bool selected = e->state & kStateSelected;
-    if (e->isMesh())
-      drawMesh(*e, selected, !scene.objectMode && scene.showHoles,
-               !scene.objectMode && scene.showVertices);
-    else if (e->mesh)
-      drawPoints(*e, selected);
-    else
-      drawMarkers(*e, bounds, selected);
+    placed(gl, *e, [&] {
+      if (e->isMesh())
+        drawMesh(*e, selected, !scene.objectMode && scene.showHoles,
+                 !scene.objectMode && scene.showVertices);
+      else if (e->mesh)
+        drawPoints(*e, selected);
+      else
+        drawMarkers(*e, bounds, selected);
+    });
   }
+  // Every other entity's frame as a small tripod, over the surfaces so a frame inside a scan
+  // still shows; the coordinate systems drew theirs above.
+  const double tripod = bounds.empty() ? 0.25 : bounds.radius() * 0.08;
+  gl.Disable(GL_DEPTH_TEST);
+  for (const auto& e : scene.entities())
+    if (e->visible && e->frameShown && e->type != om::kEntityCoordSys)
+      drawTripod(e->frame, tripod, e->state & kStateSelected);
+  gl.Enable(GL_DEPTH_TEST);
   // The active view's frame, so a quad layout shows which view takes the input.
   if (active) {
     beginOverlay(rect);
@@ -460,7 +492,9 @@ DepthImage Renderer::surfaceDepth(const Scene& scene, const Camera& camera,
         if (!(m.faceFlags[f] & kHidden)) shown.insert(shown.end(), &faces[3 * f], &faces[3 * f + 3]);
       faces = shown.data(), count = shown.size();
     }
-    gl.DrawElements(GL_TRIANGLES, static_cast<GLsizei>(count), GL_UNSIGNED_INT, faces);
+    placed(gl, *e, [&] {
+      gl.DrawElements(GL_TRIANGLES, static_cast<GLsizei>(count), GL_UNSIGNED_INT, faces);
+    });
   }
   gl.DisableClientState(GL_VERTEX_ARRAY);
   gl.ColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);

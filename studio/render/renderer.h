@@ -101,6 +101,8 @@ class Renderer {
   void drawMesh(const Entity& entity, bool selected, bool holes = false, bool vertices = false);
   void drawPoints(const Entity& entity, bool selected);
   void drawMarkers(const Entity& entity, const Box& scene, bool selected);
+  // The entity's frame as three axes from its origin (x red, y green, z blue), `size` long.
+  void drawTripod(const CoordSys& frame, double size, bool selected);
 
   GlContext& context_;
   GlApi gl_;

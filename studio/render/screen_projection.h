@@ -10,6 +10,7 @@
 
 #include "studio/scene/camera.h"
 #include "studio/scene/mesh.h"
+#include "studio/scene/placement.h"
 
 namespace tessel::studio {
 
@@ -24,6 +25,9 @@ struct ScreenVertex {
 class ScreenProjector {
  public:
   ScreenProjector(const Camera& camera, int width, int height);
+  // Projects points of an entity's own space as the camera sees them placed: the placement is
+  // folded into the eye and the view axes, so a placed vertex costs what a world one does.
+  ScreenProjector(const Camera& camera, int width, int height, const Placement& placement);
 
   ScreenVertex operator()(const float* p) const {
     const float rx = p[0] - eye_[0], ry = p[1] - eye_[1], rz = p[2] - eye_[2];

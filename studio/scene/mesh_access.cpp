@@ -40,6 +40,19 @@ void MeshAccess::GetVertexPosition(std::uint32_t vertex, float* xyz) {
     return;
   }
   std::copy_n(&m_->positions[3 * std::size_t{vertex}], 3, xyz);
+  if (placement_) {
+    const Vec3 w = placement_->place({xyz[0], xyz[1], xyz[2]});
+    xyz[0] = static_cast<float>(w.x), xyz[1] = static_cast<float>(w.y);
+    xyz[2] = static_cast<float>(w.z);
+  }
+}
+
+bool MeshAccess::placeNormal(float* xyz) const {
+  if (!placement_) return true;
+  const Vec3 n = placement_->placeNormal({xyz[0], xyz[1], xyz[2]});
+  xyz[0] = static_cast<float>(n.x), xyz[1] = static_cast<float>(n.y);
+  xyz[2] = static_cast<float>(n.z);
+  return n.x != 0 || n.y != 0 || n.z != 0;
 }
 
 void MeshAccess::ClearVertexFlags() {
@@ -101,7 +114,7 @@ void MeshAccess::GetFaceNormals(const std::uint32_t* faces, std::int32_t count, 
   const std::size_t n = m ? m->faceFlags.size() : 0;
   for (std::int32_t i = 0; i < count; ++i) {
     float normal[3] = {0.0f, 0.0f, 0.0f};
-    const bool ok = faces[i] < n && faceNormal(*m, faces[i], normal);
+    const bool ok = faces[i] < n && faceNormal(*m, faces[i], normal) && placeNormal(normal);
     xyz[3 * i] = normal[0], xyz[3 * i + 1] = normal[1], xyz[3 * i + 2] = normal[2];
     valid[i] = ok ? 1 : 0;
   }

@@ -4,6 +4,7 @@
 
 #include "host/omMesh.h"
 #include "studio/scene/mesh.h"
+#include "studio/scene/placement.h"
 
 namespace tessel::studio {
 
@@ -14,7 +15,12 @@ inline constexpr std::int32_t kFaceFilterVisible = kHidden;
 class MeshAccess final : public omMesh {
  public:
   explicit MeshAccess(Mesh* mesh = nullptr) : m_(mesh) {}
-  void bind(Mesh* mesh) { m_ = mesh; }
+  // With a placement, positions and normals are answered in world space (where the fold and
+  // height tests of a non-uniformly scaled mesh must be made); topology is the same either way.
+  void bind(Mesh* mesh, const Placement* placement = nullptr) {
+    m_ = mesh;
+    placement_ = placement && !placement->isIdentity() ? placement : nullptr;
+  }
   Mesh* mesh() const { return m_; }
 
   std::uint32_t GetFaceCount() override { return m_ ? m_->faceCount() : 0; }
@@ -33,7 +39,7 @@ class MeshAccess final : public omMesh {
   bool IsFaceHidden(std::uint32_t face) override { return faceHas(face, kHidden); }
   bool IsFaceExcluded(std::uint32_t face) override { return faceHas(face, kExcluded); }
   bool GetFaceNormal(std::uint32_t face, float* xyz) override {
-    if (isFace(face) && faceNormal(*m_, face, xyz)) return true;
+    if (isFace(face) && faceNormal(*m_, face, xyz)) return placeNormal(xyz);
     xyz[0] = xyz[1] = xyz[2] = 0.0f;
     return false;
   }
@@ -130,7 +136,11 @@ class MeshAccess final : public omMesh {
     if (isFace(f)) m_->faceFlags[f] |= bit;
   }
 
+  // Turns a local unit normal into world axes; false (and zero) when it degenerates.
+  bool placeNormal(float* xyz) const;
+
   Mesh* m_;
+  const Placement* placement_ = nullptr;
 };
 
 }  // namespace tessel::studio

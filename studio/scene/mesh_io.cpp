@@ -121,9 +121,10 @@ class FlatImporter final : public BaseImporter {
 // Hands the flat arrays to a writer.
 class FlatExporter final : public BaseExporter {
  public:
-  explicit FlatExporter(const Mesh& mesh) : m_(mesh) {}
+  FlatExporter(const Mesh& mesh, const float* positions)
+      : m_(mesh), positions_(positions ? positions : mesh.positions.data()) {}
   Vec3f point(VertexHandle vh) const override {
-    const float* p = &m_.positions[3 * static_cast<std::size_t>(vh.idx())];
+    const float* p = &positions_[3 * static_cast<std::size_t>(vh.idx())];
     return Vec3f(p[0], p[1], p[2]);
   }
   Vec3d pointd(VertexHandle vh) const override { return Vec3d(point(vh)); }
@@ -179,6 +180,7 @@ class FlatExporter final : public BaseExporter {
 
  private:
   const Mesh& m_;
+  const float* positions_;
   BaseKernel noProperties_;
 };
 
@@ -319,7 +321,8 @@ LoadedFile loadMeshFile(const std::filesystem::path& file) {
   return out;
 }
 
-std::string saveMeshFile(const std::filesystem::path& file, const Mesh& mesh) {
+std::string saveMeshFile(const std::filesystem::path& file, const Mesh& mesh,
+                         const float* positions) {
   const std::string ext = lowerExtension(file);
   if (ext != ".ply" && ext != ".obj")
     return file.string() + ": cannot save as \"" + ext + "\" (PLY or OBJ)";
@@ -328,7 +331,7 @@ std::string saveMeshFile(const std::filesystem::path& file, const Mesh& mesh) {
   std::string name = file.stem().string();
   name.insert(0, 1, '.');  // appended piecewise: GCC 12 at -O3 warns falsely on "." + string
   temp.replace_filename(name + ".saving" + ext);
-  FlatExporter exporter(mesh);
+  FlatExporter exporter(mesh, positions);
   IO::Options options;
   if (ext == ".ply") options += IO::Options::Binary;
   bool written;

@@ -29,6 +29,8 @@ LoadedFile readMeshFileUncheckedForBenchmark(const std::filesystem::path& file);
 
 // PLY (binary) or OBJ by the extension, written to a temporary file and renamed over the target,
 // so a failed save leaves the old file whole. An empty string on success, else "FILE: problem".
-std::string saveMeshFile(const std::filesystem::path& file, const Mesh& mesh);
+// `positions` (#V by 3) replaces the mesh's own, e.g. its world positions; null: the mesh's.
+std::string saveMeshFile(const std::filesystem::path& file, const Mesh& mesh,
+                         const float* positions = nullptr);
 
 }  // namespace tessel::studio

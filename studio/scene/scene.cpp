@@ -69,7 +69,7 @@ omComponentSet* Entity::GetEdgeSelection() {
 
 omMesh* Entity::GetMesh() {
   if (!isMesh() || !mesh) return nullptr;
-  meshAccess_.bind(mesh.get());
+  meshAccess_.bind(mesh.get(), &placement);
   return &meshAccess_;
 }
 
@@ -130,7 +130,7 @@ std::vector<Entity*> connectedNeighbours(const Scene& scene, const Entity& from,
   return out;
 }
 
-Box Entity::bounds() const {
+Box Entity::localBounds() const {
   if (mesh) return mesh->bounds();
   Box b;
   if (!points.empty()) {
@@ -139,6 +139,29 @@ Box Entity::bounds() const {
   }
   b.add(type == om::kEntityLight ? light.position : frame.origin);
   return b;
+}
+
+Box Entity::bounds() const {
+  if (type == om::kEntityCoordSys || placement.isIdentity()) return localBounds();
+  if (!mesh) {
+    Box b;
+    if (!points.empty())
+      for (const Vec3& p : points) b.add(placement.place(p));
+    else
+      b.add(placement.place(light.position));
+    return b;
+  }
+  if (!worldBoxValid_ || worldBoxMesh_ != mesh.get() || worldBoxRevision_ != mesh->revision) {
+    worldBox_ = placedBounds(placement, mesh->positions.data(), mesh->vertexCount(),
+                             mesh->bounds());
+    worldBoxValid_ = true, worldBoxMesh_ = mesh.get(), worldBoxRevision_ = mesh->revision;
+  }
+  return worldBox_;
+}
+
+void Entity::placementChanged() {
+  worldBoxValid_ = false;
+  if (scene) scene->geometryChanged();
 }
 
 bool Entity::GetBoundingBox(float* box) {

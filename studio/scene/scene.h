@@ -10,8 +10,10 @@
 #include "host/omEntity.h"
 #include "host/om_codes.h"
 #include "studio/scene/entity_frame.h"
+#include "studio/scene/entity_transform.h"
 #include "studio/scene/mesh.h"
 #include "studio/scene/mesh_access.h"
+#include "studio/scene/placement.h"
 #include "studio/scene/vec3.h"
 
 namespace tessel::studio {
@@ -84,13 +86,20 @@ struct Entity final : omEntity {
   omEntity* GetParent() override { return this; }
   void CollectReachable(omEntitySet* first, omEntitySet* second, std::int32_t flags) override;
   void CollectInto(omEntitySet* set) override;
-  // Placement: the frame is real; moving geometry comes with placements.
+  // Placement. Every entity has its frame; every entity with geometry has a transform (a
+  // coordinate system has none: its frame is all there is of it).
   omCoordFrame* GetCoordSys() override { return &frameAccess_; }
-  omEntity* GetCoordSysEntity() override { return type == om::kEntityCoordSys ? this : nullptr; }
-  omTransform* GetTransform() override { return nullptr; }
+  // Every entity displays its own frame (a coordinate system is nothing but that display).
+  omEntity* GetCoordSysEntity() override { return this; }
+  omTransform* GetTransform() override {
+    return type == om::kEntityCoordSys ? nullptr : &transformAccess_;
+  }
   bool GetBoundingBox(float* box) override;
-  void InvalidateGeometry() override {}
-  void UpdateAfterMove1() override {}
+  void InvalidateGeometry() override { placementChanged(); }
+  // Pass 1 drops what was derived from the old placement; Studio has nothing for passes 2 and
+  // 3 to bring up to date (no entity is built from another's geometry), and the redraw follows
+  // the "entity moved" notice.
+  void UpdateAfterMove1() override { placementChanged(); }
   void UpdateAfterMove2() override {}
   void UpdateAfterMove3() override {}
   bool HasAttached() override { return false; }
@@ -99,19 +108,23 @@ struct Entity final : omEntity {
   bool NeedsPrepareA() override { return false; }
   bool NeedsPrepareB() override { return false; }
   void PrepareForTransform() override {}
-  void BeginInteractive() override {}
-  void EndInteractive() override {}
+  void BeginInteractive() override { ++interactiveDepth; }
+  void EndInteractive() override {
+    if (interactiveDepth > 0) --interactiveDepth;
+  }
   bool IsSourceDetached() override { return true; }
   omMesh* GetSourceTarget() override { return nullptr; }
   void SetReferenceMatrix(const float*) override {}
-  bool IsShown() override { return visible; }
-  void Show() override { visible = true; }
-  void Hide() override { visible = false; }
+  // The display of the entity's frame: a coordinate system itself, another entity's tripod.
+  bool IsShown() override { return type == om::kEntityCoordSys ? visible : frameShown; }
+  void Show() override { (type == om::kEntityCoordSys ? visible : frameShown) = true; }
+  void Hide() override { (type == om::kEntityCoordSys ? visible : frameShown) = false; }
 
   std::uint32_t id = 0;
   std::string name;
   std::uint32_t type = 0;  // om::EntityType
   bool visible = true;
+  bool frameShown = true;  // the frame's tripod, for entities other than coordinate systems
   std::uint32_t state = 0;  // EntityState bits
   std::string sourceFile;
   std::unique_ptr<Mesh> mesh;  // meshes and point clouds
@@ -120,6 +133,10 @@ struct Entity final : omEntity {
   CoordSys frame;
   Light light;
   std::vector<Vec3> points;  // curves and springs: the polyline
+  // Where the geometry (mesh, points, light) sits in the world; mesh positions stay local.
+  Placement placement;
+  // Open BeginInteractive brackets (the module closes each one it opens).
+  int interactiveDepth = 0;
   Scene* scene = nullptr;
   // The scene's component filter mask, which InvertComponentSelection follows.
   const std::uint32_t* componentMask = nullptr;
@@ -131,13 +148,24 @@ struct Entity final : omEntity {
   bool isConnected() const { return isCurve() || isSpring(); }
   // The object filter mask this entity answers to.
   std::uint32_t filterMask() const;
+  // The tight world box of the geometry (every vertex placed), cached until the placement or
+  // the mesh changes; a coordinate system's is its origin.
   Box bounds() const;
+  // The box in the entity's own space.
+  Box localBounds() const;
+  // Drops the cached world box; the scene's change count moves on.
+  void placementChanged();
 
  private:
   FlagSelection vertexSelection_, faceSelection_, edgeSelection_;
   MeshAccess meshAccess_;
   EntityRefs connections_;
   EntityFrame frameAccess_{*this};
+  EntityTransform transformAccess_{*this};
+  mutable Box worldBox_;
+  mutable bool worldBoxValid_ = false;
+  mutable const Mesh* worldBoxMesh_ = nullptr;
+  mutable std::uint64_t worldBoxRevision_ = 0;
 };
 
 // Studio's curves (om::kEntityConnectedA) and springs (om::kEntityConnectedB) are joined where
@@ -185,11 +213,18 @@ class Scene {
   }
   bool locked() const { return lockDepth_ > 0; }
 
+  // [SECTION] changes
+  // Moves on whenever an entity's placement or geometry changes: caches of drawn, projected or
+  // picked data compare it.
+  std::uint64_t geometryStamp() const { return geometryStamp_; }
+  void geometryChanged() { ++geometryStamp_; }
+
  private:
   std::vector<std::unique_ptr<Entity>> entities_;
   std::vector<std::uint32_t> selection_;
   std::uint32_t nextId_ = 1;
   int lockDepth_ = 0;
+  std::uint64_t geometryStamp_ = 0;
 };
 
 }  // namespace tessel::studio
