@@ -316,13 +316,10 @@ void Renderer::drawPoints(const Entity& e, bool selected) {
   gl.DisableClientState(GL_VERTEX_ARRAY);
 }
 
-void Renderer::drawMarkers(const Entity& e, const Box& scene, bool selected) {
+void Renderer::drawMarkers(const Entity& e, const Box&, bool selected) {
   const GlApi& gl = api();
-  double size = scene.empty() ? 0.5 : scene.radius() * 0.25;
   gl.Disable(GL_LIGHTING);
-  if (e.type == om::kEntityCoordSys) {
-    drawTripod(e.frame, size, selected);
-  } else if (e.type == om::kEntityLight) {
+  if (e.type == om::kEntityLight) {
     gl.Color3f(1.0f, 0.9f, selected ? 0.2f : 0.5f);
     gl.PointSize(8);
     gl.Begin(GL_POINTS);
@@ -412,13 +409,15 @@ void Renderer::drawView(Scene& scene, const Camera& camera, const PixelRect& rec
         drawMarkers(*e, bounds, selected);
     });
   }
-  // Every other entity's frame as a small tripod, over the surfaces so a frame inside a scan
-  // still shows; the coordinate systems drew theirs above.
-  const double tripod = bounds.empty() ? 0.25 : bounds.radius() * 0.08;
+  // Frames as tripods over the surfaces, so a frame inside a scan still shows: coordinate
+  // systems (the global one among them) large, every other entity's frame small.
+  const double radius = bounds.empty() ? 2.0 : bounds.radius();
   gl.Disable(GL_DEPTH_TEST);
-  for (const auto& e : scene.entities())
-    if (e->visible && e->frameShown && e->type != om::kEntityCoordSys)
-      drawTripod(e->frame, tripod, e->state & kStateSelected);
+  for (const auto& e : scene.entities()) {
+    const bool coordSys = e->type == om::kEntityCoordSys;
+    if (e->visible && (coordSys || e->frameShown))
+      drawTripod(e->frame, radius * (coordSys ? 0.25 : 0.08), e->state & kStateSelected);
+  }
   gl.Enable(GL_DEPTH_TEST);
   // The active view's frame, so a quad layout shows which view takes the input.
   if (active) {

@@ -78,7 +78,7 @@ const std::map<std::string, std::string>& usages() {
       {"shot", "shot PATH.png [frame]"},
       {"save", "save PATH"},
       {"filter", "filter object|component \"Name\""},
-      {"panel", "panel ID|\"Name\""},
+      {"panel", "panel ID|\"Name\"|close"},
       {"mode", "mode object|component"},
       {"curve", "curve \"Name\" X Y Z X Y Z [X Y Z...]"},
       {"stroke", "stroke left|middle|right X Y X Y [X Y...] [shift] [ctrl] [alt]"},
@@ -434,6 +434,10 @@ std::string ScriptRunner::runWords(const std::vector<std::string>& w) {
   }
   if (verb == "panel") {
     if (!arity(2)) return usage(verb);
+    if (w[1] == "close") {
+      host_.panels().closePanel();
+      return {};
+    }
     long long id = 0;
     if (!parseInt(w[1], &id)) {
       id = host_.frame().commandId(w[1]);
