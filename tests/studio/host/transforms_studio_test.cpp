@@ -224,9 +224,9 @@ class PlacedScan : public StudioFixture {
     for (const std::string& l : take())
       if (l.rfind("camera:", 0) == 0) camera = l;
     EXPECT_EQ(run("mode component\n"), "");
-    host->SetKeepSelection(false);
+    host->GetMainView()->SetKeepSelection(false);
     const float rect[4] = {50, 40, 150, 110};
-    host->SelectInRect(host->views().active().GetView(), rect, true, 0);
+    host->GetMainView()->SelectInRect(host->views().active().GetView(), rect, true, 0);
     return {camera, selectedFaces(e)};
   }
   studio::Entity* scan = nullptr;
