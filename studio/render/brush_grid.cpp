@@ -20,7 +20,16 @@ void BrushGrid::build(const Mesh& m, ComponentTarget target, const ScreenProject
     cellStart_.assign(1, 0);
     return;
   }
-  columns_ = (w + kCellPixels - 1) / kCellPixels, rows_ = (h + kCellPixels - 1) / kCellPixels;
+  // Finer cells for denser meshes, so the brush's rim crosses fewer components: about a dozen a
+  // cell at most, but cells no smaller than 2 pixels, whose offsets would outweigh the handles.
+  const std::size_t components = target == ComponentTarget::Vertices ? m.vertexCount()
+                            : target == ComponentTarget::Faces  ? m.faceCount()
+                                                                : m.edgeCount();
+  cellPixels_ = kCellPixels;
+  while (cellPixels_ > 2 &&
+         components * cellPixels_ * cellPixels_ > 12 * static_cast<std::size_t>(w) * h)
+    cellPixels_ /= 2;
+  columns_ = (w + cellPixels_ - 1) / cellPixels_, rows_ = (h + cellPixels_ - 1) / cellPixels_;
   const std::uint32_t cells = static_cast<std::uint32_t>(columns_) * rows_;
   constexpr std::uint32_t kOut = 0xFFFFFFFFu;
   // Counting sort: the cell of each component first (kOut when it is not selectable), then
@@ -29,9 +38,9 @@ void BrushGrid::build(const Mesh& m, ComponentTarget target, const ScreenProject
   std::vector<std::uint32_t> count(cells + 1, 0);
   auto cellFor = [&](const ScreenVertex& s, bool hidden) {
     if (hidden || !onView(s, w, h) || (depth && !depth->visible(s.x, s.y, s.depth))) return kOut;
-    const std::uint32_t c = static_cast<std::uint32_t>(static_cast<int>(s.y) / kCellPixels) *
+    const std::uint32_t c = static_cast<std::uint32_t>(static_cast<int>(s.y) / cellPixels_) *
                                 columns_ +
-                            static_cast<std::uint32_t>(static_cast<int>(s.x) / kCellPixels);
+                            static_cast<std::uint32_t>(static_cast<int>(s.x) / cellPixels_);
     ++count[c + 1];
     return c;
   };
@@ -67,29 +76,79 @@ void BrushGrid::build(const Mesh& m, ComponentTarget target, const ScreenProject
     if (cellOf[i] != kOut) handles_[count[cellOf[i]]++] = i;
 }
 
-void BrushGrid::query(const Mesh& m, const ScreenProjector& project, float cx, float cy,
-                      float radius, std::vector<std::uint32_t>& out) const {
+template <class Take>
+void BrushGrid::visit(const Mesh& m, const ScreenProjector& project, float cx, float cy,
+                      float radius, Take take) const {
   if (handles_.empty() || !(radius >= 0) || !std::isfinite(cx) || !std::isfinite(cy)) return;
   const CircleRegion circle{cx, cy, radius};
-  auto cellIndex = [](float v, int limit) {
-    const double c = std::floor(double{v} / kCellPixels);
+  const int cell = cellPixels_;
+  auto cellIndex = [cell](float v, int limit) {
+    const double c = std::floor(double{v} / cell);
     return static_cast<int>(std::clamp(c, 0.0, static_cast<double>(limit - 1)));
   };
   // Places on the view only: cells beyond the border hold nothing.
-  if (cx + radius < 0 || cy + radius < 0 || cx - radius >= static_cast<float>(columns_ * kCellPixels) ||
-      cy - radius >= static_cast<float>(rows_ * kCellPixels))
+  if (cx + radius < 0 || cy + radius < 0 || cx - radius >= static_cast<float>(columns_ * cell) ||
+      cy - radius >= static_cast<float>(rows_ * cell))
     return;
   const int c0 = cellIndex(cx - radius, columns_), c1 = cellIndex(cx + radius, columns_);
   const int r0 = cellIndex(cy - radius, rows_), r1 = cellIndex(cy + radius, rows_);
-  for (int r = r0; r <= r1; ++r) {
-    // The cells of one grid row are one run of handles.
-    const std::uint32_t begin = cellStart_[static_cast<std::size_t>(r) * columns_ + c0];
-    const std::uint32_t end = cellStart_[static_cast<std::size_t>(r) * columns_ + c1 + 1];
+  // A cell is wholly inside when its farthest corner is, with room for the circle test's
+  // rounding (far below a thousandth of a pixel).
+  const double inner = std::max(0.0, double{radius} - 1e-3);
+  auto cornerInside = [&](int column, int row) {
+    const double dx = std::max(std::abs(column * cell - double{cx}),
+                               std::abs((column + 1) * cell - double{cx}));
+    const double dy = std::max(std::abs(row * cell - double{cy}),
+                               std::abs((row + 1) * cell - double{cy}));
+    return dx * dx + dy * dy <= inner * inner;
+  };
+  auto rim = [&](std::uint32_t begin, std::uint32_t end) {
     for (std::uint32_t k = begin; k < end; ++k) {
       const ScreenVertex s = screenPlace(m, target_, project, handles_[k]);
-      if (circle.contains(s.x, s.y)) out.push_back(handles_[k]);
+      if (circle.contains(s.x, s.y)) take(k, k + 1);
     }
+  };
+  for (int r = r0; r <= r1; ++r) {
+    // The cells of one grid row are one run of handles; the cells wholly inside are a run within.
+    const std::size_t rowCells = static_cast<std::size_t>(r) * columns_;
+    int in0 = c0;
+    while (in0 <= c1 && !cornerInside(in0, r)) ++in0;
+    int in1 = c1;
+    while (in1 >= in0 && !cornerInside(in1, r)) --in1;
+    if (in0 > in1) {
+      rim(cellStart_[rowCells + c0], cellStart_[rowCells + c1 + 1]);
+      continue;
+    }
+    rim(cellStart_[rowCells + c0], cellStart_[rowCells + in0]);
+    take(cellStart_[rowCells + in0], cellStart_[rowCells + in1 + 1]);
+    rim(cellStart_[rowCells + in1 + 1], cellStart_[rowCells + c1 + 1]);
   }
+}
+
+void BrushGrid::query(const Mesh& m, const ScreenProjector& project, float cx, float cy,
+                      float radius, std::vector<std::uint32_t>& out) const {
+  visit(m, project, cx, cy, radius, [&](std::uint32_t first, std::uint32_t last) {
+    out.insert(out.end(), handles_.begin() + first, handles_.begin() + last);
+  });
+}
+
+std::size_t BrushGrid::mark(Mesh& m, const ScreenProjector& project, float cx, float cy,
+                            float radius, bool select) const {
+  std::uint8_t* flags = (target_ == ComponentTarget::Vertices ? m.vertexFlags
+                         : target_ == ComponentTarget::Faces  ? m.faceFlags
+                                                              : m.edgeFlags)
+                            .data();
+  const std::uint8_t set = select ? kSelected : 0;
+  const auto keep = static_cast<std::uint8_t>(~kSelected);
+  std::size_t count = 0;
+  visit(m, project, cx, cy, radius, [&](std::uint32_t first, std::uint32_t last) {
+    for (std::uint32_t k = first; k < last; ++k) {
+      std::uint8_t& f = flags[handles_[k]];
+      f = static_cast<std::uint8_t>((f & keep) | set);
+    }
+    count += last - first;
+  });
+  return count;
 }
 
 }  // namespace tessel::studio

@@ -1,7 +1,8 @@
 // The paint brush's acceleration structure: the selectable components of one mesh bucketed by
 // the screen cell their place falls in, built once for a camera, a view and a mesh state and
-// then asked for every brush step. Only handles are kept (4 bytes a component); the few places
-// a step looks at are projected again, which costs less than storing them for every component.
+// then asked for every brush step. Only handles are kept (4 bytes a component): a cell wholly
+// inside the brush is taken without looking at its components, and only the places in the cells
+// the brush's rim crosses are projected again, which costs less than storing every place.
 #pragma once
 
 #include <cstdint>
@@ -13,7 +14,7 @@ namespace tessel::studio {
 
 class BrushGrid {
  public:
-  static constexpr int kCellPixels = 8;
+  static constexpr int kCellPixels = 8;  // the coarsest cells; denser meshes get finer ones
 
   // Buckets the components of `target` that lie on the view, are not hidden and, with `depth`,
   // are not behind a surface. `scratch` holds projected vertices during the build only.
@@ -22,7 +23,11 @@ class BrushGrid {
   // Appends the components within `radius` pixels of (cx, cy), in cell order.
   void query(const Mesh& mesh, const ScreenProjector& project, float cx, float cy, float radius,
              std::vector<std::uint32_t>& out) const;
+  // Sets (select) or clears kSelected on the components query would answer; answers how many.
+  std::size_t mark(Mesh& mesh, const ScreenProjector& project, float cx, float cy, float radius,
+                   bool select) const;
   ComponentTarget target() const { return target_; }
+  int cellPixels() const { return cellPixels_; }
   std::size_t size() const { return handles_.size(); }
   std::size_t memoryBytes() const {
     return (handles_.capacity() + cellStart_.capacity()) * sizeof(std::uint32_t);
@@ -30,8 +35,13 @@ class BrushGrid {
   void clear();
 
  private:
+  // Calls take(first, last) for runs of handles_ wholly inside and take(k, k + 1) for each
+  // handle on the rim that is inside.
+  template <class Take>
+  void visit(const Mesh& mesh, const ScreenProjector& project, float cx, float cy, float radius,
+             Take take) const;
   ComponentTarget target_ = ComponentTarget::Vertices;
-  int columns_ = 0, rows_ = 0;
+  int cellPixels_ = kCellPixels, columns_ = 0, rows_ = 0;
   std::vector<std::uint32_t> cellStart_;  // #cells + 1 offsets into handles_, row-major cells
   std::vector<std::uint32_t> handles_;    // components, cell by cell
 };

@@ -28,14 +28,16 @@ std::vector<std::uint8_t>& flagsOf(Mesh& m, ComponentTarget target) {
   return m.vertexFlags;
 }
 
-// Eight flags at a time: most meshes either have a selection early on or none at all.
+// Sixty-four flags at a time, with one branch for each: after a brush step that removed, this
+// runs over every flag of a mesh with nothing else selected.
 bool anySelected(const std::vector<std::uint8_t>& flags) {
   constexpr std::uint64_t kMask = 0x0101010101010101ull * kSelected;
   std::size_t i = 0, n = flags.size();
-  for (; i + 8 <= n; i += 8) {
-    std::uint64_t word;
-    std::memcpy(&word, &flags[i], 8);
-    if (word & kMask) return true;
+  for (; i + 64 <= n; i += 64) {
+    std::uint64_t word[8];
+    std::memcpy(word, &flags[i], 64);
+    if ((word[0] | word[1] | word[2] | word[3] | word[4] | word[5] | word[6] | word[7]) & kMask)
+      return true;
   }
   for (; i < n; ++i)
     if (flags[i] & kSelected) return true;
@@ -155,19 +157,28 @@ void ComponentSelection::atPoint(const ViewPlace& view, double x, double y, Sele
 
 template <class Region>
 void ComponentSelection::inRegion(const ViewPlace& view, const Region& region, SelectMode mode) {
-  std::vector<Hit> hits;
+  // Marked straight into the flags: a box over a scan takes millions of components, and listing
+  // them first would cost as much again.
+  startRequest(mode);
+  std::vector<Entity*> touched;
   if (view.size.width > 0 && view.size.height > 0) {
     const VisibleDepth* depth = mode.through ? nullptr : depthFor(view);
     std::vector<ScreenVertex> scratch;
     for (auto [e, target] : candidates()) {
       const ScreenProjector project(view.camera, view.size.width, view.size.height, e->placement);
-      Hit hit{e, target, {}};
-      componentsInRegion(*e->mesh, target, project, region, depth, scratch, hit.handles);
-      if (target == ComponentTarget::Holes) hit.handles = boundaryLoops(*e->mesh, hit.handles);
-      if (!hit.handles.empty()) hits.push_back(std::move(hit));
+      if (target == ComponentTarget::Holes) {
+        Hit hit{e, target, {}};
+        componentsInRegion(*e->mesh, target, project, region, depth, scratch, hit.handles);
+        hit.handles = boundaryLoops(*e->mesh, hit.handles);
+        if (hit.handles.empty()) continue;
+        mark(hit, mode.select);
+      } else if (!markInRegion(*e->mesh, target, project, region, depth, mode.select, scratch)) {
+        continue;
+      }
+      touched.push_back(e);
     }
   }
-  apply(hits, mode);
+  listTouched(touched, mode);
 }
 
 void ComponentSelection::inRect(const ViewPlace& view, const RectRegion& rect, SelectMode mode) {
@@ -209,49 +220,70 @@ std::size_t ComponentSelection::paint(const ViewPlace& view, double x, double y,
   // A step without its gesture's beginning (or after the scene changed) builds what it needs.
   beginPaint(view, mode.through);
   mode.keep = true;
-  std::vector<Hit> hits;
+  std::size_t found = 0;
+  std::vector<Entity*> touched;
   if (view.size.width > 0 && view.size.height > 0 && radius >= 0 && std::isfinite(radius)) {
+    const auto cx = static_cast<float>(x), cy = static_cast<float>(y);
+    const auto r = static_cast<float>(radius);
     for (auto& [e, grid] : brush_.grids) {
       const ScreenProjector project(view.camera, view.size.width, view.size.height, e->placement);
-      Hit hit{e, grid.target(), {}};
-      grid.query(*e->mesh, project, static_cast<float>(x), static_cast<float>(y),
-                 static_cast<float>(radius), hit.handles);
-      if (grid.target() == ComponentTarget::Holes)
+      std::size_t taken;
+      if (grid.target() == ComponentTarget::Holes) {
+        Hit hit{e, grid.target(), {}};
+        grid.query(*e->mesh, project, cx, cy, r, hit.handles);
         hit.handles = boundaryLoops(*e->mesh, hit.handles);
-      if (!hit.handles.empty()) hits.push_back(std::move(hit));
+        mark(hit, mode.select);
+        taken = hit.handles.size();
+      } else {
+        taken = grid.mark(*e->mesh, project, cx, cy, r, mode.select);
+      }
+      if (taken) touched.push_back(e);
+      found += taken;
     }
   }
-  std::size_t found = 0;
-  for (const Hit& hit : hits) found += hit.handles.size();
-  apply(hits, mode);
+  listTouched(touched, mode);
   return found;
 }
 
-void ComponentSelection::apply(std::vector<Hit>& hits, SelectMode mode) {
+void ComponentSelection::startRequest(SelectMode mode) {
   if (!mode.keep)
     for (const auto& e : scene_.entities())
       if (e->mesh) e->mesh->clearSelectedComponents();
-  for (Hit& hit : hits) {
-    std::vector<std::uint8_t>& flags = flagsOf(*hit.entity->mesh, hit.target);
-    if (mode.select) {
-      for (std::uint32_t h : hit.handles) flags[h] |= kSelected;
-    } else {
-      for (std::uint32_t h : hit.handles) flags[h] &= static_cast<std::uint8_t>(~kSelected);
-    }
+}
+
+void ComponentSelection::mark(const Hit& hit, bool select) {
+  std::vector<std::uint8_t>& flags = flagsOf(*hit.entity->mesh, hit.target);
+  if (select) {
+    for (std::uint32_t h : hit.handles) flags[h] |= kSelected;
+  } else {
+    for (std::uint32_t h : hit.handles) flags[h] &= static_cast<std::uint8_t>(~kSelected);
   }
+}
+
+void ComponentSelection::listTouched(const std::vector<Entity*>& touched, SelectMode mode) {
   // The selection list follows the components: in when an entity has some, out otherwise. A kept
   // request changes only the entities it touched, and one that added knows the answer already.
   if (!mode.keep) {
     scene_.clearSelection();
-    for (const Hit& hit : hits) scene_.select(hit.entity->id, !hit.handles.empty() && mode.select);
+    for (Entity* e : touched) scene_.select(e->id, mode.select);
     return;
   }
-  for (const Hit& hit : hits) {
-    const Mesh& m = *hit.entity->mesh;
+  for (Entity* e : touched) {
+    const Mesh& m = *e->mesh;
     const bool has = mode.select || anySelected(m.faceFlags) || anySelected(m.vertexFlags) ||
                      anySelected(m.edgeFlags);
-    scene_.select(hit.entity->id, has);
+    scene_.select(e->id, has);
   }
+}
+
+void ComponentSelection::apply(std::vector<Hit>& hits, SelectMode mode) {
+  startRequest(mode);
+  std::vector<Entity*> touched;
+  for (const Hit& hit : hits) {
+    mark(hit, mode.select);
+    if (!hit.handles.empty()) touched.push_back(hit.entity);
+  }
+  listTouched(touched, mode);
 }
 
 // [SECTION] caches
@@ -283,22 +315,19 @@ const VisibleDepth* ComponentSelection::depthFor(const ViewPlace& view) {
       cache.stamp != stamp) {
     cache.camera = view.camera, cache.size = view.size, cache.stamp = stamp;
     cache.depth.reset();
-    cache.image = renderDepth_(view);
-    cache.depth = std::make_unique<VisibleDepth>(cache.image);
+    // Only the widened image is kept: the plain one would double what a view holds.
+    cache.depth = std::make_unique<VisibleDepth>(renderDepth_(view));
     ++depthRenders_;
   }
   return cache.depth.get();
 }
 
-const DepthImage& ComponentSelection::depthImageFor(const ViewPlace& view) {
-  depthFor(view);
-  return depths_[view.index].image;
-}
-
 bool ComponentSelection::matchesPlainPolygon(const ViewPlace& view,
                                              const std::vector<double>& outline, bool through,
                                              std::size_t* count) {
-  const DepthImage* depth = through ? nullptr : &depthImageFor(view);
+  // The plain depth image, rendered again: a check is rare, and the selection keeps only its own.
+  const DepthImage image = through ? DepthImage{} : renderDepth_(view);
+  const DepthImage* depth = through ? nullptr : &image;
   std::size_t taken = 0;
   bool same = true;
   for (auto [e, target] : candidates()) {
@@ -323,7 +352,7 @@ bool ComponentSelection::matchesPlainPolygon(const ViewPlace& view,
 std::size_t ComponentSelection::memoryBytes() const {
   std::size_t bytes = 0;
   for (const auto& [index, cache] : depths_)
-    if (cache.depth) bytes += cache.depth->memoryBytes() + cache.image.depth.size() * sizeof(float);
+    if (cache.depth) bytes += cache.depth->memoryBytes();
   for (const auto& [e, grid] : brush_.grids) bytes += grid.memoryBytes();
   return bytes;
 }

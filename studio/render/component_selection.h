@@ -96,10 +96,14 @@ class ComponentSelection {
   // The entities a request may touch, with the kind of component the filter asks of each.
   std::vector<std::pair<Entity*, ComponentTarget>> candidates() const;
   const VisibleDepth* depthFor(const ViewPlace& view);
-  const DepthImage& depthImageFor(const ViewPlace& view);
   template <class Region>
   void inRegion(const ViewPlace& view, const Region& region, SelectMode mode);
   void apply(std::vector<Hit>& hits, SelectMode mode);
+  // apply's steps: a replacing request clears every mesh's components first; the hits are marked;
+  // the entities touched join or leave the selection list.
+  void startRequest(SelectMode mode);
+  void mark(const Hit& hit, bool select);
+  void listTouched(const std::vector<Entity*>& touched, SelectMode mode);
   std::uint64_t sceneStamp() const;
   bool brushCurrent(const ViewPlace& view, bool through) const;
 
@@ -110,7 +114,6 @@ class ComponentSelection {
     Camera camera;
     ViewSize size;
     std::uint64_t stamp = 0;
-    DepthImage image;
     std::unique_ptr<VisibleDepth> depth;
   };
   std::map<int, DepthCache> depths_;

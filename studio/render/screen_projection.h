@@ -54,18 +54,34 @@ class ScreenProjector {
 // the surface at that pixel: in perspective 1/depth, not depth, varies linearly across the screen,
 // so the corners' depths are averaged harmonically there (an arithmetic mean would put the centre
 // of a large oblique face behind the face itself and "visible only" would drop it).
+// Both in double, one division each: the products of float depths neither overflow nor lose a bit.
 inline float centreDepth(float a, float b) {
-  return a > 0 && b > 0 ? 2.0f / (1.0f / a + 1.0f / b) : (a + b) * 0.5f;
+  const double x = a, y = b;
+  return a > 0 && b > 0 ? static_cast<float>(2 * x * y / (x + y))
+                        : static_cast<float>((x + y) * 0.5);
 }
 inline float centreDepth(float a, float b, float c) {
-  return a > 0 && b > 0 && c > 0 ? 3.0f / (1.0f / a + 1.0f / b + 1.0f / c) : (a + b + c) / 3.0f;
+  const double x = a, y = b, z = c;
+  return a > 0 && b > 0 && c > 0 ? static_cast<float>(3 * x * y * z / (x * y + y * z + z * x))
+                                 : static_cast<float>((x + y + z) / 3);
+}
+// The screen place alone (x, y; the depth left 0), for tests that need the depth only inside.
+inline ScreenVertex centrePlace(const ScreenVertex& a, const ScreenVertex& b) {
+  return {(a.x + b.x) * 0.5f, (a.y + b.y) * 0.5f, 0};
+}
+inline ScreenVertex centrePlace(const ScreenVertex& a, const ScreenVertex& b,
+                                const ScreenVertex& c) {
+  return {(a.x + b.x + c.x) / 3.0f, (a.y + b.y + c.y) / 3.0f, 0};
 }
 inline ScreenVertex centreOf(const ScreenVertex& a, const ScreenVertex& b) {
-  return {(a.x + b.x) * 0.5f, (a.y + b.y) * 0.5f, centreDepth(a.depth, b.depth)};
+  ScreenVertex s = centrePlace(a, b);
+  s.depth = centreDepth(a.depth, b.depth);
+  return s;
 }
 inline ScreenVertex centreOf(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c) {
-  return {(a.x + b.x + c.x) / 3.0f, (a.y + b.y + c.y) / 3.0f,
-          centreDepth(a.depth, b.depth, c.depth)};
+  ScreenVertex s = centrePlace(a, b, c);
+  s.depth = centreDepth(a.depth, b.depth, c.depth);
+  return s;
 }
 
 // True when the point lies on the view's pixels [0, width) x [0, height); components off the view

@@ -16,26 +16,59 @@ ScanEdge unwidened(const ScanEdge& e) {
 
 LassoRegion::LassoRegion(std::span<const ScanEdge> edges, std::span<const std::uint32_t> rowStart)
     : rowStart_(rowStart.begin(), rowStart.end()),
-      minX_(INFINITY), minY_(INFINITY), maxX_(-INFINITY), maxY_(-INFINITY) {
+      minY_(INFINITY), maxY_(-INFINITY) {
   edges_.reserve(edges.size());
   for (const ScanEdge& widened : edges) {
     const ScanEdge e = unwidened(widened);
     edges_.push_back({e.x1, e.y1, e.x0, e.y0});
-    minX_ = std::min({minX_, e.x0, e.x1}), maxX_ = std::max({maxX_, e.x0, e.x1});
     minY_ = std::min({minY_, e.y0, e.y1}), maxY_ = std::max({maxY_, e.y0, e.y1});
   }
-  if (rowStart_.empty() || rowStart_.back() > edges_.size()) {
+  bool wellFormed = !rowStart_.empty() && rowStart_.back() <= edges_.size();
+  for (std::size_t r = 1; wellFormed && r < rowStart_.size(); ++r)
+    wellFormed = rowStart_[r - 1] <= rowStart_[r];
+  if (!wellFormed) {
     // A table whose rows point past its edges selects nothing rather than read beyond them.
     edges_.clear();
     rowStart_.assign(1, 0);
   }
+  // The runs of each row. Off every edge's x extent (widened by far more than the crossing
+  // test's rounding) no crossing can change along the row, so the count at the run's middle
+  // answers for all of it; the outermost runs are outside.
+  constexpr double kClear = 1.0 / 64;
+  const std::size_t rows = rowStart_.size() - 1;
+  rowLimit_ = static_cast<float>(rows);
+  cutStart_.assign(1, 0);
+  std::vector<std::pair<double, double>> extents;
+  for (std::size_t r = 0; r < rows; ++r) {
+    extents.clear();
+    for (std::uint32_t k = rowStart_[r]; k < rowStart_[r + 1]; ++k) {
+      const Segment& s = edges_[k];
+      double lo = std::min(s.xi, s.xj) - kClear, hi = std::max(s.xi, s.xj) + kClear;
+      if (!std::isfinite(lo) || !std::isfinite(hi)) lo = -INFINITY, hi = INFINITY;
+      extents.push_back({lo, hi});
+    }
+    std::sort(extents.begin(), extents.end());
+    const std::size_t rowCuts = cuts_.size();
+    for (const auto& [lo, hi] : extents) {
+      if (cuts_.size() > rowCuts && lo <= cuts_.back()) {
+        cuts_.back() = std::max(cuts_.back(), std::nextafter(static_cast<float>(hi), INFINITY));
+        continue;
+      }
+      // Rounded outwards to float, so the runs beside edges only grow.
+      cuts_.push_back(std::nextafter(static_cast<float>(lo), -INFINITY));
+      cuts_.push_back(std::nextafter(static_cast<float>(hi), INFINITY));
+    }
+    runInside_.push_back(0);
+    for (std::size_t c = rowCuts + 1; c + 1 < cuts_.size(); c += 2) {
+      const double middle = (double{cuts_[c]} + cuts_[c + 1]) / 2;
+      runInside_.push_back(crossings(r, middle, static_cast<double>(r) + 0.5));
+    }
+    if (cuts_.size() > rowCuts) runInside_.push_back(0);
+    cutStart_.push_back(static_cast<std::uint32_t>(cuts_.size()));
+  }
 }
 
-bool LassoRegion::contains(float fx, float fy) const {
-  if (!(fx >= minX_ && fx <= maxX_ && fy >= minY_ && fy <= maxY_)) return false;
-  const auto row = static_cast<std::size_t>(std::floor(fy));
-  if (row + 1 >= rowStart_.size()) return false;
-  const double x = fx, y = fy;
+bool LassoRegion::crossings(std::size_t row, double x, double y) const {
   bool in = false;
   // The crossing rule of pointInPolygon, operand for operand.
   for (std::uint32_t k = rowStart_[row], end = rowStart_[row + 1]; k < end; ++k) {
@@ -99,10 +132,57 @@ ScreenVertex screenPlace(const Mesh& m, ComponentTarget target, const ScreenProj
 
 namespace {
 
-template <class Region>
-bool takes(const Region& region, const ScreenVertex& s, const VisibleDepth* depth, int w, int h) {
+// depthOf() gives the place's depth, asked only of places in the region: for a face or an edge
+// it costs divisions the places outside never need.
+template <class Region, class DepthOf>
+[[gnu::always_inline]] inline bool takes(const Region& region, const ScreenVertex& s,
+                                         const VisibleDepth* depth, int w, int h,
+                                         DepthOf depthOf) {
   if (!region.contains(s.x, s.y) || !onView(s, w, h)) return false;
-  return !depth || depth->visible(s.x, s.y, s.depth);
+  return !depth || depth->visible(s.x, s.y, depthOf());
+}
+
+// Calls take(h) for the components componentsInRegion answers, ascending.
+template <class Region, class Take>
+void visitRegion(const Mesh& m, ComponentTarget target, const ScreenProjector& project,
+                 const Region& region, const VisibleDepth* depth,
+                 std::vector<ScreenVertex>& scratch, Take take) {
+  const int w = project.width(), h = project.height();
+  if (w <= 0 || h <= 0) return;
+  // A depth image of another size than the view cannot answer for it: nothing counts as seen.
+  if (depth && (depth->width() != w || depth->height() != h)) return;
+  const float* p = m.positions.data();
+  if (target == ComponentTarget::Vertices) {
+    const std::uint8_t* flags = m.vertexFlags.data();
+    for (std::uint32_t v = 0, n = m.vertexCount(); v < n; ++v) {
+      if (flags[v] & kHidden) continue;
+      const ScreenVertex s = project(p + 3 * std::size_t{v});
+      if (takes(region, s, depth, w, h, [&] { return s.depth; })) take(v);
+    }
+    return;
+  }
+  projectVertices(m, project, scratch);
+  const ScreenVertex* s = scratch.data();
+  if (target == ComponentTarget::Faces) {
+    const std::uint32_t* t = m.faces.data();
+    const std::uint8_t* flags = m.faceFlags.data();
+    for (std::uint32_t f = 0, n = m.faceCount(); f < n; ++f, t += 3) {
+      if (flags[f] & kHidden) continue;
+      const ScreenVertex &a = s[t[0]], &b = s[t[1]], &c = s[t[2]];
+      if (takes(region, centrePlace(a, b, c), depth, w, h,
+                [&] { return centreDepth(a.depth, b.depth, c.depth); }))
+        take(f);
+    }
+    return;
+  }
+  const bool boundaryOnly = target == ComponentTarget::Holes;
+  for (std::uint32_t e = 0, n = m.edgeCount(); e < n; ++e) {
+    const Edge& edge = m.edges[e];
+    if ((boundaryOnly && edge.f1 != kNoFace) || (m.edgeFlags[e] & kHidden)) continue;
+    const ScreenVertex &a = s[edge.v0], &b = s[edge.v1];
+    if (takes(region, centrePlace(a, b), depth, w, h, [&] { return centreDepth(a.depth, b.depth); }))
+      take(e);
+  }
 }
 
 }  // namespace
@@ -112,49 +192,42 @@ void componentsInRegion(const Mesh& m, ComponentTarget target, const ScreenProje
                         const Region& region, const VisibleDepth* depth,
                         std::vector<ScreenVertex>& scratch, std::vector<std::uint32_t>& out) {
   out.clear();
-  const int w = project.width(), h = project.height();
-  if (w <= 0 || h <= 0) return;
-  // A depth image of another size than the view cannot answer for it: nothing counts as seen.
-  if (depth && (depth->width() != w || depth->height() != h)) return;
-  const float* p = m.positions.data();
-  if (target == ComponentTarget::Vertices) {
-    for (std::uint32_t v = 0, n = m.vertexCount(); v < n; ++v)
-      if (takes(region, project(p + 3 * std::size_t{v}), depth, w, h) &&
-          !(m.vertexFlags[v] & kHidden))
-        out.push_back(v);
-    return;
-  }
-  projectVertices(m, project, scratch);
-  const ScreenVertex* s = scratch.data();
-  if (target == ComponentTarget::Faces) {
-    const std::uint32_t* t = m.faces.data();
-    for (std::uint32_t f = 0, n = m.faceCount(); f < n; ++f, t += 3)
-      if (takes(region, centreOf(s[t[0]], s[t[1]], s[t[2]]), depth, w, h) &&
-          !(m.faceFlags[f] & kHidden))
-        out.push_back(f);
-    return;
-  }
-  const bool boundaryOnly = target == ComponentTarget::Holes;
-  for (std::uint32_t e = 0, n = m.edgeCount(); e < n; ++e) {
-    const Edge& edge = m.edges[e];
-    if (boundaryOnly && edge.f1 != kNoFace) continue;
-    if (takes(region, centreOf(s[edge.v0], s[edge.v1]), depth, w, h) &&
-        !(m.edgeFlags[e] & kHidden))
-      out.push_back(e);
-  }
+  visitRegion(m, target, project, region, depth, scratch, [&out](std::uint32_t h) {
+    out.push_back(h);
+  });
 }
 
-template void componentsInRegion<RectRegion>(const Mesh&, ComponentTarget, const ScreenProjector&,
-                                             const RectRegion&, const VisibleDepth*,
-                                             std::vector<ScreenVertex>&,
-                                             std::vector<std::uint32_t>&);
-template void componentsInRegion<LassoRegion>(const Mesh&, ComponentTarget,
-                                              const ScreenProjector&, const LassoRegion&,
-                                              const VisibleDepth*, std::vector<ScreenVertex>&,
-                                              std::vector<std::uint32_t>&);
-template void componentsInRegion<CircleRegion>(const Mesh&, ComponentTarget,
-                                               const ScreenProjector&, const CircleRegion&,
-                                               const VisibleDepth*, std::vector<ScreenVertex>&,
-                                               std::vector<std::uint32_t>&);
+template <class Region>
+std::size_t markInRegion(Mesh& m, ComponentTarget target, const ScreenProjector& project,
+                         const Region& region, const VisibleDepth* depth, bool select,
+                         std::vector<ScreenVertex>& scratch) {
+  std::uint8_t* flags = (target == ComponentTarget::Vertices ? m.vertexFlags
+                         : target == ComponentTarget::Faces  ? m.faceFlags
+                                                             : m.edgeFlags)
+                            .data();
+  std::size_t count = 0;
+  if (select)
+    visitRegion(m, target, project, region, depth, scratch, [&](std::uint32_t h) {
+      flags[h] |= kSelected, ++count;
+    });
+  else
+    visitRegion(m, target, project, region, depth, scratch, [&](std::uint32_t h) {
+      flags[h] &= static_cast<std::uint8_t>(~kSelected), ++count;
+    });
+  return count;
+}
+
+#define TESSEL_REGION(Region)                                                                   \
+  template void componentsInRegion<Region>(const Mesh&, ComponentTarget, const ScreenProjector&, \
+                                           const Region&, const VisibleDepth*,                  \
+                                           std::vector<ScreenVertex>&,                          \
+                                           std::vector<std::uint32_t>&);                        \
+  template std::size_t markInRegion<Region>(Mesh&, ComponentTarget, const ScreenProjector&,      \
+                                            const Region&, const VisibleDepth*, bool,           \
+                                            std::vector<ScreenVertex>&);
+TESSEL_REGION(RectRegion)
+TESSEL_REGION(LassoRegion)
+TESSEL_REGION(CircleRegion)
+#undef TESSEL_REGION
 
 }  // namespace tessel::studio

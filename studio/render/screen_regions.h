@@ -7,6 +7,8 @@
 // [SECTION] selection
 #pragma once
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -44,20 +46,47 @@ struct ScanEdge {
 // only at the edges of row floor(y). The half-pixel widening is taken off again, so the answer
 // is the one pointInPolygon gives for the outline itself, bit for bit, whenever the widening
 // was exact in float (whole pixels, as the tool clamps its points, and finer steps alike).
+//
+// Most of a row lies clear of every edge reaching it, and there the answer cannot change along
+// the row: the construction cuts each row at its edges' x extents into runs decided once, so a
+// point is one search among a few cuts, and the crossing count runs only beside an edge.
 class LassoRegion {
  public:
-  // rows[r]: the edges that reach pixel row r (edges[rowStart[r] .. rowStart[r + 1])).
+  // rows[r]: the edges that reach pixel row r (edges[rowStart[r] .. rowStart[r + 1])); a table
+  // is well formed when every edge is in each row its widened y span reaches.
   LassoRegion(std::span<const ScanEdge> edges, std::span<const std::uint32_t> rowStart);
-  bool contains(float x, float y) const;
+  [[gnu::always_inline]] bool contains(float x, float y) const {
+    // Left of a row's cuts and right of them is outside, NaN x included.
+    if (!(y >= minY_ && y <= maxY_ && y >= 0 && y < rowLimit_)) return false;
+    const auto row = static_cast<std::uint32_t>(y);
+    // cuts_[cutStart_[row] ..]: where the row's clear runs and its runs beside edges alternate,
+    // a clear run first; runInside_ has one entry per clear run.
+    const std::uint32_t first = cutStart_[row], last = cutStart_[row + 1];
+    std::uint32_t k = 0;
+    if (last - first <= 16) {  // counted without a branch: a search's would be guessed wrong
+      for (std::uint32_t c = first; c < last; ++c) k += cuts_[c] <= x;
+    } else {
+      k = static_cast<std::uint32_t>(
+          std::upper_bound(cuts_.data() + first, cuts_.data() + last, x) - (cuts_.data() + first));
+    }
+    if (k % 2 == 0) return runInside_[(first + k) / 2 + row] != 0;
+    return crossings(row, x, y);
+  }
   bool empty() const { return edges_.empty(); }
 
  private:
   struct Segment {
     double xi, yi, xj, yj;  // the segment's second point (i) and first point (j)
   };
+  // The crossing rule of pointInPolygon over row `row`'s edges.
+  bool crossings(std::size_t row, double x, double y) const;
   std::vector<Segment> edges_;
   std::vector<std::uint32_t> rowStart_;
-  float minX_, minY_, maxX_, maxY_;
+  std::vector<float> cuts_;
+  std::vector<std::uint32_t> cutStart_;  // rows + 1 offsets into cuts_, each row's count even
+  std::vector<std::uint8_t> runInside_;  // the clear runs, row by row (a row of c cuts: c/2 + 1)
+  float minY_, maxY_;
+  float rowLimit_ = 0;  // the row count
 };
 
 // The outline a widened edge came from.
@@ -103,5 +132,12 @@ template <class Region>
 void componentsInRegion(const Mesh& mesh, ComponentTarget target, const ScreenProjector& project,
                         const Region& region, const VisibleDepth* depth,
                         std::vector<ScreenVertex>& scratch, std::vector<std::uint32_t>& out);
+
+// Sets (select) or clears kSelected on the components componentsInRegion answers, without
+// listing them; answers how many there were. Not for Holes, whose loops the caller completes.
+template <class Region>
+std::size_t markInRegion(Mesh& mesh, ComponentTarget target, const ScreenProjector& project,
+                         const Region& region, const VisibleDepth* depth, bool select,
+                         std::vector<ScreenVertex>& scratch);
 
 }  // namespace tessel::studio

@@ -222,7 +222,8 @@ TEST(BrushGrid, StepsSelectWhatThePlainCircleSelects) {
       BrushGrid grid;
       grid.build(m, target, project, seen ? &visible : nullptr, scratch);
       EXPECT_LE(grid.memoryBytes(),
-                4 * (componentCount(m, kindOf(target)) + 20 * 15 + 1) + 64);
+                4 * (componentCount(m, kindOf(target)) + 160 / grid.cellPixels() * 120 /
+                         grid.cellPixels() + 1) + 64);
       for (int k = 0; k < 60; ++k) {
         const float cx = k ? x(rng) : 40, cy = k ? y(rng) : 40, radius = k % 10 ? r(rng) : 0;
         std::vector<std::uint32_t> got;
@@ -231,6 +232,18 @@ TEST(BrushGrid, StepsSelectWhatThePlainCircleSelects) {
         ASSERT_EQ(got, componentsInCircle(m, kindOf(target), c, kSize, cx, cy, radius,
                                           seen ? &image : nullptr))
             << cx << ", " << cy << " r " << radius;
+        // Marking takes the same ones, whole cells inside the brush included.
+        m.clearSelectedComponents();
+        ASSERT_EQ(grid.mark(m, project, cx, cy, radius, true), got.size());
+        std::vector<std::uint32_t> marked;
+        const auto& flags = target == ComponentTarget::Vertices ? m.vertexFlags
+                            : target == ComponentTarget::Faces  ? m.faceFlags
+                                                                : m.edgeFlags;
+        for (std::uint32_t h = 0; h < flags.size(); ++h)
+          if (flags[h] & kSelected) marked.push_back(h);
+        if (target != ComponentTarget::Holes) {
+          ASSERT_EQ(marked, got);
+        }
       }
     }
 }
