@@ -4,8 +4,11 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
-#include <memory>
 #include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "host/omCommand.h"
 #include "host/omMesh.h"
@@ -85,45 +88,97 @@ Verdict fullTest(omMesh* mesh, std::uint32_t f, double tolerance) {
 // Below this tolerance the single-precision screen could meet underflow; the double one decides.
 constexpr double kLeastFloatScreenedTolerance = 1e-10;
 
-// Corners of a block of faces gathered side by side, so the screen below runs several faces an
-// instruction.
-constexpr std::uint32_t kScreenBlock = 256;
-struct CornerBlock {
-  float ax[kScreenBlock], ay[kScreenBlock], az[kScreenBlock];
-  float bx[kScreenBlock], by[kScreenBlock], bz[kScreenBlock];
-  float cx[kScreenBlock], cy[kScreenBlock], cz[kScreenBlock];
-  std::uint8_t sound[kScreenBlock];
+// The single-precision screen, which settles all but the faces within a few ten-thousandths of
+// the tolerance.
+//
+// Rounding: with |u|, |w| <= L (the longest side), each component of the single-precision cross
+// product is off by at most 4.001 eps (|u_i| |w_j| + |u_j| |w_i|), eps = 2^-24, so the whole
+// vector by at most 12 eps L^2 <= E = 2e-6 L^2. The smallest height of the face is |n| / L (its
+// longest side's); every side and every corner's distance to the opposite side is at least that,
+// and the full test measures that one from the same corners in double precision. So the face is
+//   sound when |n| > t L + E, which holds when n2 > (1 + k) t^2 L^2 + (1 + 1/k) E^2;
+//   degenerate when |n| < t L - E, which holds when n2 < (1 - k) t^2 L^2 - E^2 / k
+// (twice t L E lies between k t^2 L^2 and E^2 / k's sum, for any k > 0). With k = 1e-4, a factor
+// of 1 +- 2e-4 on t^2 covers k, the rounding of L^2 and of these products, and the full test's;
+// E^2 / k is 4e-8 L^4. The first asks |n| above 2e-4 L^2 and the second L below 5000 t, which
+// keeps the full test's own rounding far inside that margin. For the degenerate side, L^2 above 1e-11 keeps the longest side clear of
+// the full test's treatment of sides shorter than 1e-6 as points. The other bounds on L^2 keep
+// every square and product clear of underflow and overflow for tolerances from
+// kLeastFloatScreenedTolerance. Branch-free, so a face costs the same whatever it decides.
+struct FloatScreen {
+  float sound, flat;  // (1 + 2e-4) t^2, (1 - 2e-4) t^2
 };
+enum : int { kSureSound = 1, kSureDegenerate = 2 };
 
-// clearlySound in single precision over a whole block, branch-free. The rounding of a
-// single-precision cross product is below 2e-6 of the longest side squared, so with |n| above a
-// hundredth of it the area is known to 4e-4; a margin of 4e-3 on the tolerance covers that, the
-// sides' rounding, and the full test's. The bounds on L^2 keep every square and product clear of
-// underflow and overflow for tolerances from kLeastFloatScreenedTolerance.
-void screenBlock(CornerBlock& k, float bound) {
-  for (std::uint32_t i = 0; i < kScreenBlock; ++i) {
-    const float ux = k.bx[i] - k.ax[i], uy = k.by[i] - k.ay[i], uz = k.bz[i] - k.az[i];
-    const float wx = k.cx[i] - k.ax[i], wy = k.cy[i] - k.ay[i], wz = k.cz[i] - k.az[i];
-    const float nx = uy * wz - uz * wy, ny = uz * wx - ux * wz, nz = ux * wy - uy * wx;
-    const float n2 = nx * nx + ny * ny + nz * nz;
-    const float dx = wx - ux, dy = wy - uy, dz = wz - uz;
-    const float uu = ux * ux + uy * uy + uz * uz, ww = wx * wx + wy * wy + wz * wz;
-    const float dd = dx * dx + dy * dy + dz * dz;
-    const float m = uu > ww ? uu : ww;
-    const float l2 = m > dd ? m : dd;
-    k.sound[i] = static_cast<std::uint8_t>((n2 > bound * l2) & (n2 > 1e-4f * l2 * l2) &
-                                           (l2 > 1e-16f) & (l2 < 1e16f));
-  }
+inline int screen(const float* a, const float* b, const float* c, const FloatScreen& s) {
+  const float ux = b[0] - a[0], uy = b[1] - a[1], uz = b[2] - a[2];
+  const float wx = c[0] - a[0], wy = c[1] - a[1], wz = c[2] - a[2];
+  const float nx = uy * wz - uz * wy, ny = uz * wx - ux * wz, nz = ux * wy - uy * wx;
+  const float n2 = nx * nx + ny * ny + nz * nz;
+  const float dx = wx - ux, dy = wy - uy, dz = wz - uz;
+  const float uu = ux * ux + uy * uy + uz * uz, ww = wx * wx + wy * wy + wz * wz;
+  const float dd = dx * dx + dy * dy + dz * dz;
+  const float m = uu > ww ? uu : ww;
+  const float l2 = m > dd ? m : dd;
+  const float rounding = 4e-8f * (l2 * l2);
+  const bool sound = (n2 > s.sound * l2 + rounding) & (l2 > 1e-14f) & (l2 < 1e16f);
+  const bool degenerate = (n2 < s.flat * l2 - rounding) & (l2 > 1e-11f) & (l2 < 1e16f);
+  return (sound ? kSureSound : 0) | (degenerate ? kSureDegenerate : 0);
 }
 
-inline void gather(CornerBlock& k, std::uint32_t i, const float* positions, const std::uint32_t* v) {
-  const float* a = positions + 3 * std::size_t{v[0]};
-  const float* b = positions + 3 * std::size_t{v[1]};
-  const float* c = positions + 3 * std::size_t{v[2]};
-  k.ax[i] = a[0], k.ay[i] = a[1], k.az[i] = a[2];
-  k.bx[i] = b[0], k.by[i] = b[1], k.bz[i] = b[2];
-  k.cx[i] = c[0], k.cy[i] = c[1], k.cz[i] = c[2];
+#if defined(__SSE2__)
+// `screen` for four faces at once, one in each lane: bit i for face i found sound, bit 4 + i for
+// face i found degenerate. Each corner is read as a row of four floats (its three coordinates and
+// the next one), so no corner may be the last vertex; four rows make columns of x, y and z. The
+// arithmetic is `screen`'s, operation for operation.
+inline int screen4(const float* const* a, const float* const* b, const float* const* c,
+                   const FloatScreen& s) {
+  auto columns = [](const float* const* p, __m128& x, __m128& y, __m128& z) {
+    const __m128 r0 = _mm_loadu_ps(p[0]), r1 = _mm_loadu_ps(p[1]);
+    const __m128 r2 = _mm_loadu_ps(p[2]), r3 = _mm_loadu_ps(p[3]);
+    const __m128 xy01 = _mm_unpacklo_ps(r0, r1), xy23 = _mm_unpacklo_ps(r2, r3);
+    x = _mm_movelh_ps(xy01, xy23);
+    y = _mm_movehl_ps(xy23, xy01);
+    z = _mm_movelh_ps(_mm_unpackhi_ps(r0, r1), _mm_unpackhi_ps(r2, r3));
+  };
+  __m128 ax, ay, az, bx, by, bz, cx, cy, cz;
+  columns(a, ax, ay, az);
+  columns(b, bx, by, bz);
+  columns(c, cx, cy, cz);
+  const __m128 ux = _mm_sub_ps(bx, ax), uy = _mm_sub_ps(by, ay), uz = _mm_sub_ps(bz, az);
+  const __m128 wx = _mm_sub_ps(cx, ax), wy = _mm_sub_ps(cy, ay), wz = _mm_sub_ps(cz, az);
+  const __m128 nx = _mm_sub_ps(_mm_mul_ps(uy, wz), _mm_mul_ps(uz, wy));
+  const __m128 ny = _mm_sub_ps(_mm_mul_ps(uz, wx), _mm_mul_ps(ux, wz));
+  const __m128 nz = _mm_sub_ps(_mm_mul_ps(ux, wy), _mm_mul_ps(uy, wx));
+  auto dot = [](__m128 x, __m128 y, __m128 z) {
+    return _mm_add_ps(_mm_add_ps(_mm_mul_ps(x, x), _mm_mul_ps(y, y)), _mm_mul_ps(z, z));
+  };
+  auto above = [](__m128 x, float bound) { return _mm_cmpgt_ps(x, _mm_set1_ps(bound)); };
+  auto below = [](__m128 x, float bound) { return _mm_cmplt_ps(x, _mm_set1_ps(bound)); };
+  auto times = [](float k, __m128 x) { return _mm_mul_ps(_mm_set1_ps(k), x); };
+  const __m128 n2 = dot(nx, ny, nz);
+  const __m128 dd = dot(_mm_sub_ps(wx, ux), _mm_sub_ps(wy, uy), _mm_sub_ps(wz, uz));
+  const __m128 l2 = _mm_max_ps(_mm_max_ps(dot(ux, uy, uz), dot(wx, wy, wz)), dd);
+  const __m128 rounding = times(4e-8f, _mm_mul_ps(l2, l2));
+  const __m128 inRange = below(l2, 1e16f);
+  const __m128 sound = _mm_and_ps(_mm_cmpgt_ps(n2, _mm_add_ps(times(s.sound, l2), rounding)),
+                                  _mm_and_ps(above(l2, 1e-14f), inRange));
+  const __m128 degenerate = _mm_and_ps(_mm_cmplt_ps(n2, _mm_sub_ps(times(s.flat, l2), rounding)),
+                                       _mm_and_ps(above(l2, 1e-11f), inRange));
+  return _mm_movemask_ps(sound) | _mm_movemask_ps(degenerate) << 4;
 }
+
+// Whether the twelve corners of four faces, w[0..11], all lie below `limit`, given with its top
+// bit flipped: flipping both sides' top bits makes the signed comparison an unsigned one.
+inline bool allBelow(const std::uint32_t* w, __m128i flippedLimit) {
+  const __m128i flip = _mm_set1_epi32(static_cast<int>(0x80000000u));
+  auto below = [&](int i) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(w + 4 * i));
+    return _mm_cmpgt_epi32(flippedLimit, _mm_xor_si128(v, flip));
+  };
+  return _mm_movemask_epi8(_mm_and_si128(_mm_and_si128(below(0), below(1)), below(2))) == 0xFFFF;
+}
+#endif
 
 float squaredDistance(const float* p, const float* q) {
   const float x = p[0] - q[0], y = p[1] - q[1], z = p[2] - q[2];
@@ -140,63 +195,73 @@ bool likelyFirstIsDegenerate(const float* a, const float* b, const float* c, dou
   return opposite || isDegenerate(a, b, c, tolerance);
 }
 
-// Over the host's flat arrays, a block of faces between progress steps and cancel checks.
+// Over the host's flat arrays, straight from the corner and position arrays (no copies); a block
+// of faces between progress steps and cancel checks.
 bool scanFlat(omMesh* mesh, const std::uint32_t* corners, const float* positions,
               std::uint32_t vertexCount, std::uint32_t total, double tolerance,
               std::vector<std::uint32_t>& found, omProgress* progress) {
-  constexpr std::uint32_t kBlock = 16 * kScreenBlock;
+  constexpr std::uint32_t kBlock = 4096;
   const double bound = (1 + 1e-4) * tolerance * tolerance;
-  // A tolerance too small for single precision screens nothing: every face takes the double test.
-  const float floatBound = tolerance >= kLeastFloatScreenedTolerance
-                               ? static_cast<float>((1 + 4e-3) * tolerance * tolerance)
-                               : HUGE_VALF;
-  auto screen = std::make_unique<CornerBlock>();
+  // A tolerance too small for single precision settles nothing: every face takes the double test.
+  const FloatScreen floatScreen =
+      tolerance >= kLeastFloatScreenedTolerance
+          ? FloatScreen{static_cast<float>((1 + 2e-4) * tolerance * tolerance),
+                        static_cast<float>((1 - 2e-4) * tolerance * tolerance)}
+          : FloatScreen{HUGE_VALF, 0};
+  auto corner = [positions](std::uint32_t v) { return positions + 3 * std::size_t{v}; };
+  // Face f as the screen left it; true when it is sound. An excluded face is neither, but only
+  // a degenerate one needs asking about.
+  auto settle = [&](std::uint32_t f, int screened) {
+    if (screened & kSureSound) return true;
+    if (!(screened & kSureDegenerate)) {
+      const std::uint32_t* w = corners + 3 * std::size_t{f};
+      if (std::max(std::max(w[0], w[1]), w[2]) >= vertexCount) {
+        // A vertex the mesh does not have: the mesh's own answers decide.
+        const Verdict verdict = fullTest(mesh, f, tolerance);
+        if (verdict == Verdict::kDegenerate) found.push_back(f);
+        return verdict == Verdict::kSound;
+      }
+      const float *a = corner(w[0]), *b = corner(w[1]), *c = corner(w[2]);
+      if (clearlySound(a, b, c, bound) || !likelyFirstIsDegenerate(a, b, c, tolerance))
+        return true;
+    }
+    if (!mesh->IsFaceExcluded(f)) found.push_back(f);
+    return false;
+  };
+#if defined(__SSE2__)
+  // Four faces whose corners all lie below the last vertex are read four floats a corner.
+  const __m128i flippedRowsBelow =
+      _mm_set1_epi32(static_cast<int>((vertexCount > 0 ? vertexCount - 1 : 0) ^ 0x80000000u));
+#endif
   for (std::uint32_t begin = 0; begin < total; begin += kBlock) {
     if (progress && progress->IsCancelled()) return false;
     const std::uint32_t end = std::min(total, begin + kBlock);
     std::int32_t sound = 0;
-    for (std::uint32_t first = begin; first < end; first += kScreenBlock) {
-      const std::uint32_t n = std::min(kScreenBlock, end - first);
-      CornerBlock& k = *screen;
-      const std::uint32_t* v = corners + 3 * std::size_t{first};
-      std::uint32_t highest = 0;
-      for (std::uint32_t i = 0; i < 3 * n; ++i) highest = std::max(highest, v[i]);
-      if (n == kScreenBlock && highest < vertexCount) {
-        for (std::uint32_t i = 0; i < kScreenBlock; ++i) gather(k, i, positions, v + 3 * i);
-      } else {
-        // A face with a vertex the mesh does not have, or past the block's end, reads as a
-        // point: not sound, so the full test takes it.
-        const std::uint32_t point[3] = {0, 0, 0};
-        for (std::uint32_t i = 0; i < kScreenBlock; ++i) {
-          const std::uint32_t* w = v + 3 * i;
-          const bool inside = i < n && w[0] < vertexCount && w[1] < vertexCount && w[2] < vertexCount;
-          gather(k, i, positions, inside ? w : point);
-        }
+    std::uint32_t f = begin;
+#if defined(__SSE2__)
+    for (; f + 4 <= end; f += 4) {
+      const std::uint32_t* w = corners + 3 * std::size_t{f};
+      int screened = 0;
+      if (allBelow(w, flippedRowsBelow)) {
+        const float* a[4] = {corner(w[0]), corner(w[3]), corner(w[6]), corner(w[9])};
+        const float* b[4] = {corner(w[1]), corner(w[4]), corner(w[7]), corner(w[10])};
+        const float* c[4] = {corner(w[2]), corner(w[5]), corner(w[8]), corner(w[11])};
+        screened = screen4(a, b, c, floatScreen);
       }
-      screenBlock(k, floatBound);
-      for (std::uint32_t i = 0; i < n; ++i) {
-        if (k.sound[i]) {
-          ++sound;
-          continue;
-        }
-        const std::uint32_t f = first + i;
-        const std::uint32_t* w = v + 3 * i;
-        if (w[0] < vertexCount && w[1] < vertexCount && w[2] < vertexCount) {
-          const float* a = positions + 3 * std::size_t{w[0]};
-          const float* b = positions + 3 * std::size_t{w[1]};
-          const float* c = positions + 3 * std::size_t{w[2]};
-          // An excluded face is neither, but only a degenerate one needs asking about.
-          if (clearlySound(a, b, c, bound) || !likelyFirstIsDegenerate(a, b, c, tolerance)) {
-            ++sound;
-            continue;
-          }
-          if (!mesh->IsFaceExcluded(f)) found.push_back(f);
-          continue;
-        }
-        const Verdict verdict = fullTest(mesh, f, tolerance);
-        if (verdict == Verdict::kDegenerate) found.push_back(f);
-        sound += verdict == Verdict::kSound ? 1 : 0;
+      if ((screened & 0xF) == 0xF) {
+        sound += 4;
+        continue;
       }
+      for (std::uint32_t i = 0; i < 4; ++i)
+        sound += settle(f + i, (screened >> i & 1) | (screened >> (3 + i) & 2)) ? 1 : 0;
+    }
+#endif
+    for (; f < end; ++f) {
+      const std::uint32_t* w = corners + 3 * std::size_t{f};
+      const int screened = std::max(std::max(w[0], w[1]), w[2]) < vertexCount
+                               ? screen(corner(w[0]), corner(w[1]), corner(w[2]), floatScreen)
+                               : 0;
+      sound += settle(f, screened) ? 1 : 0;
     }
     if (progress) progress->Step(sound);
   }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <random>
 #include <string>
@@ -324,6 +325,36 @@ TEST(DegeneratePolygons, ScreenedScanFindsWhatTheFullTestFinds) {
       const float x = unit(rng) * scale, y = unit(rng) * scale, z = unit(rng) * scale;
       // A needle or sliver: the third corner near the line through the first two.
       p.insert(p.end(), {x, y, z, x + scale, y, z, x + scale * unit(rng), y + scale * thin * unit(rng), z});
+      f.insert(f.end(), {3 * i, 3 * i + 1, 3 * i + 2});
+    }
+    meshes.push_back(makeMesh(std::move(p), std::move(f)));
+  }
+  {
+    // Triangles whose smallest height lies a hair either side of 5e-4 (the first tolerance
+    // below), long and short, near and far from the origin, turned at random: the screens'
+    // margins are ten-thousandths, so these are the faces they must leave to the full test.
+    std::mt19937 rng(11);
+    std::uniform_real_distribution<float> unit(-1, 1);
+    std::vector<float> p;
+    std::vector<std::uint32_t> f;
+    const double hair[] = {-1e-2, -1e-3, -3e-4, -2e-4, -1e-4, -1e-5, 0, 1e-5, 1e-4, 2e-4, 3e-4, 1e-3, 1e-2};
+    for (std::uint32_t i = 0; i < 40'000; ++i) {
+      const double height = 5e-4 * (1 + hair[i % 13]);
+      const double length = 5e-4 * std::pow(10.0, (i / 13) % 9 - 1.0);  // 5e-5 to 5e3
+      const double offset = std::pow(10.0, (i / 117) % 5 - 2.0) * unit(rng);
+      const double along = length * (0.5 + 0.5 * unit(rng));
+      // A rotation from three random angles.
+      const double a = 3.2 * unit(rng), b = 3.2 * unit(rng), c = 3.2 * unit(rng);
+      auto turn = [&](double x, double y) {
+        const double x1 = x * std::cos(a) - y * std::sin(a), y1 = x * std::sin(a) + y * std::cos(a);
+        const double y2 = y1 * std::cos(b), z2 = y1 * std::sin(b);
+        return std::array<double, 3>{x1 * std::cos(c) - z2 * std::sin(c), y2,
+                                     x1 * std::sin(c) + z2 * std::cos(c)};
+      };
+      for (auto [x, y] : {std::pair{0.0, 0.0}, {length, 0.0}, {along, height}}) {
+        const auto q = turn(x, y);
+        for (double v : q) p.push_back(static_cast<float>(offset + v));
+      }
       f.insert(f.end(), {3 * i, 3 * i + 1, 3 * i + 2});
     }
     meshes.push_back(makeMesh(std::move(p), std::move(f)));
