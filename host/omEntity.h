@@ -92,9 +92,33 @@ class omEntity {
   virtual bool IsShown() = 0;
   virtual void Show() = 0;
   virtual void Hide() = 0;
+  // [SECTION] lights, groups, deletion and maps (appended)
+  // The entity that owns this one (om::kEntityDeletedOwner for one whose deletion it must
+  // hear of), or null.
+  virtual omEntity* GetOwner() = 0;
+  // Nonzero when a polygon mesh carries a current map (a colour or scalar per vertex).
+  virtual std::int32_t HasCurrentMap() = 0;
+  // Deletes the current map; the entity's next map, if any, becomes current.
+  virtual void DeleteCurrentMap() = 0;
+  // The entity's own display in the views.
+  virtual void ShowEntity() = 0;
+  virtual void HideEntity() = 0;
+  // Lights: whether this is the first light of its group, and its kind (om::kLightDirectional).
+  virtual void SetFirstInGroup(bool first) = 0;
+  virtual void SetLightKind(std::int32_t kind) = 0;
 
  protected:
   ~omEntity() = default;
+};
+
+// The entities of one kind that the scene keeps together (om::GroupKind), shown or hidden as one.
+class omGroup {
+ public:
+  virtual std::int32_t GetMemberCount() = 0;
+  virtual bool IsGroupShown() = 0;
+
+ protected:
+  ~omGroup() = default;
 };
 
 // An ordered set of entities the module owns and hands to the host to fill: no repeats, in the

@@ -8,6 +8,18 @@ struct omCursor;
 class omEntity;
 class omEntityList;
 class omEntitySet;
+class omGroup;
+
+// A view's evaluation light: a directional light fixed to the camera, placed by pointing.
+class omEvalLight {
+ public:
+  // Places the light for the view pixel `position` (x, y) of a view width x height pixels.
+  virtual void PlaceAt(const float* position, std::int32_t width, std::int32_t height) = 0;
+  virtual void ResetPlacement() = 0;
+
+ protected:
+  ~omEvalLight() = default;
+};
 
 // One segment of a lasso outline in view pixels, as the module widened it by half a pixel.
 struct omScanEdge {
@@ -62,6 +74,8 @@ class omViewport {
   virtual float ZoomOutFromRect(const float* min, const float* max) = 0;
   // Nonzero when dollying has no near limit.
   virtual std::int32_t IsDollyUnbounded() = 0;
+  // [SECTION] lights (appended)
+  virtual omEvalLight* GetEvaluationLight() = 0;
 
  protected:
   ~omViewport() = default;
@@ -181,6 +195,28 @@ class omMainView {
   virtual omEntity* GetGlobalCoordSys() = 0;
   // The tight world box of the selected entities; false when there is nothing to bound.
   virtual bool GetSelectionBox(float* box) = 0;
+  // [SECTION] lights, coordinate systems, grid and deletion (appended)
+  // The flag word of light slot 0-9 (om::kLightDisplayBit among its bits); null out of range.
+  virtual std::uint32_t* GetLightFlags(std::int32_t slot) = 0;
+  // The scene's light display word, to read and to write.
+  virtual std::uint32_t GetLightDisplayFlags() = 0;
+  virtual std::uint32_t* GetLightDisplayFlagsRef() = 0;
+  // A new light in a free slot; null when every slot is taken.
+  virtual omEntity* CreateLight(std::int32_t kind, std::int32_t flags) = 0;
+  // A new coordinate system at the global origin; null when none can be made.
+  virtual omEntity* CreateCoordSys(std::int32_t flags) = 0;
+  // kind: om::GroupKind; null for a kind the host does not keep.
+  virtual omGroup* GetGroup(std::int32_t kind) = 0;
+  virtual void AddToGroup(omGroup* group, omEntity* entity) = 0;
+  virtual bool IsGridShown() = 0;
+  virtual void ShowGrid(bool on) = 0;
+  // Removes `entity` from the scene (owner: its om::kEntityDeletedOwner owner, or null). An
+  // entity the scene does not hold, and the global coordinate system, are left alone.
+  virtual void DeleteEntity(omEntity* owner, omEntity* entity) = 0;
+  // After a deletion: the host drops what it kept about the entities gone.
+  virtual void EndInteraction() = 0;
+  // The object to bring up to date after the evaluation light moved.
+  virtual omMainView* GetUpdateTarget() = 0;
 
  protected:
   ~omMainView() = default;

@@ -20,12 +20,16 @@ enum NotifyCode : std::int32_t {
   kNotifyPanelStateChanged = 14,
   kNotifyBrushSize = 18,
   kNotifyFilterChanged = 29,
+  kNotifyCoordSysCreated = 34,
   kNotifyEntityMoved = 36,
 };
 
 // Event codes the host broadcasts that the module reacts to.
 enum EventCode : std::int32_t {
   kEventDocumentKindChanged = 9,
+  // An entity joined or left the scene (lists of entities rebuild).
+  kEventEntityAdded = 12,
+  kEventEntityDeleted = 13,
   kEventFilterListRefilled = 28,
   kEventFilterListChanged = 29,
 };
@@ -52,6 +56,20 @@ enum EntityType : std::uint32_t {
 
 // Bits of an entity's state word (omEntity::GetStateFlags) that the module sets.
 enum EntityStateFlag : std::uint32_t { kStateHasComponentSelection = 0x4u };
+
+// Entity groups (omMainView::GetGroup).
+enum GroupKind : std::int32_t { kGroupLights = 6, kGroupCoordSys = 7 };
+
+// Light kinds (omEntity::SetLightKind) and the display bit of the light flag words.
+inline constexpr std::int32_t kLightDirectional = 4;
+inline constexpr std::uint32_t kLightDisplayBit = 0x400u;
+inline constexpr std::int32_t kLightSlots = 10;
+
+// The permission word a deletion asks omToolManager::IsAllowed for.
+inline constexpr std::uint32_t kAllowDelete = 0x110u;
+
+// Message box styles.
+inline constexpr std::uint32_t kMessageBoxExclamation = 0x30u;
 
 // Object filter masks.
 enum ObjectMask : std::uint32_t {

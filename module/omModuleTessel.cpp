@@ -101,6 +101,37 @@ omModuleTessel::omModuleTessel(const resources::RegistrationTables& tables) : ta
             [](std::uint32_t id) { chooseObjectFilterEntry(id); });
   onCommand(kComponentFilterMenu.firstId, kComponentFilterMenu.lastId,
             [](std::uint32_t id) { chooseComponentFilterEntry(id); });
+  installMenuCommands();
+}
+
+void omModuleTessel::installMenuCommands() {
+  namespace id = resources::id;
+  using Action = void (ModuleMenuCommands::*)(omApplication&);
+  auto command = [this](std::uint32_t which, Action action) {
+    onCommand(which, which, [this, action](std::uint32_t) {
+      if (omApplication* app = application()) (menuCommands_.*action)(*app);
+    });
+  };
+  auto update = [this](std::uint32_t which, auto handler) {
+    onUpdate(which, which, [handler](platform::CCmdUI* ui) {
+      if (omApplication* app = application(); app && ui) handler(*app, *ui);
+    });
+  };
+  command(id::kDisplayLights, &ModuleMenuCommands::ToggleLightDisplay);
+  update(id::kDisplayLights, &ModuleMenuCommands::UpdateLightDisplay);
+  command(id::kSelectLights, &ModuleMenuCommands::SelectLights);
+  update(id::kSelectLights, [](omApplication& app, platform::CCmdUI& ui) {
+    ModuleMenuCommands::UpdateSelectMask(app, "Lights", ui);
+  });
+  command(id::kDirectionalLight, &ModuleMenuCommands::CreateDirectionalLight);
+  update(id::kDirectionalLight, [](omApplication&, platform::CCmdUI&) {});
+  command(id::kSelectCoordSys, &ModuleMenuCommands::SelectCoordSys);
+  update(id::kSelectCoordSys, [](omApplication& app, platform::CCmdUI& ui) {
+    ModuleMenuCommands::UpdateSelectMask(app, "Coord Sys", ui);
+  });
+  command(id::kCreateCoordSys, &ModuleMenuCommands::NewCoordSys);
+  command(id::kScreenGrid, &ModuleMenuCommands::ToggleGrid);
+  update(id::kScreenGrid, &ModuleMenuCommands::UpdateGrid);
 }
 
 omModuleTessel::~omModuleTessel() {

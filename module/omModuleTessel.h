@@ -7,6 +7,7 @@
 
 #include "module/omMFCModule2.h"
 #include "module/omMaskComboBox.h"
+#include "module/module_menu_commands.h"
 #include "platform/omPropertyToolBar.h"
 #include "resources/registration_tables.h"
 
@@ -45,6 +46,8 @@ class omModuleTessel : public omMFCModule2 {
   void rebuildObjectFilter(omApplication& app);
   void rebuildComponentFilter(omApplication& app);
   platform::omPropertyToolBar* toolBarFor(std::uint32_t resource);
+  // The message-map entries of the commands the module handles itself.
+  void installMenuCommands();
 
   const resources::RegistrationTables& tables_;
   InitState initState_ = InitState::NotYet;
@@ -57,6 +60,7 @@ class omModuleTessel : public omMFCModule2 {
   platform::omPropertyToolBar lightToolBar_;
   platform::omPropertyToolBar orientToolBar_;
   omMenuItem* menuRoot_ = nullptr;
+  ModuleMenuCommands menuCommands_;  // holds whether light display is on
 };
 
 }  // namespace tessel::module

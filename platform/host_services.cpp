@@ -35,7 +35,11 @@ std::int16_t GetAsyncKeyState(int virtualKey) {
 }
 
 std::int32_t AfxMessageBox(const std::string& text, std::uint32_t style) {
-  return g_host ? g_host->MessageBox(text.c_str(), "Tessel", style) : 1;
+  return MessageBox(text, "Tessel", style);
+}
+
+std::int32_t MessageBox(const std::string& text, const std::string& caption, std::uint32_t style) {
+  return g_host ? g_host->MessageBox(text.c_str(), caption.c_str(), style) : 1;
 }
 
 CWinApp* AfxGetApp() { return &g_app; }

@@ -20,6 +20,8 @@ void bindHost(omModuleHost* host);
 // High bit set while the key is held.
 std::int16_t GetAsyncKeyState(int virtualKey);
 std::int32_t AfxMessageBox(const std::string& text, std::uint32_t style = 0);
+// A message box with its own caption; the button chosen (1 = OK).
+std::int32_t MessageBox(const std::string& text, const std::string& caption, std::uint32_t style);
 
 // The application object and the two names its settings live under.
 struct CWinApp {

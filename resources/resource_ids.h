@@ -51,6 +51,8 @@ inline constexpr std::uint32_t kNoneToolbars = 33021;
 inline constexpr std::uint32_t kScreenGrid = 33896;
 inline constexpr std::uint32_t kDisplayLights = 33822;
 inline constexpr std::uint32_t kDirectionalLight = 33824;
+inline constexpr std::uint32_t kSelectLights = 33823;
+inline constexpr std::uint32_t kSelectCoordSys = 33834;
 // The filter submenus own these ranges: one ID per entry, from the placeholder's ID on.
 inline constexpr std::uint32_t kObjectFilterFirst = 33771;
 inline constexpr std::uint32_t kObjectFilterLast = 33790;

@@ -14,6 +14,11 @@
 #include "framework/omPropTool.h"
 #include "resources/registration_tables.h"
 #include "resources/resource_ids.h"
+#include "scene/omCmdCoordSysDelete.h"
+#include "scene/omCmdCurrentMapDelete.h"
+#include "scene/omCmdLightDelete.h"
+#include "scene/omPropToolLightEval.h"
+#include "scene/omToolLightEval.h"
 #include "selection/omCmdCycleSelect.h"
 #include "selection/omCmdSelectAll.h"
 #include "selection/omCmdSelectInverse.h"
@@ -63,9 +68,9 @@ constexpr CommandEntry kCommands[] = {
     {"Orient Rotate", createCommand<transform::omCmdOrientRotate>},
     {"Orient Translate", createCommand<transform::omCmdOrientTranslate>},
     {"Orient Sync", createCommand<transform::omCmdOrientSynchronize>},
-    {"Coord Sys Delete", nullptr},
-    {"Light Delete", nullptr},
-    {"Current Map Delete", nullptr},
+    {"Coord Sys Delete", createCommand<scene::omCmdCoordSysDelete>},
+    {"Light Delete", createCommand<scene::omCmdLightDelete>},
+    {"Current Map Delete", createCommand<scene::omCmdCurrentMapDelete>},
 };
 
 constexpr ToolEntry kTools[] = {
@@ -83,7 +88,7 @@ constexpr ToolEntry kTools[] = {
     {"Base Rotate", nullptr},
     {"Base Translate", nullptr},
     {"Base Scale", nullptr},
-    {"Eval Light", nullptr},
+    {"Eval Light", createTool<scene::omToolLightEval>},
 };
 
 // Processed in this order. A null creator marks a panel class still to be built.
@@ -102,7 +107,7 @@ const PanelEntry kPanels[] = {
      "Orient Translate"},
     {id::kRotate, createPanel<transform::omPropToolRotate>, "Base Rotate", "Orient Rotate"},
     {id::kScale, createPanel<transform::omPropToolScale>, "Base Scale", "Orient Scale"},
-    {id::kEvalLight, nullptr, "Eval Light"},
+    {id::kEvalLight, createPanel<scene::omPropToolLightEval>, "Eval Light"},
     {id::kPan, createPanel<omPropTool>, "Pan"},
     {id::kTumble, createPanel<omPropTool>, "Tumble"},
     {id::kRoll, createPanel<omPropTool>, "Roll"},

@@ -72,6 +72,7 @@ StudioHost::StudioHost(Echo echo, std::unique_ptr<GlContext> context)
     echo_("filter: component " + std::string(list.GetCurrentName()));
     broadcast(om::kEventFilterListChanged, &list);
   };
+  mainView_.notify = [this](std::int32_t code, void* param) { NotifySync(code, param); };
   mainView_.redrawAll();
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "host/omView.h"
 #include "studio/host/echo.h"
@@ -87,8 +88,25 @@ class StudioMainView final : public omMainView {
   omEntity* NextCoordSys() override;
   omEntity* GetGlobalCoordSys() override { return &scene_.globalCoordSys(); }
   bool GetSelectionBox(float* box) override;
+  // Lights, coordinate systems, the grid and deletion (studio_main_view_scene.cpp).
+  std::uint32_t* GetLightFlags(std::int32_t slot) override;
+  std::uint32_t GetLightDisplayFlags() override { return scene_.lightDisplayFlags; }
+  std::uint32_t* GetLightDisplayFlagsRef() override { return &scene_.lightDisplayFlags; }
+  omEntity* CreateLight(std::int32_t kind, std::int32_t flags) override;
+  omEntity* CreateCoordSys(std::int32_t flags) override;
+  omGroup* GetGroup(std::int32_t kind) override { return scene_.group(kind); }
+  void AddToGroup(omGroup* group, omEntity* entity) override;
+  bool IsGridShown() override { return scene_.gridShown; }
+  void ShowGrid(bool on) override;
+  void DeleteEntity(omEntity* owner, omEntity* entity) override;
+  void EndInteraction() override;
+  omMainView* GetUpdateTarget() override { return this; }
 
   // [SECTION] Studio side
+  // Where the main view's events go: StudioHost's notification, which echoes and broadcasts.
+  std::function<void(std::int32_t code, void* param)> notify;
+  // The scene's entity that is `entity`, compared by identity; null for anything else.
+  Entity* entityOf(omEntity* entity);
   // Draws every view now, or when the outermost update bracket ends.
   void redrawAll();
   // Frames the scene (or the selection) in all views or the active one; false and no change when

@@ -5,6 +5,7 @@
 #include "host/omCursor.h"
 #include "host/omView.h"
 #include "studio/scene/camera.h"
+#include "studio/host/eval_light.h"
 #include "studio/host/input_state.h"
 #include "studio/render/renderer.h"
 
@@ -63,6 +64,7 @@ class StudioView final : public omView, public omViewport {
   float ZoomInToRect(const float* min, const float* max) override;
   float ZoomOutFromRect(const float* min, const float* max) override;
   std::int32_t IsDollyUnbounded() override { return 0; }
+  omEvalLight* GetEvaluationLight() override { return &evalLight; }
 
   // [SECTION] Studio side
   int index() const { return index_; }
@@ -80,6 +82,8 @@ class StudioView final : public omView, public omViewport {
   // Roll for a drag across the whole width, degrees.
   double rollDegreesPerWidth = 180;
   std::int32_t tumbleMode = 1;
+  // Lights this view's shaded surfaces from the camera, on top of the scene's lights.
+  EvalLight evalLight;
 
  private:
   int index_;

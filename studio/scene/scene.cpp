@@ -172,6 +172,50 @@ bool Entity::GetBoundingBox(float* box) {
   return true;
 }
 
+std::int32_t Entity::HasCurrentMap() { return isMesh() && currentVertexMap() ? 1 : 0; }
+
+void Entity::DeleteCurrentMap() {
+  if (!currentVertexMap()) return;
+  maps.erase(maps.begin() + currentMap);
+  // The next map takes its place, or the one before when it was the last.
+  if (currentMap >= static_cast<int>(maps.size())) currentMap = static_cast<int>(maps.size()) - 1;
+  ++mapRevision;
+}
+
+void Entity::addMap(VertexMap map) {
+  maps.push_back(std::move(map));
+  currentMap = static_cast<int>(maps.size()) - 1;
+  ++mapRevision;
+}
+
+std::int32_t EntityGroup::GetMemberCount() {
+  std::int32_t n = 0;
+  for (const auto& e : scene_.entities()) n += e->group == kind_;
+  return n;
+}
+
+EntityGroup* Scene::group(std::int32_t kind) {
+  if (kind == om::kGroupLights) return &lightGroup;
+  if (kind == om::kGroupCoordSys) return &coordSysGroup;
+  return nullptr;
+}
+
+int Scene::freeLightSlot() const {
+  for (int slot = 0; slot < om::kLightSlots; ++slot) {
+    const bool taken = std::any_of(entities_.begin(), entities_.end(), [slot](const auto& e) {
+      return e->type == om::kEntityLight && e->light.slot == slot;
+    });
+    if (!taken) return slot;
+  }
+  return -1;
+}
+
+bool Scene::lightShown(const Entity& e) const {
+  const int slot = e.light.slot;
+  return (lightDisplayFlags & om::kLightDisplayBit) && slot >= 0 && slot < om::kLightSlots &&
+         (lightFlags[slot] & om::kLightDisplayBit);
+}
+
 Scene::Scene() {
   auto global = std::make_unique<Entity>();
   global->name = "Global";

@@ -27,19 +27,26 @@ enum EntityState : std::uint32_t {
 
 class Scene;
 
+// A directional light: it shines from `position` towards `aim` (world), whatever the distance;
+// the position is also where its marker is drawn.
 struct Light {
   Vec3 position{1, 1, 1};
+  Vec3 aim{0, 0, 0};
   bool directional = true;
+  int slot = -1;  // 0 to om::kLightSlots - 1
+  bool firstInGroup = false;
+  std::int32_t kind = 0;
 };
 
 struct CoordSys {
   Vec3 origin{}, xAxis{1, 0, 0}, yAxis{0, 1, 0}, zAxis{0, 0, 1};
 };
 
-// A named scalar map over a mesh's vertices (colours, deviations, confidence of a scan).
+// A named map over a mesh's vertices: values (a scan's quality, deviations) or colours.
 struct VertexMap {
   std::string name;
-  std::vector<float> values;  // #V
+  std::vector<float> values;          // #V, or empty for a colour map
+  std::vector<std::uint8_t> colours;  // #V by 3 (RGB), or empty for a value map
 };
 
 // The selected elements among a flag array, counted when asked.
@@ -115,6 +122,13 @@ struct Entity final : omEntity {
   bool IsSourceDetached() override { return true; }
   omMesh* GetSourceTarget() override { return nullptr; }
   void SetReferenceMatrix(const float*) override {}
+  omEntity* GetOwner() override { return nullptr; }
+  std::int32_t HasCurrentMap() override;
+  void DeleteCurrentMap() override;
+  void ShowEntity() override { visible = true; }
+  void HideEntity() override { visible = false; }
+  void SetFirstInGroup(bool first) override { light.firstInGroup = first; }
+  void SetLightKind(std::int32_t kind) override { light.kind = kind; }
   // The display of the entity's frame: a coordinate system itself, another entity's tripod.
   bool IsShown() override { return type == om::kEntityCoordSys ? visible : frameShown; }
   void Show() override { (type == om::kEntityCoordSys ? visible : frameShown) = true; }
@@ -130,6 +144,8 @@ struct Entity final : omEntity {
   std::unique_ptr<Mesh> mesh;  // meshes and point clouds
   std::vector<VertexMap> maps;
   int currentMap = -1;
+  std::uint64_t mapRevision = 0;  // moves on with every change of the maps
+  std::int32_t group = 0;         // om::GroupKind, 0 for none
   CoordSys frame;
   Light light;
   std::vector<Vec3> points;  // curves and springs: the polyline
@@ -146,6 +162,12 @@ struct Entity final : omEntity {
   bool isCurve() const { return type == om::kEntityConnectedA; }
   bool isSpring() const { return type == om::kEntityConnectedB; }
   bool isConnected() const { return isCurve() || isSpring(); }
+  const VertexMap* currentVertexMap() const {
+    return currentMap >= 0 && currentMap < static_cast<int>(maps.size()) ? &maps[currentMap]
+                                                                         : nullptr;
+  }
+  // Adds a map and makes it current.
+  void addMap(VertexMap map);
   // The object filter mask this entity answers to.
   std::uint32_t filterMask() const;
   // The tight world box of the geometry (every vertex placed), cached until the placement or
@@ -174,6 +196,20 @@ struct Entity final : omEntity {
 bool endPointsMeet(const Entity& a, const Entity& b);
 // Visible entities of `kind` sharing an end point with `from`.
 std::vector<Entity*> connectedNeighbours(const Scene& scene, const Entity& from, std::uint32_t kind);
+
+// The entities of one kind (lights, coordinate systems) that the scene keeps together.
+class EntityGroup final : public omGroup {
+ public:
+  EntityGroup(const Scene& scene, std::int32_t kind) : scene_(scene), kind_(kind) {}
+  std::int32_t GetMemberCount() override;
+  bool IsGroupShown() override { return shown; }
+  std::int32_t kind() const { return kind_; }
+  bool shown = true;
+
+ private:
+  const Scene& scene_;
+  std::int32_t kind_;
+};
 
 // Point clouds are entities with one component selection (their points).
 inline constexpr std::uint32_t kEntityPointCloud = om::kEntitySingleComponentSelection;
@@ -212,6 +248,19 @@ class Scene {
     if (lockDepth_ > 0) --lockDepth_;
   }
   bool locked() const { return lockDepth_ > 0; }
+
+  // [SECTION] lights, groups and the grid
+  // A flag word per light slot and one for the scene's light display (om::kLightDisplayBit).
+  std::uint32_t lightFlags[om::kLightSlots] = {};
+  std::uint32_t lightDisplayFlags = 0;
+  bool gridShown = false;
+  EntityGroup lightGroup{*this, om::kGroupLights};
+  EntityGroup coordSysGroup{*this, om::kGroupCoordSys};
+  EntityGroup* group(std::int32_t kind);
+  // The lowest light slot no light holds; -1 when all are taken.
+  int freeLightSlot() const;
+  // Whether a light's marker shows: the scene's display bit and its slot's.
+  bool lightShown(const Entity& light) const;
 
   // [SECTION] changes
   // Moves on whenever an entity's placement or geometry changes: caches of drawn, projected or

@@ -47,9 +47,41 @@ omRegistry* FakeHost::GetRegistry() {
 
 bool FakeHost::IsKeyDown(std::int32_t key) { return key == om::kKeyShift && shiftDown; }
 
-std::int32_t FakeHost::MessageBox(const char* text, const char*, std::uint32_t) {
+std::int32_t FakeHost::MessageBox(const char* text, const char* caption, std::uint32_t style) {
   log("message: " + std::string(text));
+  messageCaption = caption ? caption : "";
+  messageStyle = style;
   return 1;
+}
+
+omEntity* FakeHost::CreateLight(std::int32_t, std::int32_t) {
+  if (!scene || lights == om::kLightSlots) return nullptr;
+  ++lights;
+  return &scene->add("light " + std::to_string(lights), om::kEntityLight);
+}
+
+omEntity* FakeHost::CreateCoordSys(std::int32_t) {
+  return scene ? &scene->addCoordSys("cs", {0, 0, 0}, {0, 0, 0, 1}) : nullptr;
+}
+
+omGroup* FakeHost::GetGroup(std::int32_t kind) {
+  if (noGroups) return nullptr;
+  if (kind == om::kGroupLights) return &lightGroup;
+  if (kind == om::kGroupCoordSys) return &coordSysGroup;
+  return nullptr;
+}
+
+void FakeHost::AddToGroup(omGroup* group, omEntity* entity) {
+  if (auto* g = static_cast<FakeGroup*>(group)) g->members.push_back(entity);
+}
+
+void FakeHost::DeleteEntity(omEntity* owner, omEntity* entity) {
+  auto* e = static_cast<FakeEntity*>(entity);
+  std::string line = "delete " + std::string(e->deleted ? "(gone) " : "") + e->GetName();
+  if (owner) line += " of " + std::string(owner->GetName());
+  log(line);
+  if (!e->deleted && e->GetType() == om::kEntityLight) --lights;
+  if (scene) scene->remove(*e);
 }
 
 omFactoryList* FakeHost::GetPanelFactories() {

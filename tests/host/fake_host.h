@@ -75,6 +75,30 @@ class FakeCmdUI : public platform::CCmdUI {
 
 // [SECTION] views and selection for tools driven through the fake host
 
+// The evaluation light of the fake view: each placement and reset is logged.
+class FakeEvalLight : public omEvalLight {
+ public:
+  explicit FakeEvalLight(std::function<void(std::string)> log) : log_(std::move(log)) {}
+  void PlaceAt(const float* p, std::int32_t w, std::int32_t h) override {
+    char text[96];
+    std::snprintf(text, sizeof text, "place light %g %g %d %d", p[0], p[1], w, h);
+    log_(text);
+  }
+  void ResetPlacement() override { log_("reset light"); }
+
+ private:
+  std::function<void(std::string)> log_;
+};
+
+// A light group of the fake host.
+class FakeGroup : public omGroup {
+ public:
+  std::int32_t GetMemberCount() override { return static_cast<std::int32_t>(members.size()); }
+  bool IsGroupShown() override { return shown; }
+  std::vector<omEntity*> members;
+  bool shown = true;
+};
+
 // One view: its size, the keys held and the cursor position are the test's; the cursors shown and
 // refreshes asked for are logged through `log`.
 class FakeView : public omView, public omViewport, public omViewManager {
@@ -99,6 +123,7 @@ class FakeView : public omView, public omViewport, public omViewManager {
   float ZoomInToRect(const float*, const float*) override { return 0; }
   float ZoomOutFromRect(const float*, const float*) override { return 0; }
   std::int32_t IsDollyUnbounded() override { return 0; }
+  omEvalLight* GetEvaluationLight() override { return &evalLight; }
   // omView
   omViewport* GetView() override { return this; }
   std::int32_t GetMaxX() override { return width - 1; }
@@ -110,7 +135,9 @@ class FakeView : public omView, public omViewport, public omViewManager {
   bool IsInvertActive() override { return invert; }
   void GetCursorPosition(float* xy) override { xy[0] = cursor[0], xy[1] = cursor[1]; }
   void SetViewCursor(const omCursor* c) override { SetCursor(c); }
-  void RedrawView(std::int32_t) override {}
+  void RedrawView(std::int32_t flags) override {
+    if (logRedraws) log_("redraw view " + std::to_string(flags));
+  }
   // omViewManager
   omView* GetActiveView() override { return this; }
   std::int32_t GetViewCount() override { return 1; }
@@ -124,10 +151,14 @@ class FakeView : public omView, public omViewport, public omViewManager {
 
   std::int32_t width = 200, height = 150;
   bool shift = false, ctrl = false, invert = false;
+  bool logRedraws = false;
   float cursor[2] = {0, 0};
 
  private:
   std::function<void(std::string)> log_;
+
+ public:
+  FakeEvalLight evalLight{log_};
 };
 
 // The selection list as a count the test sets; clearing it is logged.
@@ -313,6 +344,24 @@ class FakeHost : public omModuleHost,
     std::fill(buffer, buffer + 4, 0.0f);
     return buffer;
   }
+  std::uint32_t* GetLightFlags(std::int32_t slot) override {
+    return slot >= 0 && slot < om::kLightSlots ? &lightFlags[slot] : nullptr;
+  }
+  std::uint32_t GetLightDisplayFlags() override { return lightDisplayFlags; }
+  std::uint32_t* GetLightDisplayFlagsRef() override { return &lightDisplayFlags; }
+  // Lights and coordinate systems join the scene; lights up to om::kLightSlots of them.
+  omEntity* CreateLight(std::int32_t kind, std::int32_t flags) override;
+  omEntity* CreateCoordSys(std::int32_t flags) override;
+  omGroup* GetGroup(std::int32_t kind) override;
+  void AddToGroup(omGroup* group, omEntity* entity) override;
+  bool IsGridShown() override { return grid; }
+  void ShowGrid(bool on) override {
+    grid = on;
+    log(on ? "grid on" : "grid off");
+  }
+  void DeleteEntity(omEntity* owner, omEntity* entity) override;
+  void EndInteraction() override { log("end interaction"); }
+  omMainView* GetUpdateTarget() override { return this; }
 
   // [SECTION] test side
   // Routes a command ID as a click (with Shift held or not) through the module's command target.
@@ -348,6 +397,14 @@ class FakeHost : public omModuleHost,
   std::int32_t objectMode = 1;
   std::vector<std::vector<omScanEdge>> scanRows;  // the last lasso table, copied
   int lockDepth = 0;  // the main view's lock, held this many times
+  std::uint32_t lightFlags[om::kLightSlots] = {};
+  std::uint32_t lightDisplayFlags = 0;
+  int lights = 0;  // lights made and not deleted
+  bool grid = false;
+  bool noGroups = false;  // a host that keeps no groups answers null
+  FakeGroup lightGroup, coordSysGroup;
+  std::string messageCaption;  // of the last message box
+  std::uint32_t messageStyle = 0;
 
  private:
   omTool* currentTool_ = nullptr;

@@ -99,6 +99,11 @@ FakeEntity& FakeScene::add(const std::string& name, std::uint32_t type) {
   return *entities_.back();
 }
 
+void FakeScene::remove(FakeEntity& e) {
+  e.deleted = true;
+  for (omEntity* item : e.items.items) static_cast<FakeEntity*>(item)->deleted = true;
+}
+
 FakeEntity& FakeScene::addCoordSys(const std::string& name, Vec3 origin, transform::Quat q) {
   FakeEntity& e = add(name, om::kEntityCoordSys);
   e.frame.origin[0] = static_cast<float>(origin.x);

@@ -115,6 +115,20 @@ class FakeEntity final : public omEntity {
   bool IsShown() override { return shown; }
   void Show() override { shown = true; note("show"); }
   void Hide() override { shown = false; note("hide"); }
+  // An owner read once the entity is gone is the fault the delete commands must not have.
+  omEntity* GetOwner() override {
+    if (deleted) note("owner read after delete");
+    return owner;
+  }
+  std::int32_t HasCurrentMap() override { return maps > 0; }
+  void DeleteCurrentMap() override {
+    if (maps > 0) --maps;
+    note("delete map");
+  }
+  void ShowEntity() override { note("show entity"); }
+  void HideEntity() override { note("hide entity"); }
+  void SetFirstInGroup(bool first) override { note(first ? "first in group" : "not first"); }
+  void SetLightKind(std::int32_t kind) override { note("kind " + std::to_string(kind)); }
 
   void rename(std::string name) { name_ = std::move(name); }
 
@@ -134,6 +148,9 @@ class FakeEntity final : public omEntity {
   std::vector<float> referenceMatrix;
   bool shown = true;
   omEntity* display = nullptr;
+  omEntity* owner = nullptr;
+  bool deleted = false;
+  int maps = 0;
 
  private:
   void note(const std::string& s) {
@@ -154,6 +171,9 @@ class FakeScene {
   // A coordinate-system entity (listed among the coordinate systems) at `origin`, turned by `q`.
   FakeEntity& addCoordSys(const std::string& name, transform::Vec3 origin, transform::Quat q);
   void select(FakeEntity& e) { selection.items.push_back(&e); }
+  // Marks `e` and the entities in its items deleted (a host deletes what an entity carries with
+  // it); they stay allocated so a late call is seen, not crashed on.
+  void remove(FakeEntity& e);
 
   omEntityList* list(std::int32_t which);
   omEntity* first();

@@ -1,0 +1,23 @@
+#include "scene/omCmdCoordSysDelete.h"
+
+#include <string>
+
+#include "host/om_codes.h"
+#include "scene/delete_command.h"
+
+namespace tessel::scene {
+
+bool omCmdCoordSysDelete::CanExecute() { return canRunDelete(*this, om::kMaskCoordSys); }
+
+std::int32_t omCmdCoordSysDelete::Execute(omProgress* progress, omCommandData*) {
+  const DeleteTargets done = deleteSelected(*this, om::kEntityCoordSys, /*refuseGlobal=*/true);
+  if (!done.ran) return om::kExecuteRan;
+  std::string text;
+  if (!done.targets.empty())
+    text = std::to_string(done.targets.size()) + " coordinate system(s) deleted";
+  if (done.globalRefused) text += " (Could not delete global coordinate system)";
+  if (progress) progress->SetMessage(text.c_str(), 0);
+  return om::kExecuteRan;
+}
+
+}  // namespace tessel::scene
