@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "studio/render/renderer.h"
+
 namespace tessel::studio {
 
 std::optional<Vec3> virtualSphereDirection(double x, double y, int width, int height) {
@@ -17,7 +19,7 @@ std::optional<Vec3> virtualSphereDirection(double x, double y, int width, int he
   return Vec3{px, py, std::sqrt(1 - r2)};
 }
 
-Vec3 defaultEvalLightDirection() { return normalized(Vec3{0.4, 0.5, 1.0}); }
+Vec3 defaultEvalLightDirection() { return Renderer::defaultEvalLight(); }
 
 void EvalLight::PlaceAt(const float* position, std::int32_t width, std::int32_t height) {
   if (!position) return;

@@ -516,7 +516,7 @@ void StudioHost::drawView(int index) {
                       (navigation_ || isCameraTool(tools_.GetCurrentTool())));
   bool active = views_.quad() && &view == &views_.active();
   context_->useView(view.index());
-  renderer_.drawView(scene_, view.camera, view.rect, active);
+  renderer_.drawView(scene_, view.camera, view.rect, active, view.evalLight.direction);
   context_->present();
   ++drawStats_.draws;
   drawStats_.seconds +=

@@ -41,7 +41,7 @@ omEntity* StudioMainView::CreateLight(std::int32_t, std::int32_t) {
   light->type = om::kEntityLight;
   light->light.slot = slot;
   light->light.aim = centre;
-  light->light.position = centre + slotDirection(slot) * (1.6 * radius);
+  light->light.position = centre + slotDirection(slot) * (1.2 * radius);
   light->frameShown = false;  // a light's marker says where it is
   Entity& added = scene_.add(std::move(light));
   echo_("added: " + added.name + " (light, slot " + std::to_string(slot) + ")");

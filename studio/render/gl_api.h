@@ -20,6 +20,8 @@ struct GlApi {
   decltype(&::glColor3f) Color3f = nullptr;
   decltype(&::glColor3fv) Color3fv = nullptr;
   decltype(&::glColorMaterial) ColorMaterial = nullptr;
+  decltype(&::glColorPointer) ColorPointer = nullptr;
+  decltype(&::glGetIntegerv) GetIntegerv = nullptr;
   decltype(&::glDepthFunc) DepthFunc = nullptr;
   decltype(&::glDisable) Disable = nullptr;
   decltype(&::glDisableClientState) DisableClientState = nullptr;
@@ -79,6 +81,8 @@ struct GlApi {
            get(Color3f, "glColor3f") &&
            get(Color3fv, "glColor3fv") &&
            get(ColorMaterial, "glColorMaterial") &&
+           get(ColorPointer, "glColorPointer") &&
+           get(GetIntegerv, "glGetIntegerv") &&
            get(DepthFunc, "glDepthFunc") &&
            get(Disable, "glDisable") &&
            get(DisableClientState, "glDisableClientState") &&

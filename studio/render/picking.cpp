@@ -139,6 +139,7 @@ std::uint32_t objectAt(Scene& scene, const Camera& camera, ViewSize size, double
   double bestDistance = std::numeric_limits<double>::infinity();
   for (const auto& e : scene.entities()) {
     if (!e->visible || !(e->filterMask() & mask)) continue;
+    if (e->type == om::kEntityLight && !scene.lightShown(*e)) continue;  // no marker to aim at
     if (e->isMesh()) {
       double t;
       if (pickFace(*e->mesh, camera, size, x, y, &t, &e->placement) != kNoFace &&
@@ -175,6 +176,7 @@ std::vector<std::uint32_t> objectsInRect(Scene& scene, const Camera& camera, Vie
   std::vector<std::uint32_t> out;
   for (const auto& e : scene.entities()) {
     if (!e->visible || !(e->filterMask() & mask)) continue;
+    if (e->type == om::kEntityLight && !scene.lightShown(*e)) continue;  // no marker to aim at
     bool hit = false;
     if (e->mesh) {
       const Mesh& m = *e->mesh;

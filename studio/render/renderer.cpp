@@ -11,6 +11,7 @@
 #include <stdexcept>
 
 #include "studio/render/coarse_mesh.h"
+#include "studio/render/light_merge.h"
 
 namespace tessel::studio {
 
@@ -57,7 +58,8 @@ void setViewport(const GlApi& gl, GlContext& c, const PixelRect& r) {
   gl.Scissor(r.x, c.height() - r.y - r.height, r.width, r.height);
 }
 
-void loadCamera(const GlApi& gl, const Camera& camera, const Box& scene, const PixelRect& r) {
+void loadCamera(const GlApi& gl, const Camera& camera, const Box& scene, const PixelRect& r,
+                const Vec3& evalLight = Renderer::defaultEvalLight()) {
   double n, f;
   clipRange(camera, scene, &n, &f);
   Mat4 p = projectionMatrix(camera, r.width, r.height, n, f);
@@ -66,10 +68,34 @@ void loadCamera(const GlApi& gl, const Camera& camera, const Box& scene, const P
   gl.LoadMatrixd(p.data());
   gl.MatrixMode(GL_MODELVIEW);
   gl.LoadIdentity();
-  // A headlight over the viewer's right shoulder, fixed in eye space.
-  const GLfloat light[4] = {0.4f, 0.5f, 1.0f, 0.0f};
+  // The view's evaluation light, fixed in eye space: set before the camera's matrix.
+  const GLfloat light[4] = {static_cast<GLfloat>(evalLight.x), static_cast<GLfloat>(evalLight.y),
+                            static_cast<GLfloat>(evalLight.z), 0.0f};
   gl.Lightfv(GL_LIGHT0, GL_POSITION, light);
   gl.LoadMatrixd(v.data());
+}
+
+constexpr int kGridSpacing = 40;  // pixels
+
+// What the depth range of a view must reach: the geometry and the light markers shown beside it.
+// Every drawing and depth read of a view uses the same, so depths read back convert alike.
+Box depthBounds(const Scene& scene) {
+  Box reach = scene.bounds();
+  for (const auto& e : scene.entities())
+    if (e->type == om::kEntityLight && e->visible && scene.lightShown(*e))
+      reach.add(e->placement.place(e->light.position));
+  return reach;
+}
+
+// Blue through cyan, green and yellow to red over t in [0, 1].
+void rampColour(double t, std::uint8_t* rgb) {
+  t = std::clamp(std::isfinite(t) ? t : 0.0, 0.0, 1.0);
+  const double r = std::clamp(4 * t - 2, 0.0, 1.0);
+  const double g = t < 0.25 ? 4 * t : t > 0.75 ? 4 * (1 - t) : 1.0;
+  const double b = std::clamp(2 - 4 * t, 0.0, 1.0);
+  rgb[0] = static_cast<std::uint8_t>(std::lround(255 * r));
+  rgb[1] = static_cast<std::uint8_t>(std::lround(255 * g));
+  rgb[2] = static_cast<std::uint8_t>(std::lround(255 * b));
 }
 
 }  // namespace
@@ -194,6 +220,17 @@ void Renderer::drawMesh(const Entity& e, bool selected, bool holes, bool vertice
     gl.Color3f(0.72f, 0.74f, 0.78f);
   gl.EnableClientState(GL_VERTEX_ARRAY);
   gl.EnableClientState(GL_NORMAL_ARRAY);
+  // A mesh's current map colours it per vertex (the stand-in keeps the plain colour).
+  const std::vector<std::uint8_t>* colours = mapColours(e);
+  auto bindColours = [&](bool on) {
+    if (!colours) return;
+    if (on) {
+      gl.EnableClientState(GL_COLOR_ARRAY);
+      gl.ColorPointer(3, GL_UNSIGNED_BYTE, 0, colours->data());
+    } else {
+      gl.DisableClientState(GL_COLOR_ARRAY);
+    }
+  };
   auto bindFull = [&] {
     if (buffers) {
       gl.BindBuffer(GL_ARRAY_BUFFER, buffers->vertices);
@@ -222,6 +259,7 @@ void Renderer::drawMesh(const Entity& e, bool selected, bool holes, bool vertice
   }
   // Everything below reads the mesh's own vertex numbers.
   bindFull();
+  if (!coarse) bindColours(true);
   if (coarse) {
     // drawn above
   } else if (!anyHidden && buffers) {
@@ -237,6 +275,7 @@ void Renderer::drawMesh(const Entity& e, bool selected, bool holes, bool vertice
       if (!(m.faceFlags[f] & kHidden)) shown.insert(shown.end(), &m.faces[3 * f], &m.faces[3 * f + 3]);
     gl.DrawElements(GL_TRIANGLES, static_cast<GLsizei>(shown.size()), GL_UNSIGNED_INT, shown.data());
   }
+  bindColours(false);
   gl.Disable(GL_POLYGON_OFFSET_FILL);
   if (anySelected) {
     // Selected faces drawn over the shaded surface; depth-equal passes thanks to the offset above.
@@ -321,10 +360,18 @@ void Renderer::drawMarkers(const Entity& e, const Box&, bool selected) {
   gl.Disable(GL_LIGHTING);
   if (e.type == om::kEntityLight) {
     gl.Color3f(1.0f, 0.9f, selected ? 0.2f : 0.5f);
-    gl.PointSize(8);
+    gl.PointSize(selected ? 11.0f : 8.0f);
     gl.Begin(GL_POINTS);
     gl.Vertex3d(e.light.position.x, e.light.position.y, e.light.position.z);
     gl.End();
+    // A stroke towards where it shines.
+    const Vec3 tip = e.light.position + (e.light.aim - e.light.position) * 0.2;
+    gl.LineWidth(selected ? 3.0f : 1.5f);
+    gl.Begin(GL_LINES);
+    gl.Vertex3d(e.light.position.x, e.light.position.y, e.light.position.z);
+    gl.Vertex3d(tip.x, tip.y, tip.z);
+    gl.End();
+    gl.LineWidth(1);
   } else if (e.isConnected()) {
     if (selected)
       gl.Color3f(1.0f, 0.85f, 0.2f);
@@ -338,6 +385,95 @@ void Renderer::drawMarkers(const Entity& e, const Box&, bool selected) {
     gl.End();
     gl.LineWidth(1);
   }
+}
+
+const std::vector<std::uint8_t>* Renderer::mapColours(const Entity& e) {
+  const VertexMap* map = e.currentVertexMap();
+  const std::size_t n = e.mesh ? e.mesh->vertexCount() : 0;
+  if (!map) {
+    colours_.erase(e.id);
+    return nullptr;
+  }
+  ColourCache& cache = colours_[e.id];
+  if (cache.revision == e.mapRevision && cache.colours.size() == 3 * n) return &cache.colours;
+  cache.revision = e.mapRevision;
+  if (map->colours.size() == 3 * n) {
+    cache.colours = map->colours;
+  } else if (map->values.size() == n) {
+    float lo = HUGE_VALF, hi = -HUGE_VALF;
+    for (float v : map->values)
+      if (std::isfinite(v)) lo = std::min(lo, v), hi = std::max(hi, v);
+    const double span = hi > lo ? hi - lo : 1.0;
+    cache.colours.resize(3 * n);
+    for (std::size_t v = 0; v < n; ++v) rampColour((map->values[v] - lo) / span, &cache.colours[3 * v]);
+  } else {
+    return nullptr;  // a map that does not fit the mesh is not drawn
+  }
+  return &cache.colours;
+}
+
+void Renderer::setSceneLights(const Scene& scene) {
+  const GlApi& gl = api();
+  if (maxLights_ == 0) {
+    gl.GetIntegerv(GL_MAX_LIGHTS, &maxLights_);
+    maxLights_ = std::clamp<GLint>(maxLights_, 1, 1 + om::kLightSlots);
+  }
+  std::vector<Vec3> directions;
+  for (const auto& e : scene.entities()) {
+    if (e->type != om::kEntityLight || !e->visible) continue;
+    const Vec3 from = e->placement.place(e->light.position);
+    const Vec3 d = from - e->light.aim;
+    if (length(d) > 0) directions.push_back(normalized(d));
+  }
+  const std::vector<MergedLight> lights = mergeLights(directions, maxLights_ - 1);
+  // The evaluation light alone is as bright as before; the scene's lights add to it, each
+  // half as strong, so a merged light of two is as strong as the evaluation light.
+  for (GLint i = 1; i < maxLights_; ++i) {
+    const GLenum name = static_cast<GLenum>(GL_LIGHT0 + i);
+    if (i > static_cast<GLint>(lights.size())) {
+      gl.Disable(name);
+      continue;
+    }
+    const MergedLight& l = lights[static_cast<std::size_t>(i - 1)];
+    const GLfloat position[4] = {static_cast<GLfloat>(l.direction.x),
+                                 static_cast<GLfloat>(l.direction.y),
+                                 static_cast<GLfloat>(l.direction.z), 0.0f};
+    const GLfloat k = static_cast<GLfloat>(0.5 * l.weight);
+    const GLfloat diffuse[4] = {k, k, k, 1};
+    gl.Lightfv(name, GL_POSITION, position);
+    gl.Lightfv(name, GL_DIFFUSE, diffuse);
+    gl.Enable(name);
+  }
+}
+
+void Renderer::drawGrid(const PixelRect& rect) {
+  const GlApi& gl = api();
+  beginOverlay(rect);
+  gl.Disable(GL_DEPTH_TEST);
+  gl.Disable(GL_LIGHTING);
+  const float w = static_cast<float>(rect.width), h = static_cast<float>(rect.height);
+  const float cx = std::floor(w / 2), cy = std::floor(h / 2);
+  gl.LineWidth(1);
+  gl.Begin(GL_LINES);
+  // From the view's centre outwards, so the lines stay put as a view is resized about it.
+  for (int axis = 0; axis < 2; ++axis) {
+    const float extent = axis == 0 ? w : h, centre = axis == 0 ? cx : cy;
+    for (float at = centre - kGridSpacing * std::floor(centre / kGridSpacing); at < extent;
+         at += kGridSpacing) {
+      const bool middle = at == centre;
+      if (middle)
+        gl.Color3f(0.42f, 0.44f, 0.50f);
+      else
+        gl.Color3f(0.26f, 0.27f, 0.31f);
+      if (axis == 0)
+        gl.Vertex2f(at, 0), gl.Vertex2f(at, h);
+      else
+        gl.Vertex2f(0, at), gl.Vertex2f(w, at);
+    }
+  }
+  gl.End();
+  gl.Enable(GL_DEPTH_TEST);
+  endOverlay();
 }
 
 void Renderer::drawTripod(const CoordSys& c, double size, bool selected) {
@@ -374,7 +510,8 @@ void placed(const GlApi& gl, const Entity& e, Draw&& draw) {
 
 }  // namespace
 
-void Renderer::drawView(Scene& scene, const Camera& camera, const PixelRect& rect, bool active) {
+void Renderer::drawView(Scene& scene, const Camera& camera, const PixelRect& rect, bool active,
+                        const Vec3& evalLight) {
   // A window's view that is not on screen yet has no surface; it draws when it gets one.
   if (!context_.makeCurrent()) return;
   const GlApi& gl = api();
@@ -394,10 +531,13 @@ void Renderer::drawView(Scene& scene, const Camera& camera, const PixelRect& rec
   gl.ColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
   gl.Enable(GL_NORMALIZE);
   gl.ShadeModel(GL_SMOOTH);
+  if (scene.gridShown) drawGrid(rect);
   Box bounds = scene.bounds();
-  loadCamera(gl, camera, bounds, rect);
+  loadCamera(gl, camera, depthBounds(scene), rect, evalLight);
+  setSceneLights(scene);
   for (const auto& e : scene.entities()) {
     if (!e->visible) continue;
+    if (e->type == om::kEntityLight && !scene.lightShown(*e)) continue;
     bool selected = e->state & kStateSelected;
     placed(gl, *e, [&] {
       if (e->isMesh())
@@ -444,7 +584,7 @@ DepthImage Renderer::readDepth(const Camera& camera, const Scene& scene, const P
   gl.ReadPixels(rect.x, context_.height() - rect.y - rect.height, rect.width, rect.height,
                GL_DEPTH_COMPONENT, GL_FLOAT, window.data());
   double n, f;
-  clipRange(camera, scene.bounds(), &n, &f);
+  clipRange(camera, depthBounds(scene), &n, &f);
   out.depth.resize(window.size());
   for (int row = 0; row < rect.height; ++row)
     for (int col = 0; col < rect.width; ++col) {
@@ -474,7 +614,7 @@ DepthImage Renderer::surfaceDepth(const Scene& scene, const Camera& camera,
   gl.Disable(GL_COLOR_LOGIC_OP);
   gl.Disable(GL_LIGHTING);
   gl.ColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
-  loadCamera(gl, camera, scene.bounds(), rect);
+  loadCamera(gl, camera, depthBounds(scene), rect);
   gl.EnableClientState(GL_VERTEX_ARRAY);
   std::vector<std::uint32_t> shown;
   for (const auto& e : scene.entities()) {

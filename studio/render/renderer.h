@@ -69,8 +69,11 @@ class Renderer {
  public:
   explicit Renderer(GlContext& context) : context_(context) {}
 
-  // Clears `rect` and draws the scene through `camera` into it.
-  void drawView(Scene& scene, const Camera& camera, const PixelRect& rect, bool active);
+  // Clears `rect` and draws the scene through `camera` into it, lit by the scene's lights and
+  // the view's evaluation light (`evalLight`: towards the light, eye space).
+  void drawView(Scene& scene, const Camera& camera, const PixelRect& rect, bool active,
+                const Vec3& evalLight = defaultEvalLight());
+  static Vec3 defaultEvalLight() { return normalized(Vec3{0.4, 0.5, 1.0}); }
   // The depth of the last drawing of `rect`, as distances from the eye.
   DepthImage readDepth(const Camera& camera, const Scene& scene, const PixelRect& rect);
   // Draws the depth of the scene's surfaces alone (no markers, points, lines or overlays; the
@@ -101,6 +104,13 @@ class Renderer {
   void drawMesh(const Entity& entity, bool selected, bool holes = false, bool vertices = false);
   void drawPoints(const Entity& entity, bool selected);
   void drawMarkers(const Entity& entity, const Box& scene, bool selected);
+  // The scene's lights on the lights the context has beside the evaluation light (GL_LIGHT0);
+  // the modelview holds the camera.
+  void setSceneLights(const Scene& scene);
+  // Light lines every kGridSpacing pixels over the view, under the scene.
+  void drawGrid(const PixelRect& rect);
+  // The current map of a mesh as colours per vertex (#V by 3); null when it has none.
+  const std::vector<std::uint8_t>* mapColours(const Entity& entity);
   // The entity's frame as three axes from its origin (x red, y green, z blue), `size` long.
   void drawTripod(const CoordSys& frame, double size, bool selected);
 
@@ -112,6 +122,12 @@ class Renderer {
     std::vector<float> normals;
   };
   std::unordered_map<std::uint32_t, NormalCache> normals_;
+  struct ColourCache {
+    std::uint64_t revision = ~std::uint64_t{0};
+    std::vector<std::uint8_t> colours;
+  };
+  std::unordered_map<std::uint32_t, ColourCache> colours_;
+  GLint maxLights_ = 0;
   // A mesh's positions, normals and triangles in buffer objects, built once per topology
   // revision; drawing a frame then sends no vertex data.
   struct MeshBuffers {
