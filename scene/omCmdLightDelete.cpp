@@ -1,6 +1,6 @@
 #include "scene/omCmdLightDelete.h"
 
-#include <string>
+#include <cstdio>
 
 #include "host/om_codes.h"
 #include "scene/delete_command.h"
@@ -14,12 +14,12 @@ std::int32_t omCmdLightDelete::Execute(omProgress* progress, omCommandData*) {
   if (!done.ran || !progress) return om::kExecuteRan;
   // Only what went is reported: a selection without a light deletes nothing and says nothing.
   const std::size_t n = done.targets.size();
-  std::string text;
+  char text[64] = "";
   if (n == 1)
-    text = "Object deleted.";
+    std::snprintf(text, sizeof text, "Object deleted.");
   else if (n > 1)
-    text = std::to_string(n) + " objects deleted.";
-  progress->SetMessage(text.c_str(), 0);
+    std::snprintf(text, sizeof text, "%i objects deleted.", static_cast<int>(n));
+  progress->SetMessage(text, 0);
   return om::kExecuteRan;
 }
 

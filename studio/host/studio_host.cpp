@@ -82,7 +82,9 @@ StudioHost::~StudioHost() { unloadModule(); }
 
 std::int32_t StudioHost::MessageBox(const char* text, const char* caption, std::uint32_t style) {
   if (messageBox) return messageBox(text, caption, style);
-  echo_("message: " + std::string(text ? text : ""));
+  std::string line = text ? text : "";
+  while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+  echo_("messagebox: " + std::string(caption ? caption : "") + ": " + line);
   return 1;  // OK: nobody is there to press another button
 }
 
@@ -207,11 +209,37 @@ std::string StudioHost::open(const std::string& path) {
       line += "; " + std::to_string(file.skippedFaces) +
               " faces of the file that repeat a vertex could not be read";
   }
+  for (auto& [name, values] : file.vertexValues)
+    entity->addMap({name, std::move(values), {}});
+  if (!file.vertexColours.empty()) entity->addMap({"colour", {}, std::move(file.vertexColours)});
+  if (!entity->maps.empty()) {
+    line += "; maps:";
+    for (const VertexMap& map : entity->maps) line += " " + map.name;
+  }
   bool first = scene_.bounds().empty();
   scene_.add(std::move(entity));
   echo_(line);
   followDocumentKind();
   if (first) mainView_.fit(true, false);  // the scene had nothing to frame before
+  mainView_.redrawAll();
+  return {};
+}
+
+std::string StudioHost::addHeightMap(const std::string& object, const std::string& name,
+                                     int axis) {
+  Entity* e = scene_.findByName(object);
+  if (!e || !e->isMesh()) return "no mesh named \"" + object + "\"";
+  if (axis < 0 || axis > 2) return "the axis is x, y or z";
+  // World positions: a height map of a placed scan follows where it stands.
+  VertexMap map{name, {}, {}};
+  const Mesh& m = *e->mesh;
+  map.values.reserve(m.vertexCount());
+  for (std::uint32_t v = 0; v < m.vertexCount(); ++v) {
+    const Vec3 p = e->placement.place(m.position(v));
+    map.values.push_back(static_cast<float>(axis == 0 ? p.x : axis == 1 ? p.y : p.z));
+  }
+  e->addMap(std::move(map));
+  echo_("map: " + e->name + ": " + name + " (" + std::to_string(e->maps.size()) + " in all)");
   mainView_.redrawAll();
   return {};
 }
@@ -449,6 +477,8 @@ std::vector<std::string> StudioHost::describeScene() {
         line += " " + std::to_string(e->mesh->faceCount()) + " faces " +
                 std::to_string(e->mesh->edgeCount()) + " edges";
     }
+    if (const VertexMap* map = e->currentVertexMap())
+      line += " map " + map->name + " (" + std::to_string(e->maps.size()) + " in all)";
     if (!e->visible) line += " hidden";
     if (e->state & kStateSelected) line += " selected";
     lines.push_back(line);

@@ -80,6 +80,9 @@ class StudioHost final : public omModuleHost, public omApplication, private View
   std::string addPolyline(std::uint32_t kind, const std::string& name, std::vector<Vec3> points);
   // A named coordinate system at `origin`, turned by the quaternion xyzw (normalised).
   std::string addCoordSys(const std::string& name, const Vec3& origin, const double* xyzw);
+  // A value map over a mesh's vertices: each vertex's world coordinate along axis 0, 1 or 2 (x,
+  // y, z), made the mesh's current map; empty on success.
+  std::string addHeightMap(const std::string& object, const std::string& name, int axis);
   // Each entity's frame origin and orientation, and its world box.
   std::vector<std::string> describeFrames();
   // Writes the active mesh (the last selected one, else the first).

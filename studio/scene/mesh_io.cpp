@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
+#include <cstdint>
 #include <fstream>
 #include <iostream>
 #include <streambuf>
@@ -27,14 +29,52 @@ using IO::BaseExporter;
 using IO::BaseImporter;
 using Attributes::StatusInfo;
 
-// Collects what a reader finds; everything but positions and faces is dropped.
+// Where the PLY reader puts the properties it does not know (quality, confidence, ...): one
+// array per property, kept as long as the vertices read so far.
+class VertexPropertyKernel final : public BaseKernel {
+ public:
+  void setVertexCount(std::size_t n) {
+    count_ = n;
+    vprops_resize(n);
+  }
+  std::size_t n_vertices() const override { return count_; }
+
+ private:
+  std::size_t count_ = 0;
+};
+
+// Collects what a reader finds: positions, faces, and a PLY file's vertex colours and extra
+// vertex properties; the rest is dropped.
 class FlatImporter final : public BaseImporter {
  public:
   explicit FlatImporter(Mesh& mesh) : mesh_(mesh) {}
 
   VertexHandle add_vertex(const Vec3f& p) override {
     mesh_.positions.insert(mesh_.positions.end(), {p[0], p[1], p[2]});
+    if (kernel_.vprops_begin() != kernel_.vprops_end()) kernel_.setVertexCount(mesh_.vertexCount());
     return VertexHandle(static_cast<int>(mesh_.vertexCount()) - 1);
+  }
+  BaseKernel* kernel() override {
+    // A property created mid-file starts as long as the vertices read so far.
+    kernel_.setVertexCount(mesh_.vertexCount());
+    return &kernel_;
+  }
+  // Each scalar vertex property as floats, #V long; lists and other element kinds are skipped.
+  std::vector<std::pair<std::string, std::vector<float>>> vertexValues() {
+    std::vector<std::pair<std::string, std::vector<float>>> out;
+    const std::size_t n = mesh_.vertexCount();
+    for (auto it = kernel_.vprops_begin(); it != kernel_.vprops_end(); ++it) {
+      if (!*it || (*it)->n_elements() != n) continue;
+      std::vector<float> values;
+      if (!copyValues<float, double, std::int8_t, std::uint8_t, std::int16_t, std::uint16_t,
+                      std::int32_t, std::uint32_t>(**it, values))
+        continue;
+      out.emplace_back((*it)->name(), std::move(values));
+    }
+    return out;
+  }
+  std::vector<std::uint8_t> vertexColours() const {
+    return colours_.size() == 3 * mesh_.vertexCount() ? colours_ : std::vector<std::uint8_t>{};
   }
   VertexHandle add_vertex() override { return add_vertex(Vec3f(0, 0, 0)); }
   FaceHandle add_face(const VHandles& corners) override {
@@ -73,10 +113,14 @@ class FlatImporter final : public BaseImporter {
   void set_halfedge(VertexHandle, HalfedgeHandle) override {}
   void set_normal(VertexHandle, const Vec3f&) override {}
   void set_normal(VertexHandle, const Vec3d&) override {}
-  void set_color(VertexHandle, const Vec3uc&) override {}
-  void set_color(VertexHandle, const Vec4uc&) override {}
-  void set_color(VertexHandle, const Vec3f&) override {}
-  void set_color(VertexHandle, const Vec4f&) override {}
+  void set_color(VertexHandle vh, const Vec3uc& c) override { setColour(vh, c[0], c[1], c[2]); }
+  void set_color(VertexHandle vh, const Vec4uc& c) override { setColour(vh, c[0], c[1], c[2]); }
+  void set_color(VertexHandle vh, const Vec3f& c) override {
+    setColour(vh, unit(c[0]), unit(c[1]), unit(c[2]));
+  }
+  void set_color(VertexHandle vh, const Vec4f& c) override {
+    setColour(vh, unit(c[0]), unit(c[1]), unit(c[2]));
+  }
   void set_texcoord(VertexHandle, const Vec2f&) override {}
   void set_status(VertexHandle, const StatusInfo&) override {}
   void set_next(HalfedgeHandle, HalfedgeHandle) override {}
@@ -113,7 +157,30 @@ class FlatImporter final : public BaseImporter {
   }
 
  private:
+  template <class... Types>
+  static bool copyValues(BaseProperty& property, std::vector<float>& out) {
+    auto one = [&](auto tag) {
+      using T = decltype(tag);
+      auto* typed = dynamic_cast<PropertyT<T>*>(&property);
+      if (!typed) return false;
+      out.assign(typed->data_vector().begin(), typed->data_vector().end());
+      return true;
+    };
+    return (one(Types{}) || ...);
+  }
+  static std::uint8_t unit(float v) {
+    return static_cast<std::uint8_t>(std::lround(255 * std::clamp(std::isfinite(v) ? v : 0.f, 0.f, 1.f)));
+  }
+  void setColour(VertexHandle vh, std::uint8_t r, std::uint8_t g, std::uint8_t b) {
+    if (vh.idx() < 0 || static_cast<std::uint32_t>(vh.idx()) >= mesh_.vertexCount()) return;
+    colours_.resize(3 * static_cast<std::size_t>(mesh_.vertexCount()), 0);
+    std::uint8_t* c = &colours_[3 * static_cast<std::size_t>(vh.idx())];
+    c[0] = r, c[1] = g, c[2] = b;
+  }
+
   Mesh& mesh_;
+  VertexPropertyKernel kernel_;
+  std::vector<std::uint8_t> colours_;  // #V by 3 once a colour was set
   std::size_t facesRead_ = 0, shortFaces_ = 0;
   std::size_t declaredVertices_ = 0, declaredFaces_ = 0;
 };
@@ -280,6 +347,8 @@ LoadedFile parseFile(const std::filesystem::path& file, bool checkBytes) {
 
   FlatImporter importer(out.mesh);
   IO::Options options;
+  // A PLY file's colours and extra vertex properties become maps; other formats keep to shape.
+  if (ext == ".ply") options += IO::Options::Custom, options += IO::Options::VertexColor;
   bool read;
   {
     QuietReader quiet;
@@ -302,6 +371,8 @@ LoadedFile parseFile(const std::filesystem::path& file, bool checkBytes) {
     if (statements > importer.facesRead()) out.skippedFaces = statements - importer.facesRead();
   }
   out.pointCloud = out.mesh.faces.empty();
+  out.vertexValues = importer.vertexValues();
+  out.vertexColours = importer.vertexColours();
   out.mesh.positions.shrink_to_fit();
   out.mesh.faces.shrink_to_fit();
   return out;

@@ -4,7 +4,10 @@
 #pragma once
 
 #include <filesystem>
+#include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "studio/scene/mesh.h"
 
@@ -16,6 +19,11 @@ struct LoadedFile {
   std::string error;      // empty on success: "FILE: problem"
   // Faces the file holds that the reader would not take (OBJ faces that repeat a vertex).
   std::size_t skippedFaces = 0;
+  // A PLY file's values per vertex beyond the position (a scan's quality, confidence, ...), by
+  // property name in the file's order, each #V long; and its vertex colours, #V by 3 (RGB), or
+  // empty when it has none.
+  std::vector<std::pair<std::string, std::vector<float>>> vertexValues;
+  std::vector<std::uint8_t> vertexColours;
 };
 
 // PLY (binary and ASCII), OBJ, STL and OFF. Polygons are split into fans of triangles.

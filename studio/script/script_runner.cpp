@@ -86,6 +86,7 @@ const std::map<std::string, std::string>& usages() {
       {"check", "check lasso [through] X Y X Y X Y [X Y...]"},
       {"spring", "spring \"Name\" X Y Z X Y Z [X Y Z...]"},
       {"coordsys", "coordsys \"Name\" X Y Z [QX QY QZ QW]"},
+      {"map", "map \"Object\" \"Name\" x|y|z (the vertices' world coordinate as a value map)"},
   };
   return forms;
 }
@@ -400,6 +401,13 @@ std::string ScriptRunner::runWords(const std::vector<std::string>& w) {
     for (std::size_t i = 2; i < w.size(); ++i)
       if (!parseFloat(w[i], &v[i - 2])) return "\"" + w[i] + "\" is not a number";
     return host_.addCoordSys(w[1], {v[0], v[1], v[2]}, v + 3);
+  }
+  if (verb == "map") {
+    if (!arity(4)) return usage(verb);
+    const std::string axes = "xyz";
+    const std::size_t axis = w[3].size() == 1 ? axes.find(w[3][0]) : std::string::npos;
+    if (axis == std::string::npos) return usage(verb);
+    return host_.addHeightMap(w[1], w[2], static_cast<int>(axis));
   }
   if (verb == "set") {
     if (!arity(4)) return usage(verb);

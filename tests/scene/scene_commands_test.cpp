@@ -64,9 +64,10 @@ class SceneCommands : public ::testing::Test {
   }
 
   TempConfig config;
+  // The module outlives the host, whose tools are the module's code.
+  LoadedModule module{TESSEL_MODULE_PATH};
   FakeHost host;
   FakeScene scene;
-  LoadedModule module{TESSEL_MODULE_PATH};
   std::vector<omCommand*> commands_;
   std::vector<omTool*> tools_;
 };
