@@ -244,6 +244,24 @@ std::string StudioHost::addHeightMap(const std::string& object, const std::strin
   return {};
 }
 
+std::string StudioHost::showGroup(const std::string& which, bool shown) {
+  EntityGroup* group = which == "lights"     ? &scene_.lightGroup
+                       : which == "coordsys" ? &scene_.coordSysGroup
+                                             : nullptr;
+  if (!group) return "the groups are lights and coordsys";
+  group->shown = shown;
+  int members = 0;
+  for (const auto& e : scene_.entities())
+    if (e->group == group->kind()) e->visible = shown, ++members;
+  // The global coordinate system heads its group: a new one hides it, showing the group brings
+  // it back.
+  if (group == &scene_.coordSysGroup && shown) scene_.globalCoordSys().visible = true;
+  echo_("group: " + which + (shown ? " shown (" : " hidden (") + std::to_string(members) +
+        " members)");
+  mainView_.redrawAll();
+  return {};
+}
+
 std::string StudioHost::save(const std::string& path) {
   Entity* target = nullptr;
   for (auto it = scene_.selection().rbegin(); it != scene_.selection().rend() && !target; ++it)
@@ -477,6 +495,7 @@ std::vector<std::string> StudioHost::describeScene() {
         line += " " + std::to_string(e->mesh->faceCount()) + " faces " +
                 std::to_string(e->mesh->edgeCount()) + " edges";
     }
+    if (e->type == om::kEntityLight) line += " slot " + std::to_string(e->light.slot);
     if (const VertexMap* map = e->currentVertexMap())
       line += " map " + map->name + " (" + std::to_string(e->maps.size()) + " in all)";
     if (!e->visible) line += " hidden";

@@ -83,6 +83,8 @@ class StudioHost final : public omModuleHost, public omApplication, private View
   // A value map over a mesh's vertices: each vertex's world coordinate along axis 0, 1 or 2 (x,
   // y, z), made the mesh's current map; empty on success.
   std::string addHeightMap(const std::string& object, const std::string& name, int axis);
+  // Shows or hides a group ("lights" or "coordsys") with every member; empty on success.
+  std::string showGroup(const std::string& which, bool shown);
   // Each entity's frame origin and orientation, and its world box.
   std::vector<std::string> describeFrames();
   // Writes the active mesh (the last selected one, else the first).

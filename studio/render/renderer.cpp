@@ -426,8 +426,14 @@ void Renderer::setSceneLights(const Scene& scene) {
     if (length(d) > 0) directions.push_back(normalized(d));
   }
   const std::vector<MergedLight> lights = mergeLights(directions, maxLights_ - 1);
-  // The evaluation light alone is as bright as before; the scene's lights add to it, each
-  // half as strong, so a merged light of two is as strong as the evaluation light.
+  // Alone, the evaluation light is at full strength. With the scene's lights it gives some up,
+  // and they share a fixed budget (half a light each while few), so ten lights brighten the
+  // surfaces they face without washing the scan out.
+  const GLfloat eval = directions.empty() ? 1.0f : 0.7f;
+  const GLfloat evalDiffuse[4] = {eval, eval, eval, 1};
+  gl.Lightfv(GL_LIGHT0, GL_DIFFUSE, evalDiffuse);
+  const double perLight =
+      directions.empty() ? 0.0 : std::min(0.5, 0.8 / static_cast<double>(directions.size()));
   for (GLint i = 1; i < maxLights_; ++i) {
     const GLenum name = static_cast<GLenum>(GL_LIGHT0 + i);
     if (i > static_cast<GLint>(lights.size())) {
@@ -438,7 +444,7 @@ void Renderer::setSceneLights(const Scene& scene) {
     const GLfloat position[4] = {static_cast<GLfloat>(l.direction.x),
                                  static_cast<GLfloat>(l.direction.y),
                                  static_cast<GLfloat>(l.direction.z), 0.0f};
-    const GLfloat k = static_cast<GLfloat>(0.5 * l.weight);
+    const GLfloat k = static_cast<GLfloat>(perLight * l.weight);
     const GLfloat diffuse[4] = {k, k, k, 1};
     gl.Lightfv(name, GL_POSITION, position);
     gl.Lightfv(name, GL_DIFFUSE, diffuse);

@@ -86,6 +86,7 @@ const std::map<std::string, std::string>& usages() {
       {"check", "check lasso [through] X Y X Y X Y [X Y...]"},
       {"spring", "spring \"Name\" X Y Z X Y Z [X Y Z...]"},
       {"coordsys", "coordsys \"Name\" X Y Z [QX QY QZ QW]"},
+      {"group", "group lights|coordsys show|hide"},
       {"map", "map \"Object\" \"Name\" x|y|z (the vertices' world coordinate as a value map)"},
   };
   return forms;
@@ -401,6 +402,10 @@ std::string ScriptRunner::runWords(const std::vector<std::string>& w) {
     for (std::size_t i = 2; i < w.size(); ++i)
       if (!parseFloat(w[i], &v[i - 2])) return "\"" + w[i] + "\" is not a number";
     return host_.addCoordSys(w[1], {v[0], v[1], v[2]}, v + 3);
+  }
+  if (verb == "group") {
+    if (!arity(3) || (w[2] != "show" && w[2] != "hide")) return usage(verb);
+    return host_.showGroup(w[1], w[2] == "show");
   }
   if (verb == "map") {
     if (!arity(4)) return usage(verb);

@@ -73,6 +73,17 @@ class FakeCmdUI : public platform::CCmdUI {
   bool menu_;
 };
 
+// A command's progress sink that keeps the messages it was given.
+class FakeProgress final : public omProgress {
+ public:
+  void SetRange(std::int32_t) override {}
+  void Finish() override {}
+  void Step(std::int32_t) override {}
+  bool IsCancelled() override { return false; }
+  void SetMessage(const char* text, std::int32_t) override { messages.push_back(text); }
+  std::vector<std::string> messages;
+};
+
 // [SECTION] views and selection for tools driven through the fake host
 
 // The evaluation light of the fake view: each placement and reset is logged.

@@ -18,16 +18,6 @@ using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::Not;
 
-class FakeProgress final : public omProgress {
- public:
-  void SetRange(std::int32_t) override {}
-  void Finish() override {}
-  void Step(std::int32_t) override {}
-  bool IsCancelled() override { return false; }
-  void SetMessage(const char* text, std::int32_t) override { messages.push_back(text); }
-  std::vector<std::string> messages;
-};
-
 class SceneCommands : public ::testing::Test {
  protected:
   void SetUp() override {

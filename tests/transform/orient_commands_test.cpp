@@ -24,16 +24,6 @@ constexpr double kSin15 = 0.25881904510252076;
 constexpr double kCos15 = 0.96592582628906829;
 constexpr double kEps = 2e-6;  // values cross the boundary as float
 
-class FakeProgress final : public omProgress {
- public:
-  void SetRange(std::int32_t) override {}
-  void Finish() override {}
-  void Step(std::int32_t) override {}
-  bool IsCancelled() override { return false; }
-  void SetMessage(const char* text, std::int32_t) override { messages.push_back(text); }
-  std::vector<std::string> messages;
-};
-
 void expectNear(const Vec3& v, double x, double y, double z) {
   EXPECT_NEAR(v.x, x, kEps);
   EXPECT_NEAR(v.y, y, kEps);
