@@ -30,17 +30,21 @@ using IO::BaseImporter;
 using Attributes::StatusInfo;
 
 // Where the PLY reader puts the properties it does not know (quality, confidence, ...): one
-// array per property, kept as long as the vertices read so far.
-class VertexPropertyKernel final : public BaseKernel {
+// array per property, kept as long as the elements read so far, since the reader writes each
+// value at its element's handle unchecked. Face properties are kept only so that they have room;
+// Studio does not use them.
+class PropertyKernel final : public BaseKernel {
  public:
-  void setVertexCount(std::size_t n) {
-    count_ = n;
-    vprops_resize(n);
+  void setCounts(std::size_t vertices, std::size_t faces) {
+    vertices_ = vertices, faces_ = faces;
+    vprops_resize(vertices);
+    fprops_resize(faces);
   }
-  std::size_t n_vertices() const override { return count_; }
+  std::size_t n_vertices() const override { return vertices_; }
+  std::size_t n_faces() const override { return faces_; }
 
  private:
-  std::size_t count_ = 0;
+  std::size_t vertices_ = 0, faces_ = 0;
 };
 
 // Collects what a reader finds: positions, faces, and a PLY file's vertex colours and extra
@@ -51,12 +55,14 @@ class FlatImporter final : public BaseImporter {
 
   VertexHandle add_vertex(const Vec3f& p) override {
     mesh_.positions.insert(mesh_.positions.end(), {p[0], p[1], p[2]});
-    if (kernel_.vprops_begin() != kernel_.vprops_end()) kernel_.setVertexCount(mesh_.vertexCount());
+    if (kernel_.vprops_begin() != kernel_.vprops_end())
+      kernel_.setCounts(mesh_.vertexCount(), mesh_.faceCount());
     return VertexHandle(static_cast<int>(mesh_.vertexCount()) - 1);
   }
   BaseKernel* kernel() override {
-    // A property created mid-file starts as long as the vertices read so far.
-    kernel_.setVertexCount(mesh_.vertexCount());
+    // Asked before each value: the arrays reach the element being read (a face's handle is its
+    // last triangle).
+    kernel_.setCounts(mesh_.vertexCount(), mesh_.faceCount());
     return &kernel_;
   }
   // Each scalar vertex property as floats, #V long; lists and other element kinds are skipped.
@@ -179,7 +185,7 @@ class FlatImporter final : public BaseImporter {
   }
 
   Mesh& mesh_;
-  VertexPropertyKernel kernel_;
+  PropertyKernel kernel_;
   std::vector<std::uint8_t> colours_;  // #V by 3 once a colour was set
   std::size_t facesRead_ = 0, shortFaces_ = 0;
   std::size_t declaredVertices_ = 0, declaredFaces_ = 0;

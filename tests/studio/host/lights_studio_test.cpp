@@ -141,16 +141,20 @@ TEST_F(LightsStudio, GridEvalLightAndMapsChangeThePictureAndComeBack) {
 }
 
 TEST_F(LightsStudio, PlyPropertiesLoadAsMaps) {
+  // A face property after the corners of a quad: the reader writes it at the face's handle,
+  // which must have room (the sanitizer build catches a write past it).
   const auto path = dir.write("q.ply",
-                              "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\n"
+                              "ply\nformat ascii 1.0\nelement vertex 4\nproperty float x\n"
                               "property float y\nproperty float z\nproperty float quality\n"
-                              "element face 1\nproperty list uchar int vertex_indices\n"
-                              "end_header\n0 0 0 0.5\n1 0 0 1.5\n0 1 0 2.5\n3 0 1 2\n");
+                              "element face 2\nproperty list uchar int vertex_indices\n"
+                              "property float weight\nend_header\n0 0 0 0.5\n1 0 0 1.5\n"
+                              "1 1 0 2.5\n0 1 0 3.5\n4 0 1 2 3 0.25\n3 0 2 3 0.5\n");
   ASSERT_EQ(run("open " + path.string() + "\n"), "");
   EXPECT_TRUE(has(take(), "maps: quality"));
   const studio::VertexMap* map = host->scene().findByName("q")->currentVertexMap();
   ASSERT_NE(map, nullptr);
-  EXPECT_EQ(map->values, (std::vector<float>{0.5f, 1.5f, 2.5f}));
+  EXPECT_EQ(map->name, "quality") << "face properties make no vertex map";
+  EXPECT_EQ(map->values, (std::vector<float>{0.5f, 1.5f, 2.5f, 3.5f}));
 }
 
 }  // namespace
