@@ -160,12 +160,22 @@ class omCommandManager {
 
 // [SECTION] application
 
+// The host's record of tool sessions.
+class omToolContext {
+ public:
+  // A tool that changes the scene interactively starts a session when it is activated.
+  virtual void BeginToolSession() = 0;
+
+ protected:
+  ~omToolContext() = default;
+};
+
 class omApplication {
  public:
   virtual omDocument* GetDocument() = 0;
   virtual omViewManager* GetViewManager() = 0;
   virtual omMainView* GetMainView() = 0;
-  virtual void* GetToolContext() = 0;
+  virtual omToolContext* GetToolContext() = 0;
   virtual omCommandManager* GetCommandManager() = 0;
   virtual omToolManager* GetToolManager() = 0;
   virtual omMaskList* GetComponentFilter() = 0;

@@ -20,6 +20,9 @@ class omEvalLight {
  protected:
   ~omEvalLight() = default;
 };
+class omRotateManipulator;
+class omScaleManipulator;
+class omTranslateManipulator;
 
 // One segment of a lasso outline in view pixels, as the module widened it by half a pixel.
 struct omScanEdge {
@@ -76,6 +79,12 @@ class omViewport {
   virtual std::int32_t IsDollyUnbounded() = 0;
   // [SECTION] lights (appended)
   virtual omEvalLight* GetEvaluationLight() = 0;
+  // [SECTION] manipulator drags (appended)
+  // The view's pixels a pointer may reach: min x, min y, max x, max y (4 floats).
+  virtual void GetViewportRect(float* rect) = 0;
+  // Bookkeeping the host does as a scale drag begins; nothing the module reads.
+  virtual void PrepareDragA() = 0;
+  virtual void PrepareDragB() = 0;
 
  protected:
   ~omViewport() = default;
@@ -217,6 +226,19 @@ class omMainView {
   virtual void EndInteraction() = 0;
   // The object to bring up to date after the evaluation light moved.
   virtual omMainView* GetUpdateTarget() = 0;
+  // [SECTION] manipulators (appended)
+  // Each call shows that manipulator (and hides the others); null when the host has none.
+  virtual omTranslateManipulator* GetTranslateManipulator() = 0;
+  virtual omRotateManipulator* GetRotateManipulator() = 0;
+  virtual omScaleManipulator* GetScaleManipulator() = 0;
+  virtual void HideManipulator() = 0;
+  // The surface point under pixel (x, y) of `view`, from the depth of the last drawing; nonzero
+  // when a surface is there (x, y, z receive it), 0 and untouched otherwise.
+  virtual std::int32_t PickPoint(omViewport* view, std::int32_t x, std::int32_t y, float* wx,
+                                 float* wy, float* wz, std::int32_t a, std::int32_t b) = 0;
+  // How lights follow a drag while it lasts; the module sets 0 while it drags a light.
+  virtual std::int32_t GetLightUpdateMode() = 0;
+  virtual void SetLightUpdateMode(std::int32_t mode) = 0;
 
  protected:
   ~omMainView() = default;

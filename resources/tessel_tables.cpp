@@ -44,6 +44,9 @@
 #include "transform/omPropToolRotate.h"
 #include "transform/omPropToolScale.h"
 #include "transform/omPropToolTranslate.h"
+#include "transform/omToolRotate.h"
+#include "transform/omToolScale.h"
+#include "transform/omToolTranslate.h"
 
 namespace tessel::resources {
 namespace {
@@ -85,9 +88,9 @@ constexpr ToolEntry kTools[] = {
     {"Roll", createTool<camera::omToolRoll>},
     {"Tumble", createTool<camera::omToolTumble>},
     {"Zoom", createTool<camera::omToolZoom>},
-    {"Base Rotate", nullptr},
-    {"Base Translate", nullptr},
-    {"Base Scale", nullptr},
+    {"Base Rotate", createTool<transform::omToolRotate>},
+    {"Base Translate", createTool<transform::omToolTranslate>},
+    {"Base Scale", createTool<transform::omToolScale>},
     {"Eval Light", createTool<scene::omToolLightEval>},
 };
 

@@ -37,21 +37,7 @@ void scale(omMainView& view, omApplication* app, const omCmdOrientScaleData& dat
       t->MultMatrix(fromRef);
       t->Commit();
       t->Translate(plusO);
-      const std::uint32_t type = e->GetType();
-      omEntity* partner = (type == om::kEntityConnectedA || type == om::kEntityConnectedB) &&
-                                  e->HasAttached()
-                              ? e->GetAttached()
-                              : nullptr;
-      if (partner && partner->GetTransform()) {
-        float forward[16], inverse[16];
-        t->GetForwardMatrix(forward);
-        t->GetInverseMatrix(inverse);
-        partner->GetTransform()->SetMatrices(forward, inverse);
-        syncAttached(*e);
-      } else {
-        t->Apply();
-        e->InvalidateGeometry();
-      }
+      followScaledOwner(*e, *t);
     }
     updatePassA(*e);
   }

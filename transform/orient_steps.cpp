@@ -107,6 +107,21 @@ void syncAttached(omEntity& entity) {
     if (item->HasAttached()) takeMatrices(*own, *item);
 }
 
+void followScaledOwner(omEntity& entity, omTransform& t) {
+  const std::uint32_t type = entity.GetType();
+  omEntity* partner = (type == om::kEntityConnectedA || type == om::kEntityConnectedB) &&
+                              entity.HasAttached()
+                          ? entity.GetAttached()
+                          : nullptr;
+  if (partner && partner->GetTransform()) {
+    takeMatrices(t, *partner);
+    syncAttached(entity);
+  } else {
+    t.Apply();
+    entity.InvalidateGeometry();
+  }
+}
+
 void updatePassA(omEntity& entity) {
   entity.InvalidateGeometry();
   entity.UpdateAfterMove1();

@@ -37,6 +37,11 @@ void prepareSelection(omEntityList* owners, omEntityList* items);
 // An owner's items with partners take over the owner's matrices.
 void syncAttached(omEntity& entity);
 
+// After a scale of an owner (of the two partner kinds) composed into `t`: its attached partner
+// takes the owner's matrices and the items follow; an owner without a partner, and any other
+// entity, is brought up to its transform.
+void followScaledOwner(omEntity& entity, omTransform& t);
+
 // Moves the geometry of `entity` by `step` (applied to its transform, and to its attached
 // partner's), as object mode asks.
 template <class Step>

@@ -377,6 +377,14 @@ void StudioHost::mouseMove(float x, float y) {
   drawPending();  // what the last input changed, before this one is handled
   const float previous[2] = {input_.x, input_.y}, current[2] = {x, y};
   input_.x = x, input_.y = y;
+  // The handle under the pointer lights up while no button is held.
+  if (ManipulatorCore* m = mainView_.shownManipulator(); m && !input_.buttons) {
+    const ManipulatorHandle h = m->handleAt(views_.active(), x, y);
+    if (h != m->hover) {
+      m->hover = h;
+      mainView_.redrawAll();
+    }
+  }
   omTool* tool = inputTool();
   if (!tool) return;
   if (input_.buttons)
@@ -566,6 +574,9 @@ void StudioHost::drawView(int index) {
   bool active = views_.quad() && &view == &views_.active();
   context_->useView(view.index());
   renderer_.drawView(scene_, view.camera, view.rect, active, view.evalLight.direction);
+  if (const ManipulatorCore* m = mainView_.shownManipulator())
+    renderer_.drawManipulator({m->kind(), m->state.pose(), m->hover, m->picked}, view.camera,
+                              view.rect);
   context_->present();
   ++drawStats_.draws;
   drawStats_.seconds +=

@@ -37,7 +37,10 @@ namespace tessel::studio {
 // no module accelerator uses.
 inline constexpr std::uint8_t kFilterStepKey = 0x09;
 
-class StudioHost final : public omModuleHost, public omApplication, private ViewHost {
+class StudioHost final : public omModuleHost,
+                         public omApplication,
+                         public omToolContext,
+                         private ViewHost {
  public:
   StudioHost(Echo echo, std::unique_ptr<GlContext> context);
   ~StudioHost();
@@ -54,7 +57,10 @@ class StudioHost final : public omModuleHost, public omApplication, private View
   omDocument* GetDocument() override { return &document_; }
   omViewManager* GetViewManager() override { return &views_; }
   omMainView* GetMainView() override { return &mainView_; }
-  void* GetToolContext() override { return nullptr; }
+  omToolContext* GetToolContext() override { return this; }
+  // [SECTION] omToolContext
+  void BeginToolSession() override { ++toolSessions_; }
+  int toolSessions() const { return toolSessions_; }
   omCommandManager* GetCommandManager() override { return &commands_; }
   omToolManager* GetToolManager() override { return &tools_; }
   omMaskList* GetComponentFilter() override { return &componentFilter_; }
@@ -206,6 +212,7 @@ class StudioHost final : public omModuleHost, public omApplication, private View
   std::vector<std::pair<std::int32_t, void*>> pending_;  // events not yet delivered
   bool broadcasting_ = false;
   bool exitRequested_ = false;
+  int toolSessions_ = 0;
   unsigned pendingViews_ = 0;  // a bit per view marked since it was last drawn
   DrawStats drawStats_;
   omTool* navigation_ = nullptr;  // the combined camera tool, while ALT navigates

@@ -13,6 +13,7 @@ StudioMainView::StudioMainView(Scene& scene, ViewManager& views, MaskList& objec
       views_(views),
       objectFilter_(objectFilter),
       echo_(std::move(echo)),
+      renderer_(renderer),
       components_(scene, [this, &renderer](const ViewPlace& place) {
         return renderer.surfaceDepth(scene_, place.camera, views_.view(place.index).rect);
       }) {}
@@ -25,7 +26,13 @@ void StudioMainView::SetObjectMode(std::int32_t mode) {
 
 void StudioMainView::GetSceneBounds(float* box) {
   if (!box) return;
-  Box b = scene_.bounds();
+  Box b;
+  if (manipulatorDragging()) {
+    for (const auto& e : scene_.entities())
+      if (e->visible && e->mesh) b.merge(e->looseBounds());
+  } else {
+    b = scene_.bounds();
+  }
   if (b.empty()) b.add({0, 0, 0});  // an empty scene is a point at the origin
   const double v[6] = {b.min.x, b.min.y, b.min.z, b.max.x, b.max.y, b.max.z};
   for (int i = 0; i < 6; ++i) box[i] = static_cast<float>(v[i]);
@@ -236,6 +243,26 @@ bool StudioMainView::GetSelectionBox(float* box) {
   const double v[6] = {b.min.x, b.min.y, b.min.z, b.max.x, b.max.y, b.max.z};
   for (int i = 0; i < 6; ++i) box[i] = static_cast<float>(v[i]);
   return true;
+}
+
+void StudioMainView::HideManipulator() {
+  if (!shown_) return;
+  shown_->reset();
+  shown_->hover = ManipulatorHandle::None;
+  shown_ = nullptr;
+  redrawAll();
+}
+
+std::int32_t StudioMainView::PickPoint(omViewport* viewport, std::int32_t x, std::int32_t y,
+                                       float* wx, float* wy, float* wz, std::int32_t,
+                                       std::int32_t) {
+  StudioView* view = viewOf(viewport);
+  if (!view || !wx || !wy || !wz) return 0;
+  const auto point = renderer_.surfacePointAt(scene_, view->camera, view->rect, view->index(), x, y);
+  if (!point) return 0;
+  *wx = static_cast<float>(point->x), *wy = static_cast<float>(point->y);
+  *wz = static_cast<float>(point->z);
+  return 1;
 }
 
 }  // namespace tessel::studio

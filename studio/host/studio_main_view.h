@@ -9,6 +9,7 @@
 #include "host/omView.h"
 #include "studio/host/echo.h"
 #include "studio/host/mask_list.h"
+#include "studio/host/studio_manipulator.h"
 #include "studio/host/view_manager.h"
 #include "studio/render/component_selection.h"
 #include "studio/render/renderer.h"
@@ -46,7 +47,7 @@ class StudioMainView final : public omMainView {
   void FitViewToAll() override { fit(false, false); }
   void FitAllViewsToSelected() override { fit(true, true); }
   void FitViewToSelected() override { fit(false, true); }
-  void UpdateManipulator(std::int32_t) override {}
+  void UpdateManipulator(std::int32_t) override { redrawAll(); }
   // The view's target: the point it looks at and tumbles about.
   float* GetDollyPivot(float* buffer, omViewport* view) override;
   void SelectAll() override;
@@ -101,6 +102,16 @@ class StudioMainView final : public omMainView {
   void DeleteEntity(omEntity* owner, omEntity* entity) override;
   void EndInteraction() override;
   omMainView* GetUpdateTarget() override { return this; }
+  omTranslateManipulator* GetTranslateManipulator() override { return show(translate_); }
+  omRotateManipulator* GetRotateManipulator() override { return show(rotate_); }
+  omScaleManipulator* GetScaleManipulator() override { return show(scale_); }
+  void HideManipulator() override;
+  // From the depth buffer of the view's last drawing, which holds the surfaces alone (the
+  // manipulator and the overlays do not write it).
+  std::int32_t PickPoint(omViewport* view, std::int32_t x, std::int32_t y, float* wx, float* wy,
+                         float* wz, std::int32_t, std::int32_t) override;
+  std::int32_t GetLightUpdateMode() override { return lightUpdateMode_; }
+  void SetLightUpdateMode(std::int32_t mode) override { lightUpdateMode_ = mode; }
 
   // [SECTION] Studio side
   // Where the main view's events go: StudioHost's notification, which echoes and broadcasts.
@@ -116,21 +127,44 @@ class StudioMainView final : public omMainView {
   // A view as component selection sees it, with the filters brought up to date.
   ViewPlace componentPlace(StudioView& view);
   bool modified() const { return modified_; }
+  // The manipulator shown, or null.
+  ManipulatorCore* shownManipulator() const { return shown_; }
+  // Whether a manipulator handle is being dragged: the scene bounds a drag step asks for are
+  // then the placed corners of each entity's own box, which costs nothing per vertex.
+  bool manipulatorDragging() const {
+    return shown_ && shown_->picked != ManipulatorHandle::None;
+  }
 
  private:
   StudioView* viewOf(omViewport* viewport);
   // Selects or deselects `ids`, replacing the selection unless it is being kept.
   void applySelection(const std::vector<std::uint32_t>& ids, bool select);
   void growConnected(omEntitySet* in, omEntitySet* out, std::uint32_t kind);
+  template <class M>
+  M* show(M& manipulator) {
+    if (shown_ != &manipulator) {
+      if (shown_) shown_->reset();
+      shown_ = &manipulator;
+      redrawAll();
+    }
+    return &manipulator;
+  }
 
   Scene& scene_;
   ViewManager& views_;
   MaskList& objectFilter_;
   Echo echo_;
+  Renderer& renderer_;
   SelectionList selection_{scene_};
   ComponentSelection components_;
   std::size_t entityCursor_ = 0;
   std::size_t coordSysCursor_ = 0;
+  ManipulatorCore::ViewLookup lookup_{[this](omViewport* v) { return viewOf(v); }};
+  TranslateManipulator translate_{lookup_};
+  RotateManipulator rotate_{lookup_};
+  ScaleManipulator scale_{lookup_};
+  ManipulatorCore* shown_ = nullptr;
+  std::int32_t lightUpdateMode_ = 1;
   int updateDepth_ = 0;
   bool redrawPending_ = false, keepSelection_ = false, modified_ = false;
 };

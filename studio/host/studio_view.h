@@ -65,6 +65,12 @@ class StudioView final : public omView, public omViewport {
   float ZoomOutFromRect(const float* min, const float* max) override;
   std::int32_t IsDollyUnbounded() override { return 0; }
   omEvalLight* GetEvaluationLight() override { return &evalLight; }
+  void GetViewportRect(float* r) override {
+    r[0] = 0, r[1] = 0;
+    r[2] = static_cast<float>(rect.width - 1), r[3] = static_cast<float>(rect.height - 1);
+  }
+  void PrepareDragA() override {}
+  void PrepareDragB() override {}
 
   // [SECTION] Studio side
   int index() const { return index_; }

@@ -647,6 +647,80 @@ DepthImage Renderer::surfaceDepth(const Scene& scene, const Camera& camera,
   return readDepth(camera, scene, rect);
 }
 
+std::optional<Vec3> Renderer::surfacePointAt(const Scene& scene, const Camera& camera,
+                                             const PixelRect& rect, int view, int x, int y) {
+  if (x < 0 || y < 0 || x >= rect.width || y >= rect.height) return std::nullopt;
+  context_.useView(view);
+  const GlApi& gl = api();
+  float z = 1;
+  gl.PixelStorei(GL_PACK_ALIGNMENT, 1);
+  gl.ReadPixels(rect.x + x, context_.height() - rect.y - 1 - y, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT,
+                &z);
+  if (!(z < 1.0f) || !(z >= 0.0f)) return std::nullopt;
+  double n, f;
+  clipRange(camera, scene.bounds(), &n, &f);
+  // The distance along the view direction, as readDepth makes it.
+  const double d = camera.orthographic ? n + z * (f - n)
+                                       : 2 * n * f / (f + n - (2.0 * z - 1) * (f - n));
+  Vec3 origin, direction;
+  pixelRay(camera, rect.width, rect.height, x, y, &origin, &direction);
+  const Vec3 forward = viewDirection(camera);
+  const double along = dot(direction, forward);
+  if (!(along > 1e-12)) return std::nullopt;
+  const Vec3 p = origin + direction * ((d - dot(origin - camera.eye, forward)) / along);
+  return isFinite(p) ? std::optional<Vec3>(p) : std::nullopt;
+}
+
+void Renderer::drawManipulator(const ManipulatorDrawing& m, const Camera& camera,
+                               const PixelRect& rect) {
+  if (m.kind == ManipulatorKind::None) return;
+  const ViewSize size{rect.width, rect.height};
+  const double length = manipulatorWorldSize(camera, size, m.pose.origin);
+  const GlApi& gl = api();
+  beginOverlay(rect);
+  gl.Disable(GL_DEPTH_TEST);
+  gl.DepthMask(GL_FALSE);
+  gl.Disable(GL_LIGHTING);
+  gl.Disable(GL_COLOR_LOGIC_OP);
+  gl.LineWidth(2);
+  const auto colour = [&](ManipulatorHandle h) {
+    if (h == m.picked || (m.picked == ManipulatorHandle::None && h == m.hover))
+      gl.Color3f(1.0f, 0.9f, 0.1f);
+    else if (h == ManipulatorHandle::X)
+      gl.Color3f(0.9f, 0.15f, 0.15f);
+    else if (h == ManipulatorHandle::Y)
+      gl.Color3f(0.2f, 0.8f, 0.2f);
+    else if (h == ManipulatorHandle::Z)
+      gl.Color3f(0.25f, 0.4f, 1.0f);
+    else
+      gl.Color3f(0.75f, 0.75f, 0.8f);
+  };
+  for (const HandleShape& shape : manipulatorShapes(m.kind, m.pose, length)) {
+    colour(shape.handle);
+    gl.Begin(shape.closed ? GL_LINE_LOOP : GL_LINE_STRIP);
+    for (const Vec3& p : shape.points) {
+      const ScreenPoint s = project(camera, rect.width, rect.height, p);
+      if (s.inFront) gl.Vertex2f(static_cast<float>(s.x), static_cast<float>(s.y));
+    }
+    gl.End();
+  }
+  if (m.kind != ManipulatorKind::Rotate) {
+    const ScreenPoint c = project(camera, rect.width, rect.height, m.pose.origin);
+    if (c.inFront) {
+      colour(ManipulatorHandle::Centre);
+      const float x = static_cast<float>(c.x), y = static_cast<float>(c.y), r = 5;
+      gl.Begin(GL_LINE_LOOP);
+      gl.Vertex2f(x - r, y - r), gl.Vertex2f(x + r, y - r), gl.Vertex2f(x + r, y + r),
+          gl.Vertex2f(x - r, y + r);
+      gl.End();
+    }
+  }
+  gl.LineWidth(1);
+  gl.DepthMask(GL_TRUE);
+  gl.Enable(GL_DEPTH_TEST);
+  endOverlay();
+}
+
 std::vector<std::uint8_t> Renderer::readPixels(const PixelRect& rect) {
   const GlApi& gl = api();
   std::vector<std::uint8_t> bottomUp(static_cast<std::size_t>(rect.width) * rect.height * 4);

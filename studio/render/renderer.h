@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -14,6 +15,7 @@
 
 #include "studio/scene/camera.h"
 #include "studio/render/gl_api.h"
+#include "studio/render/manipulator_geometry.h"
 #include "studio/render/picking.h"
 #include "studio/scene/scene.h"
 
@@ -61,6 +63,13 @@ class OffscreenContext final : public GlContext {
 
 // [SECTION] renderer
 
+// A manipulator as drawn: the hovered handle and the dragged one in the highlight colour.
+struct ManipulatorDrawing {
+  ManipulatorKind kind = ManipulatorKind::None;
+  ManipulatorPose pose;
+  ManipulatorHandle hover = ManipulatorHandle::None, picked = ManipulatorHandle::None;
+};
+
 struct DrawOptions {
   bool highlightSelection = true;
 };
@@ -79,6 +88,14 @@ class Renderer {
   // Draws the depth of the scene's surfaces alone (no markers, points, lines or overlays; the
   // colours are left as they are) into `rect` and reads it back, as readDepth does.
   DepthImage surfaceDepth(const Scene& scene, const Camera& camera, const PixelRect& rect);
+  // The surface point under pixel (x, y) of the view's last drawing (`view` its index), from one
+  // value of its depth buffer; nothing where no surface was drawn.
+  std::optional<Vec3> surfacePointAt(const Scene& scene, const Camera& camera,
+                                     const PixelRect& rect, int view, int x, int y);
+  // Draws the manipulator over what `rect` shows, kManipulatorPixels long whatever the zoom,
+  // without touching the depth buffer.
+  void drawManipulator(const ManipulatorDrawing& manipulator, const Camera& camera,
+                       const PixelRect& rect);
   // RGBA rows of `rect`, top row first.
   std::vector<std::uint8_t> readPixels(const PixelRect& rect);
 

@@ -159,6 +159,18 @@ Box Entity::bounds() const {
   return worldBox_;
 }
 
+Box Entity::looseBounds() const {
+  if (!mesh || placement.isIdentity()) return bounds();
+  const Box local = localBounds();
+  Box b;
+  if (local.empty()) return b;
+  for (int corner = 0; corner < 8; ++corner)
+    b.add(placement.place({corner & 1 ? local.max.x : local.min.x,
+                           corner & 2 ? local.max.y : local.min.y,
+                           corner & 4 ? local.max.z : local.min.z}));
+  return b;
+}
+
 void Entity::placementChanged() {
   worldBoxValid_ = false;
   if (scene) scene->geometryChanged();

@@ -175,6 +175,9 @@ struct Entity final : omEntity {
   Box bounds() const;
   // The box in the entity's own space.
   Box localBounds() const;
+  // A world box that holds the geometry without placing a vertex: the placed corners of the
+  // box in the entity's own space (the tight box for the identity).
+  Box looseBounds() const;
   // Drops the cached world box; the scene's change count moves on.
   void placementChanged();
 

@@ -74,7 +74,7 @@ const std::map<std::string, std::string>& usages() {
       {"select", "select \"Object\" faces|vertices|edges H [H...]"},
       {"set", "set \"Panel title\" \"Attribute\" VALUE"},
       {"apply", "apply \"Panel title\""},
-      {"print", "print camera|selection|scene|frames|panel \"Title\"|menu|toolbars|accelerators"},
+      {"print", "print camera|selection|scene|frames|manipulator|panel \"Title\"|menu|toolbars|accelerators"},
       {"shot", "shot PATH.png [frame]"},
       {"save", "save PATH"},
       {"filter", "filter object|component \"Name\""},
@@ -88,6 +88,7 @@ const std::map<std::string, std::string>& usages() {
       {"coordsys", "coordsys \"Name\" X Y Z [QX QY QZ QW]"},
       {"group", "group lights|coordsys show|hide"},
       {"map", "map \"Object\" \"Name\" x|y|z (the vertices' world coordinate as a value map)"},
+      {"manipulator", "manipulator X|Y|Z|XY|YZ|ZX|centre DX DY [steps N] [shift] [ctrl] [alt]"},
   };
   return forms;
 }
@@ -171,6 +172,10 @@ std::string ScriptRunner::print(const std::vector<std::string>& w) {
   else if (what == "selection") lines(host_.describeSelection());
   else if (what == "scene") lines(host_.describeScene());
   else if (what == "frames") lines(host_.describeFrames());
+  else if (what == "manipulator") {
+    const ManipulatorCore* m = host_.mainView().shownManipulator();
+    lines({m ? m->describe() : std::string("manipulator: none")});
+  }
   else if (what == "menu") lines(host_.describeMenus());
   else if (what == "toolbars") lines(host_.frame().describeToolbars());
   else if (what == "accelerators") lines(host_.frame().describeAccelerators());
@@ -222,6 +227,29 @@ std::string ScriptRunner::pointer(const std::vector<std::string>& w) {
     host_.setModifiers(false, false, false);
   }
   return {};
+}
+
+std::string ScriptRunner::manipulatorDrag(const std::vector<std::string>& w) {
+  if (w.size() < 4) return usage("manipulator");
+  ManipulatorCore* m = host_.mainView().shownManipulator();
+  if (!m) return "no manipulator is shown (activate a translate, rotate or scale tool first)";
+  const ManipulatorHandle handle = handleNamed(w[1].c_str());
+  if (handle == ManipulatorHandle::None) return "no handle \"" + w[1] + "\"; " + usage("manipulator");
+  double d[2];
+  for (int i = 0; i < 2; ++i)
+    if (!parseFloat(w[2 + i], &d[i])) return "\"" + w[2 + i] + "\" is not a distance in pixels";
+  double x, y;
+  if (!m->handlePixel(host_.views().active(), handle, &x, &y))
+    return std::string("the ") + handleName(handle) + " handle cannot be grabbed in this view";
+  // A drag as a user would make it, from the handle's pixel.
+  auto text = [](double v) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.3f", v);
+    return std::string(buf);
+  };
+  std::vector<std::string> drag = {"drag", "left", text(x), text(y), text(x + d[0]), text(y + d[1])};
+  drag.insert(drag.end(), w.begin() + 4, w.end());
+  return pointer(drag);
 }
 
 std::string ScriptRunner::runLine(const std::string& line) {
@@ -428,6 +456,7 @@ std::string ScriptRunner::runWords(const std::vector<std::string>& w) {
     return {};
   }
   if (verb == "print") return print(w);
+  if (verb == "manipulator") return manipulatorDrag(w);
   if (verb == "shot") {
     if (w.size() < 2 || w.size() > 3 || (w.size() == 3 && w[2] != "frame")) return usage(verb);
     return host_.shot(w[1], w.size() == 3);

@@ -35,6 +35,8 @@ class ScriptRunner {
   std::string runWords(const std::vector<std::string>& words);
   std::string print(const std::vector<std::string>& words);
   std::string help(const std::vector<std::string>& words);
+  // Drags a handle of the shown manipulator by pixels, from where it is in the active view.
+  std::string manipulatorDrag(const std::vector<std::string>& w);
   std::string pointer(const std::vector<std::string>& words);
   void lines(const std::vector<std::string>& text);
 

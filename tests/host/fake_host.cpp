@@ -10,6 +10,7 @@
 #include "platform/CToolBar.h"
 
 #include "host/om_codes.h"
+#include "transform/transform_math.h"
 #include "studio/host/menu_item.h"
 
 namespace tessel::test {
@@ -241,6 +242,20 @@ bool LoadedModule::start(FakeHost& host) {
   module_->SetHost(&host);
   module_->SetResourceInstance(handle_);
   return module_->Initialize();
+}
+
+}  // namespace tessel::test
+
+namespace tessel::test {
+
+void FakeManipulatorAxes::GetRotation(float* xyzw) {
+  // The rows are the axes: the turn of column vectors is their transpose.
+  transform::Mat4 rows{};
+  for (int i = 0; i < 16; ++i) rows[i] = matrix[i];
+  const transform::Quat q =
+      transform::quatFromMatrix(transform::transpose(rows)).value_or(transform::kIdentityQuat);
+  xyzw[0] = static_cast<float>(q.x), xyzw[1] = static_cast<float>(q.y);
+  xyzw[2] = static_cast<float>(q.z), xyzw[3] = static_cast<float>(q.w);
 }
 
 }  // namespace tessel::test

@@ -16,6 +16,7 @@
 #include "host/omCommand.h"
 #include "host/omCursor.h"
 #include "host/omEntity.h"
+#include "host/omManipulator.h"
 #include "host/omModule2.h"
 #include "host/omTool.h"
 #include "host/omView.h"
@@ -135,6 +136,11 @@ class FakeView : public omView, public omViewport, public omViewManager {
   float ZoomOutFromRect(const float*, const float*) override { return 0; }
   std::int32_t IsDollyUnbounded() override { return 0; }
   omEvalLight* GetEvaluationLight() override { return &evalLight; }
+  void GetViewportRect(float* r) override {
+    r[0] = 0, r[1] = 0, r[2] = static_cast<float>(width - 1), r[3] = static_cast<float>(height - 1);
+  }
+  void PrepareDragA() override { log_("prepare drag A"); }
+  void PrepareDragB() override { log_("prepare drag B"); }
   // omView
   omViewport* GetView() override { return this; }
   std::int32_t GetMaxX() override { return width - 1; }
@@ -193,6 +199,79 @@ class FakeSelection : public omEntityList {
   std::function<void(std::string)> log_;
 };
 
+// [SECTION] manipulators: they report what the test sets and log what they are asked
+
+// Orientation as a matrix of rows, as the host keeps it.
+class FakeManipulatorAxes final : public omManipulatorTransform {
+ public:
+  void GetMatrix(float* m) override { std::copy(matrix, matrix + 16, m); }
+  void SetMatrix(const float* m) override { std::copy(m, m + 16, matrix); }
+  void GetRotation(float* xyzw) override;
+  void Commit() override { ++commits; }
+  float matrix[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+  int commits = 0;
+};
+
+template <class Interface>
+class FakeManipulator : public Interface {
+ public:
+  explicit FakeManipulator(std::function<void(std::string)> log) : log_(std::move(log)) {}
+  omCoordFrame* GetCoordSys() override { return &frame; }
+  omManipulatorTransform* GetTransform() override { return &axes; }
+  bool Pick(omViewport*, const float* p) override {
+    log_("pick " + std::to_string(static_cast<int>(p[0])) + " " +
+         std::to_string(static_cast<int>(p[1])));
+    return p[0] < pickableBelowX;
+  }
+  void EndDrag() override { log_("end drag"); }
+  void GetPosition(float* xyz) override { std::copy(frame.origin, frame.origin + 3, xyz); }
+
+  FakeFrame frame;
+  FakeManipulatorAxes axes;
+  float pickableBelowX = 100;  // a press left of this x picks a handle
+  std::vector<std::vector<float>> drags;  // the point each Drag was given
+
+ protected:
+  void logDrag(const float* press, const float* point) {
+    drags.push_back({press[0], press[1], point[0], point[1]});
+    log_("drag");
+  }
+  std::function<void(std::string)> log_;
+};
+
+// Each Drag moves the centre by `step` and reports it.
+class FakeTranslateManipulator final : public FakeManipulator<omTranslateManipulator> {
+ public:
+  using FakeManipulator::FakeManipulator;
+  void Drag(float* out, omViewport*, const float* press, const float* point) override {
+    logDrag(press, point);
+    for (int i = 0; i < 3; ++i) out[i] = step[i], frame.origin[i] += step[i];
+  }
+  float step[3] = {1, 0, 0};
+};
+
+class FakeRotateManipulator final : public FakeManipulator<omRotateManipulator> {
+ public:
+  using FakeManipulator::FakeManipulator;
+  const float* Drag(float* out, omViewport*, const float* press, const float* point) override {
+    logDrag(press, point);
+    std::copy(turn, turn + 4, out);
+    return out;
+  }
+  float turn[4] = {0, 0, 0, 1};
+};
+
+class FakeScaleManipulator final : public FakeManipulator<omScaleManipulator> {
+ public:
+  using FakeManipulator::FakeManipulator;
+  void Drag(float* out, omViewport*, const float* press, const float* point) override {
+    logDrag(press, point);
+    std::copy(factors, factors + 3, out);
+  }
+  void SetRestricted(bool on) override { log_("restricted " + std::to_string(on)); }
+  float factors[3] = {1, 1, 1};
+};
+
 class FakeHost : public omModuleHost,
                  public omRegistry,
                  public omApplication,
@@ -203,7 +282,8 @@ class FakeHost : public omModuleHost,
                  public omPanelManager,
                  public omToolManager,
                  public omCommandManager,
-                 public omMainView {
+                 public omMainView,
+                 public omToolContext {
  public:
   FakeHost();
   ~FakeHost();
@@ -224,7 +304,8 @@ class FakeHost : public omModuleHost,
   // Null until a test turns the view on, so registration tests see no view traffic.
   omViewManager* GetViewManager() override { return viewOn ? &view : nullptr; }
   omMainView* GetMainView() override { return this; }
-  void* GetToolContext() override { return nullptr; }
+  omToolContext* GetToolContext() override { return this; }
+  void BeginToolSession() override { log("begin tool session"); }
   omCommandManager* GetCommandManager() override;
   omToolManager* GetToolManager() override;
   omMaskList* GetComponentFilter() override { return &componentFilter; }
@@ -351,6 +432,31 @@ class FakeHost : public omModuleHost,
   omEntity* NextCoordSys() override { return scene ? scene->nextCoordSys() : nullptr; }
   omEntity* GetGlobalCoordSys() override { return scene ? scene->global : nullptr; }
   bool GetSelectionBox(float* box) override { return scene && scene->selectionBox(box); }
+  omTranslateManipulator* GetTranslateManipulator() override {
+    log("show translate manipulator");
+    return &translateManipulator;
+  }
+  omRotateManipulator* GetRotateManipulator() override {
+    log("show rotate manipulator");
+    return &rotateManipulator;
+  }
+  omScaleManipulator* GetScaleManipulator() override {
+    log("show scale manipulator");
+    return &scaleManipulator;
+  }
+  void HideManipulator() override { log("hide manipulator"); }
+  std::int32_t PickPoint(omViewport*, std::int32_t, std::int32_t, float* x, float* y, float* z,
+                         std::int32_t, std::int32_t) override {
+    if (!surfaceUnderPointer) return 0;
+    *x = surfacePoint[0], *y = surfacePoint[1], *z = surfacePoint[2];
+    return 1;
+  }
+  std::int32_t GetLightUpdateMode() override { return lightUpdateMode; }
+  void SetLightUpdateMode(std::int32_t mode) override {
+    lightUpdateMode = mode;
+    log("light update mode " + std::to_string(mode));
+  }
+  void EndInteraction() override { log("end interaction"); }
   float* GetDollyPivot(float* buffer, omViewport*) override {
     std::fill(buffer, buffer + 4, 0.0f);
     return buffer;
@@ -371,7 +477,6 @@ class FakeHost : public omModuleHost,
     log(on ? "grid on" : "grid off");
   }
   void DeleteEntity(omEntity* owner, omEntity* entity) override;
-  void EndInteraction() override { log("end interaction"); }
   omMainView* GetUpdateTarget() override { return this; }
 
   // [SECTION] test side
@@ -416,6 +521,12 @@ class FakeHost : public omModuleHost,
   FakeGroup lightGroup, coordSysGroup;
   std::string messageCaption;  // of the last message box
   std::uint32_t messageStyle = 0;
+  FakeTranslateManipulator translateManipulator{[this](std::string line) { log(std::move(line)); }};
+  FakeRotateManipulator rotateManipulator{[this](std::string line) { log(std::move(line)); }};
+  FakeScaleManipulator scaleManipulator{[this](std::string line) { log(std::move(line)); }};
+  bool surfaceUnderPointer = false;
+  float surfacePoint[3] = {0, 0, 0};
+  std::int32_t lightUpdateMode = 1;
 
  private:
   omTool* currentTool_ = nullptr;

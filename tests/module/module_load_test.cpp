@@ -234,9 +234,9 @@ TEST(Registration, ToolsNotYetBuiltAreNeitherRegisteredNorGivenPanels) {
   Fixture f(TESSEL_MODULE_PATH);
   ASSERT_TRUE(f.module.start(f.host));
   EXPECT_EQ(f.host.panelFactoryCalls, 1);
-  // The selection, camera and evaluation light tools.
-  EXPECT_EQ(f.host.toolFactories.factories.size(), 12u);
-  EXPECT_EQ(f.host.commandFactories.factories.size(), 16u);  // all of them
+  // Every tool and every command.
+  EXPECT_EQ(f.host.toolFactories.factories.size(), 15u);
+  EXPECT_EQ(f.host.commandFactories.factories.size(), 16u);
   EXPECT_TRUE(f.host.click(f.module.get(), 33814));
   // "Lasso Select" has its panel now.
   EXPECT_TRUE(f.host.click(f.module.get(), 33828));

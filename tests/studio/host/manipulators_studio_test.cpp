@@ -1,0 +1,89 @@
+// The manipulator tools in Studio as a user drives them: drags on named handles of the drawn
+// manipulators move a square through its placement alone (its vertices stay as loaded), along
+// the axis dragged, its frame or its geometry as CTRL and SHIFT choose; a press off the
+// manipulator moves nothing; the Z ring turns about the manipulator's centre; the scale tool
+// reports its factors and stays out of component mode.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "tests/studio/studio_fixture.h"
+
+namespace tessel::test {
+namespace {
+
+class Manipulators : public StudioFixture {
+ protected:
+  void SetUp() override {
+    start(TESSEL_MODULE_PATH, 400, 300);
+    ASSERT_EQ(openSquare(), "");
+    ASSERT_EQ(run("command \"Select All\"\n"), "");
+    square = host->scene().findByName("quad");
+    ASSERT_NE(square, nullptr);
+    loaded = square->mesh->positions;
+    take();
+  }
+  studio::Vec3 frameOrigin() const { return square->frame.origin; }
+  studio::Box box() const { return square->bounds(); }
+
+  studio::Entity* square = nullptr;
+  std::vector<float> loaded;
+};
+
+TEST_F(Manipulators, TranslateAlongXMovesThePlacementAlongXOnly) {
+  ASSERT_EQ(run("tool \"Base Translate\"\nmanipulator X 40 0\n"), "");
+  const auto lines = take();
+  EXPECT_TRUE(has(lines, "status: dx="));
+  const studio::Box b = box();
+  EXPECT_GT(b.min.x, 0.05);
+  EXPECT_NEAR(b.min.y, 0, 1e-9);
+  EXPECT_NEAR(b.max.y, 1, 1e-9);
+  EXPECT_NEAR(b.min.z, 0, 1e-9);
+  EXPECT_NEAR(frameOrigin().x, b.min.x, 1e-6);  // the frame came along
+  // A step changes the placement, never the vertices.
+  EXPECT_EQ(square->mesh->positions, loaded);
+  EXPECT_FALSE(square->placement.isIdentity());
+}
+
+TEST_F(Manipulators, CtrlMovesTheFrameShiftTheGeometryAndAMissMovesNothing) {
+  ASSERT_EQ(run("tool \"Base Translate\"\nmanipulator Y 0 -30 ctrl\n"), "");
+  EXPECT_GT(frameOrigin().y, 0.05);
+  EXPECT_NEAR(box().min.y, 0, 1e-9);
+  const double frameY = frameOrigin().y;
+  ASSERT_EQ(run("manipulator Y 0 -30 shift\n"), "");
+  EXPECT_NEAR(frameOrigin().y, frameY, 1e-9);
+  EXPECT_GT(box().min.y, 0.05);
+  // A key tap, then a drag from a corner of the view, off the manipulator.
+  const studio::Box before = box();
+  const studio::Vec3 origin = frameOrigin();
+  ASSERT_EQ(run("move left 5 5 ctrl\ndrag left 3 3 120 90\n"), "");
+  EXPECT_EQ(box().min.x, before.min.x);
+  EXPECT_EQ(box().min.y, before.min.y);
+  EXPECT_EQ(frameOrigin().y, origin.y);
+}
+
+TEST_F(Manipulators, TheZRingTurnsAboutTheManipulatorCentre) {
+  ASSERT_EQ(run("tool \"Base Rotate\"\nmanipulator Z 0 60\nprint manipulator\n"), "");
+  EXPECT_FALSE(square->placement.isIdentity());
+  // The centre (the square's frame origin) stays where it was; the corner opposite turns.
+  const studio::Vec3 centre = square->placement.place({0, 0, 0});
+  EXPECT_NEAR(centre.x, 0, 1e-9);
+  EXPECT_NEAR(centre.y, 0, 1e-9);
+  const studio::Vec3 corner = square->placement.place({1, 0, 0});
+  EXPECT_NEAR(corner.z, 0, 1e-9);
+  EXPECT_GT(std::fabs(corner.y), 0.05);
+  EXPECT_NEAR(std::hypot(corner.x, corner.y), 1, 1e-9);
+  EXPECT_TRUE(has(take(), "manipulator: rotate"));
+}
+
+TEST_F(Manipulators, ScaleShowsItsFactorsAndIsRefusedInComponentMode) {
+  ASSERT_EQ(run("tool \"Base Scale\"\nmanipulator X 45 0\n"), "");
+  EXPECT_TRUE(has(take(), "status: sx="));
+  EXPECT_GT(box().max.x, 1.2);
+  EXPECT_NEAR(box().max.y, 1, 1e-9);
+  ASSERT_EQ(run("tool \"Object Select\"\nmode component\n"), "");
+  EXPECT_NE(run("tool \"Base Scale\"\n"), "");
+}
+
+}  // namespace
+}  // namespace tessel::test
