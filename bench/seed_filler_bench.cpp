@@ -226,20 +226,20 @@ struct CountingProgress final : omProgress {
 // the window test marking vertices, and the face loop over the marks.
 std::size_t plainSharpEdges(studio::Mesh& m, float lo, float hi) {
   for (std::uint32_t e = 0; e < m.edgeCount(); ++e) {
-    const studio::Edge& edge = m.edges[e];
+    const studio::Edge& edge = m.edges()[e];
     float n0[3], n1[3];
     const bool both = edge.f1 != studio::kNoFace && studio::faceNormal(m, edge.f0, n0) &&
                       studio::faceNormal(m, edge.f1, n1);
-    m.edgeValues[e] = both ? std::clamp(n0[0] * n1[0] + n0[1] * n1[1] + n0[2] * n1[2], -1.0f, 1.0f) : 1.0f;
+    m.edgeValues()[e] = both ? std::clamp(n0[0] * n1[0] + n0[1] * n1[1] + n0[2] * n1[2], -1.0f, 1.0f) : 1.0f;
   }
-  std::fill(m.vertexMarks.begin(), m.vertexMarks.end(), 0u);
+  std::fill(m.vertexMarks().begin(), m.vertexMarks().end(), 0u);
   for (std::uint32_t e = 0; e < m.edgeCount(); ++e)
-    if (lo <= m.edgeValues[e] && m.edgeValues[e] <= hi)
-      m.vertexMarks[m.edges[e].v0] = m.vertexMarks[m.edges[e].v1] = 1;
+    if (lo <= m.edgeValues()[e] && m.edgeValues()[e] <= hi)
+      m.vertexMarks()[m.edges()[e].v0] = m.vertexMarks()[m.edges()[e].v1] = 1;
   std::vector<std::uint32_t> found;
   for (std::uint32_t f = 0; f < m.faceCount(); ++f) {
     const std::uint32_t* v = &m.faces[3 * std::size_t{f}];
-    if (m.vertexMarks[v[0]] || m.vertexMarks[v[1]] || m.vertexMarks[v[2]]) found.push_back(f);
+    if (m.vertexMarks()[v[0]] || m.vertexMarks()[v[1]] || m.vertexMarks()[v[2]]) found.push_back(f);
   }
   return found.size();
 }

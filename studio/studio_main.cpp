@@ -19,7 +19,8 @@ using namespace tessel::studio;
 int usage() {
   std::cerr << "usage: tessel-studio [FILE...] [--script SCRIPT] [--headless] [--module PATH] "
                "[--size WxH] [--times]\n"
-               "  --times: after each script line, its time and how much of it was drawing, on stderr\n";
+               "  --times: after each script line, its time, how much of it was drawing and the resident\n"
+               "           memory, on stderr\n";
   return 2;
 }
 

@@ -1,5 +1,9 @@
 #include "studio/host/studio_host.h"
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -37,12 +41,8 @@ struct MeshStats {
 
 MeshStats meshStats(const Mesh& m) {
   MeshStats s;
-  for (const Edge& e : m.edges) {
-    if (e.f1 == kNoFace) ++s.boundary;
-  }
-  // Pairs (edge, face) are sorted by edge: count the distinct edges.
-  for (std::size_t i = 0; i < m.extraEdgeFaces.size(); i += 2)
-    if (i == 0 || m.extraEdgeFaces[i] != m.extraEdgeFaces[i - 2]) ++s.nonManifold;
+  s.boundary = m.boundaryEdgeCount();
+  s.nonManifold = m.nonManifoldEdgeCount();
   for (std::uint32_t f = 0; f < m.faceCount(); ++f) {
     const std::uint32_t* t = &m.faces[3 * static_cast<std::size_t>(f)];
     Vec3 n = cross(m.position(t[1]) - m.position(t[0]), m.position(t[2]) - m.position(t[0]));
@@ -442,7 +442,7 @@ std::string StudioHost::selectComponents(const std::string& object, ComponentKin
     return "\"" + object + "\" is a point cloud: only vertices";
   std::vector<std::uint8_t>& flags = kind == ComponentKind::Vertices ? m.vertexFlags
                                      : kind == ComponentKind::Faces  ? m.faceFlags
-                                                                     : m.edgeFlags;
+                                                                     : m.tableEdgeFlags();
   for (std::uint32_t h : handles)
     if (h >= flags.size())
       return "handle " + std::to_string(h) + " out of range (" + object + " has " +
@@ -561,6 +561,11 @@ void StudioHost::drawPending() {
   pendingViews_ = 0;
   for (int i = 0; i < views_.GetViewCount(); ++i)
     if (pending & (1u << i)) drawView(i);
+#if defined(__GLIBC__)
+  // A frame of a large mesh leaves the software rasterizer's scratch freed but kept by the
+  // allocator; handing it back keeps a scan that is only looked at to what it holds.
+  if (pending) malloc_trim(0);
+#endif
 }
 
 void StudioHost::drawView(int index) {

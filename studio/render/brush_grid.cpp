@@ -59,9 +59,10 @@ void BrushGrid::build(const Mesh& m, ComponentTarget target, const ScreenProject
         cellOf[f] = cellFor(centreOf(s[t[0]], s[t[1]], s[t[2]]), m.faceFlags[f] & kHidden);
     } else {
       const bool boundaryOnly = target == ComponentTarget::Holes;
-      cellOf.resize(m.edgeCount());
-      for (std::uint32_t e = 0, n = m.edgeCount(); e < n; ++e) {
-        const Edge& edge = m.edges[e];
+      const std::vector<Edge>& edges = m.edges();
+      cellOf.resize(edges.size());
+      for (std::uint32_t e = 0, n = static_cast<std::uint32_t>(edges.size()); e < n; ++e) {
+        const Edge& edge = edges[e];
         cellOf[e] = boundaryOnly && edge.f1 != kNoFace
                         ? kOut
                         : cellFor(centreOf(s[edge.v0], s[edge.v1]), m.edgeFlags[e] & kHidden);
@@ -136,7 +137,7 @@ std::size_t BrushGrid::mark(Mesh& m, const ScreenProjector& project, float cx, f
                             float radius, bool select) const {
   std::uint8_t* flags = (target_ == ComponentTarget::Vertices ? m.vertexFlags
                          : target_ == ComponentTarget::Faces  ? m.faceFlags
-                                                              : m.edgeFlags)
+                                                              : m.tableEdgeFlags())
                             .data();
   const std::uint8_t set = select ? kSelected : 0;
   const auto keep = static_cast<std::uint8_t>(~kSelected);

@@ -23,7 +23,7 @@ std::vector<std::uint8_t>& flagsOf(Mesh& m, ComponentTarget target) {
     case ComponentTarget::Vertices: return m.vertexFlags;
     case ComponentTarget::Faces: return m.faceFlags;
     case ComponentTarget::Edges:
-    case ComponentTarget::Holes: return m.edgeFlags;
+    case ComponentTarget::Holes: return m.tableEdgeFlags();
   }
   return m.vertexFlags;
 }
@@ -119,10 +119,11 @@ void ComponentSelection::atPoint(const ViewPlace& view, double x, double y, Sele
           if (d <= kPickPixels) consider(e, v, d, s);
         }
       } else {
-        for (std::uint32_t k = 0, n = m.edgeCount(); k < n; ++k) {
-          if (m.edges[k].f1 != kNoFace || (m.edgeFlags[k] & kHidden)) continue;
-          const ScreenVertex a = project(&m.positions[3 * std::size_t{m.edges[k].v0}]);
-          const ScreenVertex b = project(&m.positions[3 * std::size_t{m.edges[k].v1}]);
+        const std::vector<Edge>& edges = m.edges();
+        for (std::uint32_t k = 0, n = static_cast<std::uint32_t>(edges.size()); k < n; ++k) {
+          if (edges[k].f1 != kNoFace || (m.edgeFlags[k] & kHidden)) continue;
+          const ScreenVertex a = project(&m.positions[3 * std::size_t{edges[k].v0}]);
+          const ScreenVertex b = project(&m.positions[3 * std::size_t{edges[k].v1}]);
           const double d = segmentDistance(x, y, a, b);
           if (d <= kPickPixels) consider(e, k, d, centreOf(a, b));
         }
@@ -137,10 +138,10 @@ void ComponentSelection::atPoint(const ViewPlace& view, double x, double y, Sele
         project = ScreenProjector(view.camera, w, h, faceOwner->placement);
         double best = std::numeric_limits<double>::infinity();
         for (int k = 0; k < 3; ++k) {
-          const std::uint32_t edge = m.faceEdges[3 * std::size_t{face} + k];
+          const std::uint32_t edge = m.faceEdges()[3 * std::size_t{face} + k];
           const double d =
-              segmentDistance(x, y, project(&m.positions[3 * std::size_t{m.edges[edge].v0}]),
-                              project(&m.positions[3 * std::size_t{m.edges[edge].v1}]));
+              segmentDistance(x, y, project(&m.positions[3 * std::size_t{m.edges()[edge].v0}]),
+                              project(&m.positions[3 * std::size_t{m.edges()[edge].v1}]));
           if (d < best && !(m.edgeFlags[edge] & kHidden)) best = d, chosen = edge;
         }
         if (!std::isfinite(best)) faceOwner = nullptr;

@@ -209,7 +209,7 @@ Vec3 componentPosition(const Mesh& m, ComponentKind kind, std::uint32_t h) {
       return (m.position(t[0]) + m.position(t[1]) + m.position(t[2])) / 3;
     }
     case ComponentKind::Edges:
-      return (m.position(m.edges[h].v0) + m.position(m.edges[h].v1)) * 0.5;
+      return (m.position(m.edges()[h].v0) + m.position(m.edges()[h].v1)) * 0.5;
   }
   return {};
 }
@@ -218,7 +218,7 @@ std::uint32_t componentCount(const Mesh& m, ComponentKind kind) {
   switch (kind) {
     case ComponentKind::Vertices: return m.vertexCount();
     case ComponentKind::Faces: return m.faceCount();
-    case ComponentKind::Edges: return m.edgeCount();
+    case ComponentKind::Edges: return static_cast<std::uint32_t>(m.edges().size());
   }
   return 0;
 }

@@ -113,7 +113,8 @@ const GlApi& Renderer::api() {
 const std::vector<float>& Renderer::normalsFor(const Entity& e) {
   NormalCache& cache = normals_[e.id];
   const Mesh& m = *e.mesh;
-  if (cache.revision == m.revision && m.revision != 0) return cache.normals;
+  if (cache.revision == m.revision && m.revision != 0 && !cache.normals.empty())
+    return cache.normals;
   cache.revision = m.revision;
   cache.normals.assign(m.positions.size(), 0.0f);
   for (std::uint32_t f = 0, nf = m.faceCount(); f < nf; ++f) {
@@ -150,8 +151,7 @@ const std::vector<float>& Renderer::normalsFor(const Entity& e) {
   return cache.normals;
 }
 
-Renderer::MeshBuffers* Renderer::buffersFor(const Entity& e,
-                                                  const std::vector<float>& normals) {
+Renderer::MeshBuffers* Renderer::buffersFor(const Entity& e) {
   const GlApi& gl = api();
   const Mesh& m = *e.mesh;
   if (!gl.hasBuffers() || m.revision == 0) return nullptr;
@@ -169,7 +169,8 @@ Renderer::MeshBuffers* Renderer::buffersFor(const Entity& e,
   gl.BindBuffer(GL_ARRAY_BUFFER, b.vertices);
   gl.BufferData(GL_ARRAY_BUFFER, bytes(m.positions), m.positions.data(), GL_STATIC_DRAW);
   gl.BindBuffer(GL_ARRAY_BUFFER, b.normals);
-  gl.BufferData(GL_ARRAY_BUFFER, bytes(normals), normals.data(), GL_STATIC_DRAW);
+  gl.BufferData(GL_ARRAY_BUFFER, bytes(normalsFor(e)), normalsFor(e).data(), GL_STATIC_DRAW);
+  normals_.erase(e.id);
   gl.BindBuffer(GL_ARRAY_BUFFER, 0);
   gl.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, b.triangles);
   gl.BufferData(GL_ELEMENT_ARRAY_BUFFER, bytes(m.faces), m.faces.data(), GL_STATIC_DRAW);
@@ -177,13 +178,14 @@ Renderer::MeshBuffers* Renderer::buffersFor(const Entity& e,
   return &b;
 }
 
-bool Renderer::bindCoarse(const Entity& e, MeshBuffers& b, const std::vector<float>& normals) {
+bool Renderer::bindCoarse(const Entity& e, MeshBuffers& b) {
   const GlApi& gl = api();
   const Mesh& m = *e.mesh;
   if (b.coarseRevision != m.revision) {
     const CoarseMesh coarse =
-        clusterVertices(m.positions.data(), normals.data(), m.vertexCount(), m.faces.data(),
-                        m.faceCount(), coarseCellsFor(m.faceCount()));
+        clusterVertices(m.positions.data(), normalsFor(e).data(), m.vertexCount(),
+                        m.faces.data(), m.faceCount(), coarseCellsFor(m.faceCount()));
+    normals_.erase(e.id);
     if (!b.coarse[0]) gl.GenBuffers(3, b.coarse);
     auto upload = [&](GLenum target, GLuint name, const auto& v) {
       gl.BindBuffer(target, name);
@@ -209,8 +211,7 @@ bool Renderer::bindCoarse(const Entity& e, MeshBuffers& b, const std::vector<flo
 void Renderer::drawMesh(const Entity& e, bool selected, bool holes, bool vertices) {
   const GlApi& gl = api();
   const Mesh& m = *e.mesh;
-  const std::vector<float>& normals = normalsFor(e);
-  MeshBuffers* buffers = buffersFor(e, normals);
+  MeshBuffers* buffers = buffersFor(e);
   gl.Enable(GL_LIGHTING);
   gl.Enable(GL_POLYGON_OFFSET_FILL);
   gl.PolygonOffset(1, 1);
@@ -240,7 +241,7 @@ void Renderer::drawMesh(const Entity& e, bool selected, bool holes, bool vertice
       gl.BindBuffer(GL_ARRAY_BUFFER, 0);
     } else {
       gl.VertexPointer(3, GL_FLOAT, 0, m.positions.data());
-      gl.NormalPointer(GL_FLOAT, 0, normals.data());
+      gl.NormalPointer(GL_FLOAT, 0, normalsFor(e).data());
     }
   };
   bool anyHidden = false, anySelected = false;
@@ -250,7 +251,7 @@ void Renderer::drawMesh(const Entity& e, bool selected, bool holes, bool vertice
   }
   // Hidden faces would show through a stand-in made of every face, so such a mesh draws in full.
   const bool coarse = moving_ && buffers && !anyHidden && m.faceCount() >= kCoarseFromFaces &&
-                      bindCoarse(e, *buffers, normals);
+                      bindCoarse(e, *buffers);
   if (coarse) {
     drewCoarse_ = true;
     gl.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffers->coarse[2]);
@@ -309,10 +310,11 @@ void Renderer::drawMesh(const Entity& e, bool selected, bool holes, bool vertice
     gl.Color3f(0.20f, 0.85f, 0.95f);
     gl.LineWidth(1.5f);
     gl.Begin(GL_LINES);
-    for (std::uint32_t i = 0; i < m.edgeCount(); ++i)
-      if (m.edges[i].f1 == kNoFace && !(m.edgeFlags[i] & (kHidden | kSelected))) {
-        gl.ArrayElement(static_cast<GLint>(m.edges[i].v0));
-        gl.ArrayElement(static_cast<GLint>(m.edges[i].v1));
+    const std::vector<Edge>& edges = m.edges();
+    for (std::uint32_t i = 0; i < edges.size(); ++i)
+      if (edges[i].f1 == kNoFace && !(m.edgeFlags[i] & (kHidden | kSelected))) {
+        gl.ArrayElement(static_cast<GLint>(edges[i].v0));
+        gl.ArrayElement(static_cast<GLint>(edges[i].v1));
       }
     gl.End();
   }
@@ -325,10 +327,11 @@ void Renderer::drawMesh(const Entity& e, bool selected, bool holes, bool vertice
   gl.End();
   gl.LineWidth(2);
   gl.Begin(GL_LINES);
-  for (std::uint32_t i = 0; i < m.edgeCount(); ++i)
+  // No edge is selected before the edge table is built.
+  for (std::uint32_t i = 0; i < m.edgeFlags.size(); ++i)
     if (m.edgeFlags[i] & kSelected) {
-      gl.ArrayElement(static_cast<GLint>(m.edges[i].v0));
-      gl.ArrayElement(static_cast<GLint>(m.edges[i].v1));
+      gl.ArrayElement(static_cast<GLint>(m.edges()[i].v0));
+      gl.ArrayElement(static_cast<GLint>(m.edges()[i].v1));
     }
   gl.End();
   gl.LineWidth(1);

@@ -155,11 +155,12 @@ class Renderer {
     GLuint coarse[3] = {0, 0, 0};  // vertices, normals, triangles
     GLsizei coarseIndices = 0;
   };
-  // Null when the context has no buffer objects or the mesh has no revision to key them by.
-  MeshBuffers* buffersFor(const Entity& entity, const std::vector<float>& normals);
+  // Null when the context has no buffer objects or the mesh has no revision to key them by. Once
+  // the normals are in a buffer, their client-side copy goes.
+  MeshBuffers* buffersFor(const Entity& entity);
   std::unordered_map<std::uint32_t, MeshBuffers> buffers_;
   // Binds the mesh's coarse stand-in as the vertex arrays; false when it has none.
-  bool bindCoarse(const Entity& entity, MeshBuffers& buffers, const std::vector<float>& normals);
+  bool bindCoarse(const Entity& entity, MeshBuffers& buffers);
   bool moving_ = false, drewCoarse_ = false;
 };
 

@@ -124,8 +124,8 @@ ScreenVertex screenPlace(const Mesh& m, ComponentTarget target, const ScreenProj
     }
     case ComponentTarget::Edges:
     case ComponentTarget::Holes:
-      return centreOf(project(p + 3 * std::size_t{m.edges[h].v0}),
-                      project(p + 3 * std::size_t{m.edges[h].v1}));
+      return centreOf(project(p + 3 * std::size_t{m.edges()[h].v0}),
+                      project(p + 3 * std::size_t{m.edges()[h].v1}));
   }
   return {NAN, NAN, 0};
 }
@@ -176,8 +176,9 @@ void visitRegion(const Mesh& m, ComponentTarget target, const ScreenProjector& p
     return;
   }
   const bool boundaryOnly = target == ComponentTarget::Holes;
-  for (std::uint32_t e = 0, n = m.edgeCount(); e < n; ++e) {
-    const Edge& edge = m.edges[e];
+  const std::vector<Edge>& edges = m.edges();
+  for (std::uint32_t e = 0, n = static_cast<std::uint32_t>(edges.size()); e < n; ++e) {
+    const Edge& edge = edges[e];
     if ((boundaryOnly && edge.f1 != kNoFace) || (m.edgeFlags[e] & kHidden)) continue;
     const ScreenVertex &a = s[edge.v0], &b = s[edge.v1];
     if (takes(region, centrePlace(a, b), depth, w, h, [&] { return centreDepth(a.depth, b.depth); }))
@@ -203,7 +204,7 @@ std::size_t markInRegion(Mesh& m, ComponentTarget target, const ScreenProjector&
                          std::vector<ScreenVertex>& scratch) {
   std::uint8_t* flags = (target == ComponentTarget::Vertices ? m.vertexFlags
                          : target == ComponentTarget::Faces  ? m.faceFlags
-                                                             : m.edgeFlags)
+                                                             : m.tableEdgeFlags())
                             .data();
   std::size_t count = 0;
   if (select)

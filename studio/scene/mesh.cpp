@@ -17,9 +17,9 @@ const Box& Mesh::bounds() const {
 
 std::size_t Mesh::memoryBytes() const {
   auto bytes = [](const auto& v) { return v.capacity() * sizeof(v[0]); };
-  return bytes(positions) + bytes(faces) + bytes(vertexFaceStart) + bytes(vertexFaces) +
-         bytes(edges) + bytes(faceEdges) + bytes(extraEdgeFaces) + bytes(vertexFlags) +
-         bytes(faceFlags) + bytes(edgeFlags) + bytes(vertexMarks) + bytes(edgeValues);
+  return bytes(positions) + bytes(faces) + bytes(vertexFaceStart_) + bytes(vertexFaces_) +
+         bytes(edges_) + bytes(faceEdges_) + bytes(extraEdgeFaces_) + bytes(vertexFlags) +
+         bytes(faceFlags) + bytes(edgeFlags) + bytes(vertexMarks_) + bytes(edgeValues_);
 }
 
 std::string validateMesh(const Mesh& mesh) {
@@ -36,100 +36,164 @@ std::string validateMesh(const Mesh& mesh) {
   return {};
 }
 
-namespace {
-
-// Vertex-to-face rows by a counting pass; a face that names a vertex twice is listed once.
-void buildVertexFaces(Mesh& m) {
-  const std::uint32_t nv = m.vertexCount(), nf = m.faceCount();
-  const std::uint32_t* f = m.faces.data();
-  auto repeats = [f](std::uint32_t face, int k) {
-    return (k >= 1 && f[3 * face + k] == f[3 * face]) ||
-           (k == 2 && f[3 * face + 2] == f[3 * face + 1]);
-  };
-  m.vertexFaceStart.assign(nv + 1, 0);
-  for (std::uint32_t i = 0; i < nf; ++i)
-    for (int k = 0; k < 3; ++k)
-      if (!repeats(i, k)) ++m.vertexFaceStart[f[3 * i + k] + 1];
-  for (std::uint32_t v = 0; v < nv; ++v) m.vertexFaceStart[v + 1] += m.vertexFaceStart[v];
-  m.vertexFaces.resize(m.vertexFaceStart[nv]);
-  // Filling in face order keeps each row ascending; the cursor borrows the next row's start.
-  std::vector<std::uint32_t>& start = m.vertexFaceStart;
-  for (std::uint32_t i = 0; i < nf; ++i)
-    for (int k = 0; k < 3; ++k)
-      if (!repeats(i, k)) m.vertexFaces[start[f[3 * i + k]]++] = i;
-  for (std::uint32_t v = nv; v > 0; --v) start[v] = start[v - 1];
-  start[0] = 0;
-}
-
-}  // namespace
-
 void buildTopology(Mesh& m) {
   static std::atomic<std::uint64_t> revisions{0};
   m.revision = ++revisions;
   m.invalidateBounds();
-  buildVertexFaces(m);
-  const std::uint32_t nv = m.vertexCount(), nf = m.faceCount();
+  m.vertexFlags.assign(m.vertexCount(), 0);
+  m.faceFlags.assign(m.faceCount(), 0);
+  // What was built for the faces before goes, memory and all.
+  m.edgeFlags = {};
+  m.vertexFaceStart_ = {}, m.vertexFaces_ = {};
+  m.edges_ = {}, m.faceEdges_ = {}, m.extraEdgeFaces_ = {};
+  m.vertexMarks_ = {}, m.edgeValues_ = {};
+  m.adjacencyBuilt_ = m.edgesBuilt_ = m.edgesCounted_ = false;
+}
+
+// Vertex-to-face rows by a counting pass; a face that names a vertex twice is listed once.
+void Mesh::buildAdjacency() const {
+  const std::uint32_t nv = vertexCount(), nf = faceCount();
+  const std::uint32_t* f = faces.data();
+  auto repeats = [f](std::uint32_t face, int k) {
+    return (k >= 1 && f[3 * face + k] == f[3 * face]) ||
+           (k == 2 && f[3 * face + 2] == f[3 * face + 1]);
+  };
+  std::vector<std::uint32_t>& start = vertexFaceStart_;
+  start.assign(nv + 1, 0);
+  for (std::uint32_t i = 0; i < nf; ++i)
+    for (int k = 0; k < 3; ++k)
+      if (!repeats(i, k)) ++start[f[3 * i + k] + 1];
+  for (std::uint32_t v = 0; v < nv; ++v) start[v + 1] += start[v];
+  vertexFaces_.resize(start[nv]);
+  // Filling in face order keeps each row ascending; the cursor borrows the next row's start.
+  for (std::uint32_t i = 0; i < nf; ++i)
+    for (int k = 0; k < 3; ++k)
+      if (!repeats(i, k)) vertexFaces_[start[f[3 * i + k]]++] = i;
+  for (std::uint32_t v = nv; v > 0; --v) start[v] = start[v - 1];
+  start[0] = 0;
+  adjacencyBuilt_ = true;
+}
+
+namespace {
+
+// Calls edge(v, w, face, k) for each side k of each face that makes the edge (v, w) at its lower
+// vertex v, vertex by vertex and, at each, by ascending face: every edge is met at one vertex's
+// own faces, so nothing needs a global sort.
+template <class EdgeAt>
+void forEachSide(const Mesh& m, EdgeAt&& edge) {
   const std::uint32_t* f = m.faces.data();
-  m.edges.clear();
-  // A closed surface has 1.5 edges a face; scans with holes a little more. Reserving close to the
-  // real count, and never shrinking, keeps the peak at one copy of the table.
-  m.edges.reserve(static_cast<std::size_t>(nf) * 3 / 2 + nf / 64 + 16);
-  m.faceEdges.assign(static_cast<std::size_t>(nf) * 3, 0);
-  m.extraEdgeFaces.clear();
-  std::vector<std::pair<std::uint32_t, std::uint32_t>> extra;  // (edge, face)
-  // Each edge is made at its lower vertex, from that vertex's own faces, so the table needs no
-  // global sort and no scratch beyond one vertex's neighbours.
-  std::vector<std::pair<std::uint32_t, std::uint32_t>> local;  // (other vertex, edge)
-  for (std::uint32_t v = 0; v < nv; ++v) {
-    local.clear();
+  for (std::uint32_t v = 0, nv = m.vertexCount(); v < nv; ++v) {
     std::uint32_t count;
     const std::uint32_t* around = m.facesAround(v, &count);
     for (std::uint32_t j = 0; j < count; ++j) {
-      std::uint32_t face = around[j];
+      const std::uint32_t face = around[j];
       for (int k = 0; k < 3; ++k) {
-        std::uint32_t a = f[3 * face + k], b = f[3 * face + (k + 1) % 3];
-        if (std::min(a, b) != v) continue;
-        std::uint32_t w = std::max(a, b);
-        auto it = std::find_if(local.begin(), local.end(), [w](auto& p) { return p.first == w; });
-        std::uint32_t e;
-        if (it == local.end()) {
-          e = static_cast<std::uint32_t>(m.edges.size());
-          m.edges.push_back({v, w, face, kNoFace});
-          local.emplace_back(w, e);
-        } else {
-          e = it->second;
-          Edge& edge = m.edges[e];
-          // A degenerate face (a, a, b) meets the same edge twice; count it once.
-          if (edge.f0 != face && edge.f1 != face) {
-            if (edge.f1 == kNoFace)
-              edge.f1 = face;
-            else if (extra.empty() || extra.back() != std::pair{e, face})
-              extra.emplace_back(e, face);
-          }
-        }
-        m.faceEdges[3 * static_cast<std::size_t>(face) + k] = e;
+        const std::uint32_t a = f[3 * face + k], b = f[3 * face + (k + 1) % 3];
+        if (std::min(a, b) == v) edge(v, std::max(a, b), face, k);
       }
     }
   }
+}
+
+}  // namespace
+
+void Mesh::buildEdges() const {
+  const std::uint32_t nf = faceCount();
+  std::vector<Edge>& table = edges_;
+  table.clear();
+  // A closed surface has 1.5 edges a face; scans with holes a little more. Reserving close to the
+  // real count, and never shrinking, keeps the peak at one copy of the table.
+  table.reserve(edgesCounted_ ? edgeCounts_.edges
+                              : static_cast<std::size_t>(nf) * 3 / 2 + nf / 64 + 16);
+  faceEdges_.assign(static_cast<std::size_t>(nf) * 3, 0);
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> extra;  // (edge, face)
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> local;  // (other vertex, edge) at one vertex
+  std::uint32_t at = kNoFace;
+  forEachSide(*this, [&](std::uint32_t v, std::uint32_t w, std::uint32_t face, int k) {
+    if (v != at) local.clear(), at = v;
+    auto it = std::find_if(local.begin(), local.end(), [w](auto& p) { return p.first == w; });
+    std::uint32_t e;
+    if (it == local.end()) {
+      e = static_cast<std::uint32_t>(table.size());
+      table.push_back({v, w, face, kNoFace});
+      local.emplace_back(w, e);
+    } else {
+      e = it->second;
+      Edge& edge = table[e];
+      // A degenerate face (a, a, b) meets the same edge twice; count it once.
+      if (edge.f0 != face && edge.f1 != face) {
+        if (edge.f1 == kNoFace)
+          edge.f1 = face;
+        else if (extra.empty() || extra.back() != std::pair{e, face})
+          extra.emplace_back(e, face);
+      }
+    }
+    faceEdges_[3 * static_cast<std::size_t>(face) + k] = e;
+  });
   std::sort(extra.begin(), extra.end());
   extra.erase(std::unique(extra.begin(), extra.end()), extra.end());
-  m.extraEdgeFaces.reserve(extra.size() * 2);
-  for (auto [e, face] : extra) m.extraEdgeFaces.push_back(e), m.extraEdgeFaces.push_back(face);
-  const std::size_t ne = m.edges.size();
-  m.vertexFlags.assign(nv, 0);
-  m.faceFlags.assign(nf, 0);
-  m.edgeFlags.assign(ne, 0);
-  m.vertexMarks.assign(nv, 0);
-  m.edgeValues.assign(ne, 0.0f);
+  extraEdgeFaces_.clear();
+  extraEdgeFaces_.reserve(extra.size() * 2);
+  for (auto [e, face] : extra) extraEdgeFaces_.push_back(e), extraEdgeFaces_.push_back(face);
+  // The flags are state, kept in the open; they come into being with the table.
+  const_cast<Mesh*>(this)->edgeFlags.assign(table.size(), 0);
+  edgesBuilt_ = true;
 }
+
+// The edge table's counts without the table: at each vertex, its edges to higher vertices and the
+// distinct faces on each. A face that meets an edge twice (a, a, b) meets it in a row.
+const Mesh::EdgeCounts& Mesh::edgeCounts() const {
+  if (edgesCounted_) return edgeCounts_;
+  // Counting needs the vertex-to-face rows; rows built only for it go again, so the load's
+  // report of the edges does not keep them.
+  const bool hadAdjacency = adjacencyBuilt_;
+  EdgeCounts c;
+  struct Seen {
+    std::uint32_t other, lastFace, faces;
+  };
+  std::vector<Seen> local;
+  std::uint32_t at = kNoFace;
+  auto close = [&] {
+    for (const Seen& s : local) {
+      ++c.edges;
+      c.boundary += s.faces == 1 ? 1 : 0;
+      c.nonManifold += s.faces > 2 ? 1 : 0;
+    }
+    local.clear();
+  };
+  forEachSide(*this, [&](std::uint32_t v, std::uint32_t w, std::uint32_t face, int) {
+    if (v != at) close(), at = v;
+    auto it = std::find_if(local.begin(), local.end(), [w](auto& s) { return s.other == w; });
+    if (it == local.end())
+      local.push_back({w, face, 1});
+    else if (it->lastFace != face)
+      it->lastFace = face, ++it->faces;
+  });
+  close();
+  edgeCounts_ = c;
+  edgesCounted_ = true;
+  if (!hadAdjacency) {
+    vertexFaceStart_ = {}, vertexFaces_ = {};
+    adjacencyBuilt_ = false;
+  }
+  return edgeCounts_;
+}
+
+std::uint32_t Mesh::edgeCount() const {
+  return edgesBuilt_ ? static_cast<std::uint32_t>(edges_.size()) : edgeCounts().edges;
+}
+
+std::uint32_t Mesh::boundaryEdgeCount() const { return edgeCounts().boundary; }
+
+std::uint32_t Mesh::nonManifoldEdgeCount() const { return edgeCounts().nonManifold; }
 
 std::vector<std::uint32_t> edgeFaces(const Mesh& mesh, std::uint32_t e) {
   std::vector<std::uint32_t> out;
-  const Edge& edge = mesh.edges[e];
+  const Edge& edge = mesh.edges()[e];
   out.push_back(edge.f0);
   if (edge.f1 != kNoFace) out.push_back(edge.f1);
   // Pairs are stored flat: search on the pair index.
-  const std::vector<std::uint32_t>& x = mesh.extraEdgeFaces;
+  const std::vector<std::uint32_t>& x = mesh.extraEdgeFaces();
   std::size_t lo = 0, hi = x.size() / 2;
   while (lo < hi) {
     std::size_t mid = (lo + hi) / 2;

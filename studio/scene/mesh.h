@@ -1,12 +1,15 @@
 // A triangle mesh as Studio keeps a scan: flat arrays, 32-bit handles, adjacency in compressed
-// rows, all built once on load. Boundary edges, non-manifold edges, isolated vertices and
-// degenerate triangles are legal and kept as they come.
+// rows. The geometry and the face and vertex states are held from the load; the vertex-to-face
+// rows, the edge table and the scratch arrays of the fills are built when first asked for, so a
+// mesh that is only looked at holds little more than its file. Boundary edges, non-manifold edges,
+// isolated vertices and degenerate triangles are legal and kept as they come.
 #pragma once
 
 #include <cmath>
 #include <cstdint>
 #include <limits>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "studio/scene/vec3.h"
@@ -36,33 +39,85 @@ struct Mesh {
   std::vector<float> positions;       // #V by 3
   std::vector<std::uint32_t> faces;   // #F by 3 vertex handles
 
-  // [SECTION] topology, from buildTopology
-  std::vector<std::uint32_t> vertexFaceStart;  // #V+1 offsets into vertexFaces
-  std::vector<std::uint32_t> vertexFaces;      // faces around each vertex, ascending, no repeats
-  std::vector<Edge> edges;                     // by ascending (v0, v1)
-  std::vector<std::uint32_t> faceEdges;        // #F by 3: edge k joins corners k and k+1
-  std::vector<std::uint32_t> extraEdgeFaces;   // (edge, face) pairs, by edge then face
-
-  // [SECTION] state
+  // [SECTION] state, from buildTopology
   std::vector<std::uint8_t> vertexFlags;  // #V
   std::vector<std::uint8_t> faceFlags;    // #F
-  std::vector<std::uint8_t> edgeFlags;    // #E
-  std::vector<std::uint32_t> vertexMarks; // #V mark words of the fill algorithms
-  std::vector<float> edgeValues;          // #E, e.g. fold cosines
+  // #E, but empty until the edge table is built: before anything asks for edges, none can be
+  // selected or hidden. Writers make sure of the table first (edges()).
+  std::vector<std::uint8_t> edgeFlags;
   // Unique to each build of the topology in the process, so caches of derived data (the
   // renderer's normals) can tell one mesh from another that took its place.
   std::uint64_t revision = 0;
 
   std::uint32_t vertexCount() const { return static_cast<std::uint32_t>(positions.size() / 3); }
   std::uint32_t faceCount() const { return static_cast<std::uint32_t>(faces.size() / 3); }
-  std::uint32_t edgeCount() const { return static_cast<std::uint32_t>(edges.size()); }
   Vec3 position(std::uint32_t v) const {
     return {positions[3 * v], positions[3 * v + 1], positions[3 * v + 2]};
   }
-  const std::uint32_t* facesAround(std::uint32_t v, std::uint32_t* count) const {
-    *count = vertexFaceStart[v + 1] - vertexFaceStart[v];
-    return vertexFaces.data() + vertexFaceStart[v];
+
+  // [SECTION] topology, built on first use (each of these may build it)
+  // #V+1 offsets into vertexFaces
+  const std::vector<std::uint32_t>& vertexFaceStart() const {
+    if (!adjacencyBuilt_) buildAdjacency();
+    return vertexFaceStart_;
   }
+  // Faces around each vertex, ascending, no repeats.
+  const std::vector<std::uint32_t>& vertexFaces() const {
+    if (!adjacencyBuilt_) buildAdjacency();
+    return vertexFaces_;
+  }
+  // The rows as built, open to change for tests that play a host whose rows differ.
+  std::vector<std::uint32_t>& vertexFaceStart() {
+    std::as_const(*this).vertexFaceStart();
+    return vertexFaceStart_;
+  }
+  std::vector<std::uint32_t>& vertexFaces() {
+    std::as_const(*this).vertexFaces();
+    return vertexFaces_;
+  }
+  const std::uint32_t* facesAround(std::uint32_t v, std::uint32_t* count) const {
+    const std::vector<std::uint32_t>& start = vertexFaceStart();
+    *count = start[v + 1] - start[v];
+    return vertexFaces().data() + start[v];
+  }
+  // By ascending (v0, v1).
+  const std::vector<Edge>& edges() const {
+    if (!edgesBuilt_) buildEdges();
+    return edges_;
+  }
+  // #F by 3: edge k joins corners k and k+1.
+  const std::vector<std::uint32_t>& faceEdges() const {
+    if (!edgesBuilt_) buildEdges();
+    return faceEdges_;
+  }
+  // (edge, face) pairs, by edge then face.
+  const std::vector<std::uint32_t>& extraEdgeFaces() const {
+    if (!edgesBuilt_) buildEdges();
+    return extraEdgeFaces_;
+  }
+  bool hasEdgeTable() const { return edgesBuilt_; }
+  // edgeFlags with the table built, for whoever writes them or reads them by edge handle.
+  std::vector<std::uint8_t>& tableEdgeFlags() {
+    edges();
+    return edgeFlags;
+  }
+  // Counted from the vertex-to-face rows when the edge table is not built, so asking does not
+  // build it.
+  std::uint32_t edgeCount() const;
+  std::uint32_t boundaryEdgeCount() const;
+  std::uint32_t nonManifoldEdgeCount() const;
+  // [SECTION] scratch of the fills and measures, zeroed on first use
+  // #V mark words of the fill algorithms.
+  std::vector<std::uint32_t>& vertexMarks() {
+    if (vertexMarks_.size() != vertexCount()) vertexMarks_.assign(vertexCount(), 0);
+    return vertexMarks_;
+  }
+  // #E, e.g. fold cosines.
+  std::vector<float>& edgeValues() {
+    if (edgeValues_.size() != edges().size()) edgeValues_.assign(edges().size(), 0.0f);
+    return edgeValues_;
+  }
+
   // Cached after the first call; whoever moves vertices calls invalidateBounds.
   const Box& bounds() const;
   void invalidateBounds() { boundsValid_ = false; }
@@ -72,16 +127,32 @@ struct Mesh {
   bool hasSelectedComponents() const;
 
  private:
+  friend void buildTopology(Mesh& mesh);
+  struct EdgeCounts {
+    std::uint32_t edges = 0, boundary = 0, nonManifold = 0;
+  };
+  const EdgeCounts& edgeCounts() const;
+  void buildAdjacency() const;
+  void buildEdges() const;
+
   mutable Box bounds_;
   mutable bool boundsValid_ = false;
+  // What is built on first use. Studio touches a mesh from one thread.
+  mutable std::vector<std::uint32_t> vertexFaceStart_, vertexFaces_;
+  mutable std::vector<Edge> edges_;
+  mutable std::vector<std::uint32_t> faceEdges_, extraEdgeFaces_;
+  mutable EdgeCounts edgeCounts_;
+  mutable bool adjacencyBuilt_ = false, edgesBuilt_ = false, edgesCounted_ = false;
+  std::vector<std::uint32_t> vertexMarks_;
+  std::vector<float> edgeValues_;
 };
 
 // Checks what the arrays must satisfy before topology can be built: three handles per face, each
 // below the vertex count, and finite coordinates. An empty string when they do, else the problem.
 std::string validateMesh(const Mesh& mesh);
 
-// Builds the adjacency, the edge table and the state arrays (cleared) from positions and faces;
-// the geometry must have passed validateMesh.
+// Makes the state arrays (cleared) for positions and faces and drops whatever topology was built
+// for earlier ones; the geometry must have passed validateMesh.
 void buildTopology(Mesh& mesh);
 
 // The unit normal of face f from its corners, in single precision; false (n untouched) for a

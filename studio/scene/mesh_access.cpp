@@ -56,14 +56,14 @@ bool MeshAccess::placeNormal(float* xyz) const {
 }
 
 void MeshAccess::ClearVertexFlags() {
-  if (m_) std::fill(m_->vertexMarks.begin(), m_->vertexMarks.end(), 0u);
+  if (m_) std::fill(m_->vertexMarks().begin(), m_->vertexMarks().end(), 0u);
 }
 
 std::int32_t MeshAccess::GetEdgeFaces(std::uint32_t edge, std::uint32_t* f0, std::uint32_t* f1) {
   if (!isEdge(edge)) return 0;
   // The edge table keeps the two lowest face handles of an edge in f0 and f1, so a
   // non-manifold edge answers those two.
-  const Edge& e = m_->edges[edge];
+  const Edge& e = m_->edges()[edge];
   *f0 = e.f0;
   if (e.f1 == kNoFace) return 1;
   *f1 = e.f1;
@@ -82,14 +82,14 @@ std::int32_t MeshAccess::handlesAfter(std::uint32_t after, std::uint32_t count,
 // The batched answers read the tables through plain pointers: a store through the byte-sized
 // outputs could alias anything, and would make the compiler reload the vectors every element.
 void MeshAccess::GetEdgeValues(const std::uint32_t* edges, std::int32_t count, float* values) {
-  const float* table = m_ ? m_->edgeValues.data() : nullptr;
-  const std::size_t n = m_ ? m_->edgeValues.size() : 0;
+  const float* table = m_ ? m_->edgeValues().data() : nullptr;
+  const std::size_t n = m_ ? m_->edgeValues().size() : 0;
   for (std::int32_t i = 0; i < count; ++i) values[i] = edges[i] < n ? table[edges[i]] : 0.0f;
 }
 
 void MeshAccess::SetEdgeValues(const std::uint32_t* edges, std::int32_t count, const float* values) {
-  float* table = m_ ? m_->edgeValues.data() : nullptr;
-  const std::size_t n = m_ ? m_->edgeValues.size() : 0;
+  float* table = m_ ? m_->edgeValues().data() : nullptr;
+  const std::size_t n = m_ ? m_->edgeValues().size() : 0;
   for (std::int32_t i = 0; i < count; ++i)
     if (edges[i] < n) table[edges[i]] = values[i];
 }
@@ -132,7 +132,7 @@ void MeshAccess::FacesMatch(const std::uint32_t* faces, std::int32_t count, std:
 void MeshAccess::GetFacesVertexRecords(const std::uint32_t* faces, std::int32_t count,
                                        std::uint32_t* words) {
   const std::uint32_t* corners = m_ ? m_->faces.data() : nullptr;
-  const std::uint32_t* marks = m_ ? m_->vertexMarks.data() : nullptr;
+  const std::uint32_t* marks = m_ ? m_->vertexMarks().data() : nullptr;
   const std::size_t n = m_ ? m_->faceFlags.size() : 0;
   for (std::int32_t i = 0; i < count; ++i) {
     std::uint32_t* w = words + 3 * i;
@@ -148,10 +148,11 @@ void MeshAccess::GetFacesVertexRecords(const std::uint32_t* faces, std::int32_t 
 std::int32_t MeshAccess::GetEdgeRecords(std::uint32_t after, omEdgeRecord* out, std::int32_t max) {
   if (!m_ || !out || max <= 0) return 0;
   const std::uint32_t begin = after == om::kNoHandle ? 0 : after + 1;
-  const std::uint32_t end = m_->edgeCount();
+  const std::vector<Edge>& edges = m_->edges();
+  const auto end = static_cast<std::uint32_t>(edges.size());
   std::int32_t n = 0;
   for (std::uint32_t e = begin; e < end && n < max; ++e, ++n) {
-    const Edge& edge = m_->edges[e];
+    const Edge& edge = edges[e];
     out[n] = {e, edge.v0, edge.v1, edge.f0, edge.f1, edge.f1 == kNoFace ? 1 : 2};
   }
   return n;

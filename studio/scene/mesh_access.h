@@ -59,10 +59,10 @@ class MeshAccess final : public omMesh {
   void GetVertexPosition(std::uint32_t vertex, float* xyz) override;
   void ClearVertexFlags() override;
   std::uint32_t GetVertexFlags(std::uint32_t vertex) override {
-    return isVertex(vertex) ? m_->vertexMarks[vertex] : 0;
+    return isVertex(vertex) ? m_->vertexMarks()[vertex] : 0;
   }
   void SetVertexFlags(std::uint32_t vertex, std::uint32_t flags) override {
-    if (isVertex(vertex)) m_->vertexMarks[vertex] = flags;
+    if (isVertex(vertex)) m_->vertexMarks()[vertex] = flags;
   }
 
   std::uint32_t FirstEdge() override { return m_ && m_->edgeCount() ? 0 : om::kNoHandle; }
@@ -70,14 +70,14 @@ class MeshAccess final : public omMesh {
     return m_ && edge + 1 < m_->edgeCount() ? edge + 1 : om::kNoHandle;
   }
   std::uint32_t GetEdgeStart(std::uint32_t edge) override {
-    return isEdge(edge) ? m_->edges[edge].v0 : om::kNoHandle;
+    return isEdge(edge) ? m_->edges()[edge].v0 : om::kNoHandle;
   }
   std::uint32_t GetEdgeEnd(std::uint32_t edge) override {
-    return isEdge(edge) ? m_->edges[edge].v1 : om::kNoHandle;
+    return isEdge(edge) ? m_->edges()[edge].v1 : om::kNoHandle;
   }
   std::int32_t GetEdgeFaces(std::uint32_t edge, std::uint32_t* f0, std::uint32_t* f1) override;
   float* GetEdgeValue(std::uint32_t edge) override {
-    return isEdge(edge) ? &m_->edgeValues[edge] : nullptr;
+    return isEdge(edge) ? &m_->edgeValues()[edge] : nullptr;
   }
   void UnmarkFaces(const std::uint32_t* faces, std::int32_t count) override {
     for (std::int32_t i = 0; i < count; ++i) UnmarkFace(faces[i]);
@@ -88,7 +88,7 @@ class MeshAccess final : public omMesh {
   std::int32_t GetFaceVertexRecords(std::uint32_t face, std::uint32_t* words) override {
     if (!isFace(face) || !words) return 0;
     const std::uint32_t* f = &m_->faces[3 * std::size_t{face}];
-    for (int k = 0; k < 3; ++k) words[k] = m_->vertexMarks[f[k]];
+    for (int k = 0; k < 3; ++k) words[k] = m_->vertexMarks()[f[k]];
     return 3;
   }
   std::int32_t GetEdgeRecords(std::uint32_t after, omEdgeRecord* out, std::int32_t max) override;
@@ -128,7 +128,7 @@ class MeshAccess final : public omMesh {
                                    std::int32_t max);
   bool isFace(std::uint32_t f) const { return m_ && f < m_->faceFlags.size(); }
   bool isVertex(std::uint32_t v) const { return m_ && v < m_->vertexFlags.size(); }
-  bool isEdge(std::uint32_t e) const { return m_ && e < m_->edges.size(); }
+  bool isEdge(std::uint32_t e) const { return m_ && e < m_->edges().size(); }
   bool faceHas(std::uint32_t f, std::uint8_t bits) const {
     return isFace(f) && (m_->faceFlags[f] & bits);
   }

@@ -49,7 +49,7 @@ void Entity::InvertComponentSelection() {
   const std::uint32_t m = componentMask ? *componentMask : 0;
   if (m & om::kMaskVertices) invert(mesh->vertexFlags);
   if (m & om::kMaskFaces) invert(mesh->faceFlags);
-  if (m & om::kMaskEdges) invert(mesh->edgeFlags);
+  if (m & om::kMaskEdges) invert(mesh->tableEdgeFlags());
 }
 
 omComponentSet* Entity::GetVertexSelection() {
@@ -63,7 +63,7 @@ omComponentSet* Entity::GetFaceSelection() {
 }
 
 omComponentSet* Entity::GetEdgeSelection() {
-  edgeSelection_ = FlagSelection(mesh ? &mesh->edgeFlags : nullptr);
+  edgeSelection_ = FlagSelection(mesh ? &mesh->tableEdgeFlags() : nullptr);
   return &edgeSelection_;
 }
 

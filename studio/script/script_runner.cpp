@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <utility>
 
 namespace tessel::studio {
 namespace {
@@ -494,6 +495,26 @@ std::string ScriptRunner::runWords(const std::vector<std::string>& w) {
   return "unknown verb \"" + verb + "\"";
 }
 
+namespace {
+
+// The process's resident memory and its peak so far, in MB, from the kernel's status lines;
+// zeros where there are none.
+std::pair<double, double> residentMegabytes() {
+  double now = 0, peak = 0;
+  if (FILE* status = std::fopen("/proc/self/status", "r")) {
+    char line[256];
+    while (std::fgets(line, sizeof line, status)) {
+      unsigned long kb;
+      if (std::sscanf(line, "VmRSS: %lu kB", &kb) == 1) now = static_cast<double>(kb) / 1024;
+      if (std::sscanf(line, "VmHWM: %lu kB", &kb) == 1) peak = static_cast<double>(kb) / 1024;
+    }
+    std::fclose(status);
+  }
+  return {now, peak};
+}
+
+}  // namespace
+
 int ScriptRunner::run(std::istream& in, const std::string& name, std::ostream& err) {
   std::string line;
   for (int number = 1; std::getline(in, line); ++number) {
@@ -504,10 +525,14 @@ int ScriptRunner::run(std::istream& in, const std::string& name, std::ostream& e
     if (times) {
       const double ms =
           std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-      char text[160];
-      std::snprintf(text, sizeof text, "time: %s:%d: %.1f ms, drawing %.1f ms (%llu draws): ", name.c_str(), number, ms,
-                    (host_.drawStats().seconds - drawn.seconds) * 1e3,
-                    static_cast<unsigned long long>(host_.drawStats().draws - drawn.draws));
+      const auto [resident, peak] = residentMegabytes();
+      char text[240];
+      std::snprintf(text, sizeof text,
+                    "time: %s:%d: %.1f ms, drawing %.1f ms (%llu draws), resident %.1f MB (peak "
+                    "%.1f MB): ",
+                    name.c_str(), number, ms, (host_.drawStats().seconds - drawn.seconds) * 1e3,
+                    static_cast<unsigned long long>(host_.drawStats().draws - drawn.draws),
+                    resident, peak);
       err << text << line << '\n';
     }
     if (!error.empty()) {

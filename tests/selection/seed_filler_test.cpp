@@ -182,8 +182,8 @@ TEST(SeedFiller, AFaceAHostListsTwiceAroundAVertexIsSelectedOnce) {
   Mesh m = strip(8);
   // Vertex 4 names face 3 twice, as a host with repeated corners might.
   const std::uint32_t v = 4;
-  m.vertexFaces.insert(m.vertexFaces.begin() + m.vertexFaceStart[v], 3u);
-  for (std::size_t i = v + 1; i < m.vertexFaceStart.size(); ++i) ++m.vertexFaceStart[i];
+  m.vertexFaces().insert(m.vertexFaces().begin() + m.vertexFaceStart()[v], 3u);
+  for (std::size_t i = v + 1; i < m.vertexFaceStart().size(); ++i) ++m.vertexFaceStart()[i];
   studio::MeshAccess mesh(&m);
   selection::ScopedSeedFiller filler;
   for (std::uint32_t rings : {1u, 0xFFFFFFFFu}) {

@@ -41,7 +41,7 @@ Mesh hinge() {
 
 std::uint32_t edgeOf(const Mesh& m, std::uint32_t a, std::uint32_t b) {
   for (std::uint32_t e = 0; e < m.edgeCount(); ++e)
-    if (m.edges[e].v0 == std::min(a, b) && m.edges[e].v1 == std::max(a, b)) return e;
+    if (m.edges()[e].v0 == std::min(a, b) && m.edges()[e].v1 == std::max(a, b)) return e;
   ADD_FAILURE() << "no edge " << a << "-" << b;
   return 0;
 }
@@ -54,21 +54,21 @@ TEST(EdgeCosines, FoldsBoundariesExcludedAndDegenerateFaces) {
   studio::MeshAccess mesh(&m);
   selection::ScopedSeedFiller filler;
   filler->ComputeEdgeCosines(&mesh);
-  EXPECT_NEAR(m.edgeValues[edgeOf(m, 0, 1)], 0.0f, 1e-6f);  // 90°
-  EXPECT_NEAR(m.edgeValues[edgeOf(m, 1, 2)], 1.0f, 1e-6f);  // flat
+  EXPECT_NEAR(m.edgeValues()[edgeOf(m, 0, 1)], 0.0f, 1e-6f);  // 90°
+  EXPECT_NEAR(m.edgeValues()[edgeOf(m, 1, 2)], 1.0f, 1e-6f);  // flat
   // A boundary edge reads no missing face.
-  EXPECT_EQ(m.edgeValues[edgeOf(m, 0, 2)], 1.0f);
-  EXPECT_EQ(m.edgeValues[edgeOf(m, 0, 3)], 1.0f);
+  EXPECT_EQ(m.edgeValues()[edgeOf(m, 0, 2)], 1.0f);
+  EXPECT_EQ(m.edgeValues()[edgeOf(m, 0, 3)], 1.0f);
 
   m.faceFlags[1] = studio::kExcluded;
   filler->ComputeEdgeCosines(&mesh);
-  EXPECT_EQ(m.edgeValues[edgeOf(m, 0, 1)], 1.0f);
+  EXPECT_EQ(m.edgeValues()[edgeOf(m, 0, 1)], 1.0f);
 
   // A zero-area neighbour has no normal: its edges read 1.0, never NaN.
   Mesh sliver = makeMesh({0, 0, 0, 1, 0, 0, 0.5f, 1, 0, 2, 0, 0}, {0, 1, 2, 1, 0, 3});
   studio::MeshAccess sliverMesh(&sliver);
   filler->ComputeEdgeCosines(&sliverMesh);
-  for (float v : sliver.edgeValues) EXPECT_EQ(v, 1.0f);
+  for (float v : sliver.edgeValues()) EXPECT_EQ(v, 1.0f);
 }
 
 TEST(EdgeCosines, ANonManifoldEdgeUsesItsTwoLowestFaces) {
@@ -79,7 +79,7 @@ TEST(EdgeCosines, ANonManifoldEdgeUsesItsTwoLowestFaces) {
   studio::MeshAccess mesh(&m);
   selection::ScopedSeedFiller filler;
   filler->ComputeEdgeCosines(&mesh);
-  EXPECT_NEAR(m.edgeValues[edgeOf(m, 0, 1)], 0.0f, 1e-6f);
+  EXPECT_NEAR(m.edgeValues()[edgeOf(m, 0, 1)], 0.0f, 1e-6f);
 }
 
 TEST(SharpEdgePolygons, TheWindowIsInclusiveAndMinAboveMaxSelectsNothing) {
@@ -98,7 +98,7 @@ TEST(SharpEdgePolygons, TheWindowIsInclusiveAndMinAboveMaxSelectsNothing) {
   EXPECT_TRUE(select(100, 50).empty());
   // Exactly at the edge's own value on both ends.
   omFaceSet exact;
-  const float v = m.edgeValues[edgeOf(m, 0, 1)];
+  const float v = m.edgeValues()[edgeOf(m, 0, 1)];
   filler->SelectSharpEdgePolygons(&mesh, v, v, &exact, -1, nullptr);
   EXPECT_EQ(exact.size(), 3u);
   // Boundary and flat edges (1.0) count only once Max Angle reaches 180.
@@ -171,11 +171,11 @@ TEST(EdgeCosines, ACancelStopsTheMeasureLongBeforeItsEnd) {
   Mesh m = roughGrid(70);
   studio::MeshAccess mesh(&m);
   selection::ScopedSeedFiller filler;
-  std::fill(m.edgeValues.begin(), m.edgeValues.end(), 7.0f);
+  std::fill(m.edgeValues().begin(), m.edgeValues().end(), 7.0f);
   RecordingProgress cancelled;
   cancelled.cancelAfter = 0;
   EXPECT_FALSE(filler->ComputeEdgeCosinesOrCancel(&mesh, &cancelled));
-  const auto unmeasured = std::count(m.edgeValues.begin(), m.edgeValues.end(), 7.0f);
+  const auto unmeasured = std::count(m.edgeValues().begin(), m.edgeValues().end(), 7.0f);
   EXPECT_GT(unmeasured, m.edgeCount() / 2);
   EXPECT_LT(unmeasured, m.edgeCount());
   // Collecting after a cancelled measure stops at once and says so.
@@ -185,7 +185,7 @@ TEST(EdgeCosines, ACancelStopsTheMeasureLongBeforeItsEnd) {
   EXPECT_EQ(cancelled.messages.back(), "Sharp polygons selection canceled.");
   RecordingProgress uncancelled;
   EXPECT_TRUE(filler->ComputeEdgeCosinesOrCancel(&mesh, &uncancelled));
-  EXPECT_EQ(std::count(m.edgeValues.begin(), m.edgeValues.end(), 7.0f), 0);
+  EXPECT_EQ(std::count(m.edgeValues().begin(), m.edgeValues().end(), 7.0f), 0);
 }
 
 TEST(SharpEdgePolygons, PassesOverManyBatchesMatchAPlainReference) {
@@ -196,12 +196,12 @@ TEST(SharpEdgePolygons, PassesOverManyBatchesMatchAPlainReference) {
   filler->ComputeEdgeCosines(&mesh);
   std::size_t folds = 0;
   for (std::uint32_t e = 0; e < m.edgeCount(); ++e) {
-    const studio::Edge& edge = m.edges[e];
+    const studio::Edge& edge = m.edges()[e];
     float n0[3], n1[3], expected = 1.0f;
     if (edge.f1 != studio::kNoFace && !((m.faceFlags[edge.f0] | m.faceFlags[edge.f1]) & studio::kExcluded) &&
         studio::faceNormal(m, edge.f0, n0) && studio::faceNormal(m, edge.f1, n1))
       expected = std::clamp(n0[0] * n1[0] + n0[1] * n1[1] + n0[2] * n1[2], -1.0f, 1.0f);
-    ASSERT_FLOAT_EQ(m.edgeValues[e], expected) << "edge " << e;
+    ASSERT_FLOAT_EQ(m.edgeValues()[e], expected) << "edge " << e;
     folds += expected < bound(40) ? 1 : 0;
   }
   ASSERT_GT(folds, 10u);
@@ -209,7 +209,7 @@ TEST(SharpEdgePolygons, PassesOverManyBatchesMatchAPlainReference) {
   const float lo = bound(0), hi = bound(40);
   std::vector<std::uint8_t> onFold(m.vertexCount());
   for (std::uint32_t e = 0; e < m.edgeCount(); ++e)
-    if (lo <= m.edgeValues[e] && m.edgeValues[e] <= hi) onFold[m.edges[e].v0] = onFold[m.edges[e].v1] = 1;
+    if (lo <= m.edgeValues()[e] && m.edgeValues()[e] <= hi) onFold[m.edges()[e].v0] = onFold[m.edges()[e].v1] = 1;
   std::vector<std::uint32_t> expected;
   for (std::uint32_t f = 0; f < m.faceCount(); ++f) {
     const std::uint32_t* v = &m.faces[3 * f];
@@ -251,7 +251,7 @@ TEST(SharpEdgePolygons, TheWidestWindowTakesEveryFaceOfATiltedPlane) {
   studio::MeshAccess mesh(&m);
   selection::ScopedSeedFiller filler;
   filler->ComputeEdgeCosines(&mesh);
-  for (float v : m.edgeValues) ASSERT_LE(v, 1.0f);
+  for (float v : m.edgeValues()) ASSERT_LE(v, 1.0f);
   omFaceSet faces;
   filler->SelectSharpEdgePolygons(&mesh, bound(0), bound(180), &faces, -1, nullptr);
   EXPECT_EQ(faces.size(), m.faceCount());

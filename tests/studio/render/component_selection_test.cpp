@@ -209,7 +209,7 @@ TEST_F(ComponentRequests, HolesSelectWholeBoundaryLoops) {
   const ScreenPoint s = project(place.camera, kSize.width, kSize.height, m.position(12 * 5));
   select.atPoint(place, s.x - 2, s.y, {});
   std::size_t boundary = 0;
-  for (const Edge& e : m.edges) boundary += e.f1 == kNoFace;
+  for (const Edge& e : m.edges()) boundary += e.f1 == kNoFace;
   EXPECT_EQ(selectedCount(m.edgeFlags), boundary);
   EXPECT_EQ(boundary, 44u);
   select.inRect(place, {0, 0, 2, 2}, {});

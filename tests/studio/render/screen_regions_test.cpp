@@ -144,7 +144,7 @@ TEST(ComponentsInRegion, FastAndPlainSelectTheSameComponents) {
   const ScreenProjector project(c, kSize.width, kSize.height);
   const DepthImage image = rayDepth(m, c, kSize);
   const VisibleDepth visible(image);
-  m.faceFlags[100] |= kHidden, m.vertexFlags[50] |= kHidden, m.edgeFlags[70] |= kHidden;
+  m.faceFlags[100] |= kHidden, m.vertexFlags[50] |= kHidden, m.tableEdgeFlags()[70] |= kHidden;
   std::mt19937 rng(11);
   const std::vector<float> outline = randomOutline(rng, 300, false);
   const LassoRegion lasso = test::lassoRows(outline, kSize.height).region();
@@ -264,8 +264,8 @@ TEST(BoundaryLoops, HolesComeWholeAndApart) {
   Mesh m = test::makeMesh(p, f);
   std::vector<std::uint32_t> outerSeed, innerSeed;
   for (std::uint32_t e = 0; e < m.edgeCount(); ++e) {
-    if (m.edges[e].f1 != kNoFace) continue;
-    const Vec3 mid = (m.position(m.edges[e].v0) + m.position(m.edges[e].v1)) * 0.5;
+    if (m.edges()[e].f1 != kNoFace) continue;
+    const Vec3 mid = (m.position(m.edges()[e].v0) + m.position(m.edges()[e].v1)) * 0.5;
     (mid.x > 0.9 && mid.x < 3.1 && mid.y > 0.9 && mid.y < 3.1 ? innerSeed : outerSeed).push_back(e);
   }
   ASSERT_EQ(outerSeed.size(), 16u);
@@ -274,7 +274,7 @@ TEST(BoundaryLoops, HolesComeWholeAndApart) {
   EXPECT_EQ(boundaryLoops(m, {outerSeed[0]}), outerSeed);
   // An inner edge is no hole; a hidden edge breaks its loop.
   std::uint32_t interior = 0;
-  while (m.edges[interior].f1 == kNoFace) ++interior;
+  while (m.edges()[interior].f1 == kNoFace) ++interior;
   EXPECT_TRUE(boundaryLoops(m, {interior}).empty());
   m.edgeFlags[innerSeed[0]] |= kHidden;
   EXPECT_EQ(boundaryLoops(m, {innerSeed[3]}).size(), 7u);

@@ -80,7 +80,7 @@ TEST(MeshFiles, ScanDefectsSurviveASaveAndLoad) {
   EXPECT_EQ(back.mesh.faces, m.faces);
   EXPECT_EQ(back.mesh.vertexCount(), 6u) << "the unused vertex stays";
   EXPECT_EQ(back.mesh.edgeCount(), m.edgeCount());
-  EXPECT_EQ(back.mesh.extraEdgeFaces, m.extraEdgeFaces);
+  EXPECT_EQ(back.mesh.extraEdgeFaces(), m.extraEdgeFaces());
   // The OBJ reader cannot take the face that repeats a vertex; the load says so.
   ASSERT_EQ(saveMeshFile(dir.path / "d.obj", m), "");
   back = loadMeshFile(dir.path / "d.obj");
@@ -88,7 +88,7 @@ TEST(MeshFiles, ScanDefectsSurviveASaveAndLoad) {
   EXPECT_EQ(back.skippedFaces, 1u);
   EXPECT_EQ(std::vector<std::uint32_t>(back.mesh.faces.begin(), back.mesh.faces.begin() + 9),
             std::vector<std::uint32_t>(m.faces.begin(), m.faces.begin() + 9));
-  EXPECT_EQ(back.mesh.extraEdgeFaces, m.extraEdgeFaces);
+  EXPECT_EQ(back.mesh.extraEdgeFaces(), m.extraEdgeFaces());
   // A face statement set off by a tab counts too.
   back = loadMeshFile(dir.write("tab.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf\t1 2 2\nf 1 2 3\n"));
   ASSERT_EQ(back.error, "");

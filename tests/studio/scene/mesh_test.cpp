@@ -22,9 +22,17 @@ void expectConsistentEdges(const Mesh& m) {
       std::uint32_t a = m.faces[3 * f + k], b = m.faces[3 * f + (k + 1) % 3];
       expected[{std::min(a, b), std::max(a, b)}].insert(f);
     }
+  // Counted without the table first (the load reports these), then from it.
+  std::uint32_t boundary = 0, nonManifold = 0;
+  for (const auto& [edge, faces] : expected)
+    boundary += faces.size() == 1 ? 1 : 0, nonManifold += faces.size() > 2 ? 1 : 0;
+  EXPECT_FALSE(m.hasEdgeTable());
+  EXPECT_EQ(m.boundaryEdgeCount(), boundary);
+  EXPECT_EQ(m.nonManifoldEdgeCount(), nonManifold);
   ASSERT_EQ(m.edgeCount(), expected.size());
+  ASSERT_EQ(m.edges().size(), expected.size());
   for (std::uint32_t e = 0; e < m.edgeCount(); ++e) {
-    const Edge& edge = m.edges[e];
+    const Edge& edge = m.edges()[e];
     auto it = expected.find({edge.v0, edge.v1});
     ASSERT_NE(it, expected.end());
     std::vector<std::uint32_t> faces = edgeFaces(m, e);
@@ -33,7 +41,7 @@ void expectConsistentEdges(const Mesh& m) {
   }
   for (std::uint32_t f = 0; f < m.faceCount(); ++f)
     for (int k = 0; k < 3; ++k) {
-      const Edge& edge = m.edges[m.faceEdges[3 * f + k]];
+      const Edge& edge = m.edges()[m.faceEdges()[3 * f + k]];
       std::uint32_t a = m.faces[3 * f + k], b = m.faces[3 * f + (k + 1) % 3];
       EXPECT_EQ(edge.v0, std::min(a, b));
       EXPECT_EQ(edge.v1, std::max(a, b));
@@ -45,7 +53,7 @@ TEST(MeshTopology, StripHasBoundaryAndInteriorEdges) {
   expectConsistentEdges(m);
   EXPECT_EQ(m.edgeCount(), 7u);
   int boundary = 0;
-  for (const Edge& e : m.edges) boundary += e.f1 == kNoFace;
+  for (const Edge& e : m.edges()) boundary += e.f1 == kNoFace;
   EXPECT_EQ(boundary, 5);
   std::uint32_t n;
   const std::uint32_t* around = m.facesAround(2, &n);
@@ -57,9 +65,9 @@ TEST(MeshTopology, NonManifoldFanAnswersLowestTwoFacesFirst) {
   Mesh m = makeMesh({0, 0, 0, 1, 0, 0, 0, 1, 0, 0, -1, 0, 0, 0, 1},
                     {0, 1, 2, 1, 0, 3, 0, 1, 4});
   expectConsistentEdges(m);
-  std::uint32_t shared = m.faceEdges[0];
-  EXPECT_EQ(m.edges[shared].f0, 0u);
-  EXPECT_EQ(m.edges[shared].f1, 1u);
+  std::uint32_t shared = m.faceEdges()[0];
+  EXPECT_EQ(m.edges()[shared].f0, 0u);
+  EXPECT_EQ(m.edges()[shared].f1, 1u);
   EXPECT_EQ(edgeFaces(m, shared), (std::vector<std::uint32_t>{0, 1, 2}));
 }
 
