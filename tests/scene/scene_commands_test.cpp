@@ -36,8 +36,7 @@ class SceneCommands : public ::testing::Test {
     host.objectFilter.SelectName(filter);
     omCommand* c = host.makeCommand(name);
     if (!c) return "(no command)";
-    c->AddRef();
-    commands_.push_back(c);
+    commands_.push_back(c);  // holds the one reference makeCommand took
     c->SetApplication(&host);
     c->SetMainView(&host);
     if (!c->CanExecute()) return "(refused)";
@@ -200,8 +199,7 @@ TEST_F(SceneCommands, EvalLightPlacesOnLeftPressAndAnyDragAndResetsFromItsPanel)
   host.viewOn = true;
   omTool* tool = host.makeTool("Eval Light");
   ASSERT_NE(tool, nullptr);
-  tool->AddRef();
-  tools_.push_back(tool);
+  tools_.push_back(tool);  // holds the one reference makeTool took
   tool->SetApplication(&host);
   host.takeLog();
   tool->Activate();
