@@ -214,12 +214,11 @@ void BM_BrushBuild(benchmark::State& state) {
   const ComponentTarget target = state.range(1) == om::kMaskVertices ? ComponentTarget::Vertices
                                                                      : ComponentTarget::Faces;
   BrushGrid grid;
-  std::vector<ScreenVertex> scratch;
   double method = 0, floor = 0;
   for (auto _ : state) {
     floor += projectionPass(s.mesh(), s.projector());
     const auto t = Clock::now();
-    grid.build(s.mesh(), target, s.projector(), s.visible.get(), scratch);
+    grid.build(s.mesh(), target, s.projector(), s.visible.get());
     const double took = seconds(t);
     method += took;
     state.SetIterationTime(took);

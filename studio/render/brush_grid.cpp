@@ -12,7 +12,7 @@ void BrushGrid::clear() {
 }
 
 void BrushGrid::build(const Mesh& m, ComponentTarget target, const ScreenProjector& project,
-                      const VisibleDepth* depth, std::vector<ScreenVertex>& scratch) {
+                      const VisibleDepth* depth) {
   clear();
   target_ = target;
   const int w = project.width(), h = project.height();
@@ -50,8 +50,7 @@ void BrushGrid::build(const Mesh& m, ComponentTarget target, const ScreenProject
     for (std::uint32_t v = 0, n = m.vertexCount(); v < n; ++v)
       cellOf[v] = cellFor(project(p + 3 * std::size_t{v}), m.vertexFlags[v] & kHidden);
   } else {
-    projectVertices(m, project, scratch);
-    const ScreenVertex* s = scratch.data();
+    ProjectionWindow s(m, project);
     if (target == ComponentTarget::Faces) {
       cellOf.resize(m.faceCount());
       const std::uint32_t* t = m.faces.data();
@@ -68,7 +67,6 @@ void BrushGrid::build(const Mesh& m, ComponentTarget target, const ScreenProject
                         : cellFor(centreOf(s[edge.v0], s[edge.v1]), m.edgeFlags[e] & kHidden);
       }
     }
-    std::vector<ScreenVertex>().swap(scratch);
   }
   for (std::uint32_t c = 0; c < cells; ++c) count[c + 1] += count[c];
   cellStart_ = count;

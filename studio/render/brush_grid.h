@@ -17,9 +17,9 @@ class BrushGrid {
   static constexpr int kCellPixels = 8;  // the coarsest cells; denser meshes get finer ones
 
   // Buckets the components of `target` that lie on the view, are not hidden and, with `depth`,
-  // are not behind a surface. `scratch` holds projected vertices during the build only.
+  // are not behind a surface.
   void build(const Mesh& mesh, ComponentTarget target, const ScreenProjector& project,
-             const VisibleDepth* depth, std::vector<ScreenVertex>& scratch);
+             const VisibleDepth* depth);
   // Appends the components within `radius` pixels of (cx, cy), in cell order.
   void query(const Mesh& mesh, const ScreenProjector& project, float cx, float cy, float radius,
              std::vector<std::uint32_t>& out) const;

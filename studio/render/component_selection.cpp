@@ -164,16 +164,15 @@ void ComponentSelection::inRegion(const ViewPlace& view, const Region& region, S
   std::vector<Entity*> touched;
   if (view.size.width > 0 && view.size.height > 0) {
     const VisibleDepth* depth = mode.through ? nullptr : depthFor(view);
-    std::vector<ScreenVertex> scratch;
     for (auto [e, target] : candidates()) {
       const ScreenProjector project(view.camera, view.size.width, view.size.height, e->placement);
       if (target == ComponentTarget::Holes) {
         Hit hit{e, target, {}};
-        componentsInRegion(*e->mesh, target, project, region, depth, scratch, hit.handles);
+        componentsInRegion(*e->mesh, target, project, region, depth, hit.handles);
         hit.handles = boundaryLoops(*e->mesh, hit.handles);
         if (hit.handles.empty()) continue;
         mark(hit, mode.select);
-      } else if (!markInRegion(*e->mesh, target, project, region, depth, mode.select, scratch)) {
+      } else if (!markInRegion(*e->mesh, target, project, region, depth, mode.select)) {
         continue;
       }
       touched.push_back(e);
@@ -208,11 +207,10 @@ void ComponentSelection::beginPaint(const ViewPlace& view, bool through) {
   ++brushBuilds_;
   if (view.size.width <= 0 || view.size.height <= 0) return;
   const VisibleDepth* depth = through ? nullptr : depthFor(view);
-  std::vector<ScreenVertex> scratch;
   for (auto [e, target] : candidates()) {
     const ScreenProjector project(view.camera, view.size.width, view.size.height, e->placement);
     brush_.grids.emplace_back(e, BrushGrid{});
-    brush_.grids.back().second.build(*e->mesh, target, project, depth, scratch);
+    brush_.grids.back().second.build(*e->mesh, target, project, depth);
   }
 }
 

@@ -3,6 +3,7 @@
 // so a region test never projects a vertex twice.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -91,8 +92,75 @@ inline bool onView(const ScreenVertex& s, int width, int height) {
          s.y < static_cast<float>(height);
 }
 
+// Faces and edges are placed from their corners' screen vertices. Up to this many vertices they
+// are projected into one array first, which the allocator hands out again request after request;
+// beyond it a fresh array costs more in page faults than the projection itself, and a window
+// (below) is used instead.
+constexpr std::uint32_t kWholeProjection = 2'000'000;
+
 // out: #V screen vertices of the mesh.
 void projectVertices(const Mesh& mesh, const ScreenProjector& project,
                      std::vector<ScreenVertex>& out);
+
+// The screen vertices of a mesh as faces or edges ask for them, in index order more or less: the
+// last kSize vertices by index are kept, projected a run at a time when a higher one is asked for.
+// Scans and most files list a face's corners near the faces before it, so each vertex is projected
+// once into a buffer that stays in cache, and nothing the size of the mesh is allocated. A corner
+// behind the window is projected again; when that happens often (a mesh whose vertices are listed
+// in no useful order) every vertex is projected once into a buffer the size of the mesh instead.
+//
+// Each vertex also gets the code `classify` gives its screen vertex, so a region can decide most
+// faces from their corners' codes without looking at their places.
+struct NoCode {
+  std::uint32_t operator()(const ScreenVertex&) const { return 0; }
+};
+
+template <class Classify = NoCode>
+class ProjectionWindow {
+ public:
+  struct Slot {
+    ScreenVertex s;
+    std::uint32_t code;
+  };
+  ProjectionWindow(const Mesh& mesh, const ScreenProjector& project, Classify classify = {})
+      : project_(project), classify_(classify), positions_(mesh.positions.data()),
+        count_(mesh.vertexCount()), buffer_(kSize) {}
+  [[gnu::always_inline]] Slot slot(std::uint32_t v) {
+    if (v < next_) [[likely]] {
+      if (next_ - v <= kSize) [[likely]] return buffer_[v & kMask];
+      return behind(v);
+    }
+    advance(v);
+    return buffer_[v & kMask];
+  }
+  [[gnu::always_inline]] ScreenVertex operator[](std::uint32_t v) { return slot(v).s; }
+
+
+ private:
+  static constexpr std::uint32_t kSize = 1u << 15, kMask = kSize - 1, kRun = 512;
+  Slot make(std::uint32_t v) const {
+    const ScreenVertex s = project_(positions_ + 3 * std::size_t{v});
+    return {s, classify_(s)};
+  }
+  [[gnu::noinline]] Slot behind(std::uint32_t v) {
+    if (all_.empty() && ++misses_ > std::max(kSize, count_ / 16)) {
+      all_.resize(count_);
+      for (std::uint32_t i = 0; i < count_; ++i) all_[i] = make(i);
+    }
+    return all_.empty() ? make(v) : all_[v];
+  }
+  [[gnu::noinline]] void advance(std::uint32_t v) {
+    const std::uint32_t end = std::min(count_, std::max(v + 1, next_ + kRun));
+    // Vertices that would leave the window again before this run ends are not projected.
+    const std::uint32_t from = end > kSize ? std::max(next_, end - kSize) : next_;
+    for (std::uint32_t i = from; i < end; ++i) buffer_[i & kMask] = make(i);
+    next_ = end;
+  }
+  ScreenProjector project_;
+  Classify classify_;
+  const float* positions_;
+  std::uint32_t count_, next_ = 0, misses_ = 0;
+  std::vector<Slot> buffer_, all_;
+};
 
 }  // namespace tessel::studio

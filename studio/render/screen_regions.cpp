@@ -142,35 +142,59 @@ template <class Region, class DepthOf>
   return !depth || depth->visible(s.x, s.y, depthOf());
 }
 
-// Calls take(h) for the components componentsInRegion answers, ascending.
-template <class Region, class Take>
-void visitRegion(const Mesh& m, ComponentTarget target, const ScreenProjector& project,
-                 const Region& region, const VisibleDepth* depth,
-                 std::vector<ScreenVertex>& scratch, Take take) {
-  const int w = project.width(), h = project.height();
-  if (w <= 0 || h <= 0) return;
-  // A depth image of another size than the view cannot answer for it: nothing counts as seen.
-  if (depth && (depth->width() != w || depth->height() != h)) return;
-  const float* p = m.positions.data();
-  if (target == ComponentTarget::Vertices) {
-    const std::uint8_t* flags = m.vertexFlags.data();
-    for (std::uint32_t v = 0, n = m.vertexCount(); v < n; ++v) {
-      if (flags[v] & kHidden) continue;
-      const ScreenVertex s = project(p + 3 * std::size_t{v});
-      if (takes(region, s, depth, w, h, [&] { return s.depth; })) take(v);
-    }
-    return;
+// Corner codes against a box (the rectangle cut to the view), given to a face's corners as they
+// are projected: a face whose corners all lie clearly inside has its centre inside, one whose
+// corners all lie clearly beyond the same side has it outside, whatever the rounding of the
+// centre, so only the faces near the border are placed. The margin is far above that rounding
+// for any place on a view. Other regions give no codes and every face is placed.
+constexpr std::uint32_t kBeyond = 15, kInside = 16;
+struct BoxCodes {
+  float x0, y0, x1, y1;          // clearly inside between these
+  float ox0, oy0, ox1, oy1;      // clearly outside beyond these
+  std::uint32_t operator()(const ScreenVertex& s) const {
+    return static_cast<std::uint32_t>(s.x < ox0) | static_cast<std::uint32_t>(s.x > ox1) << 1 |
+           static_cast<std::uint32_t>(s.y < oy0) << 2 | static_cast<std::uint32_t>(s.y > oy1) << 3 |
+           static_cast<std::uint32_t>(s.x >= x0 && s.x <= x1 && s.y >= y0 && s.y <= y1) << 4;
   }
-  projectVertices(m, project, scratch);
-  const ScreenVertex* s = scratch.data();
+};
+inline BoxCodes codesFor(const RectRegion& r, int w, int h) {
+  constexpr float kMargin = 1.0f / 16;
+  const float x0 = std::max(r.x0, 0.0f), y0 = std::max(r.y0, 0.0f);
+  const float x1 = std::min(r.x1, static_cast<float>(w)), y1 = std::min(r.y1, static_cast<float>(h));
+  return {x0 + kMargin, y0 + kMargin, x1 - kMargin, y1 - kMargin,
+          x0 - kMargin, y0 - kMargin, x1 + kMargin, y1 + kMargin};
+}
+template <class Region>
+NoCode codesFor(const Region&, int, int) {
+  return {};
+}
+
+// A corner of the whole projection: no code.
+struct Uncoded {
+  const ScreenVertex& s;
+  static constexpr std::uint32_t code = 0;
+};
+
+// Calls take(h) for the faces or edges in the region, ascending; corner(v) answers vertex v's
+// screen vertex and its code.
+template <class Region, class Corner, class Take>
+[[gnu::always_inline]] inline void visitPlaces(const Mesh& m, ComponentTarget target,
+                                               const Region& region, const VisibleDepth* depth,
+                                               int w, int h, Corner corner, Take take) {
   if (target == ComponentTarget::Faces) {
     const std::uint32_t* t = m.faces.data();
     const std::uint8_t* flags = m.faceFlags.data();
     for (std::uint32_t f = 0, n = m.faceCount(); f < n; ++f, t += 3) {
       if (flags[f] & kHidden) continue;
-      const ScreenVertex &a = s[t[0]], &b = s[t[1]], &c = s[t[2]];
-      if (takes(region, centrePlace(a, b, c), depth, w, h,
-                [&] { return centreDepth(a.depth, b.depth, c.depth); }))
+      const auto a = corner(t[0]), b = corner(t[1]), c = corner(t[2]);
+      const std::uint32_t code = a.code & b.code & c.code;
+      if (code & kBeyond) continue;
+      if ((code & kInside) && !depth) {
+        take(f);
+        continue;
+      }
+      if (takes(region, centrePlace(a.s, b.s, c.s), depth, w, h,
+                [&] { return centreDepth(a.s.depth, b.s.depth, c.s.depth); }))
         take(f);
     }
     return;
@@ -180,9 +204,47 @@ void visitRegion(const Mesh& m, ComponentTarget target, const ScreenProjector& p
   for (std::uint32_t e = 0, n = static_cast<std::uint32_t>(edges.size()); e < n; ++e) {
     const Edge& edge = edges[e];
     if ((boundaryOnly && edge.f1 != kNoFace) || (m.edgeFlags[e] & kHidden)) continue;
-    const ScreenVertex &a = s[edge.v0], &b = s[edge.v1];
-    if (takes(region, centrePlace(a, b), depth, w, h, [&] { return centreDepth(a.depth, b.depth); }))
+    const auto a = corner(edge.v0), b = corner(edge.v1);
+    const std::uint32_t code = a.code & b.code;
+    if (code & kBeyond) continue;
+    if ((code & kInside) && !depth) {
       take(e);
+      continue;
+    }
+    if (takes(region, centrePlace(a.s, b.s), depth, w, h,
+              [&] { return centreDepth(a.s.depth, b.s.depth); }))
+      take(e);
+  }
+}
+
+// Calls take(h) for the components componentsInRegion answers, ascending.
+template <class Region, class Take>
+void visitRegion(const Mesh& m, ComponentTarget target, const ScreenProjector& project,
+                 const Region& region, const VisibleDepth* depth, std::uint32_t wholeLimit,
+                 Take take) {
+  const int w = project.width(), h = project.height();
+  if (w <= 0 || h <= 0) return;
+  // A depth image of another size than the view cannot answer for it: nothing counts as seen.
+  if (depth && (depth->width() != w || depth->height() != h)) return;
+  if (target == ComponentTarget::Vertices) {
+    const float* p = m.positions.data();
+    const std::uint8_t* flags = m.vertexFlags.data();
+    for (std::uint32_t v = 0, n = m.vertexCount(); v < n; ++v) {
+      if (flags[v] & kHidden) continue;
+      const ScreenVertex s = project(p + 3 * std::size_t{v});
+      if (takes(region, s, depth, w, h, [&] { return s.depth; })) take(v);
+    }
+    return;
+  }
+  if (m.vertexCount() <= wholeLimit) {
+    std::vector<ScreenVertex> all;
+    projectVertices(m, project, all);
+    visitPlaces(m, target, region, depth, w, h,
+                [s = all.data()](std::uint32_t v) { return Uncoded{s[v]}; }, take);
+  } else {
+    ProjectionWindow window(m, project, codesFor(region, w, h));
+    visitPlaces(m, target, region, depth, w, h,
+                [&window](std::uint32_t v) { return window.slot(v); }, take);
   }
 }
 
@@ -191,28 +253,27 @@ void visitRegion(const Mesh& m, ComponentTarget target, const ScreenProjector& p
 template <class Region>
 void componentsInRegion(const Mesh& m, ComponentTarget target, const ScreenProjector& project,
                         const Region& region, const VisibleDepth* depth,
-                        std::vector<ScreenVertex>& scratch, std::vector<std::uint32_t>& out) {
+                        std::vector<std::uint32_t>& out, std::uint32_t wholeProjectionLimit) {
   out.clear();
-  visitRegion(m, target, project, region, depth, scratch, [&out](std::uint32_t h) {
+  visitRegion(m, target, project, region, depth, wholeProjectionLimit, [&out](std::uint32_t h) {
     out.push_back(h);
   });
 }
 
 template <class Region>
 std::size_t markInRegion(Mesh& m, ComponentTarget target, const ScreenProjector& project,
-                         const Region& region, const VisibleDepth* depth, bool select,
-                         std::vector<ScreenVertex>& scratch) {
+                         const Region& region, const VisibleDepth* depth, bool select) {
   std::uint8_t* flags = (target == ComponentTarget::Vertices ? m.vertexFlags
                          : target == ComponentTarget::Faces  ? m.faceFlags
                                                              : m.tableEdgeFlags())
                             .data();
   std::size_t count = 0;
   if (select)
-    visitRegion(m, target, project, region, depth, scratch, [&](std::uint32_t h) {
+    visitRegion(m, target, project, region, depth, kWholeProjection, [&](std::uint32_t h) {
       flags[h] |= kSelected, ++count;
     });
   else
-    visitRegion(m, target, project, region, depth, scratch, [&](std::uint32_t h) {
+    visitRegion(m, target, project, region, depth, kWholeProjection, [&](std::uint32_t h) {
       flags[h] &= static_cast<std::uint8_t>(~kSelected), ++count;
     });
   return count;
@@ -221,11 +282,9 @@ std::size_t markInRegion(Mesh& m, ComponentTarget target, const ScreenProjector&
 #define TESSEL_REGION(Region)                                                                   \
   template void componentsInRegion<Region>(const Mesh&, ComponentTarget, const ScreenProjector&, \
                                            const Region&, const VisibleDepth*,                  \
-                                           std::vector<ScreenVertex>&,                          \
-                                           std::vector<std::uint32_t>&);                        \
+                                           std::vector<std::uint32_t>&, std::uint32_t);         \
   template std::size_t markInRegion<Region>(Mesh&, ComponentTarget, const ScreenProjector&,      \
-                                            const Region&, const VisibleDepth*, bool,           \
-                                            std::vector<ScreenVertex>&);
+                                            const Region&, const VisibleDepth*, bool);
 TESSEL_REGION(RectRegion)
 TESSEL_REGION(LassoRegion)
 TESSEL_REGION(CircleRegion)

@@ -126,18 +126,18 @@ ScreenVertex screenPlace(const Mesh& mesh, ComponentTarget target, const ScreenP
 
 // Handles, ascending, of the components whose screen place lies in `region` and on the view,
 // that are not hidden and, with `depth`, not behind a surface. Holes answer the boundary edges
-// in the region (whole loops are the caller's, see boundaryLoops). `scratch` holds the projected
-// vertices of faces and edges between calls.
+// in the region (whole loops are the caller's, see boundaryLoops). Meshes of more vertices than
+// `wholeProjectionLimit` are projected through a ProjectionWindow.
 template <class Region>
 void componentsInRegion(const Mesh& mesh, ComponentTarget target, const ScreenProjector& project,
                         const Region& region, const VisibleDepth* depth,
-                        std::vector<ScreenVertex>& scratch, std::vector<std::uint32_t>& out);
+                        std::vector<std::uint32_t>& out,
+                        std::uint32_t wholeProjectionLimit = kWholeProjection);
 
 // Sets (select) or clears kSelected on the components componentsInRegion answers, without
 // listing them; answers how many there were. Not for Holes, whose loops the caller completes.
 template <class Region>
 std::size_t markInRegion(Mesh& mesh, ComponentTarget target, const ScreenProjector& project,
-                         const Region& region, const VisibleDepth* depth, bool select,
-                         std::vector<ScreenVertex>& scratch);
+                         const Region& region, const VisibleDepth* depth, bool select);
 
 }  // namespace tessel::studio

@@ -148,31 +148,79 @@ TEST(ComponentsInRegion, FastAndPlainSelectTheSameComponents) {
   std::mt19937 rng(11);
   const std::vector<float> outline = randomOutline(rng, 300, false);
   const LassoRegion lasso = test::lassoRows(outline, kSize.height).region();
-  std::vector<ScreenVertex> scratch;
   std::vector<std::uint32_t> fast;
   for (ComponentTarget target : kTargets)
     for (bool seen : {false, true}) {
       const DepthImage* plainDepth = seen ? &image : nullptr;
       const VisibleDepth* fastDepth = seen ? &visible : nullptr;
-      componentsInRegion(m, target, project, RectRegion{20, 15, 130.5f, 100}, fastDepth, scratch,
+      componentsInRegion(m, target, project, RectRegion{20, 15, 130.5f, 100}, fastDepth,
                          fast);
       EXPECT_EQ(fast, componentsInRect(m, kindOf(target), c, kSize, 20, 15, 130.5, 100,
                                        plainDepth));
       EXPECT_FALSE(fast.empty());
-      componentsInRegion(m, target, project, lasso, fastDepth, scratch, fast);
+      componentsInRegion(m, target, project, lasso, fastDepth, fast);
       EXPECT_EQ(fast, componentsInPolygon(m, kindOf(target), c, kSize, test::asDoubles(outline),
                                           plainDepth));
-      componentsInRegion(m, target, project, CircleRegion{70, 50, 30}, fastDepth, scratch, fast);
+      componentsInRegion(m, target, project, CircleRegion{70, 50, 30}, fastDepth, fast);
       EXPECT_EQ(fast, componentsInCircle(m, kindOf(target), c, kSize, 70, 50, 30, plainDepth));
     }
   // What is hidden behind the waves is left out when only the visible counts.
   std::vector<std::uint32_t> all, seen;
   const RectRegion view{0, 0, kSize.width, kSize.height};
-  componentsInRegion(m, ComponentTarget::Vertices, project, view, nullptr, scratch, all);
-  componentsInRegion(m, ComponentTarget::Vertices, project, view, &visible, scratch, seen);
+  componentsInRegion(m, ComponentTarget::Vertices, project, view, nullptr, all);
+  componentsInRegion(m, ComponentTarget::Vertices, project, view, &visible, seen);
   EXPECT_LT(seen.size(), all.size());
   EXPECT_GT(seen.size(), all.size() / 3);
   EXPECT_FALSE(std::binary_search(all.begin(), all.end(), 50u)) << "hidden vertex";
+}
+
+// Faces and edges are placed from vertices projected all at once or as the faces ask for them
+// (large meshes): in file order, reversed, and shuffled (far more vertices than a window keeps),
+// the same ones are selected, also by boxes whose borders pass through many face centres (a
+// front view of a regular grid).
+TEST(ComponentsInRegion, VertexOrderAndBoxBordersDoNotChangeTheAnswer) {
+  const Mesh sheet = wavySheet(190);
+  Camera front = standardCamera(ViewKind::Front);
+  front.orthographic = true, front.target = {0.5, 0.5, 0}, front.eye = {0.5, 0.5, 5};
+  front.orthoHeight = 1.0 * kSize.height / kSize.width;
+  std::mt19937 rng(3);
+  std::vector<std::uint32_t> order(sheet.vertexCount());
+  for (std::uint32_t v = 0; v < order.size(); ++v) order[v] = v;
+  for (int arrangement = 0; arrangement < 3; ++arrangement) {
+    if (arrangement == 1) std::reverse(order.begin(), order.end());
+    if (arrangement == 2) std::shuffle(order.begin(), order.end(), rng);
+    // Vertex v of the sheet becomes vertex order[v].
+    std::vector<float> p(sheet.positions.size());
+    for (std::uint32_t v = 0; v < order.size(); ++v)
+      std::copy_n(&sheet.positions[3 * std::size_t{v}], 3, &p[3 * std::size_t{order[v]}]);
+    std::vector<std::uint32_t> f(sheet.faces.size());
+    for (std::size_t k = 0; k < f.size(); ++k) f[k] = order[sheet.faces[k]];
+    const Mesh m = test::makeMesh(p, f);
+    for (const Camera& c : {obliqueCamera(), front}) {
+      const ScreenProjector project(c, kSize.width, kSize.height);
+      // Any image serves to compare the two: one that hides about half the sheet in stripes.
+      std::vector<float> depths;
+      for (std::uint32_t v = 0; v < m.vertexCount(); ++v)
+        depths.push_back(project(&m.positions[3 * std::size_t{v}]).depth);
+      std::nth_element(depths.begin(), depths.begin() + depths.size() / 2, depths.end());
+      DepthImage image{kSize.width, kSize.height, {}};
+      for (int k = 0; k < kSize.width * kSize.height; ++k)
+        image.depth.push_back(depths[depths.size() / 2] * (1 + 0.02f * static_cast<float>(k % 5 - 2)));
+      const VisibleDepth visible(image);
+      for (RectRegion box : {RectRegion{20, 15, 130.5f, 100}, RectRegion{40, 30, 40, 90},
+                             RectRegion{-5, 60, 200, 60.5f}, RectRegion{0, 0, 160, 120}})
+        for (ComponentTarget target : {ComponentTarget::Faces, ComponentTarget::Edges})
+          for (bool seen : {false, true})
+            for (std::uint32_t whole : {0u, kWholeProjection}) {
+            std::vector<std::uint32_t> fast;
+            componentsInRegion(m, target, project, box, seen ? &visible : nullptr, fast, whole);
+            ASSERT_EQ(fast, componentsInRect(m, kindOf(target), c, kSize, box.x0, box.y0, box.x1,
+                                             box.y1, seen ? &image : nullptr))
+                << "arrangement " << arrangement << " box " << box.x0 << ", " << box.y0
+                << (whole ? " whole" : " window");
+          }
+    }
+  }
 }
 
 TEST(ComponentsInRegion, BordersZeroSizeViewsAndDegenerateFaces) {
@@ -181,29 +229,25 @@ TEST(ComponentsInRegion, BordersZeroSizeViewsAndDegenerateFaces) {
   Camera c = standardCamera(ViewKind::Front);
   c.orthographic = true, c.target = {0.5, 0.5, 0}, c.eye = {0.5, 0.5, 5}, c.orthoHeight = 2;
   const ScreenProjector project(c, 100, 100);
-  std::vector<ScreenVertex> scratch;
   std::vector<std::uint32_t> out;
   // Vertex 1 sits at (75, 75): a rectangle whose edge passes through it takes it.
-  componentsInRegion(m, ComponentTarget::Vertices, project, RectRegion{75, 75, 75, 75}, nullptr,
-                     scratch, out);
+  componentsInRegion(m, ComponentTarget::Vertices, project, RectRegion{75, 75, 75, 75}, nullptr, out);
   EXPECT_EQ(out, (std::vector<std::uint32_t>{1}));
   componentsInRegion(m, ComponentTarget::Vertices, project, RectRegion{75.01f, 0, 100, 100},
-                     nullptr, scratch, out);
+                     nullptr, out);
   EXPECT_TRUE(out.empty());
   // The degenerate face is placed at its one point, like any other.
-  componentsInRegion(m, ComponentTarget::Faces, project, RectRegion{50, 50, 50, 50}, nullptr,
-                     scratch, out);
+  componentsInRegion(m, ComponentTarget::Faces, project, RectRegion{50, 50, 50, 50}, nullptr, out);
   EXPECT_EQ(out, (std::vector<std::uint32_t>{1}));
   // A view without pixels selects nothing, and so does a depth image of another size.
   for (auto [w, h] : {std::pair{0, 100}, {100, 0}, {0, 0}}) {
     componentsInRegion(m, ComponentTarget::Vertices, ScreenProjector(c, w, h),
-                       RectRegion{-1e9f, -1e9f, 1e9f, 1e9f}, nullptr, scratch, out);
+                       RectRegion{-1e9f, -1e9f, 1e9f, 1e9f}, nullptr, out);
     EXPECT_TRUE(out.empty());
   }
   DepthImage small{10, 10, std::vector<float>(100, INFINITY)};
   const VisibleDepth wrongSize(small);
-  componentsInRegion(m, ComponentTarget::Vertices, project, RectRegion{0, 0, 100, 100}, &wrongSize,
-                     scratch, out);
+  componentsInRegion(m, ComponentTarget::Vertices, project, RectRegion{0, 0, 100, 100}, &wrongSize, out);
   EXPECT_TRUE(out.empty());
 }
 
@@ -216,11 +260,10 @@ TEST(BrushGrid, StepsSelectWhatThePlainCircleSelects) {
   m.faceFlags[10] |= kHidden;
   std::mt19937 rng(13);
   std::uniform_real_distribution<float> x(-20, 180), y(-20, 140), r(0, 40);
-  std::vector<ScreenVertex> scratch;
   for (ComponentTarget target : kTargets)
     for (bool seen : {false, true}) {
       BrushGrid grid;
-      grid.build(m, target, project, seen ? &visible : nullptr, scratch);
+      grid.build(m, target, project, seen ? &visible : nullptr);
       EXPECT_LE(grid.memoryBytes(),
                 4 * (componentCount(m, kindOf(target)) + 160 / grid.cellPixels() * 120 /
                          grid.cellPixels() + 1) + 64);
