@@ -50,13 +50,15 @@ void BrushGrid::build(const Mesh& m, ComponentTarget target, const ScreenProject
     for (std::uint32_t v = 0, n = m.vertexCount(); v < n; ++v)
       cellOf[v] = cellFor(project(p + 3 * std::size_t{v}), m.vertexFlags[v] & kHidden);
   } else {
-    ProjectionWindow s(m, project);
-    if (target == ComponentTarget::Faces) {
-      cellOf.resize(m.faceCount());
-      const std::uint32_t* t = m.faces.data();
-      for (std::uint32_t f = 0, n = m.faceCount(); f < n; ++f, t += 3)
-        cellOf[f] = cellFor(centreOf(s[t[0]], s[t[1]], s[t[2]]), m.faceFlags[f] & kHidden);
-    } else {
+    withScreenVertices(m, project, NoCode{}, kWholeProjection, [&](auto corner) {
+      if (target == ComponentTarget::Faces) {
+        cellOf.resize(m.faceCount());
+        const std::uint32_t* t = m.faces.data();
+        for (std::uint32_t f = 0, n = m.faceCount(); f < n; ++f, t += 3)
+          cellOf[f] = cellFor(centreOf(corner(t[0]).s, corner(t[1]).s, corner(t[2]).s),
+                              m.faceFlags[f] & kHidden);
+        return;
+      }
       const bool boundaryOnly = target == ComponentTarget::Holes;
       const std::vector<Edge>& edges = m.edges();
       cellOf.resize(edges.size());
@@ -64,9 +66,10 @@ void BrushGrid::build(const Mesh& m, ComponentTarget target, const ScreenProject
         const Edge& edge = edges[e];
         cellOf[e] = boundaryOnly && edge.f1 != kNoFace
                         ? kOut
-                        : cellFor(centreOf(s[edge.v0], s[edge.v1]), m.edgeFlags[e] & kHidden);
+                        : cellFor(centreOf(corner(edge.v0).s, corner(edge.v1).s),
+                                  m.edgeFlags[e] & kHidden);
       }
-    }
+    });
   }
   for (std::uint32_t c = 0; c < cells; ++c) count[c + 1] += count[c];
   cellStart_ = count;

@@ -163,4 +163,23 @@ class ProjectionWindow {
   std::vector<Slot> buffer_, all_;
 };
 
+// Calls use(corner), corner(v) answering vertex v's screen vertex (.s) and code (.code): from one
+// array of the whole projection up to `wholeLimit` vertices (no codes), from a window beyond.
+struct Uncoded {
+  const ScreenVertex& s;
+  static constexpr std::uint32_t code = 0;
+};
+template <class Classify, class Use>
+void withScreenVertices(const Mesh& mesh, const ScreenProjector& project, Classify classify,
+                        std::uint32_t wholeLimit, Use use) {
+  if (mesh.vertexCount() <= wholeLimit) {
+    std::vector<ScreenVertex> all;
+    projectVertices(mesh, project, all);
+    use([s = all.data()](std::uint32_t v) { return Uncoded{s[v]}; });
+  } else {
+    ProjectionWindow window(mesh, project, classify);
+    use([&window](std::uint32_t v) { return window.slot(v); });
+  }
+}
+
 }  // namespace tessel::studio

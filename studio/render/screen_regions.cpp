@@ -169,12 +169,6 @@ NoCode codesFor(const Region&, int, int) {
   return {};
 }
 
-// A corner of the whole projection: no code.
-struct Uncoded {
-  const ScreenVertex& s;
-  static constexpr std::uint32_t code = 0;
-};
-
 // Calls take(h) for the faces or edges in the region, ascending; corner(v) answers vertex v's
 // screen vertex and its code.
 template <class Region, class Corner, class Take>
@@ -236,17 +230,9 @@ void visitRegion(const Mesh& m, ComponentTarget target, const ScreenProjector& p
     }
     return;
   }
-  if (m.vertexCount() <= wholeLimit) {
-    std::vector<ScreenVertex> all;
-    projectVertices(m, project, all);
-    visitPlaces(m, target, region, depth, w, h,
-                [s = all.data()](std::uint32_t v) { return Uncoded{s[v]}; }, take);
-  } else {
-    ProjectionWindow window(m, project, codesFor(region, w, h));
-    visitPlaces(m, target, region, depth, w, h,
-                [&window](std::uint32_t v) { return window.slot(v); }, take);
-  }
-}
+  withScreenVertices(m, project, codesFor(region, w, h), wholeLimit, [&](auto corner) {
+    visitPlaces(m, target, region, depth, w, h, corner, take);
+  });}
 
 }  // namespace
 
