@@ -27,6 +27,9 @@ enum NotifyCode : std::int32_t {
 // Event codes the host broadcasts that the module reacts to.
 enum EventCode : std::int32_t {
   kEventDocumentKindChanged = 9,
+  // The current tool changed: a showing panel whose attributes depend on its tool being active
+  // looks again.
+  kEventToolChanged = 17,
   // An entity joined or left the scene (lists of entities rebuild).
   kEventEntityAdded = 12,
   kEventEntityDeleted = 13,

@@ -10,7 +10,6 @@
 namespace tessel::selection {
 namespace {
 constexpr int kCheckBox = 3;
-constexpr std::int32_t kEventPanelShowing = 17;
 }  // namespace
 
 omPropToolLassoSelectComponent::omPropToolLassoSelectComponent(const char* targetName)
@@ -41,7 +40,7 @@ void omPropToolLassoSelectComponent::OnPropInit() {
 }
 
 void omPropToolLassoSelectComponent::OnNotify(const omEvent* event, void*) {
-  if (event && event->code == kEventPanelShowing && IsDisplayed()) followObjectFilter(true);
+  if (event && event->code == om::kEventToolChanged && IsDisplayed()) followObjectFilter(true);
 }
 
 void omPropToolLassoSelectComponent::OnAttribChanged(int index) {

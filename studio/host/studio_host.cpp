@@ -73,6 +73,7 @@ StudioHost::StudioHost(Echo echo, std::unique_ptr<GlContext> context)
     broadcast(om::kEventFilterListChanged, &list);
   };
   mainView_.notify = [this](std::int32_t code, void* param) { NotifySync(code, param); };
+  tools_.currentChanged = [this] { broadcast(om::kEventToolChanged, nullptr); };
   mainView_.redrawAll();
 }
 

@@ -35,6 +35,7 @@ bool ToolManager::ActivateTool(const char* name) {
   stack_.clear();
   current_ = tool;
   tool->Activate();
+  if (currentChanged) currentChanged();
   return true;
 }
 
@@ -48,6 +49,7 @@ bool ToolManager::PushTool(const char* name) {
   }
   current_ = tool;
   tool->Activate();
+  if (currentChanged) currentChanged();
   return true;
 }
 
@@ -57,6 +59,7 @@ bool ToolManager::PopTool() {
   current_ = stack_.back();
   stack_.pop_back();
   current_->Activate();
+  if (currentChanged) currentChanged();
   return true;
 }
 

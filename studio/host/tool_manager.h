@@ -3,6 +3,7 @@
 // made once by name from the module's factories.
 #pragma once
 
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -33,6 +34,8 @@ class ToolManager final : public omToolManager {
   // Deactivates and lets go of every tool, before the module goes.
   void releaseAll();
   std::set<std::string> unavailable;  // what the host reports unavailable (e.g. read-only scene)
+  // Called after the current tool changed (activated, pushed or popped).
+  std::function<void()> currentChanged;
 
  private:
   omApplication& app_;

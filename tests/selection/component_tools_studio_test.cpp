@@ -118,5 +118,24 @@ TEST_F(ComponentToolsInStudio, TheMenuChecksTheActiveComponentTool) {
   EXPECT_FALSE(host->tools().IsToolActive("Paint Select")) << "no component filter, no paint";
 }
 
+// "Volume Select" is offered while the lasso is the tool in use: the showing panel follows each
+// change of tool.
+TEST_F(ComponentToolsInStudio, TheLassoPanelFollowsTheToolInUse) {
+  auto volume = [&] {
+    take();
+    EXPECT_EQ(run("print panel \"Lasso Select\"\n"), "");
+    for (const std::string& line : take())
+      if (line.find("Volume Select") != std::string::npos)
+        return line.find("disabled") == std::string::npos ? "enabled" : "disabled";
+    return "missing";
+  };
+  ASSERT_EQ(run("filter object Mesh\ntool \"Lasso Select\"\npanel \"Lasso Select\"\n"), "");
+  EXPECT_STREQ(volume(), "enabled");
+  ASSERT_EQ(run("tool Tumble\n"), "");
+  EXPECT_STREQ(volume(), "disabled");
+  ASSERT_EQ(run("tool \"Lasso Select\"\n"), "");
+  EXPECT_STREQ(volume(), "enabled");
+}
+
 }  // namespace
 }  // namespace tessel::test
