@@ -41,6 +41,27 @@ void leaveObjectMode(omApplication& app, bool switchMode) {
   main->Unlock();
 }
 
+void startComponentTool(omApplication& app, bool switchMode, bool holesAndVertices) {
+  clearStatus(&app);
+  leaveObjectMode(app, switchMode);
+  if (omMainView* main = app.GetMainView()) {
+    if (holesAndVertices) {
+      main->SetDisplaySwitchB(1);
+      main->SetDisplaySwitchC(1);
+    }
+    main->SetDisplaySwitchA(1);
+    main->Redraw(om::kRedrawFull);
+  }
+  refreshViews(app, 1);
+}
+
+void clearSelectionNow(omApplication& app, omEntityList* selection) {
+  if (selection) selection->Clear();
+  omEvent changed{om::kNotifySelectionChanged};
+  app.Notify(&changed, nullptr);
+  refreshViews(app, 1);
+}
+
 void announceComponentSelection(omApplication& app, omMainView& main, omEntityList* selection) {
   omEvent changed{om::kNotifyComponentSelectionChanged};
   app.Notify(&changed, nullptr);

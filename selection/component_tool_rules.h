@@ -41,6 +41,12 @@ bool canStartComponentTool(omApplication* app);
 // Coming from object mode the object selection goes (announced at once); the view switches to
 // component mode too when `switchMode`.
 void leaveObjectMode(omApplication& app, bool switchMode);
+// The start of a component tool: the status cleared, object mode left (see leaveObjectMode), the
+// main view's component display on (holes and vertex dots too when `holesAndVertices`) and the
+// views redrawn.
+void startComponentTool(omApplication& app, bool switchMode, bool holesAndVertices);
+// A middle-button press: the selection goes, announced at once.
+void clearSelectionNow(omApplication& app, omEntityList* selection);
 // After a selection request: component selection changed; redraw the highlight when anything
 // is selected, else just refresh.
 void announceComponentSelection(omApplication& app, omMainView& main, omEntityList* selection);

@@ -33,16 +33,10 @@ bool omToolLassoSelect::CanActivate() { return canStartComponentTool(GetApplicat
 void omToolLassoSelect::Activate() {
   omApplication* app = GetApplication();
   if (!app) return;
-  clearStatus(app);
   outlineShown_ = false;
   points_.clear();
   rows_.clear();
-  leaveObjectMode(*app, false);
-  if (omMainView* main = app->GetMainView()) {
-    main->SetDisplaySwitchA(1);
-    main->Redraw(om::kRedrawFull);
-  }
-  refreshViews(*app, 1);
+  startComponentTool(*app, false, false);
   UpdatePrompt();
 }
 
@@ -85,10 +79,7 @@ void omToolLassoSelect::MouseButton(std::int32_t button, std::int32_t action,
   if (action == om::kActionPress) {
     aborted_ = false;
     if (button == om::kButtonMiddle) {
-      if (selection) selection->Clear();
-      omEvent changed{om::kNotifySelectionChanged};
-      app->Notify(&changed, nullptr);
-      refreshViews(*app, 1);
+      clearSelectionNow(*app, selection);
     } else {
       rows_.clear();
       points_.clear();

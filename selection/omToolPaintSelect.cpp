@@ -47,13 +47,7 @@ bool omToolPaintSelect::CanActivate() {
 void omToolPaintSelect::Activate() {
   omApplication* app = GetApplication();
   if (!app) return;
-  clearStatus(app);
-  leaveObjectMode(*app, false);
-  if (omMainView* main = app->GetMainView()) {
-    main->SetDisplaySwitchA(1);
-    main->Redraw(om::kRedrawFull);
-  }
-  refreshViews(*app, 1);
+  startComponentTool(*app, false, false);
   UpdatePrompt();
 }
 
@@ -94,10 +88,7 @@ void omToolPaintSelect::MouseButton(std::int32_t button, std::int32_t action,
   omEntityList* selection = main->GetSelection(-1);
   main->BeginPaint(view);
   if (action == om::kActionPress && button == om::kButtonMiddle) {
-    if (selection) selection->Clear();
-    omEvent changed{om::kNotifySelectionChanged};
-    app->Notify(&changed, nullptr);
-    refreshViews(*app, 1);
+    clearSelectionNow(*app, selection);
   } else if (action == om::kActionPress && button == om::kButtonLeft) {
     main->Lock();
     main->SetObjectMode(0);

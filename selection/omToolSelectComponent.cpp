@@ -29,15 +29,7 @@ bool omToolSelectComponent::CanActivate() { return canStartComponentTool(GetAppl
 void omToolSelectComponent::Activate() {
   omApplication* app = GetApplication();
   if (!app) return;
-  clearStatus(app);
-  leaveObjectMode(*app, true);
-  if (omMainView* main = app->GetMainView()) {
-    main->SetDisplaySwitchB(1);
-    main->SetDisplaySwitchC(1);
-    main->SetDisplaySwitchA(1);
-    main->Redraw(om::kRedrawFull);
-  }
-  refreshViews(*app, 1);
+  startComponentTool(*app, true, true);
   UpdatePrompt();
 }
 
@@ -85,10 +77,7 @@ void omToolSelectComponent::MouseButton(std::int32_t button, std::int32_t action
   if (action == om::kActionPress) {
     aborted_ = false;
     if (button == om::kButtonMiddle) {
-      if (selection) selection->Clear();
-      omEvent changed{om::kNotifySelectionChanged};
-      app->Notify(&changed, nullptr);
-      refreshViews(*app, 1);
+      clearSelectionNow(*app, selection);
     } else {
       if (bandShown_) drawBand(input);  // a band left from a press whose release never came
       dragStart_[0] = dragCurrent_[0] = position[0];
