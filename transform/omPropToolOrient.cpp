@@ -1,8 +1,9 @@
 #include "transform/omPropToolOrient.h"
 
-#include "framework/attribute_controls.h"
 #include "host/omApplication.h"
 #include "host/omEntity.h"
+#include "host/omManipulator.h"
+#include "host/omTransform.h"
 #include "host/omView.h"
 #include "host/om_codes.h"
 #include "platform/host_services.h"
@@ -11,9 +12,8 @@
 
 namespace tessel::transform {
 
-omPropToolOrient::omPropToolOrient(const char* targetName, const char* title,
-                                   const char* commandName)
-    : omPropTool(targetName, title), commandName_(commandName) {
+omPropToolOrient::omPropToolOrient(const char* targetName, const char* title)
+    : omPropTool(targetName, title) {
   listId_ = AddAttrib(omPAT_Coord_Sys_List::Create("Ref Coord System", true));
 }
 
@@ -37,16 +37,28 @@ void omPropToolOrient::notifyPanelState() {
   app->Notify(&event, nullptr);
 }
 
-void omPropToolOrient::refreshManipulator() { omPAT_Coord_Sys_List::RefreshManipulator(); }
-
 void omPropToolOrient::moveManipulatorToReference(bool refresh) {
   omMainView* view = mainView();
   if (!view) return;
+  omPAT_Coord_Sys_List* l = list();
+  omEntity* reference = l ? l->GetSelected() : nullptr;
+  omCoordFrame* from = reference ? reference->GetCoordSys() : nullptr;
+  omApplication* app = application();
+  omToolManager* tools = app ? app->GetToolManager() : nullptr;
+  // Only the current tool's manipulator is on screen: asking the host for another kind would
+  // show it under a tool that does not drive it.
+  if (from && tools && tools->IsToolActive(GetTargetName()))
+    if (omManipulator* m = manipulatorOf(*view)) {
+      float origin[3], axes[16];
+      from->GetOrigin(origin);
+      from->GetMatrix(axes);
+      if (omCoordFrame* at = m->GetCoordSys()) at->SetOrigin(origin);
+      if (omManipulatorTransform* turn = m->GetTransform()) turn->SetMatrix(axes);
+    }
   view->UpdateManipulator(1);
   if (!refresh) return;
   view->Redraw(om::kRedrawFull);
-  if (omApplication* app = application())
-    if (omViewManager* views = app->GetViewManager()) views->RefreshViews(1);
+  if (omViewManager* views = app ? app->GetViewManager() : nullptr) views->RefreshViews(1);
 }
 
 std::uint32_t omPropToolOrient::selectionBits(int choice) {
@@ -69,7 +81,6 @@ omPAT_Coord_Sys_List* omPropToolOrient::list() {
 
 void omPropToolOrient::OnPropInit() {
   omPropTool::OnPropInit();
-  followedEnabled_ = -1;
   omPAT_Coord_Sys_List::PanelShown(*this, listId_);
 }
 
@@ -82,20 +93,13 @@ void omPropToolOrient::OnNotify(const omEvent* event, void* param) {
   omPAT_Coord_Sys_List::PanelNotified(*this, listId_, event, param);
 }
 
-void omPropToolOrient::OnUpdateCmdUI(platform::CCmdUI* ui) {
-  omApplication* app = application();
-  omToolManager* tools = app ? app->GetToolManager() : nullptr;
-  if (!tools || tools->IsToolAvailable(GetTargetName())) {
-    omPropTool::OnUpdateCmdUI(ui);
-    return;
-  }
-  omCommandManager* commands = app->GetCommandManager();
-  const bool available = commands && commands->IsCommandAvailable(commandName());
-  if (ui) {
-    ui->Enable(available);
-    ui->SetCheck(0);
-  }
-  framework::followAvailability(*this, followedEnabled_, available);
+void omPropToolOrient::OnAttribChanging(int id) {
+  if (id != listId_) return;
+  if (omPAT_Coord_Sys_List* l = list()) l->ReferenceChanged();
+}
+
+void omPropToolOrient::OnAttribChanged(int id) {
+  if (id == listId_) moveManipulatorToReference(true);
 }
 
 void omPropToolOrient::Activate() {

@@ -1,6 +1,7 @@
 #include "transform/omPropToolRotate.h"
 
 #include "host/omApplication.h"
+#include "host/omManipulator.h"
 #include "host/omView.h"
 #include "platform/omPAT_Button.h"
 #include "transform/omCmdOrientRotate.h"
@@ -13,7 +14,7 @@ constexpr float kRadiansPerDegree = 0.017453292f;
 }  // namespace
 
 omPropToolRotate::omPropToolRotate(const char* targetName)
-    : omPropToolOrient(targetName, "Base Rotate", "Orient Rotate") {
+    : omPropToolOrient(targetName, "Base Rotate") {
   axis_ = AddAttrib(
       new (std::nothrow) platform::omPAT_Int("Axis", 0, {"X", "Y", "Z", "Custom"}, kDropDownChoice));
   axisX_ = AddAttrib(unboundFloat("Axis X", 1));
@@ -45,13 +46,7 @@ void omPropToolRotate::followAxisChoice() {
 
 void omPropToolRotate::OnAttribChanging(int id) {
   if (id == listId()) {
-    omPAT_Coord_Sys_List* l = list();
-    if (l && l->ReferenceChanged()) {
-      refreshManipulator();
-    } else {
-      reference_ = l ? l->GetSelected() : nullptr;
-      moveManipulatorToReference(true);
-    }
+    omPropToolOrient::OnAttribChanging(id);
   } else if (id == axis_) {
     followAxisChoice();
   } else if (id == apply_) {
@@ -59,8 +54,8 @@ void omPropToolRotate::OnAttribChanging(int id) {
   }
 }
 
-void omPropToolRotate::OnAttribChanged(int id) {
-  if (id == listId()) moveManipulatorToReference(true);
+omManipulator* omPropToolRotate::manipulatorOf(omMainView& view) {
+  return view.GetRotateManipulator();
 }
 
 void omPropToolRotate::apply() {

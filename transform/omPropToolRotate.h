@@ -4,8 +4,6 @@
 
 #include "transform/omPropToolOrient.h"
 
-class omEntity;
-
 namespace tessel::transform {
 
 class omPropToolRotate : public omPropToolOrient {
@@ -13,10 +11,11 @@ class omPropToolRotate : public omPropToolOrient {
   explicit omPropToolRotate(const char* targetName);
   void OnPropInit() override;
   void OnAttribChanging(int id) override;
-  void OnAttribChanged(int id) override;
 
-  omEntity* reference() const { return reference_; }
   bool customAxis() const { return customAxis_; }
+
+ protected:
+  omManipulator* manipulatorOf(omMainView& view) override;
 
  private:
   // The axis fields are typed in only for "Custom"; otherwise they show the chosen axis.
@@ -24,7 +23,6 @@ class omPropToolRotate : public omPropToolOrient {
   void apply();
 
   int axis_, axisX_, axisY_, axisZ_, angle_, movementType_, selectionType_, apply_;
-  omEntity* reference_ = nullptr;
   bool customAxis_ = false;
 };
 

@@ -1,6 +1,7 @@
 #include "transform/omPropToolScale.h"
 
 #include "host/omApplication.h"
+#include "host/omManipulator.h"
 #include "host/omView.h"
 #include "platform/omPAT_Button.h"
 #include "transform/omCmdOrientScale.h"
@@ -10,7 +11,7 @@
 namespace tessel::transform {
 
 omPropToolScale::omPropToolScale(const char* targetName)
-    : omPropToolOrient(targetName, "Scale", "Orient Scale") {
+    : omPropToolOrient(targetName, "Scale") {
   type_ = AddAttrib(
       new (std::nothrow) platform::omPAT_Int("Type", 0, {"Uniform", "Nonuniform"}, kDropDownChoice));
   x_ = AddAttrib(unboundFloat("X", 1));
@@ -33,15 +34,7 @@ void omPropToolScale::matchFactors(int from) {
 
 void omPropToolScale::OnAttribChanging(int id) {
   if (id == listId()) {
-    omPAT_Coord_Sys_List* l = list();
-    if (l && !l->ReferenceChanged()) {
-      reference_ = l->GetSelected();
-      moveManipulatorToReference(false);
-    } else if (omMainView* view = mainView()) {
-      view->UpdateManipulator(1);
-    }
-    if (omApplication* app = application())
-      if (omViewManager* views = app->GetViewManager()) views->RefreshViews(1);
+    omPropToolOrient::OnAttribChanging(id);
   } else if (id == type_) {
     uniform_ = intValue(type_) == 0;
     if (uniform_) matchFactors(x_);
@@ -50,6 +43,10 @@ void omPropToolScale::OnAttribChanging(int id) {
   } else if (id == apply_) {
     apply();
   }
+}
+
+omManipulator* omPropToolScale::manipulatorOf(omMainView& view) {
+  return view.GetScaleManipulator();
 }
 
 void omPropToolScale::apply() {

@@ -4,8 +4,6 @@
 
 #include "transform/omPropToolOrient.h"
 
-class omEntity;
-
 namespace tessel::transform {
 
 class omPropToolScale : public omPropToolOrient {
@@ -16,8 +14,10 @@ class omPropToolScale : public omPropToolOrient {
   // Only makes the tool current.
   void Activate() override { omPropTool::Activate(); }
 
-  omEntity* reference() const { return reference_; }
   bool uniform() const { return uniform_; }
+
+ protected:
+  omManipulator* manipulatorOf(omMainView& view) override;
 
  private:
   // Every factor takes the value of factor `from`.
@@ -25,7 +25,6 @@ class omPropToolScale : public omPropToolOrient {
   void apply();
 
   int type_, x_, y_, z_, apply_;
-  omEntity* reference_ = nullptr;
   bool uniform_ = true;
 };
 

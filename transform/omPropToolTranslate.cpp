@@ -1,6 +1,8 @@
 #include "transform/omPropToolTranslate.h"
 
 #include "host/omApplication.h"
+#include "host/omManipulator.h"
+#include "host/omView.h"
 #include "platform/omPAT_Button.h"
 #include "platform/omPAT_Float.h"
 #include "platform/omPAT_Int.h"
@@ -10,7 +12,7 @@
 namespace tessel::transform {
 
 omPropToolTranslate::omPropToolTranslate(const char* targetName)
-    : omPropToolOrient(targetName, "Base Translate", "Orient Translate") {
+    : omPropToolOrient(targetName, "Base Translate") {
   x_ = AddAttrib(unboundFloat("X", 0));
   y_ = AddAttrib(unboundFloat("Y", 0));
   z_ = AddAttrib(unboundFloat("Z", 0));
@@ -21,14 +23,14 @@ omPropToolTranslate::omPropToolTranslate(const char* targetName)
 
 void omPropToolTranslate::OnAttribChanging(int id) {
   if (id == listId()) {
-    omPAT_Coord_Sys_List* l = list();
-    if (l && l->ReferenceChanged())
-      refreshManipulator();
-    else
-      moveManipulatorToReference(true);
+    omPropToolOrient::OnAttribChanging(id);
   } else if (id == apply_) {
     apply();
   }
+}
+
+omManipulator* omPropToolTranslate::manipulatorOf(omMainView& view) {
+  return view.GetTranslateManipulator();
 }
 
 void omPropToolTranslate::apply() {

@@ -11,6 +11,9 @@ class omPropToolTranslate : public omPropToolOrient {
   explicit omPropToolTranslate(const char* targetName);
   void OnAttribChanging(int id) override;
 
+ protected:
+  omManipulator* manipulatorOf(omMainView& view) override;
+
  private:
   void apply();
 

@@ -31,6 +31,8 @@ class TransformPanels : public ::testing::Test {
     ASSERT_TRUE(module.start(host));
     ref = &scene.addCoordSys("Ref30", {5, 0, 0}, {0, 0, kSin15, kCos15});
     ownFrame = &scene.addCoordSys("mesh frame", {0, 0, 0}, {0, 0, 0, 1});
+    host.objectFilter.AddEntry("Mesh", om::kMaskMesh);
+    host.objectFilter.SelectName("Mesh");
     mesh = &scene.add("mesh", om::kEntityPolygonMesh);
     mesh->display = ownFrame;
     scene.select(*mesh);
@@ -90,7 +92,7 @@ class TransformPanels : public ::testing::Test {
   platform::omPropertyObj* open_ = nullptr;
 };
 
-TEST_F(TransformPanels, EachButtonHasItsPanelWhileItsToolIsStillToCome) {
+TEST_F(TransformPanels, EachButtonHasItsPanelAndItsItemFollowsTheTool) {
   using V = std::vector<std::string>;
   platform::omPropertyObj& t = open(kTranslate);
   EXPECT_STREQ(t.GetName(), "Base Translate");
@@ -109,14 +111,60 @@ TEST_F(TransformPanels, EachButtonHasItsPanelWhileItsToolIsStillToCome) {
   platform::omPropertyObj& y = open(kSync);
   EXPECT_STREQ(y.GetName(), "Synchronize");
   EXPECT_EQ(names(y), (V{"Ref Coord System", "SelectionType", "Box Reset"}));
-  // The button's item follows the command until the tool exists.
-  host.unavailable = {"Base Translate"};
+  close();
+  // The item is the tool's: off while the tool cannot start, though its command still could,
+  // and checked while the tool is current.
   FakeCmdUI ui(kTranslate);
-  host.update(module.get(), ui);
-  EXPECT_EQ(ui.enabled, 1);
-  host.unavailable = {"Base Translate", "Orient Translate"};
+  host.unavailable = {"Base Translate"};
   host.update(module.get(), ui);
   EXPECT_EQ(ui.enabled, 0);
+  host.unavailable.clear();
+  host.update(module.get(), ui);
+  EXPECT_EQ(ui.enabled, 1);
+  EXPECT_EQ(ui.checked, 0);
+  ASSERT_TRUE(host.ActivateTool("Base Translate"));
+  host.update(module.get(), ui);
+  EXPECT_EQ(ui.checked, 1);
+}
+
+TEST_F(TransformPanels, TheManipulatorStaysOnTheChosenReference) {
+  struct Case {
+    std::uint32_t id;
+    const char* tool;
+    const char* panel;
+    FakeFrame* at;
+    float* axes;
+  };
+  const Case cases[] = {
+      {kTranslate, "Base Translate", "Base Translate", &host.translateManipulator.frame,
+       host.translateManipulator.axes.matrix},
+      {kRotate, "Base Rotate", "Base Rotate", &host.rotateManipulator.frame,
+       host.rotateManipulator.axes.matrix},
+      {kScale, "Base Scale", "Scale", &host.scaleManipulator.frame,
+       host.scaleManipulator.axes.matrix}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.panel);
+    ASSERT_TRUE(host.ActivateTool(c.tool));
+    platform::omPropertyObj& p = open(c.id);
+    // Picking a reference shows the old one's display again and hides the new one's; the
+    // manipulator goes onto the new one all the same, turned with it.
+    ASSERT_EQ(set(p, "Ref Coord System", "Ref30"), EditResult::Ok);
+    EXPECT_FALSE(ref->shown);
+    EXPECT_FLOAT_EQ(c.at->origin[0], 5);
+    EXPECT_NEAR(c.axes[0], kCos30, 1e-6);
+    EXPECT_NEAR(c.axes[1], 0.5, 1e-6);
+    ASSERT_EQ(set(p, "Ref Coord System", "World"), EditResult::Ok);
+    EXPECT_FLOAT_EQ(c.at->origin[0], 0);
+    EXPECT_NEAR(c.axes[1], 0, 1e-6);
+    close();
+  }
+  // Under another tool no manipulator is asked for: the host would show one nothing drives.
+  host.ActivateTool("Object Select");
+  platform::omPropertyObj& t = open(kTranslate);
+  host.takeLog();
+  ASSERT_EQ(set(t, "Ref Coord System", "Ref30"), EditResult::Ok);
+  EXPECT_FALSE(logged("show translate manipulator"));
+  EXPECT_FLOAT_EQ(host.translateManipulator.frame.origin[0], 0);
 }
 
 TEST_F(TransformPanels, TranslateApplyRunsTheCommandInTheChosenReference) {

@@ -1,8 +1,8 @@
 // The manipulator tools in Studio as a user drives them: drags on named handles of the drawn
 // manipulators move a square through its placement alone (its vertices stay as loaded), along
 // the axis dragged, its frame or its geometry as CTRL and SHIFT choose; a press off the
-// manipulator moves nothing; the Z ring turns about the manipulator's centre; the scale tool
-// reports its factors and stays out of component mode.
+// manipulator moves nothing; a panel's reference carries the manipulator; the Z ring turns about
+// the manipulator's centre; the scale tool reports its factors and stays out of component mode.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -60,6 +60,21 @@ TEST_F(Manipulators, CtrlMovesTheFrameShiftTheGeometryAndAMissMovesNothing) {
   EXPECT_EQ(box().min.x, before.min.x);
   EXPECT_EQ(box().min.y, before.min.y);
   EXPECT_EQ(frameOrigin().y, origin.y);
+}
+
+TEST_F(Manipulators, ThePanelsReferenceCarriesTheManipulatorAndItsAxes) {
+  // A reference at (0.5, 0.5, 0) turned 30 degrees about Z: the X handle then drags along its
+  // turned X axis.
+  ASSERT_EQ(run("coordsys \"Ref\" 0.5 0.5 0 0 0 0.25881904510252076 0.96592582628906829\n"
+                "tool \"Base Translate\"\npanel 33837\n"
+                "set \"Base Translate\" \"Ref Coord System\" \"Ref\"\nprint manipulator\n"),
+            "");
+  EXPECT_TRUE(has(take(), "manipulator: translate at (0.5000, 0.5000, 0.0000) orientation "
+                          "(0.0000, 0.0000, 0.2588, 0.9659)"));
+  ASSERT_EQ(run("manipulator X 40 0\n"), "");
+  const studio::Box b = box();
+  ASSERT_GT(b.min.x, 0.05);
+  EXPECT_NEAR(b.min.y / b.min.x, std::tan(M_PI / 6), 1e-6);
 }
 
 TEST_F(Manipulators, TheZRingTurnsAboutTheManipulatorCentre) {
