@@ -15,11 +15,9 @@
 
 #include <chrono>
 #include <map>
-#include <sstream>
 
 #include "bench/scan_fixture.h"
-#include "studio/host/studio_host.h"
-#include "studio/script/script_runner.h"
+#include "bench/studio_fixture.h"
 
 namespace {
 
@@ -33,33 +31,13 @@ double seconds(Clock::time_point since) {
 
 // [SECTION] fixture
 
-std::unique_ptr<Entity> scanEntity(std::uint32_t triangles) {
-  auto e = std::make_unique<Entity>();
-  e->name = "scan " + std::to_string(triangles);
-  e->type = om::kEntityPolygonMesh;
-  e->mesh = std::make_unique<Mesh>(bench::grid(bench::scanLikeSurface(triangles)));
-  Mesh& m = *e->mesh;
-  m.vertexFlags.assign(m.vertexCount(), 0);
-  m.faceFlags.assign(m.faceCount(), 0);
-  m.revision = 1;
-  return e;
-}
-
 // Studio with the module loaded (a process holds one module) and three scans; the scan under test
 // is the only one shown and selected, framed in the view.
-struct Studio {
-  std::ostringstream sink;
-  std::unique_ptr<StudioHost> host;
-  std::unique_ptr<ScriptRunner> runner;
+struct Studio : bench::LoadedStudio {
   std::map<std::uint32_t, Entity*> scans;  // by triangles
-  Studio() {
-    std::string error;
-    auto context = OffscreenContext::create(800, 600, &error);
-    if (!context) throw std::runtime_error(error);
-    host = std::make_unique<StudioHost>([](const std::string&) {}, std::move(context));
-    if (!(error = host->loadModule(TESSEL_MODULE_PATH)).empty()) throw std::runtime_error(error);
-    runner = std::make_unique<ScriptRunner>(*host, sink);
-    for (std::uint32_t t : {2'000u, 20'000'000u, 870'000u}) scans[t] = &host->scene().add(scanEntity(t));
+  Studio() : LoadedStudio(800, 600) {
+    for (std::uint32_t t : {2'000u, 20'000'000u, 870'000u})
+      scans[t] = &host->scene().add(bench::scanEntity(t, "scan " + std::to_string(t)));
     run("mode object\nfilter object \"Mesh\"\n");
   }
   // Shows, selects and frames the scan, with its placement back at the identity, and starts
@@ -84,11 +62,6 @@ struct Studio {
     host->mouseMove(fx, fy);
     host->mouseButton(om::kButtonLeft, true, fx, fy);
     return {fx, fy};
-  }
-  void run(const std::string& script) {
-    std::istringstream in(script);
-    std::ostringstream err;
-    if (runner->run(in, "bench", err) != 0) throw std::runtime_error(err.str());
   }
 };
 

@@ -6,12 +6,14 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <random>
 #include <stdexcept>
 #include <string>
 
 #include "studio/scene/mesh.h"
 #include "studio/scene/mesh_io.h"
+#include "studio/scene/scene.h"
 
 namespace tessel::bench {
 
@@ -84,6 +86,21 @@ inline studio::Mesh grid(const Surface& s) {
 
 inline studio::Mesh noisyGrid(std::uint32_t triangles, std::uint32_t seed = 1) {
   return grid(noisySurface(triangles, seed));
+}
+
+// The scan-like surface of about `triangles` triangles as a mesh entity holding only what
+// placement, selection and picking read: flags, no edge table.
+inline std::unique_ptr<studio::Entity> scanEntity(std::uint32_t triangles,
+                                                  std::string name = "scan") {
+  auto e = std::make_unique<studio::Entity>();
+  e->name = std::move(name);
+  e->type = om::kEntityPolygonMesh;
+  e->mesh = std::make_unique<studio::Mesh>(grid(scanLikeSurface(triangles)));
+  studio::Mesh& m = *e->mesh;
+  m.vertexFlags.assign(m.vertexCount(), 0);
+  m.faceFlags.assign(m.faceCount(), 0);
+  m.revision = 1;
+  return e;
 }
 
 // The path of the surface's file, written on first use; a file made with other parameters (or
