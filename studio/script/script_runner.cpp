@@ -539,6 +539,7 @@ int ScriptRunner::run(std::istream& in, const std::string& name, std::ostream& e
       err << "error: " << name << ":" << number << ": " << error << '\n';
       return 1;
     }
+    if (afterLine) afterLine();
     if (host_.exitRequested()) break;
   }
   return 0;

@@ -2,6 +2,7 @@
 // Blank lines and lines starting with '#' are skipped; "double quotes" group words.
 #pragma once
 
+#include <functional>
 #include <istream>
 #include <ostream>
 #include <string>
@@ -30,6 +31,9 @@ class ScriptRunner {
   int run(std::istream& in, const std::string& name, std::ostream& err);
   // With `times`, run also writes each line's wall time on `err`, and how much of it was drawing.
   bool times = false;
+  // Runs after each line that ran; the window brings itself up to date here (a new layout gets
+  // its panes and sizes before the next line shoots a view).
+  std::function<void()> afterLine;
 
  private:
   std::string runWords(const std::vector<std::string>& words);

@@ -55,6 +55,10 @@ int runWindow(int argc, char** argv, const WindowOptions& options) {
     window.openFiles(files);
     if (!options.script.empty()) {
       ScriptRunner runner(host, std::cout);
+      runner.afterLine = [&window] {
+        window.refresh();
+        QApplication::processEvents();
+      };
       if (options.script == "-") {
         status = runner.run(std::cin, "stdin", std::cerr);
       } else if (std::ifstream in(options.script); in) {

@@ -2,7 +2,8 @@
 // entities and fake manipulators that report the steps a test sets: where the manipulator is
 // placed, which press starts which drag, what each step does to geometry and frames, and the
 // faults a careless frame would have (a key's mode leaking into a missed press, brackets closed
-// on the wrong meshes, a dead manipulator used, a flattening scale applied).
+// on the wrong meshes, displays of deleted entities shown, a dead manipulator used, a flattening
+// scale or a non-finite step applied).
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -139,8 +140,16 @@ TEST_F(ManipulatorTools, TranslateDragsGeometryAndFramesAsTheKeysChoose) {
   expectNear(mesh->transform.place({0, 0, 0}), 2, 0, 0);
   expectNear(origin(*mesh), 3, 0, 0);
 
-  // The pointer reaches the manipulator held within the view.
+  // A step the host could not make finite moves nothing.
   host.view.shift = false;
+  host.translateManipulator.step[0] = std::numeric_limits<float>::quiet_NaN();
+  press(tool, 10, 10);
+  drag(tool, 20, 10);
+  release(tool, 20, 10);
+  expectNear(mesh->transform.place({0, 0, 0}), 2, 0, 0);
+  expectNear(origin(*mesh), 3, 0, 0);
+
+  // The pointer reaches the manipulator held within the view.
   press(tool, 10, 10);
   drag(tool, 500, -40);
   EXPECT_THAT(host.translateManipulator.drags.back(), ElementsAre(10, 10, 199, 0));
@@ -173,6 +182,34 @@ TEST_F(ManipulatorTools, BracketsAreClosedOnTheMeshesTheyWereOpenedOn) {
   tool->Deactivate();
   EXPECT_EQ(mesh->interactiveDepth, 0);
   EXPECT_EQ(other->interactiveDepth, 0);
+}
+
+TEST_F(ManipulatorTools, DisplaysOfEntitiesThatMayBeGoneAreNotShownAgain) {
+  scene.select(*mesh);
+  for (std::int32_t code : {0, 21, 23, 25}) {
+    mesh->shown = true;
+    omTool* tool = start("Base Translate");
+    ASSERT_FALSE(mesh->shown);
+    omEvent gone{code};
+    tool->OnNotify(&gone, nullptr);
+    tool->Deactivate();
+    EXPECT_FALSE(mesh->shown) << "event " << code;
+  }
+}
+
+TEST_F(ManipulatorTools, DependentsOfTheDraggedMeshFollowAtTheRelease) {
+  int meshA = 0;
+  mesh->mesh = reinterpret_cast<omMesh*>(&meshA);
+  FakeEntity& fromA = scene.add("fromA", 0x40002000u);
+  fromA.sourceTarget = mesh->mesh;
+  scene.select(*mesh);
+  omTool* tool = start("Base Translate");
+  press(tool, 10, 10);
+  drag(tool, 20, 10);
+  EXPECT_TRUE(fromA.referenceMatrix.empty()) << "not while dragging";
+  release(tool, 20, 10);
+  ASSERT_EQ(fromA.referenceMatrix.size(), 16u);
+  EXPECT_FLOAT_EQ(fromA.referenceMatrix[12], 1);
 }
 
 TEST_F(ManipulatorTools, DraggingALightTurnsLightUpdatesOffForTheRedrawOnly) {
@@ -243,6 +280,28 @@ TEST_F(ManipulatorTools, RotateTurnsAboutTheManipulatorCentre) {
   expectNear(origin(*mesh), 1, 2, 0);
 }
 
+TEST_F(ManipulatorTools, RotateTurnsFramesWithTheTurnedManipulatorAboutWhereItStands) {
+  // The manipulator takes the frame's axes, turned 90 degrees about Z, and is then moved to
+  // (1, 2, 0) as a panel's reference would put it.
+  mesh->frame.orientation[2] = static_cast<float>(kSin45);
+  mesh->frame.orientation[3] = static_cast<float>(kSin45);
+  scene.select(*mesh);
+  omTool* tool = start("Base Rotate");
+  auto& rotate = host.rotateManipulator;
+  rotate.frame.origin[1] = 2;
+  rotate.turn[0] = static_cast<float>(kSin45), rotate.turn[3] = static_cast<float>(kSin45);
+  press(tool, 10, 10);
+  drag(tool, 20, 10);
+  // 90 degrees about world X through (1, 2, 0), geometry and frame origin alike.
+  expectNear(mesh->transform.place({1, 0, 0}), 1, 2, -2);
+  expectNear(origin(*mesh), 1, 2, -2);
+  // The frame ends as the manipulator turned by the step: the step after the turn about Z.
+  EXPECT_NEAR(mesh->frame.orientation[0], 0.5, kEps);
+  EXPECT_NEAR(mesh->frame.orientation[1], -0.5, kEps);
+  EXPECT_NEAR(mesh->frame.orientation[2], 0.5, kEps);
+  EXPECT_NEAR(mesh->frame.orientation[3], 0.5, kEps);
+}
+
 // [SECTION] scale
 
 TEST_F(ManipulatorTools, ScaleAlongTheManipulatorsAxesAboutItsCentre) {
@@ -275,6 +334,10 @@ TEST_F(ManipulatorTools, ScaleNeverAppliesAFactorAtOrThroughZero) {
   }
   expectNear(mesh->transform.place({2, 2, 2}), 2, 2, 2);
   EXPECT_THAT(log(), Not(Contains("notify: 36")));
+  // A press off the manipulator and its release settle nothing.
+  press(tool, 150, 10);
+  release(tool, 150, 10);
+  EXPECT_THAT(log(), Not(Contains("end interaction")));
 }
 
 TEST_F(ManipulatorTools, ScaleIgnoresKeysAndEventsWithoutAnActiveEntityOrAfterDeactivate) {
@@ -292,11 +355,18 @@ TEST_F(ManipulatorTools, ScaleIgnoresKeysAndEventsWithoutAnActiveEntityOrAfterDe
   scene.selection.items.clear();
   tool->Key(om::kKeyShift, 1, &host.view);
   tool->OnNotify(&selectionChanged, nullptr);
-  // With an active entity, SHIFT copies the manipulator's origin into its frame.
+  // With an active entity, SHIFT copies the manipulator's origin into its frame, CTRL its
+  // orientation; another active entity brings the manipulator onto its frame.
   scene.select(*other);
   host.scaleManipulator.frame.origin[0] = 7;
+  host.scaleManipulator.frame.orientation[2] = 1, host.scaleManipulator.frame.orientation[3] = 0;
   tool->Key(om::kKeyShift, 1, &host.view);
+  tool->Key(om::kKeyCtrl, 1, &host.view);
   EXPECT_FLOAT_EQ(other->frame.origin[0], 7);
+  EXPECT_FLOAT_EQ(other->frame.orientation[2], 1);
+  scene.select(*mesh);
+  tool->OnNotify(&selectionChanged, nullptr);
+  EXPECT_FLOAT_EQ(host.scaleManipulator.frame.origin[0], 1);
 }
 
 TEST_F(ManipulatorTools, ScaleIsOfferedInObjectModeOnly) {
@@ -304,6 +374,11 @@ TEST_F(ManipulatorTools, ScaleIsOfferedInObjectModeOnly) {
   scene.objectMode = false;
   host.componentFilter.AddEntry("Faces", om::kMaskFaces);
   host.componentFilter.SelectName("Faces");
+  EXPECT_TRUE(host.ActivateTool("Base Translate"));
+  EXPECT_FALSE(host.ActivateTool("Base Scale"));
+  // Nor for lights, which have no size.
+  scene.objectMode = true;
+  host.objectFilter.SelectName("Lights");
   EXPECT_TRUE(host.ActivateTool("Base Translate"));
   EXPECT_FALSE(host.ActivateTool("Base Scale"));
 }

@@ -1,8 +1,10 @@
 // The manipulator tools in Studio as a user drives them: drags on named handles of the drawn
 // manipulators move a square through its placement alone (its vertices stay as loaded), along
 // the axis dragged, its frame or its geometry as CTRL and SHIFT choose; a press off the
-// manipulator moves nothing; a panel's reference carries the manipulator; the Z ring turns about
-// the manipulator's centre; the scale tool reports its factors and stays out of component mode.
+// manipulator moves nothing; the handle under the pointer lights up; a panel's reference carries
+// the manipulator; the Z ring turns about the manipulator's centre and a ring about its own axis;
+// the scale tool scales by the ratio of screen distances, reports its factors and stays out of
+// component mode.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -43,6 +45,18 @@ TEST_F(Manipulators, TranslateAlongXMovesThePlacementAlongXOnly) {
   // A step changes the placement, never the vertices.
   EXPECT_EQ(square->mesh->positions, loaded);
   EXPECT_FALSE(square->placement.isIdentity());
+}
+
+TEST_F(Manipulators, TheHandleUnderThePointerIsHighlighted) {
+  ASSERT_EQ(run("tool \"Base Translate\"\n"), "");
+  studio::ManipulatorCore* m = host->mainView().shownManipulator();
+  ASSERT_NE(m, nullptr);
+  double x = 0, y = 0;
+  ASSERT_TRUE(m->handlePixel(host->views().active(), studio::ManipulatorHandle::Y, &x, &y));
+  ASSERT_EQ(run("move left " + std::to_string(x) + " " + std::to_string(y) + "\n"), "");
+  EXPECT_EQ(m->hover, studio::ManipulatorHandle::Y);
+  ASSERT_EQ(run("move left 2 2\n"), "");
+  EXPECT_EQ(m->hover, studio::ManipulatorHandle::None);
 }
 
 TEST_F(Manipulators, CtrlMovesTheFrameShiftTheGeometryAndAMissMovesNothing) {
@@ -91,10 +105,41 @@ TEST_F(Manipulators, TheZRingTurnsAboutTheManipulatorCentre) {
   EXPECT_TRUE(has(take(), "manipulator: rotate"));
 }
 
+TEST_F(Manipulators, ARingTurnsTheManipulatorAboutItsOwnAxis) {
+  // On a reference turned 30 degrees about Z, the X ring turns about that reference's X axis,
+  // which stays where it is.
+  ASSERT_EQ(run("coordsys \"Ref\" 0 0 0 0 0 0.25881904510252076 0.96592582628906829\n"
+                "tool \"Base Rotate\"\npanel 33836\n"
+                "set \"Base Rotate\" \"Ref Coord System\" \"Ref\"\nmanipulator X 0 40\n"),
+            "");
+  const studio::ManipulatorCore* m = host->mainView().shownManipulator();
+  ASSERT_NE(m, nullptr);
+  const studio::ManipulatorPose pose = m->state.pose();
+  EXPECT_NEAR(pose.axes[0].x, std::sqrt(0.75), 1e-6);
+  EXPECT_NEAR(pose.axes[0].y, 0.5, 1e-6);
+  EXPECT_GT(std::fabs(pose.axes[1].z), 0.05) << "the ring turned";
+}
+
 TEST_F(Manipulators, ScaleShowsItsFactorsAndIsRefusedInComponentMode) {
-  ASSERT_EQ(run("tool \"Base Scale\"\nmanipulator X 45 0\n"), "");
+  ASSERT_EQ(run("tool \"Base Scale\"\n"), "");
+  // The whole drag scales by the ratio of the pointer's distances from the centre along the X
+  // axis on screen, at its end to at the press.
+  studio::ManipulatorCore* m = host->mainView().shownManipulator();
+  ASSERT_NE(m, nullptr);
+  studio::StudioView& v = host->views().active();
+  const studio::ManipulatorPose pose = m->state.pose();
+  const double length = studio::manipulatorWorldSize(v.camera, v.size(), pose.origin);
+  const auto c = studio::project(v.camera, v.size().width, v.size().height, pose.origin);
+  const auto e = studio::project(v.camera, v.size().width, v.size().height,
+                                 pose.origin + pose.axes[0] * length);
+  const double onScreen = std::hypot(e.x - c.x, e.y - c.y);
+  const double ux = (e.x - c.x) / onScreen, uy = (e.y - c.y) / onScreen;
+  double px = 0, py = 0;
+  ASSERT_TRUE(m->handlePixel(v, studio::ManipulatorHandle::X, &px, &py));
+  const double from = (px - c.x) * ux + (py - c.y) * uy;
+  ASSERT_EQ(run("manipulator X 45 0\n"), "");
   EXPECT_TRUE(has(take(), "status: sx="));
-  EXPECT_GT(box().max.x, 1.2);
+  EXPECT_NEAR(box().max.x, (from + 45 * ux) / from, 1e-3);
   EXPECT_NEAR(box().max.y, 1, 1e-9);
   ASSERT_EQ(run("tool \"Object Select\"\nmode component\n"), "");
   EXPECT_NE(run("tool \"Base Scale\"\n"), "");

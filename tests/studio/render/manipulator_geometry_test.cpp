@@ -1,6 +1,6 @@
-// The manipulators' geometry on known views: handles grabbed within a few pixels of their
-// drawing and not beyond, an axis drag that keeps the handle under the pointer, a quarter turn
-// round a ring, and scale ratios that never reach zero.
+// The manipulators' geometry on known views: a constant size on screen, handles grabbed within a
+// few pixels of their drawing and not beyond (the nearest one), an axis drag that keeps the
+// handle under the pointer, a quarter turn round a ring, and scale ratios that never reach zero.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -39,6 +39,21 @@ TEST(ManipulatorGeometry, HandlesAreGrabbedWithinAFewPixelsAtAnyZoom) {
     const double d = kManipulatorPixels * std::sqrt(0.5);
     EXPECT_EQ(pickHandle(ManipulatorKind::Rotate, pose, c, kSize, o.x + d + 3, o.y - d),
               ManipulatorHandle::Z);
+    // Near the top, within reach of the edge-on X ring (2 pixels) and the Z ring (5): the
+    // nearer one.
+    EXPECT_EQ(pickHandle(ManipulatorKind::Rotate, pose, c, kSize, o.x + 2, o.y - 85),
+              ManipulatorHandle::X);
+  }
+  // In perspective too the axes span kManipulatorPixels, near or far.
+  for (double back : {0.5, 5.0, 500.0}) {
+    Camera c = standardCamera(ViewKind::Perspective);
+    c.eye = c.target - viewDirection(c) * back;
+    ManipulatorPose pose;
+    pose.origin = c.target;
+    const double length = manipulatorWorldSize(c, kSize, pose.origin);
+    const ScreenPoint o = project(c, kSize.width, kSize.height, pose.origin);
+    const ScreenPoint e = project(c, kSize.width, kSize.height, pose.origin + viewRight(c) * length);
+    EXPECT_NEAR(std::hypot(e.x - o.x, e.y - o.y), kManipulatorPixels, 1e-6) << back;
   }
 }
 
@@ -59,6 +74,10 @@ TEST(ManipulatorGeometry, AnAxisDragKeepsTheHandleUnderThePointerAlongTheAxis) {
   // An axis along the line of sight has nowhere to go.
   Camera f = front();
   EXPECT_FALSE(translateMotion(ManipulatorHandle::Z, pose, f, kSize, press, point));
+  // A plane seen almost edge-on would throw the geometry towards the horizon: no motion.
+  ManipulatorPose tilted;
+  tilted.axes[1] = normalized(Vec3{0, 1, 0.02});
+  EXPECT_FALSE(translateMotion(ManipulatorHandle::ZX, tilted, f, kSize, press, point));
   // In an orthographic view a plane drag is the pointer's motion, in world units.
   const double a[2] = {100, 100}, b[2] = {140, 70};
   const auto across = translateMotion(ManipulatorHandle::XY, ManipulatorPose{}, f, kSize, a, b);
@@ -78,11 +97,13 @@ TEST(ManipulatorGeometry, AQuarterTurnRoundTheRingIsNinetyDegrees) {
   ASSERT_TRUE(angle);
   // Right to up on screen is anticlockwise about +z, which faces the viewer.
   EXPECT_NEAR(*angle, M_PI / 2, 1e-9);
-  // Seen edge-on, the X ring turns by the motion along its tangent instead.
+  // Seen edge-on, the X ring turns by the motion along its tangent instead, a full turn for its
+  // circumference: grabbed at its point nearest the viewer, which moves down the screen as it
+  // turns, 90 pixels up are one radian back.
   const auto edge = ringAngle(ManipulatorHandle::X, pose, c, kSize, Vec3{0, 0, 1.0},
                               press, point);
   ASSERT_TRUE(edge);
-  EXPECT_NE(*edge, 0);
+  EXPECT_NEAR(*edge, -1, 1e-9);
 }
 
 TEST(ManipulatorGeometry, ScaleRatiosFollowTheAxisAndNeverReachZero) {
@@ -96,6 +117,10 @@ TEST(ManipulatorGeometry, ScaleRatiosFollowTheAxisAndNeverReachZero) {
                    kSmallestDragScale);
   const double centre[2] = {o.x, o.y};
   EXPECT_FALSE(scaleRatio(ManipulatorHandle::X, pose, c, kSize, centre, twice));
+  // The centre grows as the pointer goes right or up.
+  const double right[2] = {o.x + 45, o.y}, up[2] = {o.x, o.y - 45};
+  EXPECT_NEAR(*scaleRatio(ManipulatorHandle::Centre, pose, c, kSize, centre, right), 1.5, 1e-9);
+  EXPECT_NEAR(*scaleRatio(ManipulatorHandle::Centre, pose, c, kSize, centre, up), 1.5, 1e-9);
 }
 
 }  // namespace
