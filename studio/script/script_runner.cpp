@@ -314,7 +314,8 @@ std::string ScriptRunner::runWords(const std::vector<std::string>& w) {
   if (verb == "tool") {
     if (!arity(2)) return usage(verb);
     if (!host_.toolFactories().has(w[1])) return "no tool \"" + w[1] + "\"";
-    if (!host_.tools().ActivateTool(w[1].c_str())) return "tool \"" + w[1] + "\" cannot start now";
+    // A tool that cannot start now refuses, as a command that cannot run does.
+    if (!host_.tools().ActivateTool(w[1].c_str())) refusal_ = "tool \"" + w[1] + "\" cannot start now";
     return {};
   }
   if (verb == "command") {

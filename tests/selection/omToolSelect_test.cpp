@@ -119,7 +119,9 @@ TEST_F(ObjectSelect, TheFilterStepKeyClearsTheSelectionAcrossLightsAndFrames) {
 TEST_F(ObjectSelect, TheToolWaitsWhileTheSceneIsLocked) {
   EXPECT_EQ(run("tool Tumble\n"), "");
   host->GetMainView()->Lock();
-  EXPECT_EQ(run("tool \"Object Select\"\n"), "error: test:1: tool \"Object Select\" cannot start now\n");
+  EXPECT_EQ(run("tool \"Object Select\"\n"),
+            "error: test:1: tool \"Object Select\" cannot start now (start the line with "
+            "\"expect-refusal\" when that is expected)\n");
   host->GetMainView()->Unlock();
   EXPECT_EQ(run("tool \"Object Select\"\n"), "");
 }

@@ -1,7 +1,8 @@
 // Numeric transforms in Studio as a user runs them: scripts/transforms.tss on a scan (the sample
 // scan when it is there, else a generated bumpy one of the same size), its printed frames and
 // world boxes checked against values worked out here from the scan's vertices with the turns
-// written out by hand; and selection on a placed mesh against the same mesh saved in place.
+// written out by hand; scripts/manipulators.tss on the same scan; and selection on a placed mesh
+// against the same mesh saved in place.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -85,14 +86,15 @@ class TransformsScript : public StudioFixture {
       local.push_back({m.positions[3 * v], m.positions[3 * v + 1], m.positions[3 * v + 2]});
     take();
   }
-  // The script's steps, each with the frames it printed: blocks split at "print frames".
-  std::vector<std::string> runScript() {
-    std::ifstream in(std::string(TESSEL_SOURCE_DIR) + "/scripts/transforms.tss");
+  // Runs scripts/NAME.tss with its shots in the test's folder; what it printed.
+  std::vector<std::string> runScript(const std::string& name = "transforms") {
+    std::ifstream in(std::string(TESSEL_SOURCE_DIR) + "/scripts/" + name + ".tss");
     std::stringstream text;
     text << in.rdbuf();
     std::string script = text.str();
-    for (std::size_t at; (at = script.find("build/transforms/")) != std::string::npos;)
-      script.replace(at, 17, dir.path.string() + "/");
+    const std::string shots = "build/" + name + "/";
+    for (std::size_t at; (at = script.find(shots)) != std::string::npos;)
+      script.replace(at, shots.size(), dir.path.string() + "/");
     EXPECT_EQ(run(script), "");
     return take();
   }
@@ -186,6 +188,40 @@ TEST_F(TransformsScript, EveryStepMovesTheScanAndItsFrameAsTheReferenceSays) {
   ASSERT_EQ(moved.size(), 1u);
   expectBox(moved[0], b3);
   EXPECT_EQ(moved[0].find("placement"), std::string::npos);
+}
+
+// scripts/manipulators.tss: each drag moves what its keys choose, along the handle dragged.
+TEST_F(TransformsScript, ManipulatorDragsMoveWhatTheKeysChoose) {
+  const std::vector<std::string> lines = runScript("manipulators");
+  const std::vector<std::string> scan = framesOf(lines, "dragon");
+  ASSERT_EQ(scan.size(), 7u);
+  auto box = [](const std::string& l) { return numbersAfter(l, " box ", 6); };
+  auto origin = [](const std::string& l) { return numbersAfter(l, " origin ", 3); };
+  auto same = [](const std::vector<double>& a, const std::vector<double>& b,
+                 std::initializer_list<int> which) {
+    for (int i : which) EXPECT_NEAR(a[i], b[i], 1e-9) << i;
+  };
+  // The X handle: scan and frame along X only, by the same distance.
+  EXPECT_TRUE(has(lines, "status: dx="));
+  const double dx = box(scan[1])[0] - box(scan[0])[0];
+  EXPECT_GT(dx, 0.005);
+  EXPECT_NEAR(box(scan[1])[3] - box(scan[0])[3], dx, 1e-4);
+  same(box(scan[1]), box(scan[0]), {1, 2, 4, 5});
+  EXPECT_NEAR(origin(scan[1])[0] - origin(scan[0])[0], dx, 1e-4);
+  // CTRL: the frame alone; SHIFT: the scan alone; a drag off the manipulator: nothing.
+  EXPECT_GT(origin(scan[2])[1], origin(scan[1])[1] + 0.005);
+  same(box(scan[2]), box(scan[1]), {0, 1, 2, 3, 4, 5});
+  EXPECT_GT(box(scan[3])[1], box(scan[2])[1] + 0.005);
+  same(origin(scan[3]), origin(scan[2]), {0, 1, 2});
+  EXPECT_EQ(scan[4], scan[3]);
+  // The Z ring: a turn about Z through the manipulator's centre, the frame's origin.
+  same(origin(scan[5]), origin(scan[4]), {0, 1, 2});
+  EXPECT_NE(scan[5].find("orientation (0.0000, 0.0000, "), std::string::npos) << scan[5];
+  EXPECT_EQ(scan[5].find("orientation (0.0000, 0.0000, 0.0000, 1.0000)"), std::string::npos);
+  same(box(scan[5]), box(scan[4]), {2, 5});
+  // The scale's X end: the scan grows, and the line ends refusing scale in component mode.
+  EXPECT_TRUE(has(lines, "status: sx="));
+  EXPECT_GT(box(scan[6])[3] - box(scan[6])[0], box(scan[5])[3] - box(scan[5])[0]);
 }
 
 // The scan placed by a turn, a shift and a uniform scale, and the same scan saved where it was
