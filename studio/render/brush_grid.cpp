@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 namespace tessel::studio {
 
@@ -34,10 +35,14 @@ void BrushGrid::build(const Mesh& m, ComponentTarget target, const ScreenProject
   constexpr std::uint32_t kOut = 0xFFFFFFFFu;
   // Counting sort: the cell of each component first (kOut when it is not selectable), then
   // the handles scattered to their cells' ranges.
-  std::vector<std::uint32_t> cellOf;
+  // cellOf is written whole before it is read: not zeroed first.
+  std::unique_ptr<std::uint32_t[]> cellOf;
+  std::uint32_t listed = 0;
+  auto list = [&](std::uint32_t n) { cellOf.reset(new std::uint32_t[n]), listed = n; };
   std::vector<std::uint32_t> count(cells + 1, 0);
-  auto cellFor = [&](const ScreenVertex& s, bool hidden) {
-    if (hidden || !onView(s, w, h) || (depth && !depth->visible(s.x, s.y, s.depth))) return kOut;
+  // depthOf() gives the place's depth, asked only of places on the view.
+  auto cellFor = [&](const ScreenVertex& s, bool hidden, auto depthOf) {
+    if (hidden || !onView(s, w, h) || (depth && !depth->visible(s.x, s.y, depthOf()))) return kOut;
     const std::uint32_t c = static_cast<std::uint32_t>(static_cast<int>(s.y) / cellPixels_) *
                                 columns_ +
                             static_cast<std::uint32_t>(static_cast<int>(s.x) / cellPixels_);
@@ -46,37 +51,72 @@ void BrushGrid::build(const Mesh& m, ComponentTarget target, const ScreenProject
   };
   const float* p = m.positions.data();
   if (target == ComponentTarget::Vertices) {
-    cellOf.resize(m.vertexCount());
-    for (std::uint32_t v = 0, n = m.vertexCount(); v < n; ++v)
-      cellOf[v] = cellFor(project(p + 3 * std::size_t{v}), m.vertexFlags[v] & kHidden);
+    list(m.vertexCount());
+    constexpr std::uint32_t kRun = 256;
+    ScreenVertex run[kRun];
+    for (std::uint32_t first = 0, n = m.vertexCount(); first < n; first += kRun) {
+      const std::uint32_t runLength = std::min(kRun, n - first);
+      project.run(p + 3 * std::size_t{first}, runLength, run);
+      for (std::uint32_t k = 0; k < runLength; ++k)
+        cellOf[first + k] =
+            cellFor(run[k], m.vertexFlags[first + k] & kHidden, [&] { return run[k].depth; });
+    }
   } else {
     withScreenVertices(m, project, NoCode{}, kWholeProjection, [&](auto corner) {
       if (target == ComponentTarget::Faces) {
-        cellOf.resize(m.faceCount());
+        list(m.faceCount());
         const std::uint32_t* t = m.faces.data();
-        for (std::uint32_t f = 0, n = m.faceCount(); f < n; ++f, t += 3)
-          cellOf[f] = cellFor(centreOf(corner(t[0]).s, corner(t[1]).s, corner(t[2]).s),
-                              m.faceFlags[f] & kHidden);
+        for (std::uint32_t f = 0, n = m.faceCount(); f < n; ++f, t += 3) {
+          const ScreenVertex a = corner(t[0]).s, b = corner(t[1]).s, c = corner(t[2]).s;
+          cellOf[f] = cellFor(centrePlace(a, b, c), m.faceFlags[f] & kHidden,
+                              [&] { return centreDepth(a.depth, b.depth, c.depth); });
+        }
         return;
       }
       const bool boundaryOnly = target == ComponentTarget::Holes;
       const std::vector<Edge>& edges = m.edges();
-      cellOf.resize(edges.size());
+      list(static_cast<std::uint32_t>(edges.size()));
       for (std::uint32_t e = 0, n = static_cast<std::uint32_t>(edges.size()); e < n; ++e) {
         const Edge& edge = edges[e];
-        cellOf[e] = boundaryOnly && edge.f1 != kNoFace
-                        ? kOut
-                        : cellFor(centreOf(corner(edge.v0).s, corner(edge.v1).s),
-                                  m.edgeFlags[e] & kHidden);
+        if (boundaryOnly && edge.f1 != kNoFace) {
+          cellOf[e] = kOut;
+          continue;
+        }
+        const ScreenVertex a = corner(edge.v0).s, b = corner(edge.v1).s;
+        cellOf[e] = cellFor(centrePlace(a, b), m.edgeFlags[e] & kHidden,
+                            [&] { return centreDepth(a.depth, b.depth); });
       }
     });
   }
   for (std::uint32_t c = 0; c < cells; ++c) count[c + 1] += count[c];
   cellStart_ = count;
   handles_.resize(count[cells]);
-  for (std::uint32_t i = 0, n = static_cast<std::uint32_t>(cellOf.size()); i < n; ++i)
+  for (std::uint32_t i = 0; i < listed; ++i)
     if (cellOf[i] != kOut) handles_[count[cellOf[i]]++] = i;
 }
+
+namespace {
+
+// Where a component is selected by, without the depth a brush does not ask for.
+ScreenVertex placeOf(const Mesh& m, ComponentTarget target, const ScreenProjector& project,
+                     std::uint32_t h) {
+  const float* p = m.positions.data();
+  switch (target) {
+    case ComponentTarget::Vertices: return project(p + 3 * std::size_t{h});
+    case ComponentTarget::Faces: {
+      const std::uint32_t* t = &m.faces[3 * std::size_t{h}];
+      return centrePlace(project(p + 3 * std::size_t{t[0]}), project(p + 3 * std::size_t{t[1]}),
+                         project(p + 3 * std::size_t{t[2]}));
+    }
+    case ComponentTarget::Edges:
+    case ComponentTarget::Holes:
+      return centrePlace(project(p + 3 * std::size_t{m.edges()[h].v0}),
+                         project(p + 3 * std::size_t{m.edges()[h].v1}));
+  }
+  return {NAN, NAN, 0};
+}
+
+}  // namespace
 
 template <class Take>
 void BrushGrid::visit(const Mesh& m, const ScreenProjector& project, float cx, float cy,
@@ -84,16 +124,18 @@ void BrushGrid::visit(const Mesh& m, const ScreenProjector& project, float cx, f
   if (handles_.empty() || !(radius >= 0) || !std::isfinite(cx) || !std::isfinite(cy)) return;
   const CircleRegion circle{cx, cy, radius};
   const int cell = cellPixels_;
-  auto cellIndex = [cell](float v, int limit) {
-    const double c = std::floor(double{v} / cell);
+  auto cellIndex = [cell](double v, int limit) {
+    const double c = std::floor(v / cell);
     return static_cast<int>(std::clamp(c, 0.0, static_cast<double>(limit - 1)));
   };
   // Places on the view only: cells beyond the border hold nothing.
   if (cx + radius < 0 || cy + radius < 0 || cx - radius >= static_cast<float>(columns_ * cell) ||
       cy - radius >= static_cast<float>(rows_ * cell))
     return;
-  const int c0 = cellIndex(cx - radius, columns_), c1 = cellIndex(cx + radius, columns_);
   const int r0 = cellIndex(cy - radius, rows_), r1 = cellIndex(cy + radius, rows_);
+  // Each grid row is visited across the circle's chord over it only: a cell wholly outside the
+  // circle (with room for the rounding, as below) holds nothing the brush takes.
+  const double outer = double{radius} + 1e-3;
   // A cell is wholly inside when its farthest corner is, with room for the circle test's
   // rounding (far below a thousandth of a pixel).
   const double inner = std::max(0.0, double{radius} - 1e-3);
@@ -106,11 +148,15 @@ void BrushGrid::visit(const Mesh& m, const ScreenProjector& project, float cx, f
   };
   auto rim = [&](std::uint32_t begin, std::uint32_t end) {
     for (std::uint32_t k = begin; k < end; ++k) {
-      const ScreenVertex s = screenPlace(m, target_, project, handles_[k]);
+      const ScreenVertex s = placeOf(m, target_, project, handles_[k]);
       if (circle.contains(s.x, s.y)) take(k, k + 1);
     }
   };
   for (int r = r0; r <= r1; ++r) {
+    const double dy = std::max({0.0, r * cell - double{cy}, double{cy} - (r + 1) * cell});
+    if (dy > outer) continue;
+    const double chord = std::sqrt(outer * outer - dy * dy);
+    const int c0 = cellIndex(cx - chord, columns_), c1 = cellIndex(cx + chord, columns_);
     // The cells of one grid row are one run of handles; the cells wholly inside are a run within.
     const std::size_t rowCells = static_cast<std::size_t>(r) * columns_;
     int in0 = c0;

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <vector>
 
 #include "studio/scene/camera.h"
@@ -39,6 +40,10 @@ class ScreenProjector {
     const float scale = ortho_ ? scale_ : scale_ / depth;
     return {halfW_ + across * scale, halfH_ - along * scale, depth};
   }
+  // Projects `count` vertices (x, y, z each) into out, each exactly as operator() does, four at a
+  // time where the processor has the lanes: the same operations in the same order, so a face
+  // placed from these corners lands where the plain path puts it, bit for bit.
+  void run(const float* positions, std::uint32_t count, ScreenVertex* out) const;
   int width() const { return width_; }
   int height() const { return height_; }
 
@@ -98,9 +103,30 @@ inline bool onView(const ScreenVertex& s, int width, int height) {
 // (below) is used instead.
 constexpr std::uint32_t kWholeProjection = 2'000'000;
 
-// out: #V screen vertices of the mesh.
-void projectVertices(const Mesh& mesh, const ScreenProjector& project,
-                     std::vector<ScreenVertex>& out);
+// A vertex's screen place and the code a region gives it (region_codes.h), so most faces are
+// decided from their corners' codes without being placed.
+struct ScreenSlot {
+  ScreenVertex s;
+  std::uint32_t code;
+};
+
+// The code of no region: mixed (2), which decides nothing.
+struct NoCode {
+  std::uint32_t operator()(const ScreenVertex&) const { return 2; }
+};
+
+// out: `count` slots of the vertices from `first` on.
+template <class Classify>
+void projectSlots(const ScreenProjector& project, const float* positions, std::uint32_t first,
+                  std::uint32_t count, const Classify& classify, ScreenSlot* out) {
+  constexpr std::uint32_t kRun = 256;
+  ScreenVertex run[kRun];
+  for (std::uint32_t done = 0; done < count; done += kRun) {
+    const std::uint32_t n = std::min(kRun, count - done);
+    project.run(positions + 3 * (std::size_t{first} + done), n, run);
+    for (std::uint32_t k = 0; k < n; ++k) out[done + k] = {run[k], classify(run[k])};
+  }
+}
 
 // The screen vertices of a mesh as faces or edges ask for them, in index order more or less: the
 // last kSize vertices by index are kept, projected a run at a time when a higher one is asked for.
@@ -108,24 +134,14 @@ void projectVertices(const Mesh& mesh, const ScreenProjector& project,
 // once into a buffer that stays in cache, and nothing the size of the mesh is allocated. A corner
 // behind the window is projected again; when that happens often (a mesh whose vertices are listed
 // in no useful order) every vertex is projected once into a buffer the size of the mesh instead.
-//
-// Each vertex also gets the code `classify` gives its screen vertex, so a region can decide most
-// faces from their corners' codes without looking at their places.
-struct NoCode {
-  std::uint32_t operator()(const ScreenVertex&) const { return 0; }
-};
-
 template <class Classify = NoCode>
 class ProjectionWindow {
  public:
-  struct Slot {
-    ScreenVertex s;
-    std::uint32_t code;
-  };
-  ProjectionWindow(const Mesh& mesh, const ScreenProjector& project, Classify classify = {})
+  // `classify` is kept by reference.
+  ProjectionWindow(const Mesh& mesh, const ScreenProjector& project, const Classify& classify)
       : project_(project), classify_(classify), positions_(mesh.positions.data()),
         count_(mesh.vertexCount()), buffer_(kSize) {}
-  [[gnu::always_inline]] Slot slot(std::uint32_t v) {
+  [[gnu::always_inline]] ScreenSlot slot(std::uint32_t v) {
     if (v < next_) [[likely]] {
       if (next_ - v <= kSize) [[likely]] return buffer_[v & kMask];
       return behind(v);
@@ -135,47 +151,48 @@ class ProjectionWindow {
   }
   [[gnu::always_inline]] ScreenVertex operator[](std::uint32_t v) { return slot(v).s; }
 
-
  private:
   static constexpr std::uint32_t kSize = 1u << 15, kMask = kSize - 1, kRun = 512;
-  Slot make(std::uint32_t v) const {
-    const ScreenVertex s = project_(positions_ + 3 * std::size_t{v});
-    return {s, classify_(s)};
-  }
-  [[gnu::noinline]] Slot behind(std::uint32_t v) {
+  [[gnu::noinline]] ScreenSlot behind(std::uint32_t v) {
     if (all_.empty() && ++misses_ > std::max(kSize, count_ / 16)) {
       all_.resize(count_);
-      for (std::uint32_t i = 0; i < count_; ++i) all_[i] = make(i);
+      projectSlots(project_, positions_, 0, count_, classify_, all_.data());
     }
-    return all_.empty() ? make(v) : all_[v];
+    if (!all_.empty()) return all_[v];
+    ScreenSlot s;
+    projectSlots(project_, positions_, v, 1, classify_, &s);
+    return s;
   }
   [[gnu::noinline]] void advance(std::uint32_t v) {
     const std::uint32_t end = std::min(count_, std::max(v + 1, next_ + kRun));
-    // Vertices that would leave the window again before this run ends are not projected.
-    const std::uint32_t from = end > kSize ? std::max(next_, end - kSize) : next_;
-    for (std::uint32_t i = from; i < end; ++i) buffer_[i & kMask] = make(i);
+    // Vertices that would leave the window again before this run ends are not projected. A run
+    // never wraps the buffer: kSize is a multiple of kRun, and so is every start but the last.
+    std::uint32_t from = end > kSize ? std::max(next_, end - kSize) : next_;
+    while (from < end) {
+      const std::uint32_t stop = std::min(end, (from | kMask) + 1);
+      projectSlots(project_, positions_, from, stop - from, classify_, &buffer_[from & kMask]);
+      from = stop;
+    }
     next_ = end;
   }
   ScreenProjector project_;
-  Classify classify_;
+  const Classify& classify_;
   const float* positions_;
   std::uint32_t count_, next_ = 0, misses_ = 0;
-  std::vector<Slot> buffer_, all_;
+  std::vector<ScreenSlot> buffer_, all_;
 };
 
-// Calls use(corner), corner(v) answering vertex v's screen vertex (.s) and code (.code): from one
-// array of the whole projection up to `wholeLimit` vertices (no codes), from a window beyond.
-struct Uncoded {
-  const ScreenVertex& s;
-  static constexpr std::uint32_t code = 0;
-};
+// Calls use(corner), corner(v) answering vertex v's screen slot: from one array of the whole
+// projection up to `wholeLimit` vertices, from a window beyond.
 template <class Classify, class Use>
-void withScreenVertices(const Mesh& mesh, const ScreenProjector& project, Classify classify,
+void withScreenVertices(const Mesh& mesh, const ScreenProjector& project, const Classify& classify,
                         std::uint32_t wholeLimit, Use use) {
   if (mesh.vertexCount() <= wholeLimit) {
-    std::vector<ScreenVertex> all;
-    projectVertices(mesh, project, all);
-    use([s = all.data()](std::uint32_t v) { return Uncoded{s[v]}; });
+    // Left uninitialised: every slot is written before it is read, and zeroing the array first
+    // would cost as much as projecting into it.
+    const std::unique_ptr<ScreenSlot[]> all(new ScreenSlot[mesh.vertexCount()]);
+    projectSlots(project, mesh.positions.data(), 0, mesh.vertexCount(), classify, all.get());
+    use([s = all.get()](std::uint32_t v) { return s[v]; });
   } else {
     ProjectionWindow window(mesh, project, classify);
     use([&window](std::uint32_t v) { return window.slot(v); });

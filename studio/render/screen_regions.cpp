@@ -1,11 +1,34 @@
 #include "studio/render/screen_regions.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace tessel::studio {
 
 // [SECTION] regions
+
+void RectRegion::classifyPixels(int width, int height, std::uint8_t* out) const {
+  // Pixel p spans [p, p + 1): wholly inside [lo, hi] when p >= lo and p + 1 <= hi, wholly
+  // outside when p + 1 <= lo or p > hi (whole numbers are exact in float).
+  auto classOf = [](float lo, float hi, int p) {
+    const auto a = static_cast<float>(p), b = static_cast<float>(p + 1);
+    if (a >= lo && b <= hi) return kClassIn;
+    if (b <= lo || a > hi) return kClassOut;
+    return kClassMixed;
+  };
+  std::vector<std::uint8_t> columns(static_cast<std::size_t>(width));
+  for (int x = 0; x < width; ++x) columns[static_cast<std::size_t>(x)] = classOf(x0, x1, x);
+  for (int y = 0; y < height; ++y, out += width) {
+    const std::uint8_t row = classOf(y0, y1, y);
+    for (int x = 0; x < width; ++x) {
+      const std::uint8_t column = columns[static_cast<std::size_t>(x)];
+      out[x] = row == kClassOut || column == kClassOut ? kClassOut
+               : row == kClassIn && column == kClassIn ? kClassIn
+                                                       : kClassMixed;
+    }
+  }
+}
 
 ScanEdge unwidened(const ScanEdge& e) {
   // The tool moved each end half a pixel away from the other along y; a level edge stayed.
@@ -65,6 +88,35 @@ LassoRegion::LassoRegion(std::span<const ScanEdge> edges, std::span<const std::u
     }
     if (cuts_.size() > rowCuts) runInside_.push_back(0);
     cutStart_.push_back(static_cast<std::uint32_t>(cuts_.size()));
+  }
+}
+
+void LassoRegion::classifyPixels(int width, int height, std::uint8_t* out) const {
+  for (int y = 0; y < height; ++y, out += width) {
+    const auto top = static_cast<float>(y), bottom = static_cast<float>(y + 1);
+    // contains() answers false above minY_, below maxY_ and past the table's rows; a row only
+    // partly within that span depends on where in it a point is.
+    if (bottom <= minY_ || top > maxY_ || top >= rowLimit_) {
+      std::fill(out, out + width, kClassOut);
+      continue;
+    }
+    if (!(top >= minY_ && bottom <= maxY_ && bottom <= rowLimit_)) {
+      std::fill(out, out + width, kClassMixed);
+      continue;
+    }
+    // A point's run is the count of the row's cuts at or left of it: pixel [x, x + 1) is in one
+    // run when no cut lies strictly inside it, and that run is clear when the count is even.
+    const auto row = static_cast<std::size_t>(y);
+    const std::uint32_t first = cutStart_[row], last = cutStart_[row + 1];
+    std::uint32_t k = first;  // cuts_[first .. k) are at or left of x
+    for (int x = 0; x < width; ++x) {
+      const auto left = static_cast<float>(x), right = static_cast<float>(x + 1);
+      while (k < last && cuts_[k] <= left) ++k;
+      const bool cutInside = k < last && cuts_[k] < right;
+      const std::uint32_t count = k - first;
+      out[x] = cutInside || count % 2 != 0 ? kClassMixed
+                                            : runInside_[(first + count) / 2 + row];
+    }
   }
 }
 
@@ -142,50 +194,45 @@ template <class Region, class DepthOf>
   return !depth || depth->visible(s.x, s.y, depthOf());
 }
 
-// Corner codes against a box (the rectangle cut to the view), given to a face's corners as they
-// are projected: a face whose corners all lie clearly inside has its centre inside, one whose
-// corners all lie clearly beyond the same side has it outside, whatever the rounding of the
-// centre, so only the faces near the border are placed. The margin is far above that rounding
-// for any place on a view. Other regions give no codes and every face is placed.
-constexpr std::uint32_t kBeyond = 15, kInside = 16;
-struct BoxCodes {
-  float x0, y0, x1, y1;          // clearly inside between these
-  float ox0, oy0, ox1, oy1;      // clearly outside beyond these
-  std::uint32_t operator()(const ScreenVertex& s) const {
-    return static_cast<std::uint32_t>(s.x < ox0) | static_cast<std::uint32_t>(s.x > ox1) << 1 |
-           static_cast<std::uint32_t>(s.y < oy0) << 2 | static_cast<std::uint32_t>(s.y > oy1) << 3 |
-           static_cast<std::uint32_t>(s.x >= x0 && s.x <= x1 && s.y >= y0 && s.y <= y1) << 4;
+// For corners that share a code (region_codes.h): 1 taken, 0 not, -1 when the place decides.
+// Corners of an inside code within a pixel of each other may be decided for "visible only" too.
+template <std::size_t N>
+[[gnu::always_inline]] inline int sharedCode(const RegionCodes& codes, std::uint32_t code,
+                                             const VisibleDepth* depth,
+                                             const std::array<ScreenVertex, N>& c) {
+  if ((code & 3) == kClassOut) return 0;
+  if ((code & 3) == kClassMixed) return -1;
+  if (!depth) return 1;
+  float x0 = c[0].x, x1 = c[0].x, y0 = c[0].y, y1 = c[0].y, d0 = c[0].depth, d1 = c[0].depth;
+  for (std::size_t k = 1; k < N; ++k) {
+    x0 = std::min(x0, c[k].x), x1 = std::max(x1, c[k].x);
+    y0 = std::min(y0, c[k].y), y1 = std::max(y1, c[k].y);
+    d0 = std::min(d0, c[k].depth), d1 = std::max(d1, c[k].depth);
   }
-};
-inline BoxCodes codesFor(const RectRegion& r, int w, int h) {
-  constexpr float kMargin = 1.0f / 16;
-  const float x0 = std::max(r.x0, 0.0f), y0 = std::max(r.y0, 0.0f);
-  const float x1 = std::min(r.x1, static_cast<float>(w)), y1 = std::min(r.y1, static_cast<float>(h));
-  return {x0 + kMargin, y0 + kMargin, x1 - kMargin, y1 - kMargin,
-          x0 - kMargin, y0 - kMargin, x1 + kMargin, y1 + kMargin};
-}
-template <class Region>
-NoCode codesFor(const Region&, int, int) {
-  return {};
+  // Short of a whole pixel, so that rounding cannot carry the centre two pixels away.
+  if (!(x1 - x0 <= 0.99f && y1 - y0 <= 0.99f)) return -1;
+  return codes.seen(c[0], d0, d1);
 }
 
 // Calls take(h) for the faces or edges in the region, ascending; corner(v) answers vertex v's
-// screen vertex and its code.
+// screen vertex (.s) and its code (.code).
 template <class Region, class Corner, class Take>
 [[gnu::always_inline]] inline void visitPlaces(const Mesh& m, ComponentTarget target,
-                                               const Region& region, const VisibleDepth* depth,
-                                               int w, int h, Corner corner, Take take) {
+                                               const Region& region, const RegionCodes& codes,
+                                               const VisibleDepth* depth, int w, int h,
+                                               Corner corner, Take take) {
   if (target == ComponentTarget::Faces) {
     const std::uint32_t* t = m.faces.data();
     const std::uint8_t* flags = m.faceFlags.data();
     for (std::uint32_t f = 0, n = m.faceCount(); f < n; ++f, t += 3) {
       if (flags[f] & kHidden) continue;
       const auto a = corner(t[0]), b = corner(t[1]), c = corner(t[2]);
-      const std::uint32_t code = a.code & b.code & c.code;
-      if (code & kBeyond) continue;
-      if ((code & kInside) && !depth) {
-        take(f);
-        continue;
+      if (a.code == b.code && a.code == c.code) {
+        const int shared = sharedCode(codes, a.code, depth, std::array{a.s, b.s, c.s});
+        if (shared >= 0) {
+          if (shared) take(f);
+          continue;
+        }
       }
       if (takes(region, centrePlace(a.s, b.s, c.s), depth, w, h,
                 [&] { return centreDepth(a.s.depth, b.s.depth, c.s.depth); }))
@@ -199,15 +246,39 @@ template <class Region, class Corner, class Take>
     const Edge& edge = edges[e];
     if ((boundaryOnly && edge.f1 != kNoFace) || (m.edgeFlags[e] & kHidden)) continue;
     const auto a = corner(edge.v0), b = corner(edge.v1);
-    const std::uint32_t code = a.code & b.code;
-    if (code & kBeyond) continue;
-    if ((code & kInside) && !depth) {
-      take(e);
-      continue;
+    if (a.code == b.code) {
+      const int shared = sharedCode(codes, a.code, depth, std::array{a.s, b.s});
+      if (shared >= 0) {
+        if (shared) take(e);
+        continue;
+      }
     }
     if (takes(region, centrePlace(a.s, b.s), depth, w, h,
               [&] { return centreDepth(a.s.depth, b.s.depth); }))
       take(e);
+  }
+}
+
+// Calls take(v) for the vertices in the region, ascending: projected a run at a time, each
+// decided by its pixel's class where that answers.
+template <class Region, class Take>
+void visitVertices(const Mesh& m, const ScreenProjector& project, const Region& region,
+                   const RegionCodes& codes, const VisibleDepth* depth, Take take) {
+  const int w = project.width(), h = project.height();
+  constexpr std::uint32_t kRun = 256;
+  ScreenVertex run[kRun];
+  const float* p = m.positions.data();
+  const std::uint8_t* flags = m.vertexFlags.data();
+  for (std::uint32_t first = 0, n = m.vertexCount(); first < n; first += kRun) {
+    const std::uint32_t count = std::min(kRun, n - first);
+    project.run(p + 3 * std::size_t{first}, count, run);
+    for (std::uint32_t k = 0; k < count; ++k) {
+      const ScreenVertex& s = run[k];
+      if (!onView(s, w, h) || (flags[first + k] & kHidden)) continue;
+      const std::uint8_t c = codes.pixel(s.x, s.y);
+      if (c == kClassOut || (c == kClassMixed && !region.contains(s.x, s.y))) continue;
+      if (!depth || depth->visible(s.x, s.y, s.depth)) take(first + k);
+    }
   }
 }
 
@@ -220,19 +291,15 @@ void visitRegion(const Mesh& m, ComponentTarget target, const ScreenProjector& p
   if (w <= 0 || h <= 0) return;
   // A depth image of another size than the view cannot answer for it: nothing counts as seen.
   if (depth && (depth->width() != w || depth->height() != h)) return;
+  const RegionCodes codes(region, w, h, depth, target != ComponentTarget::Vertices);
   if (target == ComponentTarget::Vertices) {
-    const float* p = m.positions.data();
-    const std::uint8_t* flags = m.vertexFlags.data();
-    for (std::uint32_t v = 0, n = m.vertexCount(); v < n; ++v) {
-      if (flags[v] & kHidden) continue;
-      const ScreenVertex s = project(p + 3 * std::size_t{v});
-      if (takes(region, s, depth, w, h, [&] { return s.depth; })) take(v);
-    }
+    visitVertices(m, project, region, codes, depth, take);
     return;
   }
-  withScreenVertices(m, project, codesFor(region, w, h), wholeLimit, [&](auto corner) {
-    visitPlaces(m, target, region, depth, w, h, corner, take);
-  });}
+  withScreenVertices(m, project, codes, wholeLimit, [&](auto corner) {
+    visitPlaces(m, target, region, codes, depth, w, h, corner, take);
+  });
+}
 
 }  // namespace
 

@@ -15,6 +15,7 @@
 
 #include "studio/scene/mesh.h"
 #include "studio/render/picking.h"
+#include "studio/render/region_codes.h"
 #include "studio/render/screen_projection.h"
 
 namespace tessel::studio {
@@ -25,6 +26,8 @@ namespace tessel::studio {
 struct RectRegion {
   float x0, y0, x1, y1;  // x0 <= x1, y0 <= y1
   bool contains(float x, float y) const { return x >= x0 && x <= x1 && y >= y0 && y <= y1; }
+  // out: #pixels classes of the view's pixels (region_codes.h), row-major.
+  void classifyPixels(int width, int height, std::uint8_t* out) const;
 };
 
 // The circle test runs in double precision, so the brush and its plain reference agree exactly.
@@ -73,6 +76,9 @@ class LassoRegion {
     return crossings(row, x, y);
   }
   bool empty() const { return edges_.empty(); }
+  // out: #pixels classes of the view's pixels (region_codes.h), row-major: a pixel inside one
+  // clear run of its row takes the run's answer.
+  void classifyPixels(int width, int height, std::uint8_t* out) const;
 
  private:
   struct Segment {
@@ -108,6 +114,8 @@ class VisibleDepth {
   }
   int width() const { return width_; }
   int height() const { return height_; }
+  // The widened depths of image row y.
+  const float* row(int y) const { return &farthest_[static_cast<std::size_t>(y) * width_]; }
   std::size_t memoryBytes() const { return farthest_.size() * sizeof(float); }
 
  private:

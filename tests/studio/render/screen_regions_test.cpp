@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <random>
 
 #include "studio/scene/boundary_loops.h"
@@ -72,6 +73,34 @@ TEST(ScreenProjection, AgreesWithTheCamerasProjectionAndDropsWhatIsBehind) {
   const ScreenVertex s = fast(behind);
   EXPECT_FALSE((RectRegion{-1e9f, -1e9f, 1e9f, 1e9f}.contains(s.x, s.y)));
   EXPECT_FALSE(onView(s, kSize.width, kSize.height));
+}
+
+// Four lanes at a time or one: the same bits, so faces placed from either land alike.
+TEST(ScreenProjection, ARunProjectsEachVertexBitForBitAsOneAtATime) {
+  Camera ortho = standardCamera(ViewKind::Front);
+  ortho.orthographic = true, ortho.orthoHeight = 1.3;
+  Placement turned;
+  transform::Mat4 m = transform::identity();
+  m[0] = 0.6, m[1] = 0.8, m[4] = -0.8, m[5] = 0.6, m[12] = 0.25, m[14] = -0.5;
+  ASSERT_TRUE(turned.set(m));
+  std::mt19937 rng(6);
+  std::uniform_real_distribution<float> coord(-3, 4);
+  std::vector<float> p(3 * 1003);  // not a whole number of lanes
+  for (float& v : p) v = coord(rng);
+  for (const ScreenProjector& project :
+       {ScreenProjector(obliqueCamera(), kSize.width, kSize.height),
+        ScreenProjector(ortho, kSize.width, kSize.height),
+        ScreenProjector(obliqueCamera(), kSize.width, kSize.height, turned)}) {
+    std::vector<ScreenVertex> run(1003);
+    project.run(p.data(), 1003, run.data());
+    int behind = 0;
+    for (std::size_t v = 0; v < run.size(); ++v) {
+      const ScreenVertex one = project(&p[3 * v]);
+      ASSERT_EQ(std::memcmp(&one, &run[v], sizeof one), 0) << "vertex " << v;
+      behind += std::isnan(one.x);
+    }
+    EXPECT_LT(behind, 1003);
+  }
 }
 
 TEST(LassoRegion, AnswersAsPointInPolygonOnTheSameOutline) {

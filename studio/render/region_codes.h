@@ -1,0 +1,88 @@
+// What a screen region answers for whole pixels and for blocks of them, worked out once per
+// request, so that most components of a scan are decided by a lookup instead of a region test:
+// a vertex by its pixel, a face or an edge by the block its corners share.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+#include "studio/render/screen_projection.h"
+
+namespace tessel::studio {
+
+class VisibleDepth;
+
+// A pixel's or a block's class: every point of it outside the region (or off the view), every
+// point inside, or mixed, when only the exact test can tell.
+constexpr std::uint8_t kClassOut = 0, kClassIn = 1, kClassMixed = 2;
+
+// Ties the region, the view and, for "visible only", the widened depth image together.
+// Pixel codes come from Region::classifyPixels(width, height, out) where a region has it
+// (every pixel mixed otherwise: correct, only slower).
+class RegionCodes {
+ public:
+  static constexpr int kBlock = 8;  // pixels a block side
+
+  // Vertices ask only for pixels; `places` adds what faces and edges ask for.
+  template <class Region>
+  RegionCodes(const Region& region, int width, int height, const VisibleDepth* depth,
+              bool places)
+      : width_(width), height_(height) {
+    pixels_.assign(static_cast<std::size_t>(width) * height, kClassMixed);
+    if constexpr (requires(const Region& r, std::uint8_t* out) { r.classifyPixels(1, 1, out); })
+      region.classifyPixels(width, height, pixels_.data());
+    if (!places) return;
+    classifyBlocks();
+    if (depth) spanDepths(*depth);
+  }
+
+  // Class of the pixel under an on-view point.
+  std::uint8_t pixel(float x, float y) const {
+    return pixels_[static_cast<std::size_t>(y) * width_ + static_cast<std::uint32_t>(x)];
+  }
+
+  // A screen vertex's code. Corners that share a code whose class (code & 3) is in or out have
+  // their centre, however rounded, in that class: the codes of a block span it and its one-pixel
+  // ring, and off-view codes name the side a corner lies clearly beyond.
+  std::uint32_t operator()(const ScreenVertex& s) const {
+    if (onView(s, width_, height_)) {
+      const std::uint32_t b = (static_cast<std::uint32_t>(s.y) / kBlock) * columns_ +
+                              static_cast<std::uint32_t>(s.x) / kBlock;
+      return b << 2 | blocks_[b];
+    }
+    constexpr float kMargin = 1.0f / 16;
+    const std::uint32_t side = static_cast<std::uint32_t>(s.x < -kMargin) |
+                               static_cast<std::uint32_t>(s.x > static_cast<float>(width_) + kMargin) << 1 |
+                               static_cast<std::uint32_t>(s.y < -kMargin) << 2 |
+                               static_cast<std::uint32_t>(s.y > static_cast<float>(height_) + kMargin) << 3;
+    return side ? (0xFFFF0000u | side << 4 | kClassOut) : kClassMixed;
+  }
+
+  // For corners whose centre lies inside the region, all within a pixel of each other: 1 when
+  // the centre is surely not behind the surface, 0 when surely behind, -1 when only the exact
+  // test can tell. `nearest` and `farthest` are the corners' least and most depth.
+  int seen(const ScreenVertex& corner, float nearest, float farthest) const {
+    // The centre's pixel is then one of the 3 x 3 around the corner's, where the widened depth
+    // is at least low_ and at most high_; the centre's depth lies between its corners'.
+    const std::size_t q =
+        static_cast<std::size_t>(corner.y) * width_ + static_cast<std::uint32_t>(corner.x);
+    if (double{farthest} <= double{low_[q]} * (1 + 1e-3) + 1e-6) return 1;
+    if (double{nearest} > double{high_[q]} * (1 + 1e-3) + 1e-6) return 0;
+    return -1;
+  }
+
+  std::size_t memoryBytes() const {
+    return pixels_.size() + blocks_.size() + (low_.size() + high_.size()) * sizeof(float);
+  }
+
+ private:
+  void classifyBlocks();
+  void spanDepths(const VisibleDepth& depth);
+  int width_, height_, columns_ = 0, rows_ = 0;
+  std::vector<std::uint8_t> pixels_;  // #pixels classes, row-major
+  std::vector<std::uint8_t> blocks_;  // #blocks classes over each block and its ring
+  std::vector<float> low_, high_;     // #pixels: least and most widened depth of each 3 x 3
+};
+
+}  // namespace tessel::studio
