@@ -42,6 +42,20 @@ void RegionCodes::classifyBlocks() {
                                             : kClassMixed;
     }
   }
+  const bool coded = columns_ <= (1 << kColumnBits) && rows_ <= (1 << kColumnBits);
+  if (!coded) std::fill(blocks_.begin(), blocks_.end(), kClassMixed);
+  // Blocks past the last column or row lie beyond the view: outside.
+  quads_.assign(blocks_.size(), kClassMixed);
+  auto at = [&](std::size_t bx, std::size_t by) {
+    return bx < columns && by < static_cast<std::size_t>(rows_) ? blocks_[by * columns + bx]
+                                                                : kClassOut;
+  };
+  for (std::size_t by = 0; coded && by < static_cast<std::size_t>(rows_); ++by)
+    for (std::size_t bx = 0; bx < columns; ++bx) {
+      const std::uint8_t c = at(bx, by);
+      if (c == at(bx + 1, by) && c == at(bx, by + 1) && c == at(bx + 1, by + 1))
+        quads_[by * columns + bx] = c;
+    }
 }
 
 void RegionCodes::spanDepths(const VisibleDepth& depth) {

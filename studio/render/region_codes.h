@@ -23,6 +23,8 @@ constexpr std::uint8_t kClassOut = 0, kClassIn = 1, kClassMixed = 2;
 class RegionCodes {
  public:
   static constexpr int kBlock = 8;  // pixels a block side
+  // Views up to 8,192 blocks a side are coded; larger ones are left to the exact test.
+  static constexpr std::uint32_t kColumnBits = 13;
 
   // Vertices ask only for pixels; `places` adds what faces and edges ask for.
   template <class Region>
@@ -45,18 +47,33 @@ class RegionCodes {
   // A screen vertex's code. Corners that share a code whose class (code & 3) is in or out have
   // their centre, however rounded, in that class: the codes of a block span it and its one-pixel
   // ring, and off-view codes name the side a corner lies clearly beyond.
+  // On the view a code holds the block's row and column (13 bits each) and its class.
   std::uint32_t operator()(const ScreenVertex& s) const {
     if (onView(s, width_, height_)) {
-      const std::uint32_t b = (static_cast<std::uint32_t>(s.y) / kBlock) * columns_ +
-                              static_cast<std::uint32_t>(s.x) / kBlock;
-      return b << 2 | blocks_[b];
+      const std::uint32_t bx = static_cast<std::uint32_t>(s.x) / kBlock;
+      const std::uint32_t by = static_cast<std::uint32_t>(s.y) / kBlock;
+      return (by << kColumnBits | bx) << 2 | blocks_[by * columns_ + bx];
     }
     constexpr float kMargin = 1.0f / 16;
     const std::uint32_t side = static_cast<std::uint32_t>(s.x < -kMargin) |
                                static_cast<std::uint32_t>(s.x > static_cast<float>(width_) + kMargin) << 1 |
                                static_cast<std::uint32_t>(s.y < -kMargin) << 2 |
                                static_cast<std::uint32_t>(s.y > static_cast<float>(height_) + kMargin) << 3;
-    return side ? (0xFFFF0000u | side << 4 | kClassOut) : kClassMixed;
+    // Near the border, or behind the eye: mixed, and no block's.
+    return side ? (0xFFFF0000u | side << 4 | kClassOut) : (0xFFFFFFFCu | kClassMixed);
+  }
+
+  // The class of corners whose codes differ but name blocks next to each other: that of the
+  // 2 x 2 blocks they lie in, when all four agree; mixed otherwise, and for corners off the view.
+  std::uint8_t neighbours(std::uint32_t a, std::uint32_t b, std::uint32_t c) const {
+    if ((a | b | c) >> 30) return kClassMixed;
+    constexpr std::uint32_t kColumn = (1u << kColumnBits) - 1;
+    const std::uint32_t xa = a >> 2 & kColumn, xb = b >> 2 & kColumn, xc = c >> 2 & kColumn;
+    const std::uint32_t ya = a >> (2 + kColumnBits), yb = b >> (2 + kColumnBits),
+                        yc = c >> (2 + kColumnBits);
+    const std::uint32_t x0 = std::min({xa, xb, xc}), y0 = std::min({ya, yb, yc});
+    if (std::max({xa, xb, xc}) - x0 > 1 || std::max({ya, yb, yc}) - y0 > 1) return kClassMixed;
+    return quads_[y0 * columns_ + x0];
   }
 
   // For corners whose centre lies inside the region, all within a pixel of each other: 1 when
@@ -73,7 +90,7 @@ class RegionCodes {
   }
 
   std::size_t memoryBytes() const {
-    return pixels_.size() + blocks_.size() + (low_.size() + high_.size()) * sizeof(float);
+    return pixels_.size() + blocks_.size() + quads_.size() + (low_.size() + high_.size()) * sizeof(float);
   }
 
  private:
@@ -82,6 +99,7 @@ class RegionCodes {
   int width_, height_, columns_ = 0, rows_ = 0;
   std::vector<std::uint8_t> pixels_;  // #pixels classes, row-major
   std::vector<std::uint8_t> blocks_;  // #blocks classes over each block and its ring
+  std::vector<std::uint8_t> quads_;   // #blocks classes of each block with the three after it
   std::vector<float> low_, high_;     // #pixels: least and most widened depth of each 3 x 3
 };
 

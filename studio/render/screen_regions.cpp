@@ -194,14 +194,15 @@ template <class Region, class DepthOf>
   return !depth || depth->visible(s.x, s.y, depthOf());
 }
 
-// For corners that share a code (region_codes.h): 1 taken, 0 not, -1 when the place decides.
+// For corners of one class by their codes (region_codes.h): 1 taken, 0 not, -1 when the place
+// decides.
 // Corners of an inside code within a pixel of each other may be decided for "visible only" too.
 template <std::size_t N>
-[[gnu::always_inline]] inline int sharedCode(const RegionCodes& codes, std::uint32_t code,
+[[gnu::always_inline]] inline int sharedCode(const RegionCodes& codes, std::uint8_t shared,
                                              const VisibleDepth* depth,
                                              const std::array<ScreenVertex, N>& c) {
-  if ((code & 3) == kClassOut) return 0;
-  if ((code & 3) == kClassMixed) return -1;
+  if (shared == kClassOut) return 0;
+  if (shared == kClassMixed) return -1;
   if (!depth) return 1;
   float x0 = c[0].x, x1 = c[0].x, y0 = c[0].y, y1 = c[0].y, d0 = c[0].depth, d1 = c[0].depth;
   for (std::size_t k = 1; k < N; ++k) {
@@ -227,12 +228,13 @@ template <class Region, class Corner, class Take>
     for (std::uint32_t f = 0, n = m.faceCount(); f < n; ++f, t += 3) {
       if (flags[f] & kHidden) continue;
       const auto a = corner(t[0]), b = corner(t[1]), c = corner(t[2]);
-      if (a.code == b.code && a.code == c.code) {
-        const int shared = sharedCode(codes, a.code, depth, std::array{a.s, b.s, c.s});
-        if (shared >= 0) {
-          if (shared) take(f);
-          continue;
-        }
+      const std::uint8_t cls = a.code == b.code && a.code == c.code
+                                   ? static_cast<std::uint8_t>(a.code & 3)
+                                   : codes.neighbours(a.code, b.code, c.code);
+      const int shared = sharedCode(codes, cls, depth, std::array{a.s, b.s, c.s});
+      if (shared >= 0) {
+        if (shared) take(f);
+        continue;
       }
       if (takes(region, centrePlace(a.s, b.s, c.s), depth, w, h,
                 [&] { return centreDepth(a.s.depth, b.s.depth, c.s.depth); }))
@@ -246,12 +248,12 @@ template <class Region, class Corner, class Take>
     const Edge& edge = edges[e];
     if ((boundaryOnly && edge.f1 != kNoFace) || (m.edgeFlags[e] & kHidden)) continue;
     const auto a = corner(edge.v0), b = corner(edge.v1);
-    if (a.code == b.code) {
-      const int shared = sharedCode(codes, a.code, depth, std::array{a.s, b.s});
-      if (shared >= 0) {
-        if (shared) take(e);
-        continue;
-      }
+    const std::uint8_t cls = a.code == b.code ? static_cast<std::uint8_t>(a.code & 3)
+                                              : codes.neighbours(a.code, b.code, b.code);
+    const int shared = sharedCode(codes, cls, depth, std::array{a.s, b.s});
+    if (shared >= 0) {
+      if (shared) take(e);
+      continue;
     }
     if (takes(region, centrePlace(a.s, b.s), depth, w, h,
               [&] { return centreDepth(a.s.depth, b.s.depth); }))

@@ -62,8 +62,8 @@ TEST(RegionCodes, APixelsClassHoldsAtEveryPointOfIt) {
   }
 }
 
-// Corners that share a code of a decided class have their centre, however rounded, in that
-// class; for "visible only", what seen() decides is what the depth test answers at the centre.
+// Corners whose codes give a decided class, shared or of neighbouring blocks, have their centre,
+// however rounded, in that class; for "visible only", what seen() decides is what the depth test answers at the centre.
 TEST(RegionCodes, CornersSharingACodePlaceTheirCentreInItsClass) {
   std::mt19937 rng(22);
   DepthImage image{kWidth, kHeight, {}};
@@ -77,19 +77,21 @@ TEST(RegionCodes, CornersSharingACodePlaceTheirCentreInItsClass) {
   std::uniform_int_distribution<int> sizeOf(0, 3);
   auto check = [&](const auto& region, const char* what) {
     const RegionCodes codes(region, kWidth, kHeight, &visible, true);
-    int decided = 0, seenDecided = 0;
+    int decided = 0, across = 0, seenDecided = 0;
     for (int k = 0; k < 200000; ++k) {
       // Small faces anywhere, some beyond the view: 0.5 to 8 pixels across.
       const float size = 0.5f * static_cast<float>(1 << sizeOf(rng));
       const float x = where(rng), y = where(rng) * 0.7f;
       ScreenVertex c[3];
       for (ScreenVertex& v : c) v = {x + size * spread(rng), y + size * spread(rng), depth(rng)};
-      const std::uint32_t code = codes(c[0]);
-      if (code != codes(c[1]) || code != codes(c[2]) || (code & 3) == kClassMixed) continue;
+      const std::uint32_t a = codes(c[0]), b = codes(c[1]), d = codes(c[2]);
+      const std::uint8_t cls = a == b && a == d ? a & 3 : codes.neighbours(a, b, d);
+      if (cls == kClassMixed) continue;
       ++decided;
+      across += a != b || a != d;
       const ScreenVertex centre = centreOf(c[0], c[1], c[2]);
       const bool inside = region.contains(centre.x, centre.y) && onView(centre, kWidth, kHeight);
-      ASSERT_EQ(inside, (code & 3) == kClassIn) << what << " at " << centre.x << ", " << centre.y;
+      ASSERT_EQ(inside, cls == kClassIn) << what << " at " << centre.x << ", " << centre.y;
       float x0 = c[0].x, x1 = c[0].x, y0 = c[0].y, y1 = c[0].y;
       for (const ScreenVertex& v : c) {
         x0 = std::min(x0, v.x), x1 = std::max(x1, v.x), y0 = std::min(y0, v.y), y1 = std::max(y1, v.y);
@@ -102,6 +104,7 @@ TEST(RegionCodes, CornersSharingACodePlaceTheirCentreInItsClass) {
       ASSERT_EQ(seen == 1, visible.visible(centre.x, centre.y, centre.depth)) << what;
     }
     EXPECT_GT(decided, 50000) << what;
+    EXPECT_GT(across, 10000) << what;
     EXPECT_GT(seenDecided, 1000) << what;
   };
   check(box, "box");
