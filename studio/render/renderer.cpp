@@ -78,9 +78,10 @@ void loadCamera(const GlApi& gl, const Camera& camera, const Box& scene, const P
 constexpr int kGridSpacing = 40;  // pixels
 
 // What the depth range of a view must reach: the geometry and the light markers shown beside it.
-// Every drawing and depth read of a view uses the same, so depths read back convert alike.
+// Every drawing and depth read of a view uses the same, so depths read back convert alike. The
+// meshes' loose boxes: a frame after a placement changed places no vertex to find its range.
 Box depthBounds(const Scene& scene) {
-  Box reach = scene.bounds();
+  Box reach = scene.looseBounds();
   for (const auto& e : scene.entities())
     if (e->type == om::kEntityLight && e->visible && scene.lightShown(*e))
       reach.add(e->placement.place(e->light.position));
@@ -541,7 +542,7 @@ void Renderer::drawView(Scene& scene, const Camera& camera, const PixelRect& rec
   gl.Enable(GL_NORMALIZE);
   gl.ShadeModel(GL_SMOOTH);
   if (scene.gridShown) drawGrid(rect);
-  Box bounds = scene.bounds();
+  const Box bounds = scene.looseBounds();
   loadCamera(gl, camera, depthBounds(scene), rect, evalLight);
   setSceneLights(scene);
   for (const auto& e : scene.entities()) {
@@ -661,7 +662,7 @@ std::optional<Vec3> Renderer::surfacePointAt(const Scene& scene, const Camera& c
                 &z);
   if (!(z < 1.0f) || !(z >= 0.0f)) return std::nullopt;
   double n, f;
-  clipRange(camera, scene.bounds(), &n, &f);
+  clipRange(camera, depthBounds(scene), &n, &f);
   // The distance along the view direction, as readDepth makes it.
   const double d = camera.orthographic ? n + z * (f - n)
                                        : 2 * n * f / (f + n - (2.0 * z - 1) * (f - n));

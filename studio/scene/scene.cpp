@@ -284,6 +284,13 @@ Box Scene::bounds(bool selectedOnly) const {
   return box;
 }
 
+Box Scene::looseBounds() const {
+  Box box;
+  for (const auto& e : entities_)
+    if (e->visible && e->mesh) box.merge(e->looseBounds());
+  return box;
+}
+
 void Scene::select(std::uint32_t id, bool on) {
   Entity* e = find(id);
   if (!e || on == bool(e->state & kStateSelected)) return;

@@ -231,6 +231,9 @@ class Scene {
   const std::vector<std::unique_ptr<Entity>>& entities() const { return entities_; }
   Entity& globalCoordSys() { return *entities_.front(); }
   Box bounds(bool selectedOnly = false) const;
+  // A box that holds every shown mesh without placing a vertex (their loose boxes): enough for
+  // a depth range or a marker's size, and the same as `bounds()` while nothing is placed.
+  Box looseBounds() const;
 
   // [SECTION] selection
   // Entity ids, in the order selected; the last one is the active entity.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/studio/mesh_fixtures.h"
+#include "transform/transform_math.h"
 
 namespace tessel::studio {
 namespace {
@@ -90,6 +91,35 @@ TEST_F(Drawing, FacesFoldedOntoEachOtherStillShade) {
   const std::uint8_t folded = brightness(square, {0, 1, 2, 2, 1, 3, 2, 1, 0, 3, 1, 2});
   EXPECT_GT(plain, 100);
   EXPECT_EQ(folded, plain);
+}
+
+// The point under a pixel is read back from the depth the drawing wrote, so it must convert that
+// depth with the drawing's own depth range: it lies on the near square with a light's marker far
+// behind widening that range, and on the turned square once the mesh is placed.
+TEST_F(Drawing, TheSurfacePointUnderAPixelLiesOnTheDrawnSurface) {
+  auto light = std::make_unique<Entity>();
+  light->type = om::kEntityLight;
+  light->light.position = {0.5, 0.5, -6};
+  light->light.slot = 0;
+  scene.add(std::move(light));
+  scene.lightDisplayFlags = om::kLightDisplayBit;
+  scene.lightFlags[0] = om::kLightDisplayBit;
+  const auto turn = transform::axisAngle({1, 0, 0}, 30 * 3.14159265358979323846 / 180);
+  for (const bool placed : {false, true}) {
+    SCOPED_TRACE(placed ? "placed" : "in place");
+    entity->placement.set(placed ? transform::placementRotationAbout(*turn, {0.5, 0.5, 0.5})
+                                 : transform::identity());
+    entity->placementChanged();
+    renderer->drawView(scene, camera, rect, false);
+    const auto point = renderer->surfacePointAt(scene, camera, rect, 0, kW / 2, kH / 2);
+    ASSERT_TRUE(point);
+    const Vec3 local = entity->placement.unplace(*point);
+    // Within a pixel's depth on the turned square: the depth is the pixel centre's.
+    EXPECT_NEAR(local.z, 1, 0.02);
+    EXPECT_NEAR(local.x, 0.5, 0.02);
+    EXPECT_GT(local.y, 0.45);
+    EXPECT_LT(local.y, 1);
+  }
 }
 
 TEST_F(Drawing, PngShotsAreWrittenWholeOrNotAtAll) {
