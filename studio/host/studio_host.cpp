@@ -579,10 +579,11 @@ void StudioHost::drawView(int index) {
                       (navigation_ || isCameraTool(tools_.GetCurrentTool())));
   bool active = views_.quad() && &view == &views_.active();
   context_->useView(view.index());
-  renderer_.drawView(scene_, view.camera, view.rect, active, view.evalLight.direction);
+  ManipulatorDrawing manipulator;
   if (const ManipulatorCore* m = mainView_.shownManipulator())
-    renderer_.drawManipulator({m->kind(), m->state.pose(), m->hover, m->picked}, view.camera,
-                              view.rect);
+    manipulator = {m->kind(), m->state.pose(), m->hover, m->picked};
+  renderer_.drawView(scene_, view.camera, view.rect, active, view.evalLight.direction,
+                     manipulator.kind == ManipulatorKind::None ? nullptr : &manipulator);
   context_->present();
   ++drawStats_.draws;
   drawStats_.seconds +=

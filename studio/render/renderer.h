@@ -79,9 +79,11 @@ class Renderer {
   explicit Renderer(GlContext& context) : context_(context) {}
 
   // Clears `rect` and draws the scene through `camera` into it, lit by the scene's lights and
-  // the view's evaluation light (`evalLight`: towards the light, eye space).
+  // the view's evaluation light (`evalLight`: towards the light, eye space), with `manipulator`
+  // (when given) over it.
   void drawView(Scene& scene, const Camera& camera, const PixelRect& rect, bool active,
-                const Vec3& evalLight = defaultEvalLight());
+                const Vec3& evalLight = defaultEvalLight(),
+                const ManipulatorDrawing* manipulator = nullptr);
   static Vec3 defaultEvalLight() { return normalized(Vec3{0.4, 0.5, 1.0}); }
   // The depth of the last drawing of `rect`, as distances from the eye.
   DepthImage readDepth(const Camera& camera, const Scene& scene, const PixelRect& rect);
@@ -92,17 +94,18 @@ class Renderer {
   // value of its depth buffer; nothing where no surface was drawn.
   std::optional<Vec3> surfacePointAt(const Scene& scene, const Camera& camera,
                                      const PixelRect& rect, int view, int x, int y);
-  // Draws the manipulator over what `rect` shows, kManipulatorPixels long whatever the zoom,
-  // without touching the depth buffer.
-  void drawManipulator(const ManipulatorDrawing& manipulator, const Camera& camera,
-                       const PixelRect& rect);
   // RGBA rows of `rect`, top row first.
   std::vector<std::uint8_t> readPixels(const PixelRect& rect);
 
   // Sets up `rect` for overlay drawing in the view's pixel coordinates (origin top left, a
   // vertex at (x, y) lands on the centre of pixel (x, y)); the drawing state is the caller's.
   void beginOverlay(const PixelRect& rect);
-  void endOverlay();
+  // `finish`: the overlay is drawn before this returns.
+  void endOverlay(bool finish = true);
+  // Draws the manipulator over what `rect` shows, kManipulatorPixels long whatever the zoom,
+  // without touching the depth buffer.
+  void drawManipulator(const ManipulatorDrawing& manipulator, const Camera& camera,
+                       const PixelRect& rect);
 
   GlContext& context() { return context_; }
 
