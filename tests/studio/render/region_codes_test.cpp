@@ -74,12 +74,12 @@ TEST(RegionCodes, CornersSharingACodePlaceTheirCentreInItsClass) {
   const LassoRegion lasso = table.region();
   const RectRegion box{30.5f, 20, 140, 90.25f};
   std::uniform_real_distribution<float> where(-20, 180), spread(-1, 1), depth(1.5f, 3.5f);
-  std::uniform_int_distribution<int> sizeOf(0, 3);
+  std::uniform_int_distribution<int> sizeOf(0, 5);
   auto check = [&](const auto& region, const char* what) {
     const RegionCodes codes(region, kWidth, kHeight, &visible, true);
     int decided = 0, across = 0, seenDecided = 0;
     for (int k = 0; k < 200000; ++k) {
-      // Small faces anywhere, some beyond the view: 0.5 to 8 pixels across.
+      // Small faces anywhere, some beyond the view: 1 to 32 pixels across.
       const float size = 0.5f * static_cast<float>(1 << sizeOf(rng));
       const float x = where(rng), y = where(rng) * 0.7f;
       ScreenVertex c[3];
