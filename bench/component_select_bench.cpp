@@ -61,15 +61,7 @@ struct Scan {
   std::unique_ptr<ComponentSelection> select;
 
   explicit Scan(std::uint32_t vertices) {
-    auto e = std::make_unique<Entity>();
-    e->name = "scan";
-    e->type = om::kEntityPolygonMesh;
-    e->mesh = std::make_unique<Mesh>(bench::grid(bench::scanLikeSurface(2 * vertices)));
-    Mesh& m = *e->mesh;
-    m.vertexFlags.assign(m.vertexCount(), 0);
-    m.faceFlags.assign(m.faceCount(), 0);
-    m.revision = 1;
-    entity = &scene.add(std::move(e));
+    entity = &scene.add(bench::scanEntity(2 * vertices));
     place.camera = standardCamera(ViewKind::Perspective);
     frameBox(place.camera, scene.bounds(), kView.width, kView.height);
     place.size = kView;

@@ -359,7 +359,7 @@ void Renderer::drawPoints(const Entity& e, bool selected) {
   gl.DisableClientState(GL_VERTEX_ARRAY);
 }
 
-void Renderer::drawMarkers(const Entity& e, const Box&, bool selected) {
+void Renderer::drawMarkers(const Entity& e, bool selected) {
   const GlApi& gl = api();
   gl.Disable(GL_LIGHTING);
   if (e.type == om::kEntityLight) {
@@ -556,7 +556,7 @@ void Renderer::drawView(Scene& scene, const Camera& camera, const PixelRect& rec
       else if (e->mesh)
         drawPoints(*e, selected);
       else
-        drawMarkers(*e, bounds, selected);
+        drawMarkers(*e, selected);
     });
   }
   // Frames as tripods over the surfaces, so a frame inside a scan still shows: coordinate

@@ -123,7 +123,7 @@ class Renderer {
   // holes: boundary edges outlined; vertices: every vertex as a dot.
   void drawMesh(const Entity& entity, bool selected, bool holes = false, bool vertices = false);
   void drawPoints(const Entity& entity, bool selected);
-  void drawMarkers(const Entity& entity, const Box& scene, bool selected);
+  void drawMarkers(const Entity& entity, bool selected);
   // The scene's lights on the lights the context has beside the evaluation light (GL_LIGHT0);
   // the modelview holds the camera.
   void setSceneLights(const Scene& scene);
