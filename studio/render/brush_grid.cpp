@@ -95,29 +95,6 @@ void BrushGrid::build(const Mesh& m, ComponentTarget target, const ScreenProject
     if (cellOf[i] != kOut) handles_[count[cellOf[i]]++] = i;
 }
 
-namespace {
-
-// Where a component is selected by, without the depth a brush does not ask for.
-ScreenVertex placeOf(const Mesh& m, ComponentTarget target, const ScreenProjector& project,
-                     std::uint32_t h) {
-  const float* p = m.positions.data();
-  switch (target) {
-    case ComponentTarget::Vertices: return project(p + 3 * std::size_t{h});
-    case ComponentTarget::Faces: {
-      const std::uint32_t* t = &m.faces[3 * std::size_t{h}];
-      return centrePlace(project(p + 3 * std::size_t{t[0]}), project(p + 3 * std::size_t{t[1]}),
-                         project(p + 3 * std::size_t{t[2]}));
-    }
-    case ComponentTarget::Edges:
-    case ComponentTarget::Holes:
-      return centrePlace(project(p + 3 * std::size_t{m.edges()[h].v0}),
-                         project(p + 3 * std::size_t{m.edges()[h].v1}));
-  }
-  return {NAN, NAN, 0};
-}
-
-}  // namespace
-
 template <class Take>
 void BrushGrid::visit(const Mesh& m, const ScreenProjector& project, float cx, float cy,
                       float radius, Take take) const {
@@ -148,7 +125,7 @@ void BrushGrid::visit(const Mesh& m, const ScreenProjector& project, float cx, f
   };
   auto rim = [&](std::uint32_t begin, std::uint32_t end) {
     for (std::uint32_t k = begin; k < end; ++k) {
-      const ScreenVertex s = placeOf(m, target_, project, handles_[k]);
+      const ScreenVertex s = screenPlace(m, target_, project, handles_[k], false);
       if (circle.contains(s.x, s.y)) take(k, k + 1);
     }
   };

@@ -165,19 +165,21 @@ VisibleDepth::VisibleDepth(const DepthImage& image)
 // [SECTION] selection
 
 ScreenVertex screenPlace(const Mesh& m, ComponentTarget target, const ScreenProjector& project,
-                         std::uint32_t h) {
+                         std::uint32_t h, bool withDepth) {
   const float* p = m.positions.data();
+  const auto at = [&](std::uint32_t v) { return project(p + 3 * std::size_t{v}); };
   switch (target) {
-    case ComponentTarget::Vertices: return project(p + 3 * std::size_t{h});
+    case ComponentTarget::Vertices: return at(h);
     case ComponentTarget::Faces: {
       const std::uint32_t* t = &m.faces[3 * std::size_t{h}];
-      return centreOf(project(p + 3 * std::size_t{t[0]}), project(p + 3 * std::size_t{t[1]}),
-                      project(p + 3 * std::size_t{t[2]}));
+      const ScreenVertex a = at(t[0]), b = at(t[1]), c = at(t[2]);
+      return withDepth ? centreOf(a, b, c) : centrePlace(a, b, c);
     }
     case ComponentTarget::Edges:
-    case ComponentTarget::Holes:
-      return centreOf(project(p + 3 * std::size_t{m.edges()[h].v0}),
-                      project(p + 3 * std::size_t{m.edges()[h].v1}));
+    case ComponentTarget::Holes: {
+      const ScreenVertex a = at(m.edges()[h].v0), b = at(m.edges()[h].v1);
+      return withDepth ? centreOf(a, b) : centrePlace(a, b);
+    }
   }
   return {NAN, NAN, 0};
 }

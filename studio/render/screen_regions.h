@@ -128,9 +128,10 @@ class VisibleDepth {
 // The mesh component kinds Studio selects; Holes are boundary edges taken loop by loop.
 enum class ComponentTarget { Vertices, Faces, Edges, Holes };
 
-// The screen place of component `h`, or NaN coordinates behind the eye.
+// The screen place of component `h`, or NaN coordinates behind the eye; without its depth (0)
+// the place costs no division beyond the projections'.
 ScreenVertex screenPlace(const Mesh& mesh, ComponentTarget target, const ScreenProjector& project,
-                         std::uint32_t h);
+                         std::uint32_t h, bool withDepth = true);
 
 // Handles, ascending, of the components whose screen place lies in `region` and on the view,
 // that are not hidden and, with `depth`, not behind a surface. Holes answer the boundary edges
