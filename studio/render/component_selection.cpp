@@ -168,11 +168,13 @@ void ComponentSelection::inRegion(const ViewPlace& view, const Region& region, S
       const ScreenProjector project(view.camera, view.size.width, view.size.height, e->placement);
       if (target == ComponentTarget::Holes) {
         Hit hit{e, target, {}};
-        componentsInRegion(*e->mesh, target, project, region, depth, hit.handles);
+        componentsInRegion(*e->mesh, target, project, region, depth, hit.handles,
+                           kWholeProjection, chunksFor(*e->mesh, target));
         hit.handles = boundaryLoops(*e->mesh, hit.handles);
         if (hit.handles.empty()) continue;
         mark(hit, mode.select);
-      } else if (!markInRegion(*e->mesh, target, project, region, depth, mode.select)) {
+      } else if (!markInRegion(*e->mesh, target, project, region, depth, mode.select,
+                               chunksFor(*e->mesh, target))) {
         continue;
       }
       touched.push_back(e);
@@ -321,6 +323,15 @@ const VisibleDepth* ComponentSelection::depthFor(const ViewPlace& view) {
   return cache.depth.get();
 }
 
+const ChunkBoxes* ComponentSelection::chunksFor(const Mesh& mesh, ComponentTarget target) {
+  const std::uint64_t stamp = sceneStamp();
+  if (chunks_.stamp != stamp) chunks_ = ChunkCache{stamp, {}};
+  if (target == ComponentTarget::Holes) target = ComponentTarget::Edges;
+  auto [at, added] = chunks_.boxes.try_emplace({&mesh, target});
+  if (added) at->second = ChunkBoxes(mesh, target);
+  return &at->second;
+}
+
 bool ComponentSelection::matchesPlainPolygon(const ViewPlace& view,
                                              const std::vector<double>& outline, bool through,
                                              std::size_t* count) {
@@ -353,6 +364,7 @@ std::size_t ComponentSelection::memoryBytes() const {
   for (const auto& [index, cache] : depths_)
     if (cache.depth) bytes += cache.depth->memoryBytes();
   for (const auto& [e, grid] : brush_.grids) bytes += grid.memoryBytes();
+  for (const auto& [key, boxes] : chunks_.boxes) bytes += boxes.memoryBytes();
   return bytes;
 }
 

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "studio/render/brush_grid.h"
+#include "studio/render/chunk_boxes.h"
 #include "studio/render/renderer.h"
 #include "studio/scene/scene.h"
 #include "studio/render/screen_regions.h"
@@ -81,7 +82,7 @@ class ComponentSelection {
   void sceneChanged() { ++edits_; }
   // Lets go of the brush grids (the end of a component tool).
   void releaseBrush() { brush_ = BrushCache{}; }
-  // Bytes held between gestures: depth images and brush grids.
+  // Bytes held between gestures: depth images, brush grids and the boxes of runs of components.
   std::size_t memoryBytes() const;
   // How many times a depth image and a brush grid were built (tests and reports).
   std::size_t depthRenders() const { return depthRenders_; }
@@ -96,6 +97,8 @@ class ComponentSelection {
   // The entities a request may touch, with the kind of component the filter asks of each.
   std::vector<std::pair<Entity*, ComponentTarget>> candidates() const;
   const VisibleDepth* depthFor(const ViewPlace& view);
+  // Built on first use for each mesh and kind of component, kept while the scene stays as it is.
+  const ChunkBoxes* chunksFor(const Mesh& mesh, ComponentTarget target);
   template <class Region>
   void inRegion(const ViewPlace& view, const Region& region, SelectMode mode);
   void apply(std::vector<Hit>& hits, SelectMode mode);
@@ -128,6 +131,11 @@ class ComponentSelection {
     std::vector<std::pair<Entity*, BrushGrid>> grids;
   };
   BrushCache brush_;
+  struct ChunkCache {
+    std::uint64_t stamp = 0;
+    std::map<std::pair<const Mesh*, ComponentTarget>, ChunkBoxes> boxes;
+  };
+  ChunkCache chunks_;
   std::size_t depthRenders_ = 0, brushBuilds_ = 0;
 };
 

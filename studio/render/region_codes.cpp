@@ -13,20 +13,19 @@ void RegionCodes::classifyBlocks() {
   // counts as outside. First each row's span of each block column, then the rows of each block.
   // A class is kept as a bit (1 << class), so a span's classes are an OR.
   std::vector<std::uint8_t> across(h * columns, 0);
+  std::vector<std::uint8_t> rowBits(w + 2);  // one row's classes as bits, with a pixel either side
   for (std::size_t y = 0; y < h; ++y) {
-    std::uint8_t* bits = &across[y * columns];
     const std::uint8_t* row = &pixels_[y * w];
-    auto add = [&](std::size_t b, std::size_t x) {
-      bits[b] |= static_cast<std::uint8_t>(1u << row[x]);
-    };
-    for (std::size_t x = 0; x < w; ++x) {
-      const std::size_t b = x / kBlock;
-      add(b, x);
-      if (x % kBlock == kBlock - 1 && b + 1 < columns) add(b + 1, x);
-      if (x % kBlock == 0 && b > 0) add(b - 1, x);
+    rowBits[0] = rowBits[w + 1] = 1u << kClassOut;
+    for (std::size_t x = 0; x < w; ++x) rowBits[x + 1] = static_cast<std::uint8_t>(1u << row[x]);
+    std::uint8_t* out = &across[y * columns];
+    for (std::size_t b = 0; b < columns; ++b) {
+      // Pixels b * kBlock - 1 .. b * kBlock + kBlock, clipped to the row with its two extra.
+      const std::size_t from = b * kBlock, to = std::min(w + 2, from + kBlock + 2);
+      std::uint8_t any = 0;
+      for (std::size_t x = from; x < to; ++x) any |= rowBits[x];
+      out[b] = any;
     }
-    bits[0] |= 1u << kClassOut;
-    bits[columns - 1] |= 1u << kClassOut;
   }
   blocks_.assign(columns * rows_, kClassMixed);
   for (std::size_t by = 0; by < static_cast<std::size_t>(rows_); ++by) {
@@ -56,6 +55,39 @@ void RegionCodes::classifyBlocks() {
       if (c == at(bx + 1, by) && c == at(bx, by + 1) && c == at(bx + 1, by + 1))
         quads_[by * columns + bx] = c;
     }
+  const std::size_t stride = columns + 1;
+  insideSums_.assign(stride * (rows_ + 1), 0), outsideSums_.assign(stride * (rows_ + 1), 0);
+  for (std::size_t by = 0; by < static_cast<std::size_t>(rows_); ++by)
+    for (std::size_t bx = 0; bx < columns; ++bx) {
+      const std::size_t k = (by + 1) * stride + bx + 1;
+      const std::uint8_t c = blocks_[by * columns + bx];
+      insideSums_[k] = insideSums_[k - 1] + insideSums_[k - stride] -
+                       insideSums_[k - stride - 1] + (c == kClassIn);
+      outsideSums_[k] = outsideSums_[k - 1] + outsideSums_[k - stride] -
+                        outsideSums_[k - stride - 1] + (c == kClassOut);
+    }
+}
+
+std::uint8_t RegionCodes::rectClass(const float* b) const {
+  const auto w = static_cast<float>(width_), h = static_cast<float>(height_);
+  if (!(b[0] <= b[2] && b[1] <= b[3])) return kClassMixed;
+  if (b[2] < 0 || b[3] < 0 || b[0] >= w || b[1] >= h) return kClassOut;
+  if (insideSums_.empty()) return kClassMixed;
+  // The blocks of the part on the view; a part off it is outside.
+  auto block = [](float v, float limit) {
+    return static_cast<std::size_t>(std::clamp(v, 0.0f, limit - 1)) / kBlock;
+  };
+  const std::size_t x0 = block(b[0], w), x1 = block(b[2], w) + 1;
+  const std::size_t y0 = block(b[1], h), y1 = block(b[3], h) + 1;
+  const std::size_t stride = static_cast<std::size_t>(columns_) + 1;
+  auto count = [&](const std::vector<std::uint32_t>& sums) {
+    return sums[y1 * stride + x1] - sums[y0 * stride + x1] - sums[y1 * stride + x0] +
+           sums[y0 * stride + x0];
+  };
+  const std::size_t area = (x1 - x0) * (y1 - y0);
+  if (count(outsideSums_) == area) return kClassOut;
+  const bool onTheView = b[0] >= 0 && b[1] >= 0 && b[2] < w && b[3] < h;
+  return onTheView && count(insideSums_) == area ? kClassIn : kClassMixed;
 }
 
 void RegionCodes::spanDepths(const VisibleDepth& depth) {

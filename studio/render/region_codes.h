@@ -26,17 +26,19 @@ class RegionCodes {
   // Views up to 8,192 blocks a side are coded; larger ones are left to the exact test.
   static constexpr std::uint32_t kColumnBits = 13;
 
-  // Vertices ask only for pixels; `places` adds what faces and edges ask for.
+  // What a request asks for beyond the pixels' classes.
+  enum class Asks { Pixels, Blocks, Places };
+  // Vertices ask for pixels, and for blocks when runs of them are decided by ChunkBoxes; faces
+  // and edges ask for places (blocks, and with `depth` the depth spans seen() reads).
   template <class Region>
-  RegionCodes(const Region& region, int width, int height, const VisibleDepth* depth,
-              bool places)
+  RegionCodes(const Region& region, int width, int height, const VisibleDepth* depth, Asks asks)
       : width_(width), height_(height) {
     pixels_.assign(static_cast<std::size_t>(width) * height, kClassMixed);
     if constexpr (requires(const Region& r, std::uint8_t* out) { r.classifyPixels(1, 1, out); })
       region.classifyPixels(width, height, pixels_.data());
-    if (!places) return;
+    if (asks == Asks::Pixels) return;
     classifyBlocks();
-    if (depth) spanDepths(*depth);
+    if (asks == Asks::Places && depth) spanDepths(*depth);
   }
 
   // Class of the pixel under an on-view point.
@@ -76,6 +78,11 @@ class RegionCodes {
     return quads_[y0 * columns_ + x0];
   }
 
+  // The class of every point of the screen rectangle x0..x1, y0..y1 (x0 <= x1, y0 <= y1): out
+  // when each is off the view or outside, in when each is on the view and inside. Answered from
+  // the blocks the rectangle meets.
+  std::uint8_t rectClass(const float* bounds) const;
+
   // For corners whose centre lies inside the region, all within a pixel of each other: 1 when
   // the centre is surely not behind the surface, 0 when surely behind, -1 when only the exact
   // test can tell. `nearest` and `farthest` are the corners' least and most depth.
@@ -90,7 +97,9 @@ class RegionCodes {
   }
 
   std::size_t memoryBytes() const {
-    return pixels_.size() + blocks_.size() + quads_.size() + (low_.size() + high_.size()) * sizeof(float);
+    return pixels_.size() + blocks_.size() + quads_.size() +
+           (low_.size() + high_.size()) * sizeof(float) +
+           (insideSums_.size() + outsideSums_.size()) * sizeof(std::uint32_t);
   }
 
  private:
@@ -100,6 +109,8 @@ class RegionCodes {
   std::vector<std::uint8_t> pixels_;  // #pixels classes, row-major
   std::vector<std::uint8_t> blocks_;  // #blocks classes over each block and its ring
   std::vector<std::uint8_t> quads_;   // #blocks classes of each block with the three after it
+  // (#columns + 1) x (#rows + 1) counts of the inside and of the outside blocks above and left
+  std::vector<std::uint32_t> insideSums_, outsideSums_;
   std::vector<float> low_, high_;     // #pixels: least and most widened depth of each 3 x 3
 };
 

@@ -35,6 +35,45 @@ ScreenProjector::ScreenProjector(const Camera& c, int width, int height, const P
                                      : height / (2 * std::tan(c.fovDegrees * kDegree / 2)));
 }
 
+bool ScreenProjector::boxBounds(const float* lo, const float* hi, float* bounds) const {
+  // Interval arithmetic about the box's centre: each of depth, across and along lies within its
+  // value there plus or minus the half sides weighed by the axis, and x, y are their ratios.
+  double depth = 0, across = 0, along = 0, spreadD = 0, spreadA = 0, spreadB = 0, reach = 0;
+  for (int i = 0; i < 3; ++i) {
+    const double centre = (double{lo[i]} + hi[i]) / 2 - eye_[i], half = (double{hi[i]} - lo[i]) / 2;
+    depth += centre * forward_[i], across += centre * right_[i], along += centre * up_[i];
+    spreadD += half * std::abs(forward_[i]), spreadA += half * std::abs(right_[i]);
+    spreadB += half * std::abs(up_[i]);
+    reach += std::abs(centre) + half;
+  }
+  // The projection runs in float: its products are off by a few parts in ten million of the
+  // distances involved, which the margin covers many times over.
+  const double slack = 4e-6 * reach;
+  double ax0, ax1, by0, by1, margin;
+  if (ortho_) {
+    ax0 = (across - spreadA) * scale_, ax1 = (across + spreadA) * scale_;
+    by0 = (along - spreadB) * scale_, by1 = (along + spreadB) * scale_;
+    margin = 0.5 + slack * scale_;
+  } else {
+    const double nearest = depth - spreadD, farthest = depth + spreadD;
+    if (!(nearest > 1e-6 && nearest > 1e-3 * reach)) return false;
+    auto low = [&](double v) { return v / (v >= 0 ? farthest : nearest); };
+    auto high = [&](double v) { return v / (v >= 0 ? nearest : farthest); };
+    ax0 = low(across - spreadA) * scale_, ax1 = high(across + spreadA) * scale_;
+    by0 = low(along - spreadB) * scale_, by1 = high(along + spreadB) * scale_;
+    margin = 0.5 + slack / nearest * scale_ * (1 + std::max({std::abs(ax0), std::abs(ax1),
+                                                              std::abs(by0), std::abs(by1)}) /
+                                                       scale_);
+  }
+  const double x0 = halfW_ + ax0 - margin, x1 = halfW_ + ax1 + margin;
+  const double y0 = halfH_ - by1 - margin, y1 = halfH_ - by0 + margin;
+  if (!(std::isfinite(x0) && std::isfinite(x1) && std::isfinite(y0) && std::isfinite(y1)))
+    return false;
+  bounds[0] = static_cast<float>(x0), bounds[1] = static_cast<float>(y0);
+  bounds[2] = static_cast<float>(x1), bounds[3] = static_cast<float>(y1);
+  return true;
+}
+
 void ScreenProjector::run(const float* p, std::uint32_t count, ScreenVertex* out) const {
   std::uint32_t v = 0;
 #if defined(__SSE2__)

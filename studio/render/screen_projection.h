@@ -44,6 +44,10 @@ class ScreenProjector {
   // time where the processor has the lanes: the same operations in the same order, so a face
   // placed from these corners lands where the plain path puts it, bit for bit.
   void run(const float* positions, std::uint32_t count, ScreenVertex* out) const;
+  // The screen bounds {x0, y0, x1, y1} of every point of the box lo..hi (the entity's own
+  // space, x y z each) as operator() projects it, rounding included; false when part of the box
+  // may lie at or behind the eye, where no bounds hold.
+  bool boxBounds(const float* lo, const float* hi, float* bounds) const;
   int width() const { return width_; }
   int height() const { return height_; }
 
@@ -97,10 +101,9 @@ inline bool onView(const ScreenVertex& s, int width, int height) {
          s.y < static_cast<float>(height);
 }
 
-// Faces and edges are placed from their corners' screen vertices. Up to this many vertices they
-// are projected into one array first, which the allocator hands out again request after request;
-// beyond it a fresh array costs more in page faults than the projection itself, and a window
-// (below) is used instead.
+// Faces and edges are placed from their corners' screen vertices. Up to this many vertices a
+// request keeps a slot for every vertex; beyond it a fresh array costs more in page faults than
+// the projection itself, and a window (ProjectionCache) is kept instead.
 constexpr std::uint32_t kWholeProjection = 2'000'000;
 
 // A vertex's screen place and the code a region gives it (region_codes.h), so most faces are
@@ -128,75 +131,91 @@ void projectSlots(const ScreenProjector& project, const float* positions, std::u
   }
 }
 
-// The screen vertices of a mesh as faces or edges ask for them, in index order more or less: the
-// last kSize vertices by index are kept, projected a run at a time when a higher one is asked for.
-// Scans and most files list a face's corners near the faces before it, so each vertex is projected
-// once into a buffer that stays in cache, and nothing the size of the mesh is allocated. A corner
-// behind the window is projected again; when that happens often (a mesh whose vertices are listed
-// in no useful order) every vertex is projected once into a buffer the size of the mesh instead.
+// The screen slots of a mesh's vertices as faces or edges ask for them, each run of kRun
+// consecutive vertices projected when one of them is first asked for: vertices that only faces a
+// region left out use are never projected. Up to `wholeLimit` vertices every run keeps its own
+// place; beyond, runs share the places of a window, which in-order meshes (scans, and most files,
+// list a face's corners near the faces before it) pass through once. A run projected again after
+// it left the window is counted, and when that happens often (a mesh listed in no useful order)
+// the cache turns to a place for every vertex.
 template <class Classify = NoCode>
-class ProjectionWindow {
+class ProjectionCache {
  public:
-  // `classify` is kept by reference.
-  ProjectionWindow(const Mesh& mesh, const ScreenProjector& project, const Classify& classify)
-      : project_(project), classify_(classify), positions_(mesh.positions.data()),
-        count_(mesh.vertexCount()), buffer_(kSize) {}
-  [[gnu::always_inline]] ScreenSlot slot(std::uint32_t v) {
-    if (v < next_) [[likely]] {
-      if (next_ - v <= kSize) [[likely]] return buffer_[v & kMask];
-      return behind(v);
+  static constexpr std::uint32_t kRun = 64;
+  // Where the runs are: the caller keeps a copy, which fill() renews, so that the stores a
+  // selection makes to its flags (bytes, which may alias anything) do not make the compiler
+  // read these again for every corner.
+  struct Lines {
+    ScreenSlot* line;  // kRun slots a line
+    const std::uint32_t* tags;  // the run each line holds
+    std::uint32_t mask;         // a run's line is run & mask
+    [[gnu::always_inline]] bool holds(std::uint32_t v) const {
+      return tags[v / kRun & mask] == v / kRun;
     }
-    advance(v);
-    return buffer_[v & kMask];
+    [[gnu::always_inline]] ScreenSlot operator[](std::uint32_t v) const {
+      return line[std::size_t{v / kRun & mask} * kRun + v % kRun];
+    }
+  };
+  // `classify` is kept by reference.
+  ProjectionCache(const Mesh& mesh, const ScreenProjector& project, const Classify& classify,
+                  std::uint32_t wholeLimit)
+      : project_(project), classify_(classify), positions_(mesh.positions.data()),
+        count_(mesh.vertexCount()), runs_((count_ + kRun - 1) / kRun) {
+    if (count_ <= wholeLimit) makeWhole();
+    else place(kWindowRuns), mask_ = kWindowRuns - 1, seen_.assign((runs_ + 7) / 8, 0);
   }
-  [[gnu::always_inline]] ScreenVertex operator[](std::uint32_t v) { return slot(v).s; }
+  Lines lines() const { return {slots_.get(), tags_.data(), mask_}; }
+  // Projects the run of vertex v into its line; answers the lines as they are now.
+  [[gnu::noinline]] Lines fill(std::uint32_t v) {
+    const std::uint32_t run = v / kRun;
+    if (!seen_.empty()) {
+      const bool again = seen_[run / 8] & 1u << run % 8;
+      if (again && ++again_ > std::max(kWindowRuns, runs_ / 16)) makeWhole();
+      else seen_[run / 8] = static_cast<std::uint8_t>(seen_[run / 8] | 1u << run % 8);
+    }
+    const std::uint32_t first = run * kRun, line = run & mask_;
+    projectSlots(project_, positions_, first, std::min(kRun, count_ - first), classify_,
+                 &slots_[std::size_t{line} * kRun]);
+    tags_[line] = run;
+    return lines();
+  }
 
  private:
-  static constexpr std::uint32_t kSize = 1u << 15, kMask = kSize - 1, kRun = 512;
-  [[gnu::noinline]] ScreenSlot behind(std::uint32_t v) {
-    if (all_.empty() && ++misses_ > std::max(kSize, count_ / 16)) {
-      all_.resize(count_);
-      projectSlots(project_, positions_, 0, count_, classify_, all_.data());
-    }
-    if (!all_.empty()) return all_[v];
-    ScreenSlot s;
-    projectSlots(project_, positions_, v, 1, classify_, &s);
-    return s;
+  static constexpr std::uint32_t kWindowRuns = 512, kNone = 0xFFFFFFFFu;
+  // Left uninitialised: a run is written whole before any of it is read, and zeroing the slots
+  // first would cost as much as projecting into them.
+  void place(std::uint32_t lines) {
+    slots_.reset(new ScreenSlot[std::size_t{lines} * kRun]);
+    tags_.assign(lines, kNone);
   }
-  [[gnu::noinline]] void advance(std::uint32_t v) {
-    const std::uint32_t end = std::min(count_, std::max(v + 1, next_ + kRun));
-    // Vertices that would leave the window again before this run ends are not projected. A run
-    // never wraps the buffer: kSize is a multiple of kRun, and so is every start but the last.
-    std::uint32_t from = end > kSize ? std::max(next_, end - kSize) : next_;
-    while (from < end) {
-      const std::uint32_t stop = std::min(end, (from | kMask) + 1);
-      projectSlots(project_, positions_, from, stop - from, classify_, &buffer_[from & kMask]);
-      from = stop;
-    }
-    next_ = end;
-  }
+  void makeWhole() { place(runs_), mask_ = ~0u, seen_.clear(); }
   ScreenProjector project_;
   const Classify& classify_;
   const float* positions_;
-  std::uint32_t count_, next_ = 0, misses_ = 0;
-  std::vector<ScreenSlot> buffer_, all_;
+  std::uint32_t count_, runs_, mask_ = 0, again_ = 0;
+  std::unique_ptr<ScreenSlot[]> slots_;
+  std::vector<std::uint32_t> tags_;
+  std::vector<std::uint8_t> seen_;  // window only: a bit for each run ever projected
 };
 
-// Calls use(corner), corner(v) answering vertex v's screen slot: from one array of the whole
-// projection up to `wholeLimit` vertices, from a window beyond.
+// Vertex v's screen slot, corner(v), from a ProjectionCache. A plain value: whoever loops over
+// many faces keeps a copy, whose lines stay in registers.
+template <class Classify>
+struct CachedCorner {
+  ProjectionCache<Classify>* cache;
+  typename ProjectionCache<Classify>::Lines lines;
+  [[gnu::always_inline]] ScreenSlot operator()(std::uint32_t v) {
+    if (!lines.holds(v)) [[unlikely]] lines = cache->fill(v);
+    return lines[v];
+  }
+};
+
+// Calls use(corner) with a CachedCorner.
 template <class Classify, class Use>
 void withScreenVertices(const Mesh& mesh, const ScreenProjector& project, const Classify& classify,
                         std::uint32_t wholeLimit, Use use) {
-  if (mesh.vertexCount() <= wholeLimit) {
-    // Left uninitialised: every slot is written before it is read, and zeroing the array first
-    // would cost as much as projecting into it.
-    const std::unique_ptr<ScreenSlot[]> all(new ScreenSlot[mesh.vertexCount()]);
-    projectSlots(project, mesh.positions.data(), 0, mesh.vertexCount(), classify, all.get());
-    use([s = all.get()](std::uint32_t v) { return s[v]; });
-  } else {
-    ProjectionWindow window(mesh, project, classify);
-    use([&window](std::uint32_t v) { return window.slot(v); });
-  }
+  ProjectionCache cache(mesh, project, classify, wholeLimit);
+  use(CachedCorner<Classify>{&cache, cache.lines()});
 }
 
 }  // namespace tessel::studio

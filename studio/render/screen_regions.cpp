@@ -4,6 +4,8 @@
 #include <array>
 #include <cmath>
 
+#include "studio/render/chunk_boxes.h"
+
 namespace tessel::studio {
 
 // [SECTION] regions
@@ -217,92 +219,165 @@ template <std::size_t N>
   return codes.seen(c[0], d0, d1);
 }
 
-// Calls take(h) for the faces or edges in the region, ascending; corner(v) answers vertex v's
-// screen vertex (.s) and its code (.code).
-template <class Region, class Corner, class Take>
-[[gnu::always_inline]] inline void visitPlaces(const Mesh& m, ComponentTarget target,
-                                               const Region& region, const RegionCodes& codes,
-                                               const VisibleDepth* depth, int w, int h,
-                                               Corner corner, Take take) {
-  if (target == ComponentTarget::Faces) {
-    const std::uint32_t* t = m.faces.data();
-    const std::uint8_t* flags = m.faceFlags.data();
-    for (std::uint32_t f = 0, n = m.faceCount(); f < n; ++f, t += 3) {
-      if (flags[f] & kHidden) continue;
-      const auto a = corner(t[0]), b = corner(t[1]), c = corner(t[2]);
-      const std::uint8_t cls = a.code == b.code && a.code == c.code
-                                   ? static_cast<std::uint8_t>(a.code & 3)
-                                   : codes.neighbours(a.code, b.code, c.code);
-      const int shared = sharedCode(codes, cls, depth, std::array{a.s, b.s, c.s});
-      if (shared >= 0) {
-        if (shared) take(f);
-        continue;
-      }
-      if (takes(region, centrePlace(a.s, b.s, c.s), depth, w, h,
-                [&] { return centreDepth(a.s.depth, b.s.depth, c.s.depth); }))
-        take(f);
-    }
+// Calls each(first, last, cls) over [0, n) in the order of the components: with chunks, run by
+// run, leaving out runs wholly out of the region and giving the class of those wholly in
+// (kClassIn); without, once over all of them as mixed.
+template <class Each>
+[[gnu::always_inline]] inline void byChunks(std::uint32_t n, const ChunkBoxes* chunks,
+                                            const ScreenProjector& project,
+                                            const RegionCodes& codes, Each each) {
+  if (!chunks) {
+    each(0u, n, kClassMixed);
     return;
   }
-  const bool boundaryOnly = target == ComponentTarget::Holes;
-  const std::vector<Edge>& edges = m.edges();
-  for (std::uint32_t e = 0, n = static_cast<std::uint32_t>(edges.size()); e < n; ++e) {
+  for (std::uint32_t c = 0, runs = chunks->count(); c < runs; ++c) {
+    const std::uint8_t cls = chunks->classify(c, project, codes);
+    if (cls == kClassOut) continue;
+    const std::uint32_t first = c * ChunkBoxes::kRun;
+    each(first, std::min(n, first + ChunkBoxes::kRun), cls);
+  }
+}
+
+// What the loops below read, passed by value so that the flags a selection writes (bytes, which
+// may alias anything) do not make the compiler read it again for every component.
+template <class Region>
+struct RegionTest {
+  const Region* region;
+  const RegionCodes* codes;
+  const VisibleDepth* depth;
+  int w, h;
+};
+
+// Faces first .. last, each decided by its corners' codes where they answer.
+template <class Region, class Corner, class Take>
+[[gnu::always_inline]] inline void faceRange(const Mesh& m, std::uint32_t first, std::uint32_t last,
+                                             RegionTest<Region> test, Corner& cornerOf, Take& take) {
+  Corner corner = cornerOf;
+  const RegionCodes& codes = *test.codes;
+  const std::uint8_t* flags = m.faceFlags.data();
+  const std::uint32_t* t = &m.faces[3 * std::size_t{first}];
+  for (std::uint32_t f = first; f < last; ++f, t += 3) {
+    if (flags[f] & kHidden) continue;
+    const auto a = corner(t[0]), b = corner(t[1]), c = corner(t[2]);
+    const std::uint8_t cls = a.code == b.code && a.code == c.code
+                                 ? static_cast<std::uint8_t>(a.code & 3)
+                                 : codes.neighbours(a.code, b.code, c.code);
+    const int shared = sharedCode(codes, cls, test.depth, std::array{a.s, b.s, c.s});
+    if (shared >= 0) {
+      if (shared) take(f);
+      continue;
+    }
+    if (takes(*test.region, centrePlace(a.s, b.s, c.s), test.depth, test.w, test.h,
+              [&] { return centreDepth(a.s.depth, b.s.depth, c.s.depth); }))
+      take(f);
+  }
+  cornerOf = corner;
+}
+
+// Edges first .. last, as faceRange.
+template <class Region, class Corner, class Take>
+[[gnu::always_inline]] inline void edgeRange(const Mesh& m, std::uint32_t first, std::uint32_t last,
+                                             bool boundaryOnly, RegionTest<Region> test,
+                                             Corner& cornerOf, Take& take) {
+  Corner corner = cornerOf;
+  const RegionCodes& codes = *test.codes;
+  const Edge* edges = m.edges().data();
+  const std::uint8_t* flags = m.edgeFlags.data();
+  for (std::uint32_t e = first; e < last; ++e) {
     const Edge& edge = edges[e];
-    if ((boundaryOnly && edge.f1 != kNoFace) || (m.edgeFlags[e] & kHidden)) continue;
+    if ((boundaryOnly && edge.f1 != kNoFace) || (flags[e] & kHidden)) continue;
     const auto a = corner(edge.v0), b = corner(edge.v1);
     const std::uint8_t cls = a.code == b.code ? static_cast<std::uint8_t>(a.code & 3)
                                               : codes.neighbours(a.code, b.code, b.code);
-    const int shared = sharedCode(codes, cls, depth, std::array{a.s, b.s});
+    const int shared = sharedCode(codes, cls, test.depth, std::array{a.s, b.s});
     if (shared >= 0) {
       if (shared) take(e);
       continue;
     }
-    if (takes(region, centrePlace(a.s, b.s), depth, w, h,
+    if (takes(*test.region, centrePlace(a.s, b.s), test.depth, test.w, test.h,
               [&] { return centreDepth(a.s.depth, b.s.depth); }))
       take(e);
   }
+  cornerOf = corner;
 }
 
-// Calls take(v) for the vertices in the region, ascending: projected a run at a time, each
-// decided by its pixel's class where that answers.
+// Vertices first .. last, projected a run at a time, each decided by its pixel's class where
+// that answers; all of them in the region when `inside`.
 template <class Region, class Take>
-void visitVertices(const Mesh& m, const ScreenProjector& project, const Region& region,
-                   const RegionCodes& codes, const VisibleDepth* depth, Take take) {
-  const int w = project.width(), h = project.height();
+[[gnu::always_inline]] inline void vertexRange(const Mesh& m, const ScreenProjector& project,
+                                               std::uint32_t begin, std::uint32_t end,
+                                               bool inside, RegionTest<Region> test, Take& take) {
   constexpr std::uint32_t kRun = 256;
   ScreenVertex run[kRun];
   const float* p = m.positions.data();
   const std::uint8_t* flags = m.vertexFlags.data();
-  for (std::uint32_t first = 0, n = m.vertexCount(); first < n; first += kRun) {
-    const std::uint32_t count = std::min(kRun, n - first);
+  const RegionCodes& codes = *test.codes;
+  for (std::uint32_t first = begin; first < end; first += kRun) {
+    const std::uint32_t count = std::min(kRun, end - first);
     project.run(p + 3 * std::size_t{first}, count, run);
     for (std::uint32_t k = 0; k < count; ++k) {
       const ScreenVertex& s = run[k];
-      if (!onView(s, w, h) || (flags[first + k] & kHidden)) continue;
-      const std::uint8_t c = codes.pixel(s.x, s.y);
-      if (c == kClassOut || (c == kClassMixed && !region.contains(s.x, s.y))) continue;
-      if (!depth || depth->visible(s.x, s.y, s.depth)) take(first + k);
+      if (!inside) {
+        if (!onView(s, test.w, test.h)) continue;
+        const std::uint8_t c = codes.pixel(s.x, s.y);
+        if (c == kClassOut || (c == kClassMixed && !test.region->contains(s.x, s.y))) continue;
+      }
+      if (flags[first + k] & kHidden) continue;
+      if (!test.depth || test.depth->visible(s.x, s.y, s.depth)) take(first + k);
     }
   }
 }
 
-// Calls take(h) for the components componentsInRegion answers, ascending.
-template <class Region, class Take>
+// Calls take(h) for the components componentsInRegion answers, ascending, and takeRun(first,
+// last) for runs of them wholly in the region, whose hidden ones takeRun leaves out.
+template <class Region, class Take, class TakeRun>
 void visitRegion(const Mesh& m, ComponentTarget target, const ScreenProjector& project,
                  const Region& region, const VisibleDepth* depth, std::uint32_t wholeLimit,
-                 Take take) {
+                 const ChunkBoxes* chunks, Take take, TakeRun takeRun) {
   const int w = project.width(), h = project.height();
   if (w <= 0 || h <= 0) return;
   // A depth image of another size than the view cannot answer for it: nothing counts as seen.
   if (depth && (depth->width() != w || depth->height() != h)) return;
-  const RegionCodes codes(region, w, h, depth, target != ComponentTarget::Vertices);
+  if (chunks && !chunks->fits(m, target)) chunks = nullptr;
+  const RegionCodes codes(region, w, h, depth,
+                          target != ComponentTarget::Vertices ? RegionCodes::Asks::Places
+                          : chunks                            ? RegionCodes::Asks::Blocks
+                                                              : RegionCodes::Asks::Pixels);
+  const RegionTest<Region> test{&region, &codes, depth, w, h};
+  // A run wholly inside is taken whole unless each of its components still faces the depth test.
+  const bool takesRuns = !depth && target != ComponentTarget::Holes;
   if (target == ComponentTarget::Vertices) {
-    visitVertices(m, project, region, codes, depth, take);
+    byChunks(m.vertexCount(), chunks, project, codes,
+             [&](std::uint32_t first, std::uint32_t last, std::uint8_t cls) {
+      if (cls == kClassIn && takesRuns) return takeRun(first, last);
+      vertexRange(m, project, first, last, cls == kClassIn, test, take);
+    });
     return;
   }
   withScreenVertices(m, project, codes, wholeLimit, [&](auto corner) {
-    visitPlaces(m, target, region, codes, depth, w, h, corner, take);
+    if (target == ComponentTarget::Faces) {
+      byChunks(m.faceCount(), chunks, project, codes,
+               [&](std::uint32_t first, std::uint32_t last, std::uint8_t cls) {
+        if (cls == kClassIn && takesRuns) return takeRun(first, last);
+        faceRange(m, first, last, test, corner, take);
+      });
+      return;
+    }
+    const bool boundaryOnly = target == ComponentTarget::Holes;
+    byChunks(static_cast<std::uint32_t>(m.edges().size()), chunks, project, codes,
+             [&](std::uint32_t first, std::uint32_t last, std::uint8_t cls) {
+      if (cls == kClassIn && takesRuns) return takeRun(first, last);
+      edgeRange(m, first, last, boundaryOnly, test, corner, take);
+    });
   });
+}
+
+// The flags of the target's components, the edge table built first for edges.
+const std::vector<std::uint8_t>& flagsOf(const Mesh& m, ComponentTarget target) {
+  if (target == ComponentTarget::Vertices) return m.vertexFlags;
+  if (target == ComponentTarget::Faces) return m.faceFlags;
+  m.edges();
+  return m.edgeFlags;
 }
 
 }  // namespace
@@ -310,38 +385,57 @@ void visitRegion(const Mesh& m, ComponentTarget target, const ScreenProjector& p
 template <class Region>
 void componentsInRegion(const Mesh& m, ComponentTarget target, const ScreenProjector& project,
                         const Region& region, const VisibleDepth* depth,
-                        std::vector<std::uint32_t>& out, std::uint32_t wholeProjectionLimit) {
+                        std::vector<std::uint32_t>& out, std::uint32_t wholeProjectionLimit,
+                        const ChunkBoxes* chunks) {
   out.clear();
-  visitRegion(m, target, project, region, depth, wholeProjectionLimit, [&out](std::uint32_t h) {
-    out.push_back(h);
-  });
+  const std::uint8_t* flags = flagsOf(m, target).data();
+  visitRegion(
+      m, target, project, region, depth, wholeProjectionLimit, chunks,
+      [&out](std::uint32_t h) { out.push_back(h); },
+      [&](std::uint32_t first, std::uint32_t last) {
+        for (std::uint32_t h = first; h < last; ++h)
+          if (!(flags[h] & kHidden)) out.push_back(h);
+      });
 }
 
 template <class Region>
 std::size_t markInRegion(Mesh& m, ComponentTarget target, const ScreenProjector& project,
-                         const Region& region, const VisibleDepth* depth, bool select) {
+                         const Region& region, const VisibleDepth* depth, bool select,
+                         const ChunkBoxes* chunks) {
   std::uint8_t* flags = (target == ComponentTarget::Vertices ? m.vertexFlags
                          : target == ComponentTarget::Faces  ? m.faceFlags
                                                              : m.tableEdgeFlags())
                             .data();
   std::size_t count = 0;
-  if (select)
-    visitRegion(m, target, project, region, depth, kWholeProjection, [&](std::uint32_t h) {
-      flags[h] |= kSelected, ++count;
-    });
-  else
-    visitRegion(m, target, project, region, depth, kWholeProjection, [&](std::uint32_t h) {
-      flags[h] &= static_cast<std::uint8_t>(~kSelected), ++count;
-    });
+  const auto keep = static_cast<std::uint8_t>(~kSelected);
+  const std::uint8_t set = select ? kSelected : 0;
+  visitRegion(
+      m, target, project, region, depth, kWholeProjection, chunks,
+      [&](std::uint32_t h) {
+        flags[h] = static_cast<std::uint8_t>((flags[h] & keep) | set), ++count;
+      },
+      [&](std::uint32_t first, std::uint32_t last) {
+        // Without a branch, so that a run of flags is changed a vector at a time.
+        std::size_t taken = 0;
+        for (std::uint32_t h = first; h < last; ++h) {
+          const std::uint8_t f = flags[h];
+          const bool shown = !(f & kHidden);
+          flags[h] = shown ? static_cast<std::uint8_t>((f & keep) | set) : f;
+          taken += shown;
+        }
+        count += taken;
+      });
   return count;
 }
 
 #define TESSEL_REGION(Region)                                                                   \
   template void componentsInRegion<Region>(const Mesh&, ComponentTarget, const ScreenProjector&, \
                                            const Region&, const VisibleDepth*,                  \
-                                           std::vector<std::uint32_t>&, std::uint32_t);         \
+                                           std::vector<std::uint32_t>&, std::uint32_t,          \
+                                           const ChunkBoxes*);                                  \
   template std::size_t markInRegion<Region>(Mesh&, ComponentTarget, const ScreenProjector&,      \
-                                            const Region&, const VisibleDepth*, bool);
+                                            const Region&, const VisibleDepth*, bool,           \
+                                            const ChunkBoxes*);
 TESSEL_REGION(RectRegion)
 TESSEL_REGION(LassoRegion)
 TESSEL_REGION(CircleRegion)

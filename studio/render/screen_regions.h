@@ -133,20 +133,25 @@ enum class ComponentTarget { Vertices, Faces, Edges, Holes };
 ScreenVertex screenPlace(const Mesh& mesh, ComponentTarget target, const ScreenProjector& project,
                          std::uint32_t h, bool withDepth = true);
 
+class ChunkBoxes;
+
 // Handles, ascending, of the components whose screen place lies in `region` and on the view,
 // that are not hidden and, with `depth`, not behind a surface. Holes answer the boundary edges
 // in the region (whole loops are the caller's, see boundaryLoops). Meshes of more vertices than
-// `wholeProjectionLimit` are projected through a ProjectionWindow.
+// `wholeProjectionLimit` keep a window of projected vertices (ProjectionCache). `chunks`, boxes
+// of the target's components of this mesh, decide runs of components at once where they can.
 template <class Region>
 void componentsInRegion(const Mesh& mesh, ComponentTarget target, const ScreenProjector& project,
                         const Region& region, const VisibleDepth* depth,
                         std::vector<std::uint32_t>& out,
-                        std::uint32_t wholeProjectionLimit = kWholeProjection);
+                        std::uint32_t wholeProjectionLimit = kWholeProjection,
+                        const ChunkBoxes* chunks = nullptr);
 
 // Sets (select) or clears kSelected on the components componentsInRegion answers, without
 // listing them; answers how many there were. Not for Holes, whose loops the caller completes.
 template <class Region>
 std::size_t markInRegion(Mesh& mesh, ComponentTarget target, const ScreenProjector& project,
-                         const Region& region, const VisibleDepth* depth, bool select);
+                         const Region& region, const VisibleDepth* depth, bool select,
+                         const ChunkBoxes* chunks = nullptr);
 
 }  // namespace tessel::studio

@@ -31,7 +31,7 @@ std::vector<float> outline(std::mt19937& rng, int points, float step, bool spiky
 // Answers the share of pixels decided by their class.
 template <class Region>
 double expectPixelClassesHold(const Region& region, const char* what) {
-  const RegionCodes codes(region, kWidth, kHeight, nullptr, false);
+  const RegionCodes codes(region, kWidth, kHeight, nullptr, RegionCodes::Asks::Pixels);
   int decided = 0;
   for (int py = 0; py < kHeight; ++py)
     for (int px = 0; px < kWidth; ++px) {
@@ -76,7 +76,7 @@ TEST(RegionCodes, CornersSharingACodePlaceTheirCentreInItsClass) {
   std::uniform_real_distribution<float> where(-20, 180), spread(-1, 1), depth(1.5f, 3.5f);
   std::uniform_int_distribution<int> sizeOf(0, 5);
   auto check = [&](const auto& region, const char* what) {
-    const RegionCodes codes(region, kWidth, kHeight, &visible, true);
+    const RegionCodes codes(region, kWidth, kHeight, &visible, RegionCodes::Asks::Places);
     int decided = 0, across = 0, seenDecided = 0;
     for (int k = 0; k < 200000; ++k) {
       // Small faces anywhere, some beyond the view: 1 to 32 pixels across.

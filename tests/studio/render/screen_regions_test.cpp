@@ -9,6 +9,7 @@
 
 #include "studio/scene/boundary_loops.h"
 #include "studio/render/brush_grid.h"
+#include "studio/render/chunk_boxes.h"
 #include "tests/studio/lasso_rows.h"
 #include "tests/studio/mesh_fixtures.h"
 #include "tests/studio/screen_fixtures.h"
@@ -76,21 +77,55 @@ TEST(ScreenProjection, AgreesWithTheCamerasProjectionAndDropsWhatIsBehind) {
 }
 
 // Four lanes at a time or one: the same bits, so faces placed from either land alike.
-TEST(ScreenProjection, ARunProjectsEachVertexBitForBitAsOneAtATime) {
+// A perspective, an orthographic and a placed perspective projector of the test view.
+std::vector<ScreenProjector> projectorsOfEachKind() {
   Camera ortho = standardCamera(ViewKind::Front);
   ortho.orthographic = true, ortho.orthoHeight = 1.3;
   Placement turned;
   transform::Mat4 m = transform::identity();
   m[0] = 0.6, m[1] = 0.8, m[4] = -0.8, m[5] = 0.6, m[12] = 0.25, m[14] = -0.5;
-  ASSERT_TRUE(turned.set(m));
+  EXPECT_TRUE(turned.set(m));
+  return {ScreenProjector(obliqueCamera(), kSize.width, kSize.height),
+          ScreenProjector(ortho, kSize.width, kSize.height),
+          ScreenProjector(obliqueCamera(), kSize.width, kSize.height, turned)};
+}
+
+// Every point of a box projects within its bounds, in perspective (also placed) and orthographic
+// views; a box reaching the eye's plane has none.
+TEST(ScreenProjection, ABoxsBoundsHoldEachOfItsPoints) {
+  std::mt19937 rng(8);
+  std::uniform_real_distribution<float> coord(-3, 4), size(0, 0.6f), inside(0, 1);
+  int bounded = 0, refused = 0;
+  for (const ScreenProjector& project : projectorsOfEachKind())
+    for (int k = 0; k < 400; ++k) {
+      float lo[3], hi[3], b[4];
+      for (int i = 0; i < 3; ++i) lo[i] = coord(rng), hi[i] = lo[i] + size(rng);
+      if (!project.boxBounds(lo, hi, b)) {
+        ++refused;
+        continue;
+      }
+      ++bounded;
+      for (int n = 0; n < 40; ++n) {
+        // The corners, then points within.
+        float q[3];
+        for (int i = 0; i < 3; ++i)
+          q[i] = n < 8 ? (n >> i & 1 ? hi[i] : lo[i]) : lo[i] + inside(rng) * (hi[i] - lo[i]);
+        const ScreenVertex s = project(q);
+        ASSERT_TRUE(s.x >= b[0] && s.x <= b[2] && s.y >= b[1] && s.y <= b[3])
+            << "box " << k << " point " << n << ": " << s.x << ", " << s.y;
+      }
+    }
+  // The oblique camera's eye lies within the coordinates' range: some boxes reach its plane.
+  EXPECT_GT(refused, 10);
+  EXPECT_GT(bounded, 600);
+}
+
+TEST(ScreenProjection, ARunProjectsEachVertexBitForBitAsOneAtATime) {
   std::mt19937 rng(6);
   std::uniform_real_distribution<float> coord(-3, 4);
   std::vector<float> p(3 * 1003);  // not a whole number of lanes
   for (float& v : p) v = coord(rng);
-  for (const ScreenProjector& project :
-       {ScreenProjector(obliqueCamera(), kSize.width, kSize.height),
-        ScreenProjector(ortho, kSize.width, kSize.height),
-        ScreenProjector(obliqueCamera(), kSize.width, kSize.height, turned)}) {
+  for (const ScreenProjector& project : projectorsOfEachKind()) {
     std::vector<ScreenVertex> run(1003);
     project.run(p.data(), 1003, run.data());
     int behind = 0;
@@ -179,18 +214,22 @@ TEST(ComponentsInRegion, FastAndPlainSelectTheSameComponents) {
   const LassoRegion lasso = test::lassoRows(outline, kSize.height).region();
   std::vector<std::uint32_t> fast;
   for (ComponentTarget target : kTargets)
-    for (bool seen : {false, true}) {
+    for (bool seen : {false, true})
+      for (bool chunked : {false, true}) {
       const DepthImage* plainDepth = seen ? &image : nullptr;
       const VisibleDepth* fastDepth = seen ? &visible : nullptr;
+      const ChunkBoxes boxes(m, target);
+      const ChunkBoxes* chunks = chunked ? &boxes : nullptr;
       componentsInRegion(m, target, project, RectRegion{20, 15, 130.5f, 100}, fastDepth,
-                         fast);
+                         fast, kWholeProjection, chunks);
       EXPECT_EQ(fast, componentsInRect(m, kindOf(target), c, kSize, 20, 15, 130.5, 100,
                                        plainDepth));
       EXPECT_FALSE(fast.empty());
-      componentsInRegion(m, target, project, lasso, fastDepth, fast);
+      componentsInRegion(m, target, project, lasso, fastDepth, fast, kWholeProjection, chunks);
       EXPECT_EQ(fast, componentsInPolygon(m, kindOf(target), c, kSize, test::asDoubles(outline),
                                           plainDepth));
-      componentsInRegion(m, target, project, CircleRegion{70, 50, 30}, fastDepth, fast);
+      componentsInRegion(m, target, project, CircleRegion{70, 50, 30}, fastDepth, fast,
+                         kWholeProjection, chunks);
       EXPECT_EQ(fast, componentsInCircle(m, kindOf(target), c, kSize, 70, 50, 30, plainDepth));
     }
   // What is hidden behind the waves is left out when only the visible counts.
@@ -242,7 +281,10 @@ TEST(ComponentsInRegion, VertexOrderAndBoxBordersDoNotChangeTheAnswer) {
           for (bool seen : {false, true})
             for (std::uint32_t whole : {0u, kWholeProjection}) {
             std::vector<std::uint32_t> fast;
-            componentsInRegion(m, target, project, box, seen ? &visible : nullptr, fast, whole);
+            // Boxes of runs decide only in file order; in the others each box spans the sheet.
+            const ChunkBoxes boxes(m, target);
+            componentsInRegion(m, target, project, box, seen ? &visible : nullptr, fast, whole,
+                               whole ? &boxes : nullptr);
             ASSERT_EQ(fast, componentsInRect(m, kindOf(target), c, kSize, box.x0, box.y0, box.x1,
                                              box.y1, seen ? &image : nullptr))
                 << "arrangement " << arrangement << " box " << box.x0 << ", " << box.y0
@@ -250,6 +292,58 @@ TEST(ComponentsInRegion, VertexOrderAndBoxBordersDoNotChangeTheAnswer) {
           }
     }
   }
+}
+
+// A run of components is taken or left whole only when each of its components would be: over
+// boxes and lassos, a perspective camera low over the sheet, one whose eye lies among the sheet's
+// runs (some behind it), and a front view whose box borders pass through many face centres.
+TEST(ChunkBoxes, ARunIsDecidedWholeOnlyWhenEachOfItsComponentsAgrees) {
+  const Mesh m = wavySheet(60);
+  Camera front = standardCamera(ViewKind::Front);
+  front.orthographic = true, front.target = {0.5, 0.5, 0}, front.eye = {0.5, 0.5, 5};
+  front.orthoHeight = 1.0 * kSize.height / kSize.width;
+  Camera among = standardCamera(ViewKind::Perspective);
+  among.eye = {0.5, 0.3, 0.3}, among.target = {0.5, 1, 0}, among.up = {0, 0, 1};
+  std::mt19937 rng(5);
+  const LassoRegion lasso = test::lassoRows(randomOutline(rng, 300, false), kSize.height).region();
+  std::size_t decided[3] = {};
+  for (const Camera& c : {obliqueCamera(), among, front}) {
+    const ScreenProjector project(c, kSize.width, kSize.height);
+    for (ComponentTarget target : kTargets) {
+      const ChunkBoxes boxes(m, target);
+      ASSERT_TRUE(boxes.fits(m, target));
+      auto check = [&](const auto& region) {
+        const RegionCodes codes(region, kSize.width, kSize.height, nullptr,
+                                RegionCodes::Asks::Blocks);
+        for (std::uint32_t chunk = 0; chunk < boxes.count(); ++chunk) {
+          const std::uint8_t cls = boxes.classify(chunk, project, codes);
+          ++decided[cls];
+          if (cls == kClassMixed) continue;
+          const std::uint32_t first = chunk * ChunkBoxes::kRun;
+          const std::uint32_t last = std::min<std::uint32_t>(
+              first + ChunkBoxes::kRun, target == ComponentTarget::Vertices ? m.vertexCount()
+                                        : target == ComponentTarget::Faces  ? m.faceCount()
+                                                              : static_cast<std::uint32_t>(m.edges().size()));
+          for (std::uint32_t k = first; k < last; ++k) {
+            const ScreenVertex s = screenPlace(m, target, project, k);
+            ASSERT_EQ(region.contains(s.x, s.y) && onView(s, kSize.width, kSize.height),
+                      cls == kClassIn)
+                << "chunk " << chunk << " component " << k;
+          }
+        }
+      };
+      for (RectRegion box : {RectRegion{20, 15, 130.5f, 100}, RectRegion{40, 30, 40, 90},
+                             RectRegion{-5, 60, 200, 60.5f}, RectRegion{0, 0, 160, 120}})
+        check(box);
+      check(lasso);
+    }
+  }
+  EXPECT_GT(decided[kClassIn], 100u);
+  EXPECT_GT(decided[kClassOut], 100u);
+  // Boxes of another mesh, or of another kind, are not used.
+  EXPECT_FALSE(ChunkBoxes(m, ComponentTarget::Faces).fits(wavySheet(30), ComponentTarget::Faces));
+  EXPECT_FALSE(ChunkBoxes(m, ComponentTarget::Faces).fits(m, ComponentTarget::Vertices));
+  EXPECT_TRUE(ChunkBoxes(m, ComponentTarget::Edges).fits(m, ComponentTarget::Holes));
 }
 
 TEST(ComponentsInRegion, BordersZeroSizeViewsAndDegenerateFaces) {
