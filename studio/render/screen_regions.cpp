@@ -248,10 +248,12 @@ struct RegionTest {
   int w, h;
 };
 
-// Faces first .. last, each decided by its corners' codes where they answer.
+// Faces first .. last, each decided by its corners' codes where they answer; all of them in the
+// region when `inside`.
 template <class Region, class Corner, class Take>
 [[gnu::always_inline]] inline void faceRange(const Mesh& m, std::uint32_t first, std::uint32_t last,
-                                             RegionTest<Region> test, Corner& cornerOf, Take& take) {
+                                             bool inside, RegionTest<Region> test,
+                                             Corner& cornerOf, Take& take) {
   Corner corner = cornerOf;
   const RegionCodes& codes = *test.codes;
   const std::uint8_t* flags = m.faceFlags.data();
@@ -259,9 +261,9 @@ template <class Region, class Corner, class Take>
   for (std::uint32_t f = first; f < last; ++f, t += 3) {
     if (flags[f] & kHidden) continue;
     const auto a = corner(t[0]), b = corner(t[1]), c = corner(t[2]);
-    const std::uint8_t cls = a.code == b.code && a.code == c.code
-                                 ? static_cast<std::uint8_t>(a.code & 3)
-                                 : codes.neighbours(a.code, b.code, c.code);
+    const std::uint8_t cls = inside                                   ? kClassIn
+                             : a.code == b.code && a.code == c.code ? static_cast<std::uint8_t>(a.code & 3)
+                                                                     : codes.neighbours(a.code, b.code, c.code);
     const int shared = sharedCode(codes, cls, test.depth, std::array{a.s, b.s, c.s});
     if (shared >= 0) {
       if (shared) take(f);
@@ -359,7 +361,7 @@ void visitRegion(const Mesh& m, ComponentTarget target, const ScreenProjector& p
       byChunks(m.faceCount(), chunks, project, codes,
                [&](std::uint32_t first, std::uint32_t last, std::uint8_t cls) {
         if (cls == kClassIn && takesRuns) return takeRun(first, last);
-        faceRange(m, first, last, test, corner, take);
+        faceRange(m, first, last, cls == kClassIn, test, corner, take);
       });
       return;
     }
