@@ -62,7 +62,7 @@ void BrushGrid::build(const Mesh& m, ComponentTarget target, const ScreenProject
             cellFor(run[k], m.vertexFlags[first + k] & kHidden, [&] { return run[k].depth; });
     }
   } else {
-    withScreenVertices(m, project, NoCode{}, kWholeProjection, [&](auto corner) {
+    withScreenVertices(m, project, NoCode{}, kWholeProjection, true, [&](auto corner) {
       if (target == ComponentTarget::Faces) {
         list(m.faceCount());
         const std::uint32_t* t = m.faces.data();

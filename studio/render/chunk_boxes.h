@@ -15,7 +15,7 @@ namespace tessel::studio {
 
 class ChunkBoxes {
  public:
-  static constexpr std::uint32_t kRun = 64;  // components a box
+  static constexpr std::uint32_t kRun = 128;  // components a box
 
   ChunkBoxes() = default;
   // Edges and Holes share the boxes of the edge table.

@@ -210,10 +210,25 @@ struct CachedCorner {
   }
 };
 
-// Calls use(corner) with a CachedCorner.
+// Vertex v's screen slot from an array of all of them.
+struct WholeCorner {
+  const ScreenSlot* all;
+  [[gnu::always_inline]] ScreenSlot operator()(std::uint32_t v) const { return all[v]; }
+};
+
+// Calls use(corner), corner(v) answering vertex v's screen slot: when `most` of the vertices
+// will be asked for and there are no more than `wholeLimit`, from a WholeCorner over all of
+// them projected at once (nothing to check a corner for); from a CachedCorner otherwise.
 template <class Classify, class Use>
 void withScreenVertices(const Mesh& mesh, const ScreenProjector& project, const Classify& classify,
-                        std::uint32_t wholeLimit, Use use) {
+                        std::uint32_t wholeLimit, bool most, Use use) {
+  if (most && mesh.vertexCount() <= wholeLimit) {
+    // Left uninitialised: every slot is written before it is read.
+    const std::unique_ptr<ScreenSlot[]> all(new ScreenSlot[mesh.vertexCount()]);
+    projectSlots(project, mesh.positions.data(), 0, mesh.vertexCount(), classify, all.get());
+    use(WholeCorner{all.get()});
+    return;
+  }
   ProjectionCache cache(mesh, project, classify, wholeLimit);
   use(CachedCorner<Classify>{&cache, cache.lines()});
 }

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
+#include <cstring>
 
 #include "studio/render/chunk_boxes.h"
 
@@ -219,22 +221,20 @@ template <std::size_t N>
   return codes.seen(c[0], d0, d1);
 }
 
-// Calls each(first, last, cls) over [0, n) in the order of the components: with chunks, run by
-// run, leaving out runs wholly out of the region and giving the class of those wholly in
-// (kClassIn); without, once over all of them as mixed.
+// Calls each(first, last, cls) over [0, n) in the order of the components: with the classes of
+// runs of ChunkBoxes::kRun (`runs`), run by run, leaving out runs wholly out of the region and
+// giving the class of those wholly in (kClassIn); without, once over all of them as mixed.
 template <class Each>
-[[gnu::always_inline]] inline void byChunks(std::uint32_t n, const ChunkBoxes* chunks,
-                                            const ScreenProjector& project,
-                                            const RegionCodes& codes, Each each) {
-  if (!chunks) {
+[[gnu::always_inline]] inline void byChunks(std::uint32_t n, const std::vector<std::uint8_t>& runs,
+                                            Each each) {
+  if (runs.empty()) {
     each(0u, n, kClassMixed);
     return;
   }
-  for (std::uint32_t c = 0, runs = chunks->count(); c < runs; ++c) {
-    const std::uint8_t cls = chunks->classify(c, project, codes);
-    if (cls == kClassOut) continue;
+  for (std::uint32_t c = 0, count = static_cast<std::uint32_t>(runs.size()); c < count; ++c) {
+    if (runs[c] == kClassOut) continue;
     const std::uint32_t first = c * ChunkBoxes::kRun;
-    each(first, std::min(n, first + ChunkBoxes::kRun), cls);
+    each(first, std::min(n, first + ChunkBoxes::kRun), runs[c]);
   }
 }
 
@@ -348,25 +348,33 @@ void visitRegion(const Mesh& m, ComponentTarget target, const ScreenProjector& p
   const RegionTest<Region> test{&region, &codes, depth, w, h};
   // A run wholly inside is taken whole unless each of its components still faces the depth test.
   const bool takesRuns = !depth && target != ComponentTarget::Holes;
+  std::vector<std::uint8_t> runs;  // the class of each run, when there are boxes
+  std::size_t placed = 0;          // runs whose components are placed one by one
+  if (chunks) {
+    runs.resize(chunks->count());
+    for (std::uint32_t c = 0; c < runs.size(); ++c) {
+      runs[c] = chunks->classify(c, project, codes);
+      placed += runs[c] == kClassMixed || (runs[c] == kClassIn && !takesRuns);
+    }
+  }
   if (target == ComponentTarget::Vertices) {
-    byChunks(m.vertexCount(), chunks, project, codes,
-             [&](std::uint32_t first, std::uint32_t last, std::uint8_t cls) {
+    byChunks(m.vertexCount(), runs, [&](std::uint32_t first, std::uint32_t last, std::uint8_t cls) {
       if (cls == kClassIn && takesRuns) return takeRun(first, last);
       vertexRange(m, project, first, last, cls == kClassIn, test, take);
     });
     return;
   }
-  withScreenVertices(m, project, codes, wholeLimit, [&](auto corner) {
+  const bool most = runs.empty() || 2 * placed >= runs.size();
+  withScreenVertices(m, project, codes, wholeLimit, most, [&](auto corner) {
     if (target == ComponentTarget::Faces) {
-      byChunks(m.faceCount(), chunks, project, codes,
-               [&](std::uint32_t first, std::uint32_t last, std::uint8_t cls) {
+      byChunks(m.faceCount(), runs, [&](std::uint32_t first, std::uint32_t last, std::uint8_t cls) {
         if (cls == kClassIn && takesRuns) return takeRun(first, last);
         faceRange(m, first, last, cls == kClassIn, test, corner, take);
       });
       return;
     }
     const bool boundaryOnly = target == ComponentTarget::Holes;
-    byChunks(static_cast<std::uint32_t>(m.edges().size()), chunks, project, codes,
+    byChunks(static_cast<std::uint32_t>(m.edges().size()), runs,
              [&](std::uint32_t first, std::uint32_t last, std::uint8_t cls) {
       if (cls == kClassIn && takesRuns) return takeRun(first, last);
       edgeRange(m, first, last, boundaryOnly, test, corner, take);
@@ -417,13 +425,22 @@ std::size_t markInRegion(Mesh& m, ComponentTarget target, const ScreenProjector&
         flags[h] = static_cast<std::uint8_t>((flags[h] & keep) | set), ++count;
       },
       [&](std::uint32_t first, std::uint32_t last) {
-        // Without a branch, so that a run of flags is changed a vector at a time.
+        // Eight flags a word: kSelected set or cleared where kHidden is not.
+        static_assert(kSelected == 1 && kHidden == 2);
+        constexpr std::uint64_t kOnes = 0x0101010101010101ull;
         std::size_t taken = 0;
-        for (std::uint32_t h = first; h < last; ++h) {
-          const std::uint8_t f = flags[h];
-          const bool shown = !(f & kHidden);
-          flags[h] = shown ? static_cast<std::uint8_t>((f & keep) | set) : f;
-          taken += shown;
+        std::uint32_t h = first;
+        for (; h + 8 <= last; h += 8) {
+          std::uint64_t word;
+          std::memcpy(&word, flags + h, 8);
+          const std::uint64_t shown = ~(word >> 1) & kOnes;
+          word = (word & ~shown) | (select ? shown : 0);
+          std::memcpy(flags + h, &word, 8);
+          taken += static_cast<std::size_t>(std::popcount(shown));
+        }
+        for (; h < last; ++h) {
+          const bool shown = !(flags[h] & kHidden);
+          if (shown) flags[h] = static_cast<std::uint8_t>((flags[h] & keep) | set), ++taken;
         }
         count += taken;
       });
