@@ -1,6 +1,7 @@
 #include "studio/render/brush_grid.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <memory>
 
@@ -40,14 +41,21 @@ void BrushGrid::build(const Mesh& m, ComponentTarget target, const ScreenProject
   std::uint32_t listed = 0;
   auto list = [&](std::uint32_t n) { cellOf.reset(new std::uint32_t[n]), listed = n; };
   std::vector<std::uint32_t> count(cells + 1, 0);
-  // depthOf() gives the place's depth, asked only of places on the view.
-  auto cellFor = [&](const ScreenVertex& s, bool hidden, auto depthOf) {
-    if (hidden || !onView(s, w, h) || (depth && !depth->visible(s.x, s.y, depthOf()))) return kOut;
-    const std::uint32_t c = static_cast<std::uint32_t>(static_cast<int>(s.y) / cellPixels_) *
-                                columns_ +
-                            static_cast<std::uint32_t>(static_cast<int>(s.x) / cellPixels_);
+  const int shift = std::countr_zero(static_cast<unsigned>(cellPixels_));
+  const auto columns = static_cast<std::uint32_t>(columns_);
+  // seen(s) answers the depth test of a place on the view.
+  auto cellFor = [&](const ScreenVertex& s, bool hidden, auto seen) {
+    if (hidden || !onView(s, w, h) || (depth && !seen(s))) return kOut;
+    const std::uint32_t c = (static_cast<std::uint32_t>(s.y) >> shift) * columns +
+                            (static_cast<std::uint32_t>(s.x) >> shift);
     ++count[c + 1];
     return c;
+  };
+  // A centre's depth lies between its corners' nearest and farthest, which mostly decide.
+  auto seenBetween = [&](float nearest, float farthest, auto exact) {
+    return [=, &depth](const ScreenVertex& s) {
+      return depth->visibleWithin(s.x, s.y, nearest, farthest, exact);
+    };
   };
   const float* p = m.positions.data();
   if (target == ComponentTarget::Vertices) {
@@ -58,8 +66,10 @@ void BrushGrid::build(const Mesh& m, ComponentTarget target, const ScreenProject
       const std::uint32_t runLength = std::min(kRun, n - first);
       project.run(p + 3 * std::size_t{first}, runLength, run);
       for (std::uint32_t k = 0; k < runLength; ++k)
-        cellOf[first + k] =
-            cellFor(run[k], m.vertexFlags[first + k] & kHidden, [&] { return run[k].depth; });
+        cellOf[first + k] = cellFor(run[k], m.vertexFlags[first + k] & kHidden,
+                                    [&](const ScreenVertex& s) {
+                                      return depth->visible(s.x, s.y, s.depth);
+                                    });
     }
   } else {
     withScreenVertices(m, project, NoCode{}, kWholeProjection, true, [&](auto corner) {
@@ -69,7 +79,9 @@ void BrushGrid::build(const Mesh& m, ComponentTarget target, const ScreenProject
         for (std::uint32_t f = 0, n = m.faceCount(); f < n; ++f, t += 3) {
           const ScreenVertex a = corner(t[0]).s, b = corner(t[1]).s, c = corner(t[2]).s;
           cellOf[f] = cellFor(centrePlace(a, b, c), m.faceFlags[f] & kHidden,
-                              [&] { return centreDepth(a.depth, b.depth, c.depth); });
+                              seenBetween(std::min({a.depth, b.depth, c.depth}),
+                                          std::max({a.depth, b.depth, c.depth}),
+                                          [&] { return centreDepth(a.depth, b.depth, c.depth); }));
         }
         return;
       }
@@ -84,7 +96,8 @@ void BrushGrid::build(const Mesh& m, ComponentTarget target, const ScreenProject
         }
         const ScreenVertex a = corner(edge.v0).s, b = corner(edge.v1).s;
         cellOf[e] = cellFor(centrePlace(a, b), m.edgeFlags[e] & kHidden,
-                            [&] { return centreDepth(a.depth, b.depth); });
+                            seenBetween(std::min(a.depth, b.depth), std::max(a.depth, b.depth),
+                                        [&] { return centreDepth(a.depth, b.depth); }));
       }
     });
   }

@@ -112,6 +112,16 @@ class VisibleDepth {
     const double farthest = farthest_[static_cast<std::size_t>(py) * width_ + px];
     return double{depth} <= farthest * (1 + 1e-3) + 1e-6;
   }
+  // visible() of a depth known to lie within nearest .. farthest, which exact() gives: asked for
+  // only when the bounds do not answer.
+  template <class Exact>
+  bool visibleWithin(float x, float y, float nearest, float farthest, Exact exact) const {
+    const auto px = static_cast<int>(x), py = static_cast<int>(y);
+    const double limit = farthest_[static_cast<std::size_t>(py) * width_ + px] * (1 + 1e-3) + 1e-6;
+    if (double{farthest} <= limit) return true;
+    if (double{nearest} > limit) return false;
+    return double{exact()} <= limit;
+  }
   int width() const { return width_; }
   int height() const { return height_; }
   // The widened depths of image row y.
