@@ -208,7 +208,10 @@ TEST(ComponentsInRegion, FastAndPlainSelectTheSameComponents) {
   const ScreenProjector project(c, kSize.width, kSize.height);
   const DepthImage image = rayDepth(m, c, kSize);
   const VisibleDepth visible(image);
+  // Hidden ones scattered through runs the region takes whole, too.
   m.faceFlags[100] |= kHidden, m.vertexFlags[50] |= kHidden, m.tableEdgeFlags()[70] |= kHidden;
+  for (std::uint32_t k = 3; k < m.vertexCount(); k += 37) m.vertexFlags[k] |= kHidden;
+  for (std::uint32_t k = 5; k < m.faceCount(); k += 41) m.faceFlags[k] |= kHidden;
   std::mt19937 rng(11);
   const std::vector<float> outline = randomOutline(rng, 300, false);
   const LassoRegion lasso = test::lassoRows(outline, kSize.height).region();
@@ -225,6 +228,20 @@ TEST(ComponentsInRegion, FastAndPlainSelectTheSameComponents) {
       EXPECT_EQ(fast, componentsInRect(m, kindOf(target), c, kSize, 20, 15, 130.5, 100,
                                        plainDepth));
       EXPECT_FALSE(fast.empty());
+      if (target != ComponentTarget::Holes) {
+        // Marking straight into the flags takes the same, and says how many.
+        Mesh marked = m;
+        EXPECT_EQ(markInRegion(marked, target, project, RectRegion{20, 15, 130.5f, 100}, fastDepth,
+                               true, chunks),
+                  fast.size());
+        const std::vector<std::uint8_t>& flags = target == ComponentTarget::Vertices ? marked.vertexFlags
+                                                 : target == ComponentTarget::Faces  ? marked.faceFlags
+                                                                                     : marked.edgeFlags;
+        std::vector<std::uint32_t> selected;
+        for (std::uint32_t k = 0; k < flags.size(); ++k)
+          if (flags[k] & kSelected) selected.push_back(k);
+        EXPECT_EQ(selected, fast);
+      }
       componentsInRegion(m, target, project, lasso, fastDepth, fast, kWholeProjection, chunks);
       EXPECT_EQ(fast, componentsInPolygon(m, kindOf(target), c, kSize, test::asDoubles(outline),
                                           plainDepth));
@@ -340,9 +357,13 @@ TEST(ChunkBoxes, ARunIsDecidedWholeOnlyWhenEachOfItsComponentsAgrees) {
   }
   EXPECT_GT(decided[kClassIn], 100u);
   EXPECT_GT(decided[kClassOut], 100u);
-  // Boxes of another mesh, or of another kind, are not used.
+  // Boxes of another mesh, or of another kind, are not used; a tetrahedron has as many faces as
+  // vertices.
   EXPECT_FALSE(ChunkBoxes(m, ComponentTarget::Faces).fits(wavySheet(30), ComponentTarget::Faces));
-  EXPECT_FALSE(ChunkBoxes(m, ComponentTarget::Faces).fits(m, ComponentTarget::Vertices));
+  const Mesh tetrahedron =
+      test::makeMesh({0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1}, {0, 2, 1, 0, 1, 3, 0, 3, 2, 1, 2, 3});
+  EXPECT_FALSE(ChunkBoxes(tetrahedron, ComponentTarget::Faces)
+                   .fits(tetrahedron, ComponentTarget::Vertices));
   EXPECT_TRUE(ChunkBoxes(m, ComponentTarget::Edges).fits(m, ComponentTarget::Holes));
 }
 
