@@ -11,6 +11,7 @@
 #include "host/om_codes.h"
 #include "platform/CCmdTarget.h"
 #include "studio/host/menu_item.h"
+#include "studio/host/toolbar_update.h"
 #include "studio/scene/mesh_io.h"
 
 namespace tessel::studio {
@@ -529,6 +530,12 @@ void StudioHost::updateMenus() {
     }
   };
   frame_.updateMenus(target, own);
+}
+
+void StudioHost::updateToolbars() {
+  omModule2* m = module();
+  platform::CCmdTarget* target = m ? m->GetCommandTarget() : nullptr;
+  for (platform::CToolBar* bar : frame_.toolbars()) updateToolbar(*bar, target);
 }
 
 std::vector<std::string> StudioHost::describeMenus() {

@@ -127,6 +127,9 @@ class StudioHost final : public omModuleHost,
   // the module's rebuilt popups. describeMenus runs it first; a window runs it as a menu opens.
   void updateMenus();
   std::vector<std::string> describeMenus();
+  // The toolbar update pass (studio/host/toolbar_update.h) an idle application runs: it is also
+  // where tool panels follow whether their tool is active.
+  void updateToolbars();
   // Writes the active view (or the whole frame) as a PNG.
   std::string shot(const std::string& path, bool wholeFrame);
 

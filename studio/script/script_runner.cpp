@@ -540,6 +540,9 @@ int ScriptRunner::run(std::istream& in, const std::string& name, std::ostream& e
       err << "error: " << name << ":" << number << ": " << error << '\n';
       return 1;
     }
+    // What an idle window does between two gestures, so that a script meets the enable states
+    // a person would.
+    host_.updateToolbars();
     if (afterLine) afterLine();
     if (host_.exitRequested()) break;
   }

@@ -80,7 +80,7 @@ TEST_F(Manipulators, ThePanelsReferenceCarriesTheManipulatorAndItsAxes) {
   // A reference at (0.5, 0.5, 0) turned 30 degrees about Z: the X handle then drags along its
   // turned X axis.
   ASSERT_EQ(run("coordsys \"Ref\" 0.5 0.5 0 0 0 0.25881904510252076 0.96592582628906829\n"
-                "tool \"Base Translate\"\npanel 33837\n"
+                "tool \"Base Translate\"\ntool \"Base Translate\"\npanel 33837\n"
                 "set \"Base Translate\" \"Ref Coord System\" \"Ref\"\nprint manipulator\n"),
             "");
   EXPECT_TRUE(has(take(), "manipulator: translate at (0.5000, 0.5000, 0.0000) orientation "
@@ -109,7 +109,7 @@ TEST_F(Manipulators, ARingTurnsTheManipulatorAboutItsOwnAxis) {
   // On a reference turned 30 degrees about Z, the X ring turns about that reference's X axis,
   // which stays where it is.
   ASSERT_EQ(run("coordsys \"Ref\" 0 0 0 0 0 0.25881904510252076 0.96592582628906829\n"
-                "tool \"Base Rotate\"\npanel 33836\n"
+                "tool \"Base Rotate\"\ntool \"Base Rotate\"\npanel 33836\n"
                 "set \"Base Rotate\" \"Ref Coord System\" \"Ref\"\nmanipulator X 0 40\n"),
             "");
   const studio::ManipulatorCore* m = host->mainView().shownManipulator();

@@ -273,18 +273,20 @@ TEST_F(PlacedScan, FloodFoldsComponentSelectionAndViewAllCountTheSameAsTheMeshIn
   EXPECT_GT(before.first, 10u);
   EXPECT_GT(before.second, 0u);
   EXPECT_LT(before.second, scan->mesh->faceCount());
-  ASSERT_EQ(run("mode object\nfilter object \"Mesh\"\ncommand \"Select All\"\npanel 33836\n"
+  ASSERT_EQ(run("mode object\nfilter object \"Mesh\"\ncommand \"Select All\"\n"
+                "tool \"Base Rotate\"\npanel 33836\n"
                 "set \"Base Rotate\" \"Ref Coord System\" \"Global\"\n"
                 "set \"Base Rotate\" \"Selection Type\" \"Object Only\"\n"
                 "set \"Base Rotate\" \"Axis\" \"Custom\"\n"
                 "set \"Base Rotate\" \"Axis X\" 1\nset \"Base Rotate\" \"Axis Y\" 2\n"
                 "set \"Base Rotate\" \"Axis Z\" 0.5\n"
                 "set \"Base Rotate\" \"Angle (Deg)\" 30\nset \"Base Rotate\" \"Apply\" 1\n"
-                "panel 33837\nset \"Base Translate\" \"Ref Coord System\" \"Global\"\n"
+                "tool \"Base Translate\"\npanel 33837\n"
+                "set \"Base Translate\" \"Ref Coord System\" \"Global\"\n"
                 "set \"Base Translate\" \"Movement Type\" \"Relative\"\n"
                 "set \"Base Translate\" \"Selection Type\" \"Object Only\"\n"
                 "set \"Base Translate\" \"X\" 0.3\nset \"Base Translate\" \"Apply\" 1\n"
-                "panel 33838\nset \"Scale\" \"Ref Coord System\" \"Global\"\n"
+                "tool \"Base Scale\"\npanel 33838\nset \"Scale\" \"Ref Coord System\" \"Global\"\n"
                 "set \"Scale\" \"Type\" \"Uniform\"\nset \"Scale\" \"X\" 1.5\n"
                 "set \"Scale\" \"Apply\" 1\npanel close\n"),
             "");

@@ -37,7 +37,7 @@ TEST_F(StudioFrames, BoxResetTranslateAndSynchronizeMoveTheFrameAsTheReferenceSa
             "quad: origin (0.5000, 0.5000, 0.0000) orientation (0.0000, 0.0000, 0.0000, 1.0000)"
             " box (0.0000, 0.0000, 0.0000) - (1.0000, 1.0000, 0.0000)");
   // Two units along the reference's X axis, the frame only.
-  ASSERT_EQ(run("panel 33837\n"
+  ASSERT_EQ(run("tool \"Base Translate\"\npanel 33837\n"
                 "set \"Base Translate\" \"Ref Coord System\" \"Ref\"\n"
                 "set \"Base Translate\" \"X\" 2\n"
                 "set \"Base Translate\" \"Movement Type\" \"Relative\"\n"
@@ -61,20 +61,21 @@ TEST_F(StudioFrames, BoxResetTranslateAndSynchronizeMoveTheFrameAsTheReferenceSa
 TEST_F(StudioFrames, TheGlobalCoordinateSystemNeverMovesAndBadFramesAreRefused) {
   EXPECT_NE(run("coordsys \"Bad\" 0 0 0 0 0 0 0\n"), "");
   EXPECT_NE(run("coordsys \"Bad\" 1 2\n"), "");
+  // With the global system among the selection the translate tool does not start, and its
+  // panel's fields stay disabled: nothing can be moved from there.
   ASSERT_EQ(run("filter object \"Coord Sys\"\ncommand \"Select All\"\n"
-                "panel 33837\n"
-                "set \"Base Translate\" \"Ref Coord System\" \"Global\"\n"
-                "set \"Base Translate\" \"X\" 2\n"
-                "set \"Base Translate\" \"Movement Type\" \"Relative\"\n"
-                "set \"Base Translate\" \"Selection Type\" \"Coord Sys Only\"\n"
-                "set \"Base Translate\" \"Apply\" 1\n"),
+                "expect-refusal tool \"Base Translate\"\npanel 33837\n"),
             "");
+  EXPECT_EQ(run("set \"Base Translate\" \"X\" 2\n"),
+            "error: test:1: attribute \"X\" is disabled\n");
+  EXPECT_EQ(run("set \"Base Translate\" \"Apply\" 1\n"),
+            "error: test:1: attribute \"Apply\" is disabled\n");
   EXPECT_EQ(frameOf("Global"),
             "Global: origin (0.0000, 0.0000, 0.0000) orientation (0.0000, 0.0000, 0.0000, 1.0000)"
             " box (0.0000, 0.0000, 0.0000) - (0.0000, 0.0000, 0.0000)");
   EXPECT_EQ(frameOf("Ref"),
-            "Ref: origin (7.0000, 0.0000, 0.0000) orientation (0.0000, 0.0000, 0.2588, 0.9659)"
-            " box (7.0000, 0.0000, 0.0000) - (7.0000, 0.0000, 0.0000)");
+            "Ref: origin (5.0000, 0.0000, 0.0000) orientation (0.0000, 0.0000, 0.2588, 0.9659)"
+            " box (5.0000, 0.0000, 0.0000) - (5.0000, 0.0000, 0.0000)");
 }
 
 }  // namespace

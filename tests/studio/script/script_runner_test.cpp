@@ -180,9 +180,14 @@ TEST_F(ProbeScript, ToolsCommandsAndPanelsAsAUserDrivesThem) {
   EXPECT_TRUE(has(lines, "panel: Probe Command [33814]"));
   EXPECT_TRUE(has(lines, "All Views = true"));
   EXPECT_TRUE(has(lines, "status: View All ran one"));
-  // A disabled attribute and a value out of range are refused with a reason.
-  EXPECT_EQ(run("id 33826 shift\nset \"Probe Tool\" Locked true\n"),
-            "error: test:2: attribute \"Locked\" is disabled\n");
+  // Between two lines the toolbars are updated as an idle window updates them: a tool's panel
+  // opened while another tool is active has its fields disabled, as a person would find them.
+  EXPECT_EQ(run("id 33826 shift\nset \"Probe Tool\" Size 7\n"),
+            "error: test:2: attribute \"Size\" is disabled\n");
+  // A tool's panel answers while its tool is active; there a disabled attribute and a value out
+  // of range are refused with a reason.
+  EXPECT_EQ(run("tool \"Component Select\"\nid 33826 shift\nset \"Probe Tool\" Locked true\n"),
+            "error: test:3: attribute \"Locked\" is disabled\n");
   EXPECT_EQ(run("set \"Probe Tool\" Size 11\n"),
             "error: test:1: \"11\" is not a valid value for \"Size\"\n");
   EXPECT_EQ(run("print panel \"Probe Tool\"\n"), "");
