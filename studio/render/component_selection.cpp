@@ -174,7 +174,8 @@ void ComponentSelection::inRegion(const ViewPlace& view, const Region& region, S
         if (hit.handles.empty()) continue;
         mark(hit, mode.select);
       } else if (!markInRegion(*e->mesh, target, project, region, depth, mode.select,
-                               chunksFor(*e->mesh, target))) {
+                               chunksFor(*e->mesh, target),
+                               depth ? memoFor(view, *e->mesh, target) : nullptr)) {
         continue;
       }
       touched.push_back(e);
@@ -316,11 +317,23 @@ const VisibleDepth* ComponentSelection::depthFor(const ViewPlace& view) {
       cache.stamp != stamp) {
     cache.camera = view.camera, cache.size = view.size, cache.stamp = stamp;
     cache.depth.reset();
+    cache.memos.clear();
     // Only the widened image is kept: the plain one would double what a view holds.
     cache.depth = std::make_unique<VisibleDepth>(renderDepth_(view));
     ++depthRenders_;
   }
   return cache.depth.get();
+}
+
+SeenMemo* ComponentSelection::memoFor(const ViewPlace& view, const Mesh& mesh,
+                                     ComponentTarget target) {
+  const std::uint32_t count = target == ComponentTarget::Vertices ? mesh.vertexCount()
+                              : target == ComponentTarget::Faces
+                                  ? mesh.faceCount()
+                                  : static_cast<std::uint32_t>(mesh.edges().size());
+  auto [at, added] = depths_[view.index].memos.try_emplace({&mesh, target});
+  if (added || !at->second.fits(target, count)) at->second = SeenMemo(target, count);
+  return &at->second;
 }
 
 const ChunkBoxes* ComponentSelection::chunksFor(const Mesh& mesh, ComponentTarget target) {
@@ -361,8 +374,10 @@ bool ComponentSelection::matchesPlainPolygon(const ViewPlace& view,
 
 std::size_t ComponentSelection::memoryBytes() const {
   std::size_t bytes = 0;
-  for (const auto& [index, cache] : depths_)
+  for (const auto& [index, cache] : depths_) {
     if (cache.depth) bytes += cache.depth->memoryBytes();
+    for (const auto& [key, memo] : cache.memos) bytes += memo.memoryBytes();
+  }
   for (const auto& [e, grid] : brush_.grids) bytes += grid.memoryBytes();
   for (const auto& [key, boxes] : chunks_.boxes) bytes += boxes.memoryBytes();
   return bytes;

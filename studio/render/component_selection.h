@@ -20,6 +20,7 @@
 
 #include "studio/render/brush_grid.h"
 #include "studio/render/chunk_boxes.h"
+#include "studio/render/seen_memo.h"
 #include "studio/render/renderer.h"
 #include "studio/scene/scene.h"
 #include "studio/render/screen_regions.h"
@@ -82,7 +83,8 @@ class ComponentSelection {
   void sceneChanged() { ++edits_; }
   // Lets go of the brush grids (the end of a component tool).
   void releaseBrush() { brush_ = BrushCache{}; }
-  // Bytes held between gestures: depth images, brush grids and the boxes of runs of components.
+  // Bytes held between gestures: depth images and their memos, brush grids and the boxes of runs
+  // of components.
   std::size_t memoryBytes() const;
   // How many times a depth image and a brush grid were built (tests and reports).
   std::size_t depthRenders() const { return depthRenders_; }
@@ -97,6 +99,8 @@ class ComponentSelection {
   // The entities a request may touch, with the kind of component the filter asks of each.
   std::vector<std::pair<Entity*, ComponentTarget>> candidates() const;
   const VisibleDepth* depthFor(const ViewPlace& view);
+  // The memo of depthFor(view)'s answers for a mesh's components of a kind (not Holes).
+  SeenMemo* memoFor(const ViewPlace& view, const Mesh& mesh, ComponentTarget target);
   // Built on first use for each mesh and kind of component, kept while the scene stays as it is.
   const ChunkBoxes* chunksFor(const Mesh& mesh, ComponentTarget target);
   template <class Region>
@@ -118,6 +122,9 @@ class ComponentSelection {
     ViewSize size;
     std::uint64_t stamp = 0;
     std::unique_ptr<VisibleDepth> depth;
+    // What the depth test answered for each mesh's components of a kind, as far as regions
+    // reached them (seen_memo.h); gone with the image.
+    std::map<std::pair<const Mesh*, ComponentTarget>, SeenMemo> memos;
   };
   std::map<int, DepthCache> depths_;
   struct BrushCache {

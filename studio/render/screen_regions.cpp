@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "studio/render/chunk_boxes.h"
+#include "studio/render/seen_memo.h"
 
 namespace tessel::studio {
 
@@ -335,30 +336,69 @@ template <class Region, class Take>
 template <class Region, class Take, class TakeRun>
 void visitRegion(const Mesh& m, ComponentTarget target, const ScreenProjector& project,
                  const Region& region, const VisibleDepth* depth, std::uint32_t wholeLimit,
-                 const ChunkBoxes* chunks, Take take, TakeRun takeRun) {
+                 const ChunkBoxes* chunks, SeenMemo* memo, Take take, TakeRun takeRun) {
   const int w = project.width(), h = project.height();
   if (w <= 0 || h <= 0) return;
   // A depth image of another size than the view cannot answer for it: nothing counts as seen.
   if (depth && (depth->width() != w || depth->height() != h)) return;
   if (chunks && !chunks->fits(m, target)) chunks = nullptr;
-  const RegionCodes codes(region, w, h, depth,
+  const std::uint32_t count = target == ComponentTarget::Vertices ? m.vertexCount()
+                              : target == ComponentTarget::Faces
+                                  ? m.faceCount()
+                                  : static_cast<std::uint32_t>(m.edges().size());
+  // With a memo of the depth test (sharing the boxes' runs), regions are decided as when
+  // selecting through, and what they take is kept to what the memo has seen.
+  if (!depth || !chunks || target == ComponentTarget::Holes || (memo && !memo->fits(target, count)))
+    memo = nullptr;
+  const VisibleDepth* tested = memo ? nullptr : depth;  // what the loops below test against
+  const RegionCodes codes(region, w, h, tested,
                           target != ComponentTarget::Vertices ? RegionCodes::Asks::Places
                           : chunks                            ? RegionCodes::Asks::Blocks
                                                               : RegionCodes::Asks::Pixels);
-  const RegionTest<Region> test{&region, &codes, depth, w, h};
+  const RegionTest<Region> test{&region, &codes, tested, w, h};
   // A run wholly inside is taken whole unless each of its components still faces the depth test.
-  const bool takesRuns = !depth && target != ComponentTarget::Holes;
+  const bool takesRuns = !tested && target != ComponentTarget::Holes;
   std::vector<std::uint8_t> runs;  // the class of each run, when there are boxes
   std::size_t placed = 0;          // runs whose components are placed one by one
   if (chunks) {
     runs.resize(chunks->count());
     for (std::uint32_t c = 0; c < runs.size(); ++c) {
       runs[c] = chunks->classify(c, project, codes);
-      placed += runs[c] == kClassMixed || (runs[c] == kClassIn && !takesRuns);
+      placed += runs[c] == kClassMixed || (runs[c] == kClassIn && !takesRuns) ||
+                (memo && runs[c] == kClassIn && memo->run(c) == SeenMemo::kUnknown);
     }
   }
+  // The memo's part: a run's answers found when first reached (seen(h) of its components), then
+  // the run taken whole where all of it is seen, else the components seen among those `inside`
+  // or the region's loop (`place`) would take.
+  const std::uint8_t* flags = target == ComponentTarget::Vertices ? m.vertexFlags.data()
+                              : target == ComponentTarget::Faces  ? m.faceFlags.data()
+                                                                  : m.edgeFlags.data();
+  auto takeSeen = [&](std::uint32_t handle) {
+    if (memo->seen(handle)) take(handle);
+  };
+  auto byMemo = [&](std::uint32_t first, std::uint32_t last, std::uint8_t cls, auto seen,
+                    auto place) {
+    const std::uint32_t c = first / ChunkBoxes::kRun;
+    if (memo->run(c) == SeenMemo::kUnknown) memo->fill(c, seen);
+    if (cls != kClassIn) return place();
+    if (memo->run(c) == SeenMemo::kAll) return takeRun(first, last);
+    for (std::uint32_t k = first; k < last; ++k)
+      if (memo->seen(k) && !(flags[k] & kHidden)) take(k);
+  };
+  auto onSurface = [&](const ScreenVertex& s) {
+    return onView(s, w, h) && depth->visible(s.x, s.y, s.depth);
+  };
   if (target == ComponentTarget::Vertices) {
-    byChunks(m.vertexCount(), runs, [&](std::uint32_t first, std::uint32_t last, std::uint8_t cls) {
+    byChunks(count, runs, [&](std::uint32_t first, std::uint32_t last, std::uint8_t cls) {
+      if (memo) {
+        ScreenVertex run[ChunkBoxes::kRun];
+        if (memo->run(first / ChunkBoxes::kRun) == SeenMemo::kUnknown)
+          project.run(&m.positions[3 * std::size_t{first}], last - first, run);
+        return byMemo(
+            first, last, cls, [&](std::uint32_t v) { return onSurface(run[v - first]); },
+            [&] { vertexRange(m, project, first, last, false, test, takeSeen); });
+      }
       if (cls == kClassIn && takesRuns) return takeRun(first, last);
       vertexRange(m, project, first, last, cls == kClassIn, test, take);
     });
@@ -367,15 +407,33 @@ void visitRegion(const Mesh& m, ComponentTarget target, const ScreenProjector& p
   const bool most = runs.empty() || 2 * placed >= runs.size();
   withScreenVertices(m, project, codes, wholeLimit, most, [&](auto corner) {
     if (target == ComponentTarget::Faces) {
-      byChunks(m.faceCount(), runs, [&](std::uint32_t first, std::uint32_t last, std::uint8_t cls) {
+      const std::uint32_t* t = m.faces.data();
+      byChunks(count, runs, [&](std::uint32_t first, std::uint32_t last, std::uint8_t cls) {
+        if (memo) {
+          return byMemo(
+              first, last, cls,
+              [&](std::uint32_t f) {
+                const std::uint32_t* c = t + 3 * std::size_t{f};
+                return onSurface(centreOf(corner(c[0]).s, corner(c[1]).s, corner(c[2]).s));
+              },
+              [&] { faceRange(m, first, last, false, test, corner, takeSeen); });
+        }
         if (cls == kClassIn && takesRuns) return takeRun(first, last);
         faceRange(m, first, last, cls == kClassIn, test, corner, take);
       });
       return;
     }
     const bool boundaryOnly = target == ComponentTarget::Holes;
-    byChunks(static_cast<std::uint32_t>(m.edges().size()), runs,
-             [&](std::uint32_t first, std::uint32_t last, std::uint8_t cls) {
+    const Edge* edges = m.edges().data();
+    byChunks(count, runs, [&](std::uint32_t first, std::uint32_t last, std::uint8_t cls) {
+      if (memo) {
+        return byMemo(
+            first, last, cls,
+            [&](std::uint32_t e) {
+              return onSurface(centreOf(corner(edges[e].v0).s, corner(edges[e].v1).s));
+            },
+            [&] { edgeRange(m, first, last, boundaryOnly, test, corner, takeSeen); });
+      }
       if (cls == kClassIn && takesRuns) return takeRun(first, last);
       edgeRange(m, first, last, boundaryOnly, test, corner, take);
     });
@@ -396,11 +454,11 @@ template <class Region>
 void componentsInRegion(const Mesh& m, ComponentTarget target, const ScreenProjector& project,
                         const Region& region, const VisibleDepth* depth,
                         std::vector<std::uint32_t>& out, std::uint32_t wholeProjectionLimit,
-                        const ChunkBoxes* chunks) {
+                        const ChunkBoxes* chunks, SeenMemo* memo) {
   out.clear();
   const std::uint8_t* flags = flagsOf(m, target).data();
   visitRegion(
-      m, target, project, region, depth, wholeProjectionLimit, chunks,
+      m, target, project, region, depth, wholeProjectionLimit, chunks, memo,
       [&out](std::uint32_t h) { out.push_back(h); },
       [&](std::uint32_t first, std::uint32_t last) {
         for (std::uint32_t h = first; h < last; ++h)
@@ -411,7 +469,7 @@ void componentsInRegion(const Mesh& m, ComponentTarget target, const ScreenProje
 template <class Region>
 std::size_t markInRegion(Mesh& m, ComponentTarget target, const ScreenProjector& project,
                          const Region& region, const VisibleDepth* depth, bool select,
-                         const ChunkBoxes* chunks) {
+                         const ChunkBoxes* chunks, SeenMemo* memo) {
   std::uint8_t* flags = (target == ComponentTarget::Vertices ? m.vertexFlags
                          : target == ComponentTarget::Faces  ? m.faceFlags
                                                              : m.tableEdgeFlags())
@@ -420,7 +478,7 @@ std::size_t markInRegion(Mesh& m, ComponentTarget target, const ScreenProjector&
   const auto keep = static_cast<std::uint8_t>(~kSelected);
   const std::uint8_t set = select ? kSelected : 0;
   visitRegion(
-      m, target, project, region, depth, kWholeProjection, chunks,
+      m, target, project, region, depth, kWholeProjection, chunks, memo,
       [&](std::uint32_t h) {
         flags[h] = static_cast<std::uint8_t>((flags[h] & keep) | set), ++count;
       },
@@ -451,10 +509,10 @@ std::size_t markInRegion(Mesh& m, ComponentTarget target, const ScreenProjector&
   template void componentsInRegion<Region>(const Mesh&, ComponentTarget, const ScreenProjector&, \
                                            const Region&, const VisibleDepth*,                  \
                                            std::vector<std::uint32_t>&, std::uint32_t,          \
-                                           const ChunkBoxes*);                                  \
+                                           const ChunkBoxes*, SeenMemo*);                       \
   template std::size_t markInRegion<Region>(Mesh&, ComponentTarget, const ScreenProjector&,      \
                                             const Region&, const VisibleDepth*, bool,           \
-                                            const ChunkBoxes*);
+                                            const ChunkBoxes*, SeenMemo*);
 TESSEL_REGION(RectRegion)
 TESSEL_REGION(LassoRegion)
 TESSEL_REGION(CircleRegion)

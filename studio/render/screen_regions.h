@@ -144,24 +144,27 @@ ScreenVertex screenPlace(const Mesh& mesh, ComponentTarget target, const ScreenP
                          std::uint32_t h, bool withDepth = true);
 
 class ChunkBoxes;
+class SeenMemo;
 
 // Handles, ascending, of the components whose screen place lies in `region` and on the view,
 // that are not hidden and, with `depth`, not behind a surface. Holes answer the boundary edges
 // in the region (whole loops are the caller's, see boundaryLoops). Meshes of more vertices than
 // `wholeProjectionLimit` keep a window of projected vertices (ProjectionCache). `chunks`, boxes
 // of the target's components of this mesh, decide runs of components at once where they can.
+// `memo`, kept with `depth` for this mesh, projector and target (not Holes) and used with
+// `chunks`, answers the depth test for the runs it has seen and learns the others.
 template <class Region>
 void componentsInRegion(const Mesh& mesh, ComponentTarget target, const ScreenProjector& project,
                         const Region& region, const VisibleDepth* depth,
                         std::vector<std::uint32_t>& out,
                         std::uint32_t wholeProjectionLimit = kWholeProjection,
-                        const ChunkBoxes* chunks = nullptr);
+                        const ChunkBoxes* chunks = nullptr, SeenMemo* memo = nullptr);
 
 // Sets (select) or clears kSelected on the components componentsInRegion answers, without
 // listing them; answers how many there were. Not for Holes, whose loops the caller completes.
 template <class Region>
 std::size_t markInRegion(Mesh& mesh, ComponentTarget target, const ScreenProjector& project,
                          const Region& region, const VisibleDepth* depth, bool select,
-                         const ChunkBoxes* chunks = nullptr);
+                         const ChunkBoxes* chunks = nullptr, SeenMemo* memo = nullptr);
 
 }  // namespace tessel::studio

@@ -143,6 +143,50 @@ TEST_F(ComponentRequests, VisibleOnlyRendersOncePerCameraAndSelectsLessThanThrou
   EXPECT_EQ(renders, 5) << "each view keeps its own";
 }
 
+// "Visible only" remembers what the depth test answered, as long as its depth image stands: a
+// new camera or a changed scene answers afresh, as the plain test with a new image does.
+TEST_F(ComponentRequests, WhatTheDepthTestAnsweredGoesWithItsImage) {
+  place.camera = test::obliqueCamera(kSize);
+  const RectRegion box{10, 10, 150, 110};
+  auto plainMatches = [&](ComponentKind kind) {
+    const DepthImage image = renderDepth(place);
+    --renders;
+    for (Entity* e : {left, right}) {
+      const auto& flags =
+          kind == ComponentKind::Vertices ? e->mesh->vertexFlags : e->mesh->faceFlags;
+      std::vector<std::uint32_t> selected;
+      for (std::uint32_t h = 0; h < flags.size(); ++h)
+        if (flags[h] & kSelected) selected.push_back(h);
+      if (selected != componentsInRect(*e->mesh, kind, place.camera, kSize, box.x0, box.y0,
+                                       box.x1, box.y1, &image))
+        return false;
+    }
+    return true;
+  };
+  for (std::uint32_t mask : {om::kMaskVertices, om::kMaskFaces}) {
+    const ComponentKind kind = mask == om::kMaskVertices ? ComponentKind::Vertices
+                                                         : ComponentKind::Faces;
+    select.componentMask = mask;
+    select.inRect(place, box, {});
+    EXPECT_TRUE(plainMatches(kind));
+    select.inRect(place, box, {});  // from what was remembered
+    EXPECT_TRUE(plainMatches(kind));
+    tumble(place.camera, 1.2, 0.4);
+    select.inRect(place, box, {});
+    EXPECT_TRUE(plainMatches(kind)) << "a new camera";
+    // The right sheet laid over the left one, nearer the eye.
+    for (std::size_t i = 0; i < right->mesh->positions.size(); i += 3)
+      right->mesh->positions[i] -= 1.2f, right->mesh->positions[i + 2] += 0.4f;
+    select.sceneChanged();
+    select.inRect(place, box, {});
+    EXPECT_TRUE(plainMatches(kind)) << "a changed scene";
+    for (std::size_t i = 0; i < right->mesh->positions.size(); i += 3)
+      right->mesh->positions[i] += 1.2f, right->mesh->positions[i + 2] -= 0.4f;
+    select.sceneChanged();
+  }
+  EXPECT_GT(select.memoryBytes(), 0u);
+}
+
 TEST_F(ComponentRequests, TheBrushIsBuiltPerGestureStateNotPerStep) {
   select.beginPaint(place, false);
   const float mid = between();

@@ -10,6 +10,7 @@
 #include "studio/scene/boundary_loops.h"
 #include "studio/render/brush_grid.h"
 #include "studio/render/chunk_boxes.h"
+#include "studio/render/seen_memo.h"
 #include "tests/studio/lasso_rows.h"
 #include "tests/studio/mesh_fixtures.h"
 #include "tests/studio/screen_fixtures.h"
@@ -216,15 +217,23 @@ TEST(ComponentsInRegion, FastAndPlainSelectTheSameComponents) {
   const std::vector<float> outline = randomOutline(rng, 300, false);
   const LassoRegion lasso = test::lassoRows(outline, kSize.height).region();
   std::vector<std::uint32_t> fast;
+  // Plain loops, boxes of runs, and boxes with a memo of the depth test that one region fills in
+  // part and the next ones read and complete.
   for (ComponentTarget target : kTargets)
     for (bool seen : {false, true})
-      for (bool chunked : {false, true}) {
+      for (int way : {0, 1, 2}) {
       const DepthImage* plainDepth = seen ? &image : nullptr;
       const VisibleDepth* fastDepth = seen ? &visible : nullptr;
       const ChunkBoxes boxes(m, target);
-      const ChunkBoxes* chunks = chunked ? &boxes : nullptr;
+      const ChunkBoxes* chunks = way > 0 ? &boxes : nullptr;
+      const std::uint32_t count = target == ComponentTarget::Vertices ? m.vertexCount()
+                                  : target == ComponentTarget::Faces
+                                      ? m.faceCount()
+                                      : static_cast<std::uint32_t>(m.edges().size());
+      SeenMemo memoOf(target, count);
+      SeenMemo* memo = way == 2 ? &memoOf : nullptr;
       componentsInRegion(m, target, project, RectRegion{20, 15, 130.5f, 100}, fastDepth,
-                         fast, kWholeProjection, chunks);
+                         fast, kWholeProjection, chunks, memo);
       EXPECT_EQ(fast, componentsInRect(m, kindOf(target), c, kSize, 20, 15, 130.5, 100,
                                        plainDepth));
       EXPECT_FALSE(fast.empty());
@@ -232,7 +241,7 @@ TEST(ComponentsInRegion, FastAndPlainSelectTheSameComponents) {
         // Marking straight into the flags takes the same, and says how many.
         Mesh marked = m;
         EXPECT_EQ(markInRegion(marked, target, project, RectRegion{20, 15, 130.5f, 100}, fastDepth,
-                               true, chunks),
+                               true, chunks, memo),
                   fast.size());
         const std::vector<std::uint8_t>& flags = target == ComponentTarget::Vertices ? marked.vertexFlags
                                                  : target == ComponentTarget::Faces  ? marked.faceFlags
@@ -242,11 +251,12 @@ TEST(ComponentsInRegion, FastAndPlainSelectTheSameComponents) {
           if (flags[k] & kSelected) selected.push_back(k);
         EXPECT_EQ(selected, fast);
       }
-      componentsInRegion(m, target, project, lasso, fastDepth, fast, kWholeProjection, chunks);
+      componentsInRegion(m, target, project, lasso, fastDepth, fast, kWholeProjection, chunks,
+                         memo);
       EXPECT_EQ(fast, componentsInPolygon(m, kindOf(target), c, kSize, test::asDoubles(outline),
                                           plainDepth));
       componentsInRegion(m, target, project, CircleRegion{70, 50, 30}, fastDepth, fast,
-                         kWholeProjection, chunks);
+                         kWholeProjection, chunks, memo);
       EXPECT_EQ(fast, componentsInCircle(m, kindOf(target), c, kSize, 70, 50, 30, plainDepth));
     }
   // What is hidden behind the waves is left out when only the visible counts.
@@ -300,12 +310,22 @@ TEST(ComponentsInRegion, VertexOrderAndBoxBordersDoNotChangeTheAnswer) {
             std::vector<std::uint32_t> fast;
             // Boxes of runs decide only in file order; in the others each box spans the sheet.
             const ChunkBoxes boxes(m, target);
+            const std::vector<std::uint32_t> plain = componentsInRect(
+                m, kindOf(target), c, kSize, box.x0, box.y0, box.x1, box.y1, seen ? &image : nullptr);
             componentsInRegion(m, target, project, box, seen ? &visible : nullptr, fast, whole,
                                whole ? &boxes : nullptr);
-            ASSERT_EQ(fast, componentsInRect(m, kindOf(target), c, kSize, box.x0, box.y0, box.x1,
-                                             box.y1, seen ? &image : nullptr))
-                << "arrangement " << arrangement << " box " << box.x0 << ", " << box.y0
-                << (whole ? " whole" : " window");
+            ASSERT_EQ(fast, plain) << "arrangement " << arrangement << " box " << box.x0 << ", "
+                                   << box.y0 << (whole ? " whole" : " window");
+            if (!seen || !whole) continue;
+            // A memo of the depth test, filled by a first request and read by a second.
+            const auto count = target == ComponentTarget::Faces
+                                   ? m.faceCount()
+                                   : static_cast<std::uint32_t>(m.edges().size());
+            SeenMemo memo(target, count);
+            for (int pass = 0; pass < 2; ++pass) {
+              componentsInRegion(m, target, project, box, &visible, fast, whole, &boxes, &memo);
+              ASSERT_EQ(fast, plain) << "arrangement " << arrangement << " pass " << pass;
+            }
           }
     }
   }
