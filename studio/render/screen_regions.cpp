@@ -386,8 +386,10 @@ void visitRegion(const Mesh& m, ComponentTarget target, const ScreenProjector& p
     for (std::uint32_t k = first; k < last; ++k)
       if (memo->seen(k) && !(flags[k] & kHidden)) take(k);
   };
-  auto onSurface = [&](const ScreenVertex& s) {
-    return onView(s, w, h) && depth->visible(s.x, s.y, s.depth);
+  // Whether a place passes the depth test: for a centre, its depth lies between its corners'
+  // nearest and farthest, which mostly decide without it.
+  auto onSurface = [&](const ScreenVertex& s, float nearest, float farthest, auto exact) {
+    return onView(s, w, h) && depth->visibleWithin(s.x, s.y, nearest, farthest, exact);
   };
   if (target == ComponentTarget::Vertices) {
     byChunks(count, runs, [&](std::uint32_t first, std::uint32_t last, std::uint8_t cls) {
@@ -396,7 +398,11 @@ void visitRegion(const Mesh& m, ComponentTarget target, const ScreenProjector& p
         if (memo->run(first / ChunkBoxes::kRun) == SeenMemo::kUnknown)
           project.run(&m.positions[3 * std::size_t{first}], last - first, run);
         return byMemo(
-            first, last, cls, [&](std::uint32_t v) { return onSurface(run[v - first]); },
+            first, last, cls,
+            [&](std::uint32_t v) {
+              const ScreenVertex& s = run[v - first];
+              return onSurface(s, s.depth, s.depth, [&] { return s.depth; });
+            },
             [&] { vertexRange(m, project, first, last, false, test, takeSeen); });
       }
       if (cls == kClassIn && takesRuns) return takeRun(first, last);
@@ -413,8 +419,11 @@ void visitRegion(const Mesh& m, ComponentTarget target, const ScreenProjector& p
           return byMemo(
               first, last, cls,
               [&](std::uint32_t f) {
-                const std::uint32_t* c = t + 3 * std::size_t{f};
-                return onSurface(centreOf(corner(c[0]).s, corner(c[1]).s, corner(c[2]).s));
+                const std::uint32_t* v = t + 3 * std::size_t{f};
+                const ScreenVertex a = corner(v[0]).s, b = corner(v[1]).s, c = corner(v[2]).s;
+                return onSurface(centrePlace(a, b, c), std::min({a.depth, b.depth, c.depth}),
+                                 std::max({a.depth, b.depth, c.depth}),
+                                 [&] { return centreDepth(a.depth, b.depth, c.depth); });
               },
               [&] { faceRange(m, first, last, false, test, corner, takeSeen); });
         }
@@ -430,7 +439,10 @@ void visitRegion(const Mesh& m, ComponentTarget target, const ScreenProjector& p
         return byMemo(
             first, last, cls,
             [&](std::uint32_t e) {
-              return onSurface(centreOf(corner(edges[e].v0).s, corner(edges[e].v1).s));
+              const ScreenVertex a = corner(edges[e].v0).s, b = corner(edges[e].v1).s;
+              return onSurface(centrePlace(a, b), std::min(a.depth, b.depth),
+                               std::max(a.depth, b.depth),
+                               [&] { return centreDepth(a.depth, b.depth); });
             },
             [&] { edgeRange(m, first, last, boundaryOnly, test, corner, takeSeen); });
       }
