@@ -113,14 +113,21 @@ void LassoRegion::classifyPixels(int width, int height, std::uint8_t* out) const
     // run when no cut lies strictly inside it, and that run is clear when the count is even.
     const auto row = static_cast<std::size_t>(y);
     const std::uint32_t first = cutStart_[row], last = cutStart_[row + 1];
+    // Filled a span at a time: every pixel before the next cut's is in pixel x's run.
     std::uint32_t k = first;  // cuts_[first .. k) are at or left of x
-    for (int x = 0; x < width; ++x) {
-      const auto left = static_cast<float>(x), right = static_cast<float>(x + 1);
-      while (k < last && cuts_[k] <= left) ++k;
-      const bool cutInside = k < last && cuts_[k] < right;
+    for (int x = 0; x < width;) {
+      while (k < last && cuts_[k] <= static_cast<float>(x)) ++k;
       const std::uint32_t count = k - first;
-      out[x] = cutInside || count % 2 != 0 ? kClassMixed
-                                            : runInside_[(first + count) / 2 + row];
+      int end = width;
+      if (k < last && cuts_[k] < static_cast<float>(width))
+        end = static_cast<int>(std::floor(cuts_[k]));
+      if (end <= x) {  // the next cut lies inside pixel x
+        out[x++] = kClassMixed;
+        continue;
+      }
+      std::fill(out + x, out + end,
+                count % 2 != 0 ? kClassMixed : runInside_[(first + count) / 2 + row]);
+      x = end;
     }
   }
 }
