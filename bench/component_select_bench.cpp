@@ -180,9 +180,9 @@ void BM_RegionSelect(benchmark::State& state) {
   const ComponentTarget target =
       mask == om::kMaskVertices ? ComponentTarget::Vertices : ComponentTarget::Faces;
   const ChunkBoxes chunks(m, target);
-  Mesh scratch;  // flags of its own: the timed requests' selection stays as checked
-  scratch.positions = m.positions, scratch.faces = m.faces;
-  scratch.vertexFlags.assign(m.vertexCount(), 0), scratch.faceFlags.assign(m.faceCount(), 0);
+  // Marked on the scan itself, whose positions the floor has just read as well: the timed
+  // request after it replaces the selection anyway.
+  Mesh& scratch = *s.entity->mesh;
   auto afterMove = [&] {
     SeenMemo memo(target, mask == om::kMaskVertices ? m.vertexCount() : m.faceCount());
     if (points == 0)

@@ -24,13 +24,17 @@ void RectRegion::classifyPixels(int width, int height, std::uint8_t* out) const 
   };
   std::vector<std::uint8_t> columns(static_cast<std::size_t>(width));
   for (int x = 0; x < width; ++x) columns[static_cast<std::size_t>(x)] = classOf(x0, x1, x);
+  // A row inside has its columns' classes, a row outside none inside, a row across the border
+  // (at most two) mixed wherever a column is not outside.
   for (int y = 0; y < height; ++y, out += width) {
     const std::uint8_t row = classOf(y0, y1, y);
-    for (int x = 0; x < width; ++x) {
-      const std::uint8_t column = columns[static_cast<std::size_t>(x)];
-      out[x] = row == kClassOut || column == kClassOut ? kClassOut
-               : row == kClassIn && column == kClassIn ? kClassIn
-                                                       : kClassMixed;
+    if (row == kClassIn) {
+      std::copy(columns.begin(), columns.end(), out);
+    } else if (row == kClassOut) {
+      std::fill(out, out + width, kClassOut);
+    } else {
+      for (int x = 0; x < width; ++x)
+        out[x] = columns[static_cast<std::size_t>(x)] == kClassOut ? kClassOut : kClassMixed;
     }
   }
 }
@@ -311,30 +315,37 @@ template <class Region, class Corner, class Take>
   cornerOf = corner;
 }
 
-// Vertices first .. last, projected a run at a time, each decided by its pixel's class where
+// Vertices first .. first + count, projected into `run`, each decided by its pixel's class where
 // that answers; all of them in the region when `inside`.
+template <class Region, class Take>
+[[gnu::always_inline]] inline void vertexSpan(const Mesh& m, const ScreenVertex* run,
+                                              std::uint32_t first, std::uint32_t count,
+                                              bool inside, RegionTest<Region> test, Take& take) {
+  const std::uint8_t* flags = m.vertexFlags.data();
+  const RegionCodes& codes = *test.codes;
+  for (std::uint32_t k = 0; k < count; ++k) {
+    const ScreenVertex& s = run[k];
+    if (!inside) {
+      if (!onView(s, test.w, test.h)) continue;
+      const std::uint8_t c = codes.pixel(s.x, s.y);
+      if (c == kClassOut || (c == kClassMixed && !test.region->contains(s.x, s.y))) continue;
+    }
+    if (flags[first + k] & kHidden) continue;
+    if (!test.depth || test.depth->visible(s.x, s.y, s.depth)) take(first + k);
+  }
+}
+
+// Vertices begin .. end, projected a run at a time, as vertexSpan.
 template <class Region, class Take>
 [[gnu::always_inline]] inline void vertexRange(const Mesh& m, const ScreenProjector& project,
                                                std::uint32_t begin, std::uint32_t end,
                                                bool inside, RegionTest<Region> test, Take& take) {
   constexpr std::uint32_t kRun = 256;
   ScreenVertex run[kRun];
-  const float* p = m.positions.data();
-  const std::uint8_t* flags = m.vertexFlags.data();
-  const RegionCodes& codes = *test.codes;
   for (std::uint32_t first = begin; first < end; first += kRun) {
     const std::uint32_t count = std::min(kRun, end - first);
-    project.run(p + 3 * std::size_t{first}, count, run);
-    for (std::uint32_t k = 0; k < count; ++k) {
-      const ScreenVertex& s = run[k];
-      if (!inside) {
-        if (!onView(s, test.w, test.h)) continue;
-        const std::uint8_t c = codes.pixel(s.x, s.y);
-        if (c == kClassOut || (c == kClassMixed && !test.region->contains(s.x, s.y))) continue;
-      }
-      if (flags[first + k] & kHidden) continue;
-      if (!test.depth || test.depth->visible(s.x, s.y, s.depth)) take(first + k);
-    }
+    project.run(&m.positions[3 * std::size_t{first}], count, run);
+    vertexSpan(m, run, first, count, inside, test, take);
   }
 }
 
@@ -401,16 +412,18 @@ void visitRegion(const Mesh& m, ComponentTarget target, const ScreenProjector& p
   if (target == ComponentTarget::Vertices) {
     byChunks(count, runs, [&](std::uint32_t first, std::uint32_t last, std::uint8_t cls) {
       if (memo) {
+        // Projected once for both the memo and the region, when either needs it.
         ScreenVertex run[ChunkBoxes::kRun];
-        if (memo->run(first / ChunkBoxes::kRun) == SeenMemo::kUnknown)
-          project.run(&m.positions[3 * std::size_t{first}], last - first, run);
+        const bool projected = memo->run(first / ChunkBoxes::kRun) == SeenMemo::kUnknown ||
+                            cls != kClassIn;
+        if (projected) project.run(&m.positions[3 * std::size_t{first}], last - first, run);
         return byMemo(
             first, last, cls,
             [&](std::uint32_t v) {
               const ScreenVertex& s = run[v - first];
               return onSurface(s, s.depth, s.depth, [&] { return s.depth; });
             },
-            [&] { vertexRange(m, project, first, last, false, test, takeSeen); });
+            [&] { vertexSpan(m, run, first, last - first, false, test, takeSeen); });
       }
       if (cls == kClassIn && takesRuns) return takeRun(first, last);
       vertexRange(m, project, first, last, cls == kClassIn, test, take);
@@ -513,7 +526,9 @@ std::size_t markInRegion(Mesh& m, ComponentTarget target, const ScreenProjector&
           const std::uint64_t shown = ~(word >> 1) & kOnes;
           word = (word & ~shown) | (select ? shown : 0);
           std::memcpy(flags + h, &word, 8);
-          taken += static_cast<std::size_t>(std::popcount(shown));
+          // One bit a byte: their sum lands in the top byte (a multiply, not a library call
+          // where the processor's population count is not assumed).
+          taken += static_cast<std::size_t>((shown * kOnes) >> 56);
         }
         for (; h < last; ++h) {
           const bool shown = !(flags[h] & kHidden);
