@@ -184,7 +184,7 @@ void BM_RegionSelect(benchmark::State& state) {
   // request after it replaces the selection anyway.
   Mesh& scratch = *s.entity->mesh;
   auto afterMove = [&] {
-    SeenMemo memo(target, mask == om::kMaskVertices ? m.vertexCount() : m.faceCount());
+    SeenMemo memo(target, componentCount(m, target));
     if (points == 0)
       markInRegion(scratch, target, s.projector(), box, s.visible.get(), true, &chunks, &memo);
     else

@@ -13,16 +13,6 @@ ComponentTarget kindOf(ComponentTarget target) {
   return onEdges(target) ? ComponentTarget::Edges : target;
 }
 
-std::uint32_t componentCount(const Mesh& m, ComponentTarget target) {
-  switch (target) {
-    case ComponentTarget::Vertices: return m.vertexCount();
-    case ComponentTarget::Faces: return m.faceCount();
-    case ComponentTarget::Edges:
-    case ComponentTarget::Holes: return static_cast<std::uint32_t>(m.edges().size());
-  }
-  return 0;
-}
-
 }  // namespace
 
 ChunkBoxes::ChunkBoxes(const Mesh& m, ComponentTarget target)

@@ -327,10 +327,7 @@ const VisibleDepth* ComponentSelection::depthFor(const ViewPlace& view) {
 
 SeenMemo* ComponentSelection::memoFor(const ViewPlace& view, const Mesh& mesh,
                                      ComponentTarget target) {
-  const std::uint32_t count = target == ComponentTarget::Vertices ? mesh.vertexCount()
-                              : target == ComponentTarget::Faces
-                                  ? mesh.faceCount()
-                                  : static_cast<std::uint32_t>(mesh.edges().size());
+  const std::uint32_t count = componentCount(mesh, target);
   auto [at, added] = depths_[view.index].memos.try_emplace({&mesh, target});
   if (added || !at->second.fits(target, count)) at->second = SeenMemo(target, count);
   return &at->second;

@@ -180,6 +180,16 @@ VisibleDepth::VisibleDepth(const DepthImage& image)
 
 // [SECTION] selection
 
+std::uint32_t componentCount(const Mesh& m, ComponentTarget target) {
+  switch (target) {
+    case ComponentTarget::Vertices: return m.vertexCount();
+    case ComponentTarget::Faces: return m.faceCount();
+    case ComponentTarget::Edges:
+    case ComponentTarget::Holes: return static_cast<std::uint32_t>(m.edges().size());
+  }
+  return 0;
+}
+
 ScreenVertex screenPlace(const Mesh& m, ComponentTarget target, const ScreenProjector& project,
                          std::uint32_t h, bool withDepth) {
   const float* p = m.positions.data();
@@ -360,10 +370,7 @@ void visitRegion(const Mesh& m, ComponentTarget target, const ScreenProjector& p
   // A depth image of another size than the view cannot answer for it: nothing counts as seen.
   if (depth && (depth->width() != w || depth->height() != h)) return;
   if (chunks && !chunks->fits(m, target)) chunks = nullptr;
-  const std::uint32_t count = target == ComponentTarget::Vertices ? m.vertexCount()
-                              : target == ComponentTarget::Faces
-                                  ? m.faceCount()
-                                  : static_cast<std::uint32_t>(m.edges().size());
+  const std::uint32_t count = componentCount(m, target);
   // With a memo of the depth test (sharing the boxes' runs), regions are decided as when
   // selecting through, and what they take is kept to what the memo has seen.
   if (!depth || !chunks || target == ComponentTarget::Holes || (memo && !memo->fits(target, count)))
@@ -414,8 +421,8 @@ void visitRegion(const Mesh& m, ComponentTarget target, const ScreenProjector& p
       if (memo) {
         // Projected once for both the memo and the region, when either needs it.
         ScreenVertex run[ChunkBoxes::kRun];
-        const bool projected = memo->run(first / ChunkBoxes::kRun) == SeenMemo::kUnknown ||
-                            cls != kClassIn;
+        const bool projected =
+            memo->run(first / ChunkBoxes::kRun) == SeenMemo::kUnknown || cls != kClassIn;
         if (projected) project.run(&m.positions[3 * std::size_t{first}], last - first, run);
         return byMemo(
             first, last, cls,

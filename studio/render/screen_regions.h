@@ -138,6 +138,10 @@ class VisibleDepth {
 // The mesh component kinds Studio selects; Holes are boundary edges taken loop by loop.
 enum class ComponentTarget { Vertices, Faces, Edges, Holes };
 
+// How many components of `target`'s kind the mesh has (Holes: all its edges), the edge table
+// built first for edges.
+std::uint32_t componentCount(const Mesh& mesh, ComponentTarget target);
+
 // The screen place of component `h`, or NaN coordinates behind the eye; without its depth (0)
 // the place costs no division beyond the projections'.
 ScreenVertex screenPlace(const Mesh& mesh, ComponentTarget target, const ScreenProjector& project,
