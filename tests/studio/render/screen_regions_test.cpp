@@ -226,11 +226,7 @@ TEST(ComponentsInRegion, FastAndPlainSelectTheSameComponents) {
       const VisibleDepth* fastDepth = seen ? &visible : nullptr;
       const ChunkBoxes boxes(m, target);
       const ChunkBoxes* chunks = way > 0 ? &boxes : nullptr;
-      const std::uint32_t count = target == ComponentTarget::Vertices ? m.vertexCount()
-                                  : target == ComponentTarget::Faces
-                                      ? m.faceCount()
-                                      : static_cast<std::uint32_t>(m.edges().size());
-      SeenMemo memoOf(target, count);
+      SeenMemo memoOf(target, componentCount(m, target));
       SeenMemo* memo = way == 2 ? &memoOf : nullptr;
       componentsInRegion(m, target, project, RectRegion{20, 15, 130.5f, 100}, fastDepth,
                          fast, kWholeProjection, chunks, memo);
@@ -318,10 +314,7 @@ TEST(ComponentsInRegion, VertexOrderAndBoxBordersDoNotChangeTheAnswer) {
                                    << box.y0 << (whole ? " whole" : " window");
             if (!seen || !whole) continue;
             // A memo of the depth test, filled by a first request and read by a second.
-            const auto count = target == ComponentTarget::Faces
-                                   ? m.faceCount()
-                                   : static_cast<std::uint32_t>(m.edges().size());
-            SeenMemo memo(target, count);
+            SeenMemo memo(target, componentCount(m, target));
             for (int pass = 0; pass < 2; ++pass) {
               componentsInRegion(m, target, project, box, &visible, fast, whole, &boxes, &memo);
               ASSERT_EQ(fast, plain) << "arrangement " << arrangement << " pass " << pass;
