@@ -62,6 +62,37 @@ TEST(RegionCodes, APixelsClassHoldsAtEveryPointOfIt) {
   }
 }
 
+// A block's class (the code of any point in it) holds for each pixel of the block and of the
+// one-pixel ring around it; the ring beyond the view counts as outside.
+TEST(RegionCodes, ABlocksClassHoldsOverItsRing) {
+  std::mt19937 rng(5);
+  const RectRegion box{20.25f, 10, 130, 99.5f};
+  const LassoRegion lasso = test::lassoRows(outline(rng, 300, 1, false), kHeight).region();
+  for (int which = 0; which < 2; ++which) {
+    const RegionCodes codes = which == 0
+        ? RegionCodes(box, kWidth, kHeight, nullptr, RegionCodes::Asks::Blocks)
+        : RegionCodes(lasso, kWidth, kHeight, nullptr, RegionCodes::Asks::Blocks);
+    int decided = 0;
+    for (int by = 0; by * RegionCodes::kBlock < kHeight; ++by)
+      for (int bx = 0; bx * RegionCodes::kBlock < kWidth; ++bx) {
+        const int x0 = bx * RegionCodes::kBlock, y0 = by * RegionCodes::kBlock;
+        const ScreenVertex inside{static_cast<float>(x0) + 0.5f, static_cast<float>(y0) + 0.5f, 1};
+        const auto cls = static_cast<std::uint8_t>(codes(inside) & 3);
+        if (cls == kClassMixed) continue;
+        ++decided;
+        for (int y = y0 - 1; y <= y0 + RegionCodes::kBlock; ++y)
+          for (int x = x0 - 1; x <= x0 + RegionCodes::kBlock; ++x) {
+            const bool onTheView = x >= 0 && y >= 0 && x < kWidth && y < kHeight;
+            const std::uint8_t pixel =
+                onTheView ? codes.pixel(static_cast<float>(x), static_cast<float>(y)) : kClassOut;
+            EXPECT_EQ(pixel, cls) << (which ? "lasso" : "box") << " block " << bx << ", " << by
+                                  << " pixel " << x << ", " << y;
+          }
+      }
+    EXPECT_GT(decided, 100);
+  }
+}
+
 // Corners whose codes give a decided class, shared or of neighbouring blocks, have their centre,
 // however rounded, in that class; for "visible only", what seen() decides is what the depth test answers at the centre.
 TEST(RegionCodes, CornersSharingACodePlaceTheirCentreInItsClass) {

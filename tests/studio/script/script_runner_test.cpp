@@ -188,6 +188,9 @@ TEST_F(ProbeScript, ToolsCommandsAndPanelsAsAUserDrivesThem) {
   // of range are refused with a reason.
   EXPECT_EQ(run("tool \"Component Select\"\nid 33826 shift\nset \"Probe Tool\" Locked true\n"),
             "error: test:3: attribute \"Locked\" is disabled\n");
+  // The same pass checks the active tool's button.
+  EXPECT_EQ(run("print toolbars\n"), "");
+  EXPECT_TRUE(has(take(), "  [33826] Component Select checked panel"));
   EXPECT_EQ(run("set \"Probe Tool\" Size 11\n"),
             "error: test:1: \"11\" is not a valid value for \"Size\"\n");
   EXPECT_EQ(run("print panel \"Probe Tool\"\n"), "");
