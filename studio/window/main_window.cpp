@@ -152,6 +152,7 @@ MainWindow::MainWindow(StudioHost& host, WindowGlContext& context,
   idle_ = new QTimer(this);
   connect(idle_, &QTimer::timeout, this, [this] {
     updateToolBars();
+    dock_->followEnabled();
     selection_->setText(selectionSummary(host_));
   });
   idle_->start(300);

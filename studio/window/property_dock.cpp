@@ -144,6 +144,17 @@ void PropertyDock::rebuild() {
   refreshValues();
 }
 
+bool PropertyDock::editable(int i) const {
+  return panel_->IsAttribEnabled(i) && panel_->GetAttrib(i).IsCtrlEnabled() &&
+         !panel_->IsAttribCtrlReadOnly(i);
+}
+
+void PropertyDock::followEnabled() {
+  if (!panel_ || panels_.shownPanel() != panel_) return;
+  for (int i = 0; i < panel_->GetNumAttribs() && i < static_cast<int>(editors_.size()); ++i)
+    editors_[i]->setEnabled(editable(i));
+}
+
 void PropertyDock::refreshValues() {
   if (!panel_ || panels_.shownPanel() != panel_) return;
   refreshing_ = true;
@@ -151,7 +162,7 @@ void PropertyDock::refreshValues() {
     omPropAttribType& a = panel_->GetAttrib(i);
     QWidget* e = editors_[i];
     const QString value = QString::fromUtf8(a.GetValueText());
-    e->setEnabled(panel_->IsAttribEnabled(i) && !panel_->IsAttribCtrlReadOnly(i));
+    e->setEnabled(editable(i));
     if (auto* spin = qobject_cast<QSpinBox*>(e)) spin->setValue(value.toInt());
     else if (auto* combo = qobject_cast<QComboBox*>(e)) combo->setCurrentText(value);
     else if (auto* line = qobject_cast<QLineEdit*>(e)) {

@@ -30,6 +30,9 @@ class PropertyDock final : public QDockWidget {
   void sync();
   // The editors show the attributes' values and enable state again.
   void refreshValues();
+  // The editors follow the enable state alone (the idle update pass changes it: a tool's panel
+  // is live only while its tool is active), leaving what is being typed alone.
+  void followEnabled();
   platform::omPropertyObj* panel() const { return panel_; }
   QPushButton* applyButton() const { return apply_; }
   // The editor of attribute `name`, null when the panel has none.
@@ -38,6 +41,8 @@ class PropertyDock final : public QDockWidget {
  private:
   void rebuild();
   void edit(int index, const QString& text);
+  // Whether attribute i takes edits now: enabled itself, its control enabled, not read-only.
+  bool editable(int i) const;
 
   PanelManager& panels_;
   std::function<void(const QString&)> problem_;

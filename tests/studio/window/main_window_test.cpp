@@ -46,6 +46,7 @@ using studio::MainWindow;
 
 constexpr std::uint32_t kCustomSelect = 34029;
 constexpr std::uint32_t kObjectSelect = 33825;
+constexpr std::uint32_t kRotate = 33836;
 
 // A folded strip: two squares meeting at a right angle, so there are sharp edges to find.
 const char* const kFold =
@@ -194,6 +195,35 @@ TEST_F(WindowTest, BoxDragInComponentModeSelectsAndTheStatusBarPrompts) {
   } else {
     EXPECT_EQ(host->scene().selection().size(), 1u);
   }
+}
+
+// A tool's panel opened from its arrow is live only while its tool is active: the dock's fields
+// follow the idle update pass, so what looks editable takes edits.
+TEST_F(WindowTest, AToolsPanelsFieldsFollowWhetherItsToolIsActive) {
+  ASSERT_EQ(window->openFiles({QString::fromStdString(dir.write("fold.obj", kFold).string())}), 1);
+  ASSERT_EQ(run("mode object\nfilter object \"Mesh\"\ncommand \"Select All\"\n"
+                "tool \"Object Select\"\n"),
+            "");
+  QTest::mouseClick(window->findChild<QToolButton*>(QString("panel-%1").arg(kRotate)),
+                    Qt::LeftButton);
+  auto idle = [&] {
+    settle();
+    QTest::qWait(400);  // past the idle timer
+    settle();
+  };
+  idle();
+  studio::PropertyDock* dock = window->dock();
+  ASSERT_TRUE(dock->panel());
+  EXPECT_STREQ(dock->panel()->GetName(), "Base Rotate");
+  QWidget* angle = dock->editor("Angle (Deg)");
+  ASSERT_TRUE(angle);
+  EXPECT_FALSE(angle->isEnabled()) << "the rotate tool is not active";
+  ASSERT_EQ(run("tool \"Base Rotate\"\n"), "");
+  idle();
+  EXPECT_TRUE(angle->isEnabled());
+  ASSERT_EQ(run("tool \"Object Select\"\n"), "");
+  idle();
+  EXPECT_FALSE(angle->isEnabled());
 }
 
 TEST_F(WindowTest, GrabShowsMenuToolbarsCombosDockAndStatusBar) {
