@@ -1,9 +1,10 @@
 #include "studio/render/brush_grid.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <memory>
+
+#include "studio/render/seen_memo.h"
 
 namespace tessel::studio {
 
@@ -14,7 +15,7 @@ void BrushGrid::clear() {
 }
 
 void BrushGrid::build(const Mesh& m, ComponentTarget target, const ScreenProjector& project,
-                      const VisibleDepth* depth) {
+                      const VisibleDepth* depth, const SeenMemo* memo) {
   clear();
   target_ = target;
   const int w = project.width(), h = project.height();
@@ -22,90 +23,114 @@ void BrushGrid::build(const Mesh& m, ComponentTarget target, const ScreenProject
     cellStart_.assign(1, 0);
     return;
   }
+  const std::uint32_t components = componentCount(m, target);
+  if (!depth || (memo && !memo->fits(target, components))) memo = nullptr;
   // Finer cells for denser meshes, so the brush's rim crosses fewer components: about a dozen a
   // cell at most, but cells no smaller than 2 pixels, whose offsets would outweigh the handles.
-  const std::size_t components = target == ComponentTarget::Vertices ? m.vertexCount()
-                            : target == ComponentTarget::Faces  ? m.faceCount()
-                                                                : m.edgeCount();
   cellPixels_ = kCellPixels;
-  while (cellPixels_ > 2 &&
-         components * cellPixels_ * cellPixels_ > 12 * static_cast<std::size_t>(w) * h)
+  while (cellPixels_ > 2 && std::size_t{components} * cellPixels_ * cellPixels_ >
+                                12 * static_cast<std::size_t>(w) * h)
     cellPixels_ /= 2;
   columns_ = (w + cellPixels_ - 1) / cellPixels_, rows_ = (h + cellPixels_ - 1) / cellPixels_;
   const std::uint32_t cells = static_cast<std::uint32_t>(columns_) * rows_;
-  constexpr std::uint32_t kOut = 0xFFFFFFFFu;
   // Counting sort: the cell of each component first (kOut when it is not selectable), then
-  // the handles scattered to their cells' ranges.
-  // cellOf is written whole before it is read: not zeroed first.
-  std::unique_ptr<std::uint32_t[]> cellOf;
-  std::uint32_t listed = 0;
-  auto list = [&](std::uint32_t n) { cellOf.reset(new std::uint32_t[n]), listed = n; };
-  std::vector<std::uint32_t> count(cells + 1, 0);
-  const int shift = std::countr_zero(static_cast<unsigned>(cellPixels_));
+  // the handles scattered to their cells' ranges. cellOf is written whole before it is read:
+  // not zeroed first.
+  constexpr std::uint32_t kOut = 0xFFFFFFFFu;
+  std::unique_ptr<std::uint32_t[]> cellOf(new std::uint32_t[components]);
+  // A place on the view scaled by a power of two is exact, and truncates to the same cell as
+  // its pixel shifted; the multiply is the cheaper of the two.
+  const float perPixel = 1.0f / static_cast<float>(cellPixels_);
   const auto columns = static_cast<std::uint32_t>(columns_);
-  // seen(s) answers the depth test of a place on the view.
-  auto cellFor = [&](const ScreenVertex& s, bool hidden, auto seen) {
-    if (hidden || !onView(s, w, h) || (depth && !seen(s))) return kOut;
-    const std::uint32_t c = (static_cast<std::uint32_t>(s.y) >> shift) * columns +
-                            (static_cast<std::uint32_t>(s.x) >> shift);
-    ++count[c + 1];
-    return c;
+  auto cellAt = [=](const ScreenVertex& s) {
+    return static_cast<std::uint32_t>(s.y * perPixel) * columns +
+           static_cast<std::uint32_t>(s.x * perPixel);
   };
-  // A centre's depth lies between its corners' nearest and farthest, which mostly decide.
-  auto seenBetween = [&](float nearest, float farthest, auto exact) {
-    return [=, &depth](const ScreenVertex& s) {
-      return depth->visibleWithin(s.x, s.y, nearest, farthest, exact);
-    };
+  // What the depth test answered for a run, where the memo has it: kAll and kSome runs need no
+  // image read (and a component the memo did not see needs no place); kUnknown ones are tested.
+  auto runState = [&](std::uint32_t handle) -> std::uint8_t {
+    if (!depth) return SeenMemo::kAll;
+    return memo ? memo->run(handle / ChunkBoxes::kRun) : std::uint8_t{SeenMemo::kUnknown};
+  };
+  const std::uint8_t* flags = target == ComponentTarget::Vertices ? m.vertexFlags.data()
+                              : target == ComponentTarget::Faces  ? m.faceFlags.data()
+                                                                  : m.edgeFlags.data();
+  // Whether a component the memo answers for may be placed at all.
+  auto maySee = [&](std::uint32_t handle, std::uint8_t state) {
+    return state != SeenMemo::kSome || memo->seen(handle);
   };
   const float* p = m.positions.data();
   if (target == ComponentTarget::Vertices) {
-    list(m.vertexCount());
-    constexpr std::uint32_t kRun = 256;
+    constexpr std::uint32_t kRun = ChunkBoxes::kRun;
     ScreenVertex run[kRun];
-    for (std::uint32_t first = 0, n = m.vertexCount(); first < n; first += kRun) {
-      const std::uint32_t runLength = std::min(kRun, n - first);
+    for (std::uint32_t first = 0; first < components; first += kRun) {
+      const std::uint32_t runLength = std::min(kRun, components - first);
+      const std::uint8_t state = runState(first);
       project.run(p + 3 * std::size_t{first}, runLength, run);
-      for (std::uint32_t k = 0; k < runLength; ++k)
-        cellOf[first + k] = cellFor(run[k], m.vertexFlags[first + k] & kHidden,
-                                    [&](const ScreenVertex& s) {
-                                      return depth->visible(s.x, s.y, s.depth);
-                                    });
+      for (std::uint32_t k = 0; k < runLength; ++k) {
+        const ScreenVertex& s = run[k];
+        const std::uint32_t v = first + k;
+        const bool in = !(flags[v] & kHidden) && onView(s, w, h) && maySee(v, state) &&
+                        (state != SeenMemo::kUnknown || depth->visible(s.x, s.y, s.depth));
+        cellOf[v] = in ? cellAt(s) : kOut;
+      }
     }
   } else {
     withScreenVertices(m, project, NoCode{}, kWholeProjection, true, [&](auto corner) {
+      // A centre's depth lies between its corners' nearest and farthest, which mostly decide.
+      auto place = [&](std::uint32_t handle, std::uint8_t state, auto... c) {
+        const ScreenVertex s = centrePlace(c...);
+        const bool in = onView(s, w, h) &&
+                        (state != SeenMemo::kUnknown ||
+                         depth->visibleWithin(s.x, s.y, std::min({c.depth...}),
+                                              std::max({c.depth...}),
+                                              [&] { return centreDepth(c.depth...); }));
+        cellOf[handle] = in ? cellAt(s) : kOut;
+      };
       if (target == ComponentTarget::Faces) {
-        list(m.faceCount());
         const std::uint32_t* t = m.faces.data();
-        for (std::uint32_t f = 0, n = m.faceCount(); f < n; ++f, t += 3) {
-          const ScreenVertex a = corner(t[0]).s, b = corner(t[1]).s, c = corner(t[2]).s;
-          cellOf[f] = cellFor(centrePlace(a, b, c), m.faceFlags[f] & kHidden,
-                              seenBetween(std::min({a.depth, b.depth, c.depth}),
-                                          std::max({a.depth, b.depth, c.depth}),
-                                          [&] { return centreDepth(a.depth, b.depth, c.depth); }));
+        for (std::uint32_t f = 0; f < components; ++f, t += 3) {
+          const std::uint8_t state = runState(f);
+          if ((flags[f] & kHidden) || !maySee(f, state)) cellOf[f] = kOut;
+          else place(f, state, corner(t[0]).s, corner(t[1]).s, corner(t[2]).s);
         }
         return;
       }
       const bool boundaryOnly = target == ComponentTarget::Holes;
-      const std::vector<Edge>& edges = m.edges();
-      list(static_cast<std::uint32_t>(edges.size()));
-      for (std::uint32_t e = 0, n = static_cast<std::uint32_t>(edges.size()); e < n; ++e) {
-        const Edge& edge = edges[e];
-        if (boundaryOnly && edge.f1 != kNoFace) {
+      const Edge* edges = m.edges().data();
+      for (std::uint32_t e = 0; e < components; ++e) {
+        const std::uint8_t state = runState(e);
+        if ((boundaryOnly && edges[e].f1 != kNoFace) || (flags[e] & kHidden) || !maySee(e, state))
           cellOf[e] = kOut;
-          continue;
-        }
-        const ScreenVertex a = corner(edge.v0).s, b = corner(edge.v1).s;
-        cellOf[e] = cellFor(centrePlace(a, b), m.edgeFlags[e] & kHidden,
-                            seenBetween(std::min(a.depth, b.depth), std::max(a.depth, b.depth),
-                                        [&] { return centreDepth(a.depth, b.depth); }));
+        else place(e, state, corner(edges[e].v0).s, corner(edges[e].v1).s);
       }
     });
   }
-  for (std::uint32_t c = 0; c < cells; ++c) count[c + 1] += count[c];
-  cellStart_ = count;
-  handles_.resize(count[cells]);
-  for (std::uint32_t i = 0; i < listed; ++i)
-    if (cellOf[i] != kOut) handles_[count[cellOf[i]]++] = i;
+  // Neighbouring components mostly share a cell, and a count just written is slow to read
+  // again: the components are taken four streams at a time, a quarter of them apart, whose
+  // cells mostly differ. A cell's handles are then ascending within each stream only.
+  const std::uint32_t quarter = (components + 3) / 4;
+  auto byStreams = [&](auto each) {
+    // Where all four streams have a component (the last may be shorter, or empty).
+    const std::uint32_t whole = components >= 3 * quarter ? components - 3 * quarter : 0;
+    for (std::uint32_t i = 0; i < whole; ++i)
+      each(i), each(i + quarter), each(i + 2 * quarter), each(i + 3 * quarter);
+    for (std::uint32_t i = whole; i < quarter; ++i)
+      for (std::uint32_t k = i; k < components; k += quarter) each(k);
+  };
+  cellStart_.assign(cells + 1, 0);
+  std::uint32_t* starts = cellStart_.data();
+  byStreams([&](std::uint32_t i) {
+    if (cellOf[i] != kOut) ++starts[cellOf[i] + 1];
+  });
+  for (std::uint32_t c = 0; c < cells; ++c) starts[c + 1] += starts[c];
+  handles_.resize(starts[cells]);
+  std::vector<std::uint32_t> next(cellStart_.begin(), cellStart_.end() - 1);
+  std::uint32_t* slots = next.data();
+  std::uint32_t* handles = handles_.data();
+  byStreams([&](std::uint32_t i) {
+    if (cellOf[i] != kOut) handles[slots[cellOf[i]]++] = i;
+  });
 }
 
 template <class Take>

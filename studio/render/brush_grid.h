@@ -12,14 +12,17 @@
 
 namespace tessel::studio {
 
+class SeenMemo;
+
 class BrushGrid {
  public:
   static constexpr int kCellPixels = 8;  // the coarsest cells; denser meshes get finer ones
 
   // Buckets the components of `target` that lie on the view, are not hidden and, with `depth`,
-  // are not behind a surface.
+  // are not behind a surface; `memo`, kept with `depth` for this mesh and projector, answers the
+  // depth test for the runs it has seen.
   void build(const Mesh& mesh, ComponentTarget target, const ScreenProjector& project,
-             const VisibleDepth* depth);
+             const VisibleDepth* depth, const SeenMemo* memo = nullptr);
   // Appends the components within `radius` pixels of (cx, cy), in cell order.
   void query(const Mesh& mesh, const ScreenProjector& project, float cx, float cy, float radius,
              std::vector<std::uint32_t>& out) const;

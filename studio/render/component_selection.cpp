@@ -175,7 +175,7 @@ void ComponentSelection::inRegion(const ViewPlace& view, const Region& region, S
         mark(hit, mode.select);
       } else if (!markInRegion(*e->mesh, target, project, region, depth, mode.select,
                                chunksFor(*e->mesh, target),
-                               depth ? memoFor(view, *e->mesh, target) : nullptr)) {
+                               depth ? memoFor(view, *e, target, project) : nullptr)) {
         continue;
       }
       touched.push_back(e);
@@ -212,8 +212,10 @@ void ComponentSelection::beginPaint(const ViewPlace& view, bool through) {
   const VisibleDepth* depth = through ? nullptr : depthFor(view);
   for (auto [e, target] : candidates()) {
     const ScreenProjector project(view.camera, view.size.width, view.size.height, e->placement);
+    const SeenMemo* memo =
+        depth && target != ComponentTarget::Holes ? memoFor(view, *e, target, project) : nullptr;
     brush_.grids.emplace_back(e, BrushGrid{});
-    brush_.grids.back().second.build(*e->mesh, target, project, depth);
+    brush_.grids.back().second.build(*e->mesh, target, project, depth, memo);
   }
 }
 
@@ -325,11 +327,16 @@ const VisibleDepth* ComponentSelection::depthFor(const ViewPlace& view) {
   return cache.depth.get();
 }
 
-SeenMemo* ComponentSelection::memoFor(const ViewPlace& view, const Mesh& mesh,
-                                     ComponentTarget target) {
+SeenMemo* ComponentSelection::memoFor(const ViewPlace& view, const Entity& entity,
+                                     ComponentTarget target, const ScreenProjector& project) {
+  const Mesh& mesh = *entity.mesh;
   const std::uint32_t count = componentCount(mesh, target);
-  auto [at, added] = depths_[view.index].memos.try_emplace({&mesh, target});
-  if (added || !at->second.fits(target, count)) at->second = SeenMemo(target, count);
+  DepthCache& cache = depths_[view.index];
+  auto [at, added] = cache.memos.try_emplace({&mesh, target});
+  if (added || !at->second.fits(target, count)) {
+    at->second = SeenMemo(target, count);
+    learnSeen(mesh, target, project, *cache.depth, *chunksFor(mesh, target), at->second);
+  }
   return &at->second;
 }
 

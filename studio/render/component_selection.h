@@ -99,8 +99,10 @@ class ComponentSelection {
   // The entities a request may touch, with the kind of component the filter asks of each.
   std::vector<std::pair<Entity*, ComponentTarget>> candidates() const;
   const VisibleDepth* depthFor(const ViewPlace& view);
-  // The memo of depthFor(view)'s answers for a mesh's components of a kind (not Holes).
-  SeenMemo* memoFor(const ViewPlace& view, const Mesh& mesh, ComponentTarget target);
+  // The memo of depthFor(view)'s answers for an entity's components of a kind (not Holes),
+  // complete from its making: the test of the whole view runs once for each image.
+  SeenMemo* memoFor(const ViewPlace& view, const Entity& entity, ComponentTarget target,
+                    const ScreenProjector& project);
   // Built on first use for each mesh and kind of component, kept while the scene stays as it is.
   const ChunkBoxes* chunksFor(const Mesh& mesh, ComponentTarget target);
   template <class Region>
@@ -122,8 +124,8 @@ class ComponentSelection {
     ViewSize size;
     std::uint64_t stamp = 0;
     std::unique_ptr<VisibleDepth> depth;
-    // What the depth test answered for each mesh's components of a kind, as far as regions
-    // reached them (seen_memo.h); gone with the image.
+    // What the depth test answered for each mesh's components of a kind (seen_memo.h), for
+    // every component on the view; gone with the image.
     std::map<std::pair<const Mesh*, ComponentTarget>, SeenMemo> memos;
   };
   std::map<int, DepthCache> depths_;

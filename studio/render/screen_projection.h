@@ -10,6 +10,10 @@
 #include <memory>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "studio/scene/camera.h"
 #include "studio/scene/mesh.h"
 #include "studio/scene/placement.h"
@@ -81,7 +85,16 @@ inline ScreenVertex centrePlace(const ScreenVertex& a, const ScreenVertex& b) {
 }
 inline ScreenVertex centrePlace(const ScreenVertex& a, const ScreenVertex& b,
                                 const ScreenVertex& c) {
+#if defined(__SSE2__)
+  // x and y through one division, lane by lane the same operations as below: a division is the
+  // dearest step of placing a face, and millions are placed at once.
+  const __m128 sum = _mm_add_ps(_mm_add_ps(_mm_setr_ps(a.x, a.y, 0, 0), _mm_setr_ps(b.x, b.y, 0, 0)),
+                                _mm_setr_ps(c.x, c.y, 0, 0));
+  const __m128 centre = _mm_div_ps(sum, _mm_set1_ps(3.0f));
+  return {_mm_cvtss_f32(centre), _mm_cvtss_f32(_mm_shuffle_ps(centre, centre, 1)), 0};
+#else
   return {(a.x + b.x + c.x) / 3.0f, (a.y + b.y + c.y) / 3.0f, 0};
+#endif
 }
 inline ScreenVertex centreOf(const ScreenVertex& a, const ScreenVertex& b) {
   ScreenVertex s = centrePlace(a, b);

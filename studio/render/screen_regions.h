@@ -171,4 +171,11 @@ std::size_t markInRegion(Mesh& mesh, ComponentTarget target, const ScreenProject
                          const Region& region, const VisibleDepth* depth, bool select,
                          const ChunkBoxes* chunks = nullptr, SeenMemo* memo = nullptr);
 
+// Fills `memo` (kept with `depth` for this mesh, projector and target, not Holes) for every run
+// of components that reaches the view: the depth test of a whole view at once. What it answers
+// changes only with the image, so it is made once with each new image, and requests in the view
+// then read answers instead of testing.
+void learnSeen(const Mesh& mesh, ComponentTarget target, const ScreenProjector& project,
+               const VisibleDepth& depth, const ChunkBoxes& chunks, SeenMemo& memo);
+
 }  // namespace tessel::studio

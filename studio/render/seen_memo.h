@@ -1,8 +1,9 @@
-// Which components of one mesh pass the "visible only" depth test at their screen place, found a
-// run of ChunkBoxes::kRun at a time as regions reach them and kept with the depth image they were
-// tested against. The test is the costly part of selecting "visible only" (a face's centre and
-// depth, and a read of the image, for each); in a view whose camera has not moved since, a region
-// then costs what selecting through costs, and runs wholly seen are taken whole.
+// Which components of one mesh pass the "visible only" depth test at their screen place, kept a
+// run of ChunkBoxes::kRun at a time with the depth image they were tested against: learned for the
+// whole view as the image is made (learnSeen), or run by run as regions reach runs not yet seen.
+// The test is the costly part of selecting "visible only" (a face's centre and depth, and a read
+// of the image, for each); with the answers kept, a region costs what selecting through costs,
+// runs wholly seen are taken whole, and the brush's grid reads a bit instead of the image.
 #pragma once
 
 #include <cstdint>

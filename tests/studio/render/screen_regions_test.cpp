@@ -218,16 +218,18 @@ TEST(ComponentsInRegion, FastAndPlainSelectTheSameComponents) {
   const LassoRegion lasso = test::lassoRows(outline, kSize.height).region();
   std::vector<std::uint32_t> fast;
   // Plain loops, boxes of runs, and boxes with a memo of the depth test that one region fills in
-  // part and the next ones read and complete.
+  // part and the next ones read and complete, or that the whole view filled first.
   for (ComponentTarget target : kTargets)
     for (bool seen : {false, true})
-      for (int way : {0, 1, 2}) {
+      for (int way : {0, 1, 2, 3}) {
       const DepthImage* plainDepth = seen ? &image : nullptr;
       const VisibleDepth* fastDepth = seen ? &visible : nullptr;
       const ChunkBoxes boxes(m, target);
       const ChunkBoxes* chunks = way > 0 ? &boxes : nullptr;
       SeenMemo memoOf(target, componentCount(m, target));
-      SeenMemo* memo = way == 2 ? &memoOf : nullptr;
+      SeenMemo* memo = way >= 2 ? &memoOf : nullptr;
+      if (way == 3 && target != ComponentTarget::Holes)
+        learnSeen(m, target, project, visible, boxes, memoOf);
       componentsInRegion(m, target, project, RectRegion{20, 15, 130.5f, 100}, fastDepth,
                          fast, kWholeProjection, chunks, memo);
       EXPECT_EQ(fast, componentsInRect(m, kindOf(target), c, kSize, 20, 15, 130.5, 100,
@@ -417,10 +419,22 @@ TEST(BrushGrid, StepsSelectWhatThePlainCircleSelects) {
   m.faceFlags[10] |= kHidden;
   std::mt19937 rng(13);
   std::uniform_real_distribution<float> x(-20, 180), y(-20, 140), r(0, 40);
+  // Visible only, the depth test is answered by the image itself, by a memo of the whole view,
+  // or by one that a region filled in part.
   for (ComponentTarget target : kTargets)
-    for (bool seen : {false, true}) {
+    for (int way : {0, 1, 2, 3}) {
+      const bool seen = way > 0;
+      SeenMemo memo(target, componentCount(m, target));
+      const ChunkBoxes boxes(m, target);
+      if (target == ComponentTarget::Holes && way > 1) continue;
+      if (way == 2) learnSeen(m, target, project, visible, boxes, memo);
+      if (way == 3) {
+        std::vector<std::uint32_t> part;
+        componentsInRegion(m, target, project, RectRegion{10, 30, 90, 70}, &visible, part,
+                           kWholeProjection, &boxes, &memo);
+      }
       BrushGrid grid;
-      grid.build(m, target, project, seen ? &visible : nullptr);
+      grid.build(m, target, project, seen ? &visible : nullptr, way > 1 ? &memo : nullptr);
       EXPECT_LE(grid.memoryBytes(),
                 4 * (componentCount(m, kindOf(target)) + 160 / grid.cellPixels() * 120 /
                          grid.cellPixels() + 1) + 64);
