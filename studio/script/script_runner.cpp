@@ -76,7 +76,7 @@ const std::map<std::string, std::string>& usages() {
       {"set", "set \"Panel title\" \"Attribute\" VALUE"},
       {"apply", "apply \"Panel title\""},
       {"print", "print camera|selection|scene|frames|manipulator|panel \"Title\"|menu|toolbars|accelerators"},
-      {"shot", "shot PATH.png [frame]"},
+      {"shot", "shot PATH.png [frame|window]"},
       {"save", "save PATH"},
       {"filter", "filter object|component \"Name\""},
       {"panel", "panel ID|\"Name\"|close"},
@@ -460,7 +460,10 @@ std::string ScriptRunner::runWords(const std::vector<std::string>& w) {
   if (verb == "print") return print(w);
   if (verb == "manipulator") return manipulatorDrag(w);
   if (verb == "shot") {
-    if (w.size() < 2 || w.size() > 3 || (w.size() == 3 && w[2] != "frame")) return usage(verb);
+    if (w.size() < 2 || w.size() > 3 || (w.size() == 3 && w[2] != "frame" && w[2] != "window"))
+      return usage(verb);
+    if (w.size() == 3 && w[2] == "window")
+      return shootWindow ? shootWindow(w[1]) : "there is no window to shoot: Studio runs headless";
     return host_.shot(w[1], w.size() == 3);
   }
   if (verb == "save") {

@@ -34,6 +34,9 @@ class ScriptRunner {
   // Runs after each line that ran; the window brings itself up to date here (a new layout gets
   // its panes and sizes before the next line shoots a view).
   std::function<void()> afterLine;
+  // Writes the whole window, its bars and docks included, as a PNG; an empty string on success.
+  // Only a window sets it: headless, `shot PATH window` fails.
+  std::function<std::string(const std::string& path)> shootWindow;
 
  private:
   std::string runWords(const std::vector<std::string>& words);

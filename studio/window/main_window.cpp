@@ -33,6 +33,9 @@
 namespace tessel::studio {
 namespace {
 
+// The window's size before the settings file has one.
+constexpr int kFirstWidth = 1280, kFirstHeight = 860;
+
 QString bare(const char* text) { return QString::fromUtf8(text ? text : "").remove('&'); }
 
 // The module's message box styles and answers, as a dialog's buttons.
@@ -144,7 +147,7 @@ MainWindow::MainWindow(StudioHost& host, WindowGlContext& context,
     QMetaObject::invokeMethod(this, [this] { host_.drawPending(); }, Qt::QueuedConnection);
   };
 
-  resize(1280, 860);
+  resize(kFirstWidth, kFirstHeight);
   restoreGeometry(settings_->geometry());
   restoreState(settings_->dockLayout());
   qApp->installEventFilter(this);
@@ -307,6 +310,7 @@ QStringList MainWindow::recentFiles() const { return settings_->recentFiles(); }
 // [SECTION] toolbars
 
 void MainWindow::buildToolBars() {
+  int rowWidth = 0;  // of the bars on the current row
   for (platform::CToolBar* bar : host_.frame().toolbars()) {
     const QString title = QString::fromUtf8(bar->GetWindowText());
     auto* tb = new QToolBar(title, this);
@@ -364,6 +368,13 @@ void MainWindow::buildToolBars() {
       }
     }
     tb->setVisible(bar->IsWindowVisible());
+    // Bars share a row while the window's first width holds them: beyond it the toolkit would
+    // fold the last buttons into an overflow menu where nobody finds them.
+    if (tb->isVisibleTo(this)) {
+      const int width = tb->sizeHint().width();
+      if (rowWidth > 0 && rowWidth + width > kFirstWidth) insertToolBarBreak(tb), rowWidth = 0;
+      rowWidth += width;
+    }
     toolBars_.push_back(tb);
     barPairs_.push_back({bar, tb});
   }

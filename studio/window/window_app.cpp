@@ -1,6 +1,7 @@
 #include "studio/window/window_app.h"
 
 #include <QApplication>
+#include <QSaveFile>
 #include <QSurfaceFormat>
 
 #include <cstdlib>
@@ -58,6 +59,18 @@ int runWindow(int argc, char** argv, const WindowOptions& options) {
       runner.afterLine = [&window] {
         window.refresh();
         QApplication::processEvents();
+      };
+      runner.shootWindow = [&window, &echo](const std::string& path) -> std::string {
+        // What the last line changed is drawn first. Written aside and renamed into place, as
+        // every file Studio writes.
+        window.refresh();
+        QApplication::processEvents();
+        QSaveFile file(QString::fromStdString(path));
+        if (!file.open(QIODevice::WriteOnly) || !window.grab().save(&file, "PNG") ||
+            !file.commit())
+          return "cannot write " + path;
+        echo("shot: " + path);
+        return {};
       };
       if (options.script == "-") {
         status = runner.run(std::cin, "stdin", std::cerr);

@@ -143,6 +143,7 @@ TEST_F(TesselScript, EveryMalformedLineNamesItsNumber) {
       {"set \"Nope\" \"A\" 1", "panel \"Nope\" has not been shown"},
       {"print colours", "cannot print \"colours\""},
       {"shot " "/no/such/dir/x.png", "/no/such/dir/x.png: cannot be written"},
+      {"shot x.png window", "there is no window to shoot: Studio runs headless"},
       {"save /tmp/x.ply", "nothing to save"},
       {"open \"unterminated", "unterminated quote"},
   };

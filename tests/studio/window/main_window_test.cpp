@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStatusBar>
 #include <QTableWidget>
 #include <QTest>
@@ -250,6 +251,10 @@ TEST_F(WindowTest, GrabShowsMenuToolbarsCombosDockAndStatusBar) {
   int shownBars = 0;
   for (QToolBar* tb : window->moduleToolBars()) shownBars += inside(tb);
   EXPECT_GE(shownBars, 3) << "Select, Zoom and Orient start shown";
+  // Every button of a shown bar is on it, none folded away into the bar's overflow menu.
+  for (QToolBar* tb : window->moduleToolBars())
+    for (auto* b : tb->findChildren<QToolButton*>(QRegularExpression("^button-")))
+      EXPECT_TRUE(!tb->isVisible() || b->isVisible()) << b->text().toStdString();
   EXPECT_EQ(window->moduleToolBars().size(), 5u);
   EXPECT_TRUE(inside(window->filterCombo(true)));
   EXPECT_TRUE(inside(window->filterCombo(false)));
