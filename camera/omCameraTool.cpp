@@ -6,12 +6,6 @@
 
 namespace tessel::camera {
 
-omView* omCameraTool::activeView() {
-  omApplication* app = GetApplication();
-  omViewManager* views = app ? app->GetViewManager() : nullptr;
-  return views ? views->GetActiveView() : nullptr;
-}
-
 bool omCameraTool::orthographic(omView* input) {
   omViewport* view = input ? input->GetView() : nullptr;
   return view && view->IsOrthographic() != 0;

@@ -32,7 +32,6 @@ class omCameraTool : public framework::omToolBase {
 
   // True when the view `input` shows is not a perspective view.
   static bool orthographic(omView* input);
-  omView* activeView();
   omMainView* mainView();
   omPanelManager* panel();
   void setStatus(const char* text);

@@ -16,11 +16,6 @@ namespace {
 
 constexpr int kSmallestBand = 10;  // pixels: a band this narrow or low is ignored
 
-omView* activeViewOf(omApplication* app) {
-  omViewManager* views = app ? app->GetViewManager() : nullptr;
-  return views ? views->GetActiveView() : nullptr;
-}
-
 }  // namespace
 
 void omToolZoom::rebuildBand() { selection::spanRectangle(start_, current_, band_); }
@@ -42,7 +37,7 @@ void omToolZoom::updatePrompt() {
   if (omPanelManager* panel = app->GetPanelManager())
     panel->SetPrompt("Drag mouse to the right to zoom in or to the left to zoom out.");
   omViewManager* views = app->GetViewManager();
-  omView* view = activeViewOf(app);
+  omView* view = activeView();
   if (!views || !view) return;
   float p[2];
   view->GetCursorPosition(p);
@@ -52,7 +47,7 @@ void omToolZoom::updatePrompt() {
 void omToolZoom::restart() {
   omApplication* app = GetApplication();
   if (omPanelManager* panel = app->GetPanelManager()) panel->SetStatusText(nullptr);
-  if (omView* view = activeViewOf(app)) {
+  if (omView* view = activeView()) {
     view->GetCursorPosition(start_);
     current_[0] = start_[0], current_[1] = start_[1];
   }

@@ -16,6 +16,13 @@ std::int32_t omToolBase::Release() {
   return refCount_;
 }
 
+omView* activeView(omApplication* app) {
+  omViewManager* views = app ? app->GetViewManager() : nullptr;
+  return views ? views->GetActiveView() : nullptr;
+}
+
+omView* omToolBase::activeView() { return framework::activeView(application_); }
+
 void omToolBase::Refresh() {
   if (!application_) return;
   if (omMainView* view = application_->GetMainView()) view->Redraw(om::kRedrawFull);

@@ -40,11 +40,18 @@ class omToolBase : public omTool {
   void Key(std::int32_t, std::int32_t, omView*) override {}
   void HostHook7(std::int32_t, std::int32_t, std::int32_t) override {}
 
+ protected:
+  // The view the user works in, or null.
+  omView* activeView();
+
  private:
   std::int32_t refCount_ = 0;
   omToolManager* toolManager_ = nullptr;
   omApplication* application_ = nullptr;
 };
+
+// The view the user works in, or null; for code that holds the application only.
+omView* activeView(omApplication* app);
 
 // The registered factory of tool class T: null on allocation failure, and 1 either way.
 template <class T>

@@ -8,11 +8,6 @@
 namespace tessel::scene {
 namespace {
 
-omView* activeView(omApplication* app) {
-  omViewManager* views = app ? app->GetViewManager() : nullptr;
-  return views ? views->GetActiveView() : nullptr;
-}
-
 omEvalLight* evaluationLight(omView* view) {
   omViewport* viewport = view ? view->GetView() : nullptr;
   return viewport ? viewport->GetEvaluationLight() : nullptr;
@@ -22,13 +17,13 @@ omEvalLight* evaluationLight(omView* view) {
 void followLight(omApplication* app) {
   omMainView* main = app ? app->GetMainView() : nullptr;
   if (omMainView* target = main ? main->GetUpdateTarget() : nullptr) target->UpdateManipulator(1);
-  if (omView* view = activeView(app)) view->RedrawView(1);
+  if (omView* view = framework::activeView(app)) view->RedrawView(1);
 }
 
 }  // namespace
 
 bool placeEvaluationLight(omApplication* app, const float* position) {
-  omView* view = activeView(app);
+  omView* view = framework::activeView(app);
   omEvalLight* light = evaluationLight(view);
   if (!light || !position) return false;
   omViewport* viewport = view->GetView();
@@ -37,7 +32,7 @@ bool placeEvaluationLight(omApplication* app, const float* position) {
 }
 
 void resetEvaluationLight(omApplication* app) {
-  omEvalLight* light = evaluationLight(activeView(app));
+  omEvalLight* light = evaluationLight(framework::activeView(app));
   if (!light) return;
   light->ResetPlacement();
   followLight(app);

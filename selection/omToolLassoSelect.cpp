@@ -13,11 +13,6 @@
 namespace tessel::selection {
 namespace {
 
-omView* activeView(omApplication* app) {
-  omViewManager* views = app ? app->GetViewManager() : nullptr;
-  return views ? views->GetActiveView() : nullptr;
-}
-
 // The whole pixel a drag position falls on, held to 0 .. max; clamped before truncating, so a
 // position far outside the view cannot overflow.
 float pixel(float v, std::int32_t max) {
@@ -42,7 +37,7 @@ void omToolLassoSelect::Activate() {
 
 void omToolLassoSelect::Deactivate() {
   omApplication* app = GetApplication();
-  eraseOutline(activeView(app));
+  eraseOutline(activeView());
   if (omMainView* main = app ? app->GetMainView() : nullptr) main->EndComponentTool();
 }
 
@@ -51,7 +46,7 @@ void omToolLassoSelect::Cancel() {
   if (!app) return;
   clearStatus(app);
   // Erased before the flag goes, or the XOR outline would stay on screen for good.
-  eraseOutline(activeView(app));
+  eraseOutline(activeView());
   aborted_ = true;
   outlineShown_ = false;
   points_.clear();

@@ -17,12 +17,6 @@ constexpr float kPickDistance = 5.0f;  // pixels: a shorter drag is a click
 
 }  // namespace
 
-omView* omToolSelect::activeView() {
-  omApplication* app = GetApplication();
-  omViewManager* views = app ? app->GetViewManager() : nullptr;
-  return views ? views->GetActiveView() : nullptr;
-}
-
 void omToolSelect::ToggleModifier(std::uint32_t bits) {
   if (TestModifier(bits))
     modifierMask_ &= ~bits;

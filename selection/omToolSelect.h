@@ -35,7 +35,6 @@ class omToolSelect : public framework::omToolBase {
  private:
   void drawBand(omView* input);
   void notifySelectionChanged();
-  omView* activeView();
 
   std::uint32_t modifierMask_ = 0;
   float dragStart_[2] = {-1, -1};

@@ -15,11 +15,6 @@ namespace {
 
 constexpr float kPickDistance = 5.0f;  // pixels: a shorter drag is a click
 
-omView* activeView(omApplication* app) {
-  omViewManager* views = app ? app->GetViewManager() : nullptr;
-  return views ? views->GetActiveView() : nullptr;
-}
-
 }  // namespace
 
 void omToolSelectComponent::UpdatePrompt() { showComponentPrompt(GetApplication()); }
@@ -44,7 +39,7 @@ void omToolSelectComponent::Cancel() {
   omApplication* app = GetApplication();
   if (!app) return;
   clearStatus(app);
-  omView* view = activeView(app);
+  omView* view = activeView();
   // The band is XOR on screen: draw it once more so no trace of it stays behind.
   if (bandShown_) drawBand(view);
   aborted_ = true;
