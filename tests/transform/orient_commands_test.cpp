@@ -213,6 +213,11 @@ TEST_F(OrientCommands, RotateOrientationsAbsoluteAndRelative) {
   expectOrientation(*mesh, 0, 0, 0.5, kCos30);
   rotate({0, 0, 1}, 30, 0, 2, &world);  // absolute: the turn itself
   expectOrientation(*mesh, 0, 0, kSin15, kCos15);
+  // A relative turn about another axis follows the frame's own: 90 degrees about world X of a
+  // frame turned about Z.
+  rotate({1, 0, 0}, 90, 1, 2, &world);
+  const double h = std::sqrt(0.5);
+  expectOrientation(*mesh, h * kCos15, -h * kSin15, h * kSin15, h * kCos15);
   rotate({1, 0, 0}, 0, 0, 2, &world);
   expectOrientation(*mesh, 0, 0, 0, 1);
   // A zero axis moves nothing, whatever the angle.

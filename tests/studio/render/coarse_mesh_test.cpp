@@ -78,7 +78,8 @@ TEST(CoarseMesh, BadInputIsLeftOutNotDrawn) {
 class CoarseWhileMoving : public test::StudioFixture {};
 
 // A tumble of a large mesh draws the stand-in while the button is held, and the full mesh the
-// moment it is let go: the last image is exactly a still drawing from the same camera.
+// moment it is let go: the last image is exactly a still drawing from the same camera. So does a
+// pan whose tool draws nothing as it ends.
 TEST_F(CoarseWhileMoving, TheFullMeshIsBackWhenTheCameraStops) {
   start(TESSEL_MODULE_PATH);
   const auto file = dir.path / "large.ply";
@@ -97,6 +98,21 @@ TEST_F(CoarseWhileMoving, TheFullMeshIsBackWhenTheCameraStops) {
   host->drawPending();
   EXPECT_EQ(stopped, host->renderer().readPixels(rect));
   EXPECT_NE(moving, stopped);
+  // With ALT held from the start the tool keeps the drawing mode and draws nothing as it lets
+  // go: the full mesh still comes back.
+  host->setModifiers(false, false, true);
+  ASSERT_TRUE(host->tools().ActivateTool("Pan"));
+  host->mouseButton(om::kButtonMiddle, true, 100, 75);  // ALT pans with the middle button
+  host->mouseMove(110, 70);
+  host->drawPending();
+  const auto panning = host->renderer().readPixels(rect);
+  host->mouseButton(om::kButtonMiddle, false, 110, 70);
+  host->drawPending();
+  const auto released = host->renderer().readPixels(rect);
+  EXPECT_NE(panning, released);
+  host->views().active().RedrawView(0);
+  host->drawPending();
+  EXPECT_EQ(released, host->renderer().readPixels(rect));
 }
 
 }  // namespace
