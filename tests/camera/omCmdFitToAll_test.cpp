@@ -25,15 +25,6 @@ class Fit : public StudioFixture {
   studio::Vec3 target(int view) { return host->views().view(view).camera.target; }
 };
 
-TEST_F(Fit, ViewAllFramesTheActiveViewFromItsAccelerator) {
-  openQuad("a.obj", 0);
-  openQuad("b.obj", 10);
-  take();
-  EXPECT_EQ(run("key W\n"), "");
-  EXPECT_TRUE(has(take(), "message: Zoomed current window to all objects."));
-  EXPECT_NEAR(target(0).x, 5.5, 1e-9);
-}
-
 TEST_F(Fit, ThePanelSwitchFramesEveryView) {
   openQuad("a.obj", 0);
   openQuad("b.obj", 10);

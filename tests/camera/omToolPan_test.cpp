@@ -83,14 +83,5 @@ TEST_F(Roll, HorizontalMotionTurnsAboutTheViewAxis) {
   EXPECT_NEAR(studio::dot(camera().up, before.up), std::cos(18 * 3.14159265358979 / 180), 1e-9);
 }
 
-TEST_F(Roll, OrthographicViewsRefuse) {
-  EXPECT_EQ(run("layout quad\nview 3\n"), "");
-  const studio::Camera before = camera();
-  EXPECT_EQ(run("drag left 50 50 90 50\n"), "");
-  EXPECT_TRUE(has(take(), "warning: Rolling is not allowed in a non perspective window."));
-  EXPECT_EQ(camera().up, before.up);
-  EXPECT_EQ(host->views().active().cursorId(), 5001);
-}
-
 }  // namespace
 }  // namespace tessel::test

@@ -127,18 +127,6 @@ TEST(LoadSwitch, MissingValueProceedsAndWritesOne) {
   EXPECT_EQ(f.store().read(kModuleKey, "Load module"), nlohmann::json(1));
 }
 
-TEST(LoadSwitch, CorruptSettingsFileIsKeptAsideAndTheModuleLoads) {
-  Fixture f(TESSEL_PROBE_PATH);
-  const auto file = platform::userSettingsPath();
-  std::filesystem::create_directories(file.parent_path());
-  std::ofstream(file) << "{ \"software\": [ truncated";
-  EXPECT_TRUE(f.module.start(f.host));
-  std::ifstream aside(file.string() + ".corrupt");
-  std::string kept((std::istreambuf_iterator<char>(aside)), {});
-  EXPECT_EQ(kept, "{ \"software\": [ truncated");
-  EXPECT_EQ(f.store().read(kModuleKey, "Load module"), nlohmann::json(1));
-}
-
 // A value nested 200,000 levels deep once overflowed the stack at every start-up: now the file is
 // kept aside as it is, said once, and the module starts on defaults.
 TEST(LoadSwitch, DeeplyNestedSettingsFileIsKeptAsideAndTheModuleLoads) {

@@ -93,29 +93,6 @@ TEST_F(ObjectSelect, PromptsFollowTheModifiers) {
   EXPECT_TRUE(has(take(), "prompt: Press SHIFT to add or CTRL to remove from selection."));
 }
 
-// Lights and coordinate systems are never selected together with other objects: the filter-step
-// key clears the selection when it steps into them or out of them, and only then.
-TEST_F(ObjectSelect, TheFilterStepKeyClearsTheSelectionAcrossLightsAndFrames) {
-  auto step = [this] {
-    host->tools().GetCurrentTool()->Key(om::kKeyFilterStep, 0, &host->views().active());
-    return std::string(host->GetObjectFilter()->GetCurrentName());
-  };
-  auto light = std::make_unique<studio::Entity>();
-  light->name = "Lamp";
-  light->type = om::kEntityLight;
-  const std::uint32_t lamp = host->scene().add(std::move(light)).id;
-  EXPECT_EQ(run("drag left 0 0 200 150\n"), "");
-  ASSERT_EQ(selected(), "ab");
-  host->tools().GetCurrentTool()->Key(om::kKeyFilterStep, 1, &host->views().active());
-  EXPECT_STREQ(host->GetObjectFilter()->GetCurrentName(), "Mesh") << "a key-up does nothing";
-  EXPECT_EQ(step(), "Coord Sys");
-  EXPECT_EQ(selected(), "") << "into coordinate systems";
-  EXPECT_EQ(step(), "Lights");
-  host->scene().select(lamp, true);
-  EXPECT_EQ(step(), "Mesh");
-  EXPECT_EQ(selected(), "") << "out of lights";
-}
-
 TEST_F(ObjectSelect, TheToolWaitsWhileTheSceneIsLocked) {
   EXPECT_EQ(run("tool Tumble\n"), "");
   host->GetMainView()->Lock();

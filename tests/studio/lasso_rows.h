@@ -1,12 +1,11 @@
-// The row table a lasso outline gives, built the way the lasso tool builds it (every edge kept,
-// ordered by first y with ties kept), for feeding the host's scanline selection directly.
+// The row table a lasso outline gives, built by the lasso tool's own builder, for feeding the
+// host's scanline selection and its row regions directly.
 #pragma once
 
-#include <algorithm>
-#include <cmath>
 #include <cstdint>
 #include <vector>
 
+#include "selection/lasso_rows.h"
 #include "studio/render/screen_regions.h"
 
 namespace tessel::test {
@@ -17,31 +16,28 @@ struct RowTable {
   studio::LassoRegion region() const { return {edges, rowStart}; }
 };
 
-// outline: x, y pairs in drawing order.
+// The table as the lasso tool hands it to the host. outline: x, y pairs in drawing order.
+template <class Number>
+selection::LassoRows toolRows(const std::vector<Number>& outline, int rowCount) {
+  std::vector<selection::LassoPoint> points;
+  for (std::size_t i = 0; i + 1 < outline.size(); i += 2)
+    points.push_back({static_cast<float>(outline[i]), static_cast<float>(outline[i + 1])});
+  selection::LassoRows rows;
+  selection::buildLassoRows(points, rowCount, rows);
+  return rows;
+}
+
+// The same table as the host's lasso region reads it.
 inline RowTable lassoRows(const std::vector<float>& outline, int rowCount) {
-  std::vector<std::vector<studio::ScanEdge>> rows(static_cast<std::size_t>(std::max(rowCount, 0)));
-  const std::size_t n = outline.size() / 2;
-  for (std::size_t i = 1; i <= n && n >= 2; ++i) {
-    const std::size_t a = i - 1, b = i % n;
-    float ax = outline[2 * a], ay = outline[2 * a + 1], bx = outline[2 * b], by = outline[2 * b + 1];
-    if (ay > by) ay += 0.5f, by -= 0.5f;
-    else if (ay < by) ay -= 0.5f, by += 0.5f;
-    const int lo = static_cast<int>(std::min(std::floor(ay), std::floor(by)));
-    const int hi = static_cast<int>(std::max(std::ceil(ay), std::ceil(by)));
-    for (int r = std::max(lo, 0); r <= std::min(hi, rowCount - 1); ++r) {
-      auto& row = rows[static_cast<std::size_t>(r)];
-      const studio::ScanEdge e{ax, ay, bx, by};
-      row.insert(std::upper_bound(row.begin(), row.end(), e,
-                                  [](const auto& x, const auto& y) { return x.y0 < y.y0; }),
-                 e);
-    }
-  }
+  const selection::LassoRows rows = toolRows(outline, rowCount);
   RowTable t;
   t.rowStart.push_back(0);
-  for (const auto& row : rows) {
-    t.edges.insert(t.edges.end(), row.begin(), row.end());
+  for (const omScanRow& row : rows.rows) {
+    for (std::int32_t k = 0; k < row.count; ++k)
+      t.edges.push_back({row.edges[k].x0, row.edges[k].y0, row.edges[k].x1, row.edges[k].y1});
     t.rowStart.push_back(static_cast<std::uint32_t>(t.edges.size()));
   }
+  if (rows.rows.empty()) t.rowStart.assign(static_cast<std::size_t>(rowCount > 0 ? rowCount : 0) + 1, 0);
   return t;
 }
 

@@ -65,20 +65,16 @@ TEST_F(ComponentHost, ABoxSelectsWhatIsSeenOrEverythingThrough) {
 TEST_F(ComponentHost, LassoRowsSelectAsThePlainTestAndTheScriptSaysSo) {
   const std::vector<float> outline = {5, 5, 60, 3, 115, 5, 117, 45, 115, 85, 60, 87,
                                       5, 85, 3, 45, 30, 40, 20, 20, 40, 10, 50, 30};
-  const RowTable table = lassoRows(outline, 90);
-  std::vector<omScanRow> rows;
-  for (std::size_t r = 0; r + 1 < table.rowStart.size(); ++r)
-    rows.push_back({reinterpret_cast<const omScanEdge*>(table.edges.data()) + table.rowStart[r],
-                    static_cast<std::int32_t>(table.rowStart[r + 1] - table.rowStart[r])});
+  const selection::LassoRows table = toolRows(outline, 90);
   host->GetMainView()->SetKeepSelection(false);
   host->scene().componentMask = om::kMaskVertices;
-  host->GetMainView()->SelectInScanlines(view, rows.data(), 90, true, true);
+  host->GetMainView()->SelectInScanlines(view, table.rows.data(), 90, true, true);
   std::string points;
   for (float v : outline) points += " " + std::to_string(v);
   EXPECT_EQ(run("check lasso through" + points + "\n"), "");
   EXPECT_TRUE(has(take(), "check: the selection is what a plain point-in-polygon test"));
   EXPECT_NE(run("check lasso" + points + "\n"), "") << "seen only, the far corners are not in";
-  host->GetMainView()->SelectInScanlines(view, rows.data(), 90, true, false);
+  host->GetMainView()->SelectInScanlines(view, table.rows.data(), 90, true, false);
   EXPECT_EQ(run("check lasso" + points + "\n"), "");
   // No rows, or rows the module never filled, select nothing.
   host->GetMainView()->SelectInScanlines(view, nullptr, 90, true, true);

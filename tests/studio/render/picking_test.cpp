@@ -7,6 +7,7 @@
 #include <random>
 
 #include "studio/render/screen_projection.h"
+#include "tests/studio/lasso_rows.h"
 #include "tests/studio/mesh_fixtures.h"
 
 namespace tessel::studio {
@@ -186,27 +187,6 @@ TEST(Picking, RectangleShortcutsAgreeWithAVertexScan) {
   }
 }
 
-// A lasso's scanline table as the lasso tool hands it over: each segment widened by half a pixel
-// along y and entered into every row from floor to ceil of its widened ends.
-struct ScanTable {
-  std::vector<std::vector<omScanEdge>> edges;
-  std::vector<omScanRow> rows;
-  ScanTable(const std::vector<double>& outline, int rowCount) : edges(rowCount) {
-    const std::size_t n = outline.size() / 2;
-    for (std::size_t i = 0; i < n; ++i) {
-      const std::size_t a = (i + n - 1) % n;
-      float ax = float(outline[2 * a]), ay = float(outline[2 * a + 1]);
-      float bx = float(outline[2 * i]), by = float(outline[2 * i + 1]);
-      if (ay > by) ay += 0.5f, by -= 0.5f;
-      else if (ay < by) ay -= 0.5f, by += 0.5f;
-      const int lo = int(std::floor(std::min(ay, by))), hi = int(std::ceil(std::max(ay, by)));
-      for (int r = std::max(lo, 0); r <= std::min(hi, rowCount - 1); ++r)
-        edges[r].push_back({ax, ay, bx, by});
-    }
-    for (auto& row : edges) rows.push_back({row.data(), std::int32_t(row.size())});
-  }
-};
-
 TEST(Picking, ScanlineTableAgreesWithThePolygonItCameFrom) {
   std::mt19937 rng(11);
   std::uniform_int_distribution<int> px(0, 399), py(0, 299);
@@ -214,7 +194,7 @@ TEST(Picking, ScanlineTableAgreesWithThePolygonItCameFrom) {
     // Integer outlines, as a dragged lasso clamps them; many share a y with another vertex.
     std::vector<double> outline;
     for (int i = 0; i < 12 + trial; ++i) outline.insert(outline.end(), {double(px(rng)), double(py(rng))});
-    ScanTable table(outline, kSize.height);
+    const selection::LassoRows table = test::toolRows(outline, kSize.height);
     int inside = 0;
     for (double y = 0.25; y < kSize.height; y += 3.5)
       for (double x = 0.25; x < kSize.width; x += 3.5) {
@@ -226,7 +206,7 @@ TEST(Picking, ScanlineTableAgreesWithThePolygonItCameFrom) {
     EXPECT_GT(inside, 0);
   }
   // Outside the table's rows nothing is inside.
-  ScanTable square({10, 10, 50, 10, 50, 50, 10, 50}, 60);
+  const selection::LassoRows square = test::toolRows(std::vector<double>{10, 10, 50, 10, 50, 50, 10, 50}, 60);
   EXPECT_TRUE(insideScanlines(square.rows.data(), 60, 30, 30));
   EXPECT_FALSE(insideScanlines(square.rows.data(), 60, 30, -1));
   EXPECT_FALSE(insideScanlines(square.rows.data(), 60, 30, 60));

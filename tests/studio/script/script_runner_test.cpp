@@ -146,6 +146,8 @@ TEST_F(TesselScript, EveryMalformedLineNamesItsNumber) {
       {"shot x.png window", "there is no window to shoot: Studio runs headless"},
       {"save /tmp/x.ply", "nothing to save"},
       {"open \"unterminated", "unterminated quote"},
+      {"coordsys \"Bad\" 1 2", "usage: coordsys"},
+      {"coordsys \"Bad\" 0 0 0 0 0 0 0", "must be a finite, non-zero quaternion"},
   };
   for (auto [line, message] : cases) {
     std::string error = run("# a comment\n\nprint scene\n" + std::string(line) + "\nprint scene\n");

@@ -173,9 +173,7 @@ TEST_F(WindowTest, ShiftClickOpensCustomSelectInTheDockAndApplyRunsItsValues) {
 
 TEST_F(WindowTest, BoxDragInComponentModeSelectsAndTheStatusBarPrompts) {
   ASSERT_EQ(window->openFiles({QString::fromStdString(dir.write("fold.obj", kFold).string())}), 1);
-  // The component tool when the module has one; the selection tool otherwise.
-  const bool componentTool = host->toolFactories().has("Component Select");
-  QTest::mouseClick(window->button(componentTool ? 33826 : kObjectSelect), Qt::LeftButton);
+  QTest::mouseClick(window->button(33826), Qt::LeftButton);
   settle();
   ASSERT_EQ(run("mode component\nfilter object \"Mesh\"\nfilter component \"Faces\"\n"), "");
   EXPECT_FALSE(window->promptLabel()->text().isEmpty());
@@ -189,13 +187,9 @@ TEST_F(WindowTest, BoxDragInComponentModeSelectsAndTheStatusBarPrompts) {
   settle();
   QTest::mouseRelease(v, Qt::LeftButton, {}, to);
   settle();
-  if (componentTool) {
-    EXPECT_FALSE(host->scene().objectMode);
-    // "Volume Select" is off: face 0's centre lies behind the upright square, the rest are seen.
-    EXPECT_EQ(selectedFaces("fold"), 3u);
-  } else {
-    EXPECT_EQ(host->scene().selection().size(), 1u);
-  }
+  EXPECT_FALSE(host->scene().objectMode);
+  // "Volume Select" is off: face 0's centre lies behind the upright square, the rest are seen.
+  EXPECT_EQ(selectedFaces("fold"), 3u);
 }
 
 // A tool's panel opened from its arrow is live only while its tool is active: the dock's fields
