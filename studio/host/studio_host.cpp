@@ -353,6 +353,7 @@ void StudioHost::navigate(bool start) {
 void StudioHost::mouseButton(std::int32_t button, bool press, float x, float y) {
   drawPending();  // what the last input changed, before this one is handled
   input_.x = x, input_.y = y;
+  mainView_.components().endStroke();  // a brush stroke runs from one press to its release
   if (press)
     input_.buttons |= button;
   else

@@ -226,23 +226,40 @@ std::size_t ComponentSelection::paint(const ViewPlace& view, double x, double y,
   mode.keep = true;
   std::size_t found = 0;
   std::vector<Entity*> touched;
-  if (view.size.width > 0 && view.size.height > 0 && radius >= 0 && std::isfinite(radius)) {
-    const auto cx = static_cast<float>(x), cy = static_cast<float>(y);
+  const bool valid = view.size.width > 0 && view.size.height > 0 && radius >= 0 &&
+                     std::isfinite(radius) && std::isfinite(x) && std::isfinite(y);
+  if (valid) {
+    // The brush's places from the stroke's last step to this one, half a radius apart at most
+    // (at least a pixel): the band between two of them is nowhere narrower than 97% of the
+    // brush. A jump across the view is a few thousand steps at the most.
+    std::vector<std::pair<double, double>> dabs;
+    if (stroke_.on && stroke_.view == view.index) {
+      const double dx = x - stroke_.x, dy = y - stroke_.y;
+      const double spacing = std::max(radius / 2, 1.0);
+      const int steps = static_cast<int>(std::min(std::ceil(std::hypot(dx, dy) / spacing), 4096.0));
+      for (int i = 1; i < steps; ++i)
+        dabs.push_back({stroke_.x + dx * i / steps, stroke_.y + dy * i / steps});
+    }
+    dabs.push_back({x, y});
+    stroke_ = {true, view.index, x, y};
     const auto r = static_cast<float>(radius);
     for (auto& [e, grid] : brush_.grids) {
       const ScreenProjector project(view.camera, view.size.width, view.size.height, e->placement);
-      std::size_t taken;
-      if (grid.target() == ComponentTarget::Holes) {
-        Hit hit{e, grid.target(), {}};
-        grid.query(*e->mesh, project, cx, cy, r, hit.handles);
-        hit.handles = boundaryLoops(*e->mesh, hit.handles);
-        mark(hit, mode.select);
-        taken = hit.handles.size();
-      } else {
-        taken = grid.mark(*e->mesh, project, cx, cy, r, mode.select);
+      std::size_t taken = 0;
+      for (const auto& [dx, dy] : dabs) {
+        const auto cx = static_cast<float>(dx), cy = static_cast<float>(dy);
+        if (grid.target() == ComponentTarget::Holes) {
+          Hit hit{e, grid.target(), {}};
+          grid.query(*e->mesh, project, cx, cy, r, hit.handles);
+          hit.handles = boundaryLoops(*e->mesh, hit.handles);
+          mark(hit, mode.select);
+          taken = hit.handles.size();
+        } else {
+          taken = grid.mark(*e->mesh, project, cx, cy, r, mode.select);
+        }
+        if (taken && (touched.empty() || touched.back() != e)) touched.push_back(e);
       }
-      if (taken) touched.push_back(e);
-      found += taken;
+      found += taken;  // what the brush found where the cursor is
     }
   }
   listTouched(touched, mode);

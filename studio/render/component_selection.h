@@ -63,8 +63,11 @@ class ComponentSelection {
   // the camera, the view, the scene or the filters changed), paint selects within `radius`
   // pixels of (x, y). paint keeps the selection whatever the mode says.
   void beginPaint(const ViewPlace& view, bool through);
-  // Answers how many components the brush found.
+  // Answers how many components the brush found at (x, y). Within one stroke the brush also
+  // sweeps the way from the stroke's last step, so a fast drag paints a band, not dabs.
   std::size_t paint(const ViewPlace& view, double x, double y, double radius, SelectMode mode);
+  // The next step starts a stroke (a button went down or up).
+  void endStroke() { stroke_ = Stroke{}; }
 
   // The plain reference of a lasso: whether the components of the filter's kind selected on every
   // candidate are exactly those a plain point-in-polygon test over `outline` (x, y pairs) takes,
@@ -140,6 +143,12 @@ class ComponentSelection {
     std::vector<std::pair<Entity*, BrushGrid>> grids;
   };
   BrushCache brush_;
+  struct Stroke {
+    bool on = false;
+    int view = -1;
+    double x = 0, y = 0;
+  };
+  Stroke stroke_;
   struct ChunkCache {
     std::uint64_t stamp = 0;
     std::map<std::pair<const Mesh*, ComponentTarget>, ChunkBoxes> boxes;

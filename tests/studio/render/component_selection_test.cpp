@@ -199,8 +199,10 @@ TEST_F(ComponentRequests, TheBrushIsBuiltPerGestureStateNotPerStep) {
   EXPECT_GT(band, 0u);
   EXPECT_EQ(selectedCount(right->mesh->faceFlags), 0u);
   // Painting keeps what was there; CTRL's removal takes the band away again.
+  select.endStroke();
   select.paint(place, mid + 20, 60, 6, {});
   EXPECT_EQ(selectedCount(left->mesh->faceFlags), band);
+  select.endStroke();
   for (int step = 0; step < 10; ++step) select.paint(place, 10 + step * 3, 60, 6, {.select = false});
   EXPECT_EQ(selectedCount(left->mesh->faceFlags), 0u);
   EXPECT_EQ(listed(), (std::vector<std::string>{"right"}));
@@ -220,6 +222,38 @@ TEST_F(ComponentRequests, TheBrushIsBuiltPerGestureStateNotPerStep) {
   select.releaseBrush();
   EXPECT_LT(select.memoryBytes(), painting);
   EXPECT_GE(select.memoryBytes(), std::size_t(kSize.width) * kSize.height * 4);
+}
+
+// Two steps of one stroke far apart paint the way between them, as a brush swept along it; the
+// first step of the next stroke paints only where it is.
+TEST_F(ComponentRequests, AStrokeSweepsTheWayBetweenItsSteps) {
+  const Mesh& m = *left->mesh;
+  const ScreenProjector project(place.camera, kSize.width, kSize.height, left->placement);
+  const double r = 8, y = 60, x0 = 10, x1 = 40, x2 = 70;
+  // How far a face's place lies from the segment (a, y) .. (b, y).
+  auto away = [&](std::uint32_t f, double a, double b) {
+    const ScreenVertex p = screenPlace(m, ComponentTarget::Faces, project, f);
+    const double dx = p.x < a ? a - p.x : p.x > b ? p.x - b : 0;
+    return std::hypot(dx, p.y - y);
+  };
+  select.beginPaint(place, true);
+  select.paint(place, x0, y, r, {.through = true});
+  select.paint(place, x1, y, r, {.through = true});
+  select.endStroke();
+  select.paint(place, x2, y, r, {.through = true});
+  std::size_t inside = 0;
+  for (std::uint32_t f = 0; f < m.faceCount(); ++f) {
+    const bool selected = m.faceFlags[f] & kSelected;
+    const double stroke = away(f, x0, x1), dab = away(f, x2, x2);
+    if (stroke <= 0.95 * r || dab <= r) {
+      EXPECT_TRUE(selected) << f;
+      inside += stroke <= 0.95 * r;
+    }
+    if (stroke > r && dab > r) {
+      EXPECT_FALSE(selected) << f;
+    }
+  }
+  EXPECT_GT(inside, 20u) << "the band holds more than the two ends' dabs";
 }
 
 TEST_F(ComponentRequests, AClickSelectsTheOneComponentUnderIt) {
