@@ -185,7 +185,12 @@ class StudioHost final : public omModuleHost,
     renderer_.endOverlay();
     context_->present();
   }
-  void* glProcAddress(const char* name) override { return context_->procAddress(name); }
+  void* glProcAddress(StudioView& view, const char* name) override {
+    // The window draws each view on a surface of its own, current only while it is drawn.
+    context_->useView(view.index());
+    if (!context_->makeCurrent()) return nullptr;
+    return context_->procAddress(name);
+  }
   void viewsRepainted() override;
 
   // A key of the current tool's Key and IsKeyUp went down or up (`held` is its state here).

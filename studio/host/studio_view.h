@@ -19,7 +19,9 @@ class ViewHost {
   virtual void redraw(StudioView& view) = 0;
   virtual void beginOverlay(StudioView& view) = 0;
   virtual void endOverlay() = 0;
-  virtual void* glProcAddress(const char* name) = 0;
+  // The entry point `name` of the GL that draws `view`, whose context is made current: a tool
+  // draws on a view (its XOR overlay) straight after asking, outside any frame Studio draws.
+  virtual void* glProcAddress(StudioView& view, const char* name) = 0;
   // Every view was painted again for Studio's own reasons (layout, active view), over whatever
   // the current tool had drawn on it.
   virtual void viewsRepainted() {}
@@ -56,7 +58,7 @@ class StudioView final : public omView, public omViewport {
   void SetSceneBounds(const float*) override {}
   void BeginOverlay() override { host_.beginOverlay(*this); }
   void EndOverlay() override { host_.endOverlay(); }
-  void* GetGLProcAddress(const char* name) override { return host_.glProcAddress(name); }
+  void* GetGLProcAddress(const char* name) override { return host_.glProcAddress(*this, name); }
   void Pan(float* translation, const float* from, const float* to) override;
   float Roll(const float* from, const float* to) override;
   float Zoom(const float* from, const float* to) override;

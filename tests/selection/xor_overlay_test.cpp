@@ -20,7 +20,9 @@ class BareViewHost final : public studio::ViewHost {
   void redraw(studio::StudioView&) override {}
   void beginOverlay(studio::StudioView&) override {}
   void endOverlay() override {}
-  void* glProcAddress(const char* name) override { return context_.procAddress(name); }
+  void* glProcAddress(studio::StudioView&, const char* name) override {
+    return context_.procAddress(name);
+  }
 
  private:
   studio::GlContext& context_;

@@ -181,10 +181,20 @@ TEST_F(WindowTest, BoxDragInComponentModeSelectsAndTheStatusBarPrompts) {
 
   studio::ViewWidget* v = view();
   const QPoint from(5, 5), to(v->width() - 5, v->height() - 5);
+  const QImage clean = v->grabFramebuffer();
   QTest::mousePress(v, Qt::LeftButton, {}, from);
-  for (int i = 1; i <= 10; ++i)
+  for (int i = 1; i <= 10; ++i) {
     QTest::mouseMove(v, from + (to - from) * i / 10);
-  settle();
+    settle();
+  }
+  // The band is drawn with XOR over the frame and erased the same way as it grows: where an
+  // earlier band's lower edge crossed what is now the band's inside, the frame is as it was.
+  const QImage dragging = v->grabFramebuffer();
+  const QPoint earlier = from + (to - from) * 3 / 10;  // the third move's corner
+  int trace = 0;
+  for (int x = from.x() + 3; x < earlier.x() - 3; ++x)
+    trace += dragging.pixel(x, earlier.y()) != clean.pixel(x, earlier.y());
+  EXPECT_EQ(trace, 0) << "an earlier band was left on the view";
   QTest::mouseRelease(v, Qt::LeftButton, {}, to);
   settle();
   EXPECT_FALSE(host->scene().objectMode);
