@@ -10,14 +10,6 @@
 namespace tessel::studio {
 namespace {
 
-bool sameCamera(const Camera& a, const Camera& b) {
-  return a.eye.x == b.eye.x && a.eye.y == b.eye.y && a.eye.z == b.eye.z &&
-         a.target.x == b.target.x && a.target.y == b.target.y && a.target.z == b.target.z &&
-         a.up.x == b.up.x && a.up.y == b.up.y && a.up.z == b.up.z &&
-         a.fovDegrees == b.fovDegrees && a.orthographic == b.orthographic &&
-         a.orthoHeight == b.orthoHeight;
-}
-
 std::vector<std::uint8_t>& flagsOf(Mesh& m, ComponentTarget target) {
   switch (target) {
     case ComponentTarget::Vertices: return m.vertexFlags;
@@ -194,7 +186,7 @@ void ComponentSelection::inLasso(const ViewPlace& view, const LassoRegion& lasso
 }
 
 bool ComponentSelection::brushCurrent(const ViewPlace& view, bool through) const {
-  return brush_.built && brush_.view == view.index && sameCamera(brush_.camera, view.camera) &&
+  return brush_.built && brush_.view == view.index && brush_.camera == view.camera &&
          brush_.size.width == view.size.width && brush_.size.height == view.size.height &&
          brush_.through == through && brush_.objectMask == objectMask &&
          brush_.componentMask == componentMask && brush_.stamp == sceneStamp();
@@ -331,7 +323,7 @@ std::uint64_t ComponentSelection::sceneStamp() const {
 const VisibleDepth* ComponentSelection::depthFor(const ViewPlace& view) {
   DepthCache& cache = depths_[view.index];
   const std::uint64_t stamp = sceneStamp();
-  if (!cache.depth || !sameCamera(cache.camera, view.camera) ||
+  if (!cache.depth || cache.camera != view.camera ||
       cache.size.width != view.size.width || cache.size.height != view.size.height ||
       cache.stamp != stamp) {
     cache.camera = view.camera, cache.size = view.size, cache.stamp = stamp;

@@ -16,6 +16,7 @@ struct Camera {
   double fovDegrees = 40;  // vertical field of view, perspective
   bool orthographic = false;
   double orthoHeight = 2;  // world units across the view's height, orthographic
+  bool operator==(const Camera&) const = default;
 };
 
 struct ScreenPoint {

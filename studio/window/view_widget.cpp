@@ -65,12 +65,15 @@ void ViewWidget::resizeGL(int, int) {
   const int w = pixelWidth(), h = pixelHeight();
   host_.views().setSurfaceSize(index_, w, h);
   StudioView& view = host_.views().view(index_);
-  // A view first seen after the scene was loaded is framed for its own shape.
-  if (!framed_) {
-    framed_ = true;
-    Box box = host_.scene().bounds();
-    if (!box.empty()) frameBox(view.camera, box, w, h);
+  // A view first seen after the scene was loaded is framed for its own shape, and framed again
+  // while its shape settles (splitters hand out their sizes over several resizes, the first of
+  // them a sliver) until its camera is moved.
+  const Box box = host_.scene().bounds();
+  if (!box.empty() && w > 0 && h > 0 && (!framed_ || (autoFramed_ && *autoFramed_ == view.camera))) {
+    frameBox(view.camera, box, w, h);
+    autoFramed_ = view.camera;
   }
+  framed_ = true;
   stale_ = true;
 }
 

@@ -9,8 +9,10 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 #include "host/omCursor.h"
+#include "studio/scene/camera.h"
 
 namespace tessel::studio {
 
@@ -58,6 +60,7 @@ class ViewWidget final : public QOpenGLWidget {
   int index_;
   std::function<void()> afterInput_;
   bool painting_ = false, stale_ = true, framed_ = false;
+  std::optional<Camera> autoFramed_;  // the camera the last framing on a resize set
   bool motionWaiting_ = false;
   float motionX_ = 0, motionY_ = 0;
   Qt::KeyboardModifiers motionModifiers_;

@@ -292,6 +292,29 @@ TEST_F(WindowTest, FourViewsInSplittersAndABadFileGivesADialogNotAnExit) {
   EXPECT_TRUE(window->warningLabel()->isVisible());
 }
 
+// Views first shown after a file opened are framed for the shape they settle at, not for the
+// sliver a splitter hands them first (the top view showed the scan a tenth of its size); one
+// whose camera the user moved keeps it.
+TEST_F(WindowTest, ViewsShownInFourAreFramedForTheirOwnShape) {
+  ASSERT_EQ(window->openFiles({QString::fromStdString(dir.write("fold.obj", kFold).string())}), 1);
+  ASSERT_EQ(run("layout quad\n"), "");
+  const studio::Box box = host->scene().bounds();
+  for (int i = 1; i < 4; ++i) {
+    studio::ViewWidget* w = window->viewArea()->view(i);
+    studio::Camera framed = host->views().view(i).camera;
+    studio::frameBox(framed, box, w->pixelWidth(), w->pixelHeight());
+    EXPECT_NEAR(host->views().view(i).camera.orthoHeight, framed.orthoHeight,
+                1e-9 * framed.orthoHeight)
+        << i;
+  }
+  studio::Camera& top = host->views().view(1).camera;
+  top.orthoHeight *= 3;
+  const studio::Camera moved = top;
+  window->resize(window->width() - 40, window->height() - 30);
+  settle();
+  EXPECT_EQ(host->views().view(1).camera, moved);
+}
+
 TEST_F(WindowTest, RecentFilesAndGeometryAreKeptInTheSettingsFile) {
   const std::string fold = dir.write("fold.obj", kFold).string();
   ASSERT_EQ(window->openFiles({QString::fromStdString(fold)}), 1);
