@@ -203,9 +203,15 @@ bool StudioMainView::fit(bool allViews, bool selectedOnly) {
           " to frame; the cameras are unchanged");
     return false;
   }
-  for (int i = 0; i < views_.GetViewCount(); ++i) {
+  // All views: the three of four not shown while one is shown too, so that they show the scene
+  // when the four are.
+  for (int i = 0; i < ViewManager::kViews; ++i) {
     StudioView& v = views_.view(i);
-    if (allViews || &v == &views_.active()) frameBox(v.camera, box, v.rect.width, v.rect.height);
+    if (!allViews && &v != &views_.active()) continue;
+    // A view not placed yet is framed for the shape of the whole frame, which the four share.
+    const bool placed = v.rect.width > 0 && v.rect.height > 0;
+    frameBox(v.camera, box, placed ? v.rect.width : views_.frameWidth(),
+             placed ? v.rect.height : views_.frameHeight());
   }
   redrawAll();
   return true;

@@ -5,9 +5,9 @@ namespace tessel::studio {
 ViewManager::ViewManager(int frameWidth, int frameHeight, const InputState& input,
                          ViewHost& host)
     : width_(frameWidth), height_(frameHeight), host_(host) {
-  const ViewKind kinds[4] = {ViewKind::Perspective, ViewKind::Top, ViewKind::Front,
-                             ViewKind::Right};
-  for (int i = 0; i < 4; ++i)
+  const ViewKind kinds[kViews] = {ViewKind::Perspective, ViewKind::Top, ViewKind::Front,
+                                  ViewKind::Right};
+  for (int i = 0; i < kViews; ++i)
     views_.push_back(std::make_unique<StudioView>(i, kinds[i], input, host_));
   placeViews();
 }

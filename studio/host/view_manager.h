@@ -15,7 +15,8 @@ class ViewManager final : public omViewManager {
   ViewManager(int frameWidth, int frameHeight, const InputState& input, ViewHost& host);
 
   omView* GetActiveView() override { return views_[active_].get(); }
-  std::int32_t GetViewCount() override { return quad_ ? 4 : 1; }
+  static constexpr int kViews = 4;  // one shown alone, or all four
+  std::int32_t GetViewCount() override { return quad_ ? kViews : 1; }
   omView* GetViewAt(std::int32_t index) override;
   void RefreshViews(std::int32_t flags) override;
   void FlushRedraws() override;

@@ -124,5 +124,19 @@ TEST_F(HostWithScene, SaveWritesTheLastSelectedMesh) {
             std::string::npos);
 }
 
+// The first file frames all four views, the three not shown too: switched to four, each shows
+// the scene framed for its quarter (they stayed at the standard cameras, the scene a speck).
+TEST_F(HostWithScene, TheFirstFileFramesTheViewsNotShownToo) {
+  ASSERT_EQ(run("layout quad\n"), "");
+  const studio::Box box = host->scene().bounds();
+  for (int i = 1; i < 4; ++i) {
+    const studio::StudioView& v = host->views().view(i);
+    studio::Camera framed = v.camera;
+    studio::frameBox(framed, box, v.rect.width, v.rect.height);
+    EXPECT_NEAR(v.camera.orthoHeight, framed.orthoHeight, 1e-9 * framed.orthoHeight) << i;
+    EXPECT_EQ(v.camera.target, framed.target) << i;
+  }
+}
+
 }  // namespace
 }  // namespace tessel::test
