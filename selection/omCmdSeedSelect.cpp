@@ -90,13 +90,23 @@ std::int32_t omCmdSeedSelect::floodConnected(omMainView& main, std::uint32_t fil
   // The graph entries reached, of each kind.
   omEntitySetImpl reachedFirst, reachedSecond;
   if (range <= 0) {
+    omEntitySetImpl walkedSprings;
+    // An entry already reached lies in a part already collected whole: collecting it again
+    // would walk the same part once per selected member, slow when the user selected them all.
     forEachSelected(*list, [&](omEntity& e) {
       if (e.GetType() == om::kEntityConnectedA) {
         omEntityList* graph = e.GetConnections();
-        if (omEntity* entry = graph ? graph->GetAt(0) : nullptr)
+        omEntity* entry = graph ? graph->GetAt(0) : nullptr;
+        if (entry && !reachedFirst.Contains(entry))
           entry->CollectReachable(&reachedFirst, &reachedSecond, 1);
       } else if (e.GetType() == om::kEntityConnectedB) {
-        if (omEntity* connection = e.GetConnectionObject()) connection->CollectInto(&reachedSecond);
+        // Springs a curve reached are not walked spring to spring, so they count only here.
+        omEntity* connection = e.GetConnectionObject();
+        if (!connection || walkedSprings.Contains(connection)) return;
+        const std::size_t before = walkedSprings.entities().size();
+        connection->CollectInto(&walkedSprings);
+        for (std::size_t i = before; i < walkedSprings.entities().size(); ++i)
+          reachedSecond.Insert(walkedSprings.entities()[i]);
       }
     });
   } else {

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <unordered_set>
 
+#include "studio/scene/end_point_index.h"
 #include "studio/scene/face_flood.h"
 
 namespace tessel::studio {
@@ -84,50 +86,32 @@ omEntityList* Entity::GetConnections() {
 }
 
 namespace {
-// Every visible entity of `kind` reachable from `start` through entities of that kind.
-std::vector<Entity*> reachable(const Scene& scene, Entity& start, std::uint32_t kind) {
+// Every visible entity of the index's kind reachable from `start` through entities of that kind.
+std::vector<Entity*> reachable(const EndPointIndex& index, Entity& start) {
   std::vector<Entity*> found{&start};
+  std::unordered_set<const Entity*> seen{&start};
   for (std::size_t i = 0; i < found.size(); ++i)
-    for (Entity* n : connectedNeighbours(scene, *found[i], kind))
-      if (std::find(found.begin(), found.end(), n) == found.end()) found.push_back(n);
+    index.forEachMeeting(*found[i], [&](Entity& n) {
+      if (seen.insert(&n).second) found.push_back(&n);
+    });
   return found;
 }
 }  // namespace
 
 void Entity::CollectReachable(omEntitySet* first, omEntitySet* second, std::int32_t) {
   if (!scene || !isCurve()) return;
-  for (Entity* curve : reachable(*scene, *this, om::kEntityConnectedA)) {
+  const EndPointIndex springs(*scene, om::kEntityConnectedB);
+  for (Entity* curve : reachable(EndPointIndex(*scene, om::kEntityConnectedA), *this)) {
     if (first) first->Insert(curve);
     if (second)
-      for (Entity* spring : connectedNeighbours(*scene, *curve, om::kEntityConnectedB))
-        second->Insert(spring);
+      for (Entity* spring : springs.meeting(*curve)) second->Insert(spring);
   }
 }
 
 void Entity::CollectInto(omEntitySet* set) {
   if (!scene || !isSpring() || !set) return;
-  for (Entity* spring : reachable(*scene, *this, om::kEntityConnectedB)) set->Insert(spring);
-}
-
-bool endPointsMeet(const Entity& a, const Entity& b) {
-  if (a.points.empty() || b.points.empty()) return false;
-  auto same = [](const Vec3& p, const Vec3& q) {
-    const double scale = 1.0 + std::max({std::fabs(p.x), std::fabs(p.y), std::fabs(p.z)});
-    return length(p - q) <= 1e-6 * scale;
-  };
-  for (const Vec3& p : {a.points.front(), a.points.back()})
-    for (const Vec3& q : {b.points.front(), b.points.back()})
-      if (same(p, q)) return true;
-  return false;
-}
-
-std::vector<Entity*> connectedNeighbours(const Scene& scene, const Entity& from,
-                                         std::uint32_t kind) {
-  std::vector<Entity*> out;
-  for (const auto& e : scene.entities())
-    if (e.get() != &from && e->type == kind && e->visible && endPointsMeet(from, *e))
-      out.push_back(e.get());
-  return out;
+  for (Entity* spring : reachable(EndPointIndex(*scene, om::kEntityConnectedB), *this))
+    set->Insert(spring);
 }
 
 Box Entity::localBounds() const {

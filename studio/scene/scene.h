@@ -193,13 +193,6 @@ struct Entity final : omEntity {
   mutable std::uint64_t worldBoxRevision_ = 0;
 };
 
-// Studio's curves (om::kEntityConnectedA) and springs (om::kEntityConnectedB) are joined where
-// an end point of one lies on an end point of the other: curves to curves, springs to springs,
-// and a spring is attached to the curves it ends on. Each is its own entry in the graph.
-bool endPointsMeet(const Entity& a, const Entity& b);
-// Visible entities of `kind` sharing an end point with `from`.
-std::vector<Entity*> connectedNeighbours(const Scene& scene, const Entity& from, std::uint32_t kind);
-
 // The entities of one kind (lights, coordinate systems) that the scene keeps together.
 class EntityGroup final : public omGroup {
  public:

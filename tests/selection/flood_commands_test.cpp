@@ -249,16 +249,20 @@ class ConnectedFlood : public StudioFixture {
  protected:
   void SetUp() override {
     start(TESSEL_MODULE_PATH, 120, 90);
-    // Curves a-b-c in a chain, d apart; springs s-t joined, u apart and ending on curve a.
+    // Curves a-b-c in a chain, d-e apart; springs s-t joined, u-v joined and u ending on curve a.
     ASSERT_EQ(run("curve a 0 0 0 1 0 0\ncurve b 1 0 0 2 0 0\ncurve c 2 0 0 3 0 0\n"
-                  "curve d 5 5 0 6 5 0\nspring s 0 1 0 1 1 0\nspring t 1 1 0 2 1 0\n"
-                  "spring u 0 0 0 0 -1 0\nmode object\n"),
+                  "curve d 5 5 0 6 5 0\ncurve e 6 5 0 7 5 0\n"
+                  "spring s 0 1 0 1 1 0\nspring t 1 1 0 2 1 0\n"
+                  "spring u 0 0 0 0 -1 0\nspring v 0 -1 0 0 -2 0\nmode object\n"),
               "");
     take();
   }
-  std::string select(const char* filter, const char* start, const std::string& settings) {
+  std::string select(const char* filter, std::vector<const char*> start,
+                     const std::string& settings) {
     EXPECT_EQ(run(std::string("filter object \"") + filter + "\"\n"), "");
-    host->scene().setSelection({host->scene().findByName(start)->id});
+    std::vector<std::uint32_t> ids;
+    for (const char* name : start) ids.push_back(host->scene().findByName(name)->id);
+    host->scene().setSelection(ids);
     EXPECT_EQ(run("panel 34025\n" + settings + "apply \"Flood Select\"\n"), "");
     std::string names;
     for (std::uint32_t id : host->scene().selection()) names += host->scene().find(id)->name;
@@ -267,12 +271,21 @@ class ConnectedFlood : public StudioFixture {
 };
 
 TEST_F(ConnectedFlood, CurvesAndSpringsFloodThroughSharedEndPoints) {
-  EXPECT_EQ(select("Curve", "a", "set \"Flood Select\" \"Fill All\" true\n"), "abc");
-  EXPECT_EQ(select("Curve", "b", "set \"Flood Select\" \"Fill All\" false\n"
-                                 "set \"Flood Select\" \"Fill Range\" 1\n"), "bac");
-  EXPECT_EQ(select("Curve", "a", ""), "ab");
-  EXPECT_EQ(select("Spring", "s", "set \"Flood Select\" \"Fill All\" true\n"), "st");
-  EXPECT_EQ(select("Spring", "u", ""), "u");
+  EXPECT_EQ(select("Curve", {"a"}, "set \"Flood Select\" \"Fill All\" true\n"), "abc");
+  EXPECT_EQ(select("Curve", {"b"}, "set \"Flood Select\" \"Fill All\" false\n"
+                                   "set \"Flood Select\" \"Fill Range\" 1\n"), "bac");
+  EXPECT_EQ(select("Curve", {"a"}, ""), "ab");
+  EXPECT_EQ(select("Spring", {"s"}, "set \"Flood Select\" \"Fill All\" true\n"), "st");
+  EXPECT_EQ(select("Spring", {"u"}, ""), "uv");
+}
+
+// Each part is walked once however many of its members are selected; a spring that a selected
+// curve reached is still walked spring to spring when it is selected itself.
+TEST_F(ConnectedFlood, EverySelectedMemberFloodsItsWholePart) {
+  EXPECT_EQ(select("Curve", {"a", "b", "c", "d"}, "set \"Flood Select\" \"Fill All\" true\n"),
+            "abcde");
+  EXPECT_EQ(select("Spring", {"a", "u"}, ""), "auv");
+  EXPECT_EQ(select("Spring", {"t", "s", "v"}, ""), "tsvu");
 }
 
 }  // namespace
