@@ -100,6 +100,11 @@ TEST_F(TesselScript, OpenSelectAndPrint) {
   EXPECT_TRUE(has(lines, "2 quad (mesh) 4 vertices 2 faces 5 edges"));
   EXPECT_EQ(run("select quad faces 2\n"), "error: test:1: handle 2 out of range (quad has 2)\n");
   EXPECT_EQ(run("select nobody faces 0\n"), "error: test:1: no object \"nobody\"\n");
+  // Names address objects, so a taken one is numbered, past every number taken.
+  EXPECT_EQ(run("curve quad 0 0 0 1 0 0\ncurve x 0 0 0 1 1 1\ncurve quad 0 0 0 2 0 0\n"), "");
+  lines = take();
+  EXPECT_TRUE(has(lines, "added: quad 2 (2 points)"));
+  EXPECT_TRUE(has(lines, "added: quad 3 (2 points)"));
 }
 
 TEST_F(TesselScript, ViewsKeepTheirCamerasAcrossLayouts) {
