@@ -16,6 +16,8 @@
 namespace {
 
 tessel::studio::ScriptRunner* runner = nullptr;
+tessel::studio::StudioHost* studio = nullptr;
+std::size_t startingEntities = 0;
 
 }  // namespace
 
@@ -30,9 +32,11 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   if (!error.empty() || !host->loadModule(TESSEL_MODULE_PATH).empty()) std::abort();
   static ScriptRunner script(*host, sink);
   runner = &script;
+  studio = host.get();
   const auto mesh = tessel::fuzz::tempDir() / "strip.obj";
   std::ofstream(mesh) << "v 0 0 0\nv 1 0 0\nv 0 1 0\nv 1 1 0\nv 2 0 0\nf 1 2 3\nf 3 2 4\nf 2 5 4\n";
   if (!runner->runLine("open " + mesh.string()).empty()) std::abort();
+  startingEntities = host->scene().entities().size();
   return 0;
 }
 
@@ -45,5 +49,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (words[0] == "open" || words[0] == "save" || words[0] == "shot") continue;
     (void)runner->runLine(line);
   }
+  // Each input starts from the same scene: what inputs added would otherwise pile up over a
+  // run, and an input found slow could not be run again on its own to see why.
+  auto& scene = studio->scene();
+  while (scene.entities().size() > startingEntities)
+    studio->mainView().DeleteEntity(nullptr, scene.entities().back().get());
   return 0;
 }
