@@ -20,10 +20,7 @@ Vec3 slotDirection(int slot) {
 }  // namespace
 
 Entity* StudioMainView::entityOf(omEntity* entity) {
-  if (!entity) return nullptr;
-  for (const auto& e : scene_.entities())
-    if (static_cast<omEntity*>(e.get()) == entity) return e.get();
-  return nullptr;
+  return scene_.findByAddress(entity);
 }
 
 std::uint32_t* StudioMainView::GetLightFlags(std::int32_t slot) {

@@ -224,6 +224,7 @@ Entity& Scene::add(std::unique_ptr<Entity> entity) {
   entity->id = nextId_++;
   entity->componentMask = &componentMask;
   entity->scene = this;
+  idByAddress_[entity.get()] = entity->id;
   entities_.push_back(std::move(entity));
   return *entities_.back();
 }
@@ -238,21 +239,33 @@ std::string Scene::uniqueName(const std::string& base) const {
     if (std::string n = base + " " + std::to_string(i); !taken.count(n)) return n;
 }
 
+std::vector<std::unique_ptr<Entity>>::iterator Scene::at(std::uint32_t id) {
+  // Ids rise as entities are added, and removing one keeps the others' order: the list is
+  // sorted by id, so a scene of many curves finds one without reading them all.
+  auto it = std::lower_bound(entities_.begin(), entities_.end(), id,
+                             [](const auto& e, std::uint32_t v) { return e->id < v; });
+  return it != entities_.end() && (*it)->id == id ? it : entities_.end();
+}
+
 bool Scene::remove(std::uint32_t id) {
   // The global coordinate system is always there.
   if (!entities_.empty() && entities_.front()->id == id) return false;
-  auto it = std::find_if(entities_.begin(), entities_.end(),
-                         [id](const auto& e) { return e->id == id; });
+  auto it = at(id);
   if (it == entities_.end()) return false;
   if ((*it)->state & kStateSelected) select(id, false);
+  idByAddress_.erase(it->get());
   entities_.erase(it);
   return true;
 }
 
 Entity* Scene::find(std::uint32_t id) {
-  for (auto& e : entities_)
-    if (e->id == id) return e.get();
-  return nullptr;
+  auto it = at(id);
+  return it != entities_.end() ? it->get() : nullptr;
+}
+
+Entity* Scene::findByAddress(const omEntity* entity) {
+  auto it = idByAddress_.find(entity);
+  return it != idByAddress_.end() ? find(it->second) : nullptr;
 }
 
 Entity* Scene::findByName(const std::string& name) {
@@ -279,26 +292,31 @@ Box Scene::looseBounds() const {
 void Scene::select(std::uint32_t id, bool on) {
   Entity* e = find(id);
   if (!e || on == bool(e->state & kStateSelected)) return;
+  // Only the last selected is active, so only the one that was last can lose the mark: clearing
+  // every entity's made selecting many entities quadratic.
+  if (!selection_.empty())
+    if (Entity* last = find(selection_.back())) last->state &= ~kStateActive;
   if (on) {
     e->state |= kStateSelected;
     selection_.push_back(id);
   } else {
-    e->state &= ~(kStateSelected | kStateActive);
+    e->state &= ~kStateSelected;
     selection_.erase(std::remove(selection_.begin(), selection_.end(), id), selection_.end());
   }
-  for (auto& other : entities_) other->state &= ~kStateActive;
   if (!selection_.empty()) find(selection_.back())->state |= kStateActive;
 }
 
 void Scene::clearSelection() {
-  while (!selection_.empty()) select(selection_.back(), false);
+  for (std::uint32_t id : selection_)
+    if (Entity* e = find(id)) e->state &= ~(kStateSelected | kStateActive);
+  selection_.clear();
 }
 
 void Scene::cycleActive() {
   if (selection_.size() < 2) return;
   // The active entity is the last one: move the first to the end.
+  find(selection_.back())->state &= ~kStateActive;
   std::rotate(selection_.begin(), selection_.begin() + 1, selection_.end());
-  for (auto& e : entities_) e->state &= ~kStateActive;
   find(selection_.back())->state |= kStateActive;
 }
 

@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "host/omEntity.h"
@@ -220,6 +221,9 @@ class Scene {
   std::string uniqueName(const std::string& base) const;
   bool remove(std::uint32_t id);
   Entity* find(std::uint32_t id);
+  // The scene's entity at this address, or none. Addresses are only compared, so a host object
+  // the module hands back after it was removed is safe to ask about.
+  Entity* findByAddress(const omEntity* entity);
   Entity* findByName(const std::string& name);
   const std::vector<std::unique_ptr<Entity>>& entities() const { return entities_; }
   Entity& globalCoordSys() { return *entities_.front(); }
@@ -269,6 +273,8 @@ class Scene {
 
  private:
   std::vector<std::unique_ptr<Entity>> entities_;
+  std::vector<std::unique_ptr<Entity>>::iterator at(std::uint32_t id);
+  std::unordered_map<const omEntity*, std::uint32_t> idByAddress_;
   std::vector<std::uint32_t> selection_;
   std::uint32_t nextId_ = 1;
   int lockDepth_ = 0;

@@ -24,13 +24,11 @@ class SelectionList final : public omEntityList {
     scene_.clearSelection();
   }
   void Remove(omEntity* entity) override {
-    for (std::uint32_t id : scene_.selection())
-      if (static_cast<omEntity*>(scene_.find(id)) == entity) return scene_.select(id, false);
+    if (Entity* e = scene_.findByAddress(entity)) scene_.select(e->id, false);
   }
   void CycleActive() override { scene_.cycleActive(); }
   void Add(omEntity* entity) override {
-    for (const auto& e : scene_.entities())
-      if (static_cast<omEntity*>(e.get()) == entity) return scene_.select(e->id, true);
+    if (Entity* e = scene_.findByAddress(entity)) scene_.select(e->id, true);
   }
 
  private:
