@@ -37,7 +37,7 @@ struct Studio : bench::LoadedStudio {
     return in;
   }
   // Replaces the curves and springs of the last call; answers the curves' ids.
-  std::vector<std::uint32_t> chain(int curves) {
+  std::vector<std::uint32_t> chain(int curves, int perPart) {
     for (std::uint32_t id : added) host->scene().remove(id);
     added.clear();
     std::vector<std::uint32_t> ids;
@@ -47,8 +47,11 @@ struct Studio : bench::LoadedStudio {
       throw std::runtime_error("the curve apart was refused");
     added.push_back(host->scene().entities().back()->id);
     for (int i = 0; i < curves; ++i) {
-      // A gentle zigzag, so that ends share neither x nor y with many others.
-      const Vec3 a{i * 1.0, (i % 2) * 0.5, 0}, b{i + 1.0, ((i + 1) % 2) * 0.5, 0};
+      // Parts of `perPart` curves one unit apart, each a gentle zigzag, so that ends share
+      // neither x nor y with many others.
+      const int part = i / perPart, k = i % perPart;
+      const double x = part * (perPart + 1.0) + k;
+      const Vec3 a{x, (k % 2) * 0.5, 0}, b{x + 1, ((k + 1) % 2) * 0.5, 0};
       ids.push_back(add(om::kEntityConnectedA, a, b).id);
       if (i % 4 == 0) add(om::kEntityConnectedB, a, {a.x, a.y, 1});
     }
@@ -67,7 +70,7 @@ Studio& studio() {
 
 void BM_ConnectedFlood(benchmark::State& state) {
   Studio& s = studio();
-  const std::vector<std::uint32_t> curves = s.chain(static_cast<int>(state.range(0)));
+  const std::vector<std::uint32_t> curves = s.chain(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
   platform::omPropertyObj* panel = s.host->panels().findPanel("Flood Select");
   if (!panel) return state.SkipWithError("the panel was not shown");
   double floodSeconds = 0, indexSeconds = 0;
@@ -89,9 +92,10 @@ void BM_ConnectedFlood(benchmark::State& state) {
   state.counters["flood_vs_index"] = floodSeconds / indexSeconds;
 }
 BENCHMARK(BM_ConnectedFlood)
-    ->Arg(1'000)
-    ->Arg(10'000)
-    ->ArgName("curves")
+    ->Args({1'000, 1'000})
+    ->Args({10'000, 10'000})
+    ->Args({10'000, 1})
+    ->ArgNames({"curves", "per_part"})
     ->Unit(benchmark::kMillisecond)
     ->Iterations(20);
 

@@ -185,10 +185,10 @@ void StudioMainView::growConnected(omEntitySet* in, omEntitySet* out, std::uint3
   std::vector<Entity*> members;
   for (std::int32_t i = 0, n = in->GetCount(); i < n; ++i)
     if (auto* e = dynamic_cast<Entity*>(in->GetAt(i)); e && e->type == kind) members.push_back(e);
-  const EndPointIndex index(scene_, kind);
+  const auto index = scene_.endPoints(kind);
   for (Entity* e : members) {
     out->Insert(e);
-    for (Entity* n : index.meeting(*e)) out->Insert(n);
+    for (Entity* n : index->meeting(*e)) out->Insert(n);
   }
 }
 

@@ -101,17 +101,17 @@ std::vector<Entity*> reachable(const EndPointIndex& index, Entity& start) {
 
 void Entity::CollectReachable(omEntitySet* first, omEntitySet* second, std::int32_t) {
   if (!scene || !isCurve()) return;
-  const EndPointIndex springs(*scene, om::kEntityConnectedB);
-  for (Entity* curve : reachable(EndPointIndex(*scene, om::kEntityConnectedA), *this)) {
+  const auto springs = second ? scene->endPoints(om::kEntityConnectedB) : nullptr;
+  for (Entity* curve : reachable(*scene->endPoints(om::kEntityConnectedA), *this)) {
     if (first) first->Insert(curve);
-    if (second)
-      for (Entity* spring : springs.meeting(*curve)) second->Insert(spring);
+    if (springs)
+      for (Entity* spring : springs->meeting(*curve)) second->Insert(spring);
   }
 }
 
 void Entity::CollectInto(omEntitySet* set) {
   if (!scene || !isSpring() || !set) return;
-  for (Entity* spring : reachable(EndPointIndex(*scene, om::kEntityConnectedB), *this))
+  for (Entity* spring : reachable(*scene->endPoints(om::kEntityConnectedB), *this))
     set->Insert(spring);
 }
 
@@ -304,6 +304,22 @@ void Scene::select(std::uint32_t id, bool on) {
     selection_.erase(std::remove(selection_.begin(), selection_.end(), id), selection_.end());
   }
   if (!selection_.empty()) find(selection_.back())->state |= kStateActive;
+}
+
+void Scene::unlock() {
+  if (lockDepth_ > 0) --lockDepth_;
+  if (lockDepth_ == 0)
+    for (EndPointCache& cache : endPointCache_) cache.index.reset();
+}
+
+std::shared_ptr<const EndPointIndex> Scene::endPoints(std::uint32_t kind) {
+  if (!locked()) return std::make_shared<const EndPointIndex>(*this, kind);
+  EndPointCache& cache = endPointCache_[kind == om::kEntityConnectedA ? 0 : 1];
+  if (!cache.index || cache.kind != kind || cache.geometryStamp != geometryStamp_ ||
+      cache.nextId != nextId_ || cache.entities != entities_.size())
+    cache = {kind, std::make_shared<const EndPointIndex>(*this, kind), geometryStamp_, nextId_,
+             entities_.size()};
+  return cache.index;
 }
 
 void Scene::clearSelection() {

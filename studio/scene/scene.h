@@ -27,6 +27,7 @@ enum EntityState : std::uint32_t {
 };
 
 class Scene;
+class EndPointIndex;
 
 // A directional light: it shines from `position` towards `aim` (world), whatever the distance;
 // the position is also where its marker is drawn.
@@ -247,10 +248,13 @@ class Scene {
   // Component tools' display: holes outlined, vertices shown as dots (component mode only).
   bool showHoles = false, showVertices = false;
   void lock() { ++lockDepth_; }
-  void unlock() {
-    if (lockDepth_ > 0) --lockDepth_;
-  }
+  void unlock();
   bool locked() const { return lockDepth_ > 0; }
+  // The end points of the visible entities of `kind` (curves or springs), for finding which
+  // meet. While the scene is locked (a command at work, as a flood is) one index serves every
+  // question of its kind, so a flood over many parts sorts the end points once, not once a part;
+  // unlocked, each call sorts them afresh. A change of geometry or of the entities drops it.
+  std::shared_ptr<const EndPointIndex> endPoints(std::uint32_t kind);
 
   // [SECTION] lights, groups and the grid
   // A flag word per light slot and one for the scene's light display (om::kLightDisplayBit).
@@ -278,6 +282,14 @@ class Scene {
   std::vector<std::uint32_t> selection_;
   std::uint32_t nextId_ = 1;
   int lockDepth_ = 0;
+  struct EndPointCache {
+    std::uint32_t kind = 0;
+    std::shared_ptr<const EndPointIndex> index;
+    std::uint64_t geometryStamp = 0;
+    std::uint32_t nextId = 0;
+    std::size_t entities = 0;
+  };
+  EndPointCache endPointCache_[2];
   std::uint64_t geometryStamp_ = 0;
 };
 

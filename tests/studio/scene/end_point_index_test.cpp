@@ -88,5 +88,25 @@ TEST(EndPointIndex, AgreesWithATestOfEveryPair) {
   }
 }
 
+// A flood asks once per part; within one command the scene sorts the end points once, and
+// anything added or moved in between is still found.
+TEST(EndPointIndex, TheSceneSharesOneWhileLockedAndDropsItOnChange) {
+  Scene scene;
+  Entity& a = addCurve(scene, "a", {0, 0, 0}, {1, 0, 0});
+  EXPECT_NE(scene.endPoints(om::kEntityConnectedA), scene.endPoints(om::kEntityConnectedA));
+  scene.lock();
+  const auto first = scene.endPoints(om::kEntityConnectedA);
+  EXPECT_EQ(scene.endPoints(om::kEntityConnectedA), first);
+  EXPECT_NE(scene.endPoints(om::kEntityConnectedB), first);
+  Entity& b = addCurve(scene, "b", {1, 0, 0}, {2, 0, 0});
+  EXPECT_EQ(names(scene.endPoints(om::kEntityConnectedA)->meeting(a)), "b");
+  b.points.front() = {5, 5, 5};
+  scene.geometryChanged();
+  EXPECT_EQ(names(scene.endPoints(om::kEntityConnectedA)->meeting(a)), "");
+  const auto last = scene.endPoints(om::kEntityConnectedA);
+  scene.unlock();
+  EXPECT_EQ(last.use_count(), 1) << "the scene let go of it";
+}
+
 }  // namespace
 }  // namespace tessel::test
