@@ -10,8 +10,8 @@ EndPointIndex::EndPointIndex(const Scene& scene, std::uint32_t kind) {
   for (std::size_t i = 0; i < all.size(); ++i) {
     Entity* e = all[i].get();
     if (e->type != kind || !e->visible || e->points.empty()) continue;
-    ends_.push_back({e->points.front(), e, i});
-    ends_.push_back({e->points.back(), e, i});
+    ends_.push_back({placedEnd(*e, false), e, i});
+    ends_.push_back({placedEnd(*e, true), e, i});
   }
   std::sort(ends_.begin(), ends_.end(),
             [](const End& a, const End& b) { return a.place.x < b.place.x; });
@@ -20,6 +20,10 @@ EndPointIndex::EndPointIndex(const Scene& scene, std::uint32_t kind) {
 std::vector<EndPointIndex::End>::const_iterator EndPointIndex::lowerBound(double x) const {
   return std::lower_bound(ends_.begin(), ends_.end(), x,
                           [](const End& e, double v) { return e.place.x < v; });
+}
+
+Vec3 EndPointIndex::placedEnd(const Entity& e, bool last) {
+  return e.placement.place(last ? e.points.back() : e.points.front());
 }
 
 double EndPointIndex::tolerance(const Vec3& p) {

@@ -8,8 +8,9 @@
 namespace tessel::studio {
 
 // Studio's curves (om::kEntityConnectedA) and springs (om::kEntityConnectedB) are joined where
-// an end point of one lies on an end point of the other: curves to curves, springs to springs,
-// and a spring is attached to the curves it ends on. Each is its own entry in the graph.
+// an end point of one lies on an end point of the other, where the user sees them (placed):
+// curves to curves, springs to springs, and a spring is attached to the curves it ends on. Each
+// is its own entry in the graph.
 //
 // The index holds the end points of a scene's visible entities of one kind, sorted along x, so
 // that finding what meets an entity costs a search plus the end points actually there, not a
@@ -40,15 +41,16 @@ class EndPointIndex {
     std::size_t order;  // the entity's place in the scene
   };
   std::vector<End>::const_iterator lowerBound(double x) const;
+  static Vec3 placedEnd(const Entity& e, bool last);
 
   template <class Visit>
   void forEachEnd(const Entity& from, Visit&& visit) const {
     if (from.points.empty()) return;
-    for (const Vec3* p : {&from.points.front(), &from.points.back()}) {
-      const double reach = tolerance(*p);
-      for (auto it = lowerBound(p->x - reach); it != ends_.end() && it->place.x <= p->x + reach;
+    for (const Vec3& p : {placedEnd(from, false), placedEnd(from, true)}) {
+      const double reach = tolerance(p);
+      for (auto it = lowerBound(p.x - reach); it != ends_.end() && it->place.x <= p.x + reach;
            ++it)
-        if (it->entity != &from && length(*p - it->place) <= reach) visit(*it);
+        if (it->entity != &from && length(p - it->place) <= reach) visit(*it);
     }
   }
 

@@ -88,6 +88,20 @@ TEST(EndPointIndex, AgreesWithATestOfEveryPair) {
   }
 }
 
+// A curve moved by its placement meets where it is shown, not where its points were drawn.
+TEST(EndPointIndex, EndsMeetWhereTheyArePlaced) {
+  Scene scene;
+  Entity& a = addCurve(scene, "a", {0, 0, 0}, {1, 0, 0});
+  Entity& b = addCurve(scene, "b", {1, 0, 0}, {2, 0, 0});
+  Entity& c = addCurve(scene, "c", {5, 5, 0}, {6, 5, 0});
+  b.placement.set(transform::placementTranslation({0, 3, 0}));
+  c.placement.set(transform::placementTranslation({-4, -2, 0}));  // now from (1, 3) to (2, 3)
+  const EndPointIndex index(scene, om::kEntityConnectedA);
+  EXPECT_EQ(names(index.meeting(a)), "");
+  EXPECT_EQ(names(index.meeting(b)), "c");
+  EXPECT_EQ(names(index.meeting(c)), "b");
+}
+
 // A flood asks once per part; within one command the scene sorts the end points once, and
 // anything added or moved in between is still found.
 TEST(EndPointIndex, TheSceneSharesOneWhileLockedAndDropsItOnChange) {
