@@ -70,7 +70,8 @@ Studio& studio() {
 
 void BM_ConnectedFlood(benchmark::State& state) {
   Studio& s = studio();
-  const std::vector<std::uint32_t> curves = s.chain(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+  const std::vector<std::uint32_t> curves =
+      s.chain(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
   platform::omPropertyObj* panel = s.host->panels().findPanel("Flood Select");
   if (!panel) return state.SkipWithError("the panel was not shown");
   double floodSeconds = 0, indexSeconds = 0;
