@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/stopwatch.h"
 #include "bench/studio_fixture.h"
 #include "studio/scene/end_point_index.h"
 
@@ -18,11 +19,8 @@ namespace {
 
 using namespace tessel;
 using namespace tessel::studio;
-using Clock = std::chrono::steady_clock;
-
-double seconds(Clock::time_point since) {
-  return std::chrono::duration<double>(Clock::now() - since).count();
-}
+using bench::Clock;
+using bench::seconds;
 
 struct Studio : bench::LoadedStudio {
   std::vector<std::uint32_t> added;

@@ -17,17 +17,15 @@
 #include <map>
 
 #include "bench/scan_fixture.h"
+#include "bench/stopwatch.h"
 #include "bench/studio_fixture.h"
 
 namespace {
 
 using namespace tessel;
 using namespace tessel::studio;
-using Clock = std::chrono::steady_clock;
-
-double seconds(Clock::time_point since) {
-  return std::chrono::duration<double>(Clock::now() - since).count();
-}
+using bench::Clock;
+using bench::seconds;
 
 // [SECTION] fixture
 

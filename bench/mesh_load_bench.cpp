@@ -17,18 +17,16 @@
 
 #include "bench/memory_counter.h"
 #include "bench/scan_fixture.h"
+#include "bench/stopwatch.h"
 #include "studio/scene/mesh_file_check.h"
 
 namespace {
 
 using namespace tessel;
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
+using bench::seconds;
 
 constexpr std::uint32_t kTriangles = 4'000'000;
-
-double seconds(Clock::time_point since) {
-  return std::chrono::duration<double>(Clock::now() - since).count();
-}
 
 constexpr int kRuns = 5;
 

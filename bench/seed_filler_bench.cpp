@@ -12,6 +12,7 @@
 
 #include "bench/memory_counter.h"
 #include "bench/scan_fixture.h"
+#include "bench/stopwatch.h"
 #include "host/omCommand.h"
 #include "selection/degenerate_polygons.h"
 #include "selection/omISeedFillerImpl.h"
@@ -21,10 +22,8 @@
 namespace {
 
 using namespace tessel;
-using Clock = std::chrono::steady_clock;
-double seconds(Clock::time_point since) {
-  return std::chrono::duration<double>(Clock::now() - since).count();
-}
+using bench::Clock;
+using bench::seconds;
 
 studio::Mesh connected(std::uint32_t triangles) {
   studio::Mesh m = bench::noisyGrid(triangles);

@@ -23,6 +23,7 @@
 
 #include "bench/memory_counter.h"
 #include "bench/scan_fixture.h"
+#include "bench/stopwatch.h"
 #include "bench/studio_fixture.h"
 #include "studio/host/studio_host.h"
 #include "studio/render/component_selection.h"
@@ -32,11 +33,8 @@ namespace {
 
 using namespace tessel;
 using namespace tessel::studio;
-using Clock = std::chrono::steady_clock;
-
-double seconds(Clock::time_point since) {
-  return std::chrono::duration<double>(Clock::now() - since).count();
-}
+using bench::Clock;
+using bench::seconds;
 
 // [SECTION] fixtures
 
