@@ -182,9 +182,11 @@ std::string StudioHost::addPolyline(std::uint32_t kind, const std::string& name,
   entity->name = scene_.uniqueName(name);
   entity->type = kind;
   entity->points = std::move(points);
+  const bool first = scene_.bounds().empty();
   Entity& added = scene_.add(std::move(entity));
   echo_("added: " + added.name + " (" + std::to_string(added.points.size()) + " points)");
   followDocumentKind();
+  if (first) mainView_.fit(true, false);  // the scene had nothing to frame before
   mainView_.redrawAll();
   return {};
 }

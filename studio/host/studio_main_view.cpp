@@ -29,8 +29,7 @@ void StudioMainView::GetSceneBounds(float* box) {
   if (!box) return;
   Box b;
   if (manipulatorDragging()) {
-    for (const auto& e : scene_.entities())
-      if (e->visible && e->mesh) b.merge(e->looseBounds());
+    b = scene_.looseBounds();
   } else {
     b = scene_.bounds();
   }

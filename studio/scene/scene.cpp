@@ -274,10 +274,18 @@ Entity* Scene::findByName(const std::string& name) {
   return nullptr;
 }
 
+namespace {
+
+// Meshes, point clouds, curves and springs: what a view frames. Lights and coordinate systems
+// are markers drawn beside the geometry, a point each.
+bool hasShape(const Entity& e) { return e.mesh || !e.points.empty(); }
+
+}  // namespace
+
 Box Scene::bounds(bool selectedOnly) const {
   Box box;
   for (const auto& e : entities_)
-    if (e->visible && e->mesh && (!selectedOnly || (e->state & kStateSelected)))
+    if (e->visible && hasShape(*e) && (!selectedOnly || (e->state & kStateSelected)))
       box.merge(e->bounds());
   return box;
 }
@@ -285,7 +293,7 @@ Box Scene::bounds(bool selectedOnly) const {
 Box Scene::looseBounds() const {
   Box box;
   for (const auto& e : entities_)
-    if (e->visible && e->mesh) box.merge(e->looseBounds());
+    if (e->visible && hasShape(*e)) box.merge(e->looseBounds());
   return box;
 }
 

@@ -228,8 +228,10 @@ class Scene {
   Entity* findByName(const std::string& name);
   const std::vector<std::unique_ptr<Entity>>& entities() const { return entities_; }
   Entity& globalCoordSys() { return *entities_.front(); }
+  // The tight box of every shown mesh, point cloud, curve and spring (selected ones only, when
+  // asked): what a view frames.
   Box bounds(bool selectedOnly = false) const;
-  // A box that holds every shown mesh without placing a vertex (their loose boxes): enough for
+  // A box that holds every shown shape without placing a vertex (their loose boxes): enough for
   // a depth range or a marker's size, and the same as `bounds()` while nothing is placed.
   Box looseBounds() const;
 

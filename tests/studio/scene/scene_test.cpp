@@ -72,5 +72,23 @@ TEST(Scene, LookupsHoldAcrossRemovals) {
   EXPECT_FALSE(scene.remove(scene.entities().front()->id)) << "the global coordinate system";
 }
 
+TEST(Scene, BoundsHoldShownShapesNotMarkers) {
+  Scene scene;
+  auto light = std::make_unique<Entity>();
+  light->type = om::kEntityLight;
+  light->light.position = {50, 50, 50};
+  scene.add(std::move(light));
+  EXPECT_TRUE(scene.bounds().empty());  // the global system and a light frame nothing
+  Entity& curve = addCurve(scene, "a");
+  curve.points = {{-2, 0, 1}, {3, 4, 1}};
+  for (const studio::Box& box : {scene.bounds(), scene.looseBounds()}) {
+    EXPECT_EQ(box.min.x, -2);
+    EXPECT_EQ(box.max.y, 4);
+  }
+  curve.visible = false;
+  EXPECT_TRUE(scene.bounds().empty());
+  EXPECT_TRUE(scene.looseBounds().empty());
+}
+
 }  // namespace
 }  // namespace tessel::test

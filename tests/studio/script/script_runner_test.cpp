@@ -107,6 +107,16 @@ TEST_F(TesselScript, OpenSelectAndPrint) {
   EXPECT_TRUE(has(lines, "added: quad 3 (2 points)"));
 }
 
+TEST_F(TesselScript, TheFirstShapeIsFramedWhetherCurveOrMesh) {
+  // A curve far from the origin in an empty scene: the view turns to it, and a mesh opened
+  // after it no longer takes the view away.
+  EXPECT_EQ(run("curve far 100 50 0 104 50 0\nprint camera\n"), "");
+  EXPECT_TRUE(has(take(), "target (102, 50, 0)"));
+  auto file = dir.write("quad.obj", kQuadObj);
+  EXPECT_EQ(run("open " + file.string() + "\nprint camera\n"), "");
+  EXPECT_TRUE(has(take(), "target (102, 50, 0)"));
+}
+
 TEST_F(TesselScript, ViewsKeepTheirCamerasAcrossLayouts) {
   auto file = dir.write("quad.obj", kQuadObj);
   EXPECT_EQ(run("open " + file.string() + "\nlayout quad\nview 3\nprint camera\n"), "");
