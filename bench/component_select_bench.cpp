@@ -19,6 +19,7 @@
 
 #include "bench/scan_fixture.h"
 #include "studio/render/brush_grid.h"
+#include "studio/render/face_owners.h"
 #include "studio/render/component_selection.h"
 #include "studio/render/renderer.h"
 #include "studio/render/seen_memo.h"
@@ -261,20 +262,43 @@ void BM_BrushBuild(benchmark::State& state) {
   // The depth test's answers, as the view's depth image brings them.
   SeenMemo memo(target, componentCount(s.mesh(), target));
   learnSeen(s.mesh(), target, s.projector(), *s.visible, ChunkBoxes(s.mesh(), target), memo);
-  BrushGrid grid;
-  double method = 0, floor = 0, places = 0;
+  // The faces' owners, kept once per mesh state as the boxes are; what making them costs.
+  double ownersTook = 0, ownersFloor = 0;
+  std::unique_ptr<FaceOwners> owners;
+  if (target == ComponentTarget::Faces) {
+    ownersFloor = projectionPass(s.mesh(), s.projector());
+    const auto t = Clock::now();
+    owners = std::make_unique<FaceOwners>(s.mesh());
+    ownersTook = seconds(t);
+  }
+  BrushGrid grid, plain;
+  double method = 0, floor = 0, places = 0, plainTook = 0;
   for (auto _ : state) {
     floor += projectionPass(s.mesh(), s.projector());
-    if (target == ComponentTarget::Faces) places += facePlacesPass(s.mesh(), s.projector());
+    if (target == ComponentTarget::Faces) {
+      places += facePlacesPass(s.mesh(), s.projector());
+      // The grid that places every face, for comparison.
+      const auto t = Clock::now();
+      plain.build(s.mesh(), target, s.projector(), s.visible.get(), &memo);
+      plainTook += seconds(t);
+    }
     const auto t = Clock::now();
-    grid.build(s.mesh(), target, s.projector(), s.visible.get(), &memo);
+    grid.build(s.mesh(), target, s.projector(), s.visible.get(), &memo, owners.get());
     const double took = seconds(t);
     method += took;
     state.SetIterationTime(took);
   }
   state.counters["vs_projection"] = method / floor;
   // What placing the faces alone costs, which any grid of faces pays before sorting a face.
-  if (target == ComponentTarget::Faces) state.counters["face_places_vs_projection"] = places / floor;
+  if (target == ComponentTarget::Faces) {
+    state.counters["face_places_vs_projection"] = places / floor;
+    state.counters["placing_grid_vs_projection"] = plainTook / floor;
+    state.counters["owners_once_vs_projection"] = ownersTook / ownersFloor;
+    state.counters["owners_bytes_per_vertex"] =
+        static_cast<double>(owners->memoryBytes()) / s.mesh().vertexCount();
+    state.counters["unowned_faces"] = static_cast<double>(owners->unowned());
+    state.counters["reach_pixels"] = grid.reach();
+  }
   state.counters["grid_bytes_per_vertex"] =
       static_cast<double>(grid.memoryBytes()) / s.mesh().vertexCount();
   state.counters["in_grid"] = static_cast<double>(grid.size());

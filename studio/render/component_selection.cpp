@@ -207,7 +207,9 @@ void ComponentSelection::beginPaint(const ViewPlace& view, bool through) {
     const SeenMemo* memo =
         depth && target != ComponentTarget::Holes ? memoFor(view, *e, target, project) : nullptr;
     brush_.grids.emplace_back(e, BrushGrid{});
-    brush_.grids.back().second.build(*e->mesh, target, project, depth, memo);
+    brush_.grids.back().second.build(
+        *e->mesh, target, project, depth, memo,
+        target == ComponentTarget::Faces ? ownersFor(*e->mesh) : nullptr);
   }
 }
 
@@ -351,10 +353,18 @@ SeenMemo* ComponentSelection::memoFor(const ViewPlace& view, const Entity& entit
 
 const ChunkBoxes* ComponentSelection::chunksFor(const Mesh& mesh, ComponentTarget target) {
   const std::uint64_t stamp = sceneStamp();
-  if (chunks_.stamp != stamp) chunks_ = ChunkCache{stamp, {}};
+  if (chunks_.stamp != stamp) chunks_ = ChunkCache{stamp, {}, {}};
   if (target == ComponentTarget::Holes) target = ComponentTarget::Edges;
   auto [at, added] = chunks_.boxes.try_emplace({&mesh, target});
   if (added) at->second = ChunkBoxes(mesh, target);
+  return &at->second;
+}
+
+const FaceOwners* ComponentSelection::ownersFor(const Mesh& mesh) {
+  const std::uint64_t stamp = sceneStamp();
+  if (chunks_.stamp != stamp) chunks_ = ChunkCache{stamp, {}, {}};
+  auto [at, added] = chunks_.owners.try_emplace(&mesh);
+  if (added || !at->second.fits(mesh)) at->second = FaceOwners(mesh);
   return &at->second;
 }
 
@@ -393,6 +403,7 @@ std::size_t ComponentSelection::memoryBytes() const {
   }
   for (const auto& [e, grid] : brush_.grids) bytes += grid.memoryBytes();
   for (const auto& [key, boxes] : chunks_.boxes) bytes += boxes.memoryBytes();
+  for (const auto& [key, owners] : chunks_.owners) bytes += owners.memoryBytes();
   return bytes;
 }
 

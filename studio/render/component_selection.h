@@ -20,6 +20,7 @@
 
 #include "studio/render/brush_grid.h"
 #include "studio/render/chunk_boxes.h"
+#include "studio/render/face_owners.h"
 #include "studio/render/seen_memo.h"
 #include "studio/render/renderer.h"
 #include "studio/scene/scene.h"
@@ -108,6 +109,8 @@ class ComponentSelection {
                     const ScreenProjector& project);
   // Built on first use for each mesh and kind of component, kept while the scene stays as it is.
   const ChunkBoxes* chunksFor(const Mesh& mesh, ComponentTarget target);
+  // The owners of a mesh's faces, for the brush; kept as the boxes are.
+  const FaceOwners* ownersFor(const Mesh& mesh);
   template <class Region>
   void inRegion(const ViewPlace& view, const Region& region, SelectMode mode);
   void apply(std::vector<Hit>& hits, SelectMode mode);
@@ -152,6 +155,7 @@ class ComponentSelection {
   struct ChunkCache {
     std::uint64_t stamp = 0;
     std::map<std::pair<const Mesh*, ComponentTarget>, ChunkBoxes> boxes;
+    std::map<const Mesh*, FaceOwners> owners;
   };
   ChunkCache chunks_;
   std::size_t depthRenders_ = 0, brushBuilds_ = 0;

@@ -30,6 +30,17 @@ ScreenProjector::ScreenProjector(const Camera& c, int width, int height, const P
     eye_[i] = static_cast<float>(e[i]), forward_[i] = static_cast<float>(ff[i]);
     right_[i] = static_cast<float>(rr[i]), up_[i] = static_cast<float>(uu[i]);
   }
+  // The view axes lengthen no step when they are orthonormal (a placement that moves and turns);
+  // otherwise at most by the root of their squared lengths' sum. Rounded up past float rounding.
+  double sum = 0, worst = 0;
+  const double* axes[3] = {ff, rr, uu};
+  for (int a = 0; a < 3; ++a)
+    for (int b = a; b < 3; ++b) {
+      const double dot = axes[a][0] * axes[b][0] + axes[a][1] * axes[b][1] + axes[a][2] * axes[b][2];
+      if (a == b) sum += dot;
+      worst = std::max(worst, std::abs(dot - (a == b ? 1 : 0)));
+    }
+  stretch_ = static_cast<float>((worst < 1e-6 ? 1.0 : std::sqrt(sum)) * (1 + 1e-5));
   constexpr double kDegree = 3.14159265358979323846 / 180;
   scale_ = static_cast<float>(ortho_ ? height / c.orthoHeight
                                      : height / (2 * std::tan(c.fovDegrees * kDegree / 2)));
@@ -75,52 +86,23 @@ bool ScreenProjector::boxBounds(const float* lo, const float* hi, float* bounds)
 }
 
 void ScreenProjector::run(const float* p, std::uint32_t count, ScreenVertex* out) const {
-  std::uint32_t v = 0;
 #if defined(__SSE2__)
-  const __m128 ex = _mm_set1_ps(eye_[0]), ey = _mm_set1_ps(eye_[1]), ez = _mm_set1_ps(eye_[2]);
-  const __m128 f0 = _mm_set1_ps(forward_[0]), f1 = _mm_set1_ps(forward_[1]),
-               f2 = _mm_set1_ps(forward_[2]);
-  const __m128 r0 = _mm_set1_ps(right_[0]), r1 = _mm_set1_ps(right_[1]), r2 = _mm_set1_ps(right_[2]);
-  const __m128 u0 = _mm_set1_ps(up_[0]), u1 = _mm_set1_ps(up_[1]), u2 = _mm_set1_ps(up_[2]);
-  const __m128 halfW = _mm_set1_ps(halfW_), halfH = _mm_set1_ps(halfH_), scale = _mm_set1_ps(scale_);
-  const __m128 nearest = _mm_set1_ps(1e-12f), nan = _mm_set1_ps(kNaN);
-  for (; v + 4 <= count; v += 4, p += 12, out += 4) {
-    // x0 y0 z0 x1 | y1 z1 x2 y2 | z2 x3 y3 z3, regrouped by coordinate.
-    const __m128 a = _mm_loadu_ps(p), b = _mm_loadu_ps(p + 4), c = _mm_loadu_ps(p + 8);
-    const __m128 x = _mm_shuffle_ps(a, _mm_shuffle_ps(b, c, _MM_SHUFFLE(1, 1, 2, 2)),
-                                    _MM_SHUFFLE(2, 0, 3, 0));
-    const __m128 y = _mm_shuffle_ps(_mm_shuffle_ps(a, b, _MM_SHUFFLE(0, 0, 1, 1)),
-                                    _mm_shuffle_ps(b, c, _MM_SHUFFLE(2, 2, 3, 3)),
-                                    _MM_SHUFFLE(2, 0, 2, 0));
-    const __m128 z = _mm_shuffle_ps(_mm_shuffle_ps(a, b, _MM_SHUFFLE(1, 1, 2, 2)),
-                                    _mm_shuffle_ps(c, c, _MM_SHUFFLE(3, 3, 0, 0)),
-                                    _MM_SHUFFLE(2, 0, 2, 0));
-    const __m128 rx = _mm_sub_ps(x, ex), ry = _mm_sub_ps(y, ey), rz = _mm_sub_ps(z, ez);
-    const __m128 depth = _mm_add_ps(_mm_add_ps(_mm_mul_ps(rx, f0), _mm_mul_ps(ry, f1)),
-                                    _mm_mul_ps(rz, f2));
-    const __m128 across = _mm_add_ps(_mm_add_ps(_mm_mul_ps(rx, r0), _mm_mul_ps(ry, r1)),
-                                     _mm_mul_ps(rz, r2));
-    const __m128 along = _mm_add_ps(_mm_add_ps(_mm_mul_ps(rx, u0), _mm_mul_ps(ry, u1)),
-                                    _mm_mul_ps(rz, u2));
-    const __m128 s = ortho_ ? scale : _mm_div_ps(scale, depth);
-    __m128 sx = _mm_add_ps(halfW, _mm_mul_ps(across, s));
-    __m128 sy = _mm_sub_ps(halfH, _mm_mul_ps(along, s));
-    if (!ortho_) {
-      const __m128 front = _mm_cmpgt_ps(depth, nearest);
-      sx = _mm_or_ps(_mm_and_ps(front, sx), _mm_andnot_ps(front, nan));
-      sy = _mm_or_ps(_mm_and_ps(front, sy), _mm_andnot_ps(front, nan));
-    }
-    // Back to x y depth per vertex.
-    const __m128 xy01 = _mm_unpacklo_ps(sx, sy), xy23 = _mm_unpackhi_ps(sx, sy);
-    float d[4];
-    _mm_storeu_ps(d, depth);
-    float xy[8];
-    _mm_storeu_ps(xy, xy01);
-    _mm_storeu_ps(xy + 4, xy23);
-    for (int k = 0; k < 4; ++k) out[k] = {xy[2 * k], xy[2 * k + 1], d[k]};
-  }
+  lanes(
+      p, count,
+      [out](std::uint32_t k, __m128 sx, __m128 sy, __m128 depth) {
+        // Back to x y depth per vertex.
+        const __m128 xy01 = _mm_unpacklo_ps(sx, sy), xy23 = _mm_unpackhi_ps(sx, sy);
+        float d[4];
+        _mm_storeu_ps(d, depth);
+        float xy[8];
+        _mm_storeu_ps(xy, xy01);
+        _mm_storeu_ps(xy + 4, xy23);
+        for (int i = 0; i < 4; ++i) out[k + i] = {xy[2 * i], xy[2 * i + 1], d[i]};
+      },
+      [out](std::uint32_t k, const ScreenVertex& s) { out[k] = s; });
+#else
+  for (std::uint32_t v = 0; v < count; ++v, p += 3) *out++ = (*this)(p);
 #endif
-  for (; v < count; ++v, p += 3) *out++ = (*this)(p);
 }
 
 }  // namespace tessel::studio

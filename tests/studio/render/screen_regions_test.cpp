@@ -10,6 +10,7 @@
 #include "studio/scene/boundary_loops.h"
 #include "studio/render/brush_grid.h"
 #include "studio/render/chunk_boxes.h"
+#include "studio/render/face_owners.h"
 #include "studio/render/seen_memo.h"
 #include "tests/studio/lasso_rows.h"
 #include "tests/studio/mesh_fixtures.h"
@@ -119,6 +120,53 @@ TEST(ScreenProjection, ABoxsBoundsHoldEachOfItsPoints) {
   // The oblique camera's eye lies within the coordinates' range: some boxes reach its plane.
   EXPECT_GT(refused, 10);
   EXPECT_GT(bounded, 600);
+}
+
+// A place's reach bounds where every point within that length of it lands: in perspective (also
+// placed, and placed with a stretch and a shear) and orthographic views. Four lanes answer as one.
+TEST(ScreenProjection, APlacesReachHoldsForEveryPointWithinIt) {
+  std::mt19937 rng(9);
+  std::uniform_real_distribution<float> coord(-3, 4), size(0, 0.6f), unit(-1, 1);
+  std::vector<ScreenProjector> projectors = projectorsOfEachKind();
+  Placement stretched;
+  transform::Mat4 m = transform::identity();
+  m[0] = 2.5, m[1] = 0.7, m[5] = 0.4, m[9] = 0.3, m[10] = 1.8;
+  ASSERT_TRUE(stretched.set(m));
+  projectors.emplace_back(obliqueCamera(), kSize.width, kSize.height, stretched);
+  int bounded = 0, unbounded = 0;
+  for (const ScreenProjector& project : projectors)
+    for (int k = 0; k < 400; ++k) {
+      const float p[3] = {coord(rng), coord(rng), coord(rng)}, length = size(rng);
+      const ScreenVertex s = project(p);
+      const float reach = project.reachOf(s, length);
+      if (!std::isfinite(reach)) {
+        ++unbounded;
+        EXPECT_FALSE(project.reachWithin(s, length, 1e30f));
+        continue;
+      }
+      ++bounded;
+      EXPECT_TRUE(project.reachWithin(s, length, reach * 1.0001f + 1e-6f));
+      if (reach > 1e-3f) {
+        EXPECT_FALSE(project.reachWithin(s, length, reach * 0.999f));
+      }
+#if defined(__SSE2__)
+      const int lanes = _mm_movemask_ps(project.reachWithinLanes(
+          _mm_set1_ps(s.x), _mm_set1_ps(s.y), _mm_set1_ps(s.depth), _mm_set1_ps(length), reach));
+      EXPECT_EQ(lanes == 0xF, project.reachWithin(s, length, reach));
+#endif
+      for (int n = 0; n < 30; ++n) {
+        // Points at the length itself, then within it.
+        float d[3] = {unit(rng), unit(rng), unit(rng)};
+        const float norm = std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
+        const float along = length * (n < 10 ? 1.0f : std::abs(unit(rng))) / norm;
+        const float q[3] = {p[0] + d[0] * along, p[1] + d[1] * along, p[2] + d[2] * along};
+        const ScreenVertex o = project(q);
+        ASSERT_TRUE(std::isfinite(o.x));
+        ASSERT_LE(std::hypot(o.x - s.x, o.y - s.y), reach * 1.0001f + 1e-3f) << k << ", " << n;
+      }
+    }
+  EXPECT_GT(bounded, 1000);
+  EXPECT_GT(unbounded, 20);
 }
 
 TEST(ScreenProjection, ARunProjectsEachVertexBitForBitAsOneAtATime) {
@@ -421,8 +469,13 @@ TEST(BrushGrid, StepsSelectWhatThePlainCircleSelects) {
   std::uniform_real_distribution<float> x(-20, 180), y(-20, 140), r(0, 40);
   // Visible only, the depth test is answered by the image itself, by a memo of the whole view,
   // or by one that a region filled in part.
+  const FaceOwners owners(m);
   for (ComponentTarget target : kTargets)
-    for (int way : {0, 1, 2, 3}) {
+    for (int way : {0, 1, 2, 3, 4, 5, 6, 7}) {
+      // Ways 4 to 7 bucket faces by their owners.
+      const bool byOwners = way > 3;
+      if (byOwners && target != ComponentTarget::Faces) continue;
+      way %= 4;
       const bool seen = way > 0;
       SeenMemo memo(target, componentCount(m, target));
       const ChunkBoxes boxes(m, target);
@@ -434,10 +487,13 @@ TEST(BrushGrid, StepsSelectWhatThePlainCircleSelects) {
                            kWholeProjection, &boxes, &memo);
       }
       BrushGrid grid;
-      grid.build(m, target, project, seen ? &visible : nullptr, way > 1 ? &memo : nullptr);
-      EXPECT_LE(grid.memoryBytes(),
-                4 * (componentCount(m, kindOf(target)) + 160 / grid.cellPixels() * 120 /
-                         grid.cellPixels() + 1) + 64);
+      grid.build(m, target, project, seen ? &visible : nullptr, way > 1 ? &memo : nullptr,
+                 byOwners ? &owners : nullptr);
+      ASSERT_EQ(grid.owned(), byOwners);
+      // A handle a component, or at most a run a face (6 bytes), and an offset a cell.
+      EXPECT_LE(grid.memoryBytes(), (byOwners ? 6 : 4) * componentCount(m, kindOf(target)) +
+                                        4 * (160 / grid.cellPixels() * 120 / grid.cellPixels() + 1) +
+                                        64);
       for (int k = 0; k < 60; ++k) {
         const float cx = k ? x(rng) : 40, cy = k ? y(rng) : 40, radius = k % 10 ? r(rng) : 0;
         std::vector<std::uint32_t> got;
@@ -460,6 +516,106 @@ TEST(BrushGrid, StepsSelectWhatThePlainCircleSelects) {
         }
       }
     }
+}
+
+// Faces kept by their owners select what the plain circle selects wherever the camera is: close
+// enough that part of the sheet lies behind the eye, zoomed in until faces span many pixels,
+// straight down in an orthographic view; with faces listed in no useful order (owners too far
+// apart for a byte), and with a few faces stretched far past their neighbours.
+TEST(BrushGrid, FacesByOwnersSelectWhatThePlainCircleSelectsFromAnyCamera) {
+  std::vector<std::pair<const char*, Mesh>> meshes;
+  meshes.emplace_back("sheet", wavySheet(30, 5));
+  Mesh shuffled = wavySheet(30, 5);
+  {
+    std::mt19937 rng(4);
+    std::vector<std::uint32_t> order(shuffled.faceCount());
+    for (std::uint32_t f = 0; f < order.size(); ++f) order[f] = f;
+    std::shuffle(order.begin(), order.end(), rng);
+    std::vector<std::uint32_t> faces;
+    for (std::uint32_t f : order)
+      faces.insert(faces.end(), shuffled.faces.begin() + 3 * f, shuffled.faces.begin() + 3 * f + 3);
+    shuffled.faces = faces;
+  }
+  meshes.emplace_back("shuffled", std::move(shuffled));
+  Mesh spiked = wavySheet(30, 5);
+  spiked.positions[3 * 400 + 2] += 0.6f, spiked.positions[3 * 620 + 2] -= 0.3f;
+  spiked.faceFlags[77] |= kHidden;
+  meshes.emplace_back("spiked", std::move(spiked));
+
+  std::vector<std::pair<const char*, Camera>> cameras;
+  cameras.emplace_back("oblique", obliqueCamera());
+  Camera close = standardCamera(ViewKind::Perspective);
+  close.eye = {0.5, 0.3, 0.12}, close.target = {0.5, 0.9, 0}, close.up = {0, 0, 1};
+  close.fovDegrees = 70;
+  cameras.emplace_back("close", close);
+  Camera zoomed = obliqueCamera();
+  zoomed.fovDegrees = 4;
+  cameras.emplace_back("zoomed", zoomed);
+  Camera cropped = obliqueCamera();  // the sheet runs past every border of the view
+  cropped.fovDegrees /= 3;
+  cameras.emplace_back("cropped", cropped);
+  Camera top = standardCamera(ViewKind::Top);
+  studio::Box sheet;
+  sheet.add({0.2, 0.1, -0.3});
+  sheet.add({0.7, 0.6, 0.3});
+  frameBox(top, sheet, kSize.width, kSize.height);
+  cameras.emplace_back("top", top);
+
+  std::mt19937 rng(21);
+  std::uniform_real_distribution<float> x(-20, 180), y(-20, 140), r(0, 40);
+  int owned = 0, kept = 0;
+  for (auto& [meshName, m] : meshes) {
+    const FaceOwners owners(m);
+    for (const auto& [cameraName, c] : cameras) {
+      const ScreenProjector project(c, kSize.width, kSize.height);
+      const DepthImage image = rayDepth(m, c, kSize);
+      const VisibleDepth visible(image);
+      SeenMemo memo(ComponentTarget::Faces, m.faceCount());
+      learnSeen(m, ComponentTarget::Faces, project, visible, ChunkBoxes(m, ComponentTarget::Faces),
+                memo);
+      for (bool seen : {false, true}) {
+        BrushGrid grid;
+        grid.build(m, ComponentTarget::Faces, project, seen ? &visible : nullptr,
+                   seen ? &memo : nullptr, &owners);
+        ASSERT_TRUE(grid.owned());
+        ++owned;
+        for (int k = 0; k < 40; ++k) {
+          float cx = x(rng), cy = y(rng);
+          const float radius = k % 8 ? r(rng) : 0;
+          // Every fourth brush on a border of the view.
+          if (k % 8 == 1) cx = k % 16 == 1 ? 0.0f : 160.0f;
+          if (k % 8 == 5) cy = k % 16 == 5 ? 0.0f : 120.0f;
+          std::vector<std::uint32_t> got;
+          grid.query(m, project, cx, cy, radius, got);
+          std::sort(got.begin(), got.end());
+          ASSERT_EQ(got, componentsInCircle(m, ComponentKind::Faces, c, kSize, cx, cy, radius,
+                                            seen ? &image : nullptr))
+              << meshName << " from " << cameraName << (seen ? ", visible only" : "") << ": "
+              << cx << ", " << cy << " r " << radius;
+          kept += !got.empty();
+        }
+      }
+    }
+  }
+  EXPECT_EQ(owned, 30);
+  EXPECT_GT(kept, 300);
+
+  // Seen from so wide an angle that a sheet of 71,000 faces covers a pixel: a run longer than a
+  // run's length holds is kept in pieces, every face still taken.
+  const Mesh dense = wavySheet(190, 2);
+  Camera wide = obliqueCamera();
+  wide.fovDegrees = 179.5;
+  // An odd size puts the view's middle, where the sheet lands, inside a cell.
+  const ViewSize odd{161, 121};
+  const ScreenProjector project(wide, odd.width, odd.height);
+  const FaceOwners denseOwners(dense);
+  BrushGrid grid;
+  grid.build(dense, ComponentTarget::Faces, project, nullptr, nullptr, &denseOwners);
+  std::vector<std::uint32_t> got;
+  grid.query(dense, project, 80, 60, 30, got);
+  std::sort(got.begin(), got.end());
+  EXPECT_EQ(got.size(), dense.faceCount());
+  EXPECT_EQ(got, componentsInCircle(dense, ComponentKind::Faces, wide, odd, 80, 60, 30, nullptr));
 }
 
 TEST(BoundaryLoops, HolesComeWholeAndApart) {
