@@ -40,11 +40,8 @@ bool hideShown(omEntity* display) {
 }  // namespace
 
 omPAT_Coord_Sys_List::omPAT_Coord_Sys_List(const char* name, const std::vector<std::string>& names,
-                                           std::vector<omEntity*> entities, bool placeholder)
-    : omPAT_Int(name, 0, names, kDropDown),
-      names_(names),
-      entities_(std::move(entities)),
-      placeholder_(placeholder) {}
+                                           std::vector<omEntity*> entities)
+    : omPAT_Int(name, 0, names, kDropDown), names_(names), entities_(std::move(entities)) {}
 
 omPAT_Coord_Sys_List* omPAT_Coord_Sys_List::Create(const char* name, bool placeholder) {
   std::vector<std::string> names;
@@ -59,7 +56,7 @@ omPAT_Coord_Sys_List* omPAT_Coord_Sys_List::Create(const char* name, bool placeh
       entities.push_back(e);
     }
   }
-  return new (std::nothrow) omPAT_Coord_Sys_List(name, names, std::move(entities), placeholder);
+  return new (std::nothrow) omPAT_Coord_Sys_List(name, names, std::move(entities));
 }
 
 omEntity* omPAT_Coord_Sys_List::GetAt(int index) const {

@@ -63,11 +63,10 @@ class omPAT_Coord_Sys_List : public platform::omPAT_Int {
 
  private:
   omPAT_Coord_Sys_List(const char* name, const std::vector<std::string>& names,
-                       std::vector<omEntity*> entities, bool placeholder);
+                       std::vector<omEntity*> entities);
 
   std::vector<std::string> names_;
   std::vector<omEntity*> entities_;
-  bool placeholder_;
   std::vector<omEntity*> hiddenDisplays_;
   omEntity* hiddenReference_ = nullptr;
 };
