@@ -6,9 +6,9 @@
 //
 // Faces, given their owners (face_owners.h), are bucketed by where their owners project, which
 // needs no face placed: only vertices are projected for a camera. Each cell then holds runs of
-// consecutive faces, and every face lies within reach() of its cell, so the brush takes a cell
-// whole when the cell widened by that reach is inside it and places the faces of the cells
-// near its rim.
+// consecutive faces, and every face lies within its cell's reach (reach(), or 4 or 16 times it
+// where owners reach farther), so the brush takes a cell whole when the cell widened by its reach
+// is inside it and places the faces of the cells near its rim.
 #pragma once
 
 #include <cstdint>
@@ -51,14 +51,6 @@ class BrushGrid {
   void clear();
 
  private:
-  // Walks the cells the brush may reach (for owned faces, within each cell's reach): whole(k0,
-  // k1) for ranges of slots (of handles_, or of runs) whose cells lie wholly inside, rim(k0, k1)
-  // for the others.
-  template <class Whole, class Rim>
-  void cellsUnder(float cx, float cy, float radius, int width, int height, Whole whole,
-                  Rim rim) const;
-  // Calls take(first, last) for runs of handles_ wholly inside and take(k, k + 1) for each
-  // handle on the rim that is inside.
   // The cell of a place on the view, as a value the build's loops keep in registers.
   struct CellIndex {
     float perPixel;
@@ -73,6 +65,14 @@ class BrushGrid {
   CellIndex cellFinder() const {
     return {1.0f / static_cast<float>(cellPixels_), static_cast<std::uint32_t>(columns_)};
   }
+  // Walks the cells the brush may reach (for owned faces, within each cell's reach): whole(k0,
+  // k1) for ranges of slots (of handles_, or of runs) whose cells lie wholly inside, rim(k0, k1)
+  // for the others.
+  template <class Whole, class Rim>
+  void cellsUnder(float cx, float cy, float radius, int width, int height, Whole whole,
+                  Rim rim) const;
+  // Calls take(first, last) for runs of handles_ wholly inside and take(k, k + 1) for each
+  // handle on the rim that is inside.
   template <class Take>
   void visit(const Mesh& mesh, const ScreenProjector& project, float cx, float cy, float radius,
              Take take) const;
