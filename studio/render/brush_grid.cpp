@@ -83,14 +83,10 @@ void BrushGrid::build(const Mesh& m, ComponentTarget target, const ScreenProject
     }
   } else {
     withScreenVertices(m, project, NoCode{}, kWholeProjection, true, [&](auto corner) {
-      // A centre's depth lies between its corners' nearest and farthest, which mostly decide.
       auto place = [&](std::uint32_t handle, std::uint8_t state, auto... c) {
         const ScreenVertex s = centrePlace(c...);
-        const bool in = onView(s, w, h) &&
-                        (state != SeenMemo::kUnknown ||
-                         depth->visibleWithin(s.x, s.y, std::min({c.depth...}),
-                                              std::max({c.depth...}),
-                                              [&] { return centreDepth(c.depth...); }));
+        const bool in =
+            onView(s, w, h) && (state != SeenMemo::kUnknown || depth->centreSeen(s, c...));
         cellOf[handle] = in ? cellAt(s) : kOut;
       };
       if (target == ComponentTarget::Faces) {
@@ -242,10 +238,7 @@ void BrushGrid::buildOwned(const Mesh& m, const ScreenProjector& project,
                        b = project(p + 3 * std::size_t{c[1]}),
                        d = project(p + 3 * std::size_t{c[2]});
     const ScreenVertex s = centrePlace(a, b, d);
-    const bool in = onView(s, w, h) &&
-                    (!test || depth->visibleWithin(s.x, s.y, std::min({a.depth, b.depth, d.depth}),
-                                                   std::max({a.depth, b.depth, d.depth}),
-                                                   [&] { return centreDepth(a.depth, b.depth, d.depth); }));
+    const bool in = onView(s, w, h) && (!test || depth->centreSeen(s, a, b, d));
     return in ? cellAt(s) : kOut;
   };
   const std::uint8_t* steps = owners.steps();

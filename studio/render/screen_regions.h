@@ -122,6 +122,13 @@ class VisibleDepth {
     if (double{nearest} > limit) return false;
     return double{exact()} <= limit;
   }
+  // Whether the centre s of corners c... is seen: its depth lies between the corners' nearest
+  // and farthest, which mostly decide without it.
+  template <class... Corner>
+  bool centreSeen(const ScreenVertex& s, const Corner&... c) const {
+    return visibleWithin(s.x, s.y, std::min({c.depth...}), std::max({c.depth...}),
+                         [&] { return centreDepth(c.depth...); });
+  }
   int width() const { return width_; }
   int height() const { return height_; }
   // The widened depths of image row y.
