@@ -209,10 +209,15 @@ std::string StudioHost::open(const std::string& path) {
             " edges (" + std::to_string(s.boundary) + " boundary, " +
             std::to_string(s.nonManifold) + " non-manifold, " + std::to_string(s.degenerate) +
             " degenerate faces)";
-    if (file.skippedFaces)
-      line += "; " + std::to_string(file.skippedFaces) +
-              " faces of the file that repeat a vertex could not be read";
+    // A file of nothing but zero triangles (an STL of zero bytes) reads as one vertex; say so.
+    if (m.bounds().radius() == 0) line += "; all faces at one point";
   }
+  if (file.skippedFaces)
+    line += "; " + std::to_string(file.skippedFaces) +
+            " faces of the file that repeat a vertex could not be read";
+  if (file.shortFaces)
+    line += "; " + std::to_string(file.shortFaces) +
+            " faces of the file with fewer than 3 corners could not be read";
   for (auto& [name, values] : file.vertexValues)
     entity->addMap({name, std::move(values), {}});
   if (!file.vertexColours.empty()) entity->addMap({"colour", {}, std::move(file.vertexColours)});
@@ -223,6 +228,7 @@ std::string StudioHost::open(const std::string& path) {
   bool first = scene_.bounds().empty();
   scene_.add(std::move(entity));
   echo_(line);
+  for (const std::string& warning : file.warnings) echo_("warning: " + warning);
   followDocumentKind();
   if (first) mainView_.fit(true, false);  // the scene had nothing to frame before
   mainView_.redrawAll();

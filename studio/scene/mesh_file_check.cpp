@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <optional>
 #include <vector>
@@ -171,6 +172,7 @@ struct PlyHeader {
   bool binary = false, bigEndian = false;
   std::vector<PlyElement> elements;
   std::size_t bodyStart = 0, bodyLine = 0;
+  std::vector<PlyLine> keywordless;
 };
 
 bool isCoordinateOrVector(std::string_view name) {
@@ -291,6 +293,14 @@ std::string parsePlyHeader(std::string_view text, PlyHeader& h) {
         if (q.name == p.name) return at + "a second property " + quoted(p.name);
       if (std::string problem = plyPropertyProblem(e, p); !problem.empty()) return at + problem;
       e.properties.push_back(p);
+      continue;
+    }
+    // Old exporters put a line of their own ("Created by ...") before the elements: it is taken
+    // as the comment it is meant as. Among the elements it could be a misspelt property, which
+    // would shift every value after it, so it is refused there.
+    if (h.elements.empty()) {
+      h.keywordless.push_back({lineStart, lineNo});
+      readerPos = pos;
       continue;
     }
     return at + "unknown keyword " + quoted(key);
@@ -566,16 +576,33 @@ std::string checkOff(std::string_view text) {
 
 // [SECTION] OBJ
 
+// The next line of an OBJ text, where CR, LF and CRLF all end one, as the reader is given it.
+std::string_view nextObjLine(std::string_view text, std::size_t& pos) {
+  std::size_t end = pos;
+  while (end < text.size() && text[end] != '\n' && text[end] != '\r') ++end;
+  const std::string_view line = text.substr(pos, end - pos);
+  pos = end + (end + 1 < text.size() && text[end] == '\r' && text[end + 1] == '\n' ? 2 : 1);
+  return line;
+}
+
+// A text file that holds a NUL byte is binary data under a text format's name (or a file of
+// zeros); refused before a reader would take it for one endless line.
+std::string nulProblem(std::string_view text) {
+  const void* nul = std::memchr(text.data(), 0, text.size());
+  if (!nul) return {};
+  const std::size_t at = static_cast<std::size_t>(static_cast<const char*>(nul) - text.data());
+  return "line " + std::to_string(std::count(text.begin(), text.begin() + at, '\n') + 1) +
+         ": a NUL byte: binary data, not text";
+}
+
 std::string checkObj(std::string_view text) {
+  if (std::string s = nulProblem(text); !s.empty()) return s;
   std::uint64_t positions = 0;
   long long highest = 0;
   std::size_t highestLine = 0;
   std::size_t pos = 0, lineNo = 0;
   while (pos < text.size()) {
-    std::size_t end = text.find('\n', pos);
-    if (end == std::string_view::npos) end = text.size();
-    const std::string_view line = text.substr(pos, end - pos);
-    pos = end + 1;
+    const std::string_view line = nextObjLine(text, pos);
     ++lineNo;
     const std::vector<std::string_view> w = splitWords(line);
     if (w.empty() || w[0][0] == '#') continue;
@@ -613,6 +640,7 @@ std::string checkObj(std::string_view text) {
     }
     if (corners == 0) return at + "a face without corners";
   }
+  if (positions == 0) return "no vertices";
   if (static_cast<std::uint64_t>(highest) > positions)
     return "line " + std::to_string(highestLine) + ": face uses vertex " + std::to_string(highest) +
            " of " + std::to_string(positions);
@@ -621,12 +649,43 @@ std::string checkObj(std::string_view text) {
 
 // [SECTION] STL
 
+bool startsWithWord(std::string_view line, std::string_view lower, std::string_view upper) {
+  const std::vector<std::string_view> w = splitWords(line);
+  return !w.empty() && (w[0].substr(0, lower.size()) == lower || w[0].substr(0, upper.size()) == upper);
+}
+
+bool isOuterLine(std::string_view line) {
+  return line.find("outer") != std::string_view::npos || line.find("OUTER") != std::string_view::npos;
+}
+
+// An ASCII STL's lines, where the reader finds its facets: each line that holds "outer" is
+// followed by three vertex lines of a word and three numbers.
+class StlLines {
+ public:
+  explicit StlLines(std::string_view text) : text_(text) {}
+  bool atEnd() const { return pos_ >= text_.size(); }
+  std::string_view next() {
+    std::size_t end = text_.find('\n', pos_);
+    if (end == std::string_view::npos) end = text_.size();
+    std::string_view line = text_.substr(pos_, end - pos_);
+    pos_ = end + 1;
+    ++lineNo_;
+    return line;
+  }
+  std::string at() const { return "line " + std::to_string(lineNo_) + ": "; }
+
+ private:
+  std::string_view text_;
+  std::size_t pos_ = 0, lineNo_ = 0;
+};
+
 // The reader takes a file as binary when its size is exactly 84 bytes and 50 a triangle, else as
-// ASCII, where each "outer" line is followed by three vertex lines of a word and three numbers.
+// ASCII. An ASCII file must hold what its facets say, whole: one cut short after a facet would
+// load the facets before the cut as if they were all.
 std::string checkStl(std::string_view text) {
   const auto* data = reinterpret_cast<const unsigned char*>(text.data());
   const std::uint64_t size = text.size();
-  if (size >= 84 && 84 + 50 * std::uint64_t(loadUnsigned(data + 80, 4, false)) == size) {
+  if (isBinaryStl(text)) {
     for (std::uint64_t t = 0, pos = 84 + 12; pos < size; ++t, pos += 50)
       for (int k = 0; k < 9; ++k) {
         float v;
@@ -635,32 +694,96 @@ std::string checkStl(std::string_view text) {
       }
     return {};
   }
-  std::size_t pos = 0, lineNo = 0;
-  auto nextLine = [&] {
-    std::size_t end = text.find('\n', pos);
-    if (end == std::string_view::npos) end = text.size();
-    std::string_view line = text.substr(pos, end - pos);
-    pos = end + 1;
-    ++lineNo;
-    return line;
-  };
-  while (pos < text.size()) {
-    const std::string_view line = nextLine();
-    if (line.find("outer") == std::string_view::npos && line.find("OUTER") == std::string_view::npos)
-      continue;
+  const std::vector<std::string_view> first = splitWords(text.substr(0, 256));
+  if (first.empty() || (first[0].substr(0, 5) != "solid" && first[0].substr(0, 5) != "SOLID"))
+    return "neither a binary STL (84 bytes and 50 a triangle, not " + std::to_string(size) +
+           ") nor an ASCII one (which starts with \"solid\")";
+  if (std::string s = nulProblem(text); !s.empty()) return s;
+  StlLines lines(text);
+  std::size_t facets = 0;
+  std::string_view last;  // the last line with a word on it
+  while (!lines.atEnd()) {
+    const std::string_view line = lines.next();
+    if (!splitWords(line).empty()) last = line;
+    if (!isOuterLine(line)) continue;
     for (int k = 0; k < 3; ++k) {
-      if (pos >= text.size()) return "the file ends inside a facet";
-      const std::vector<std::string_view> w = splitWords(nextLine());
-      const std::string at = "line " + std::to_string(lineNo) + ": ";
-      if (w.size() < 4) return at + "a vertex needs three coordinates";
+      if (lines.atEnd()) return "the file ends inside a facet";
+      const std::vector<std::string_view> w = splitWords(lines.next());
+      if (w.size() < 4) return lines.at() + "a vertex needs three coordinates";
       for (int c = 1; c <= 3; ++c)
-        if (std::string s = floatProblem(w[c]); !s.empty()) return at + s;
+        if (std::string s = floatProblem(w[c]); !s.empty()) return lines.at() + s;
     }
+    // The reader goes on to the next "outer" line: a fourth vertex would be lost.
+    std::string_view after;
+    while (!lines.atEnd() && splitWords(after = lines.next()).empty()) {
+    }
+    if (startsWithWord(after, "vertex", "VERTEX"))
+      return lines.at() + "a facet with more than three vertices";
+    if (!startsWithWord(after, "endloop", "ENDLOOP"))
+      return lines.at() + "expected \"endloop\" after a facet's three vertices";
+    last = after;
+    ++facets;
   }
+  if (!startsWithWord(last, "endsolid", "ENDSOLID"))
+    return "truncated: no \"endsolid\" after facet " + std::to_string(facets);
   return {};
 }
 
 }  // namespace
+
+bool isBinaryStl(std::string_view bytes) {
+  const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+  return bytes.size() >= 84 && 84 + 50 * std::uint64_t(loadUnsigned(data + 80, 4, false)) == bytes.size();
+}
+
+std::size_t stlFacetCount(std::string_view bytes) {
+  if (isBinaryStl(bytes)) return (bytes.size() - 84) / 50;
+  std::size_t facets = 0;
+  for (StlLines lines(bytes); !lines.atEnd();) facets += isOuterLine(lines.next());
+  return facets;
+}
+
+void forEachStlFacet(std::string_view bytes, const std::function<void(const float*)>& facet) {
+  float corners[9];
+  if (isBinaryStl(bytes)) {
+    for (std::size_t pos = 84 + 12; pos < bytes.size(); pos += 50) {
+      std::memcpy(corners, bytes.data() + pos, sizeof corners);
+      facet(corners);
+    }
+    return;
+  }
+  for (StlLines lines(bytes); !lines.atEnd();) {
+    if (!isOuterLine(lines.next())) continue;
+    for (int k = 0; k < 3 && !lines.atEnd(); ++k) {
+      const std::vector<std::string_view> w = splitWords(lines.next());
+      for (int c = 0; c < 3; ++c) {
+        std::string_view t = w.size() > 3 ? withoutPlus(w[c + 1]) : std::string_view("0");
+        corners[3 * k + c] = 0;
+        std::from_chars(t.data(), t.data() + t.size(), corners[3 * k + c]);
+      }
+    }
+    facet(corners);
+  }
+}
+
+ObjFaceStatements countObjFaces(std::string_view text) {
+  ObjFaceStatements out;
+  for (std::size_t pos = 0; pos < text.size();) {
+    const std::vector<std::string_view> w = splitWords(nextObjLine(text, pos));
+    if (w.empty() || w[0] != "f") continue;
+    std::size_t corners = 0;
+    while (corners + 1 < w.size() && w[corners + 1][0] != '#') ++corners;
+    ++out.all;
+    out.fewerThanThree += corners < 3;
+  }
+  return out;
+}
+
+std::vector<PlyLine> plyLinesWithoutKeyword(std::string_view bytes) {
+  PlyHeader h;
+  parsePlyHeader(bytes, h);
+  return h.keywordless;
+}
 
 std::string checkMeshFile(std::string_view bytes, std::string_view ext, bool thorough) {
   if (ext == ".ply") return checkPly(bytes, thorough);

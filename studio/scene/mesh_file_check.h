@@ -6,8 +6,11 @@
 // non-finite binary values are left to the checks on the loaded arrays.
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tessel::studio {
 
@@ -17,5 +20,28 @@ namespace tessel::studio {
 // list lengths): elsewhere it stops at the end of the file by itself, and a load that then comes
 // up short asks again, thoroughly, for the message.
 std::string checkMeshFile(std::string_view bytes, std::string_view ext, bool thorough = true);
+
+// A PLY header's lines without a keyword before its elements (an old exporter's "Created by
+// ..."), which the checks take as comments and the reader would refuse: where each starts in the
+// bytes, and its line number.
+struct PlyLine {
+  std::size_t offset, number;
+};
+std::vector<PlyLine> plyLinesWithoutKeyword(std::string_view bytes);
+
+// [SECTION] what the readers leave out, counted from the checked bytes
+
+// True when an STL file is binary: 84 bytes and 50 a triangle, exactly.
+bool isBinaryStl(std::string_view bytes);
+// The facets of an STL file, as the reader finds them.
+std::size_t stlFacetCount(std::string_view bytes);
+// Each facet's three corners (9 floats) in the file's order; for a file the checks passed.
+void forEachStlFacet(std::string_view bytes, const std::function<void(const float*)>& facet);
+
+// An OBJ text's face statements, and how many of them have fewer than three corners.
+struct ObjFaceStatements {
+  std::size_t all = 0, fewerThanThree = 0;
+};
+ObjFaceStatements countObjFaces(std::string_view text);
 
 }  // namespace tessel::studio

@@ -1,24 +1,24 @@
 #include "studio/scene/mesh_io.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cmath>
 #include <cstdint>
-#include <fstream>
+#include <cstring>
 #include <iostream>
+#include <istream>
+#include <optional>
 #include <streambuf>
 #include <string_view>
 #include <system_error>
-
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <unordered_map>
 
 #include <OpenMesh/Core/IO/MeshIO.hh>
 #include <OpenMesh/Core/IO/exporter/BaseExporter.hh>
 #include <OpenMesh/Core/IO/importer/BaseImporter.hh>
 
+#include "studio/scene/file_bytes.h"
 #include "studio/scene/mesh_file_check.h"
 
 namespace tessel::studio {
@@ -264,40 +264,6 @@ std::string lowerExtension(const std::filesystem::path& file) {
   return ext;
 }
 
-// A file's bytes, mapped read-only for the checks (a scan is read once more by the reader, from
-// the page cache; a copy would double the peak memory).
-class MappedFile {
- public:
-  explicit MappedFile(const std::filesystem::path& file) {
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return;
-    struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-      size_ = static_cast<std::size_t>(st.st_size);
-      ok_ = true;
-      if (size_ > 0) {
-        data_ = ::mmap(nullptr, size_, PROT_READ, MAP_PRIVATE, fd, 0);
-        if (data_ == MAP_FAILED) data_ = nullptr, ok_ = false;
-      }
-    }
-    ::close(fd);
-  }
-  ~MappedFile() {
-    if (data_) ::munmap(data_, size_);
-  }
-  MappedFile(const MappedFile&) = delete;
-  MappedFile& operator=(const MappedFile&) = delete;
-  bool ok() const { return ok_; }
-  std::string_view bytes() const {
-    return data_ ? std::string_view(static_cast<const char*>(data_), size_) : std::string_view();
-  }
-
- private:
-  void* data_ = nullptr;
-  std::size_t size_ = 0;
-  bool ok_ = false;
-};
-
 // OpenMesh reports on its own streams, and some readers straight on std::cerr (the OFF reader
 // once for every vertex whose colour it cannot read: millions of lines for a scan); the caller
 // gets one line of ours instead. Files are read on the host's one thread, so nothing else is
@@ -330,6 +296,75 @@ class QuietReader {
   std::streambuf* clog_;
 };
 
+// OpenMesh's STL reader merges corners by position and drops a facet whose corners then repeat,
+// without a word; such a facet is a zero-area face like any other, and goes back in its place in
+// the file's order. Left as read (the facets counted as skipped) should a corner not be found
+// among the merged vertices.
+void keepCoincidentCorners(std::string_view bytes, Mesh& mesh, std::size_t& skipped) {
+  const std::size_t facets = stlFacetCount(bytes);
+  if (facets <= mesh.faceCount()) return;
+  skipped = facets - mesh.faceCount();
+  using Key = std::array<std::uint32_t, 3>;
+  auto keyOf = [](const float* p) {
+    Key k;
+    for (int i = 0; i < 3; ++i) {
+      const float v = p[i] + 0.0f;  // -0 and 0 are one position
+      std::memcpy(&k[i], &v, 4);
+    }
+    return k;
+  };
+  struct Hash {
+    std::size_t operator()(const Key& k) const {
+      return (std::size_t{k[0]} * 0x9E3779B97F4A7C15ull) ^ (std::size_t{k[1]} * 0xC2B2AE3D27D4EB4Full) ^ k[2];
+    }
+  };
+  std::unordered_map<Key, std::uint32_t, Hash> vertexAt;
+  vertexAt.reserve(mesh.vertexCount());
+  for (std::uint32_t v = 0; v < mesh.vertexCount(); ++v)
+    vertexAt.emplace(keyOf(&mesh.positions[3 * std::size_t{v}]), v);
+  std::vector<std::uint32_t> faces;
+  faces.reserve(3 * facets);
+  std::size_t next = 0;  // into the faces the reader kept
+  bool found = true;
+  forEachStlFacet(bytes, [&](const float* corners) {
+    std::uint32_t v[3];
+    for (int k = 0; k < 3 && found; ++k) {
+      auto it = vertexAt.find(keyOf(corners + 3 * k));
+      found = it != vertexAt.end();
+      if (found) v[k] = it->second;
+    }
+    if (!found) return;
+    if (v[0] != v[1] && v[0] != v[2] && v[1] != v[2]) {
+      found = next + 3 <= mesh.faces.size();
+      if (found) faces.insert(faces.end(), &mesh.faces[next], &mesh.faces[next] + 3), next += 3;
+    } else {
+      faces.insert(faces.end(), v, v + 3);
+    }
+  });
+  if (!found || next != mesh.faces.size() || faces.size() != 3 * facets) return;
+  mesh.faces.swap(faces);
+  skipped = 0;
+}
+
+// The reader for `ext` over the checked bytes, never the file opened again by name: what was
+// checked is what is read. OFF is the exception: its reader takes its format from a look at the
+// file by name before reading, which a stream cannot give it.
+// `head`, when not empty, stands for the bytes before `bytes`, rewritten for the reader.
+bool readBytes(std::string head, std::string_view bytes, const std::filesystem::path& file,
+               const std::string& ext, BaseImporter& importer, IO::Options& options) {
+  if (ext == ".off") return IO::IOManager().read(file.string(), importer, options);
+  if (ext == ".obj") {
+    ObjTextBuffer text(bytes);
+    std::istream in(&text);
+    return IO::IOManager().read(in, ext, importer, options);
+  }
+  // The STL reader told apart by the stream's options what it tells apart by a file's size.
+  if (ext == ".stl" && isBinaryStl(bytes)) options += IO::Options::Binary;
+  SpanBuffer span(std::move(head), bytes);
+  std::istream in(&span);
+  return IO::IOManager().read(in, ext, importer, options);
+}
+
 // Without `checkBytes` the reader is handed the file as it is (the benchmark's baseline).
 LoadedFile parseFile(const std::filesystem::path& file, bool checkBytes) {
   LoadedFile out;
@@ -344,12 +379,38 @@ LoadedFile parseFile(const std::filesystem::path& file, bool checkBytes) {
   const std::string ext = lowerExtension(file);
   if (ext != ".ply" && ext != ".obj" && ext != ".stl" && ext != ".off")
     return fail("unknown file type \"" + ext + "\" (PLY, OBJ, STL or OFF)");
-  if (std::filesystem::file_size(file, ec) == 0) return fail("empty file");
-  MappedFile bytes(file);
-  if (!bytes.ok()) return fail("cannot be read");
+  MappedFile mapped(file);
+  if (!mapped.problem().empty()) return fail(mapped.problem());
+  std::string_view bytes = mapped.bytes();
+  std::optional<std::string> decoded;  // an OBJ text in UTF-16, as UTF-8
+  if (ext == ".obj") {
+    if ((decoded = utf8FromUtf16(bytes))) bytes = *decoded;
+    bytes = withoutUtf8Bom(bytes);
+  }
   if (checkBytes)
-    if (std::string s = checkMeshFile(bytes.bytes(), ext, /*thorough=*/false); !s.empty())
+    if (std::string s = checkMeshFile(bytes, ext, /*thorough=*/false); !s.empty())
       return fail(s);
+
+  // A PLY header's lines without a keyword reach the reader as the comments they are taken for,
+  // the header rewritten up to the last of them and the rest read where it lies.
+  std::string head;
+  std::string_view rest = bytes;
+  if (ext == ".ply" && checkBytes)
+    if (const std::vector<PlyLine> lines = plyLinesWithoutKeyword(bytes); !lines.empty()) {
+      std::size_t from = 0;
+      std::string numbers;
+      for (const PlyLine& line : lines) {
+        head.append(bytes.substr(from, line.offset - from)).append("comment ");
+        from = line.offset;
+        numbers += (numbers.empty() ? "" : ", ") + std::to_string(line.number);
+      }
+      const std::size_t end = std::min(bytes.find('\n', from), bytes.size() - 1) + 1;
+      head.append(bytes.substr(from, end - from));
+      rest = bytes.substr(end);
+      out.warnings.push_back(file.string() + ": header line" + (lines.size() > 1 ? "s " : " ") +
+                             numbers + (lines.size() > 1 ? " have" : " has") +
+                             " no keyword: read as " + (lines.size() > 1 ? "comments" : "a comment"));
+    }
 
   FlatImporter importer(out.mesh);
   IO::Options options;
@@ -358,23 +419,23 @@ LoadedFile parseFile(const std::filesystem::path& file, bool checkBytes) {
   bool read;
   {
     QuietReader quiet;
-    read = IO::IOManager().read(file.string(), importer, options);
+    read = readBytes(std::move(head), rest, file, ext, importer, options);
   }
   std::string shortfall = read ? importer.shortfall() : "malformed " + ext.substr(1) + " file";
   if (!shortfall.empty()) {
-    std::string s = checkBytes ? checkMeshFile(bytes.bytes(), ext, /*thorough=*/true) : "";
+    std::string s = checkBytes ? checkMeshFile(bytes, ext, /*thorough=*/true) : "";
     return fail(s.empty() ? shortfall : s);
   }
   if (out.mesh.vertexCount() == 0) return fail("no vertices");
   if (std::string s = validateMesh(out.mesh); !s.empty()) return fail(s);
+  if (ext == ".stl") keepCoincidentCorners(bytes, out.mesh, out.skippedFaces);
   if (ext == ".obj") {
-    // OpenMesh's OBJ reader drops a face that names a vertex twice without a word; count the
-    // file's face statements so the loss is at least reported.
-    std::ifstream in(file);
-    std::size_t statements = 0;
-    for (std::string line; std::getline(in, line);)
-      statements += line.size() > 1 && line[0] == 'f' && (line[1] == ' ' || line[1] == '\t');
-    if (statements > importer.facesRead()) out.skippedFaces = statements - importer.facesRead();
+    // OpenMesh's OBJ reader drops a face that names a vertex twice, or has fewer than three
+    // corners, without a word; the file's face statements tell how many and which kind.
+    const ObjFaceStatements statements = countObjFaces(bytes);
+    out.shortFaces = statements.fewerThanThree;
+    const std::size_t whole = statements.all - statements.fewerThanThree;
+    if (whole > importer.facesRead()) out.skippedFaces = whole - importer.facesRead();
   }
   out.pointCloud = out.mesh.faces.empty();
   out.vertexValues = importer.vertexValues();

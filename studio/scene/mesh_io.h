@@ -17,13 +17,16 @@ struct LoadedFile {
   Mesh mesh;              // topology built
   bool pointCloud = false;  // vertices only
   std::string error;      // empty on success: "FILE: problem"
-  // Faces the file holds that the reader would not take (OBJ faces that repeat a vertex).
-  std::size_t skippedFaces = 0;
+  // OBJ faces the reader would not take: ones that name a vertex twice, and ones with fewer than
+  // three corners.
+  std::size_t skippedFaces = 0, shortFaces = 0;
   // A PLY file's values per vertex beyond the position (a scan's quality, confidence, ...), by
   // property name in the file's order, each #V long; and its vertex colours, #V by 3 (RGB), or
   // empty when it has none.
   std::vector<std::pair<std::string, std::vector<float>>> vertexValues;
   std::vector<std::uint8_t> vertexColours;
+  // What was read as the file surely meant it but not as written, each "FILE: what", one line.
+  std::vector<std::string> warnings;
 };
 
 // PLY (binary and ASCII), OBJ, STL and OFF. Polygons are split into fans of triangles.

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <filesystem>
 
+#include <sys/stat.h>
+
 #include "studio/scene/mesh_io.h"
 #include "tests/studio/mesh_fixtures.h"
 
@@ -62,8 +64,9 @@ TEST(MalformedFiles, PlyHeadersTheReaderWouldLoopOrCrashOn) {
        "header line 7: unknown keyword \"0\""},
       {"no-end-at-all.ply", "ply\nformat ascii 1.0\nelement vertex 1\n" + kVertexProps,
        "the header has no end_header line"},
-      {"junk.ply", "ply\nformat ascii 1.0\n%%junk%%\nend_header\n",
-       "header line 3: unknown keyword \"%%junk%%\""},
+      {"junk.ply", "ply\nformat ascii 1.0\n%%junk%%\nend_header\n", "no vertex element"},
+      {"misspelt.ply", "ply\nformat ascii 1.0\nelement vertex 1\nproperty float x\nproprety float q\n",
+       "header line 5: unknown keyword \"proprety\""},
       {"element-word.ply", "ply\nformat ascii 1.0\nelement vertex many\n" + kVertexProps + "end_header\n",
        "header line 3: element count \"many\" is not a count"},
       {"element-short.ply", "ply\nformat ascii 1.0\nelement vertex\n" + kVertexProps + "end_header\n",
@@ -91,6 +94,31 @@ TEST(MalformedFiles, PlyHeadersTheReaderWouldLoopOrCrashOn) {
            "comment made by hand\nend_header\n" + std::string(12, '\0'),
        "end_header must follow the last property line directly, with nothing else on its line"},
   });
+}
+
+// An old exporter's "Created by ..." line before the elements is read as a comment, with one
+// warning, ASCII or binary (where the body after the rewritten header must still be found).
+TEST(MalformedFiles, PlyHeaderLinesWithoutAKeywordAreComments) {
+  test::TempDir dir;
+  auto withLines = [](std::string text, const std::string& lines) {
+    return text.insert(text.find("element"), lines);
+  };
+  const std::pair<const char*, std::string> files[] = {
+      {"ascii.ply", withLines(asciiPly(3, 1, "0 0 0\n1 0 1\n0 1 0\n3 0 1 2\n"), "Created by Foo 1.0\n")},
+      {"binary.ply", withLines(binaryPly(3, 1, {0, 1, 2}), "Created by Foo 1.0\n")},
+      {"two.ply", withLines(binaryPly(3, 1, {0, 1, 2}), "Created by Foo 1.0\n  Units: mm\n")},
+  };
+  for (auto& [name, text] : files) {
+    const auto path = dir.write(name, text);
+    LoadedFile f = loadMeshFile(path);
+    ASSERT_EQ(f.error, "") << name;
+    EXPECT_EQ(f.mesh.faces, (std::vector<std::uint32_t>{0, 1, 2})) << name;
+    EXPECT_EQ(f.mesh.positions[5], 1.0f) << name;
+    ASSERT_EQ(f.warnings.size(), 1u) << name;
+    EXPECT_EQ(f.warnings[0], path.string() + (std::string(name) == "two.ply"
+                                                  ? ": header lines 3, 4 have no keyword: read as comments"
+                                                  : ": header line 3 has no keyword: read as a comment"));
+  }
 }
 
 TEST(MalformedFiles, AsciiPlyValuesMustBeFiniteNumbersAndAllThere) {
@@ -190,6 +218,70 @@ TEST(MalformedFiles, ObjFaceCornersNeedAVertexInRange) {
       dir.write("ok.obj", vertices + "vt 0 0\nvn 0 0 1\nf -3/1/1 2//1 3/1 # a comment\n"));
   ASSERT_EQ(ok.error, "");
   EXPECT_EQ(ok.mesh.faces, (std::vector<std::uint32_t>{0, 1, 2}));
+}
+
+// A FIFO or a device would hold the reader's open() or read() forever: each is refused by its
+// kind before anything reads it, and an OBJ that names one as its material library loads without
+// opening it.
+TEST(MalformedFiles, SpecialFilesAreRefusedWithoutBlocking) {
+  test::TempDir dir;
+  for (const char* name : {"pipe.ply", "pipe.obj", "pipe.stl", "pipe.off"}) {
+    ASSERT_EQ(::mkfifo((dir.path / name).c_str(), 0600), 0);
+    EXPECT_EQ(loadMeshFile(dir.path / name).error,
+              (dir.path / name).string() + ": is a FIFO, not a regular file");
+  }
+  std::filesystem::create_symlink("/dev/zero", dir.path / "zero.stl");
+  EXPECT_EQ(loadMeshFile(dir.path / "zero.stl").error,
+            (dir.path / "zero.stl").string() + ": is a device, not a regular file");
+  const std::string pipe = (dir.path / "pipe.obj").string();
+  LoadedFile obj = loadMeshFile(dir.write(
+      "m.obj", "mtllib pipe.obj\n  mtllib " + pipe + "\nv 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n"));
+  ASSERT_EQ(obj.error, "");
+  EXPECT_EQ(obj.mesh.faceCount(), 1u);
+}
+
+// A file of zeros (or any binary data under a text format's name) is refused from its first
+// bytes, before a reader takes it for one endless line and holds copies of it.
+TEST(MalformedFiles, BinaryDataInTextFormatsIsRefusedEarly) {
+  const std::string zeros(1 << 20, '\0');
+  expectRefused({
+      {"zeros.obj", zeros, "line 1: a NUL byte: binary data, not text"},
+      {"zeros.stl", zeros, "neither a binary STL (84 bytes and 50 a triangle, not 1048576) nor an "
+                           "ASCII one (which starts with \"solid\")"},
+      {"zeros.ply", zeros, "not a PLY file"},
+      {"zeros.off", zeros, "no count line after the OFF header"},
+      {"late.obj", "v 0 0 0\nv 1 0 0\n" + zeros, "line 3: a NUL byte: binary data, not text"},
+      {"late.stl", "solid a\n" + zeros, "line 2: a NUL byte: binary data, not text"},
+      {"nothing.obj", "# only a comment\n\n", "no vertices"},
+  });
+}
+
+std::string facet(const std::string& corners) {
+  return "facet normal 0 0 1\n outer loop\n" + corners + " endloop\nendfacet\n";
+}
+const std::string kCorners = "  vertex 0 0 0\n  vertex 1 0 0\n  vertex 0 1 0\n";
+
+// An ASCII STL cut after whole facets reads as a smaller mesh unless its end is looked for; a
+// facet with a fourth vertex would lose it.
+TEST(MalformedFiles, AsciiStlMustBeWholeAndFacetsTriangles) {
+  std::string three = "solid s\n";
+  for (int i = 0; i < 3; ++i) three += facet(kCorners);
+  std::vector<BadFile> cases;
+  const std::string names[] = {"cut1.stl", "cut2.stl", "cut3.stl"};
+  for (int n = 1; n <= 3; ++n) {
+    std::string cut = "solid s\n";
+    for (int i = 0; i < n; ++i) cut += facet(kCorners);
+    cases.push_back({names[n - 1].c_str(), cut, "truncated: no \"endsolid\" after facet " + std::to_string(n)});
+  }
+  cases.push_back({"four.stl", "solid s\n" + facet(kCorners + "  vertex 1 1 0\n") + "endsolid s\n",
+                   "line 7: a facet with more than three vertices"});
+  cases.push_back({"loop.stl", "solid s\n" + facet(kCorners).substr(0, 76) + "endfacet\nendsolid\n",
+                   "line 7: expected \"endloop\" after a facet's three vertices"});
+  expectRefused(cases);
+  test::TempDir dir;
+  LoadedFile whole = loadMeshFile(dir.write("whole.stl", three + "endsolid s\n\n"));
+  EXPECT_EQ(whole.error, "");
+  EXPECT_EQ(whole.mesh.faceCount(), 3u);
 }
 
 // A file passes the checks exactly when its text is what the readers can follow; the checks run

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <fstream>
 #include <limits>
 
@@ -93,6 +94,94 @@ TEST(MeshFiles, ScanDefectsSurviveASaveAndLoad) {
   back = loadMeshFile(dir.write("tab.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf\t1 2 2\nf 1 2 3\n"));
   ASSERT_EQ(back.error, "");
   EXPECT_EQ(back.skippedFaces, 1u);
+}
+
+// Line endings and encodings other programs write: every variant reads as the plain LF text does.
+TEST(MeshFiles, ObjTextReadsAlikeWhateverItsLineEndingsOrEncoding) {
+  const std::string lf = "# from another program\nv 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nf 1 2 3 4\n";
+  auto endings = [&](const std::string& end) {
+    std::string out;
+    for (char c : lf) out += c == '\n' ? end : std::string(1, c);
+    return out;
+  };
+  auto utf16 = [&](bool big) {
+    std::string out = big ? "\xFE\xFF" : "\xFF\xFE";
+    for (char c : endings("\r\n")) out += big ? std::string{'\0', c} : std::string{c, '\0'};
+    return out;
+  };
+  test::TempDir dir;
+  const LoadedFile plain = loadMeshFile(dir.write("lf.obj", lf));
+  ASSERT_EQ(plain.error, "");
+  ASSERT_EQ(plain.mesh.faceCount(), 2u);
+  const std::pair<const char*, std::string> variants[] = {
+      {"cr.obj", endings("\r")},          {"crlf.obj", endings("\r\n")},
+      {"bom.obj", "\xEF\xBB\xBF" + lf},   {"utf16le.obj", utf16(false)},
+      {"utf16be.obj", utf16(true)},       {"mixed.obj", "v 0 0 0\rv 1 0 0\r\nv 1 1 0\nv 0 1 0\rf 1 2 3 4"},
+  };
+  for (auto& [name, text] : variants) {
+    LoadedFile f = loadMeshFile(dir.write(name, text));
+    ASSERT_EQ(f.error, "") << name;
+    EXPECT_EQ(f.mesh.positions, plain.mesh.positions) << name;
+    EXPECT_EQ(f.mesh.faces, plain.mesh.faces) << name;
+  }
+  // Checked as read: a CR ends the line an index out of range is on.
+  EXPECT_NE(loadMeshFile(dir.write("range.obj", "v 0 0 0\rv 1 0 0\rv 0 1 0\rf 1 2 4\r")).error.find(
+                "line 4: face uses vertex 4 of 3"),
+            std::string::npos);
+}
+
+// Faces of one or two corners are not faces that repeat a vertex, and are told apart.
+TEST(MeshFiles, ObjFacesTheReaderDropsAreCountedByKind) {
+  test::TempDir dir;
+  LoadedFile f = loadMeshFile(dir.write(
+      "short.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1\nf 1 2\nf 1 2 2\nf 1 2 3 # fine\nf 3 2 1\n"));
+  ASSERT_EQ(f.error, "");
+  EXPECT_EQ(f.mesh.faceCount(), 2u);
+  EXPECT_EQ(f.shortFaces, 2u);
+  EXPECT_EQ(f.skippedFaces, 1u);
+}
+
+// A facet whose corners coincide is a zero-area face: kept in the file's order as in every
+// other format, binary or ASCII, even when every facet is one.
+TEST(MeshFiles, StlFacetsWhoseCornersCoincideAreKeptInPlace) {
+  auto binary = [](const std::vector<std::array<float, 9>>& facets) {
+    std::string out(80, ' ');
+    const std::uint32_t n = static_cast<std::uint32_t>(facets.size());
+    out.append(reinterpret_cast<const char*>(&n), 4);
+    for (const auto& c : facets) {
+      out.append(12, '\0');
+      out.append(reinterpret_cast<const char*>(c.data()), 36);
+      out.append(2, '\0');
+    }
+    return out;
+  };
+  auto ascii = [](const std::vector<std::array<float, 9>>& facets) {
+    std::string out = "solid s\n";
+    for (const auto& c : facets) {
+      out += "facet normal 0 0 1\nouter loop\n";
+      for (int k = 0; k < 3; ++k)
+        out += "vertex " + std::to_string(c[3 * k]) + " " + std::to_string(c[3 * k + 1]) + " " +
+               std::to_string(c[3 * k + 2]) + "\n";
+      out += "endloop\nendfacet\n";
+    }
+    return out + "endsolid s\n";
+  };
+  const std::vector<std::array<float, 9>> facets = {
+      {0, 0, 0, 1, 0, 0, 0, 1, 0}, {1, 0, 0, 1, 0, 0, 0, 1, 0}, {0, 1, 0, 1, 0, 0, 1, 1, 0},
+      {5, 5, 5, 5, 5, 5, 5, 5, 5}};
+  test::TempDir dir;
+  for (const auto& [name, text] : {std::pair{"b.stl", binary(facets)}, {"a.stl", ascii(facets)}}) {
+    LoadedFile f = loadMeshFile(dir.write(name, text));
+    ASSERT_EQ(f.error, "") << name;
+    EXPECT_EQ(f.mesh.vertexCount(), 5u) << name;
+    EXPECT_EQ(f.mesh.faces, (std::vector<std::uint32_t>{0, 1, 2, 1, 1, 2, 2, 1, 3, 4, 4, 4})) << name;
+    EXPECT_EQ(f.skippedFaces, 0u) << name;
+  }
+  LoadedFile zero = loadMeshFile(dir.write("zero.stl", binary(std::vector<std::array<float, 9>>(1000))));
+  ASSERT_EQ(zero.error, "");
+  EXPECT_EQ(zero.mesh.vertexCount(), 1u);
+  EXPECT_EQ(zero.mesh.faceCount(), 1000u);
+  EXPECT_FALSE(zero.pointCloud);
 }
 
 TEST(MeshFiles, SaveFailureKeepsTheOldFile) {
