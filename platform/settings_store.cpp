@@ -65,6 +65,8 @@ std::string readSmallFile(int fd, std::uintmax_t limit, std::string& text, bool&
   struct stat st {};
   if (::fstat(fd, &st) != 0) return "cannot be read (" + errnoText(errno) + ")";
   if (S_ISDIR(st.st_mode)) return "is a folder, not a file";
+  // Opened without blocking, but a FIFO or a device would still be read until its writer stops.
+  if (!S_ISREG(st.st_mode)) return "is not a regular file";
   tooLarge = true;
   if (static_cast<std::uintmax_t>(st.st_size) > limit)
     return "is larger than " + std::to_string(limit >> 20) + " MB";
@@ -129,7 +131,9 @@ SettingsStore::SettingsStore(fs::path file) : file_(std::move(file)) {}
 
 SettingsStore::Loaded SettingsStore::load(nlohmann::json& root) const {
   root = nlohmann::json::object();
-  const int fd = ::open(file_.c_str(), O_RDONLY | O_CLOEXEC);
+  // A FIFO in its place would hold open() until a writer came: Studio would hang before its
+  // first line.
+  const int fd = ::open(file_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd < 0 && (errno == ENOENT || errno == ENOTDIR)) return Loaded::Missing;
   std::string text, problem;
   bool corrupt = false;  // readable, but not settings of ours: moved aside

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -132,6 +133,24 @@ TEST(SettingsStore, AFileThatCannotBeMovedAsideIsNeitherUsedNorReplaced) {
             std::string::npos)
       << err;
   EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 2) << err;
+}
+
+// A FIFO at the settings file's name would block the first read forever: it is neither read nor
+// replaced, and the user is told once.
+TEST(SettingsStore, AFifoInPlaceOfTheFileIsLeftAlone) {
+  test::TempConfig config;
+  const auto file = config.dir / "registry.json";
+  ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
+  SettingsStore store(file);
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(store.read("k", "v"));
+  EXPECT_FALSE(store.write("k", "v", 1));
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(err.rfind("tessel: settings file " + file.string() + " is not a regular file; using "
+                      "defaults, and leaving the file as it is\n", 0),
+            0u)
+      << err;
+  EXPECT_TRUE(std::filesystem::is_fifo(file));
 }
 
 TEST(SettingsStore, ASaveThatFailsSaysWhyOnce) {
