@@ -1,7 +1,8 @@
 // Loading a 4-million-triangle binary PLY: reading its bytes, parsing it into Studio's arrays,
 // and building the adjacency, each measured on its own and as a whole, five times over with the
 // range reported; and the same file through assimp, the other well-kept reader we could have
-// used. Each load is paired with a plain read of the same file in the same iteration.
+// used. Each load is paired with a plain read of the same file in the same iteration. Last, a
+// million-triangle grid against a fan of as many triangles around one vertex.
 #include <benchmark/benchmark.h>
 
 #include <assimp/Importer.hpp>
@@ -216,6 +217,47 @@ void BM_BuildTopologyOnly(benchmark::State& state) {
   times.report(state, "ms", 1e3);
 }
 BENCHMARK(BM_BuildTopologyOnly)->UseManualTime()->Iterations(kRuns)->Unit(benchmark::kMillisecond);
+
+// One vertex of every triangle's: a fan of `triangles` around a centre, the valence a scan never
+// has but a polygon of a million corners, split into a fan, does.
+studio::Mesh fan(std::uint32_t triangles) {
+  studio::Mesh m;
+  m.positions = {0, 0, 0};
+  for (std::uint32_t i = 0; i <= triangles; ++i) {
+    const double a = 2 * M_PI * i / (triangles + 1.0);
+    m.positions.insert(m.positions.end(), {static_cast<float>(std::cos(a)), static_cast<float>(std::sin(a)), 0});
+  }
+  for (std::uint32_t i = 1; i <= triangles; ++i) m.faces.insert(m.faces.end(), {0, i, i + 1});
+  return m;
+}
+
+// Loading with what the load reports (edges, boundary and non-manifold edges) and then the edge
+// table, from a file of a million triangles: a grid (valence 6) and a fan (one vertex in every
+// triangle). Loading is n log n whatever the valence, so the two stay within a small factor.
+void BM_LoadGridAndFan(benchmark::State& state) {
+  constexpr std::uint32_t kMillion = 1'000'000;
+  const bool isFan = state.range(0) == 1;
+  const auto file = isFan ? std::filesystem::temp_directory_path() / "tessel-bench-fan-1M.ply"
+                          : bench::scanFile(bench::noisySurface(kMillion));
+  if (!std::filesystem::exists(file) && !studio::saveMeshFile(file, fan(kMillion)).empty())
+    return state.SkipWithError("the fan could not be saved");
+  Range times;
+  std::size_t edges = 0;
+  for (auto _ : state) {
+    auto t = Clock::now();
+    studio::LoadedFile f = studio::loadMeshFile(file);
+    if (!f.error.empty()) return state.SkipWithError("the mesh did not load");
+    f.mesh.boundaryEdgeCount();
+    edges = f.mesh.edges().size();
+    const double s = seconds(t);
+    times.add(s);
+    state.SetIterationTime(s);
+  }
+  state.SetLabel(isFan ? "fan" : "grid");
+  state.counters["edges"] = static_cast<double>(edges);
+  times.report(state, "ms", 1e3);
+}
+BENCHMARK(BM_LoadGridAndFan)->Arg(0)->Arg(1)->UseManualTime()->Iterations(kRuns)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -77,22 +77,46 @@ void Mesh::buildAdjacency() const {
 
 namespace {
 
-// Calls edge(v, w, face, k) for each side k of each face that makes the edge (v, w) at its lower
-// vertex v, vertex by vertex and, at each, by ascending face: every edge is met at one vertex's
-// own faces, so nothing needs a global sort.
-template <class EdgeAt>
-void forEachSide(const Mesh& m, EdgeAt&& edge) {
+// One side of a face at its lower vertex: the edge to `other`, side k of `face`.
+struct Side {
+  std::uint32_t other, face, k;
+  bool operator<(const Side& s) const {
+    return other != s.other ? other < s.other : face != s.face ? face < s.face : k < s.k;
+  }
+};
+
+// Calls edgesAt(v, sides) for each vertex with the sides of its faces that make an edge at their
+// lower vertex v, sorted: each edge's sides in a row, by ascending face. Every edge is met at one
+// vertex's own faces, so nothing needs a global sort, and sorting each vertex's sides keeps a
+// vertex of any valence to n log n (a search per side was quadratic in it).
+template <class EdgesAt>
+void forEachVertexSides(const Mesh& m, EdgesAt&& edgesAt) {
   const std::uint32_t* f = m.faces.data();
+  std::vector<Side> sides;
   for (std::uint32_t v = 0, nv = m.vertexCount(); v < nv; ++v) {
     std::uint32_t count;
     const std::uint32_t* around = m.facesAround(v, &count);
+    sides.clear();
     for (std::uint32_t j = 0; j < count; ++j) {
       const std::uint32_t face = around[j];
-      for (int k = 0; k < 3; ++k) {
+      for (std::uint32_t k = 0; k < 3; ++k) {
         const std::uint32_t a = f[3 * face + k], b = f[3 * face + (k + 1) % 3];
-        if (std::min(a, b) == v) edge(v, std::max(a, b), face, k);
+        if (std::min(a, b) == v) sides.push_back({std::max(a, b), face, k});
       }
     }
+    std::sort(sides.begin(), sides.end());
+    edgesAt(v, sides);
+  }
+}
+
+// Calls edge(w, first, end) for each run of sides to one vertex w.
+template <class Run>
+void forEachRun(const std::vector<Side>& sides, Run&& edge) {
+  for (std::size_t i = 0; i < sides.size();) {
+    std::size_t end = i + 1;
+    while (end < sides.size() && sides[end].other == sides[i].other) ++end;
+    edge(sides[i].other, &sides[i], &sides[0] + end);
+    i = end;
   }
 }
 
@@ -107,70 +131,45 @@ void Mesh::buildEdges() const {
   table.reserve(edgesCounted_ ? edgeCounts_.edges
                               : static_cast<std::size_t>(nf) * 3 / 2 + nf / 64 + 16);
   faceEdges_.assign(static_cast<std::size_t>(nf) * 3, 0);
-  std::vector<std::pair<std::uint32_t, std::uint32_t>> extra;  // (edge, face)
-  std::vector<std::pair<std::uint32_t, std::uint32_t>> local;  // (other vertex, edge) at one vertex
-  std::uint32_t at = kNoFace;
-  forEachSide(*this, [&](std::uint32_t v, std::uint32_t w, std::uint32_t face, int k) {
-    if (v != at) local.clear(), at = v;
-    auto it = std::find_if(local.begin(), local.end(), [w](auto& p) { return p.first == w; });
-    std::uint32_t e;
-    if (it == local.end()) {
-      e = static_cast<std::uint32_t>(table.size());
-      table.push_back({v, w, face, kNoFace});
-      local.emplace_back(w, e);
-    } else {
-      e = it->second;
-      Edge& edge = table[e];
-      // A degenerate face (a, a, b) meets the same edge twice; count it once.
-      if (edge.f0 != face && edge.f1 != face) {
-        if (edge.f1 == kNoFace)
-          edge.f1 = face;
-        else if (extra.empty() || extra.back() != std::pair{e, face})
-          extra.emplace_back(e, face);
-      }
-    }
-    faceEdges_[3 * static_cast<std::size_t>(face) + k] = e;
-  });
-  std::sort(extra.begin(), extra.end());
-  extra.erase(std::unique(extra.begin(), extra.end()), extra.end());
   extraEdgeFaces_.clear();
-  extraEdgeFaces_.reserve(extra.size() * 2);
-  for (auto [e, face] : extra) extraEdgeFaces_.push_back(e), extraEdgeFaces_.push_back(face);
+  forEachVertexSides(*this, [&](std::uint32_t v, const std::vector<Side>& sides) {
+    forEachRun(sides, [&](std::uint32_t w, const Side* s, const Side* end) {
+      const auto e = static_cast<std::uint32_t>(table.size());
+      Edge edge{v, w, s->face, kNoFace};
+      // A degenerate face (a, a, b) meets the same edge twice, in a row; it counts once.
+      for (const Side* p = s; p != end; ++p) {
+        faceEdges_[3 * static_cast<std::size_t>(p->face) + p->k] = e;
+        if (p->face == edge.f0 || p->face == (p - 1)->face) continue;
+        if (edge.f1 == kNoFace)
+          edge.f1 = p->face;
+        else
+          extraEdgeFaces_.push_back(e), extraEdgeFaces_.push_back(p->face);
+      }
+      table.push_back(edge);
+    });
+  });
   // The flags are state, kept in the open; they come into being with the table.
   const_cast<Mesh*>(this)->edgeFlags.assign(table.size(), 0);
   edgesBuilt_ = true;
 }
 
 // The edge table's counts without the table: at each vertex, its edges to higher vertices and the
-// distinct faces on each. A face that meets an edge twice (a, a, b) meets it in a row.
+// distinct faces on each.
 const Mesh::EdgeCounts& Mesh::edgeCounts() const {
   if (edgesCounted_) return edgeCounts_;
   // Counting needs the vertex-to-face rows; rows built only for it go again, so the load's
   // report of the edges does not keep them.
   const bool hadAdjacency = adjacencyBuilt_;
   EdgeCounts c;
-  struct Seen {
-    std::uint32_t other, lastFace, faces;
-  };
-  std::vector<Seen> local;
-  std::uint32_t at = kNoFace;
-  auto close = [&] {
-    for (const Seen& s : local) {
+  forEachVertexSides(*this, [&](std::uint32_t, const std::vector<Side>& sides) {
+    forEachRun(sides, [&](std::uint32_t, const Side* s, const Side* end) {
+      std::uint32_t onEdge = 1;  // distinct faces
+      for (const Side* p = s + 1; p != end; ++p) onEdge += p->face != (p - 1)->face;
       ++c.edges;
-      c.boundary += s.faces == 1 ? 1 : 0;
-      c.nonManifold += s.faces > 2 ? 1 : 0;
-    }
-    local.clear();
-  };
-  forEachSide(*this, [&](std::uint32_t v, std::uint32_t w, std::uint32_t face, int) {
-    if (v != at) close(), at = v;
-    auto it = std::find_if(local.begin(), local.end(), [w](auto& s) { return s.other == w; });
-    if (it == local.end())
-      local.push_back({w, face, 1});
-    else if (it->lastFace != face)
-      it->lastFace = face, ++it->faces;
+      c.boundary += onEdge == 1 ? 1 : 0;
+      c.nonManifold += onEdge > 2 ? 1 : 0;
+    });
   });
-  close();
   edgeCounts_ = c;
   edgesCounted_ = true;
   if (!hadAdjacency) {

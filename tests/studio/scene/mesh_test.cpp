@@ -38,6 +38,11 @@ void expectConsistentEdges(const Mesh& m) {
     std::vector<std::uint32_t> faces = edgeFaces(m, e);
     EXPECT_EQ(std::set<std::uint32_t>(faces.begin(), faces.end()), it->second);
     EXPECT_EQ(faces.size(), it->second.size()) << "a face listed twice on edge " << e;
+    EXPECT_TRUE(std::is_sorted(faces.begin(), faces.end())) << "edge " << e;
+    if (e > 0) {
+      const Edge& before = m.edges()[e - 1];
+      EXPECT_LT(std::pair(before.v0, before.v1), std::pair(edge.v0, edge.v1)) << "edge " << e;
+    }
   }
   for (std::uint32_t f = 0; f < m.faceCount(); ++f)
     for (int k = 0; k < 3; ++k) {
@@ -90,6 +95,14 @@ TEST(MeshTopology, RandomSoupMatchesBruteForce) {
   std::vector<float> p(90, 0.0f);
   std::vector<std::uint32_t> f;
   for (int i = 0; i < 200; ++i) f.insert(f.end(), {pick(rng), pick(rng), pick(rng)});
+  expectConsistentEdges(makeMesh(p, f));
+  // A fan of high valence around vertex 0 whose spokes are shared by many faces, in both
+  // orientations, with faces that name a vertex twice among them.
+  f.clear();
+  for (std::uint32_t i = 0; i < 3000; ++i) {
+    const std::uint32_t a = 1 + i % 29, b = 1 + (i * 7 + 3) % 29;
+    f.insert(f.end(), i % 2 ? std::initializer_list<std::uint32_t>{0, a, b} : std::initializer_list<std::uint32_t>{b, a, 0});
+  }
   expectConsistentEdges(makeMesh(p, f));
 }
 
