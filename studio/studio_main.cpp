@@ -3,7 +3,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -83,16 +82,7 @@ int main(int argc, char** argv) {
   int status = 0;
   ScriptRunner runner(host, std::cout);
   runner.times = times;
-  if (script == "-") {
-    status = runner.run(std::cin, "stdin", std::cerr);
-  } else if (!script.empty()) {
-    std::ifstream in(script);
-    if (!in) {
-      std::cerr << "error: " << script << ": cannot be read\n";
-      return 1;
-    }
-    status = runner.run(in, script, std::cerr);
-  }
+  if (!script.empty()) status = runner.runFile(script, std::cerr);
   host.unloadModule();
   return status;
 }

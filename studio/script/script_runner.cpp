@@ -5,6 +5,9 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
 #include <map>
 #include <utility>
 
@@ -519,10 +522,64 @@ std::pair<double, double> residentMegabytes() {
 
 }  // namespace
 
+std::string escapeBytes(std::string_view text) {
+  static const char kHex[] = "0123456789abcdef";
+  std::string out;
+  auto escape = [&](unsigned char c) { out += "\\x", out += kHex[c >> 4], out += kHex[c & 15]; };
+  for (std::size_t i = 0; i < text.size();) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c >= 0x20 && c < 0x7f) {
+      out += text[i++];
+      continue;
+    }
+    // A whole UTF-8 sequence is kept; the bounds of its second byte rule out overlong forms,
+    // surrogates and code points past U+10FFFF.
+    std::size_t n = c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
+    const unsigned char lo = c == 0xE0 ? 0xA0 : c == 0xF0 ? 0x90 : 0x80;
+    const unsigned char hi = c == 0xED ? 0x9F : c == 0xF4 ? 0x8F : 0xBF;
+    bool whole = n > 0 && i + n <= text.size();
+    for (std::size_t k = 1; whole && k < n; ++k) {
+      const auto b = static_cast<unsigned char>(text[i + k]);
+      whole = k == 1 ? b >= lo && b <= hi : b >= 0x80 && b <= 0xBF;
+    }
+    if (whole) {
+      out.append(text.substr(i, n));
+      i += n;
+    } else {
+      escape(c);
+      ++i;
+    }
+  }
+  return out;
+}
+
+int ScriptRunner::runFile(const std::string& path, std::ostream& err) {
+  if (path == "-") return run(std::cin, "stdin", err);
+  std::error_code ec;
+  // A directory opens as a stream that reads nothing: the script would "run" and succeed.
+  if (std::filesystem::is_directory(path, ec)) {
+    err << "error: " << escapeBytes(path) << ": is a directory\n";
+    return 1;
+  }
+  std::ifstream in(path);
+  if (!in) {
+    err << "error: " << escapeBytes(path) << ": cannot be read\n";
+    return 1;
+  }
+  const int status = run(in, path, err);
+  if (status == 0 && in.bad()) {
+    err << "error: " << escapeBytes(path) << ": cannot be read\n";
+    return 1;
+  }
+  return status;
+}
+
 int ScriptRunner::run(std::istream& in, const std::string& name, std::ostream& err) {
   std::string line;
   for (int number = 1; std::getline(in, line); ++number) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
+    // Editors on some systems open a UTF-8 file with a byte order mark.
+    if (number == 1 && line.rfind("\xEF\xBB\xBF", 0) == 0) line.erase(0, 3);
     const auto start = std::chrono::steady_clock::now();
     const StudioHost::DrawStats drawn = host_.drawStats();
     std::string error = runLine(line);
@@ -537,10 +594,10 @@ int ScriptRunner::run(std::istream& in, const std::string& name, std::ostream& e
                     name.c_str(), number, ms, (host_.drawStats().seconds - drawn.seconds) * 1e3,
                     static_cast<unsigned long long>(host_.drawStats().draws - drawn.draws),
                     resident, peak);
-      err << text << line << '\n';
+      err << text << escapeBytes(line) << '\n';
     }
     if (!error.empty()) {
-      err << "error: " << name << ":" << number << ": " << error << '\n';
+      err << "error: " << escapeBytes(name) << ":" << number << ": " << escapeBytes(error) << '\n';
       return 1;
     }
     // What an idle window does between two gestures, so that a script meets the enable states

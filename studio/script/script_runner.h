@@ -6,6 +6,7 @@
 #include <istream>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "studio/host/studio_host.h"
@@ -14,6 +15,10 @@ namespace tessel::studio {
 
 // The words of a line; *error set (and nothing answered) for an unterminated quote.
 std::vector<std::string> tokenize(const std::string& line, std::string* error);
+
+// Text as a terminal can show it safely: control characters and bytes that are not UTF-8 as
+// \xNN (a script's bad bytes, quoted back in a message, could be terminal escapes or NULs).
+std::string escapeBytes(std::string_view text);
 
 // A key name as scripts write it ("W", "5", "F2", "Delete") as a virtual-key code; 0 for none.
 std::uint8_t virtualKey(const std::string& name);
@@ -29,6 +34,9 @@ class ScriptRunner {
   // Runs every line until the first failure, which is reported on `err` as
   // "error: NAME:LINE: problem". 0 when all ran, else 1.
   int run(std::istream& in, const std::string& name, std::ostream& err);
+  // The same for the script file at `path` ("-": standard input); a path that is not a file
+  // that can be read fails with "error: PATH: problem".
+  int runFile(const std::string& path, std::ostream& err);
   // With `times`, run also writes each line's wall time on `err`, and how much of it was drawing.
   bool times = false;
   // Runs after each line that ran; the window brings itself up to date here (a new layout gets

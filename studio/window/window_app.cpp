@@ -5,7 +5,6 @@
 #include <QSurfaceFormat>
 
 #include <cstdlib>
-#include <fstream>
 #include <iostream>
 
 #include "platform/settings_store.h"
@@ -72,14 +71,7 @@ int runWindow(int argc, char** argv, const WindowOptions& options) {
         echo("shot: " + path);
         return {};
       };
-      if (options.script == "-") {
-        status = runner.run(std::cin, "stdin", std::cerr);
-      } else if (std::ifstream in(options.script); in) {
-        status = runner.run(in, options.script, std::cerr);
-      } else {
-        std::cerr << "error: " << options.script << ": cannot be read\n";
-        status = 1;
-      }
+      status = runner.runFile(options.script, std::cerr);
       window.refresh();
     }
     if (!host.exitRequested()) QApplication::exec();

@@ -140,6 +140,22 @@ TEST_F(TesselScript, BadFilesLoseNothingAlreadyLoaded) {
   EXPECT_TRUE(has(take(), "2 quad (mesh) 4 vertices"));
 }
 
+// The load line says what a file holds that the mesh does not show as a user would expect: faces
+// the reader dropped by kind, and a mesh whose every face sits at one point.
+TEST_F(TesselScript, TheLoadLineTellsWhatTheFileHeld) {
+  auto odd = dir.write("odd.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2\nf 1 1 2\nf 1 2 3\n");
+  std::string zeros(84 + 50 * 3, '\0');
+  zeros[80] = 3;
+  auto point = dir.write("point.stl", zeros);
+  EXPECT_EQ(run("open " + odd.string() + "\nopen " + point.string() + "\n"), "");
+  auto lines = take();
+  EXPECT_TRUE(has(lines, "loaded: odd: 3 vertices, 1 faces, 3 edges (3 boundary, 0 non-manifold, 0 "
+                         "degenerate faces); 1 faces of the file that repeat a vertex could not be "
+                         "read; 1 faces of the file with fewer than 3 corners could not be read"));
+  EXPECT_TRUE(has(lines, "loaded: point: 1 vertices, 3 faces, 1 edges (0 boundary, 1 non-manifold, "
+                         "3 degenerate faces); all faces at one point"));
+}
+
 TEST_F(TesselScript, EveryMalformedLineNamesItsNumber) {
   const std::pair<const char*, const char*> cases[] = {
       {"frobnicate", "unknown verb \"frobnicate\""},
@@ -169,6 +185,26 @@ TEST_F(TesselScript, EveryMalformedLineNamesItsNumber) {
     EXPECT_EQ(error.rfind("error: test:4: ", 0), 0u) << line << " -> " << error;
     EXPECT_NE(error.find(message), std::string::npos) << line << " -> " << error;
   }
+}
+
+// A script file that is a directory reads as nothing: it fails rather than "succeeding". A
+// leading byte order mark is skipped; bad bytes come back escaped, never raw to the terminal.
+TEST_F(TesselScript, ScriptFilesAndTheirBytesAreTakenSafely) {
+  std::ostringstream err;
+  EXPECT_EQ(runner->runFile(dir.path.string(), err), 1);
+  EXPECT_EQ(err.str(), "error: " + dir.path.string() + ": is a directory\n");
+  err.str("");
+  EXPECT_EQ(runner->runFile((dir.path / "missing.tss").string(), err), 1);
+  EXPECT_EQ(err.str(), "error: " + (dir.path / "missing.tss").string() + ": cannot be read\n");
+  err.str("");
+  const auto bom = dir.write("bom.tss", "\xEF\xBB\xBFprint scene\n");
+  EXPECT_EQ(runner->runFile(bom.string(), err), 0);
+  EXPECT_EQ(err.str(), "");
+  EXPECT_EQ(run(std::string("frob\x1b[2J\0\xff\xc3\xa9!\n", 14)),
+            "error: test:1: unknown verb \"frob\\x1b[2J\\x00\\xff\xc3\xa9!\"\n");
+  EXPECT_EQ(studio::escapeBytes("\xed\xa0\x80 \xe2\x82\xac \xf4\x90\x80\x80"),
+            "\\xed\\xa0\\x80 \xe2\x82\xac \\xf4\\x90\\x80\\x80")
+      << "a surrogate and a code point past U+10FFFF are escaped; the euro sign is kept";
 }
 
 TEST_F(TesselScript, ShotAndSaveWriteFiles) {
