@@ -259,7 +259,10 @@ double zoomRect(Camera& c, int width, int height, double x0, double y0, double x
 bool frameBox(Camera& c, const Box& box, int width, int height) {
   if (box.empty()) return false;
   Camera n = c;
-  double r = std::max(box.radius(), 1e-9);
+  // A scene of one point (or of vertices that all coincide) has no size to fit: framed as a unit
+  // sphere around it, or the eye would land on the target, where nothing projects.
+  const bool point = !(box.radius() > 1e-9 * (1 + length(box.center())));
+  const double r = point ? 1.0 : box.radius();
   double aspect = static_cast<double>(std::max(width, 1)) / std::max(height, 1);
   Vec3 d = viewDirection(c);
   n.target = box.center();
@@ -273,7 +276,7 @@ bool frameBox(Camera& c, const Box& box, int width, int height) {
       halfW = std::max(halfW, std::fabs(dot(corner - n.target, right)));
       halfH = std::max(halfH, std::fabs(dot(corner - n.target, c.up)));
     }
-    n.orthoHeight = std::max({2 * halfH, 2 * halfW / aspect, 2e-9}) * 1.1;
+    n.orthoHeight = std::max({2 * halfH, 2 * halfW / aspect, point ? 2 * r : 2e-9}) * 1.1;
     n.eye = n.target - d * (r * 3);
   } else {
     double narrow = std::min(aspect, 1.0);  // fit the narrower side

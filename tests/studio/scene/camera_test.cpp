@@ -165,6 +165,28 @@ TEST(CameraNavigation, FrameBoxShowsTheWholeBoxTightly) {
   }
 }
 
+// A scene of one point has no size: it is framed at a distance where it projects to the middle
+// of the view and a box around the view holds it, in every kind of view and far from the origin.
+TEST(CameraNavigation, FrameBoxPutsAOnePointSceneInFrontOfTheEye) {
+  for (Vec3 at : {Vec3{0, 0, 0}, Vec3{5e6, -3e6, 120}}) {
+    Box point;
+    point.add(at);
+    for (ViewKind kind : {ViewKind::Perspective, ViewKind::Top, ViewKind::Right}) {
+      Camera c = standardCamera(kind);
+      ASSERT_TRUE(frameBox(c, point, kW, kH));
+      EXPECT_GT(length(c.eye - at), 1.0);
+      EXPECT_LT(length(c.eye - at), 10.0);
+      if (c.orthographic) {
+        EXPECT_GT(c.orthoHeight, 1.0);
+      }
+      const ScreenPoint s = project(c, kW, kH, at);
+      ASSERT_TRUE(s.inFront);
+      EXPECT_NEAR(s.x, kW / 2.0, 1e-3);
+      EXPECT_NEAR(s.y, kH / 2.0, 1e-3);
+    }
+  }
+}
+
 // The loop projector and the one-off projection must agree, or box and click picking would
 // disagree about the same point.
 TEST(CameraNavigation, ProjectorAgreesWithProject) {
