@@ -1,9 +1,11 @@
 #include "studio/scene/file_bytes.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -99,8 +101,54 @@ SpanBuffer::pos_type SpanBuffer::seekpos(pos_type pos, std::ios_base::openmode w
   return pos;
 }
 
+bool ObjTextBuffer::splitPolygon(std::size_t start) {
+  std::size_t end = start;
+  while (end < text_.size() && text_[end] != '\n' && text_[end] != '\r') ++end;
+  std::vector<std::string_view> corners;
+  for (std::size_t i = start + 1; i < end;) {
+    while (i < end && (text_[i] == ' ' || text_[i] == '\t')) ++i;
+    const std::size_t from = i;
+    while (i < end && text_[i] != ' ' && text_[i] != '\t') ++i;
+    if (i == from || text_[from] == '#') break;
+    corners.push_back(text_.substr(from, i - from));
+  }
+  if (start + 1 < end && text_[start + 1] != ' ' && text_[start + 1] != '\t') return false;
+  if (corners.size() <= kLargestPolygon) return false;
+  // Only corners that name distinct vertices by absolute index are split here; the reader
+  // handles the rest as before.
+  std::vector<std::uint32_t> vertices;
+  vertices.reserve(corners.size());
+  for (std::string_view c : corners) {
+    const std::string_view v = c.substr(0, c.find('/'));
+    std::uint32_t index = 0;
+    auto [ptr, ec] = std::from_chars(v.data(), v.data() + v.size(), index);
+    if (ec != std::errc() || ptr != v.data() + v.size() || index == 0) return false;
+    vertices.push_back(index);
+  }
+  std::sort(vertices.begin(), vertices.end());
+  if (std::adjacent_find(vertices.begin(), vertices.end()) != vertices.end()) return false;
+  // The fan the importer would make of the polygon, as triangles the reader takes one by one.
+  expanded_.clear();
+  for (std::size_t k = 1; k + 1 < corners.size(); ++k)
+    expanded_.append("f ").append(corners[0]).append(" ").append(corners[k]).append(" ")
+        .append(corners[k + 1]).append("\n");
+  expandedAt_ = 0;
+  read_ = end;
+  return true;
+}
+
 ObjTextBuffer::int_type ObjTextBuffer::underflow() {
   if (gptr() < egptr()) return traits_type::to_int_type(*gptr());
+  if (expandedAt_ < expanded_.size()) {
+    char* begin = expanded_.data() + expandedAt_;
+    const std::size_t n = expanded_.size() - expandedAt_;
+    expandedAt_ = expanded_.size();
+    made_ += n;
+    setg(begin, begin, begin + n);
+    return traits_type::to_int_type(*begin);
+  }
+  expanded_.clear();
+  expandedAt_ = 0;
   std::size_t n = 0;
   while (n < sizeof chunk_ && read_ < text_.size()) {
     char c = text_[read_++];
@@ -111,6 +159,10 @@ ObjTextBuffer::int_type ObjTextBuffer::underflow() {
     if (lineStart_ && c != ' ' && c != '\t') {
       lineStart_ = false;
       if (c == 'm' && text_.substr(read_ - 1, 6) == "mtllib") c = '#';
+      if (c == 'f' && splitPolygon(read_ - 1)) {
+        if (n == 0) return underflow();
+        break;  // the chunk so far first, then the triangles
+      }
     }
     if (c == '\n') lineStart_ = true;
     chunk_[n++] = c;
@@ -131,7 +183,8 @@ ObjTextBuffer::pos_type ObjTextBuffer::seekoff(off_type off, std::ios_base::seek
 
 ObjTextBuffer::pos_type ObjTextBuffer::seekpos(pos_type pos, std::ios_base::openmode which) {
   if (!(which & std::ios_base::in) || off_type(pos) != 0) return pos_type(off_type(-1));
-  read_ = made_ = 0;
+  read_ = made_ = expandedAt_ = 0;
+  expanded_.clear();
   lineStart_ = true;
   setg(chunk_, chunk_, chunk_);
   return pos;

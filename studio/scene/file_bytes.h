@@ -58,9 +58,11 @@ class SpanBuffer final : public std::streambuf {
   bool inBody_ = false;
 };
 
-// An OBJ text as the reader must see it: CR, LF and CRLF all end a line, and `mtllib` lines are
+// An OBJ text as the reader must see it: CR, LF and CRLF all end a line, `mtllib` lines are
 // comments (Studio draws no materials, and the reader would open whatever file one names, a FIFO
-// included). Made a chunk at a time, so a large file is never copied whole; it can be rewound.
+// included), and a polygon of many distinct corners comes as the triangles of its fan (the
+// reader looks for repeated corners in a face with a search per corner, quadratic in its size).
+// Made a chunk at a time, so a large file is never copied whole; it can be rewound.
 class ObjTextBuffer final : public std::streambuf {
  public:
   explicit ObjTextBuffer(std::string_view text) : text_(text) {}
@@ -71,9 +73,14 @@ class ObjTextBuffer final : public std::streambuf {
   pos_type seekpos(pos_type pos, std::ios_base::openmode which) override;
 
  private:
+  static constexpr std::size_t kLargestPolygon = 1000;  // corners the reader is given whole
+  // True, with the fan's triangles in expanded_ and the line taken, for a polygon to split.
+  bool splitPolygon(std::size_t start);
   std::string_view text_;
   std::size_t read_ = 0, made_ = 0;  // bytes of text_ taken, characters handed out
   bool lineStart_ = true;
+  std::string expanded_;  // a polygon's triangles, handed out from expandedAt_
+  std::size_t expandedAt_ = 0;
   char chunk_[1 << 16];
 };
 

@@ -24,6 +24,16 @@ bool isSpace(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
 }
 
+// The longest line the readers are let copy whole (they read a line into a string, and some
+// again into a string stream) where the line itself adds nothing to the mesh: a comment, a
+// header line, an STL line. A file of one endless line would otherwise cost several times its
+// size before it was refused.
+constexpr std::size_t kLongestLine = std::size_t{1} << 20;
+
+std::string tooLong(std::size_t lineNo) {
+  return "line " + std::to_string(lineNo) + " is longer than " + std::to_string(kLongestLine >> 20) + " MB";
+}
+
 // A token as a message can quote it: short, printable, on one line.
 std::string quoted(std::string_view token) {
   std::string out = "\"";
@@ -57,9 +67,11 @@ class Tokens {
     while (pos_ < text_.size() && !isSpace(text_[pos_])) ++pos_;
     return text_.substr(start, pos_ - start);
   }
-  // What std::getline consumes after the last token: the rest of its line.
-  void skipRestOfLine() {
+  // What std::getline consumes after the last token: the rest of its line. Its length.
+  std::size_t skipRestOfLine() {
+    const std::size_t start = pos_;
     while (pos_ < text_.size() && text_[pos_] != '\n') ++pos_;
+    return pos_ - start;
   }
   bool atEnd() {
     skipSpace();
@@ -220,6 +232,7 @@ std::string parsePlyHeader(std::string_view text, PlyHeader& h) {
     if (!hasNewline) end = text.size();
     pos = hasNewline ? end + 1 : end;
     ++lineNo;
+    if (end - lineStart > kLongestLine) return lineNo == 1 ? "not a PLY file" : "header " + tooLong(lineNo);
     const std::vector<std::string_view> w = splitWords(text.substr(lineStart, end - lineStart));
     const std::string at = "header line " + std::to_string(lineNo) + ": ";
     if (lineNo == 1) {
@@ -480,6 +493,7 @@ std::string checkPly(std::string_view text, bool thorough) {
 std::string checkOff(std::string_view text) {
   std::size_t eol = text.find('\n');
   if (eol == std::string_view::npos) return "no count line after the OFF header";
+  if (eol > kLongestLine) return "the first line must be the OFF keyword alone";
   // The reader matches the keyword from the line's first character and "BINARY" one space after.
   std::string_view first = text.substr(0, eol);
   while (!first.empty() && isSpace(first.back())) first.remove_suffix(1);
@@ -551,7 +565,8 @@ std::string checkOff(std::string_view text) {
       if (t.empty()) return "the file ends in vertex " + std::to_string(i) + " of " + std::to_string(nv);
       if (std::string s = floatProblem(t); !s.empty()) return tokens.where() + ": " + s;
     }
-    tokens.skipRestOfLine();  // colours and texture coordinates, read apart from the positions
+    // Colours and texture coordinates, read apart from the positions, as a line.
+    if (tokens.skipRestOfLine() > kLongestLine) return tokens.where() + " is longer than 1 MB";
   }
   for (std::uint64_t i = 0; i < nf; ++i) {
     auto ends = [&] { return "the file ends in face " + std::to_string(i) + " of " + std::to_string(nf); };
@@ -565,7 +580,7 @@ std::string checkOff(std::string_view text) {
       if (t.empty()) return ends();
       if (std::string s = integerProblem(t, 0, kMax, "vertex index"); !s.empty()) return tokens.where() + ": " + s;
     }
-    if (colours) tokens.skipRestOfLine();
+    if (colours && tokens.skipRestOfLine() > kLongestLine) return tokens.where() + " is longer than 1 MB";
   }
   if (!tokens.atEnd()) {
     std::string_view t = tokens.next();
@@ -604,6 +619,10 @@ std::string checkObj(std::string_view text) {
   while (pos < text.size()) {
     const std::string_view line = nextObjLine(text, pos);
     ++lineNo;
+    // A face's line is as long as its corners, which the mesh holds in any case.
+    if (line.size() > kLongestLine)
+      if (const auto head = splitWords(line.substr(0, 64)); head.empty() || head[0] != "f")
+        return tooLong(lineNo);
     const std::vector<std::string_view> w = splitWords(line);
     if (w.empty() || w[0][0] == '#') continue;
     const std::string at = "line " + std::to_string(lineNo) + ": ";
@@ -673,6 +692,7 @@ class StlLines {
     return line;
   }
   std::string at() const { return "line " + std::to_string(lineNo_) + ": "; }
+  std::size_t number() const { return lineNo_; }
 
  private:
   std::string_view text_;
@@ -704,19 +724,23 @@ std::string checkStl(std::string_view text) {
   std::string_view last;  // the last line with a word on it
   while (!lines.atEnd()) {
     const std::string_view line = lines.next();
+    if (line.size() > kLongestLine) return tooLong(lines.number());
     if (!splitWords(line).empty()) last = line;
     if (!isOuterLine(line)) continue;
     for (int k = 0; k < 3; ++k) {
       if (lines.atEnd()) return "the file ends inside a facet";
-      const std::vector<std::string_view> w = splitWords(lines.next());
+      const std::string_view vertex = lines.next();
+      if (vertex.size() > kLongestLine) return tooLong(lines.number());
+      const std::vector<std::string_view> w = splitWords(vertex);
       if (w.size() < 4) return lines.at() + "a vertex needs three coordinates";
       for (int c = 1; c <= 3; ++c)
         if (std::string s = floatProblem(w[c]); !s.empty()) return lines.at() + s;
     }
     // The reader goes on to the next "outer" line: a fourth vertex would be lost.
     std::string_view after;
-    while (!lines.atEnd() && splitWords(after = lines.next()).empty()) {
+    while (!lines.atEnd() && (after = lines.next()).size() <= kLongestLine && splitWords(after).empty()) {
     }
+    if (after.size() > kLongestLine) return tooLong(lines.number());
     if (startsWithWord(after, "vertex", "VERTEX"))
       return lines.at() + "a facet with more than three vertices";
     if (!startsWithWord(after, "endloop", "ENDLOOP"))

@@ -419,7 +419,8 @@ LoadedFile parseFile(const std::filesystem::path& file, bool checkBytes) {
   bool read;
   {
     QuietReader quiet;
-    read = readBytes(std::move(head), rest, file, ext, importer, options);
+    read = checkBytes ? readBytes(std::move(head), rest, file, ext, importer, options)
+                      : IO::IOManager().read(file.string(), importer, options);
   }
   std::string shortfall = read ? importer.shortfall() : "malformed " + ext.substr(1) + " file";
   if (!shortfall.empty()) {

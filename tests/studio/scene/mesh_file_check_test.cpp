@@ -253,7 +253,38 @@ TEST(MalformedFiles, BinaryDataInTextFormatsIsRefusedEarly) {
       {"late.obj", "v 0 0 0\nv 1 0 0\n" + zeros, "line 3: a NUL byte: binary data, not text"},
       {"late.stl", "solid a\n" + zeros, "line 2: a NUL byte: binary data, not text"},
       {"nothing.obj", "# only a comment\n\n", "no vertices"},
+      // One endless line of text, which a reader would copy whole, more than once.
+      {"comment.obj", "v 0 0 0\n#" + std::string(2 << 20, 'a'), "line 2 is longer than 1 MB"},
+      {"name.stl", "solid " + std::string(2 << 20, 'a'), "line 1 is longer than 1 MB"},
+      {"comment.ply", "ply\nformat ascii 1.0\ncomment " + std::string(2 << 20, 'a'),
+       "header line 3 is longer than 1 MB"},
+      {"colour.off", "COFF\n1 0 0\n0 0 0 " + std::string(2 << 20, '1'), "line 3 is longer than 1 MB"},
   });
+}
+
+TEST(MalformedFiles, LongFaceLinesLoad) {
+  // A face line is as long as its corners, which the mesh holds anyway: a polygon of 300,000
+  // corners loads.
+  test::TempDir dir;
+  std::string polygon = "f";
+  std::string vertices;
+  for (int i = 1; i <= 300000; ++i) {
+    vertices += "v " + std::to_string(i % 7) + " " + std::to_string(i % 11) + " 0\n";
+    polygon += " " + std::to_string(i);
+  }
+  LoadedFile big = loadMeshFile(dir.write("polygon.obj", vertices + polygon + "\n"));
+  ASSERT_EQ(big.error, "");
+  EXPECT_EQ(big.mesh.faceCount(), 299998u);
+  EXPECT_EQ(big.mesh.edgeCount(), 599997u) << "built in n log n: the first corner is in every triangle";
+  EXPECT_EQ(std::vector<std::uint32_t>(big.mesh.faces.end() - 3, big.mesh.faces.end()),
+            (std::vector<std::uint32_t>{0, 299998, 299999}))
+      << "the fan of the polygon, as a short one makes";
+  // A long polygon that names a vertex twice is left to the reader, which drops the repeat.
+  std::string repeats = "f";
+  for (int i = 1; i <= 1001; ++i) repeats += " " + std::to_string(i);
+  LoadedFile once = loadMeshFile(dir.write("repeats.obj", vertices + repeats + " 2\n"));
+  ASSERT_EQ(once.error, "");
+  EXPECT_EQ(once.mesh.faceCount(), 999u);
 }
 
 std::string facet(const std::string& corners) {
