@@ -790,16 +790,35 @@ void forEachStlFacet(std::string_view bytes, const std::function<void(const floa
   }
 }
 
-ObjFaceStatements countObjFaces(std::string_view text) {
-  ObjFaceStatements out;
+void forEachObjFace(std::string_view text, const std::function<void(const std::vector<std::uint32_t>&)>& face) {
+  std::vector<std::uint32_t> corners;
+  long long positions = 0;
   for (std::size_t pos = 0; pos < text.size();) {
     const std::vector<std::string_view> w = splitWords(nextObjLine(text, pos));
-    if (w.empty() || w[0] != "f") continue;
-    std::size_t corners = 0;
-    while (corners + 1 < w.size() && w[corners + 1][0] != '#') ++corners;
-    ++out.all;
-    out.fewerThanThree += corners < 3;
+    if (w.empty()) continue;
+    if (w[0] == "v") ++positions;
+    if (w[0] != "f") continue;
+    corners.clear();
+    for (std::size_t k = 1; k < w.size() && w[k][0] != '#'; ++k) {
+      // Checked before: an index in range, counted from 1 or back from the last vertex.
+      const long long v = parseInteger(w[k].substr(0, w[k].find('/'))).value_or(1);
+      corners.push_back(static_cast<std::uint32_t>(v < 0 ? positions + v : v - 1));
+    }
+    face(corners);
   }
+}
+
+ObjFaceStatements countObjFaces(std::string_view text) {
+  ObjFaceStatements out;
+  std::vector<std::uint32_t> distinct;
+  forEachObjFace(text, [&](const std::vector<std::uint32_t>& corners) {
+    ++out.all;
+    out.fewerThanThree += corners.size() < 3;
+    distinct = corners;
+    std::sort(distinct.begin(), distinct.end());
+    out.repeatingToFewerThanThree +=
+        corners.size() >= 3 && std::unique(distinct.begin(), distinct.end()) - distinct.begin() < 3;
+  });
   return out;
 }
 

@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 #include <vector>
+#include <cstdint>
 
 namespace tessel::studio {
 
@@ -38,9 +39,13 @@ std::size_t stlFacetCount(std::string_view bytes);
 // Each facet's three corners (9 floats) in the file's order; for a file the checks passed.
 void forEachStlFacet(std::string_view bytes, const std::function<void(const float*)>& facet);
 
-// An OBJ text's face statements, and how many of them have fewer than three corners.
+// Each face statement of an OBJ text the checks passed, as the vertices its corners name (from
+// 0), in the file's order.
+void forEachObjFace(std::string_view text, const std::function<void(const std::vector<std::uint32_t>&)>& face);
+// An OBJ text's face statements; how many have fewer than three corners, and how many have three
+// or more but name fewer than three distinct vertices (1 1 2), both of which the reader drops.
 struct ObjFaceStatements {
-  std::size_t all = 0, fewerThanThree = 0;
+  std::size_t all = 0, fewerThanThree = 0, repeatingToFewerThanThree = 0;
 };
 ObjFaceStatements countObjFaces(std::string_view text);
 

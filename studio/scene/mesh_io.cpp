@@ -346,6 +346,34 @@ void keepCoincidentCorners(std::string_view bytes, Mesh& mesh, std::size_t& skip
   skipped = 0;
 }
 
+// OpenMesh's OBJ reader drops the repeats of a vertex in a face, and then the face when fewer
+// than three corners remain, without a word; such a face (1 1 2) is a zero-area face like any
+// other, and goes back in its place as the fan of its corners. Left as read (the faces counted
+// as skipped) should the reader's faces not be where they are looked for.
+void keepRepeatedCorners(std::string_view text, Mesh& mesh, std::size_t dropped, std::size_t& skipped) {
+  skipped = dropped;
+  std::vector<std::uint32_t> faces, distinct;
+  std::size_t next = 0;  // into the faces the reader kept
+  bool found = true;
+  forEachObjFace(text, [&](const std::vector<std::uint32_t>& corners) {
+    if (corners.size() < 3 || !found) return;
+    distinct = corners;
+    std::sort(distinct.begin(), distinct.end());
+    const auto kept = static_cast<std::size_t>(std::unique(distinct.begin(), distinct.end()) - distinct.begin());
+    if (kept >= 3) {  // the reader's fan of the distinct corners
+      found = next + 3 * (kept - 2) <= mesh.faces.size();
+      if (found) faces.insert(faces.end(), &mesh.faces[next], &mesh.faces[next] + 3 * (kept - 2));
+      next += 3 * (kept - 2);
+      return;
+    }
+    for (std::size_t k = 1; k + 1 < corners.size(); ++k)
+      faces.insert(faces.end(), {corners[0], corners[k], corners[k + 1]});
+  });
+  if (!found || next != mesh.faces.size()) return;
+  mesh.faces.swap(faces);
+  skipped = 0;
+}
+
 // The reader for `ext` over the checked bytes, never the file opened again by name: what was
 // checked is what is read. OFF is the exception: its reader takes its format from a look at the
 // file by name before reading, which a stream cannot give it.
@@ -431,12 +459,11 @@ LoadedFile parseFile(const std::filesystem::path& file, bool checkBytes) {
   if (std::string s = validateMesh(out.mesh); !s.empty()) return fail(s);
   if (ext == ".stl") keepCoincidentCorners(bytes, out.mesh, out.skippedFaces);
   if (ext == ".obj") {
-    // OpenMesh's OBJ reader drops a face that names a vertex twice, or has fewer than three
-    // corners, without a word; the file's face statements tell how many and which kind.
+    // OpenMesh's OBJ reader drops faces of fewer than three corners without a word: counted.
     const ObjFaceStatements statements = countObjFaces(bytes);
     out.shortFaces = statements.fewerThanThree;
-    const std::size_t whole = statements.all - statements.fewerThanThree;
-    if (whole > importer.facesRead()) out.skippedFaces = whole - importer.facesRead();
+    if (statements.repeatingToFewerThanThree)
+      keepRepeatedCorners(bytes, out.mesh, statements.repeatingToFewerThanThree, out.skippedFaces);
   }
   out.pointCloud = out.mesh.faces.empty();
   out.vertexValues = importer.vertexValues();

@@ -82,21 +82,22 @@ TEST(MeshFiles, ScanDefectsSurviveASaveAndLoad) {
   EXPECT_EQ(back.mesh.vertexCount(), 6u) << "the unused vertex stays";
   EXPECT_EQ(back.mesh.edgeCount(), m.edgeCount());
   EXPECT_EQ(back.mesh.extraEdgeFaces(), m.extraEdgeFaces());
-  // The OBJ reader cannot take the face that repeats a vertex; the load says so.
+  // The face that repeats a vertex, which OpenMesh's OBJ reader drops, is put back in its place.
   ASSERT_EQ(saveMeshFile(dir.path / "d.obj", m), "");
   back = loadMeshFile(dir.path / "d.obj");
   ASSERT_EQ(back.error, "");
-  EXPECT_EQ(back.skippedFaces, 1u);
-  EXPECT_EQ(std::vector<std::uint32_t>(back.mesh.faces.begin(), back.mesh.faces.begin() + 9),
-            std::vector<std::uint32_t>(m.faces.begin(), m.faces.begin() + 9));
+  EXPECT_EQ(back.skippedFaces, 0u);
+  EXPECT_EQ(back.mesh.faces, m.faces);
   EXPECT_EQ(back.mesh.extraEdgeFaces(), m.extraEdgeFaces());
-  // A face statement set off by a tab counts too.
-  back = loadMeshFile(dir.write("tab.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf\t1 2 2\nf 1 2 3\n"));
+  // Set off by a tab, relative, or a polygon: each in its place; a repeat among three distinct
+  // vertices is dropped by the reader, leaving the triangle.
+  back = loadMeshFile(dir.write("tab.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf\t1 2 2\nf 1 2 3\n"
+                                           "f -1 -1 -3 -1\nf 1 2 2 3\n"));
   ASSERT_EQ(back.error, "");
-  EXPECT_EQ(back.skippedFaces, 1u);
+  EXPECT_EQ(back.skippedFaces, 0u);
+  EXPECT_EQ(back.mesh.faces, (std::vector<std::uint32_t>{0, 1, 1, 0, 1, 2, 2, 2, 0, 2, 0, 2, 0, 1, 2}));
 }
 
-// Line endings and encodings other programs write: every variant reads as the plain LF text does.
 TEST(MeshFiles, ObjTextReadsAlikeWhateverItsLineEndingsOrEncoding) {
   const std::string lf = "# from another program\nv 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nf 1 2 3 4\n";
   auto endings = [&](const std::string& end) {
@@ -130,15 +131,16 @@ TEST(MeshFiles, ObjTextReadsAlikeWhateverItsLineEndingsOrEncoding) {
             std::string::npos);
 }
 
-// Faces of one or two corners are not faces that repeat a vertex, and are told apart.
+// Faces of one or two corners cannot be kept; they are counted, apart from the zero-area faces
+// that repeat a vertex, which are kept.
 TEST(MeshFiles, ObjFacesTheReaderDropsAreCountedByKind) {
   test::TempDir dir;
   LoadedFile f = loadMeshFile(dir.write(
       "short.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1\nf 1 2\nf 1 2 2\nf 1 2 3 # fine\nf 3 2 1\n"));
   ASSERT_EQ(f.error, "");
-  EXPECT_EQ(f.mesh.faceCount(), 2u);
+  EXPECT_EQ(f.mesh.faceCount(), 3u);
   EXPECT_EQ(f.shortFaces, 2u);
-  EXPECT_EQ(f.skippedFaces, 1u);
+  EXPECT_EQ(f.skippedFaces, 0u);
 }
 
 // A facet whose corners coincide is a zero-area face: kept in the file's order as in every
