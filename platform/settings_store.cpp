@@ -1,5 +1,7 @@
 #include "platform/settings_store.h"
 
+#include "platform/atomic_file.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -159,8 +161,10 @@ SettingsStore::Loaded SettingsStore::load(nlohmann::json& root) const {
   }
   if (problem.empty()) return Loaded::Ok;
   if (corrupt) {
+    // Behind a link, the file the link leads to is moved aside, and the link kept for the
+    // next write to go through.
     int error = 0;
-    fs::path aside = moveAside(file_, error);
+    fs::path aside = moveAside(resolveLinks(file_, nullptr), error);
     if (!aside.empty()) {
       sayOnce("aside " + aside.string(), "settings file " + file_.string() + " " + problem +
                                              "; kept as " + aside.string() + ", using defaults");
@@ -183,28 +187,12 @@ std::string SettingsStore::store(const nlohmann::json& root) const {
   std::error_code ec;
   fs::create_directories(file_.parent_path(), ec);
   if (ec) return "the folder cannot be created (" + ec.message() + ")";
-  fs::path temp = file_;
-  temp += ".tmp." + std::to_string(::getpid());
-  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return "a new file cannot be made beside it (" + errnoText(errno) + ")";
+  // A registry.json linked elsewhere (a dotfiles folder) stays a link: the file it leads to is
+  // replaced, atomically there.
+  AtomicFile out(file_, /*followLinks=*/true);
   // Invalid UTF-8 in a name is replaced rather than thrown across the module boundary.
-  const std::string text = root.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
-  std::size_t done = 0;
-  int error = 0;
-  while (done < text.size() && !error) {
-    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) error = errno;
-    else done += static_cast<std::size_t>(n);
-  }
-  if (!error && ::fsync(fd) != 0) error = errno;
-  if (::close(fd) != 0 && !error) error = errno;
-  if (!error && ::rename(temp.c_str(), file_.c_str()) != 0) error = errno;
-  if (error) {
-    ::unlink(temp.c_str());
-    return errnoText(error);
-  }
-  return {};
+  out.write(root.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n");
+  return out.commit();
 }
 
 std::optional<nlohmann::json> SettingsStore::read(const std::string& key,

@@ -2,7 +2,8 @@
 // ("software\Tessel\Studio\modules\Tessel"), each holding named int, bool or float values.
 // Every write takes a lock beside the file, rereads it, applies only the values it was given and
 // replaces the file atomically: a crash mid-write loses nothing, and two processes each keep the
-// values they changed, never writing back the other's stale ones.
+// values they changed, never writing back the other's stale ones. A file that is a symbolic link
+// stays one: the file it leads to is replaced, there.
 #pragma once
 
 #include <cstdint>

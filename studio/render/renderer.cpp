@@ -5,11 +5,11 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <filesystem>
 #include <limits>
 #include <stdexcept>
 
+#include "platform/atomic_file.h"
 #include "studio/render/coarse_mesh.h"
 #include "studio/render/light_merge.h"
 
@@ -767,16 +767,20 @@ void Renderer::endOverlay(bool finish) {
 
 std::string writePng(const std::string& path, const std::vector<std::uint8_t>& rgba, int width,
                      int height) {
-  std::filesystem::path target(path), temp(path + ".part");
-  FILE* file = std::fopen(temp.c_str(), "wb");
-  if (!file) return path + ": cannot be written";
+  platform::AtomicFile file{std::filesystem::path(path)};
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png ? png_create_info_struct(png) : nullptr;
   // libpng reports errors by longjmp; only a volatile survives it with its value.
-  volatile bool ok = png && info;
+  volatile bool ok = png && info && !file.failed();
   if (ok && setjmp(png_jmpbuf(png))) ok = false;
   if (ok) {
-    png_init_io(png, file);
+    // Into the atomic file, whose first error is the one reported.
+    png_set_write_fn(
+        png, &file,
+        [](png_structp p, png_bytep data, png_size_t size) {
+          static_cast<platform::AtomicFile*>(png_get_io_ptr(p))->write(data, size);
+        },
+        [](png_structp) {});
     png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
                  PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
@@ -786,15 +790,10 @@ std::string writePng(const std::string& path, const std::vector<std::uint8_t>& r
     png_write_end(png, nullptr);
   }
   png_destroy_write_struct(png ? &png : nullptr, info ? &info : nullptr);
-  ok = std::fclose(file) == 0 && ok;
-  bool written = ok;
-  std::error_code ec;
-  if (written) std::filesystem::rename(temp, target, ec);
-  if (!written || ec) {
-    std::filesystem::remove(temp, ec);
-    return path + ": cannot be written";
-  }
-  return {};
+  // Without commit() the temporary is removed: nothing partial is left either way.
+  if (!ok && !file.failed()) return path + ": cannot be written: the image could not be encoded";
+  const std::string problem = file.commit();
+  return problem.empty() ? problem : path + ": cannot be written: " + problem;
 }
 
 }  // namespace tessel::studio

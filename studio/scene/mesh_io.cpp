@@ -15,7 +15,6 @@
 #include <unordered_map>
 
 #include <OpenMesh/Core/IO/MeshIO.hh>
-#include <OpenMesh/Core/IO/exporter/BaseExporter.hh>
 #include <OpenMesh/Core/IO/importer/BaseImporter.hh>
 
 #include "studio/scene/file_bytes.h"
@@ -25,7 +24,6 @@ namespace tessel::studio {
 namespace {
 
 using namespace OpenMesh;
-using IO::BaseExporter;
 using IO::BaseImporter;
 using Attributes::StatusInfo;
 
@@ -189,72 +187,6 @@ class FlatImporter final : public BaseImporter {
   std::vector<std::uint8_t> colours_;  // #V by 3 once a colour was set
   std::size_t facesRead_ = 0, shortFaces_ = 0;
   std::size_t declaredVertices_ = 0, declaredFaces_ = 0;
-};
-
-// Hands the flat arrays to a writer.
-class FlatExporter final : public BaseExporter {
- public:
-  FlatExporter(const Mesh& mesh, const float* positions)
-      : m_(mesh), positions_(positions ? positions : mesh.positions.data()) {}
-  Vec3f point(VertexHandle vh) const override {
-    const float* p = &positions_[3 * static_cast<std::size_t>(vh.idx())];
-    return Vec3f(p[0], p[1], p[2]);
-  }
-  Vec3d pointd(VertexHandle vh) const override { return Vec3d(point(vh)); }
-  bool is_point_double() const override { return false; }
-  Vec3f normal(VertexHandle) const override { return Vec3f(0, 0, 0); }
-  Vec3d normald(VertexHandle) const override { return Vec3d(0, 0, 0); }
-  bool is_normal_double() const override { return false; }
-  Vec3uc color(VertexHandle) const override { return Vec3uc(0, 0, 0); }
-  Vec4uc colorA(VertexHandle) const override { return Vec4uc(0, 0, 0, 0); }
-  Vec3ui colori(VertexHandle) const override { return Vec3ui(0, 0, 0); }
-  Vec4ui colorAi(VertexHandle) const override { return Vec4ui(0, 0, 0, 0); }
-  Vec3f colorf(VertexHandle) const override { return Vec3f(0, 0, 0); }
-  Vec4f colorAf(VertexHandle) const override { return Vec4f(0, 0, 0, 0); }
-  Vec2f texcoord(VertexHandle) const override { return Vec2f(0, 0); }
-  Vec2f texcoord(HalfedgeHandle) const override { return Vec2f(0, 0); }
-  StatusInfo status(VertexHandle) const override { return {}; }
-  unsigned int get_vhandles(FaceHandle fh, std::vector<VertexHandle>& out) const override {
-    out.clear();
-    for (int k = 0; k < 3; ++k)
-      out.emplace_back(static_cast<int>(m_.faces[3 * static_cast<std::size_t>(fh.idx()) + k]));
-    return 3;
-  }
-  HalfedgeHandle getHeh(FaceHandle, VertexHandle) const override { return HalfedgeHandle(); }
-  unsigned int get_face_texcoords(std::vector<Vec2f>&) const override { return 0; }
-  Vec3f normal(FaceHandle) const override { return Vec3f(0, 0, 0); }
-  Vec3d normald(FaceHandle) const override { return Vec3d(0, 0, 0); }
-  Vec3uc color(FaceHandle) const override { return Vec3uc(0, 0, 0); }
-  Vec4uc colorA(FaceHandle) const override { return Vec4uc(0, 0, 0, 0); }
-  Vec3ui colori(FaceHandle) const override { return Vec3ui(0, 0, 0); }
-  Vec4ui colorAi(FaceHandle) const override { return Vec4ui(0, 0, 0, 0); }
-  Vec3f colorf(FaceHandle) const override { return Vec3f(0, 0, 0); }
-  Vec4f colorAf(FaceHandle) const override { return Vec4f(0, 0, 0, 0); }
-  StatusInfo status(FaceHandle) const override { return {}; }
-  Vec3uc color(EdgeHandle) const override { return Vec3uc(0, 0, 0); }
-  Vec4uc colorA(EdgeHandle) const override { return Vec4uc(0, 0, 0, 0); }
-  Vec3ui colori(EdgeHandle) const override { return Vec3ui(0, 0, 0); }
-  Vec4ui colorAi(EdgeHandle) const override { return Vec4ui(0, 0, 0, 0); }
-  Vec3f colorf(EdgeHandle) const override { return Vec3f(0, 0, 0); }
-  Vec4f colorAf(EdgeHandle) const override { return Vec4f(0, 0, 0, 0); }
-  StatusInfo status(EdgeHandle) const override { return {}; }
-  int get_halfedge_id(VertexHandle) override { return -1; }
-  int get_halfedge_id(FaceHandle) override { return -1; }
-  int get_next_halfedge_id(HalfedgeHandle) override { return -1; }
-  int get_to_vertex_id(HalfedgeHandle) override { return -1; }
-  int get_face_id(HalfedgeHandle) override { return -1; }
-  StatusInfo status(HalfedgeHandle) const override { return {}; }
-  std::size_t n_vertices() const override { return m_.vertexCount(); }
-  std::size_t n_faces() const override { return m_.faceCount(); }
-  std::size_t n_edges() const override { return m_.edgeCount(); }
-  bool is_triangle_mesh() const override { return true; }
-  // The PLY writer looks for custom properties on a kernel; an empty one has none.
-  const BaseKernel* kernel() override { return &noProperties_; }
-
- private:
-  const Mesh& m_;
-  const float* positions_;
-  BaseKernel noProperties_;
 };
 
 std::string lowerExtension(const std::filesystem::path& file) {
@@ -485,37 +417,6 @@ LoadedFile loadMeshFile(const std::filesystem::path& file) {
   LoadedFile out = readMeshFile(file);
   if (out.error.empty()) buildTopology(out.mesh);
   return out;
-}
-
-std::string saveMeshFile(const std::filesystem::path& file, const Mesh& mesh,
-                         const float* positions) {
-  const std::string ext = lowerExtension(file);
-  if (ext != ".ply" && ext != ".obj")
-    return file.string() + ": cannot save as \"" + ext + "\" (PLY or OBJ)";
-  // The temporary keeps the extension, which is how the writer is chosen.
-  std::filesystem::path temp = file;
-  std::string name = file.stem().string();
-  name.insert(0, 1, '.');  // appended piecewise: GCC 12 at -O3 warns falsely on "." + string
-  temp.replace_filename(name + ".saving" + ext);
-  FlatExporter exporter(mesh, positions);
-  IO::Options options;
-  if (ext == ".ply") options += IO::Options::Binary;
-  bool written;
-  {
-    QuietReader quiet;
-    written = IO::IOManager().write(temp.string(), exporter, options, 9);
-  }
-  std::error_code ec;
-  if (!written) {
-    std::filesystem::remove(temp, ec);
-    return file.string() + ": cannot be written";
-  }
-  std::filesystem::rename(temp, file, ec);
-  if (ec) {
-    std::filesystem::remove(temp, ec);
-    return file.string() + ": " + ec.message();
-  }
-  return {};
 }
 
 }  // namespace tessel::studio

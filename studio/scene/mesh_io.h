@@ -38,8 +38,9 @@ LoadedFile readMeshFile(const std::filesystem::path& file);
 // one can hang or crash the reader.
 LoadedFile readMeshFileUncheckedForBenchmark(const std::filesystem::path& file);
 
-// PLY (binary) or OBJ by the extension, written to a temporary file and renamed over the target,
-// so a failed save leaves the old file whole. An empty string on success, else "FILE: problem".
+// PLY (binary) or OBJ by the extension, written to a temporary file and renamed over the target
+// once every byte is on disk, so a failed save (a full disk) leaves the old file whole and no
+// temporary behind. An empty string on success, else "FILE: cannot be written: why".
 // `positions` (#V by 3) replaces the mesh's own, e.g. its world positions; null: the mesh's.
 std::string saveMeshFile(const std::filesystem::path& file, const Mesh& mesh,
                          const float* positions = nullptr);

@@ -65,6 +65,33 @@ TEST(SettingsStore, AWriteNeverTouchesTheOldFile) {
   EXPECT_EQ(store.read("k", "v")->get<int>(), 2);
 }
 
+// A settings file linked from a dotfiles folder stays linked: writes land in the file the link
+// leads to, and a corrupt one there is moved aside there, the link kept for the next write.
+TEST(SettingsStore, ALinkedFileIsWrittenThroughItsLink) {
+  test::TempConfig config;
+  const auto file = userSettingsPath();
+  const auto real = config.dir / "dotfiles" / "tessel.json";
+  std::filesystem::create_directories(file.parent_path());
+  std::filesystem::create_directories(real.parent_path());
+  std::filesystem::create_symlink("../dotfiles/tessel.json", file);
+  SettingsStore store(file);
+  ASSERT_TRUE(store.write("k", "a", 1));
+  ASSERT_TRUE(store.write("k", "b", 2));
+  EXPECT_TRUE(std::filesystem::is_symlink(file));
+  EXPECT_EQ(nlohmann::json::parse(slurp(real)), (nlohmann::json{{"k", {{"a", 1}, {"b", 2}}}}));
+
+  std::ofstream(real) << "{ broken";
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(store.read("k", "a"));
+  testing::internal::GetCapturedStderr();
+  ASSERT_TRUE(store.write("k", "c", 3));
+  EXPECT_TRUE(std::filesystem::is_symlink(file));
+  EXPECT_EQ(slurp(config.dir / "dotfiles" / "tessel.json.corrupt"), "{ broken");
+  EXPECT_EQ(nlohmann::json::parse(slurp(real)), (nlohmann::json{{"k", {{"c", 3}}}}));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(real.parent_path()), {}), 2)
+      << "no temporary left beside the real file";
+}
+
 TEST(SettingsStore, AWriteThatCannotLandFailsAndKeepsTheOldFile) {
   test::TempConfig config;
   // The temporary is written, but the rename over a folder (which the read could not move aside

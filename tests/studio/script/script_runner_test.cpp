@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/atomic_file.h"
 #include "studio/host/menu_item.h"
 #include "studio/scene/mesh_io.h"
 #include "tests/studio/studio_fixture.h"
@@ -215,6 +216,12 @@ TEST_F(TesselScript, ShotAndSaveWriteFiles) {
             "");
   EXPECT_GT(std::filesystem::file_size(png), 100u);
   EXPECT_TRUE(has(take(), "saved: quad to " + ply.string()));
+  EXPECT_EQ(studio::loadMeshFile(ply).mesh.faceCount(), 2u);
+  // A save the disk cannot hold fails the script, and the file saved before stays.
+  platform::test_seam::injectFailure(2, ENOSPC);
+  EXPECT_EQ(run("save " + ply.string() + "\n"),
+            "error: test:1: " + ply.string() + ": cannot be written: No space left on device\n");
+  platform::test_seam::injectFailure(0, 0);
   EXPECT_EQ(studio::loadMeshFile(ply).mesh.faceCount(), 2u);
 }
 
