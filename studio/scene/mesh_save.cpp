@@ -20,7 +20,8 @@ namespace {
 void writePly(platform::AtomicFile& out, const Mesh& mesh, const float* V) {
   const std::size_t nv = mesh.vertexCount(), nf = mesh.faceCount();
   std::string header = "ply\nformat ";
-  header += std::endian::native == std::endian::little ? "binary_little_endian" : "binary_big_endian";
+  header +=
+      std::endian::native == std::endian::little ? "binary_little_endian" : "binary_big_endian";
   header += " 1.0\nelement vertex " + std::to_string(nv) +
             "\nproperty float x\nproperty float y\nproperty float z\nelement face " +
             std::to_string(nf) + "\nproperty list uchar ";
@@ -64,7 +65,8 @@ void writeObj(platform::AtomicFile& out, const Mesh& mesh, const float* V) {
     *at++ = 'f';
     for (int k = 0; k < 3; ++k) {
       *at++ = ' ';
-      at = std::to_chars(at, line.data() + line.size(), std::uint64_t{mesh.faces[3 * f + k]} + 1).ptr;
+      const std::uint64_t index = std::uint64_t{mesh.faces[3 * f + k]} + 1;  // OBJ counts from 1
+      at = std::to_chars(at, line.data() + line.size(), index).ptr;
     }
     *at++ = '\n';
     out.write(line.data(), static_cast<std::size_t>(at - line.data()));

@@ -1,12 +1,13 @@
 #include "studio/window/window_app.h"
 
 #include <QApplication>
-#include <QSaveFile>
+#include <QBuffer>
 #include <QSurfaceFormat>
 
 #include <cstdlib>
 #include <iostream>
 
+#include "platform/atomic_file.h"
 #include "platform/settings_store.h"
 #include "studio/script/script_runner.h"
 #include "studio/host/studio_host.h"
@@ -64,10 +65,15 @@ int runWindow(int argc, char** argv, const WindowOptions& options) {
         // every file Studio writes.
         window.refresh();
         QApplication::processEvents();
-        QSaveFile file(QString::fromStdString(path));
-        if (!file.open(QIODevice::WriteOnly) || !window.grab().save(&file, "PNG") ||
-            !file.commit())
-          return "cannot write " + path;
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        if (!window.grab().save(&buffer, "PNG"))
+          return path + ": cannot be written: the image could not be encoded";
+        platform::AtomicFile file{std::filesystem::path(path)};
+        file.write(png.constData(), static_cast<std::size_t>(png.size()));
+        if (std::string problem = file.commit(); !problem.empty())
+          return path + ": cannot be written: " + problem;
         echo("shot: " + path);
         return {};
       };

@@ -126,7 +126,8 @@ TEST(MeshSave, AFullFileSystemKeepsTheOldFile) {
     const fs::path file = folder / name;
     ASSERT_EQ(saveMeshFile(file, test::strip(4)), "") << name;
     const std::string old = slurp(file);
-    EXPECT_EQ(saveMeshFile(file, big), file.string() + ": cannot be written: No space left on device");
+    EXPECT_EQ(saveMeshFile(file, big),
+              file.string() + ": cannot be written: No space left on device");
     EXPECT_EQ(slurp(file), old) << name;
   }
   EXPECT_EQ(names(folder), (std::set<std::string>{"a.ply", "a.obj"}));
