@@ -104,7 +104,8 @@ void forEachVertexSides(const Mesh& m, EdgesAt&& edgesAt) {
         if (std::min(a, b) == v) sides.push_back({std::max(a, b), face, k});
       }
     }
-    std::sort(sides.begin(), sides.end());
+    // Often in order already (a fan numbered around its centre, a vertex of one face).
+    if (!std::is_sorted(sides.begin(), sides.end())) std::sort(sides.begin(), sides.end());
     edgesAt(v, sides);
   }
 }
