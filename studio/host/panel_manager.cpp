@@ -1,6 +1,9 @@
 #include "studio/host/panel_manager.h"
 
 #include <algorithm>
+#include <charconv>
+
+#include "platform/omPAT_Float.h"
 
 namespace tessel::studio {
 
@@ -31,6 +34,8 @@ void PanelManager::ShowPanel(platform::omPropertyObj* panel, std::uint32_t comma
     shown_ = panel;
     panel->OnPropInit();
   }
+  shownFor_ = commandId;
+  ++shows_;
   echo_("panel: " + std::string(panel->GetName()) + " [" + std::to_string(commandId) + "]");
   if (changed) changed();
 }
@@ -38,6 +43,7 @@ void PanelManager::ShowPanel(platform::omPropertyObj* panel, std::uint32_t comma
 void PanelManager::closePanel() {
   if (shown_) shown_->OnPropDestroy();
   shown_ = nullptr;
+  shownFor_ = 0;
   known_.clear();
 }
 
@@ -47,12 +53,26 @@ platform::omPropertyObj* PanelManager::findPanel(const std::string& title) const
   return nullptr;
 }
 
+std::string PanelManager::valueText(platform::omPropAttribType& attrib) {
+  std::string text = attrib.GetValueText();
+  if (attrib.GetKind() != platform::AttribKind::Float) return text;
+  // A panel's display format may round a value away ("%f" shows 1e-9 as 0.000000, the same as
+  // 0): where it does, the shortest text that reads back to the value is shown instead.
+  const float value = static_cast<platform::omPAT_Float&>(attrib).GetValue();
+  float shown = 0;
+  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), shown);
+  if (ec == std::errc() && end == text.data() + text.size() && shown == value) return text;
+  char buf[32];
+  auto [last, ok] = std::to_chars(buf, buf + sizeof buf, value);
+  return ok == std::errc() ? std::string(buf, last) : text;
+}
+
 std::vector<std::string> PanelManager::describe(platform::omPropertyObj& panel) const {
   std::vector<std::string> lines;
   lines.push_back(std::string(panel.GetName()) + (&panel == shown_ ? " (shown)" : ""));
   for (int i = 0; i < panel.GetNumAttribs(); ++i) {
     platform::omPropAttribType& a = panel.GetAttrib(i);
-    std::string line = "  " + std::string(a.GetAttribName()) + " = " + a.GetValueText();
+    std::string line = "  " + std::string(a.GetAttribName()) + " = " + valueText(a);
     if (a.GetChoiceCount() > 0) {
       line += "  {";
       for (int c = 0; c < a.GetChoiceCount(); ++c) line += (c ? ", " : "") + std::string(a.GetChoice(c));

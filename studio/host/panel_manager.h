@@ -26,8 +26,15 @@ class PanelManager final : public omPanelManager {
   // A panel shown at some time, by title; null when none with that title was shown.
   platform::omPropertyObj* findPanel(const std::string& title) const;
   platform::omPropertyObj* shownPanel() const { return shown_; }
+  // The command ID the shown panel was last shown for; 0 when none is shown.
+  std::uint32_t shownFor() const { return shownFor_; }
+  // How many times a panel was shown, so a caller can tell whether a call showed one.
+  std::uint64_t shows() const { return shows_; }
   // One line per attribute: name, value, choices, and "disabled" or "read-only" when so.
   std::vector<std::string> describe(platform::omPropertyObj& panel) const;
+  // An attribute's value as the panel window shows it: the attribute's own text, unless that
+  // text reads back as another value.
+  static std::string valueText(platform::omPropAttribType& attrib);
   // Edits attribute `name` of the panel to `value` as typed; an empty string on success.
   std::string edit(platform::omPropertyObj& panel, const std::string& name,
                    const std::string& value);
@@ -42,6 +49,8 @@ class PanelManager final : public omPanelManager {
   Echo echo_;
   std::string prompt_, status_, warning_;
   platform::omPropertyObj* shown_ = nullptr;
+  std::uint32_t shownFor_ = 0;
+  std::uint64_t shows_ = 0;
   std::vector<platform::omPropertyObj*> known_;
 };
 

@@ -421,11 +421,30 @@ bool StudioHost::routeCommand(std::uint32_t id, bool shift) {
   }
   omModule2* m = module();
   if (!m || !m->GetCommandTarget()) return false;
+  const std::uint64_t showsBefore = panels_.shows();
   bool wasShift = input_.shift;
   input_.shift = shift;
   bool handled = m->GetCommandTarget()->OnCmdMsg(id, platform::CN_COMMAND, nullptr);
   input_.shift = wasShift;
+  // Only where the click showed this item's panel: Shift on a plain menu command runs it.
+  if (handled && shift && panels_.shows() != showsBefore && panels_.shownFor() == id)
+    activateToolOf(id);
   return handled;
+}
+
+bool StudioHost::openToolbarPanel(std::uint32_t id) {
+  drawPending();
+  if (!frame_.requestToolbarPanel(id)) return false;
+  activateToolOf(id);
+  return true;
+}
+
+void StudioHost::activateToolOf(std::uint32_t id) {
+  // A panel whose tool is not current can only be looked at: opening a tool's panel makes the
+  // tool current, as a plain click on its button does. A command's panel only opens.
+  omModule2* m = module();
+  if (m && m->GetCommandTarget() && isToolButton(m->GetCommandTarget(), id))
+    m->GetCommandTarget()->OnCmdMsg(id, platform::CN_COMMAND, nullptr);
 }
 
 std::string StudioHost::chooseFilter(bool objectFilter, const std::string& name) {

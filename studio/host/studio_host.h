@@ -110,6 +110,10 @@ class StudioHost final : public omModuleHost,
   // A menu or toolbar click: Studio's own commands, else the module's command target (Shift
   // held while routing when `shift`). False when nothing handled it.
   bool routeCommand(std::uint32_t id, bool shift);
+  // A toolbar button's panel arrow: shows the button's panel; for a tool's button the tool is
+  // made current too, since its panel takes edits only while it is. False when the button has
+  // no panel.
+  bool openToolbarPanel(std::uint32_t id);
   // Picks entry `name` in the object (or component) filter combo of the module's toolbar.
   std::string chooseFilter(bool objectFilter, const std::string& name);
 
@@ -170,6 +174,7 @@ class StudioHost final : public omModuleHost,
       messageBox;
 
  private:
+  void activateToolOf(std::uint32_t id);
   // "Entity moved": what was derived from its old place goes, and the views are drawn again.
   void entityMoved(omEntity* entity);
   void followDocumentKind();

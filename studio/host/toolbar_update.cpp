@@ -8,7 +8,10 @@ class ButtonCmdUI final : public platform::CCmdUI {
  public:
   ButtonCmdUI(std::uint32_t id, std::uint32_t state) : id_(id), state_(state) {}
   void Enable(bool on) override { set(platform::TBSTATE_ENABLED, on); }
-  void SetCheck(std::int32_t check) override { set(platform::TBSTATE_CHECKED, check != 0); }
+  void SetCheck(std::int32_t check) override {
+    set(platform::TBSTATE_CHECKED, check != 0);
+    checkSet_ = true;
+  }
   void SetText(const char*) override {}
   std::uint32_t GetID() override { return id_; }
   bool IsMenuItem() override { return false; }
@@ -17,10 +20,12 @@ class ButtonCmdUI final : public platform::CCmdUI {
   void InsertItem(std::int32_t, std::uint32_t, const char*, bool) override {}
   void SetItemCount(std::int32_t) override {}
   std::uint32_t state() const { return state_; }
+  bool checkSet() const { return checkSet_; }
 
  private:
   void set(std::uint32_t bit, bool on) { state_ = on ? state_ | bit : state_ & ~bit; }
   std::uint32_t id_, state_;
+  bool checkSet_ = false;
 };
 
 }  // namespace
@@ -34,6 +39,12 @@ void updateToolbar(platform::CToolBar& bar, platform::CCmdTarget* module) {
     const bool answered = module->OnCmdMsg(id, platform::CN_UPDATE_COMMAND_UI, &ui);
     if (answered && ui.state() != bar.GetButtonState(i)) bar.SetButtonState(id, ui.state());
   }
+}
+
+bool isToolButton(platform::CCmdTarget* module, std::uint32_t id) {
+  if (!module || id == 0) return false;
+  ButtonCmdUI ui(id, 0);
+  return module->OnCmdMsg(id, platform::CN_UPDATE_COMMAND_UI, &ui) && ui.checkSet();
 }
 
 }  // namespace tessel::studio

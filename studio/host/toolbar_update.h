@@ -4,6 +4,8 @@
 // mode runs it after every line, and a window draws its buttons from the states it leaves.
 #pragma once
 
+#include <cstdint>
+
 #include "platform/CCmdTarget.h"
 #include "platform/CToolBar.h"
 
@@ -12,5 +14,9 @@ namespace tessel::studio {
 // Brings the enabled and checked bits of every button of `bar` up to date through `module`'s
 // CN_UPDATE_COMMAND_UI; a button nobody answers for keeps its state.
 void updateToolbar(platform::CToolBar& bar, platform::CCmdTarget* module);
+
+// Whether `id` starts a tool: a tool's button shows whether its tool is current (its update sets
+// a check mark either way); a command's does not.
+bool isToolButton(platform::CCmdTarget* module, std::uint32_t id);
 
 }  // namespace tessel::studio

@@ -494,7 +494,7 @@ std::string ScriptRunner::runWords(const std::vector<std::string>& w) {
       if (!id) return "no command named \"" + w[1] + "\"";
     }
     if (id <= 0 || id > 0xFFFFFFFFll) return usage(verb);
-    if (!host_.frame().requestToolbarPanel(static_cast<std::uint32_t>(id)))
+    if (!host_.openToolbarPanel(static_cast<std::uint32_t>(id)))
       return "no toolbar button " + w[1] + " with a panel";
     return {};
   }

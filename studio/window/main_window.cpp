@@ -15,6 +15,8 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include <functional>
+
 #include "platform/CCJToolBar.h"
 #include "platform/CComboBox.h"
 #include "platform/omPropertyToolBar.h"
@@ -186,7 +188,7 @@ void MainWindow::buildMenus() {
   QMenu* view = menuBar()->addMenu("&View");
   auto* help = new QMenu("&Help", this);
   help->addAction("&Keyboard Shortcuts...", this, [this] {
-    ShortcutsDialog dialog(host_, [this](std::uint32_t id) { return commandName(id); }, this);
+    ShortcutsDialog dialog(host_, [this](std::uint32_t id) { return commandName(id); }, ownShortcuts(), this);
     dialog.exec();
   });
   help->addAction("&About Tessel Studio", this, [this] {
@@ -359,7 +361,7 @@ void MainWindow::buildToolBars() {
         arrow->setMaximumWidth(14);
         arrow->setToolTip(commandName(id) + " options");
         connect(arrow, &QToolButton::clicked, this, [this, id] {
-          if (!host_.frame().requestToolbarPanel(id)) showProblem("No panel for " + commandName(id));
+          if (!host_.openToolbarPanel(id)) showProblem("No panel for " + commandName(id));
           dock_->show();
           dock_->raise();
           refresh();
@@ -488,14 +490,34 @@ int MainWindow::openFiles(const QStringList& paths, bool quiet) {
   return opened;
 }
 
+QList<QPair<QString, QString>> MainWindow::ownShortcuts() const {
+  QList<QPair<QString, QString>> out;
+  // Studio's own items carry their keys; the module's items show theirs only as text.
+  std::function<void(const QList<QAction*>&)> walk = [&](const QList<QAction*>& actions) {
+    for (const QAction* a : actions) {
+      if (a->menu()) walk(a->menu()->actions());
+      else if (!a->shortcut().isEmpty())
+        out.push_back({a->shortcut().toString(QKeySequence::NativeText), a->text().remove('&')});
+    }
+  };
+  walk(menuBar()->actions());
+  return out;
+}
+
+QString MainWindow::startFolder() const {
+  // Where the user last opened or saved a file; the recent list keeps it across sessions.
+  const QStringList recent = settings_->recentFiles();
+  return recent.isEmpty() ? QString() : QFileInfo(recent.front()).absolutePath();
+}
+
 void MainWindow::openDialog() {
   const QStringList files = QFileDialog::getOpenFileNames(
-      this, "Open", QString(), "Meshes and point clouds (*.ply *.obj *.stl *.off);;All files (*)");
+      this, "Open", startFolder(), "Meshes and point clouds (*.ply *.obj *.stl *.off);;All files (*)");
   if (!files.isEmpty()) openFiles(files);
 }
 
 void MainWindow::saveAsDialog() {
-  const QString file = QFileDialog::getSaveFileName(this, "Save As", QString(),
+  const QString file = QFileDialog::getSaveFileName(this, "Save As", startFolder(),
                                                     "PLY, binary (*.ply);;OBJ (*.obj)");
   if (file.isEmpty()) return;
   const std::string error = host_.save(file.toStdString());

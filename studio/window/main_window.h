@@ -58,6 +58,9 @@ class MainWindow final : public QMainWindow {
   const std::vector<QToolBar*>& moduleToolBars() const { return toolBars_; }
   QStringList recentFiles() const;
 
+  // Studio's own menu items that have keys, as (keys, name).
+  QList<QPair<QString, QString>> ownShortcuts() const;
+
  protected:
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -79,6 +82,8 @@ class MainWindow final : public QMainWindow {
   void fillRecentMenu();
   void runCommand(std::uint32_t id, bool shift);
   void showProblem(const QString& text);
+  // Where the Open and Save dialogs start.
+  QString startFolder() const;
   void openDialog();
   void saveAsDialog();
   QString commandName(std::uint32_t id) const;

@@ -161,7 +161,7 @@ void PropertyDock::refreshValues() {
   for (int i = 0; i < panel_->GetNumAttribs() && i < static_cast<int>(editors_.size()); ++i) {
     omPropAttribType& a = panel_->GetAttrib(i);
     QWidget* e = editors_[i];
-    const QString value = QString::fromUtf8(a.GetValueText());
+    const QString value = QString::fromStdString(PanelManager::valueText(a));
     e->setEnabled(editable(i));
     if (auto* spin = qobject_cast<QSpinBox*>(e)) spin->setValue(value.toInt());
     else if (auto* combo = qobject_cast<QComboBox*>(e)) combo->setCurrentText(value);

@@ -1,7 +1,11 @@
-// Help > Keyboard Shortcuts: every accelerator the module registered, with its command's name.
+// Help > Keyboard Shortcuts: every accelerator the module registered, with its command's name, and
+// Studio's own keys (Open, Save, Undo...) beside them.
 #pragma once
 
 #include <QDialog>
+#include <QList>
+#include <QPair>
+#include <QString>
 
 #include <functional>
 
@@ -13,8 +17,9 @@ class StudioHost;
 
 class ShortcutsDialog final : public QDialog {
  public:
+  // `own`: Studio's keys and what they do, as (keys, name).
   ShortcutsDialog(const StudioHost& host, const std::function<QString(std::uint32_t)>& commandName,
-                  QWidget* parent = nullptr);
+                  const QList<QPair<QString, QString>>& own = {}, QWidget* parent = nullptr);
   QTableWidget* table() const { return table_; }
 
  private:

@@ -15,10 +15,19 @@ ViewArea::ViewArea(StudioHost& host, WindowGlContext& context, std::function<voi
     : QWidget(parent), host_(host), context_(context) {
   static const char* const kTitles[4] = {"Perspective", "Top", "Front", "Right"};
   rows_ = new QSplitter(Qt::Vertical, this);
-  QSplitter* top = new QSplitter(Qt::Horizontal, rows_);
+  top_ = new QSplitter(Qt::Horizontal, rows_);
   bottom_ = new QSplitter(Qt::Horizontal, rows_);
+  top_->setObjectName("views-top");
+  bottom_->setObjectName("views-bottom");
+  // The four views are one grid: a column boundary dragged in either row moves in both.
+  for (QSplitter* from : {top_, bottom_}) {
+    QSplitter* to = from == top_ ? bottom_ : top_;
+    connect(from, &QSplitter::splitterMoved, to, [from, to] {
+      if (to->sizes() != from->sizes()) to->setSizes(from->sizes());
+    });
+  }
   for (int i = 0; i < 4; ++i) {
-    panes_[i] = new QWidget(i < 2 ? top : bottom_);
+    panes_[i] = new QWidget(i < 2 ? top_ : bottom_);
     auto* layout = new QVBoxLayout(panes_[i]);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);

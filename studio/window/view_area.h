@@ -35,6 +35,7 @@ class ViewArea final : public QWidget {
   std::array<QWidget*, 4> panes_{};
   std::array<QLabel*, 4> labels_{};
   QSplitter* rows_ = nullptr;
+  QSplitter* top_ = nullptr;
   QSplitter* bottom_ = nullptr;
 };
 

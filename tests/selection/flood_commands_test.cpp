@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "studio/host/panel_manager.h"
 #include "studio/scene/face_flood.h"
 #include "tests/studio/studio_fixture.h"
 
@@ -212,6 +213,12 @@ TEST_F(CustomSelect, ModesExcludeEachOtherAndAnglesStayOrdered) {
   ASSERT_EQ(run("set \"Custom Select\" \"Degenerate Polygons\" true\n"), "");
   EXPECT_NE(run("set \"Custom Select\" \"Min Height\" inf\n"), "");
   EXPECT_NE(run("set \"Custom Select\" \"Min Height\" nan\n"), "");
+  // The panel's "%f" shows 1e-9 as 0.000000, the same as 0, though the two select differently:
+  // the panel window shows a value its format rounds away as the shortest text that reads back.
+  ASSERT_EQ(run("set \"Custom Select\" \"Min Height\" 1e-9\n"), "");
+  EXPECT_EQ(studio::PanelManager::valueText(p->GetAttrib(height)), "1e-09");
+  ASSERT_EQ(run("set \"Custom Select\" \"Min Height\" 0.25\n"), "");
+  EXPECT_EQ(studio::PanelManager::valueText(p->GetAttrib(height)), "0.250000");
 }
 
 TEST_F(CustomSelect, DegenerateModeUsesMinHeightAndZeroFindsNothing) {

@@ -241,10 +241,10 @@ TEST_F(ProbeScript, ToolsCommandsAndPanelsAsAUserDrivesThem) {
   EXPECT_TRUE(has(lines, "panel: Probe Command [33814]"));
   EXPECT_TRUE(has(lines, "All Views = true"));
   EXPECT_TRUE(has(lines, "status: View All ran one"));
-  // Between two lines the toolbars are updated as an idle window updates them: a tool's panel
-  // opened while another tool is active has its fields disabled, as a person would find them.
-  EXPECT_EQ(run("id 33826 shift\nset \"Probe Tool\" Size 7\n"),
-            "error: test:2: attribute \"Size\" is disabled\n");
+  // Shift+click on a tool's button opens its panel and makes the tool current, as a plain click
+  // would, so the panel takes edits at once (a panel of a tool that is not current only shows).
+  EXPECT_EQ(run("tool \"Dolly\"\nid 33826 shift\nset \"Probe Tool\" Size 7\n"), "");
+  EXPECT_TRUE(host->tools().IsToolActive("Component Select"));
   // A tool's panel answers while its tool is active; there a disabled attribute and a value out
   // of range are refused with a reason.
   EXPECT_EQ(run("tool \"Component Select\"\nid 33826 shift\nset \"Probe Tool\" Locked true\n"),
@@ -256,7 +256,7 @@ TEST_F(ProbeScript, ToolsCommandsAndPanelsAsAUserDrivesThem) {
             "error: test:1: \"11\" is not a valid value for \"Size\"\n");
   EXPECT_EQ(run("print panel \"Probe Tool\"\n"), "");
   lines = take();
-  EXPECT_TRUE(has(lines, "Size = 5"));
+  EXPECT_TRUE(has(lines, "Size = 7"));
   EXPECT_TRUE(has(lines, "Locked = false  disabled"));
   // The accelerator W routes to View All like the menu item.
   EXPECT_EQ(run("key W\n"), "");

@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QSplitter>
 #include <QRegularExpression>
 #include <QStatusBar>
 #include <QTableWidget>
@@ -202,8 +203,9 @@ TEST_F(WindowTest, BoxDragInComponentModeSelectsAndTheStatusBarPrompts) {
   EXPECT_EQ(selectedFaces("fold"), 3u);
 }
 
-// A tool's panel opened from its arrow is live only while its tool is active: the dock's fields
-// follow the idle update pass, so what looks editable takes edits.
+// Opening a tool's panel from its arrow makes the tool current, as a click on the button does;
+// the panel is live only while its tool is active: the dock's fields follow the idle update pass,
+// so what looks editable takes edits.
 TEST_F(WindowTest, AToolsPanelsFieldsFollowWhetherItsToolIsActive) {
   ASSERT_EQ(window->openFiles({QString::fromStdString(dir.write("fold.obj", kFold).string())}), 1);
   ASSERT_EQ(run("mode object\nfilter object \"Mesh\"\ncommand \"Select All\"\n"
@@ -222,13 +224,22 @@ TEST_F(WindowTest, AToolsPanelsFieldsFollowWhetherItsToolIsActive) {
   EXPECT_STREQ(dock->panel()->GetName(), "Base Rotate");
   QWidget* angle = dock->editor("Angle (Deg)");
   ASSERT_TRUE(angle);
-  EXPECT_FALSE(angle->isEnabled()) << "the rotate tool is not active";
-  ASSERT_EQ(run("tool \"Base Rotate\"\n"), "");
-  idle();
+  EXPECT_TRUE(host->tools().IsToolActive("Base Rotate"));
   EXPECT_TRUE(angle->isEnabled());
   ASSERT_EQ(run("tool \"Object Select\"\n"), "");
   idle();
-  EXPECT_FALSE(angle->isEnabled());
+  EXPECT_FALSE(angle->isEnabled()) << "the rotate tool is no longer active";
+  ASSERT_EQ(run("tool \"Base Rotate\"\n"), "");
+  idle();
+  EXPECT_TRUE(angle->isEnabled());
+  // A command's panel opens without running its command.
+  out.str("");
+  QTest::mouseClick(window->findChild<QToolButton*>(QString("panel-%1").arg(kCustomSelect)),
+                    Qt::LeftButton);
+  idle();
+  EXPECT_STREQ(dock->panel()->GetName(), "Custom Select");
+  EXPECT_TRUE(host->tools().IsToolActive("Base Rotate"));
+  EXPECT_EQ(out.str().find("have been selected"), std::string::npos) << out.str();
 }
 
 TEST_F(WindowTest, GrabShowsMenuToolbarsCombosDockAndStatusBar) {
@@ -278,6 +289,26 @@ TEST_F(WindowTest, FourViewsInSplittersAndABadFileGivesADialogNotAnExit) {
   ASSERT_EQ(run("layout quad\n"), "");
   for (int i = 0; i < 4; ++i) EXPECT_TRUE(window->viewArea()->view(i)->isVisible()) << i;
   EXPECT_GT(window->viewArea()->view(3)->width(), 100);
+  // Dragging the column boundary of either row moves it in both: the views stay a grid.
+  for (const char* row : {"views-top", "views-bottom"}) {
+    auto* dragged = window->viewArea()->findChild<QSplitter*>(row);
+    auto* other = window->viewArea()->findChild<QSplitter*>(
+        std::string(row) == "views-top" ? "views-bottom" : "views-top");
+    ASSERT_TRUE(dragged && other);
+    QSplitterHandle* handle = dragged->handle(1);
+    const QPoint at = handle->rect().center();
+    const int before = dragged->sizes().front();
+    auto send = [&](QEvent::Type type, QPoint p, Qt::MouseButtons held) {
+      QMouseEvent e(type, p, handle->mapToGlobal(p), Qt::LeftButton, held, {});
+      QApplication::sendEvent(handle, &e);
+    };
+    send(QEvent::MouseButtonPress, at, Qt::LeftButton);
+    send(QEvent::MouseMove, at + QPoint(row[6] == 't' ? 120 : -60, 0), Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, at + QPoint(row[6] == 't' ? 120 : -60, 0), Qt::NoButton);
+    settle();
+    EXPECT_NE(dragged->sizes().front(), before) << row;
+    EXPECT_EQ(other->sizes(), dragged->sizes()) << row;
+  }
   QString title;
   QTimer::singleShot(300, [&title] {
     if (QWidget* w = QApplication::activeModalWidget()) {
@@ -325,17 +356,22 @@ TEST_F(WindowTest, RecentFilesAndGeometryAreKeptInTheSettingsFile) {
   EXPECT_EQ(window->recentFiles().front().toStdString(), std::filesystem::absolute(fold).string());
 }
 
-TEST_F(WindowTest, KeyboardShortcutsListEveryAcceleratorByName) {
+TEST_F(WindowTest, KeyboardShortcutsListEveryAcceleratorAndStudiosOwnKeysByName) {
+  const auto own = window->ownShortcuts();
   studio::ShortcutsDialog dialog(*host, [this](std::uint32_t id) {
     return QString::fromStdString(host->frame().commandName(id));
-  });
+  }, own);
   QTableWidget* table = dialog.table();
-  ASSERT_EQ(table->rowCount(), static_cast<int>(host->frame().accelerators().size()));
+  ASSERT_EQ(table->rowCount(), static_cast<int>(host->frame().accelerators().size() + own.size()));
   QStringList names;
   for (int r = 0; r < table->rowCount(); ++r) names.push_back(table->item(r, 1)->text());
   EXPECT_TRUE(names.contains("View All"));
   EXPECT_TRUE(names.contains("Select All"));
+  EXPECT_TRUE(names.contains("Open...")) << "Studio's own Ctrl+O";
   for (const QString& n : names) EXPECT_FALSE(n.isEmpty());
+  // Sized to its rows: every row is on screen without scrolling.
+  dialog.show();
+  EXPECT_GE(table->viewport()->height(), table->rowCount() * table->rowHeight(0));
 }
 
 TEST_F(WindowTest, CancelInTheProgressDialogCancelsTheRun) {
