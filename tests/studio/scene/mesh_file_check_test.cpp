@@ -106,7 +106,8 @@ TEST(MalformedFiles, PlyHeaderLinesWithoutAKeywordAreComments) {
   const std::pair<const char*, std::string> files[] = {
       {"ascii.ply", withLines(asciiPly(3, 1, "0 0 0\n1 0 1\n0 1 0\n3 0 1 2\n"), "Created by Foo 1.0\n")},
       {"binary.ply", withLines(binaryPly(3, 1, {0, 1, 2}), "Created by Foo 1.0\n")},
-      {"two.ply", withLines(binaryPly(3, 1, {0, 1, 2}), "Created by Foo 1.0\n  Units: mm\n")},
+      // The reader would take the words of such a line for keywords: "property" here.
+      {"two.ply", withLines(binaryPly(3, 1, {0, 1, 2}), "Created by Foo 1.0\n  Units: mm, property of Bar\n")},
   };
   for (auto& [name, text] : files) {
     const auto path = dir.write(name, text);
