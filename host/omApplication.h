@@ -73,6 +73,8 @@ class omMainFrame {
   // The toolbar stays the module's; the host only shows it and routes its clicks.
   virtual void AddToolBar(tessel::platform::CToolBar* toolbar) = 0;
   virtual void DockToolBar(tessel::platform::CToolBar* toolbar) = 0;
+  // Keyboard focus to the frame's active view (a toolbar control hands it back once used).
+  virtual void FocusActiveView() = 0;
 
  protected:
   ~omMainFrame() = default;

@@ -10,6 +10,7 @@ class omTransform;
 class omEntity;
 class omEntityList;
 class omEntitySet;
+class omItemList;
 
 // A set of selected components (vertices, faces, edges or points) of one entity.
 class omComponentSet {
@@ -69,7 +70,8 @@ class omEntity {
   // The tight world box (6 floats); false, and the box untouched, when the entity is empty.
   virtual bool GetBoundingBox(float* box) = 0;
   virtual void InvalidateGeometry() = 0;
-  // The three update passes after a move, each run over the whole selection before the next.
+  // The three update passes after a move: the orient commands run each over the whole selection
+  // before the next, the manipulator tools run the second and third for one entity at a time.
   virtual void UpdateAfterMove1() = 0;
   virtual void UpdateAfterMove2() = 0;
   virtual void UpdateAfterMove3() = 0;
@@ -106,9 +108,32 @@ class omEntity {
   // Lights: whether this is the first light of its group, and its kind (om::kLightDirectional).
   virtual void SetFirstInGroup(bool first) = 0;
   virtual void SetLightKind(std::int32_t kind) = 0;
+  // [SECTION] linked sub-entities (appended)
+  // The links an owner of kind om::kEntityConnectedA keeps to its sub-entities; null when none.
+  virtual omItemList* GetItemList() = 0;
 
  protected:
   ~omEntity() = default;
+};
+
+// One link of an owner's item list.
+class omItem {
+ public:
+  // The sub-entity the link stands for (of kind om::kEntityConnectedB), or null.
+  virtual omEntity* GetSubEntity() = 0;
+
+ protected:
+  ~omItem() = default;
+};
+
+class omItemList {
+ public:
+  virtual std::int32_t GetCount() = 0;
+  // Null out of range.
+  virtual omItem* GetAt(std::int32_t index) = 0;
+
+ protected:
+  ~omItemList() = default;
 };
 
 // The entities of one kind that the scene keeps together (om::GroupKind), shown or hidden as one.

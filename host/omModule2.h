@@ -47,6 +47,9 @@ class omModuleHost {
   virtual bool IsKeyDown(std::int32_t key) = 0;
   // Shows a modal message; answers the button chosen (1 = OK).
   virtual std::int32_t MessageBox(const char* text, const char* caption, std::uint32_t style) = 0;
+  // The pointer's shape over the whole application (om::kSystemCursorWait, or 0 for the
+  // application's own); answers the shape it replaces, so a caller can put that back.
+  virtual std::int32_t SetSystemCursor(std::int32_t shape) = 0;
 
  protected:
   ~omModuleHost() = default;

@@ -73,6 +73,8 @@ inline constexpr std::uint32_t kAllowDelete = 0x110u;
 
 // Message box styles.
 inline constexpr std::uint32_t kMessageBoxExclamation = 0x30u;
+// The system's busy pointer, as omModuleHost::SetSystemCursor takes it (the classic IDC_WAIT).
+inline constexpr std::int32_t kSystemCursorWait = 32514;
 
 // Object filter masks.
 enum ObjectMask : std::uint32_t {

@@ -29,6 +29,8 @@ void omMaskComboBox::OnSelectionChosen() {
   const std::int32_t selected = selection ? selection->GetCount() : 0;
   maskList_->SelectName(GetLBText(GetCurSel()));
   const std::uint32_t after = maskList_->GetCurrentMask();
+  // The keyboard belongs to the views: a combo that kept it would swallow the tools' keys.
+  if (omMainFrame* frame = app ? app->GetMainFrame() : nullptr) frame->FocusActiveView();
   if (!main || !(clearsSelection(before, selected) || clearsSelection(after, selected))) return;
   if (selection) selection->Clear();
   main->UpdateManipulator(1);

@@ -342,9 +342,11 @@ void omModuleTessel::rebuildComponentFilter(omApplication& app) {
 }
 
 bool omModuleTessel::OnCmdMsg(std::uint32_t id, std::int32_t code, platform::CCmdUI* ui) {
-  const bool ours = code == platform::CN_COMMAND || code == platform::CN_UPDATE_COMMAND_UI;
+  const bool ours = code == platform::CN_COMMAND || code == platform::CN_UPDATE_COMMAND_UI ||
+                    code == platform::CN_COMMAND_QUERY;
   auto it = ours ? panels().find(id) : panels().end();
   if (it == panels().end() || !it->second) return CCmdTarget::OnCmdMsg(id, code, ui);
+  if (code == platform::CN_COMMAND_QUERY) return true;
   platform::omPropertyObj& panel = *it->second;
   if (code == platform::CN_COMMAND) {
     if (!(platform::GetAsyncKeyState(platform::VK_SHIFT) & 0x8000)) {

@@ -5,6 +5,7 @@ namespace tessel::platform {
 bool CCmdTarget::OnCmdMsg(std::uint32_t id, std::int32_t code, CCmdUI* ui) {
   for (const Entry& e : map_) {
     if (id < e.first || id > e.last) continue;
+    if (code == CN_COMMAND_QUERY && e.command) return true;
     if (code == CN_COMMAND && e.command) {
       e.command(id);
       return true;

@@ -10,6 +10,8 @@ namespace tessel::platform {
 
 inline constexpr std::int32_t CN_COMMAND = 0;
 inline constexpr std::int32_t CN_UPDATE_COMMAND_UI = -1;
+// Asks whether a command handler exists for the ID, without running it.
+inline constexpr std::int32_t CN_COMMAND_QUERY = -2;
 
 // One menu item or toolbar button being brought up to date; the host implements it.
 class CCmdUI {

@@ -42,6 +42,10 @@ std::int32_t MessageBox(const std::string& text, const std::string& caption, std
   return g_host ? g_host->MessageBox(text.c_str(), caption.c_str(), style) : 1;
 }
 
+HCURSOR LoadCursor(void* module, int id) { return module ? 0 : id; }
+
+HCURSOR SetCursor(HCURSOR cursor) { return g_host ? g_host->SetSystemCursor(cursor) : 0; }
+
 CWinApp* AfxGetApp() { return &g_app; }
 
 }  // namespace tessel::platform

@@ -4,6 +4,7 @@
 #include "host/omEntity.h"
 #include "host/omView.h"
 #include "host/om_codes.h"
+#include "platform/host_services.h"
 #include "resources/cursors.h"
 
 namespace tessel::selection {
@@ -62,9 +63,17 @@ void clearSelectionNow(omApplication& app, omEntityList* selection) {
   refreshViews(app, 1);
 }
 
-void announceComponentSelection(omApplication& app, omMainView& main, omEntityList* selection) {
+void notifyComponentSelection(omApplication& app) {
   omEvent changed{om::kNotifyComponentSelectionChanged};
   app.Notify(&changed, nullptr);
+}
+
+WaitCursor::WaitCursor()
+    : previous_(platform::SetCursor(platform::LoadCursor(nullptr, platform::IDC_WAIT))) {}
+
+WaitCursor::~WaitCursor() { platform::SetCursor(previous_); }
+
+void redrawComponentSelection(omApplication& app, omMainView& main, omEntityList* selection) {
   if (selection && selection->CountSelected() > 0) {
     main.Redraw(om::kRedrawComponentSelection);
     refreshViews(app, 1);

@@ -47,9 +47,23 @@ void leaveObjectMode(omApplication& app, bool switchMode);
 void startComponentTool(omApplication& app, bool switchMode, bool holesAndVertices);
 // A middle-button press: the selection goes, announced at once.
 void clearSelectionNow(omApplication& app, omEntityList* selection);
-// After a selection request: component selection changed; redraw the highlight when anything
-// is selected, else just refresh.
-void announceComponentSelection(omApplication& app, omMainView& main, omEntityList* selection);
+// After a selection request: component selection changed.
+void notifyComponentSelection(omApplication& app);
+// Then the highlight redrawn when anything is selected, else just a refresh.
+void redrawComponentSelection(omApplication& app, omMainView& main, omEntityList* selection);
+
+// The system's busy pointer for the life of the object; the pointer it replaced comes back as
+// it ends.
+class WaitCursor {
+ public:
+  WaitCursor();
+  ~WaitCursor();
+  WaitCursor(const WaitCursor&) = delete;
+  WaitCursor& operator=(const WaitCursor&) = delete;
+
+ private:
+  std::int32_t previous_;
+};
 
 // Shows a cursor resource in every view; 0 puts the host's own back.
 void showCursor(omApplication* app, std::int32_t id);

@@ -97,8 +97,12 @@ void omToolLassoSelect::MouseButton(std::int32_t button, std::int32_t action,
     } else {
       buildLassoRows(points_, rowCount, rows_);
       const bool select = applyComponentModifiers(*input, *main);
-      main->SelectInScanlines(view, rows_.rows.data(), rowCount, select, volumeSelect_);
-      announceComponentSelection(*app, *main, selection);
+      {
+        const WaitCursor wait;  // a large outline over a dense scan takes a while
+        main->SelectInScanlines(view, rows_.rows.data(), rowCount, select, volumeSelect_);
+        notifyComponentSelection(*app);
+      }
+      redrawComponentSelection(*app, *main, selection);
     }
   }
   main->Unlock();

@@ -100,7 +100,10 @@ void omToolSelectComponent::MouseButton(std::int32_t button, std::int32_t action
                           static_cast<std::int32_t>(dragCurrent_[1]), select, volumeSelect_);
     else
       main->SelectInRect(view, rect, select, volumeSelect_);
-    announceComponentSelection(*app, *main, selection);
+    notifyComponentSelection(*app);
+    // Only a flash: the host has already worked the selection out.
+    { const WaitCursor wait; }
+    redrawComponentSelection(*app, *main, selection);
   }
   main->Unlock();
 }

@@ -90,7 +90,7 @@ omCommandData* omCmdOrientSynchronize::CreateData(std::int32_t) {
 }
 
 bool omCmdOrientSynchronize::CanExecute() {
-  return transformAllowed(GetApplication(), GetMainView());
+  return selectionMayMove(GetApplication(), GetMainView());
 }
 
 std::int32_t omCmdOrientSynchronize::Execute(omProgress* progress, omCommandData* data) {

@@ -233,7 +233,7 @@ void omToolManipulator::redrawStep(omEntity* active) {
 }
 
 void omToolManipulator::settleMove(omMainView& view, const std::vector<omEntity*>& entities,
-                                   bool dependents) {
+                                   bool dependents, bool perEntity) {
   if (dependents) {
     std::vector<MovedMesh> moved = movedMeshes(view, entities);
     // Only the meshes the tool started on have dependents to bring along.
@@ -243,7 +243,10 @@ void omToolManipulator::settleMove(omMainView& view, const std::vector<omEntity*
     updateDependents(view, moved, true);
   }
   for (omEntity* e : entities) updatePassA(*e);
-  updatePassesBC(GetApplication(), entities, std::vector<bool>(entities.size(), true));
+  if (perEntity)
+    updatePassesPerEntity(GetApplication(), entities);
+  else
+    updatePassesBC(GetApplication(), entities, std::vector<bool>(entities.size(), true));
 }
 
 }  // namespace tessel::transform

@@ -69,8 +69,10 @@ class omToolManipulator : public framework::omToolBase {
   void updateViewBounds(bool unlessEmpty);
   // The redraws after a drag step; a dragged light is redrawn with light updates off.
   void redrawStep(omEntity* active);
-  // The dependents of the meshes the tool started on, then the three update passes.
-  void settleMove(omMainView& view, const std::vector<omEntity*>& entities, bool dependents);
+  // The dependents of the meshes the tool started on, then the three update passes: the second
+  // and third for one entity before the next when `perEntity`, else each over all.
+  void settleMove(omMainView& view, const std::vector<omEntity*>& entities, bool dependents,
+                  bool perEntity);
   void notify(std::int32_t code, void* param);
   // The tool's prompt and the arrow cursor.
   void showPrompt(const char* text);

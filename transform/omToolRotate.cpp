@@ -90,7 +90,7 @@ void omToolRotate::endDrag() {
   const std::vector<omEntity*> sel = selection();
   omMainView* view = mainView();
   if (sel.empty() || !view) return;
-  if (mode_ & kMoveGeometry) settleMove(*view, sel, view->IsObjectMode() != 0);
+  if (mode_ & kMoveGeometry) settleMove(*view, sel, view->IsObjectMode() != 0, true);
   view->EndTransform(1);
   view->Redraw(om::kRedrawFull);
   refreshViews(0);

@@ -72,7 +72,7 @@ void omToolScale::MouseButton(std::int32_t button, std::int32_t action, const fl
     notify(om::kNotifyPanelStateChanged, nullptr);
     moved_ = false;
   }
-  settleMove(*view, sel, view->IsObjectMode() != 0);
+  settleMove(*view, sel, view->IsObjectMode() != 0, false);
   view->EndTransform(1);
   view->Redraw(om::kRedrawFull);
   updateViewBounds(false);
@@ -122,8 +122,16 @@ void omToolScale::MouseDrag(std::int32_t buttons, const float*, const float* cur
       t->Commit();
       t->Translate(plusC);
       const std::uint32_t type = e->GetType();
-      if (view->IsObjectMode() && (type == om::kEntityConnectedA || type == om::kEntityConnectedB))
+      if (!view->IsObjectMode()) {
+        // Components: the host bakes the step into the components it moves (Apply); the
+        // inverse read before it keeps the rest of the entity where it was.
+        float inverse[16];
+        t->GetInverseMatrix(inverse);
+        t->Apply();
+        t->MultMatrix(inverse);
+      } else if (type == om::kEntityConnectedA || type == om::kEntityConnectedB) {
         followScaledOwner(*e, *t);
+      }
     }
     notify(om::kNotifyEntityMoved, e);
   }

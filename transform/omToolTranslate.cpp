@@ -52,7 +52,9 @@ void omToolTranslate::MouseDrag(std::int32_t buttons, const float*, const float*
   const std::vector<omEntity*> sel = selection();
   for (omEntity* e : sel) {
     if (mode_ & kMoveGeometry)
-      moveGeometry(*view, *e, [&](omTransform& t) { t.Translate(step); });
+      moveGeometry(
+          *view, *e, [&](omTransform& t) { t.Translate(step); },
+          [&](omEntity& owner) { translateLinkedItems(owner, step); });
     if (mode_ & kMoveFrames)
       if (omCoordFrame* frame = e->GetCoordSys()) writeOrigin(*frame, readFrame(*frame).origin + d);
     notify(om::kNotifyEntityMoved, e);
@@ -71,7 +73,7 @@ void omToolTranslate::endDrag() {
   if (sel.empty() || !view) return;
   if (manipulator_) manipulator_->EndDrag();
   if (mode_ & kMoveGeometry) {
-    settleMove(*view, sel, view->IsObjectMode() != 0);
+    settleMove(*view, sel, view->IsObjectMode() != 0, true);
     updateViewBounds(false);
   }
   view->SetModified(1);

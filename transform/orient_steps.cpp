@@ -69,6 +69,14 @@ std::vector<omEntity*> entitiesOf(omEntityList* list) {
 
 namespace {
 
+constexpr std::uint32_t kMaskCurvePoint = 0x100u, kMaskSpringPoint = 0x200u;
+
+// The object filter's mask in object mode, else the component filter's; 0 without a filter.
+std::uint32_t currentFilterMask(omApplication* app, omMainView& view) {
+  omMaskList* filter = view.IsObjectMode() ? app->GetObjectFilter() : app->GetComponentFilter();
+  return filter ? filter->GetCurrentMask() : 0;
+}
+
 bool needsPrepare(omEntity& e) {
   return e.HasAttached() && (e.NeedsPrepareA() || e.NeedsPrepareB());
 }
@@ -98,13 +106,30 @@ void prepareSelection(omEntityList* owners, omEntityList* items) {
   for (omEntity* e : set) e->PrepareForTransform();
 }
 
+std::vector<omEntity*> linkedItems(omEntity& owner) {
+  std::vector<omEntity*> out;
+  const std::uint32_t type = owner.GetType();
+  if (type == om::kEntityConnectedA) {
+    if (omItemList* list = owner.GetItemList())
+      for (std::int32_t i = 0, n = list->GetCount(); i < n; ++i)
+        if (omItem* item = list->GetAt(i))
+          if (omEntity* sub = item->GetSubEntity(); sub && sub->HasAttached()) out.push_back(sub);
+  } else if (type == om::kEntityConnectedB) {
+    for (omEntity* item : entitiesOf(owner.GetItems()))
+      if (item->HasAttached()) out.push_back(item);
+  }
+  return out;
+}
+
 void syncAttached(omEntity& entity) {
   omTransform* own = entity.GetTransform();
   if (!own) return;
-  const std::uint32_t type = entity.GetType();
-  if (type != om::kEntityConnectedA && type != om::kEntityConnectedB) return;
-  for (omEntity* item : entitiesOf(entity.GetItems()))
-    if (item->HasAttached()) takeMatrices(*own, *item);
+  for (omEntity* item : linkedItems(entity)) takeMatrices(*own, *item);
+}
+
+void translateLinkedItems(omEntity& entity, const float* step) {
+  for (omEntity* item : linkedItems(entity))
+    if (omTransform* t = item->GetTransform()) t->Translate(step);
 }
 
 void followScaledOwner(omEntity& entity, omTransform& t) {
@@ -132,6 +157,14 @@ void notifyMoved(omApplication* app, omEntity* entity) {
   omEvent event;
   event.code = om::kNotifyEntityMoved;
   app->Notify(&event, entity);
+}
+
+void updatePassesPerEntity(omApplication* app, const std::vector<omEntity*>& entities) {
+  for (omEntity* e : entities) {
+    e->UpdateAfterMove2();
+    e->UpdateAfterMove3();
+  }
+  for (omEntity* e : entities) notifyMoved(app, e);
 }
 
 void updatePassesBC(omApplication* app, const std::vector<omEntity*>& entities,
@@ -180,15 +213,21 @@ void updateDependents(omMainView& view, const std::vector<MovedMesh>& moved, boo
 }
 
 bool transformAllowed(omApplication* app, omMainView* view) {
+  // Curve and spring points can be synchronized to a frame but have no manipulator to drag.
+  if (!selectionMayMove(app, view)) return false;
+  const std::uint32_t mask = currentFilterMask(app, *view);
+  return mask != kMaskCurvePoint && mask != kMaskSpringPoint;
+}
+
+bool selectionMayMove(omApplication* app, omMainView* view) {
   if (!app || !view) return false;
   const std::vector<omEntity*> selection = entitiesOf(view->GetSelection(-1));
   if (selection.empty()) return false;
-  omMaskList* filter = view->IsObjectMode() ? app->GetObjectFilter() : app->GetComponentFilter();
-  if (!filter) return false;
-  const std::uint32_t mask = filter->GetCurrentMask();
-  constexpr std::uint32_t kMovable[] = {0x1,      0x2,      0x4,       0x8000,    0x80000,
-                                        0x100000, 0x200000, 0x1000000, 0x2000000, 0x4000000,
-                                        om::kMaskCoordSys};
+  const std::uint32_t mask = currentFilterMask(app, *view);
+  constexpr std::uint32_t kMovable[] = {
+      0x1,      0x2,       0x4,       kMaskCurvePoint, kMaskSpringPoint, 0x8000,
+      0x80000,  0x100000,  0x200000,  0x1000000,       0x2000000,        0x4000000,
+      om::kMaskCoordSys};
   if (std::find(std::begin(kMovable), std::end(kMovable), mask) == std::end(kMovable)) return false;
   if (mask == om::kMaskCoordSys) {
     omEntity* global = view->GetGlobalCoordSys();

@@ -34,8 +34,13 @@ std::vector<omEntity*> entitiesOf(omEntityList* list);
 // Calls PrepareForTransform once on every entity (of the two partner kinds) that asks for it.
 void prepareSelection(omEntityList* owners, omEntityList* items);
 
-// An owner's items with partners take over the owner's matrices.
+// The linked items of an owner (of the two partner kinds) that have partners of their own: the
+// sub-entities of an owner's item list, or the entities of its items.
+std::vector<omEntity*> linkedItems(omEntity& owner);
+// An owner's linked items take over the owner's matrices.
 void syncAttached(omEntity& entity);
+// An owner's linked items take the same translation step as the owner.
+void translateLinkedItems(omEntity& entity, const float* step);
 
 // After a scale of an owner (of the two partner kinds) composed into `t`: its attached partner
 // takes the owner's matrices and the items follow; an owner without a partner, and any other
@@ -43,9 +48,9 @@ void syncAttached(omEntity& entity);
 void followScaledOwner(omEntity& entity, omTransform& t);
 
 // Moves the geometry of `entity` by `step` (applied to its transform, and to its attached
-// partner's), as object mode asks.
-template <class Step>
-void moveGeometry(omMainView& view, omEntity& entity, Step&& step) {
+// partner's), as object mode asks; `follow` then brings the owner's linked items along.
+template <class Step, class Follow>
+void moveGeometry(omMainView& view, omEntity& entity, Step&& step, Follow&& follow) {
   omTransform* t = entity.GetTransform();
   if (!t) return;
   step(*t);
@@ -55,12 +60,17 @@ void moveGeometry(omMainView& view, omEntity& entity, Step&& step) {
     omEntity* partner = entity.HasAttached() ? entity.GetAttached() : nullptr;
     if (partner && partner->GetTransform()) {
       step(*partner->GetTransform());
-      syncAttached(entity);
+      follow(entity);
     } else {
       t->Apply();
       entity.InvalidateGeometry();
     }
   }
+}
+
+template <class Step>
+void moveGeometry(omMainView& view, omEntity& entity, Step&& step) {
+  moveGeometry(view, entity, step, [](omEntity& owner) { syncAttached(owner); });
 }
 
 // Pass A, right after an entity moved.
@@ -69,6 +79,8 @@ void updatePassA(omEntity& entity);
 void updatePassesBC(omApplication* app, const std::vector<omEntity*>& entities,
                     const std::vector<bool>& takesPart);
 void notifyMoved(omApplication* app, omEntity* entity);
+// The tools' passes B and C, both for one entity before the next; then "entity moved" for each.
+void updatePassesPerEntity(omApplication* app, const std::vector<omEntity*>& entities);
 
 // True when `entity` takes part in the update passes for this selection type.
 bool takesPart(omEntity& entity, std::uint32_t selectionType);
@@ -86,6 +98,8 @@ std::vector<MovedMesh> movedMeshes(omMainView& view, const std::vector<omEntity*
 
 // Whether the selection may be transformed under the current filter: a non-empty selection, a
 // filter kind that moves, and never the global coordinate system.
+bool selectionMayMove(omApplication* app, omMainView* view);
+// The same for the manipulator tools, which also refuse curve and spring points.
 bool transformAllowed(omApplication* app, omMainView* view);
 
 // Float arrays at the boundary.

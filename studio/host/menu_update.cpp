@@ -49,6 +49,11 @@ class MenuCmdUI final : public platform::CCmdUI {
 
 }  // namespace
 
+void updateModuleItem(std::uint32_t id, platform::CCmdTarget* module, platform::CCmdUI& ui) {
+  if (module && module->OnCmdMsg(id, platform::CN_UPDATE_COMMAND_UI, &ui)) return;
+  ui.Enable(module && module->OnCmdMsg(id, platform::CN_COMMAND_QUERY, nullptr));
+}
+
 void updateMenu(omMenuItem& popup, platform::CCmdTarget* module, const OwnCommandUpdate& own) {
   auto* items = dynamic_cast<MenuItem*>(&popup);
   if (!items) return;  // not one of ours: nothing to set state on
@@ -65,9 +70,7 @@ void updateMenu(omMenuItem& popup, platform::CCmdTarget* module, const OwnComman
       continue;
     }
     MenuCmdUI ui(*items, i);
-    const bool handled = (own && own(id, ui)) ||
-                         (module && module->OnCmdMsg(id, platform::CN_UPDATE_COMMAND_UI, &ui));
-    if (!handled) ui.Enable(false);
+    if (!own || !own(id, ui)) updateModuleItem(id, module, ui);
     i = ui.next();
   }
 }

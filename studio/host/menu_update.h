@@ -15,9 +15,13 @@ namespace tessel::studio {
 // Answers the update of one of the host's own commands (true), or leaves it to the module.
 using OwnCommandUpdate = std::function<bool(std::uint32_t id, platform::CCmdUI& ui)>;
 
+// The one rule for a module's command item, in a printed menu and a window alike: its update
+// handler decides; without one, the item is enabled exactly when a command handler would run
+// (choosing it does something), else disabled.
+void updateModuleItem(std::uint32_t id, platform::CCmdTarget* module, platform::CCmdUI& ui);
+
 // Brings every command item below `popup` up to date: the host's own commands through `own`,
-// the rest through `module`'s CN_UPDATE_COMMAND_UI. An item nobody answers for is disabled,
-// since choosing it would do nothing. Popups the handlers rebuild are walked as rebuilt.
+// the rest through updateModuleItem. Popups the handlers rebuild are walked as rebuilt.
 void updateMenu(omMenuItem& popup, platform::CCmdTarget* module, const OwnCommandUpdate& own);
 
 }  // namespace tessel::studio

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -40,6 +41,9 @@ class StudioFrame final : public omMainFrame, public omMenuBar, public omAccelTa
   omAccelTable* GetAcceleratorTable() override { return this; }
   void AddToolBar(platform::CToolBar* toolbar) override;
   void DockToolBar(platform::CToolBar*) override {}
+  void FocusActiveView() override {
+    if (focusActiveView) focusActiveView();
+  }
   void AddMenu(omMenuItem* root) override;
   void AddAccelerator(std::uint32_t commandId, std::uint8_t key, bool alt, bool ctrl,
                       bool shift) override;
@@ -77,6 +81,9 @@ class StudioFrame final : public omMainFrame, public omMenuBar, public omAccelTa
   std::vector<std::string> describeMenus() const;
   std::vector<std::string> describeToolbars() const;
   std::vector<std::string> describeAccelerators() const;
+
+  // Gives the keyboard to the active view when set (a window's); nothing has focus headless.
+  std::function<void()> focusActiveView;
 
  private:
   platform::CToolBar* toolbarWithButton(std::uint32_t id, std::int32_t* index) const;

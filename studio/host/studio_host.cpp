@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <utility>
 
 #include "host/om_codes.h"
 #include "platform/CCmdTarget.h"
@@ -88,6 +89,11 @@ std::int32_t StudioHost::MessageBox(const char* text, const char* caption, std::
   while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
   echo_("messagebox: " + std::string(caption ? caption : "") + ": " + line);
   return 1;  // OK: nobody is there to press another button
+}
+
+std::int32_t StudioHost::SetSystemCursor(std::int32_t shape) {
+  if (showSystemCursor && shape != systemCursor_) showSystemCursor(shape);
+  return std::exchange(systemCursor_, shape);
 }
 
 omMenuItem* StudioHost::CreateMenuItem(const char* text, std::uint32_t id) {

@@ -52,6 +52,7 @@ class StudioHost final : public omModuleHost,
   omApplication* GetApplication() override { return this; }
   bool IsKeyDown(std::int32_t key) override { return input_.keyDown(key); }
   std::int32_t MessageBox(const char* text, const char* caption, std::uint32_t style) override;
+  std::int32_t SetSystemCursor(std::int32_t shape) override;
 
   // [SECTION] omApplication
   omDocument* GetDocument() override { return &document_; }
@@ -172,6 +173,9 @@ class StudioHost final : public omModuleHost,
   // and answered OK.
   std::function<std::int32_t(const char* text, const char* caption, std::uint32_t style)>
       messageBox;
+  // Shows the module's application-wide pointer when set (a window's override cursor); 0 puts
+  // the window's own back.
+  std::function<void(std::int32_t shape)> showSystemCursor;
 
  private:
   void activateToolOf(std::uint32_t id);
@@ -216,6 +220,7 @@ class StudioHost final : public omModuleHost,
   MaskList objectFilter_, componentFilter_;
   StudioMainView mainView_;
   StudioRegistry registry_;
+  std::int32_t systemCursor_ = 0;  // the module's application-wide pointer, 0 for none
   StudioDocument document_;
   StudioFrame frame_;
   PanelManager panels_;

@@ -22,7 +22,9 @@ inline constexpr std::uint32_t kNoFace = 0xFFFFFFFFu;
 enum ElementFlag : std::uint8_t {
   kSelected = 1,
   kHidden = 2,
-  kExcluded = 4,  // faces only: outside every fill and selection
+  // Faces only: fills stop at them and the sharp-edge and degenerate searches pass them by;
+  // box, lasso, brush and pick take them as any shown face (only hidden ones are skipped).
+  kExcluded = 4,
   kMarked = 8,    // scratch marks of the fill algorithms: a face or vertex passed through
   kBlocked = 16,  // faces only: a face that stopped a fill
 };

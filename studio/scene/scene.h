@@ -131,6 +131,7 @@ struct Entity final : omEntity {
   void HideEntity() override { visible = false; }
   void SetFirstInGroup(bool first) override { light.firstInGroup = first; }
   void SetLightKind(std::int32_t kind) override { light.kind = kind; }
+  omItemList* GetItemList() override { return nullptr; }
   // The display of the entity's frame: a coordinate system itself, another entity's tripod.
   bool IsShown() override { return type == om::kEntityCoordSys ? visible : frameShown; }
   void Show() override { (type == om::kEntityCoordSys ? visible : frameShown) = true; }

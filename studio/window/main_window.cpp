@@ -17,6 +17,7 @@
 
 #include <functional>
 
+#include "host/om_codes.h"
 #include "platform/CCJToolBar.h"
 #include "platform/CComboBox.h"
 #include "platform/omPropertyToolBar.h"
@@ -135,6 +136,15 @@ MainWindow::MainWindow(StudioHost& host, WindowGlContext& context,
   host_.messageBox = [this](const char* text, const char* caption, std::uint32_t style) {
     return showMessageBox(this, text, caption, style);
   };
+  host_.showSystemCursor = [](std::int32_t shape) {
+    if (shape == om::kSystemCursorWait)
+      QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+      QApplication::restoreOverrideCursor();
+  };
+  host_.frame().focusActiveView = [this] {
+    if (ViewWidget* view = views_->activeView()) view->setFocus(Qt::OtherFocusReason);
+  };
   host_.commands().makeProgress = [this](const char* name) -> std::unique_ptr<ShownProgress> {
     return std::make_unique<ProgressDialog>(QString::fromUtf8(name), this);
   };
@@ -167,6 +177,8 @@ MainWindow::MainWindow(StudioHost& host, WindowGlContext& context,
 MainWindow::~MainWindow() {
   qApp->removeEventFilter(this);
   host_.messageBox = nullptr;
+  host_.showSystemCursor = nullptr;
+  host_.frame().focusActiveView = nullptr;
   host_.commands().makeProgress = nullptr;
   host_.panels().changed = nullptr;
   host_.onDrawPending = nullptr;
@@ -279,7 +291,7 @@ void MainWindow::updateMenu(QMenu* menu) {
     }
     if (id == kIdExit) continue;
     CommandUi ui(id, true);
-    ui.update(target);  // without a handler the item keeps the defaults: enabled, unchecked
+    ui.updateMenuItem(target);
     ui.applyTo(action);
   }
 }

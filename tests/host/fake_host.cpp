@@ -199,6 +199,7 @@ bool FakeHost::ExecuteCommand(const char* name, omCommandData* data) {
   if (!cmd) return false;
   cmd->SetApplication(this);
   cmd->SetMainView(this);
+  cmd->SetContext(&context);
   const bool ran = cmd->CanExecute() && cmd->Execute(nullptr, data) == om::kExecuteRan;
   cmd->Release();
   return ran;

@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "host/omApplication.h"
@@ -83,6 +84,25 @@ class FakeProgress final : public omProgress {
   bool IsCancelled() override { return false; }
   void SetMessage(const char* text, std::int32_t) override { messages.push_back(text); }
   std::vector<std::string> messages;
+};
+
+// The context the host gives each command it runs: view updates are logged; busy when told.
+class FakeCommandContext final : public omCommandContext {
+ public:
+  explicit FakeCommandContext(std::function<void(std::string)> log) : log_(std::move(log)) {}
+  void UpdateCurrentView() override { log_("update current view"); }
+  void UpdateAllViews() override { log_("update all views"); }
+  void ContextOperation1(std::int32_t a, std::int32_t b) override {
+    log_("context operation 1 " + std::to_string(a) + " " + std::to_string(b));
+  }
+  void ContextOperation2(std::int32_t a) override {
+    log_("context operation 2 " + std::to_string(a));
+  }
+  bool IsBusy() override { return busy; }
+  bool busy = false;
+
+ private:
+  std::function<void(std::string)> log_;
 };
 
 // [SECTION] views and selection for tools driven through the fake host
@@ -295,6 +315,10 @@ class FakeHost : public omModuleHost,
   omApplication* GetApplication() override { return this; }
   bool IsKeyDown(std::int32_t key) override;
   std::int32_t MessageBox(const char* text, const char*, std::uint32_t) override;
+  std::int32_t SetSystemCursor(std::int32_t shape) override {
+    log("system cursor " + std::to_string(shape));
+    return std::exchange(systemCursor, shape);
+  }
   omFactoryList* GetCommandFactories() override { return &commandFactories; }
   omFactoryList* GetToolFactories() override { return &toolFactories; }
   omFactoryList* GetPanelFactories() override;
@@ -323,6 +347,7 @@ class FakeHost : public omModuleHost,
   omAccelTable* GetAcceleratorTable() override { return this; }
   void AddToolBar(platform::CToolBar* toolbar) override;
   void DockToolBar(platform::CToolBar* toolbar) override;
+  void FocusActiveView() override { log("focus active view"); }
   void AddMenu(omMenuItem* root) override;
   void AddAccelerator(std::uint32_t commandId, std::uint8_t key, bool alt, bool ctrl,
                       bool shift) override;
@@ -344,7 +369,10 @@ class FakeHost : public omModuleHost,
   omTool* GetCurrentTool() override { return currentTool_; }
   bool IsToolActive(const char* name) override;
   bool IsToolAvailable(const char* name) override;
-  bool IsAllowed(std::uint32_t) override { return true; }
+  bool IsAllowed(std::uint32_t flags) override {
+    log("is allowed " + std::to_string(flags));
+    return (flags & refusedPermissions) == 0;
+  }
   omCommandData* CreateCommandData(const char* name) override;
   void PrepareCommand() override { log("prepare"); }
   bool ExecuteCommand(const char* name, omCommandData* data) override;
@@ -356,49 +384,62 @@ class FakeHost : public omModuleHost,
   }
   // The scene side is Studio's; these tests only see the module's registration and routing.
   void GetSceneBounds(float* box) override { std::fill(box, box + 6, 0.0f); }
-  void SetModified(std::int32_t) override {}
-  void BeginUpdate() override {}
-  void EndUpdate() override {}
-  void Lock() override { ++lockDepth; }
-  void Unlock() override { --lockDepth; }
-  bool TryLock() override { return lockDepth == 0 && ++lockDepth; }
+  void SetModified(std::int32_t on) override { log("modified " + std::to_string(on)); }
+  void BeginUpdate() override {
+    ++updateDepth;
+    log("begin update");
+  }
+  void EndUpdate() override {
+    --updateDepth;
+    log("end update");
+  }
+  void Lock() override {
+    ++lockDepth;
+    log("lock");
+  }
+  void Unlock() override {
+    --lockDepth;
+    log("unlock");
+  }
+  bool TryLock() override {
+    log("try lock");
+    return lockDepth == 0 && ++lockDepth;
+  }
   std::int32_t IsObjectMode() override { return scene ? scene->objectMode : objectMode; }
   omEntityList* GetSelection(std::int32_t which) override {
     if (scene) return scene->list(which);
     return viewOn ? &selection : nullptr;
   }
-  void SetKeepSelection(bool keep) override {
-    if (viewOn) log("keep " + std::to_string(keep));
-  }
-  void PreparePick() override {}
+  void SetKeepSelection(bool keep) override { log("keep " + std::to_string(keep)); }
+  void PreparePick() override { log("prepare pick"); }
   void SelectAtPoint(omViewport*, std::int32_t x, std::int32_t y, bool select,
                      std::int32_t flags) override {
-    if (viewOn)
-      log("select at " + std::to_string(x) + " " + std::to_string(y) + " " +
-          std::to_string(select) + " " + std::to_string(flags));
+    log("select at " + std::to_string(x) + " " + std::to_string(y) + " " +
+        std::to_string(select) + " " + std::to_string(flags));
   }
   void SelectInRect(omViewport*, const float* r, bool select, std::int32_t flags) override {
-    if (!viewOn) return;
     char text[128];
     std::snprintf(text, sizeof text, "select in rect %g %g %g %g %d %d", r[0], r[1], r[2], r[3],
                   select, flags);
     log(text);
   }
-  void FitAllViewsToAll() override {}
-  void FitViewToAll() override {}
-  void FitAllViewsToSelected() override {}
-  void FitViewToSelected() override {}
-  void UpdateManipulator(std::int32_t) override {}
-  void SelectAll() override {}
+  void FitAllViewsToAll() override { log("fit all views to all"); }
+  void FitViewToAll() override { log("fit view to all"); }
+  void FitAllViewsToSelected() override { log("fit all views to selected"); }
+  void FitViewToSelected() override { log("fit view to selected"); }
+  void UpdateManipulator(std::int32_t flags) override {
+    log("update manipulator " + std::to_string(flags));
+  }
+  void SelectAll() override { log("select all"); }
   std::uint32_t GetComponentMask() override { return 0; }
   std::int32_t GetFilterType() override { return 0; }
   std::uint32_t GetComponentKind() override { return 0; }
   omEntity* FirstEntity(std::int32_t) override { return scene ? scene->first() : nullptr; }
   omEntity* NextEntity(std::int32_t) override { return scene ? scene->next() : nullptr; }
-  void SetDisplaySwitchD(std::int32_t) override {}
-  void SetDisplaySwitchE(std::int32_t) override {}
-  void GrowEntitySet(omEntitySet*, omEntitySet*) override {}
-  void GrowEntitySet2(omEntitySet*, omEntitySet*) override {}
+  void SetDisplaySwitchD(std::int32_t on) override { log("switch D " + std::to_string(on)); }
+  void SetDisplaySwitchE(std::int32_t on) override { log("switch E " + std::to_string(on)); }
+  void GrowEntitySet(omEntitySet*, omEntitySet*) override { log("grow entity set"); }
+  void GrowEntitySet2(omEntitySet*, omEntitySet*) override { log("grow entity set 2"); }
   void SelectInScanlines(omViewport*, const omScanRow* rows, std::int32_t rowCount, bool select,
                          bool volume) override {
     scanRows.assign(static_cast<std::size_t>(std::max(rowCount, 0)), {});
@@ -513,6 +554,9 @@ class FakeHost : public omModuleHost,
   std::int32_t objectMode = 1;
   std::vector<std::vector<omScanEdge>> scanRows;  // the last lasso table, copied
   int lockDepth = 0;  // the main view's lock, held this many times
+  int updateDepth = 0;  // open BeginUpdate brackets
+  std::uint32_t refusedPermissions = 0;  // bits IsAllowed answers false for
+  FakeCommandContext context{[this](std::string line) { log(std::move(line)); }};
   std::uint32_t lightFlags[om::kLightSlots] = {};
   std::uint32_t lightDisplayFlags = 0;
   int lights = 0;  // lights made and not deleted
@@ -527,6 +571,7 @@ class FakeHost : public omModuleHost,
   bool surfaceUnderPointer = false;
   float surfacePoint[3] = {0, 0, 0};
   std::int32_t lightUpdateMode = 1;
+  std::int32_t systemCursor = 0;  // the application's pointer, 0 for its own
 
  private:
   omTool* currentTool_ = nullptr;

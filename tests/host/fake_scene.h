@@ -69,6 +69,25 @@ class FakeList final : public omEntityList {
   std::vector<omEntity*> items;
 };
 
+// An owner's links to its sub-entities.
+class FakeItem final : public omItem {
+ public:
+  explicit FakeItem(omEntity* sub) : sub_(sub) {}
+  omEntity* GetSubEntity() override { return sub_; }
+
+ private:
+  omEntity* sub_;
+};
+
+class FakeItemList final : public omItemList {
+ public:
+  std::int32_t GetCount() override { return static_cast<std::int32_t>(links.size()); }
+  omItem* GetAt(std::int32_t i) override {
+    return i >= 0 && i < GetCount() ? &links[static_cast<std::size_t>(i)] : nullptr;
+  }
+  std::vector<FakeItem> links;
+};
+
 class FakeEntity final : public omEntity {
  public:
   FakeEntity(std::string name, std::uint32_t type, std::vector<std::string>* log)
@@ -129,6 +148,7 @@ class FakeEntity final : public omEntity {
   void HideEntity() override { note("hide entity"); }
   void SetFirstInGroup(bool first) override { note(first ? "first in group" : "not first"); }
   void SetLightKind(std::int32_t kind) override { note("kind " + std::to_string(kind)); }
+  omItemList* GetItemList() override { return &itemList; }
 
   void rename(std::string name) { name_ = std::move(name); }
 
@@ -141,6 +161,7 @@ class FakeEntity final : public omEntity {
   omMesh* mesh = nullptr;
   omEntity* attached = nullptr;
   FakeList items;
+  FakeItemList itemList;
   bool needsPrepare = false;
   int interactiveDepth = 0;
   bool detached = false;

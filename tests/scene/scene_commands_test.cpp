@@ -16,6 +16,7 @@ namespace {
 
 using ::testing::Contains;
 using ::testing::ElementsAre;
+using ::testing::IsEmpty;
 using ::testing::Not;
 
 class SceneCommands : public ::testing::Test {
@@ -39,6 +40,7 @@ class SceneCommands : public ::testing::Test {
     commands_.push_back(c);  // holds the one reference makeCommand took
     c->SetApplication(&host);
     c->SetMainView(&host);
+    c->SetContext(&host.context);
     if (!c->CanExecute()) return "(refused)";
     FakeProgress progress;
     EXPECT_EQ(c->Execute(&progress, nullptr), om::kExecuteRan);
@@ -121,6 +123,71 @@ TEST_F(SceneCommands, CurrentMapDeleteOnlyWhereAMapIs) {
   EXPECT_EQ(scan.maps, 1);
   EXPECT_THAT(scene.log, Not(Contains("Plain: delete map")));
   EXPECT_EQ(scene.selection.items.size(), 2u) << "the selection stays";
+}
+
+TEST_F(SceneCommands, DeletesWorkInsideTheBracketsAndAnnounceTheChangeAfterThem) {
+  FakeEntity& light = scene.add("L", om::kEntityLight);
+  scene.select(light);
+  host.takeLog();
+  EXPECT_EQ(run("Light Delete", "Lights"), "Object deleted.");
+  EXPECT_THAT(host.takeLog(),
+              ElementsAre("is allowed 272", "begin update", "lock", "delete L", "end interaction",
+                          "unlock", "end update", "update manipulator 1", "update all views",
+                          "notify: 10"));
+  FakeEntity& scan = scene.add("Scan", om::kEntityPolygonMesh);
+  scan.maps = 1;
+  scene.select(scan);
+  EXPECT_EQ(run("Current Map Delete", "Mesh"), "Map deleted");
+  EXPECT_THAT(host.takeLog(),
+              ElementsAre("is allowed 272", "begin update", "lock", "end interaction", "unlock",
+                          "end update", "update manipulator 1", "update all views", "notify: 10"));
+  EXPECT_EQ(host.updateDepth, 0);
+
+  // A busy host is not even asked for permission; a host that withholds it refuses every delete.
+  FakeEntity& cs = scene.addCoordSys("C", {1, 0, 0}, {0, 0, 0, 1});
+  scene.select(cs);
+  scan.maps = 1;
+  host.context.busy = true;
+  EXPECT_EQ(run("Coord Sys Delete", "Coord Sys"), "(refused)");
+  EXPECT_THAT(host.takeLog(), IsEmpty());
+  host.context.busy = false;
+  host.refusedPermissions = 0x100;
+  EXPECT_EQ(run("Coord Sys Delete", "Coord Sys"), "(refused)");
+  EXPECT_EQ(run("Light Delete", "Lights"), "(refused)");
+  EXPECT_EQ(run("Current Map Delete", "Mesh"), "(refused)");
+  EXPECT_THAT(deletions(), ElementsAre());
+}
+
+TEST_F(SceneCommands, SelectLightsShowsThemFirstAndSelectCoordSysLeavesTheDisplayAlone) {
+  host.viewOn = true;
+  auto firstLines = [&](std::size_t n) {
+    std::vector<std::string> lines = host.takeLog();
+    lines.resize(std::min(lines.size(), n));
+    return lines;
+  };
+  host.takeLog();
+  EXPECT_TRUE(host.click(module.get(), 33823));
+  EXPECT_THAT(firstLines(3),
+              ElementsAre("update manipulator 1", "refresh 1", "activate Modify Mask Select"));
+  EXPECT_TRUE(host.lightDisplayFlags & om::kLightDisplayBit);
+  EXPECT_STREQ(host.objectFilter.GetCurrentName(), "Lights");
+  // Shown already: straight to the mask.
+  host.ActivateTool("Object Select");
+  host.takeLog();
+  EXPECT_TRUE(host.click(module.get(), 33823));
+  EXPECT_THAT(firstLines(1), ElementsAre("activate Modify Mask Select"));
+  host.ActivateTool("Object Select");
+  host.click(module.get(), 33822);  // lights off
+  host.takeLog();
+  EXPECT_TRUE(host.click(module.get(), 33834));
+  EXPECT_THAT(firstLines(1), ElementsAre("activate Modify Mask Select"));
+  EXPECT_STREQ(host.objectFilter.GetCurrentName(), "Coord Sys");
+  EXPECT_FALSE(host.lightDisplayFlags & om::kLightDisplayBit);
+  // The directional light's item has an update handler that leaves it as it is.
+  FakeCmdUI light(33824);
+  EXPECT_TRUE(host.update(module.get(), light));
+  EXPECT_EQ(light.enabled, -1);
+  EXPECT_EQ(light.checked, -1);
 }
 
 TEST_F(SceneCommands, TenLightsThenTheLimitMessageAndNothingElse) {
@@ -214,9 +281,10 @@ TEST_F(SceneCommands, EvalLightPlacesOnLeftPressAndAnyDragAndResetsFromItsPanel)
   EXPECT_THAT(host.takeLog(), ElementsAre("place light 10 20 200 150"));
   host.view.logRedraws = true;
   tool->MouseDrag(om::kButtonRight, at, to, &host.view);
-  EXPECT_THAT(host.takeLog(), ElementsAre("place light 30 40 200 150", "redraw view 1"));
+  EXPECT_THAT(host.takeLog(),
+              ElementsAre("place light 30 40 200 150", "update manipulator 1", "redraw view 1"));
   tool->MouseButton(om::kButtonLeft, om::kActionRelease, to, &host.view);
-  EXPECT_THAT(host.takeLog(), ElementsAre("refresh 0"));
+  EXPECT_THAT(host.takeLog(), ElementsAre("update manipulator 1", "refresh 0"));
 
   // Reset from the panel, with another tool current.
   host.ActivateTool("Object Select");
@@ -228,7 +296,8 @@ TEST_F(SceneCommands, EvalLightPlacesOnLeftPressAndAnyDragAndResetsFromItsPanel)
   host.takeLog();
   ASSERT_EQ(panel.GetNumAttribs(), 1);
   EXPECT_EQ(panel.EditAttrib(0, ""), platform::EditResult::Ok);
-  EXPECT_THAT(host.takeLog(), ElementsAre("reset light", "redraw view 1"));
+  EXPECT_THAT(host.takeLog(),
+              ElementsAre("reset light", "update manipulator 1", "redraw view 1"));
 }
 
 }  // namespace

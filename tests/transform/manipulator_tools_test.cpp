@@ -118,12 +118,7 @@ TEST_F(ManipulatorTools, TranslateDragsGeometryAndFramesAsTheKeysChoose) {
   EXPECT_THAT(step, Contains("notify: 36"));
   expectNear(mesh->transform.place({0, 0, 0}), 1, 0, 0);
   expectNear(origin(*mesh), 2, 0, 0);
-  scene.log.clear();
   release(tool, 20, 10);
-  EXPECT_THAT(log(), ElementsAre("notify: 14", "end drag", "notify: 36", "redraw 0", "refresh 0",
-                                 "end interaction"));
-  EXPECT_THAT(scene.log, ElementsAre("mesh: invalidate", "mesh: pass 1", "mesh: pass 2",
-                                     "mesh: pass 3"));
 
   // CTRL: the frames alone; SHIFT: the geometry alone.
   host.view.ctrl = true;
@@ -153,6 +148,91 @@ TEST_F(ManipulatorTools, TranslateDragsGeometryAndFramesAsTheKeysChoose) {
   press(tool, 10, 10);
   drag(tool, 500, -40);
   EXPECT_THAT(host.translateManipulator.drags.back(), ElementsAre(10, 10, 199, 0));
+}
+
+TEST_F(ManipulatorTools, TheReleaseSettlesEachEntityInTurnAndMarksTheDocumentModified) {
+  scene.select(*mesh);
+  scene.select(*other);
+  const std::vector<std::string> perEntity = {
+      "mesh: invalidate", "mesh: pass 1", "other: invalidate", "other: pass 1",
+      "mesh: pass 2",     "mesh: pass 3", "other: pass 2",     "other: pass 3"};
+  const std::vector<std::string> perPass = {
+      "mesh: invalidate", "mesh: pass 1", "other: invalidate", "other: pass 1",
+      "mesh: pass 2",     "other: pass 2", "mesh: pass 3",     "other: pass 3"};
+  // Translate and rotate run the first pass over all, then the second and third for one entity
+  // before the next; scale runs each pass over all.
+  for (const auto& [name, passes] : {std::pair{"Base Translate", perEntity},
+                                     std::pair{"Base Rotate", perEntity},
+                                     std::pair{"Base Scale", perPass}}) {
+    omTool* tool = start(name);
+    press(tool, 10, 10);
+    drag(tool, 20, 10);
+    scene.log.clear();
+    release(tool, 20, 10);
+    EXPECT_EQ(scene.log, passes) << name;
+  }
+  omTool* tool = start("Base Translate");
+  press(tool, 10, 10);
+  drag(tool, 20, 10);
+  log();
+  release(tool, 20, 10);
+  EXPECT_THAT(log(), ElementsAre("notify: 14", "end drag", "notify: 36", "notify: 36",
+                                 "modified 1", "redraw 0", "refresh 0", "end interaction"));
+}
+
+TEST_F(ManipulatorTools, AKeyReleasedDuringADragNarrowsWhatItMoves) {
+  scene.select(*mesh);
+  omTool* tool = start("Base Translate");
+  press(tool, 10, 10);  // no key: geometry and frames
+  tool->Key(om::kKeyCtrl, 1, &host.view);
+  drag(tool, 20, 10);
+  expectNear(mesh->transform.place({0, 0, 0}), 0, 0, 0);
+  expectNear(origin(*mesh), 2, 0, 0);
+  tool->Key(om::kKeyShift, 1, &host.view);
+  drag(tool, 30, 10);
+  expectNear(mesh->transform.place({0, 0, 0}), 1, 0, 0);
+  expectNear(origin(*mesh), 2, 0, 0);
+}
+
+TEST_F(ManipulatorTools, CancelRedrawsAndFlaggedInputIsRefused) {
+  scene.select(*mesh);
+  const std::vector<std::string> translate = {
+      "redraw 0", "refresh 0", "prompt: Drag the translation manipulator to translate objects.",
+      "cursor 0"};
+  const std::vector<std::string> rotate = {
+      "status: ", "redraw 0", "refresh 0",
+      "prompt: Drag the rotation manipulator to rotate objects.", "cursor 0"};
+  const std::vector<std::string> scale = {
+      "status: ", "redraw 0", "refresh 0", "prompt: Drag the scale manipulator to scale objects.",
+      "cursor 0"};
+  for (const auto& [name, expected] : {std::pair{"Base Translate", translate},
+                                       std::pair{"Base Rotate", rotate},
+                                       std::pair{"Base Scale", scale}}) {
+    omTool* tool = start(name);
+    tool->Cancel();
+    EXPECT_EQ(log(), expected) << name;
+    EXPECT_TRUE(tool->AcceptsInput(0x10F)) << name;
+    for (std::uint32_t flags : {0x10u, 0x80u, 0x100000u}) EXPECT_FALSE(tool->AcceptsInput(flags));
+  }
+}
+
+TEST_F(ManipulatorTools, TranslateStepsLinkedItemsByTheStepItself) {
+  FakeEntity& owner = scene.add("owner", om::kEntityConnectedA);
+  FakeEntity& partner = scene.add("partner", om::kEntityConnectedB);
+  FakeEntity& sub = scene.add("sub", om::kEntityConnectedB);
+  owner.points = {{0, 0, 0}, {1, 1, 1}};
+  owner.attached = &partner;
+  sub.attached = &owner;
+  owner.itemList.links = {FakeItem(&sub)};
+  // An item placed apart from its owner keeps its offset.
+  sub.transform.forward = transform::placementTranslation({0, 5, 0});
+  scene.select(owner);
+  omTool* tool = start("Base Translate");
+  press(tool, 10, 10);
+  drag(tool, 20, 10);
+  expectNear(owner.transform.place({0, 0, 0}), 1, 0, 0);
+  expectNear(partner.transform.place({0, 0, 0}), 1, 0, 0);
+  expectNear(sub.transform.place({0, 0, 0}), 1, 5, 0);
 }
 
 TEST_F(ManipulatorTools, AKeyTappedBeforeAPressThatMissesMovesNothing) {
@@ -321,6 +401,20 @@ TEST_F(ManipulatorTools, ScaleAlongTheManipulatorsAxesAboutItsCentre) {
   expectNear(mesh->transform.place({2, 2, 2}), 2, 4, 2);
   release(tool, 20, 10);
   EXPECT_THAT(log(), Contains("end interaction"));
+}
+
+TEST_F(ManipulatorTools, ScaleOutsideObjectModeBakesTheStepAndKeepsThePlacement) {
+  scene.select(*mesh);
+  omTool* tool = start("Base Scale");
+  scene.objectMode = false;  // turned to components with the tool still active
+  host.scaleManipulator.factors[0] = 2;
+  press(tool, 10, 10);
+  scene.log.clear();
+  drag(tool, 20, 10);
+  ASSERT_GE(scene.log.size(), 3u);
+  EXPECT_THAT(std::vector(scene.log.end() - 3, scene.log.end()),
+              ElementsAre("translate", "apply", "mult matrix"));
+  expectNear(mesh->transform.place({2, 2, 2}), 2, 2, 2);
 }
 
 TEST_F(ManipulatorTools, ScaleNeverAppliesAFactorAtOrThroughZero) {

@@ -340,19 +340,50 @@ TEST_F(OrientCommands, DependentsTakeTheirOwnSourcesMatrix) {
 }
 
 TEST_F(OrientCommands, AttachedPartnersFollowTheirOwnerAndArePreparedOnce) {
+  // The first owner kind reaches its items through its item list's sub-entities, the second
+  // through its items; an item without a partner of its own stays where it is.
   FakeEntity& owner = scene.add("owner", om::kEntityConnectedA);
   FakeEntity& partner = scene.add("partner", om::kEntityConnectedB);
-  FakeEntity& item = scene.add("item", om::kEntityConnectedB);
+  FakeEntity& sub = scene.add("sub", om::kEntityConnectedB);
+  FakeEntity& loose = scene.add("loose", om::kEntityConnectedB);
+  FakeEntity& stray = scene.add("stray", om::kEntityConnectedB);
   owner.attached = &partner;
   owner.needsPrepare = true;
-  item.attached = &owner;
-  owner.items.items = {&item};
+  sub.attached = stray.attached = &owner;
+  owner.itemList.links = {FakeItem(&sub), FakeItem(nullptr), FakeItem(&loose)};
+  owner.items.items = {&stray};
+  FakeEntity& ownerB = scene.add("ownerB", om::kEntityConnectedB);
+  FakeEntity& partnerB = scene.add("partnerB", om::kEntityConnectedA);
+  FakeEntity& item = scene.add("item", om::kEntityConnectedA);
+  ownerB.attached = &partnerB;
+  item.attached = &ownerB;
+  ownerB.items.items = {&item};
   scene.select(owner);
+  scene.select(ownerB);
   scene.ownersA.items = {&owner, &owner};
   translate(0, 2, 0, 1, 1, scene.global);
   expectNear(partner.transform.place({0, 0, 0}), 0, 2, 0);
+  expectNear(sub.transform.place({0, 0, 0}), 0, 2, 0);
+  expectNear(partnerB.transform.place({0, 0, 0}), 0, 2, 0);
   expectNear(item.transform.place({0, 0, 0}), 0, 2, 0);
+  expectNear(loose.transform.place({0, 0, 0}), 0, 0, 0);
+  expectNear(stray.transform.place({0, 0, 0}), 0, 0, 0);
   EXPECT_EQ(std::count(scene.log.begin(), scene.log.end(), "owner: prepare"), 1);
+}
+
+TEST_F(OrientCommands, SynchronizeTakesCurveAndSpringPointsWhichTheManipulatorsRefuse) {
+  FakeEntity& curve = scene.add("curve", 0x40011001u);
+  scene.select(curve);
+  scene.objectMode = false;
+  host.componentFilter.AddEntry("Curve Point", 0x100);
+  host.componentFilter.AddEntry("Spring Point", 0x200);
+  omCommand* c = command("Orient Sync");
+  for (const char* points : {"Curve Point", "Spring Point"}) {
+    host.componentFilter.SelectName(points);
+    EXPECT_TRUE(c->CanExecute()) << points;
+    EXPECT_FALSE(host.ActivateTool("Base Translate")) << points;
+    EXPECT_FALSE(host.ActivateTool("Base Rotate")) << points;
+  }
 }
 
 }  // namespace

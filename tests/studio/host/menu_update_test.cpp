@@ -1,5 +1,6 @@
 // Studio's menu update pass: the module's items show their tools' check marks and availability,
-// the filter submenus are rebuilt from the lists, and nothing is left that nobody handles.
+// the filter submenus are rebuilt from the lists, and an item is enabled without an update
+// handler only when choosing it would run something.
 #include "studio/host/menu_update.h"
 
 #include <gtest/gtest.h>
@@ -58,6 +59,8 @@ TEST_F(MenuUpdate, ChecksFollowTheCurrentToolAndTheFilters) {
 TEST_F(MenuUpdate, ItemsNobodyHandlesAreDisabledAndRepeatedPassesBuildNothingTwice) {
   auto lines = menu();
   EXPECT_TRUE(has(lines, "Show &Hierarchy Tree  [33843] disabled"));
+  // A command the module handles without an update handler of its own stays enabled.
+  EXPECT_TRUE(has(lines, "&Create Coord Sys  [33835]"));
   EXPECT_TRUE(has(lines, "&View All  [33814]"));
   EXPECT_FALSE(has(lines, "&View All  [33814] disabled"));
   const int live = studio::MenuItem::live();

@@ -23,6 +23,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <sstream>
 
@@ -201,6 +202,45 @@ TEST_F(WindowTest, BoxDragInComponentModeSelectsAndTheStatusBarPrompts) {
   EXPECT_FALSE(host->scene().objectMode);
   // "Volume Select" is off: face 0's centre lies behind the upright square, the rest are seen.
   EXPECT_EQ(selectedFaces("fold"), 3u);
+}
+
+TEST_F(WindowTest, MenusFollowThePrintedRuleAndAFilterPickHandsTheKeyboardBack) {
+  // Every module item is enabled or not as `print menu` shows it (one rule for both).
+  std::map<std::uint32_t, bool> printed;
+  static const QRegularExpression item(R"(\[(\d+)\]( checked)?( disabled)?$)");
+  for (const std::string& line : host->describeMenus())
+    if (const auto m = item.match(QString::fromStdString(line)); m.hasMatch())
+      printed[m.captured(1).toUInt()] = m.captured(3).isEmpty();
+  ASSERT_TRUE(printed.at(33835)) << "a command without an update handler stays enabled";
+  ASSERT_FALSE(printed.at(33843)) << "an item nobody handles is disabled";
+  std::vector<QMenu*> menus;
+  for (QAction* a : window->menuBar()->actions())
+    if (a->menu()) menus.push_back(a->menu());
+  int compared = 0;
+  for (std::size_t i = 0; i < menus.size(); ++i) {
+    emit menus[i]->aboutToShow();
+    for (QAction* a : menus[i]->actions()) {
+      if (a->menu()) menus.push_back(a->menu());
+      const std::uint32_t id = a->data().toUInt();
+      if (a->menu() || !a->data().isValid() || id >= 0xE000 || (id >= 33771 && id <= 33800))
+        continue;
+      EXPECT_EQ(a->isEnabled(), printed.at(id)) << id;
+      ++compared;
+    }
+  }
+  EXPECT_GT(compared, 20);
+
+  // After a pick in a filter combo, the keys go to the view again (Tab steps the filter).
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  QComboBox* parts = window->filterCombo(false);
+  ASSERT_TRUE(parts);
+  parts->setFocus();
+  settle();
+  ASSERT_TRUE(parts->hasFocus());
+  emit parts->activated(1);
+  settle();
+  EXPECT_TRUE(window->viewArea()->activeView()->hasFocus());
 }
 
 // Opening a tool's panel from its arrow makes the tool current, as a click on the button does;
