@@ -61,6 +61,7 @@ TEST_F(MenuUpdate, ItemsNobodyHandlesAreDisabledAndRepeatedPassesBuildNothingTwi
   EXPECT_TRUE(has(lines, "Show &Hierarchy Tree  [33843] disabled"));
   // A command the module handles without an update handler of its own stays enabled.
   EXPECT_TRUE(has(lines, "&Create Coord Sys  [33835]"));
+  EXPECT_FALSE(has(lines, "[33835] disabled"));
   EXPECT_TRUE(has(lines, "&View All  [33814]"));
   EXPECT_FALSE(has(lines, "&View All  [33814] disabled"));
   const int live = studio::MenuItem::live();
