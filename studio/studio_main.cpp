@@ -70,6 +70,7 @@ int main(int argc, char** argv) {
   }
   auto echo = [](const std::string& line) { std::cout << line << '\n' << std::flush; };
   StudioHost host(echo, std::move(context));
+  host.setDrawOnlyWhenRead(true);
   if (std::string e = host.loadModule(module); !e.empty()) {
     std::cerr << "error: " << e << '\n';
     return 1;

@@ -322,7 +322,7 @@ omTool* StudioHost::inputTool() {
 }
 
 void StudioHost::setModifiers(bool shift, bool ctrl, bool alt) {
-  drawPending();
+  settle();
   holdKey(om::kKeyShift, input_.shift, shift);
   holdKey(om::kKeyCtrl, input_.ctrl, ctrl);
   holdKey(om::kKeyAlt, input_.alt, alt);
@@ -365,7 +365,7 @@ void StudioHost::navigate(bool start) {
 }
 
 void StudioHost::mouseButton(std::int32_t button, bool press, float x, float y) {
-  drawPending();  // what the last input changed, before this one is handled
+  settle();  // what the last input changed, before this one is handled
   input_.x = x, input_.y = y;
   mainView_.components().endStroke();  // a brush stroke runs from one press to its release
   if (press)
@@ -391,7 +391,7 @@ void StudioHost::mouseButton(std::int32_t button, bool press, float x, float y) 
 }
 
 void StudioHost::mouseMove(float x, float y) {
-  drawPending();  // what the last input changed, before this one is handled
+  settle();  // what the last input changed, before this one is handled
   const float previous[2] = {input_.x, input_.y}, current[2] = {x, y};
   input_.x = x, input_.y = y;
   // The handle under the pointer lights up while no button is held.
@@ -411,7 +411,7 @@ void StudioHost::mouseMove(float x, float y) {
 }
 
 void StudioHost::mouseWheel(std::int32_t delta, float x, float y) {
-  drawPending();
+  settle();
   input_.x = x, input_.y = y;
   if (omTool* tool = inputTool()) tool->MouseWheel(delta, 0, &views_.active());
 }
@@ -419,7 +419,7 @@ void StudioHost::mouseWheel(std::int32_t delta, float x, float y) {
 // [SECTION] Studio side: routing
 
 bool StudioHost::routeCommand(std::uint32_t id, bool shift) {
-  drawPending();
+  settle();
   switch (id) {
     case kIdExit: exitRequested_ = true; return true;
     case kIdLayoutSingle: views_.setLayout(false); return true;
@@ -587,12 +587,33 @@ std::string StudioHost::shot(const std::string& path, bool wholeFrame) {
   return error;
 }
 
+void StudioHost::beginOverlay(StudioView& view) {
+  context_->useView(view.index());
+  // Headless, a marked view waits for a read; the overlay waits with it, to go over the drawing
+  // the read brings, rather than costing a frame no one sees.
+  keeping_ = drawOnlyWhenRead_ && (pendingViews_ & (1u << view.index())) &&
+             renderer_.keepOverlay(view.index(), view.rect);
+  if (keeping_) return;
+  // The overlay goes over the view as it is now.
+  drawIfMarked(view);
+  context_->useView(view.index());
+  renderer_.beginOverlay(view.rect);
+}
+
+void StudioHost::endOverlay() {
+  if (std::exchange(keeping_, false)) return renderer_.endKeptOverlay();
+  renderer_.endOverlay();
+  context_->present();
+}
+
 void StudioHost::viewsRepainted() {
   // What a tool drew over the views (a rubber band) is gone; the tool has to know.
   if (omTool* tool = tools_.GetCurrentTool()) tool->Refresh();
 }
 
 void StudioHost::redraw(StudioView& view) {
+  // Its next drawing would have covered whatever was drawn over the view before this mark.
+  if (drawOnlyWhenRead_) renderer_.dropOverlays(view.index());
   const bool first = pendingViews_ == 0;
   pendingViews_ |= 1u << view.index();
   if (first && onDrawPending) onDrawPending();
@@ -625,6 +646,7 @@ void StudioHost::drawView(int index) {
     manipulator = {m->kind(), m->state.pose(), m->hover, m->picked};
   renderer_.drawView(scene_, view.camera, view.rect, active, view.evalLight.direction,
                      manipulator.kind == ManipulatorKind::None ? nullptr : &manipulator);
+  renderer_.replayOverlays(view.index(), view.rect);
   context_->present();
   ++drawStats_.draws;
   drawStats_.seconds +=

@@ -142,6 +142,14 @@ class StudioHost final : public omModuleHost,
   // (the module's RedrawView, Redraw, FlushRedraws and update brackets all end here); the marked
   // views are drawn once each before the next input, a shot or the end of a script line.
   void drawPending();
+  // Headless, no one looks at a view between two reads of it, so a marked view waits until
+  // something reads its pixels or depth (a shot, a pick, a tool's overlay over it): settle
+  // draws nothing then. A screen (the default) is drawn at every settle.
+  void setDrawOnlyWhenRead(bool on) { drawOnlyWhenRead_ = on; }
+  // The end of an input step or a script line.
+  void settle() {
+    if (!drawOnlyWhenRead_) drawPending();
+  }
   // Draws the view now, marked or not (a window's own paint).
   void drawView(int index);
   // Runs when a view is marked and none was: a window schedules drawPending then.
@@ -184,15 +192,10 @@ class StudioHost final : public omModuleHost,
   void followDocumentKind();
   // [SECTION] ViewHost
   void redraw(StudioView& view) override;
-  void beginOverlay(StudioView& view) override {
-    // The overlay goes over the view as it is now.
+  void beginOverlay(StudioView& view) override;
+  void endOverlay() override;
+  void drawIfMarked(StudioView& view) override {
     if (pendingViews_ & (1u << view.index())) drawView(view.index());
-    context_->useView(view.index());
-    renderer_.beginOverlay(view.rect);
-  }
-  void endOverlay() override {
-    renderer_.endOverlay();
-    context_->present();
   }
   void* glProcAddress(StudioView& view, const char* name) override {
     // The window draws each view on a surface of its own, current only while it is drawn.
@@ -232,6 +235,8 @@ class StudioHost final : public omModuleHost,
   bool exitRequested_ = false;
   int toolSessions_ = 0;
   unsigned pendingViews_ = 0;  // a bit per view marked since it was last drawn
+  bool drawOnlyWhenRead_ = false;
+  bool keeping_ = false;  // the overlay begun is kept for the view's next drawing
   DrawStats drawStats_;
   omTool* navigation_ = nullptr;  // the combined camera tool, while ALT navigates
   omTool* navigating_ = nullptr;  // the camera tool taking the ALT gesture

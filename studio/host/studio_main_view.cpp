@@ -265,6 +265,7 @@ std::int32_t StudioMainView::PickPoint(omViewport* viewport, std::int32_t x, std
                                        std::int32_t) {
   StudioView* view = viewOf(viewport);
   if (!view || !wx || !wy || !wz) return 0;
+  views_.drawIfMarked(*view);  // the pick reads the depth of the view's last drawing
   const auto point = renderer_.surfacePointAt(scene_, view->camera, view->rect, view->index(), x, y);
   if (!point) return 0;
   *wx = static_cast<float>(point->x), *wy = static_cast<float>(point->y);

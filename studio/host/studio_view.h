@@ -19,6 +19,9 @@ class ViewHost {
   virtual void redraw(StudioView& view) = 0;
   virtual void beginOverlay(StudioView& view) = 0;
   virtual void endOverlay() = 0;
+  // Draws the view now when it is marked: its pixels or depth are about to be read. A host that
+  // draws every mark at once has nothing to do.
+  virtual void drawIfMarked(StudioView&) {}
   // The entry point `name` of the GL that draws `view`, whose context is made current: a tool
   // draws on a view (its XOR overlay) straight after asking, outside any frame Studio draws.
   virtual void* glProcAddress(StudioView& view, const char* name) = 0;

@@ -37,6 +37,7 @@ class ViewManager final : public omViewManager {
   // A window gives each view a surface of its own: the view's rectangle is then that surface,
   // from its top left corner, whatever the layout.
   void setSurfaceSize(int index, int width, int height);
+  void drawIfMarked(StudioView& view) { host_.drawIfMarked(view); }
   // Marks a view to be drawn at the next FlushRedraws.
   void requestRedraw(int index);
 

@@ -57,6 +57,18 @@ struct GlApi {
   decltype(&::glColorMask) ColorMask = nullptr;
   decltype(&::glDepthMask) DepthMask = nullptr;
   decltype(&::glMultMatrixd) MultMatrixd = nullptr;
+  // Overlays kept for a view not drawn yet (Renderer::keepOverlay).
+  decltype(&::glGenLists) GenLists = nullptr;
+  decltype(&::glNewList) NewList = nullptr;
+  decltype(&::glEndList) EndList = nullptr;
+  decltype(&::glCallList) CallList = nullptr;
+  decltype(&::glDeleteLists) DeleteLists = nullptr;
+  decltype(&::glGetFloatv) GetFloatv = nullptr;
+  decltype(&::glIsEnabled) IsEnabled = nullptr;
+  decltype(&::glLogicOp) LogicOp = nullptr;
+  decltype(&::glPushAttrib) PushAttrib = nullptr;
+  decltype(&::glPopAttrib) PopAttrib = nullptr;
+  decltype(&::glColor4fv) Color4fv = nullptr;
   // OpenGL 1.5 buffer objects, when the context has them: large meshes then stay on the GPU
   // between frames. Null when it does not, and the arrays are drawn from memory instead.
   PFNGLGENBUFFERSPROC GenBuffers = nullptr;
@@ -117,7 +129,18 @@ struct GlApi {
            get(Flush, "glFlush") &&
            get(ColorMask, "glColorMask") &&
            get(DepthMask, "glDepthMask") &&
-           get(MultMatrixd, "glMultMatrixd") && optional(get);
+           get(MultMatrixd, "glMultMatrixd") &&
+           get(GenLists, "glGenLists") &&
+           get(NewList, "glNewList") &&
+           get(EndList, "glEndList") &&
+           get(CallList, "glCallList") &&
+           get(DeleteLists, "glDeleteLists") &&
+           get(GetFloatv, "glGetFloatv") &&
+           get(IsEnabled, "glIsEnabled") &&
+           get(LogicOp, "glLogicOp") &&
+           get(PushAttrib, "glPushAttrib") &&
+           get(PopAttrib, "glPopAttrib") &&
+           get(Color4fv, "glColor4fv") && optional(get);
   }
 
  private:

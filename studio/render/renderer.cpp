@@ -765,6 +765,58 @@ void Renderer::endOverlay(bool finish) {
   if (finish) gl.Finish();
 }
 
+bool Renderer::keepOverlay(int view, const PixelRect& rect) {
+  std::vector<KeptOverlay>& kept = kept_[view];
+  if (kept.size() >= kMaxKeptOverlays) return false;
+  const GlApi& gl = api();
+  KeptOverlay k;
+  k.list = gl.GenLists(1);
+  if (k.list == 0) return false;
+  gl.GetFloatv(GL_CURRENT_COLOR, k.colour);
+  gl.GetIntegerv(GL_LOGIC_OP_MODE, &k.logicMode);
+  k.logicOp = gl.IsEnabled(GL_COLOR_LOGIC_OP);
+  k.depthTest = gl.IsEnabled(GL_DEPTH_TEST);
+  kept.push_back(k);
+  beginOverlay(rect);
+  gl.NewList(k.list, GL_COMPILE);
+  return true;
+}
+
+void Renderer::endKeptOverlay() {
+  api().EndList();
+  endOverlay(false);
+}
+
+void Renderer::replayOverlays(int view, const PixelRect& rect) {
+  auto it = kept_.find(view);
+  if (it == kept_.end() || it->second.empty()) return;
+  const GlApi& gl = api();
+  for (const KeptOverlay& k : it->second) {
+    beginOverlay(rect);
+    // The state the overlay's own code set around it; the rest is the drawing's, as it was
+    // when the overlay would have been drawn straight over it.
+    gl.PushAttrib(GL_ALL_ATTRIB_BITS);
+    gl.DepthMask(GL_FALSE);
+    gl.Color4fv(k.colour);
+    if (k.logicOp) gl.Enable(GL_COLOR_LOGIC_OP);
+    gl.LogicOp(static_cast<GLenum>(k.logicMode));
+    if (!k.depthTest) gl.Disable(GL_DEPTH_TEST);
+    gl.CallList(k.list);
+    gl.PopAttrib();
+    endOverlay(false);
+  }
+  gl.Finish();
+  dropOverlays(view);
+}
+
+void Renderer::dropOverlays(int view) {
+  auto it = kept_.find(view);
+  if (it == kept_.end()) return;
+  const GlApi& gl = api();
+  for (const KeptOverlay& k : it->second) gl.DeleteLists(k.list, 1);
+  it->second.clear();
+}
+
 std::string writePng(const std::string& path, const std::vector<std::uint8_t>& rgba, int width,
                      int height) {
   platform::AtomicFile file{std::filesystem::path(path)};

@@ -107,6 +107,18 @@ class Renderer {
   void drawManipulator(const ManipulatorDrawing& manipulator, const Camera& camera,
                        const PixelRect& rect);
 
+  // An overlay over view `view` (an index) that has not been drawn yet: what the caller draws
+  // until endKeptOverlay is kept, with the colour and logic operation set around it, instead of
+  // landing on stale pixels; replayOverlays puts every kept overlay back, in order, over the
+  // view's next drawing. False when the view keeps too many already: draw it and overlay it
+  // directly then.
+  bool keepOverlay(int view, const PixelRect& rect);
+  void endKeptOverlay();
+  void replayOverlays(int view, const PixelRect& rect);
+  // A new drawing of the view replaces what the kept overlays were drawn over.
+  void dropOverlays(int view);
+  static constexpr std::size_t kMaxKeptOverlays = 4096;
+
   GlContext& context() { return context_; }
 
   // While the camera moves, large meshes draw as their coarse stand-ins (coarse_mesh.h), so a
@@ -165,6 +177,13 @@ class Renderer {
   // Binds the mesh's coarse stand-in as the vertex arrays; false when it has none.
   bool bindCoarse(const Entity& entity, MeshBuffers& buffers);
   bool moving_ = false, drewCoarse_ = false;
+  struct KeptOverlay {
+    GLuint list = 0;
+    GLfloat colour[4] = {1, 1, 1, 1};
+    GLint logicMode = GL_COPY;
+    GLboolean logicOp = GL_FALSE, depthTest = GL_FALSE;
+  };
+  std::unordered_map<int, std::vector<KeptOverlay>> kept_;  // by view index
 };
 
 // Writes RGBA rows (top row first) as a PNG; an empty string on success, else the problem.

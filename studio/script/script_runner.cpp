@@ -270,8 +270,9 @@ std::string ScriptRunner::runLine(const std::string& line) {
   const std::uint64_t before = commands.refusals;
   refusal_.clear();
   error = runWords(w);
-  // The line's changes are drawn once, whatever it asked for on the way.
-  host_.drawPending();
+  // The line's changes are drawn once, whatever it asked for on the way (headless, only when
+  // something reads them).
+  host_.settle();
   if (!error.empty()) return error;
   if (refusal_.empty() && commands.refusals != before) refusal_ = commands.lastRefusal;
   if (!refusal_.empty() && !expectRefusal)
