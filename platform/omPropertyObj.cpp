@@ -18,6 +18,13 @@ omPropertyObj::omPropertyObj(const char* title) : title_(title ? title : "") {}
 
 omPropertyObj::~omPropertyObj() { saveValues(); }
 
+bool omPropertyObj::flushSettings() {
+  if (!unsaved_) return true;
+  if (!saveValues()) return false;
+  unsaved_ = false;
+  return true;
+}
+
 void omPropertyObj::SetProfilePath(const char* profilePath) {
   const CWinApp* app = AfxGetApp();
   settingsKey_ = "software\\" + app->m_pszRegistryKey + "\\" + app->m_pszProfileName + "\\" +
@@ -156,7 +163,7 @@ EditResult omPropertyObj::EditAttrib(int index, const char* text) {
   }
   OnAttribChanging(index);
   OnAttribChanged(index);
-  saveValues();
+  unsaved_ = true;
   return EditResult::Ok;
 }
 

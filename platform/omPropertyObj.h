@@ -74,8 +74,14 @@ class omPropertyObj {
   virtual void RefreshAttribs();
 
   // Host-facing: the user typed `text` into attribute `index` (for a button: pressed it). A
-  // valid text becomes the value, the panel is told, and the values are saved.
+  // valid text becomes the value and the panel is told; the values are saved when the host
+  // flushes them (once edits settle), or when the panel goes.
   virtual EditResult EditAttrib(int index, const char* text);
+  // Writes the values edited since they were last saved, if any: an edit costs what its work
+  // costs, and a burst of edits one write. False when the settings file could not be written;
+  // the values then stay unsaved, for the next flush to try again.
+  bool flushSettings();
+  bool hasUnsavedSettings() const { return unsaved_; }
 
  protected:
   // Writes the values when they differ from what was last loaded or saved. False when the
@@ -96,6 +102,7 @@ class omPropertyObj {
   std::vector<Slot> attribs_;
   std::string settingsKey_;
   nlohmann::json saved_;
+  bool unsaved_ = false;  // edited since the values were last loaded or saved
   void (*refresh_)(long) = nullptr;
   long refreshContext_ = 0;
   bool displayed_ = false;

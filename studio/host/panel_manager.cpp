@@ -40,7 +40,14 @@ void PanelManager::ShowPanel(platform::omPropertyObj* panel, std::uint32_t comma
   if (changed) changed();
 }
 
+bool PanelManager::flushSettings() {
+  bool ok = true;
+  for (platform::omPropertyObj* p : known_) ok = p->flushSettings() && ok;
+  return ok;
+}
+
 void PanelManager::closePanel() {
+  flushSettings();
   if (shown_) shown_->OnPropDestroy();
   shown_ = nullptr;
   shownFor_ = 0;
@@ -92,7 +99,9 @@ std::string PanelManager::edit(platform::omPropertyObj& panel, const std::string
     if (name == panel.GetAttribName(i)) index = i;
   using platform::EditResult;
   switch (panel.EditAttrib(index, value.c_str())) {
-    case EditResult::Ok: return {};
+    case EditResult::Ok:
+      if (unsaved && panel.hasUnsavedSettings()) unsaved();
+      return {};
     case EditResult::NoSuchAttrib:
       return "panel \"" + std::string(panel.GetName()) + "\" has no attribute \"" + name + "\"";
     case EditResult::Disabled: return "attribute \"" + name + "\" is disabled";

@@ -21,8 +21,14 @@ class PanelManager final : public omPanelManager {
   void ShowPanel(platform::omPropertyObj* panel, std::uint32_t commandId,
                  const omRect& rect) override;
 
-  // The panel window closes (before the module terminates and destroys its panels).
+  // The panel window closes (before the module terminates and destroys its panels); edited
+  // values are saved first.
   void closePanel();
+  // Saves the values of every panel edited since its last save: when edits settle (a window's
+  // quiet moment after them), before the panels go, or when asked. False when one failed.
+  bool flushSettings();
+  // Called after an edit left values unsaved: a window then schedules flushSettings.
+  std::function<void()> unsaved;
   // A panel shown at some time, by title; null when none with that title was shown.
   platform::omPropertyObj* findPanel(const std::string& title) const;
   platform::omPropertyObj* shownPanel() const { return shown_; }

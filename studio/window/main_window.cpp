@@ -38,6 +38,7 @@ namespace {
 
 // The window's size before the settings file has one.
 constexpr int kFirstWidth = 1280, kFirstHeight = 860;
+constexpr int kSettingsSettleMs = 1000;  // quiet after the last panel edit
 
 QString bare(const char* text) { return QString::fromUtf8(text ? text : "").remove('&'); }
 
@@ -171,6 +172,13 @@ MainWindow::MainWindow(StudioHost& host, WindowGlContext& context,
     selection_->setText(selectionSummary(host_));
   });
   idle_->start(300);
+  // Panel values go to the settings file once edits pause, not with every edit: a burst of
+  // edits (a slider dragged, Apply pressed again and again) costs one write.
+  auto* settle = new QTimer(this);
+  settle->setSingleShot(true);
+  settle->setInterval(kSettingsSettleMs);
+  connect(settle, &QTimer::timeout, this, [this] { host_.panels().flushSettings(); });
+  host_.panels().unsaved = [settle] { settle->start(); };
   refresh();
 }
 
@@ -181,6 +189,8 @@ MainWindow::~MainWindow() {
   host_.frame().focusActiveView = nullptr;
   host_.commands().makeProgress = nullptr;
   host_.panels().changed = nullptr;
+  host_.panels().unsaved = nullptr;
+  host_.panels().flushSettings();
   host_.onDrawPending = nullptr;
 }
 
