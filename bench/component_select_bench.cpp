@@ -18,6 +18,7 @@
 #include <time.h>
 
 #include "bench/scan_fixture.h"
+#include "bench/smoke.h"
 #include "studio/render/brush_grid.h"
 #include "studio/render/face_owners.h"
 #include "studio/render/component_selection.h"
@@ -50,6 +51,8 @@ double wallSeconds(WallClock::time_point since) {
 // [SECTION] fixtures
 
 constexpr ViewSize kView{800, 600};
+// The unit of the "Mverts" argument (a hundredth of it in the smoke run).
+const std::uint32_t kMillion = bench::sized(1'000'000u, 10'000u);
 
 // A scan of `vertices` vertices (a noisy height field, two triangles a grid square) seen from an
 // angle, with its surface depth image; only what selection reads is built (no edge table).
@@ -164,7 +167,7 @@ ComponentKind kindOf(std::uint32_t mask) {
 
 // Args: vertices (millions), component mask, visible only, lasso points (0: a box).
 void BM_RegionSelect(benchmark::State& state) {
-  Scan& s = scan(static_cast<std::uint32_t>(state.range(0)) * 1'000'000u);
+  Scan& s = scan(static_cast<std::uint32_t>(state.range(0)) * kMillion);
   const auto mask = static_cast<std::uint32_t>(state.range(1));
   const bool seen = state.range(2) != 0;
   const int points = static_cast<int>(state.range(3));
@@ -217,7 +220,7 @@ void BM_RegionSelect(benchmark::State& state) {
 // test of every vertex or every face on the view, whose answers the requests read (timed apart,
 // on this thread, against the projection floor).
 void BM_DepthImage(benchmark::State& state) {
-  Scan& s = scan(static_cast<std::uint32_t>(state.range(0)) * 1'000'000u);
+  Scan& s = scan(static_cast<std::uint32_t>(state.range(0)) * kMillion);
   std::string error;
   auto context = OffscreenContext::create(kView.width, kView.height, &error);
   Renderer renderer(*context);
@@ -256,7 +259,7 @@ void BM_DepthImage(benchmark::State& state) {
 // The grid build against one projection pass, "visible only" with the view's depth test answered
 // (as it is once per image). Args: vertices (millions), component mask.
 void BM_BrushBuild(benchmark::State& state) {
-  Scan& s = scan(static_cast<std::uint32_t>(state.range(0)) * 1'000'000u);
+  Scan& s = scan(static_cast<std::uint32_t>(state.range(0)) * kMillion);
   const ComponentTarget target = state.range(1) == om::kMaskVertices ? ComponentTarget::Vertices
                                                                      : ComponentTarget::Faces;
   // The depth test's answers, as the view's depth image brings them.
@@ -306,7 +309,7 @@ void BM_BrushBuild(benchmark::State& state) {
 
 // One brush step, the grid built. Args: vertices (millions), component mask, brush radius.
 void BM_BrushStep(benchmark::State& state) {
-  Scan& s = scan(static_cast<std::uint32_t>(state.range(0)) * 1'000'000u);
+  Scan& s = scan(static_cast<std::uint32_t>(state.range(0)) * kMillion);
   s.select->componentMask = static_cast<std::uint32_t>(state.range(1));
   const double radius = static_cast<double>(state.range(2));
   const ComponentKind kind = kindOf(s.select->componentMask);
@@ -346,11 +349,11 @@ void BM_BrushStep(benchmark::State& state) {
 constexpr std::int64_t kV = om::kMaskVertices, kF = om::kMaskFaces;
 
 BENCHMARK(BM_DepthImage)->Args({1})->Args({16})->UseManualTime()->Unit(benchmark::kMillisecond)
-    ->Iterations(3);
+    ->Iterations(bench::iterations(3));
 BENCHMARK(BM_RegionSelect)
     ->ArgNames({"Mverts", "mask", "visible", "lasso"})
     ->ArgsProduct({{1, 16}, {kV, kF}, {0, 1}, {0, 200, 2000}})
-    ->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(0.5);
+    ->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(bench::sized(0.5, 0.01));
 BENCHMARK(BM_BrushBuild)->ArgNames({"Mverts", "mask"})->ArgsProduct({{1}, {kV, kF}})
     ->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BrushStep)->ArgNames({"Mverts", "mask", "radius"})

@@ -18,6 +18,7 @@
 
 #include "bench/scan_fixture.h"
 #include "bench/stopwatch.h"
+#include "bench/smoke.h"
 #include "bench/studio_fixture.h"
 
 namespace {
@@ -29,12 +30,16 @@ using bench::seconds;
 
 // [SECTION] fixture
 
+// Triangles of the large scan and of a dragon-sized one (small in the smoke run).
+const std::uint32_t kLarge = bench::sized(20'000'000u, 20'000u);
+const std::uint32_t kDragon = bench::sized(870'000u, 8'700u);
+
 // Studio with the module loaded (a process holds one module) and three scans; the scan under test
 // is the only one shown and selected, framed in the view.
 struct Studio : bench::LoadedStudio {
   std::map<std::uint32_t, Entity*> scans;  // by triangles
   Studio() : LoadedStudio(800, 600) {
-    for (std::uint32_t t : {2'000u, 20'000'000u, 870'000u})
+    for (std::uint32_t t : {2'000u, kLarge, kDragon})
       scans[t] = &host->scene().add(bench::scanEntity(t, "scan " + std::to_string(t)));
     run("mode object\nfilter object \"Mesh\"\n");
   }
@@ -96,7 +101,7 @@ void BM_DragStep(benchmark::State& state) {
   state.counters["vertices"] = static_cast<double>(scan.mesh->vertexCount());
 }
 BENCHMARK(BM_DragStep)
-    ->ArgsProduct({{2'000, 20'000'000}, {0, 1}})
+    ->ArgsProduct({{2'000, kLarge}, {0, 1}})
     ->ArgNames({"triangles", "tool"})
     ->Unit(benchmark::kMicrosecond);
 
@@ -107,7 +112,7 @@ BENCHMARK(BM_DragStep)
 void BM_Frame(benchmark::State& state) {
   Studio& s = studio();
   const bool dragging = state.range(0) == 1;
-  Entity& scan = s.choose(870'000, dragging ? "Base Translate" : "Object Select");
+  Entity& scan = s.choose(kDragon, dragging ? "Base Translate" : "Object Select");
   s.host->drawPending();
   float x = 0, y = 0, offset = 0;
   if (dragging) std::tie(x, y) = s.grab(ManipulatorHandle::X);
@@ -127,7 +132,9 @@ void BM_Frame(benchmark::State& state) {
   state.counters["triangles"] = static_cast<double>(scan.mesh->faceCount());
   state.counters["frame_ms"] = 1e3 * total / static_cast<double>(state.iterations());
 }
-BENCHMARK(BM_Frame)->Arg(0)->Arg(1)->ArgName("dragging")->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_Frame)->Arg(0)->Arg(1)->ArgName("dragging")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(bench::iterations(20));
 
 }  // namespace
 

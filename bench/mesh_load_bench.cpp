@@ -19,6 +19,7 @@
 #include "bench/memory_counter.h"
 #include "bench/scan_fixture.h"
 #include "bench/stopwatch.h"
+#include "bench/smoke.h"
 #include "studio/scene/mesh_file_check.h"
 
 namespace {
@@ -27,9 +28,9 @@ using namespace tessel;
 using bench::Clock;
 using bench::seconds;
 
-constexpr std::uint32_t kTriangles = 4'000'000;
+const std::uint32_t kTriangles = bench::sized(4'000'000u, 20'000u);
 
-constexpr int kRuns = 5;
+const int kRuns = static_cast<int>(bench::iterations(5));
 
 // The fixture file, keyed by every parameter of the surface that made it.
 std::filesystem::path scanFile() { return bench::scanFile(bench::noisySurface(kTriangles)); }

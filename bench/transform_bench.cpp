@@ -23,6 +23,7 @@
 
 #include "bench/memory_counter.h"
 #include "bench/scan_fixture.h"
+#include "bench/smoke.h"
 #include "bench/stopwatch.h"
 #include "bench/studio_fixture.h"
 #include "studio/host/studio_host.h"
@@ -39,6 +40,8 @@ using bench::seconds;
 // [SECTION] fixtures
 
 constexpr ViewSize kView{800, 600};
+// The scans' vertex counts: a small one, and a scan-sized one (small in the smoke run).
+const std::uint32_t kSmall = 1'000, kLarge = bench::sized(10'000'000u, 20'000u);
 
 // 30 degrees about a tilted axis, then a shift: a placement no shortcut can skip.
 Placement::Matrix turnAndShift() {
@@ -69,16 +72,20 @@ Camera carried(const Camera& c, const Placement& p) {
 struct Studio : bench::LoadedStudio {
   std::map<std::uint32_t, Entity*> scans;
   Studio() : LoadedStudio(200, 150) {
-    for (std::uint32_t n : {1'000u, 10'000'000u}) scans[n] = &host->scene().add(scanEntity(n));
+    for (std::uint32_t n : {kSmall, kLarge}) scans[n] = &host->scene().add(scanEntity(n));
+    // A panel's attributes are enabled once its tool is active.
     run("coordsys \"Ref\" 0.5 0.5 0 0 0 0.25881904510252076 0.96592582628906829\n"
         "mode object\nfilter object \"Mesh\"\ncommand \"Select All\"\n"
+        "tool \"Base Rotate\"\n"
         "panel 33836\nset \"Base Rotate\" \"Ref Coord System\" \"Ref\"\n"
         "set \"Base Rotate\" \"Selection Type\" \"Object Only\"\n"
         "set \"Base Rotate\" \"Axis\" \"Z\"\nset \"Base Rotate\" \"Angle (Deg)\" 30\n"
+        "tool \"Base Translate\"\n"
         "panel 33837\nset \"Base Translate\" \"Ref Coord System\" \"Ref\"\n"
         "set \"Base Translate\" \"Movement Type\" \"Relative\"\n"
         "set \"Base Translate\" \"Selection Type\" \"Object Only\"\n"
         "set \"Base Translate\" \"X\" 0.0001\n"
+        "tool \"Base Scale\"\n"
         "panel 33838\nset \"Scale\" \"Ref Coord System\" \"Ref\"\n"
         "set \"Scale\" \"Type\" \"Nonuniform\"\nset \"Scale\" \"X\" 1.0001\n");
   }
@@ -105,6 +112,11 @@ void BM_PanelApply(benchmark::State& state) {
   Studio& s = studio();
   Entity& scan = s.choose(static_cast<std::uint32_t>(state.range(0)));
   static const char* const kTitle[] = {"Base Rotate", "Base Translate", "Scale"};
+  static const char* const kTool[] = {"Base Rotate", "Base Translate", "Base Scale"};
+  static const char* const kPanel[] = {"33836", "33837", "33838"};
+  // Its tool active and its panel shown, as a user has them when pressing Apply.
+  s.run(std::string("tool \"") + kTool[state.range(1)] + "\"\npanel " + kPanel[state.range(1)] +
+        "\n");
   platform::omPropertyObj* panel = s.host->panels().findPanel(kTitle[state.range(1)]);
   if (!panel) return state.SkipWithError("the panel was not shown");
   const std::uint64_t revision = scan.placement.revision();
@@ -132,15 +144,15 @@ void BM_PanelApply(benchmark::State& state) {
   state.counters["world_box_ms"] = 1e3 * seconds(t);
 }
 BENCHMARK(BM_PanelApply)
-    ->ArgsProduct({{1'000, 10'000'000}, {0, 1, 2}})
+    ->ArgsProduct({{kSmall, kLarge}, {0, 1, 2}})
     ->ArgNames({"vertices", "panel"})
     ->Unit(benchmark::kMicrosecond)
-    ->Iterations(2000);
+    ->Iterations(bench::iterations(2000));
 
 // [SECTION] world positions
 
 Mesh& bigMesh() {
-  static std::unique_ptr<Entity> e = scanEntity(10'000'000);
+  static std::unique_ptr<Entity> e = scanEntity(kLarge);
   return *e->mesh;
 }
 
@@ -182,7 +194,7 @@ void BM_WorldPositions(benchmark::State& state) {
   state.counters["plain_loop_ms"] = 1e3 * plainSeconds / static_cast<double>(state.iterations());
   state.counters["ratio"] = placedSeconds / plainSeconds;
 }
-BENCHMARK(BM_WorldPositions)->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(BM_WorldPositions)->Unit(benchmark::kMillisecond)->Iterations(bench::iterations(10));
 
 // [SECTION] selection and picking
 
@@ -193,7 +205,7 @@ struct SelectScene {
   Entity* entity;
   ViewPlace plain, placed;
   ComponentSelection select{scene, [](const ViewPlace&) { return DepthImage{}; }};
-  SelectScene() : entity(&scene.add(scanEntity(10'000'000))) {
+  SelectScene() : entity(&scene.add(scanEntity(kLarge))) {
     plain.camera = standardCamera(ViewKind::Perspective);
     frameBox(plain.camera, scene.bounds(), kView.width, kView.height);
     plain.size = placed.size = kView;
@@ -257,7 +269,7 @@ BENCHMARK(BM_BoxSelectPlaced)
     ->Arg(om::kMaskFaces)
     ->ArgName("mask")
     ->Unit(benchmark::kMillisecond)
-    ->Iterations(5);
+    ->Iterations(bench::iterations(5));
 
 void BM_PickPlaced(benchmark::State& state) {
   SelectScene& s = selectScene();
@@ -288,7 +300,7 @@ void BM_PickPlaced(benchmark::State& state) {
       1e3 * placedSeconds / (4.0 * static_cast<double>(state.iterations()));
   state.counters["ratio"] = placedSeconds / plainSeconds;
 }
-BENCHMARK(BM_PickPlaced)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_PickPlaced)->Unit(benchmark::kMillisecond)->Iterations(bench::iterations(3));
 
 }  // namespace
 

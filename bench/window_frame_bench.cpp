@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "bench/scan_fixture.h"
+#include "bench/smoke.h"
 #include "studio/render/gl_api.h"
 #include "studio/host/studio_host.h"
 #include "studio/window/main_window.h"
@@ -28,7 +29,7 @@ namespace {
 using namespace tessel;
 using Clock = std::chrono::steady_clock;
 
-constexpr std::uint32_t kTriangles = 870000;
+const std::uint32_t kTriangles = bench::sized(870'000u, 8'700u);
 
 struct Session {
   studio::WindowGlContext* context = nullptr;
@@ -103,7 +104,10 @@ void BM_WindowFrame(benchmark::State& state) {
   state.counters["ratio"] = window / bare;
   state.counters["triangles"] = static_cast<double>(scanMesh().faceCount());
 }
-BENCHMARK(BM_WindowFrame)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_WindowFrame)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(bench::iterations(20));
 
 // 60 moves 2 ms apart posted from another thread, as a display server delivers a fast drag
 // while a frame is being drawn; the main thread runs the window's event loop. Latency is counted
@@ -167,7 +171,10 @@ void BM_LastMoveLatency(benchmark::State& state) {
   state.counters["latency_in_frames"] = latencySum / frameSum;
   state.counters["frames_for_60_moves"] = framesSum / n;
 }
-BENCHMARK(BM_LastMoveLatency)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_LastMoveLatency)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(bench::iterations(5));
 
 }  // namespace
 
