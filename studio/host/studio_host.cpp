@@ -439,7 +439,7 @@ bool StudioHost::routeCommand(std::uint32_t id, bool shift) {
 }
 
 bool StudioHost::openToolbarPanel(std::uint32_t id) {
-  drawPending();
+  settle();
   if (!frame_.requestToolbarPanel(id)) return false;
   activateToolOf(id);
   return true;
