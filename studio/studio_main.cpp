@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/settings_store.h"
 #include "studio/script/script_runner.h"
 #include "studio/host/studio_host.h"
 #include "studio/window/window_app.h"
@@ -71,6 +72,7 @@ int main(int argc, char** argv) {
   auto echo = [](const std::string& line) { std::cout << line << '\n' << std::flush; };
   StudioHost host(echo, std::move(context));
   host.setDrawOnlyWhenRead(true);
+  host.readHistoryBudget(platform::userSettingsPath());
   if (std::string e = host.loadModule(module); !e.empty()) {
     std::cerr << "error: " << e << '\n';
     return 1;

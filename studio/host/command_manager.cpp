@@ -98,7 +98,9 @@ bool CommandManager::ExecuteCommand(const char* name, omCommandData* data) {
     std::unique_ptr<ShownProgress> shown = makeProgress ? makeProgress(name) : nullptr;
     context_.busy = true;
     omProgress* progress = shown ? static_cast<omProgress*>(shown.get()) : &terminal;
+    if (running) running(name, true);
     ran = command->Execute(progress, data) == om::kExecuteRan;
+    if (running) running(name, false);
     context_.busy = false;
   } else {
     lastRefusal = "command \"" + std::string(name) + "\" cannot run now";
@@ -107,6 +109,18 @@ bool CommandManager::ExecuteCommand(const char* name, omCommandData* data) {
   }
   command->Release();
   return ran;
+}
+
+bool CommandManager::canRun(const char* name) {
+  if (!IsCommandAvailable(name)) return false;
+  omCommand* command = factories_.makeCommand(name);
+  if (!command) return false;
+  command->SetApplication(&app_);
+  command->SetMainView(&mainView_);
+  command->SetContext(&context_);
+  const bool can = command->CanExecute();
+  command->Release();
+  return can;
 }
 
 bool CommandManager::IsCommandAvailable(const char* name) {

@@ -69,6 +69,8 @@ class CommandManager final : public omCommandManager {
   void PrepareCommand() override {}
   bool ExecuteCommand(const char* name, omCommandData* data) override;
   bool IsCommandAvailable(const char* name) override;
+  // Whether the command is there and its CanExecute says it can run now; nothing runs.
+  bool canRun(const char* name);
 
   std::set<std::string> unavailable;
   // Runs refused because the command could not run then, and the last refusal's words.
@@ -76,6 +78,9 @@ class CommandManager final : public omCommandManager {
   std::string lastRefusal;
   // Makes the progress of each run when set (a window's dialog); otherwise the terminal's.
   std::function<std::unique_ptr<ShownProgress>(const char* command)> makeProgress;
+  // Called as a command that can run starts (true) and when it has run (false): the undo
+  // history's bracket around it.
+  std::function<void(const char* command, bool starting)> running;
   // Steps after which the next run is cancelled, as if the user pressed Ctrl+C; -1 for never.
   std::int64_t cancelAfterSteps = -1;
 

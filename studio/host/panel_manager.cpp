@@ -98,7 +98,11 @@ std::string PanelManager::edit(platform::omPropertyObj& panel, const std::string
   for (int i = 0; i < panel.GetNumAttribs(); ++i)
     if (name == panel.GetAttribName(i)) index = i;
   using platform::EditResult;
-  switch (panel.EditAttrib(index, value.c_str())) {
+  // An edit may act at once (a transform panel's "Apply" attribute moves the selection).
+  if (applying) applying(panel.GetName(), true);
+  const EditResult result = panel.EditAttrib(index, value.c_str());
+  if (applying) applying(panel.GetName(), false);
+  switch (result) {
     case EditResult::Ok:
       if (unsaved && panel.hasUnsavedSettings()) unsaved();
       return {};
@@ -109,6 +113,13 @@ std::string PanelManager::edit(platform::omPropertyObj& panel, const std::string
     case EditResult::Invalid: return "\"" + value + "\" is not a valid value for \"" + name + "\"";
   }
   return "cannot edit \"" + name + "\"";
+}
+
+void PanelManager::apply(platform::omPropertyObj& panel) {
+  const std::string title = panel.GetName();
+  if (applying) applying(title, true);
+  panel.ApplyAttribs();
+  if (applying) applying(title, false);
 }
 
 }  // namespace tessel::studio

@@ -45,6 +45,11 @@ class PanelManager final : public omPanelManager {
   std::string edit(platform::omPropertyObj& panel, const std::string& name,
                    const std::string& value);
 
+  // The panel's Apply, as its button does it. `applying` brackets it and every attribute edit
+  // (true before, false after): the undo history's bracket.
+  void apply(platform::omPropertyObj& panel);
+  std::function<void(const std::string& title, bool starting)> applying;
+
   const std::string& prompt() const { return prompt_; }
   const std::string& status() const { return status_; }
   const std::string& warning() const { return warning_; }

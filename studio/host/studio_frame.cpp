@@ -22,7 +22,15 @@ omMenuItem* studioMenu(const char* title,
   root->AddRef();
   return root;
 }
-constexpr std::size_t kStudioMenus = 2;
+constexpr std::size_t kStudioMenus = 3;
+
+// Studio's own keys, bound before the module's (a module binding the same keys wins).
+constexpr Accelerator kStudioKeys[] = {
+    {kIdUndo, 'Z', false, true, false},          {kIdRedo, 'Z', false, true, true},
+    {kIdRedo, 'Y', false, true, false},          {kIdDelete, 0x2E, false, false, false},
+    {kIdHideSelected, 'H', false, false, false}, {kIdHideUnselected, 'H', false, false, true},
+    {kIdShowAll, 'H', true, false, false},
+};
 
 std::string keyName(std::uint8_t key) {
   if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9')) return std::string(1, char(key));
@@ -67,6 +75,16 @@ StudioFrame::StudioFrame() {
   menus_.push_back(studioMenu("&File", {{"E&xit", kIdExit}}));
   menus_.push_back(studioMenu("&Layout", {{"&Single View", kIdLayoutSingle},
                                           {"&Four Views", kIdLayoutQuad}}));
+  menus_.push_back(studioMenu("&Edit", {{"&Undo", kIdUndo},
+                                        {"&Redo", kIdRedo},
+                                        {"", 0},
+                                        {"&Delete", kIdDelete},
+                                        {"Delete Current &Map", kIdDeleteMap},
+                                        {"", 0},
+                                        {"&Hide Selected", kIdHideSelected},
+                                        {"Hide &Unselected", kIdHideUnselected},
+                                        {"&Show All", kIdShowAll}}));
+  accelerators_.assign(std::begin(kStudioKeys), std::end(kStudioKeys));
 }
 
 StudioFrame::~StudioFrame() {
@@ -106,7 +124,7 @@ void StudioFrame::clearModule() {
   toolbars_.clear();
   for (std::size_t i = kStudioMenus; i < menus_.size(); ++i) menus_[i]->Release();
   menus_.resize(std::min(menus_.size(), kStudioMenus));
-  accelerators_.clear();
+  accelerators_.assign(std::begin(kStudioKeys), std::end(kStudioKeys));
   strings_.clear();
 }
 

@@ -22,6 +22,14 @@ class MaskList;
 inline constexpr std::uint32_t kIdExit = 0xE141;
 inline constexpr std::uint32_t kIdLayoutSingle = 0xE201;
 inline constexpr std::uint32_t kIdLayoutQuad = 0xE202;
+// The Edit menu's. Stable: scripts name them by number ("id N"); add, never renumber.
+inline constexpr std::uint32_t kIdUndo = 0xE12B;
+inline constexpr std::uint32_t kIdRedo = 0xE12C;
+inline constexpr std::uint32_t kIdDelete = 0xE120;
+inline constexpr std::uint32_t kIdDeleteMap = 0xE301;
+inline constexpr std::uint32_t kIdHideSelected = 0xE302;
+inline constexpr std::uint32_t kIdHideUnselected = 0xE303;
+inline constexpr std::uint32_t kIdShowAll = 0xE304;
 
 struct Accelerator {
   std::uint32_t commandId;

@@ -4,6 +4,7 @@
 #include <malloc.h>
 #endif
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -11,6 +12,7 @@
 
 #include "host/om_codes.h"
 #include "platform/CCmdTarget.h"
+#include "studio/edit/delete_faces.h"
 #include "studio/host/menu_item.h"
 #include "studio/host/toolbar_update.h"
 #include "studio/scene/mesh_io.h"
@@ -75,6 +77,25 @@ StudioHost::StudioHost(Echo echo, std::unique_ptr<GlContext> context)
     broadcast(om::kEventFilterListChanged, &list);
   };
   mainView_.notify = [this](std::int32_t code, void* param) { NotifySync(code, param); };
+  recorder_ = std::make_unique<edit::SceneRecorder>(scene_);
+  commands_.running = [this](const char* name, bool starting) {
+    if (starting)
+      beginEdit(name, true);
+    else
+      endEdit();
+  };
+  tools_.switching = [this](const char* name, bool starting) {
+    if (starting)
+      beginEdit(name);
+    else
+      endEdit();
+  };
+  panels_.applying = [this](const std::string& title, bool starting) {
+    if (starting)
+      beginEdit(title, true);
+    else
+      endEdit();
+  };
   tools_.currentChanged = [this] { broadcast(om::kEventToolChanged, nullptr); };
   mainView_.redrawAll();
 }
@@ -102,6 +123,8 @@ omMenuItem* StudioHost::CreateMenuItem(const char* text, std::uint32_t id) {
 
 void StudioHost::NotifySync(std::int32_t code, void* param) {
   echo_("notify: " + std::to_string(code));
+  if (code == om::kNotifySelectionChanged || code == om::kNotifyComponentSelectionChanged)
+    recorder_->touchFlags();
   broadcast(code, param);
   if (code == om::kNotifyEntityMoved) entityMoved(static_cast<omEntity*>(param));
   if (code == om::kNotifySelectionChanged || code == om::kNotifyComponentSelectionChanged)
@@ -189,7 +212,10 @@ std::string StudioHost::addPolyline(std::uint32_t kind, const std::string& name,
   entity->type = kind;
   entity->points = std::move(points);
   const bool first = scene_.bounds().empty();
+  beginEdit(std::string(kind == om::kEntityConnectedA ? "Add Curve " : "Add Spring ") +
+            entity->name);
   Entity& added = scene_.add(std::move(entity));
+  endEdit();
   echo_("added: " + added.name + " (" + std::to_string(added.points.size()) + " points)");
   followDocumentKind();
   if (first) mainView_.fit(true, false);  // the scene had nothing to frame before
@@ -232,7 +258,9 @@ std::string StudioHost::open(const std::string& path) {
     for (const VertexMap& map : entity->maps) line += " " + map.name;
   }
   bool first = scene_.bounds().empty();
+  beginEdit("Open " + entity->name);
   scene_.add(std::move(entity));
+  endEdit();
   echo_(line);
   for (const std::string& warning : file.warnings) echo_("warning: " + warning);
   followDocumentKind();
@@ -265,6 +293,7 @@ std::string StudioHost::showGroup(const std::string& which, bool shown) {
                        : which == "coordsys" ? &scene_.coordSysGroup
                                              : nullptr;
   if (!group) return "the groups are lights and coordsys";
+  beginEdit(std::string(shown ? "Show " : "Hide ") + which);
   group->shown = shown;
   int members = 0;
   for (const auto& e : scene_.entities())
@@ -272,6 +301,7 @@ std::string StudioHost::showGroup(const std::string& which, bool shown) {
   // The global coordinate system heads its group: a new one hides it, showing the group brings
   // it back.
   if (group == &scene_.coordSysGroup && shown) scene_.globalCoordSys().visible = true;
+  endEdit();
   echo_("group: " + which + (shown ? " shown (" : " hidden (") + std::to_string(members) +
         " members)");
   mainView_.redrawAll();
@@ -285,9 +315,15 @@ std::string StudioHost::save(const std::string& path) {
   for (const auto& e : scene_.entities())
     if (!target && e->mesh) target = e.get();
   if (!target) return path + ": nothing to save (no mesh in the scene)";
-  // The file holds where the mesh is, not where it was loaded: its world positions.
+  // The file holds where the mesh is, not where it was loaded: its world positions; vertices a
+  // deletion left without faces are not written.
   std::vector<float> world;
-  const Mesh& m = *target->mesh;
+  Mesh compact;
+  const bool unused = std::any_of(target->mesh->vertexFlags.begin(),
+                                  target->mesh->vertexFlags.end(),
+                                  [](std::uint8_t f) { return f & kUnused; });
+  if (unused) compact = edit::withoutUnusedVertices(*target->mesh);
+  const Mesh& m = unused ? compact : *target->mesh;
   std::string error = saveMeshFile(
       path, m, worldPositions(target->placement, m.positions.data(), m.vertexCount(), world));
   if (error.empty()) echo_("saved: " + target->name + " to " + path);
@@ -339,7 +375,13 @@ void StudioHost::holdKey(std::int32_t key, bool& held, bool next) {
     navigate(next);
     return;
   }
-  if (omTool* tool = inputTool()) tool->Key(key, next ? 0 : 1, &views_.active());
+  omTool* tool = inputTool();
+  if (!tool) return;
+  // A key may change the selection (the filter-step key does): an edit of its own, or part of
+  // the gesture it falls in.
+  beginEdit(tool->GetName());
+  tool->Key(key, next ? 0 : 1, &views_.active());
+  endEdit();
 }
 
 void StudioHost::navigate(bool start) {
@@ -383,9 +425,20 @@ void StudioHost::mouseButton(std::int32_t button, bool press, float x, float y) 
     }
   }
   const float position[2] = {x, y};
-  if (omTool* tool = inputTool())
+  omTool* tool = inputTool();
+  // One step a gesture, from the first press to the last release. Camera tools and ALT
+  // navigation change no scene state: nothing to compare afterwards.
+  if (press && !gestureEdit_ && tool && !navigation_ && !isCameraTool(tool)) {
+    gestureEdit_ = true;
+    beginEdit(tool->GetName());
+  }
+  if (tool)
     tool->MouseButton(button, press ? om::kActionPress : om::kActionRelease, position,
                       &views_.active());
+  if (gestureEdit_ && input_.buttons == 0) {
+    gestureEdit_ = false;
+    endEdit();
+  }
   // The camera stopped: what was drawn coarse while it moved is drawn in full.
   if (!press && input_.buttons == 0 && renderer_.takeCoarse()) mainView_.redrawAll();
 }
@@ -424,13 +477,36 @@ bool StudioHost::routeCommand(std::uint32_t id, bool shift) {
     case kIdExit: exitRequested_ = true; return true;
     case kIdLayoutSingle: views_.setLayout(false); return true;
     case kIdLayoutQuad: views_.setLayout(true); return true;
+    case kIdUndo:
+    case kIdRedo:
+    case kIdDelete:
+    case kIdDeleteMap:
+    case kIdHideSelected:
+    case kIdHideUnselected:
+    case kIdShowAll: {
+      const std::string problem = id == kIdUndo            ? undo()
+                                  : id == kIdRedo          ? redo()
+                                  : id == kIdDelete        ? deleteSelection()
+                                  : id == kIdDeleteMap     ? deleteCurrentMap()
+                                  : id == kIdHideSelected  ? hide(true)
+                                  : id == kIdHideUnselected ? hide(false)
+                                                           : showAll();
+      // A refusal is shown where the person looks, not only on the terminal.
+      if (!problem.empty()) {
+        panels_.SetWarning(problem.c_str());
+        echo_(problem);
+      }
+      return true;
+    }
   }
   omModule2* m = module();
   if (!m || !m->GetCommandTarget()) return false;
   const std::uint64_t showsBefore = panels_.shows();
   bool wasShift = input_.shift;
   input_.shift = shift;
+  beginEdit(frame_.commandName(id));
   bool handled = m->GetCommandTarget()->OnCmdMsg(id, platform::CN_COMMAND, nullptr);
+  endEdit();
   input_.shift = wasShift;
   // Only where the click showed this item's panel: Shift on a plain menu command runs it.
   if (handled && shift && panels_.shows() != showsBefore && panels_.shownFor() == id)
@@ -483,11 +559,13 @@ std::string StudioHost::selectComponents(const std::string& object, ComponentKin
     if (h >= flags.size())
       return "handle " + std::to_string(h) + " out of range (" + object + " has " +
              std::to_string(flags.size()) + ")";
+  beginEdit("Select " + e->name);
   for (std::uint8_t& f : flags) f &= ~kSelected;
   for (std::uint32_t h : handles) flags[h] |= kSelected;
   // An object whose components are picked is one the component commands work on.
   if (!handles.empty()) scene_.select(e->id, true);
   NotifySync(om::kNotifyComponentSelectionChanged, nullptr);
+  endEdit();
   return {};
 }
 
@@ -555,6 +633,20 @@ void StudioHost::updateMenus() {
   auto own = [this](std::uint32_t id, platform::CCmdUI& ui) {
     switch (id) {
       case kIdExit: ui.Enable(true); return true;
+      case kIdUndo:
+      case kIdRedo: {
+        const edit::Step* next = id == kIdUndo ? history_.nextUndo() : history_.nextRedo();
+        const std::string text = std::string(id == kIdUndo ? "&Undo" : "&Redo") +
+                                 (next ? " \"" + next->name + "\"" : "");
+        ui.SetText(text.c_str());
+        ui.Enable(next != nullptr);
+        return true;
+      }
+      case kIdDelete:
+      case kIdHideSelected:
+      case kIdHideUnselected:
+      case kIdShowAll: ui.Enable(true); return true;
+      case kIdDeleteMap: ui.Enable(commands_.canRun("Current Map Delete")); return true;
       case kIdLayoutSingle:
       case kIdLayoutQuad:
         ui.Enable(true);

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -16,6 +17,8 @@
 
 #include "host/omApplication.h"
 #include "host/omModule2.h"
+#include "studio/edit/history.h"
+#include "studio/edit/scene_recorder.h"
 #include "studio/host/command_manager.h"
 #include "studio/host/echo.h"
 #include "studio/host/input_state.h"
@@ -138,6 +141,33 @@ class StudioHost final : public omModuleHost,
   // Writes the active view (or the whole frame) as a PNG.
   std::string shot(const std::string& path, bool wholeFrame);
 
+  // [SECTION] the undo history (studio_host_edit.cpp). Edits are recorded around the module's
+  // calls: a gesture from its first press to its last release, a command's run, a panel's Apply,
+  // and Studio's own verbs; the module never knows.
+  void beginEdit(const std::string& name, bool precise = false);
+  void endEdit();
+  // Undoes or redoes the next step; the problem when there is none. During a gesture the undo
+  // waits for the gesture to end (a tool is never undone under its own feet).
+  std::string undo();
+  std::string redo();
+  edit::History& history() { return history_; }
+  // Edit > Delete: in object mode the module's "Light Delete" or "Coord Sys Delete" when the
+  // object filter is theirs and it can run, else the selected meshes, point clouds, curves and
+  // springs; in component mode the faces the component selection takes (edit::facesToDelete).
+  // One step; the problem when there is nothing to delete.
+  std::string deleteSelection();
+  // Edit > Delete Current Map: the module's "Current Map Delete".
+  std::string deleteCurrentMap();
+  // Hide Selected, Hide Unselected and Show All: entities in object mode, components in
+  // component mode. One step each; the problem when nothing changes.
+  std::string hide(bool selected);
+  std::string showAll();
+  std::vector<std::string> describeHistory();
+  std::size_t historyShadowBytes() const { return recorder_->shadowBytes(); }
+  // The history's budget from the settings file ("History MB" under software\Tessel\Studio),
+  // when it holds a usable one; the front ends call it, tests leave the default.
+  void readHistoryBudget(const std::filesystem::path& settingsFile);
+
   // [SECTION] drawing on demand: a command, a gesture step or a script line only marks views
   // (the module's RedrawView, Redraw, FlushRedraws and update brackets all end here); the marked
   // views are drawn once each before the next input, a shot or the end of a script line.
@@ -187,6 +217,9 @@ class StudioHost final : public omModuleHost,
 
  private:
   void activateToolOf(std::uint32_t id);
+  // After the history moved: what was derived from the old state goes, the module hears of it.
+  void historyMoved(const std::string& what, const std::string& name);
+  std::string moveHistory(bool undo);
   // "Entity moved": what was derived from its old place goes, and the views are drawn again.
   void entityMoved(omEntity* entity);
   void followDocumentKind();
@@ -218,6 +251,12 @@ class StudioHost final : public omModuleHost,
   std::unique_ptr<GlContext> context_;
   Renderer renderer_;
   Scene scene_;
+  edit::History history_;
+  // Declared after the scene it watches, so it goes first.
+  std::unique_ptr<edit::SceneRecorder> recorder_;
+  bool gestureEdit_ = false;  // a gesture's bracket is open
+  bool movingHistory_ = false;  // an undo or redo is being applied: no bracket records
+  std::vector<bool> waitingMoves_;  // undo (true) or redo asked for during a gesture
   InputState input_;
   ViewManager views_;
   MaskList objectFilter_, componentFilter_;

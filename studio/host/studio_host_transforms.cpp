@@ -37,6 +37,7 @@ std::string StudioHost::addCoordSys(const std::string& name, const Vec3& origin,
   auto entity = std::make_unique<Entity>();
   entity->name = scene_.uniqueName(name);
   entity->type = om::kEntityCoordSys;
+  beginEdit("Add " + entity->name);
   Entity& added = scene_.add(std::move(entity));
   const float o[3] = {static_cast<float>(origin.x), static_cast<float>(origin.y),
                       static_cast<float>(origin.z)};
@@ -44,6 +45,7 @@ std::string StudioHost::addCoordSys(const std::string& name, const Vec3& origin,
                       static_cast<float>(q->w)};
   added.GetCoordSys()->SetOrigin(o);
   added.GetCoordSys()->SetOrientation(f);
+  endEdit();
   echo_("added: " + added.name + " (coordinate system)");
   mainView_.redrawAll();
   return {};

@@ -30,11 +30,13 @@ bool ToolManager::ActivateTool(const char* name) {
   if (!IsToolAvailable(name)) return false;
   omTool* tool = FindTool(name);
   if (!tool || !tool->CanActivate()) return false;
+  if (switching) switching(name, true);
   // Activating a tool ends any stacked ones too.
   if (current_) current_->Deactivate();
   stack_.clear();
   current_ = tool;
   tool->Activate();
+  if (switching) switching(name, false);
   if (currentChanged) currentChanged();
   return true;
 }
@@ -43,22 +45,26 @@ bool ToolManager::PushTool(const char* name) {
   if (!IsToolAvailable(name)) return false;
   omTool* tool = FindTool(name);
   if (!tool || tool == current_ || !tool->CanActivate()) return false;
+  if (switching) switching(name, true);
   if (current_) {
     current_->Deactivate();
     stack_.push_back(current_);
   }
   current_ = tool;
   tool->Activate();
+  if (switching) switching(name, false);
   if (currentChanged) currentChanged();
   return true;
 }
 
 bool ToolManager::PopTool() {
   if (stack_.empty()) return false;
+  if (switching) switching(stack_.back()->GetName(), true);
   current_->Deactivate();
   current_ = stack_.back();
   stack_.pop_back();
   current_->Activate();
+  if (switching) switching(current_->GetName(), false);
   if (currentChanged) currentChanged();
   return true;
 }

@@ -36,6 +36,9 @@ class ToolManager final : public omToolManager {
   std::set<std::string> unavailable;  // what the host reports unavailable (e.g. read-only scene)
   // Called after the current tool changed (activated, pushed or popped).
   std::function<void()> currentChanged;
+  // Called before a tool change (true) and after it (false): a tool may change the selection as
+  // it starts or ends, an edit the undo history brackets.
+  std::function<void(const char* tool, bool starting)> switching;
 
  private:
   omApplication& app_;

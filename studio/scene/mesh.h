@@ -27,6 +27,7 @@ enum ElementFlag : std::uint8_t {
   kExcluded = 4,
   kMarked = 8,    // scratch marks of the fill algorithms: a face or vertex passed through
   kBlocked = 16,  // faces only: a face that stopped a fill
+  kUnused = 32,   // vertices only: no face uses it since a deletion; left out of saved files
 };
 
 // An edge and the first two faces that use it, by ascending face handle. f1 is kNoFace on a

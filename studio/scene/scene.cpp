@@ -248,14 +248,41 @@ std::vector<std::unique_ptr<Entity>>::iterator Scene::at(std::uint32_t id) {
 }
 
 bool Scene::remove(std::uint32_t id) {
+  std::unique_ptr<Entity> taken = take(id);
+  if (!taken) return false;
+  if (onRemoved) onRemoved(std::move(taken));
+  return true;
+}
+
+std::unique_ptr<Entity> Scene::take(std::uint32_t id) {
   // The global coordinate system is always there.
-  if (!entities_.empty() && entities_.front()->id == id) return false;
+  if (!entities_.empty() && entities_.front()->id == id) return nullptr;
   auto it = at(id);
-  if (it == entities_.end()) return false;
+  if (it == entities_.end()) return nullptr;
   if ((*it)->state & kStateSelected) select(id, false);
   idByAddress_.erase(it->get());
+  std::unique_ptr<Entity> taken = std::move(*it);
   entities_.erase(it);
+  return taken;
+}
+
+bool Scene::restore(std::unique_ptr<Entity> entity) {
+  if (!entity || find(entity->id)) return false;
+  // Ids stay sorted: the entity goes before the first of a higher id.
+  auto it = std::upper_bound(entities_.begin(), entities_.end(), entity->id,
+                             [](std::uint32_t key, const auto& e) { return key < e->id; });
+  entity->scene = this;
+  entity->componentMask = &componentMask;
+  idByAddress_[entity.get()] = entity->id;
+  nextId_ = std::max(nextId_, entity->id + 1);
+  entities_.insert(it, std::move(entity));
   return true;
+}
+
+void Scene::restoreSelection(const std::vector<std::uint32_t>& ids) {
+  selection_.clear();
+  for (std::uint32_t id : ids)
+    if (find(id)) selection_.push_back(id);
 }
 
 Entity* Scene::find(std::uint32_t id) {

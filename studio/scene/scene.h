@@ -222,6 +222,15 @@ class Scene {
   // A unique name from `base` ("dragon", "dragon 2", ...).
   std::string uniqueName(const std::string& base) const;
   bool remove(std::uint32_t id);
+  // Takes the entity out of the scene whole (deselected, its id kept), for the undo history to
+  // hold; null for the global coordinate system or an id not in the scene.
+  std::unique_ptr<Entity> take(std::uint32_t id);
+  // Puts an entity taken out back in its place by id; false (and the entity dropped) when an
+  // entity of that id is there already.
+  bool restore(std::unique_ptr<Entity> entity);
+  // When set, an entity that `remove` takes out is handed here instead of destroyed: the undo
+  // history keeps what a deletion removed.
+  std::function<void(std::unique_ptr<Entity>)> onRemoved;
   Entity* find(std::uint32_t id);
   // The scene's entity at this address, or none. Addresses are only compared, so a host object
   // the module hands back after it was removed is safe to ask about.
@@ -242,6 +251,9 @@ class Scene {
   void select(std::uint32_t id, bool on);
   void clearSelection();
   void setSelection(std::vector<std::uint32_t> ids);
+  // The selection list as it was, without touching the entities' state bits (an undo restores
+  // those with the entities); ids not in the scene are left out.
+  void restoreSelection(const std::vector<std::uint32_t>& ids);
   // Makes the next entity of the selection the active one (the first after the last).
   void cycleActive();
 

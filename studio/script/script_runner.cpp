@@ -78,7 +78,12 @@ const std::map<std::string, std::string>& usages() {
       {"select", "select \"Object\" faces|vertices|edges H [H...]"},
       {"set", "set \"Panel title\" \"Attribute\" VALUE"},
       {"apply", "apply \"Panel title\""},
-      {"print", "print camera|selection|scene|frames|manipulator|panel \"Title\"|menu|toolbars|accelerators"},
+      {"print", "print camera|selection|scene|frames|manipulator|panel \"Title\"|menu|toolbars|accelerators|history"},
+      {"undo", "undo (the last step of the history)"},
+      {"redo", "redo (the step undone last)"},
+      {"delete", "delete (the selected objects, or in component mode the selected faces)"},
+      {"hide", "hide selected|unselected"},
+      {"show", "show all"},
       {"shot", "shot PATH.png [frame|window]"},
       {"save", "save PATH"},
       {"filter", "filter object|component \"Name\""},
@@ -183,6 +188,7 @@ std::string ScriptRunner::print(const std::vector<std::string>& w) {
   else if (what == "menu") lines(host_.describeMenus());
   else if (what == "toolbars") lines(host_.frame().describeToolbars());
   else if (what == "accelerators") lines(host_.frame().describeAccelerators());
+  else if (what == "history") lines(host_.describeHistory());
   else return "cannot print \"" + what + "\"; " + usage("print");
   return {};
 }
@@ -458,7 +464,7 @@ std::string ScriptRunner::runWords(const std::vector<std::string>& w) {
     if (!arity(2)) return usage(verb);
     platform::omPropertyObj* panel = host_.panels().findPanel(w[1]);
     if (!panel) return "panel \"" + w[1] + "\" has not been shown";
-    panel->ApplyAttribs();
+    host_.panels().apply(*panel);
     return {};
   }
   if (verb == "print") return print(w);
@@ -500,6 +506,16 @@ std::string ScriptRunner::runWords(const std::vector<std::string>& w) {
     return {};
   }
   if (verb == "help") return help(w);
+  if (verb == "undo" || verb == "redo") {
+    if (!arity(1)) return usage(verb);
+    return verb == "undo" ? host_.undo() : host_.redo();
+  }
+  if (verb == "delete") return arity(1) ? host_.deleteSelection() : usage(verb);
+  if (verb == "hide") {
+    if (!arity(2) || (w[1] != "selected" && w[1] != "unselected")) return usage(verb);
+    return host_.hide(w[1] == "selected");
+  }
+  if (verb == "show") return arity(2) && w[1] == "all" ? host_.showAll() : usage(verb);
   return "unknown verb \"" + verb + "\"";
 }
 

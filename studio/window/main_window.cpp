@@ -207,6 +207,7 @@ void MainWindow::buildMenus() {
   file->addAction("Save &As...", QKeySequence::SaveAs, this, [this] { saveAsDialog(); });
   recentMenu_ = file->addMenu("Open &Recent");
   fillRecentMenu();
+  QMenu* edit = menuBar()->addMenu("&Edit");
   QMenu* view = menuBar()->addMenu("&View");
   auto* help = new QMenu("&Help", this);
   help->addAction("&Keyboard Shortcuts...", this, [this] {
@@ -220,8 +221,8 @@ void MainWindow::buildMenus() {
   });
   // Studio's menus first, then the module's: a top-level entry whose title is one of Studio's
   // menus joins it; the others become menus of their own, before Help.
-  std::map<QString, QMenu*> merged = {{"File", file}, {"View", view}, {"Layout", view},
-                                      {"Help", help}};
+  std::map<QString, QMenu*> merged = {{"File", file}, {"Edit", edit}, {"View", view},
+                                      {"Layout", view}, {"Help", help}};
   std::vector<omMenuItem*> tops;
   for (omMenuItem* root : host_.frame().menus()) {
     if (bare(root->GetText()).isEmpty())
@@ -248,13 +249,16 @@ void MainWindow::buildMenus() {
       }
       continue;
     }
+    // The module's own "File" and "Edit" items mark where Studio's menus of those names go:
+    // they are the menus, not items in them.
+    if (top->GetCount() == 0 && (key == "File" || key == "Edit")) continue;
     if (!into->isEmpty()) into->addSeparator();
     if (top->GetCount() > 0)
       fillMenu(into, top);
     else
       commandAction(into, top);
   }
-  for (QMenu* m : {file, view})
+  for (QMenu* m : {file, edit, view})
     connect(m, &QMenu::aboutToShow, this, [this, m] { updateMenu(m); });
   menuBar()->addMenu(help);
 }
@@ -300,6 +304,23 @@ void MainWindow::updateMenu(QMenu* menu) {
       continue;
     }
     if (id == kIdExit) continue;
+    if (id == kIdUndo || id == kIdRedo) {
+      // The step it takes back or makes again, by name.
+      const studio::edit::Step* next =
+          id == kIdUndo ? host_.history().nextUndo() : host_.history().nextRedo();
+      QString text = id == kIdUndo ? "&Undo" : "&Redo";
+      if (next) text += " \"" + QString::fromStdString(next->name) + "\"";
+      if (auto k = shortcutText_.find(id); k != shortcutText_.end()) text += '\t' + k->second;
+      action->setText(text);
+      action->setEnabled(next != nullptr);
+      continue;
+    }
+    if (id == kIdDeleteMap) {
+      action->setEnabled(host_.commands().canRun("Current Map Delete"));
+      continue;
+    }
+    if (id == kIdDelete || id == kIdHideSelected || id == kIdHideUnselected || id == kIdShowAll)
+      continue;
     CommandUi ui(id, true);
     ui.updateMenuItem(target);
     ui.applyTo(action);

@@ -40,7 +40,7 @@ PropertyDock::PropertyDock(PanelManager& panels, std::function<void(const QStrin
   apply_->setEnabled(false);
   connect(apply_, &QPushButton::clicked, this, [this] {
     if (!panel_) return;
-    panel_->ApplyAttribs();
+    panels_.apply(*panel_);
     refreshValues();
   });
   column->addWidget(apply_);

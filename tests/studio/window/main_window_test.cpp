@@ -243,6 +243,40 @@ TEST_F(WindowTest, MenusFollowThePrintedRuleAndAFilterPickHandsTheKeyboardBack) 
   EXPECT_TRUE(window->viewArea()->activeView()->hasFocus());
 }
 
+TEST_F(WindowTest, CtrlZAfterABoxSelectionTakesItBackAndTheEditMenuNamesTheStep) {
+  ASSERT_EQ(window->openFiles({QString::fromStdString(dir.write("fold.obj", kFold).string())}), 1);
+  QTest::mouseClick(window->button(33826), Qt::LeftButton);
+  ASSERT_EQ(run("mode component\nfilter object \"Mesh\"\nfilter component \"Faces\"\n"), "");
+  studio::ViewWidget* v = view();
+  const QPoint from(5, 5), to(v->width() - 5, v->height() - 5);
+  QTest::mousePress(v, Qt::LeftButton, {}, from);
+  QTest::mouseMove(v, (from + to) / 2);
+  QTest::mouseMove(v, to);
+  QTest::mouseRelease(v, Qt::LeftButton, {}, to);
+  settle();
+  ASSERT_EQ(selectedFaces("fold"), 3u);
+
+  QMenu* edit = openMenu("Edit");
+  ASSERT_TRUE(edit);
+  QStringList texts;
+  for (QAction* a : edit->actions()) texts << a->text().remove('&');
+  edit->close();
+  EXPECT_TRUE(texts.filter(QRegularExpression("^Undo \"Component Select\"\t")).size() == 1)
+      << texts.join(" | ").toStdString();
+  EXPECT_FALSE(texts.contains("Edit")) << "the module's Edit item is where this menu goes";
+
+  v->setFocus();
+  QTest::keyClick(v, Qt::Key_Z, Qt::ControlModifier);
+  settle();
+  EXPECT_EQ(selectedFaces("fold"), 0u);
+  QTest::keyClick(v, Qt::Key_Y, Qt::ControlModifier);
+  settle();
+  EXPECT_EQ(selectedFaces("fold"), 3u);
+  QTest::keyClick(v, Qt::Key_Delete);
+  settle();
+  EXPECT_EQ(host->scene().findByName("fold")->mesh->faceCount(), 1u);
+}
+
 // Opening a tool's panel from its arrow makes the tool current, as a click on the button does;
 // the panel is live only while its tool is active: the dock's fields follow the idle update pass,
 // so what looks editable takes edits.

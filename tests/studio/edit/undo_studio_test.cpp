@@ -1,0 +1,253 @@
+// Undo and redo through Studio as a user drives it: each kind of step (a box drawn through the
+// view, a flood, a numeric translate, a light created and deleted) undone and redone with the
+// printed selection, frames and scene compared before and after; what is not a step; a waiting
+// undo; the history's budget.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "studio/edit/history.h"
+#include "tests/studio/studio_fixture.h"
+
+namespace tessel::test {
+namespace {
+
+// An n by n grid of squares in z = 0, two triangles each, over [0, 1] squared.
+std::string gridObj(int n) {
+  std::ostringstream obj;
+  for (int j = 0; j <= n; ++j)
+    for (int i = 0; i <= n; ++i) obj << "v " << double(i) / n << ' ' << double(j) / n << " 0\n";
+  for (int j = 0; j < n; ++j)
+    for (int i = 0; i < n; ++i) {
+      const int a = j * (n + 1) + i + 1, b = a + 1, c = a + n + 1, d = c + 1;
+      obj << "f " << a << ' ' << b << ' ' << d << "\nf " << a << ' ' << d << ' ' << c << '\n';
+    }
+  return obj.str();
+}
+
+class Undo : public StudioFixture {
+ protected:
+  void SetUp() override {
+    start(TESSEL_MODULE_PATH, 200, 150);
+    ASSERT_EQ(run("open " + dir.write("grid.obj", gridObj(20)).string() + "\n"), "");
+    host->views().active().camera = studio::standardCamera(studio::ViewKind::Front);
+    ASSERT_EQ(run("command \"View All\"\n"), "");
+    take();
+  }
+  // What the printed reports say of the scene, without the echoes of the run.
+  std::vector<std::string> state() {
+    EXPECT_EQ(run("print selection\nprint frames\nprint scene\n"), "");
+    std::vector<std::string> kept;
+    for (const std::string& l : take())
+      if (!l.rfind("selection:", 0) || !l.rfind("scene:", 0) || !l.rfind("  ", 0) ||
+          l.find(": origin (") != std::string::npos)
+        kept.push_back(l);
+    return kept;
+  }
+  // Runs `script` as one step; undo and redo give the states before and after it exactly.
+  void roundTrip(const std::string& script, const std::string& stepName) {
+    const std::vector<std::string> before = state();
+    const std::size_t steps = host->history().size();
+    ASSERT_EQ(run(script), "");
+    const std::vector<std::string> after = state();
+    ASSERT_NE(before, after) << script;
+    ASSERT_NE(host->history().nextUndo(), nullptr);
+    EXPECT_EQ(host->history().nextUndo()->name, stepName);
+    EXPECT_EQ(host->history().size(), steps + 1) << "one step for " << script;
+    ASSERT_EQ(run("undo\n"), "");
+    EXPECT_EQ(state(), before) << "undo of " << stepName;
+    ASSERT_EQ(run("redo\n"), "");
+    EXPECT_EQ(state(), after) << "redo of " << stepName;
+  }
+};
+
+TEST_F(Undo, EachKindOfStepUndoesAndRedoesExactly) {
+  ASSERT_EQ(run("mode component\nfilter object \"Mesh\"\nfilter component \"Faces\"\n"), "");
+  roundTrip("tool \"Component Select\"\ndrag left 40 30 150 110\n", "Component Select");
+  roundTrip("select \"grid\" faces 410\n", "Select grid");
+  roundTrip("panel 34025\nset \"Flood Select\" \"Fill All\" false\n"
+            "set \"Flood Select\" \"Fill Range\" 10\napply \"Flood Select\"\n",
+            "Flood Select");
+  roundTrip("set \"Flood Select\" \"Fill All\" true\napply \"Flood Select\"\n", "Flood Select");
+  // Panels show and hide frames as they open and close: not edits, so outside the compared runs.
+  ASSERT_EQ(run("mode object\ncommand \"Select All\"\ntool \"Base Translate\"\npanel 33837\n"), "");
+  roundTrip("set \"Base Translate\" \"Ref Coord System\" \"Global\"\n"
+            "set \"Base Translate\" \"Movement Type\" \"Relative\"\n"
+            "set \"Base Translate\" \"Selection Type\" \"Object Only\"\n"
+            "set \"Base Translate\" \"X\" 0.3\nset \"Base Translate\" \"Apply\" 1\n",
+            "Base Translate");
+  ASSERT_EQ(run("panel close\n"), "");
+  roundTrip("id 33824\n", "Create Directional Lights");
+  ASSERT_EQ(run("filter object \"Lights\"\ncommand \"Select All\"\n"), "");
+  roundTrip("command \"Light Delete\"\n", "Light Delete");
+  // Back through every step to the grid as loaded, and forward again.
+  const std::vector<std::string> last = state();
+  while (host->history().nextUndo()) ASSERT_EQ(run("undo\n"), "");
+  EXPECT_EQ(run("undo\n"), "error: test:1: nothing to undo\n");
+  EXPECT_EQ(host->scene().entities().size(), 1u) << "the opened grid went with its step";
+  while (host->history().nextRedo()) ASSERT_EQ(run("redo\n"), "");
+  EXPECT_EQ(run("redo\n"), "error: test:1: nothing to redo\n");
+  EXPECT_EQ(state(), last);
+}
+
+TEST_F(Undo, CameraMovesAndUnchangedGesturesAreNoSteps) {
+  const std::size_t steps = host->history().size();
+  ASSERT_EQ(run("tool Tumble\ndrag left 100 70 140 80\nwheel 120 100 70\n"
+                "tool \"Object Select\"\ndrag left 0 0 5 5\n"),
+            "");
+  EXPECT_EQ(host->history().size(), steps);
+  ASSERT_EQ(run("command \"Select All\"\ncommand \"Select All\"\n"), "");
+  EXPECT_EQ(host->history().size(), steps + 1) << "selecting what is selected changes nothing";
+}
+
+TEST_F(Undo, UndoDuringAGestureWaitsForItsEnd) {
+  ASSERT_EQ(run("mode component\ntool \"Component Select\"\nselect \"grid\" faces 3\n"), "");
+  const std::vector<std::string> before = state();
+  ASSERT_EQ(run("press left 40 30\nmove left 100 80\nundo\nid 57643\n"), "");
+  EXPECT_TRUE(has(take(), "undo: waits for the gesture in progress to end"));
+  EXPECT_EQ(host->history().nextRedo(), nullptr) << "nothing undone yet";
+  ASSERT_EQ(run("move left 150 110\nrelease left 150 110\n"), "");
+  // The gesture became a step, then both undos ran: the box, then the pick before it.
+  EXPECT_NE(state(), before);
+  ASSERT_NE(host->history().nextRedo(), nullptr);
+  EXPECT_EQ(host->history().nextRedo()->name, "Select grid");
+  EXPECT_EQ(run("redo\n"), "");
+  EXPECT_EQ(state(), before);
+}
+
+TEST_F(Undo, EditMenuNamesTheStepsAndKeysReachThem) {
+  ASSERT_EQ(run("mode object\ncommand \"Select All\"\n"), "");
+  std::vector<std::string> menu;
+  ASSERT_EQ(run("print menu\n"), "");
+  menu = take();
+  EXPECT_TRUE(has(menu, "&Undo \"Select All\"  [57643]"));
+  EXPECT_TRUE(has(menu, "&Redo  [57644] disabled"));
+  ASSERT_EQ(run("key Z ctrl\nprint menu\n"), "");
+  menu = take();
+  EXPECT_TRUE(has(menu, "&Redo \"Select All\"  [57644]"));
+  EXPECT_EQ(host->scene().selection().size(), 0u);
+  ASSERT_EQ(run("key Y ctrl\n"), "");
+  EXPECT_EQ(host->scene().selection().size(), 1u);
+  ASSERT_EQ(run("key Z ctrl shift\n"), "");  // nothing to redo: said, not an error
+  EXPECT_TRUE(has(take(), "nothing to redo"));
+}
+
+std::string bytesOf(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+TEST_F(Undo, BoxSelectedFacesDeletedThenUndoneGiveTheSameFileByteForByte) {
+  const std::string saved = (dir.path / "before.ply").string();
+  ASSERT_EQ(run("mode component\nfilter component \"Faces\"\ntool \"Component Select\"\n"
+                "drag left 60 40 140 100\nsave " + saved + "\n"),
+            "");
+  studio::Entity& grid = *host->scene().findByName("grid");
+  std::size_t selected = 0;
+  for (std::uint8_t f : grid.mesh->faceFlags) selected += (f & studio::kSelected) != 0;
+  ASSERT_GT(selected, 20u);
+  ASSERT_LT(selected, 800u);
+  const std::vector<std::string> before = state();
+
+  ASSERT_EQ(run("delete\n"), "");
+  EXPECT_EQ(grid.mesh->faceCount(), 800u - selected);
+  EXPECT_EQ(grid.mesh->vertexCount(), 441u) << "vertices stay until the mesh is written";
+  EXPECT_EQ(host->history().nextUndo()->name, "Delete");
+  const std::vector<std::string> deleted = state();
+  const std::string cut = (dir.path / "cut.ply").string();
+  ASSERT_EQ(run("save " + cut + "\nopen " + cut + "\n"), "");
+  const studio::Entity& reread = *host->scene().entities().back();
+  EXPECT_EQ(reread.mesh->faceCount(), 800u - selected);
+  EXPECT_LT(reread.mesh->vertexCount(), 441u) << "the vertices of no face are not written";
+  ASSERT_EQ(run("undo\n"), "");  // the open
+  ASSERT_EQ(run("undo\n"), "");  // the delete
+  EXPECT_EQ(state(), before);
+  const std::string again = (dir.path / "again.ply").string();
+  ASSERT_EQ(run("save " + again + "\n"), "");
+  EXPECT_EQ(bytesOf(again), bytesOf(saved));
+  ASSERT_EQ(run("redo\n"), "");
+  EXPECT_EQ(state(), deleted);
+  EXPECT_EQ(grid.mesh->faceCount(), 800u - selected);
+  EXPECT_EQ(run("select \"grid\" faces\ndelete\n"),
+            "error: test:2: nothing to delete: no face is selected\n");
+}
+
+TEST_F(Undo, DeleteFollowsTheComponentFilter) {
+  ASSERT_EQ(run("mode component\nfilter component \"Vertices\"\nselect \"grid\" vertices 0\n"
+                "delete\n"),
+            "");
+  EXPECT_EQ(host->scene().findByName("grid")->mesh->faceCount(), 798u)
+      << "the corner vertex is in two faces";
+  ASSERT_EQ(run("filter component \"Holes\"\n"), "");
+  EXPECT_EQ(run("delete\n"), "error: test:1: nothing to delete: holes are deleted by deleting faces\n");
+}
+
+TEST_F(Undo, ObjectsAndComponentsHideAndShowAllRoundTrips) {
+  ASSERT_EQ(run("curve \"c\" 0 0 0 1 1 1\nmode object\ncommand \"Select All\"\n"), "");
+  const std::vector<std::string> shown = state();
+  ASSERT_EQ(run("hide selected\n"), "");
+  EXPECT_FALSE(host->scene().findByName("grid")->visible);
+  EXPECT_TRUE(host->scene().selection().empty()) << "hidden objects are not selected";
+  ASSERT_EQ(run("show all\nundo\nundo\n"), "");
+  EXPECT_EQ(state(), shown);
+
+  ASSERT_EQ(run("mode component\nfilter component \"Faces\"\nselect \"grid\" faces 5 6\n"
+                "hide unselected\n"),
+            "");
+  const studio::Mesh& m = *host->scene().findByName("grid")->mesh;
+  std::size_t hidden = 0;
+  for (std::uint8_t f : m.faceFlags) hidden += (f & studio::kHidden) != 0;
+  EXPECT_EQ(hidden, 798u);
+  ASSERT_EQ(run("hide selected\n"), "");
+  EXPECT_EQ(m.faceFlags[5], studio::kHidden) << "hiding deselects";
+  EXPECT_EQ(run("hide selected\n"), "error: test:1: Hide Selected: nothing to hide\n");
+  ASSERT_EQ(run("key H alt\n"), "");  // Show All
+  for (std::uint8_t f : m.faceFlags) ASSERT_EQ(f & studio::kHidden, 0);
+  ASSERT_EQ(run("undo\nundo\n"), "");
+  EXPECT_EQ(m.faceFlags[5], studio::kSelected);
+}
+
+// A change of a given size, counting its undos.
+struct Sized final : studio::edit::Change {
+  explicit Sized(std::size_t n) : size(n) {}
+  void undo(studio::Scene&) override { ++undone; }
+  void redo(studio::Scene&) override { --undone; }
+  std::size_t bytes() const override { return size; }
+  std::size_t size;
+  int undone = 0;
+};
+
+studio::edit::Step sized(const std::string& name, std::size_t bytes) {
+  studio::edit::Step s;
+  s.name = name;
+  s.changes.push_back(std::make_unique<Sized>(bytes));
+  return s;
+}
+
+TEST(History, TheOldestStepsGoFirstButNeverTheNextUndoOrRedo) {
+  studio::Scene scene;
+  studio::edit::History h(10000);
+  for (const char* n : {"a", "b", "c", "d"}) h.push(sized(n, 3000));
+  EXPECT_EQ(h.size(), 3u) << "a went: four steps of 3000 bytes and more exceed 10000";
+  EXPECT_EQ(h.nextUndo()->name, "d");
+  h.undo(scene);
+  h.undo(scene);
+  EXPECT_EQ(h.nextUndo()->name, "b");
+  h.push(sized("e", 3000));  // the undone c and d can no longer be redone
+  EXPECT_EQ(h.size(), 2u);
+  EXPECT_EQ(h.nextRedo(), nullptr);
+  h.push(sized("huge", 50000));
+  EXPECT_EQ(h.size(), 1u) << "alone over the budget, the newest step still stays";
+  EXPECT_EQ(h.nextUndo()->name, "huge");
+  h.undo(scene);
+  h.push(sized("f", 10));
+  EXPECT_EQ(h.nextUndo()->name, "f");
+  h.setBudget(1);
+  EXPECT_EQ(h.size(), 1u);
+  EXPECT_LE(h.bytes(), 10u + 200u);
+}
+
+}  // namespace
+}  // namespace tessel::test
