@@ -26,7 +26,7 @@ struct UndoStudio : bench::LoadedStudio {
   UndoStudio() : LoadedStudio(800, 600) {
     scan = &host->scene().add(bench::scanEntity(16'000'000));
     run("command \"View All\"\nmode object\nfilter object \"Mesh\"\ncommand \"Select All\"\n"
-        "panel 33837\nset \"Base Translate\" \"Ref Coord System\" \"Global\"\n"
+        "tool \"Base Translate\"\npanel 33837\nset \"Base Translate\" \"Ref Coord System\" \"Global\"\n"
         "set \"Base Translate\" \"Movement Type\" \"Relative\"\n"
         "set \"Base Translate\" \"Selection Type\" \"Object Only\"\n"
         "set \"Base Translate\" \"X\" 0.001\n"
