@@ -265,6 +265,9 @@ TEST_F(WindowTest, CtrlZAfterABoxSelectionTakesItBackAndTheEditMenuNamesTheStep)
       << texts.join(" | ").toStdString();
   EXPECT_FALSE(texts.contains("Edit")) << "the module's Edit item is where this menu goes";
 
+  // Window shortcuts answer only in the active window.
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
   v->setFocus();
   QTest::keyClick(v, Qt::Key_Z, Qt::ControlModifier);
   settle();
