@@ -6,7 +6,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <utility>
 
@@ -467,6 +469,25 @@ void StudioHost::mouseWheel(std::int32_t delta, float x, float y) {
   settle();
   input_.x = x, input_.y = y;
   if (omTool* tool = inputTool()) tool->MouseWheel(delta, 0, &views_.active());
+  // The Dolly tool answers the wheel itself; under every other tool the wheel moves the view: one
+  // notch (120) as far as a dolly drag across an eighth of the view's width, 2^(-1/8) of the
+  // distance; with SHIFT it zooms.
+  omTool* current = tools_.GetCurrentTool();
+  if (delta == 0 || (current && std::strcmp(current->GetName(), "Dolly") == 0)) return;
+  StudioView& view = views_.active();
+  constexpr double kNotchWidths = 1.0 / 8.0;
+  const float from[2] = {0, 0};
+  const float to[2] = {static_cast<float>(delta / 120.0 * kNotchWidths * view.rect.width), 0};
+  if (input_.shift) {
+    view.Zoom(from, to);
+  } else if (wheelTowardsCursor) {
+    dollyTowardsPixel(view.camera, view.rect.width, view.rect.height, x, y,
+                      1 - std::exp2(-delta / 120.0 * kNotchWidths));
+  } else {
+    float pivot[4];
+    view.Dolly(from, to, mainView_.GetDollyPivot(pivot, &view));
+  }
+  view.RedrawView(0);
 }
 
 // [SECTION] Studio side: routing

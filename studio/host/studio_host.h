@@ -114,6 +114,9 @@ class StudioHost final : public omModuleHost,
   // A menu or toolbar click: Studio's own commands, else the module's command target (Shift
   // held while routing when `shift`). False when nothing handled it.
   bool routeCommand(std::uint32_t id, bool shift);
+  // The wheel under any tool but Dolly moves towards the point under the cursor (else towards
+  // the view's centre, the older habit).
+  bool wheelTowardsCursor = true;
   // A toolbar button's panel arrow: shows the button's panel; for a tool's button the tool is
   // made current too, since its panel takes edits only while it is. False when the button has
   // no panel.

@@ -234,6 +234,36 @@ double dollyTowards(Camera& c, double amount, const Vec3& pivot, int width, int 
   return next;
 }
 
+bool dollyTowardsPixel(Camera& c, int width, int height, double x, double y, double fraction) {
+  if (!std::isfinite(fraction) || !std::isfinite(x) || !std::isfinite(y)) return false;
+  Vec3 origin, direction;
+  pixelRay(c, width, height, x, y, &origin, &direction);
+  const Vec3 forward = viewDirection(c);
+  // The point under the pixel on the plane through the target, square to the view.
+  const double along = dot(direction, forward);
+  if (!(along > 0)) return false;
+  const Vec3 point = origin + direction * (dot(c.target - origin, forward) / along);
+  Camera n = c;
+  if (c.orthographic) {
+    const double before = n.orthoHeight;
+    zoomWithinLimits(n, 1 - fraction, width, height);
+    // The view scales about the point, so it keeps its pixel.
+    const Vec3 shift = (point - c.target) * (1 - n.orthoHeight / before);
+    n.eye = c.eye + shift, n.target = c.target + shift;
+    return commit(c, n);
+  }
+  const Vec3 toPoint = point - c.eye;
+  const double dist = length(toPoint);
+  if (!(dist > 0)) return false;
+  const double next = std::clamp(dist * (1 - fraction), kNearestDolly, 1e30);
+  // Eye and target scale about the point: the direction of view is kept, the point stays on the
+  // pixel's ray and at the target's depth, so each notch goes the same share of the way and a
+  // notch out undoes a notch in.
+  const double k = next / dist;
+  n.eye = point + (c.eye - point) * k, n.target = point + (c.target - point) * k;
+  return commit(c, n);
+}
+
 double zoomRect(Camera& c, int width, int height, double x0, double y0, double x1, double y1,
                 bool in) {
   auto value = [&] { return c.orthographic ? orthoWidth(c, width, height) : c.fovDegrees; };

@@ -76,6 +76,10 @@ double zoomWithinLimits(Camera& c, double factor, int width, int height);
 // than kNearestDolly; answers the distance to the pivot. Orthographic: scales the width instead
 // and answers it.
 double dollyTowards(Camera& c, double amount, const Vec3& pivot, int width, int height);
+// Moves towards the point under pixel (x, y) at the target's depth by `fraction` of the way
+// (away for a negative one), eye and target scaled about that point; orthographic views scale
+// their width by 1 - fraction about it. The point stays under the pixel.
+bool dollyTowardsPixel(Camera& c, int width, int height, double x, double y, double fraction);
 // Zooms so the pixel rectangle fills the view (in), or the view shrinks into it (out), within
 // the limits; answers the field of view or width reached, the old one when the rectangle is empty.
 double zoomRect(Camera& c, int width, int height, double x0, double y0, double x1, double y1,

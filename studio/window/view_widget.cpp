@@ -4,8 +4,6 @@
 #include <QMouseEvent>
 #include <QWheelEvent>
 
-#include <cstring>
-
 #include "studio/host/studio_host.h"
 #include "studio/window/cursor_image.h"
 
@@ -20,10 +18,6 @@ std::int32_t buttonCode(Qt::MouseButton b) {
     default: return 0;
   }
 }
-
-// One wheel notch (120) dollies as a drag across an eighth of the view's width: 2^(-1/8) of the
-// distance to the target, about 8 percent; Shift zooms the field of view instead.
-constexpr double kWheelNotchWidths = 1.0 / 8.0;
 
 }  // namespace
 
@@ -130,23 +124,8 @@ void ViewWidget::wheelEvent(QWheelEvent* event) {
   if (&views.active() != &views.view(index_)) views.setActive(index_);
   const int delta = event->angleDelta().y();
   if (delta == 0) return;
-  const float x = pixelX(event->position().x()), y = pixelY(event->position().y());
-  host_.mouseWheel(delta, x, y);
-  // The Dolly tool answers the wheel itself; under every other tool Studio dollies the view.
-  omTool* tool = host_.tools().GetCurrentTool();
-  if (!tool || std::strcmp(tool->GetName(), "Dolly") != 0) {
-    StudioView& view = views.active();
-    const float from[2] = {0, 0};
-    const float to[2] = {
-        static_cast<float>(delta / 120.0 * kWheelNotchWidths * view.rect.width), 0};
-    if (event->modifiers() & Qt::ShiftModifier) {
-      view.Zoom(from, to);
-    } else {
-      float pivot[4];
-      view.Dolly(from, to, host_.mainView().GetDollyPivot(pivot, &view));
-    }
-    view.RedrawView(0);
-  }
+  modifiers(event->modifiers());
+  host_.mouseWheel(delta, pixelX(event->position().x()), pixelY(event->position().y()));
   if (afterInput_) afterInput_();
   event->accept();
 }

@@ -64,6 +64,40 @@ TEST(CameraNavigation, PanKeepsThePointUnderTheCursor) {
   }
 }
 
+// The wheel's move towards the cursor: the point under the pixel stays there, the direction of
+// view is kept, and a notch out undoes a notch in.
+TEST(CameraNavigation, DollyTowardsAPixelKeepsThePointUnderIt) {
+  for (ViewKind kind : {ViewKind::Perspective, ViewKind::Front}) {
+    Camera c = standardCamera(kind);
+    const double x = 330, y = 70;
+    Vec3 origin, direction;
+    pixelRay(c, kW, kH, x, y, &origin, &direction);
+    const Vec3 p = origin + direction * (dot(c.target - origin, viewDirection(c)) /
+                                         dot(direction, viewDirection(c)));
+    const Camera start = c;
+    const double step = 1 - std::exp2(-1.0 / 8);
+    ASSERT_TRUE(dollyTowardsPixel(c, kW, kH, x, y, step));
+    const ScreenPoint after = project(c, kW, kH, p);
+    EXPECT_NEAR(after.x, x, 1e-6);
+    EXPECT_NEAR(after.y, y, 1e-6);
+    expectNear(viewDirection(c), viewDirection(start));
+    if (kind == ViewKind::Perspective)
+      EXPECT_NEAR(length(p - c.eye), length(p - start.eye) * (1 - step), 1e-9);
+    else
+      EXPECT_NEAR(c.orthoHeight, start.orthoHeight * (1 - step), 1e-9);
+    EXPECT_FALSE(c == start);
+    // Out by the step that undoes it: 1 - 1 / (1 - step).
+    ASSERT_TRUE(dollyTowardsPixel(c, kW, kH, x, y, 1 - 1 / (1 - step)));
+    expectNear(c.eye, start.eye, 1e-9);
+    expectNear(c.target, start.target, 1e-9);
+  }
+  Camera c = standardCamera(ViewKind::Perspective);
+  const Camera start = c;
+  EXPECT_FALSE(dollyTowardsPixel(c, kW, kH, std::nan(""), 10, 0.1));
+  EXPECT_FALSE(dollyTowardsPixel(c, kW, kH, 10, 10, std::numeric_limits<double>::infinity()));
+  EXPECT_TRUE(c == start);
+}
+
 TEST(CameraNavigation, RollTurnsTheHorizonOnly) {
   Camera c = standardCamera(ViewKind::Front);
   ASSERT_TRUE(roll(c, 90));

@@ -277,6 +277,26 @@ TEST_F(ProbeScript, PointerInputReachesTheCurrentTool) {
   EXPECT_EQ(xy[0], 5);
 }
 
+// The wheel under a tool that does not take it moves the view, in a script as in the window,
+// towards the point under the cursor; under Dolly the tool alone answers it.
+TEST_F(ProbeScript, TheWheelMovesTheViewTowardsTheCursorUnderAnyToolButDolly) {
+  studio::StudioView& view = host->views().active();
+  const studio::Camera start = view.camera;
+  ASSERT_EQ(run("tool \"Object Select\"\nwheel 240 5 5\n"), "");
+  EXPECT_GT(studio::dot(view.camera.eye - start.eye, studio::viewDirection(start)), 0.0)
+      << "a notch forward moves the eye forward";
+  // Towards the corner the cursor is in, not the centre: the target leaves the view's axis.
+  EXPECT_GT(studio::length(view.camera.target - start.target), 0.0);
+  const studio::Camera moved = view.camera;
+  host->wheelTowardsCursor = false;
+  ASSERT_EQ(run("wheel 240 5 5\n"), "");
+  EXPECT_EQ(view.camera.target, moved.target) << "towards the centre, the target stays";
+  EXPECT_FALSE(view.camera == moved);
+  const studio::Camera centred = view.camera;
+  ASSERT_EQ(run("tool \"Dolly\"\nwheel 240 5 5\n"), "");
+  EXPECT_TRUE(view.camera == centred) << "the probe's Dolly tool takes the wheel itself";
+}
+
 TEST(StudioMenus, ReferencesBalanceWhenTheModuleGoes) {
   TempConfig config;
   int before = studio::MenuItem::live();
