@@ -142,8 +142,11 @@ TEST_F(CameraTools, TheCombinedToolOnlyBracketsTheNavigation) {
   EXPECT_EQ(run("tool Menu\n"), "");
   EXPECT_TRUE(has(take(), "prompt: Drag LMB to tumble, MMB to pan, RMB to roll or LMB+MMB to dolly."));
   const studio::Camera before = camera();
-  EXPECT_EQ(run("drag left 0 0 50 50\nwheel 120 5 5\n"), "");
+  EXPECT_EQ(run("drag left 0 0 50 50\n"), "");
   EXPECT_EQ(camera().eye, before.eye) << "its mouse operations do nothing";
+  // The wheel is Studio's under every tool but Dolly, this one included.
+  EXPECT_EQ(run("wheel 120 5 5\n"), "");
+  EXPECT_NE(camera().eye, before.eye);
 }
 
 }  // namespace
