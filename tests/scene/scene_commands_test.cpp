@@ -57,8 +57,9 @@ class SceneCommands : public ::testing::Test {
   TempConfig config;
   // The module outlives the host, whose tools are the module's code.
   LoadedModule module{TESSEL_MODULE_PATH};
-  FakeHost host;
+  // The scene outlives the host, whose end deactivates a tool that still reads the selection.
   FakeScene scene;
+  FakeHost host;
   std::vector<omCommand*> commands_;
   std::vector<omTool*> tools_;
 };
