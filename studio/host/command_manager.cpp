@@ -84,13 +84,19 @@ omCommandData* CommandManager::CreateCommandData(const char* name) {
   return data;
 }
 
-bool CommandManager::ExecuteCommand(const char* name, omCommandData* data) {
-  if (!IsCommandAvailable(name)) return false;
+omCommand* CommandManager::makeWired(const char* name) {
+  if (!IsCommandAvailable(name)) return nullptr;
   omCommand* command = factories_.makeCommand(name);
-  if (!command) return false;
+  if (!command) return nullptr;
   command->SetApplication(&app_);
   command->SetMainView(&mainView_);
   command->SetContext(&context_);
+  return command;
+}
+
+bool CommandManager::ExecuteCommand(const char* name, omCommandData* data) {
+  omCommand* command = makeWired(name);
+  if (!command) return false;
   bool ran = false;
   if (command->CanExecute()) {
     TerminalProgress terminal(echo_);
@@ -112,12 +118,8 @@ bool CommandManager::ExecuteCommand(const char* name, omCommandData* data) {
 }
 
 bool CommandManager::canRun(const char* name) {
-  if (!IsCommandAvailable(name)) return false;
-  omCommand* command = factories_.makeCommand(name);
+  omCommand* command = makeWired(name);
   if (!command) return false;
-  command->SetApplication(&app_);
-  command->SetMainView(&mainView_);
-  command->SetContext(&context_);
   const bool can = command->CanExecute();
   command->Release();
   return can;

@@ -85,6 +85,8 @@ class CommandManager final : public omCommandManager {
   std::int64_t cancelAfterSteps = -1;
 
  private:
+  // A command from its factory, set up with the host's objects; null when it is not available.
+  omCommand* makeWired(const char* name);
   omApplication& app_;
   omMainView& mainView_;
   const FactoryList& factories_;
