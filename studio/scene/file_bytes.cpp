@@ -156,6 +156,9 @@ ObjTextBuffer::int_type ObjTextBuffer::underflow() {
       if (read_ < text_.size() && text_[read_] == '\n') ++read_;
       c = '\n';
     }
+    // The file check takes every blank as a blank; the reader only spaces and tabs before a
+    // statement's keyword, and would drop the line the check counted.
+    if (lineStart_ && (c == '\v' || c == '\f')) c = ' ';
     if (lineStart_ && c != ' ' && c != '\t') {
       lineStart_ = false;
       if (c == 'm' && text_.substr(read_ - 1, 6) == "mtllib") c = '#';

@@ -298,6 +298,12 @@ void keepRepeatedCorners(std::string_view text, Mesh& mesh, std::size_t dropped,
       next += 3 * (kept - 2);
       return;
     }
+    // A corner the reader never made a vertex for means the two readings of the text disagree
+    // (a lone carriage return splits lines for one and not the other): the reader's faces stand.
+    if (distinct.back() >= mesh.vertexCount()) {
+      found = false;
+      return;
+    }
     for (std::size_t k = 1; k + 1 < corners.size(); ++k)
       faces.insert(faces.end(), {corners[0], corners[k], corners[k + 1]});
   });

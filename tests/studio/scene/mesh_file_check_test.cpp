@@ -221,6 +221,20 @@ TEST(MalformedFiles, ObjFaceCornersNeedAVertexInRange) {
   EXPECT_EQ(ok.mesh.faces, (std::vector<std::uint32_t>{0, 1, 2}));
 }
 
+// The file check and the reader must read the same statements, or the faces kept after the
+// reader (repeated corners) name vertices the reader never made.
+TEST(MalformedFiles, ObjBlanksAndLineEndsReadAsTheCheckReadsThem) {
+  test::TempDir dir;
+  LoadedFile blanks = loadMeshFile(
+      dir.write("blanks.obj", "\vv 0 0 0\rv 1 0 0\n\fv 0 1 0\r\n \v\ff 1 2 3\n"));
+  ASSERT_EQ(blanks.error, "");
+  EXPECT_EQ(blanks.mesh.faces, (std::vector<std::uint32_t>{0, 1, 2}));
+  LoadedFile repeated = loadMeshFile(dir.write("repeated.obj", "\vv 0 0 0\rv 1 1 1\n 0\rf 1 1 2"));
+  ASSERT_EQ(repeated.error, "");
+  EXPECT_EQ(repeated.mesh.vertexCount(), 2u);
+  EXPECT_EQ(validateMesh(repeated.mesh), "");
+}
+
 // A FIFO or a device would hold the reader's open() or read() forever: each is refused by its
 // kind before anything reads it, and an OBJ that names one as its material library loads without
 // opening it.
