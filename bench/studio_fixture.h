@@ -9,10 +9,13 @@
 
 #include "studio/host/studio_host.h"
 #include "studio/script/script_runner.h"
+#include "tests/temp_config.h"
 
 namespace tessel::bench {
 
 struct LoadedStudio {
+  // Panels and tools write their settings as a user's would: never into the user's own folder.
+  test::TempConfig config;
   std::ostringstream sink;
   std::unique_ptr<studio::StudioHost> host;
   std::unique_ptr<studio::ScriptRunner> runner;

@@ -23,6 +23,7 @@
 #include "studio/window/view_widget.h"
 #include "studio/window/window_app.h"
 #include "studio/window/window_gl_context.h"
+#include "tests/temp_config.h"
 
 namespace {
 
@@ -181,6 +182,7 @@ BENCHMARK(BM_LastMoveLatency)
 int main(int argc, char** argv) {
   studio::prepareToolkit();
   QApplication app(argc, argv);
+  const test::TempConfig config;  // the window's panels write settings; never the user's own
   Session s;
   session = &s;
   auto owned = std::make_unique<studio::WindowGlContext>(800, 600);
