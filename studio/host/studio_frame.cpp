@@ -29,7 +29,7 @@ constexpr Accelerator kStudioKeys[] = {
     {kIdUndo, 'Z', false, true, false},          {kIdRedo, 'Z', false, true, true},
     {kIdRedo, 'Y', false, true, false},          {kIdDelete, 0x2E, false, false, false},
     {kIdHideSelected, 'H', false, false, false}, {kIdHideUnselected, 'H', false, false, true},
-    {kIdShowAll, 'H', true, false, false},
+    {kIdShowAll, 'H', true, false, false},       {kIdSeparate, 'P', false, false, false},
 };
 
 std::string keyName(std::uint8_t key) {
@@ -80,6 +80,7 @@ StudioFrame::StudioFrame() {
                                         {"", 0},
                                         {"&Delete", kIdDelete},
                                         {"Delete Current &Map", kIdDeleteMap},
+                                        {"Se&parate Selection", kIdSeparate},
                                         {"", 0},
                                         {"&Hide Selected", kIdHideSelected},
                                         {"Hide &Unselected", kIdHideUnselected},

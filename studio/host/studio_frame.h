@@ -30,6 +30,7 @@ inline constexpr std::uint32_t kIdDeleteMap = 0xE301;
 inline constexpr std::uint32_t kIdHideSelected = 0xE302;
 inline constexpr std::uint32_t kIdHideUnselected = 0xE303;
 inline constexpr std::uint32_t kIdShowAll = 0xE304;
+inline constexpr std::uint32_t kIdSeparate = 0xE305;
 
 struct Accelerator {
   std::uint32_t commandId;

@@ -15,6 +15,7 @@
 #include "host/om_codes.h"
 #include "platform/CCmdTarget.h"
 #include "studio/edit/delete_faces.h"
+#include "studio/edit/separate_faces.h"
 #include "studio/host/menu_item.h"
 #include "studio/host/toolbar_update.h"
 #include "studio/scene/mesh_io.h"
@@ -332,6 +333,54 @@ std::string StudioHost::save(const std::string& path) {
   return error;
 }
 
+StudioHost::SelectedFaces StudioHost::selectedFaces() {
+  SelectedFaces out;
+  // The faces each visible mesh's selection takes, by the rules of Delete.
+  for (const auto& e : scene_.entities()) {
+    if (!e->isMesh() || !e->visible) continue;
+    std::vector<std::uint32_t> faces = edit::facesToDelete(*e->mesh, scene_.componentMask);
+    if (!faces.empty()) out.meshes.push_back({e.get(), std::move(faces)});
+  }
+  // One mesh a file: the active one when it has selected faces, else the first that has.
+  for (auto it = scene_.selection().rbegin(); it != scene_.selection().rend(); ++it) {
+    auto at = std::find_if(out.meshes.begin(), out.meshes.end(),
+                           [&](const auto& s) { return s.first->id == *it; });
+    if (at != out.meshes.end()) {
+      out.chosen = static_cast<std::size_t>(at - out.meshes.begin());
+      break;
+    }
+  }
+  return out;
+}
+
+Entity* StudioHost::selectionTarget() {
+  SelectedFaces faces = selectedFaces();
+  return faces.meshes.empty() ? nullptr : faces.meshes[faces.chosen].first;
+}
+
+std::string StudioHost::saveSelection(const std::string& path) {
+  const SelectedFaces faces = selectedFaces();
+  const auto& selected = faces.meshes;
+  const std::size_t chosen = faces.chosen;
+  if (selected.empty()) return path + ": nothing to save: no face is selected";
+  Entity& target = *selected[chosen].first;
+  const edit::FacePart part = edit::meshOfFaces(*target.mesh, selected[chosen].second);
+  std::vector<float> world;
+  const std::string error =
+      saveMeshFile(path, part.mesh,
+                   worldPositions(target.placement, part.mesh.positions.data(),
+                                  part.mesh.vertexCount(), world));
+  if (!error.empty()) return error;
+  std::string line = "saved selection: " + std::to_string(part.mesh.faceCount()) + " faces of " +
+                     target.name + " to " + path;
+  std::string others;
+  for (std::size_t i = 0; i < selected.size(); ++i)
+    if (i != chosen) others += (others.empty() ? "" : ", ") + selected[i].first->name;
+  if (!others.empty()) line += " (not written: the selected faces of " + others + ")";
+  echo_(line);
+  return {};
+}
+
 // [SECTION] Studio side: input
 
 namespace {
@@ -504,13 +553,15 @@ bool StudioHost::routeCommand(std::uint32_t id, bool shift) {
     case kIdDeleteMap:
     case kIdHideSelected:
     case kIdHideUnselected:
-    case kIdShowAll: {
+    case kIdShowAll:
+    case kIdSeparate: {
       const std::string problem = id == kIdUndo            ? undo()
                                   : id == kIdRedo          ? redo()
                                   : id == kIdDelete        ? deleteSelection()
                                   : id == kIdDeleteMap     ? deleteCurrentMap()
                                   : id == kIdHideSelected  ? hide(true)
                                   : id == kIdHideUnselected ? hide(false)
+                                  : id == kIdSeparate      ? separateSelection()
                                                            : showAll();
       // A refusal is shown where the person looks, not only on the terminal.
       if (!problem.empty()) {
@@ -666,7 +717,8 @@ void StudioHost::updateMenus() {
       case kIdDelete:
       case kIdHideSelected:
       case kIdHideUnselected:
-      case kIdShowAll: ui.Enable(true); return true;
+      case kIdShowAll:
+      case kIdSeparate: ui.Enable(true); return true;
       case kIdDeleteMap: ui.Enable(commands_.canRun("Current Map Delete")); return true;
       case kIdLayoutSingle:
       case kIdLayoutQuad:

@@ -99,6 +99,11 @@ class StudioHost final : public omModuleHost,
   std::vector<std::string> describeFrames();
   // Writes the active mesh (the last selected one, else the first).
   std::string save(const std::string& path);
+  // Writes the faces the selection takes (the rules of Delete) of one mesh: the active one when
+  // it has any, else the first visible mesh that has; the echo names it and any left out.
+  std::string saveSelection(const std::string& path);
+  // The mesh saveSelection writes now; null when no face is selected.
+  Entity* selectionTarget();
 
   // Input in the active view's pixels. Modifier changes reach the current tool as Key calls.
   void setModifiers(bool shift, bool ctrl, bool alt);
@@ -164,6 +169,10 @@ class StudioHost final : public omModuleHost,
   // Hide Selected, Hide Unselected and Show All: entities in object mode, components in
   // component mode. One step each; the problem when nothing changes.
   std::string hide(bool selected);
+  // Edit > Separate Selection: the faces the selection takes (as Delete's) of each visible mesh
+  // become a new mesh named after it ("dragon part"), out of the old one. One step; the problem
+  // when no face is selected.
+  std::string separateSelection();
   std::string showAll();
   std::vector<std::string> describeHistory();
   std::size_t historyShadowBytes() const { return recorder_->shadowBytes(); }
@@ -220,6 +229,11 @@ class StudioHost final : public omModuleHost,
 
  private:
   void activateToolOf(std::uint32_t id);
+  struct SelectedFaces {
+    std::vector<std::pair<Entity*, std::vector<std::uint32_t>>> meshes;
+    std::size_t chosen = 0;  // the one a selection save writes
+  };
+  SelectedFaces selectedFaces();
   // After the history moved: what was derived from the old state goes, the module hears of it.
   void historyMoved(const std::string& what, const std::string& name);
   std::string moveHistory(bool undo);

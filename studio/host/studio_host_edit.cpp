@@ -5,6 +5,7 @@
 
 #include "platform/settings_store.h"
 #include "studio/edit/delete_faces.h"
+#include "studio/edit/separate_faces.h"
 #include "studio/edit/visibility.h"
 
 namespace tessel::studio {
@@ -118,6 +119,65 @@ std::string StudioHost::deleteSelection() {
   scene_.geometryChanged();
   mainView_.components().sceneChanged();
   echo_("deleted: " + std::to_string(faces) + " faces of " + names);
+  NotifySync(om::kNotifyComponentSelectionChanged, nullptr);
+  mainView_.redrawAll();
+  return {};
+}
+
+std::string StudioHost::separateSelection() {
+  // Gathered first: the parts join the entity list being walked.
+  struct Cut {
+    Entity* source;
+    std::vector<std::uint32_t> faces;
+  };
+  std::vector<Cut> cuts;
+  for (const auto& e : scene_.entities()) {
+    if (!e->isMesh() || !e->visible) continue;
+    std::vector<std::uint32_t> faces = edit::facesToDelete(*e->mesh, scene_.componentMask);
+    if (!faces.empty()) cuts.push_back({e.get(), std::move(faces)});
+  }
+  if (cuts.empty())
+    return scene_.componentMask & om::kMaskHoles
+               ? "nothing to separate: holes are separated by selecting faces"
+               : "nothing to separate: no face is selected";
+  beginEdit("Separate Selection");
+  // The renumbering change goes after whatever changed before it.
+  recorder_->checkpoint();
+  std::vector<Entity*> parts;
+  for (Cut& cut : cuts) {
+    Entity& source = *cut.source;
+    edit::FacePart part = edit::meshOfFaces(*source.mesh, cut.faces);
+    auto entity = std::make_unique<Entity>();
+    entity->name = scene_.uniqueName(edit::partName(source.name));
+    entity->type = om::kEntityPolygonMesh;
+    // Where the source stands, so the part stays where it was seen.
+    entity->placement = source.placement;
+    entity->frame = source.frame;
+    entity->frameShown = source.frameShown;
+    for (const VertexMap& map : source.maps) {
+      VertexMap kept{map.name, {}, {}};
+      if (!map.values.empty())
+        for (std::uint32_t v : part.vertices) kept.values.push_back(map.values[v]);
+      if (!map.colours.empty())
+        for (std::uint32_t v : part.vertices)
+          kept.colours.insert(kept.colours.end(), &map.colours[3 * std::size_t{v}],
+                              &map.colours[3 * std::size_t{v} + 3]);
+      entity->maps.push_back(std::move(kept));
+    }
+    entity->currentMap = source.currentMap;
+    entity->mesh = std::make_unique<Mesh>(std::move(part.mesh));
+    auto removal =
+        std::make_unique<edit::FaceRemoval>(source.id, *source.mesh, std::move(cut.faces));
+    recorder_->add(std::move(removal), source.id);
+    parts.push_back(&scene_.add(std::move(entity)));
+  }
+  endEdit();
+  scene_.geometryChanged();
+  mainView_.components().sceneChanged();
+  for (std::size_t i = 0; i < parts.size(); ++i)
+    echo_("separated: " + std::to_string(parts[i]->mesh->faceCount()) + " faces of " +
+          cuts[i].source->name + " as " + parts[i]->name);
+  for (Entity* part : parts) NotifySync(om::kEventEntityAdded, part);
   NotifySync(om::kNotifyComponentSelectionChanged, nullptr);
   mainView_.redrawAll();
   return {};

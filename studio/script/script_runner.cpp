@@ -85,7 +85,8 @@ const std::map<std::string, std::string>& usages() {
       {"hide", "hide selected|unselected"},
       {"show", "show all"},
       {"shot", "shot PATH.png [frame|window]"},
-      {"save", "save PATH"},
+      {"save", "save [selection] PATH (the active mesh, or only the faces its selection takes)"},
+      {"separate", "separate (the selected faces of each mesh become a mesh of their own)"},
       {"filter", "filter object|component \"Name\""},
       {"panel", "panel ID|\"Name\"|close"},
       {"mode", "mode object|component"},
@@ -477,9 +478,11 @@ std::string ScriptRunner::runWords(const std::vector<std::string>& w) {
     return host_.shot(w[1], w.size() == 3);
   }
   if (verb == "save") {
+    if (arity(3) && w[1] == "selection") return host_.saveSelection(w[2]);
     if (!arity(2)) return usage(verb);
     return host_.save(w[1]);
   }
+  if (verb == "separate") return arity(1) ? host_.separateSelection() : usage(verb);
   if (verb == "filter") {
     if (!arity(3) || (w[1] != "object" && w[1] != "component")) return usage(verb);
     return host_.chooseFilter(w[1] == "object", w[2]);

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -205,6 +206,7 @@ void MainWindow::buildMenus() {
   QMenu* file = menuBar()->addMenu("&File");
   file->addAction("&Open...", QKeySequence::Open, this, [this] { openDialog(); });
   file->addAction("Save &As...", QKeySequence::SaveAs, this, [this] { saveAsDialog(); });
+  file->addAction("Save &Selection As...", this, [this] { saveSelectionDialog(); });
   recentMenu_ = file->addMenu("Open &Recent");
   fillRecentMenu();
   QMenu* edit = menuBar()->addMenu("&Edit");
@@ -319,7 +321,8 @@ void MainWindow::updateMenu(QMenu* menu) {
       action->setEnabled(host_.commands().canRun("Current Map Delete"));
       continue;
     }
-    if (id == kIdDelete || id == kIdHideSelected || id == kIdHideUnselected || id == kIdShowAll)
+    if (id == kIdDelete || id == kIdHideSelected || id == kIdHideUnselected || id == kIdShowAll ||
+        id == kIdSeparate)
       continue;
     CommandUi ui(id, true);
     ui.updateMenuItem(target);
@@ -568,6 +571,37 @@ void MainWindow::saveAsDialog() {
     QMessageBox::critical(this, "Cannot save", QString::fromStdString(error));
   else
     settings_->addRecent(file), fillRecentMenu();
+}
+
+QString MainWindow::askSavePath(const QString& title, const QString& name) {
+  const QString filters = "PLY, binary (*.ply);;OBJ (*.obj)";
+  QString filter;
+  const QString proposed = name.isEmpty() ? QString() : QDir(startFolder()).filePath(name);
+  QString file = QFileDialog::getSaveFileName(this, title, proposed, filters, &filter);
+  if (file.isEmpty()) return file;
+  // A name typed without an extension gets the chosen filter's, as the dialog shows it.
+  const QString suffix = QFileInfo(file).suffix().toLower();
+  if (suffix != "ply" && suffix != "obj")
+    file += filter.contains("*.obj") ? ".obj" : ".ply";
+  return file;
+}
+
+void MainWindow::saveSelectionDialog() {
+  const Entity* target = host_.selectionTarget();
+  if (!target) {
+    showProblem("Save Selection As: no face is selected");
+    return;
+  }
+  const QString name = QString::fromStdString(target->name);
+  const QString file =
+      askSavePath("Save Selected Faces of " + name + " As", name + " selection.ply");
+  if (file.isEmpty()) return;
+  const std::string error = host_.saveSelection(file.toStdString());
+  if (!error.empty()) {
+    QMessageBox::critical(this, "Cannot save", QString::fromStdString(error));
+    return;
+  }
+  statusBar()->showMessage("Saved the selected faces of " + name + " to " + file, 5000);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

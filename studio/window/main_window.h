@@ -86,6 +86,10 @@ class MainWindow final : public QMainWindow {
   QString startFolder() const;
   void openDialog();
   void saveAsDialog();
+  void saveSelectionDialog();
+  // Asks where to write, starting at `name` in the last folder used; a typed name without an
+  // extension gets the chosen filter's. Empty when cancelled.
+  QString askSavePath(const QString& title, const QString& name);
   QString commandName(std::uint32_t id) const;
 
   StudioHost& host_;

@@ -1,6 +1,7 @@
 // Which faces a deletion takes under each component filter, and the removal put back exactly:
 // faces in their old order, face, vertex and edge flags, the table of edges built or not.
 #include "studio/edit/delete_faces.h"
+#include "studio/edit/separate_faces.h"
 
 #include <gtest/gtest.h>
 
@@ -110,6 +111,40 @@ TEST(FaceRemoval, FirstAndLastFacesAndNoEdgeTable) {
   EXPECT_EQ(m.faces, before.faces);
   EXPECT_EQ(m.vertexFlags, before.vertexFlags);
   EXPECT_FALSE(m.hasEdgeTable());
+}
+
+// Separating faces 1 and 2 of the fan: vertices 0 2 3 1 4 are used (5 is in no face), kept in
+// their old order; hidden stays hidden, the selection stays behind.
+TEST(MeshOfFaces, OnlyTheVerticesTheFacesUseInTheirOldOrder) {
+  Mesh m = fan();
+  m.faceFlags = {0, kSelected, kSelected | kHidden};
+  m.vertexFlags[1] = kHidden;
+  m.vertexFlags[2] = kSelected;
+  m.tableEdgeFlags()[edgeOf(m, 1, 4)] = kHidden;
+  m.tableEdgeFlags()[edgeOf(m, 0, 1)] = kHidden;  // face 0's alone: does not come along
+  const FacePart part = meshOfFaces(m, {1, 2});
+  EXPECT_EQ(part.vertices, (std::vector<std::uint32_t>{0, 1, 2, 3, 4}));
+  EXPECT_EQ(part.mesh.faces, (std::vector<std::uint32_t>{0, 2, 3, 2, 1, 4}));
+  EXPECT_EQ(part.mesh.position(4).x, 2);
+  EXPECT_EQ(part.mesh.faceFlags, (std::vector<std::uint8_t>{0, kHidden}));
+  EXPECT_EQ(part.mesh.vertexFlags, (std::vector<std::uint8_t>{0, kHidden, 0, 0, 0}));
+  ASSERT_TRUE(part.mesh.hasEdgeTable());
+  std::size_t hidden = 0;
+  for (std::uint8_t f : part.mesh.edgeFlags) hidden += f == kHidden;
+  EXPECT_EQ(hidden, 1u);
+  EXPECT_EQ(part.mesh.edgeFlags[edgeOf(part.mesh, 1, 4)], kHidden);
+  // A mesh never asked for edges gets no table either.
+  EXPECT_FALSE(meshOfFaces(fan(), {0}).mesh.hasEdgeTable());
+  EXPECT_EQ(meshOfFaces(fan(), {0}).mesh.vertexCount(), 3u);
+}
+
+TEST(PartName, APartOfAPartIsNotAPartPart) {
+  EXPECT_EQ(partName("dragon"), "dragon part");
+  EXPECT_EQ(partName("dragon part"), "dragon part");
+  EXPECT_EQ(partName("dragon part 12"), "dragon part");
+  EXPECT_EQ(partName("scan 2"), "scan 2 part");
+  EXPECT_EQ(partName("apart"), "apart part");
+  EXPECT_EQ(partName(""), "mesh part");
 }
 
 }  // namespace

@@ -4,10 +4,14 @@
 // undo; the history's budget.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <fstream>
 #include <iterator>
 #include <sstream>
 
+#include "host/om_codes.h"
+#include "studio/edit/delete_faces.h"
 #include "studio/edit/history.h"
 #include "tests/studio/studio_fixture.h"
 
@@ -172,6 +176,116 @@ TEST_F(Undo, BoxSelectedFacesDeletedThenUndoneGiveTheSameFileByteForByte) {
   EXPECT_EQ(grid.mesh->faceCount(), 800u - selected);
   EXPECT_EQ(run("select \"grid\" faces\ndelete\n"),
             "error: test:2: nothing to delete: no face is selected\n");
+}
+
+// Each face as its three corners where a save writes them, sorted: the same faces in any order
+// and numbering.
+std::vector<std::array<float, 9>> placedFaces(const studio::Entity& e) {
+  std::vector<std::array<float, 9>> out;
+  const studio::Mesh& m = *e.mesh;
+  std::vector<float> scratch;
+  const float* p = studio::worldPositions(e.placement, m.positions.data(), m.vertexCount(), scratch);
+  for (std::uint32_t f = 0; f < m.faceCount(); ++f) {
+    std::array<float, 9> corners;
+    for (int k = 0; k < 9; ++k) corners[k] = p[3 * m.faces[3 * f + k / 3] + k % 3];
+    out.push_back(corners);
+  }
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+TEST_F(Undo, SeparatedFacesAndTheRestAreTheOriginalAndUndoPutsThemBack) {
+  // Moved first: the part has to stand where its faces stood.
+  ASSERT_EQ(run("mode object\ncommand \"Select All\"\ntool \"Base Translate\"\npanel 33837\n"
+                "set \"Base Translate\" \"Movement Type\" \"Relative\"\n"
+                "set \"Base Translate\" \"X\" 0.3\nset \"Base Translate\" \"Apply\" 1\n"
+                "panel close\nmode component\nfilter component \"Faces\"\n"
+                "tool \"Component Select\"\ndrag left 60 40 140 100\n"),
+            "");
+  studio::Entity& grid = *host->scene().findByName("grid");
+  ASSERT_FALSE(grid.placement.isIdentity());
+  const auto original = placedFaces(grid);
+  const std::size_t selected = studio::edit::facesToDelete(*grid.mesh, om::kMaskFaces).size();
+  ASSERT_GT(selected, 20u);
+  const std::string saved = (dir.path / "before.ply").string();
+  const std::string selection = (dir.path / "selection.ply").string();
+  ASSERT_EQ(run("save " + saved + "\nsave selection " + selection + "\n"), "");
+  const std::vector<std::string> before = state();
+
+  ASSERT_EQ(run("separate\n"), "");
+  EXPECT_TRUE(has(take(), "separated: " + std::to_string(selected) + " faces of grid as grid part"));
+  studio::Entity* part = host->scene().findByName("grid part");
+  ASSERT_TRUE(part);
+  EXPECT_EQ(grid.mesh->faceCount(), 800u - selected);
+  EXPECT_EQ(part->mesh->faceCount(), selected);
+  EXPECT_LT(part->mesh->vertexCount(), 441u) << "only the vertices its faces use";
+  auto together = placedFaces(grid), parted = placedFaces(*part);
+  together.insert(together.end(), parted.begin(), parted.end());
+  std::sort(together.begin(), together.end());
+  EXPECT_EQ(together, original);
+  // Written in place, the selection is the part, where the part stands.
+  ASSERT_EQ(run("open " + selection + "\n"), "");
+  EXPECT_EQ(placedFaces(*host->scene().entities().back()), parted);
+  ASSERT_EQ(run("undo\n"), "");
+  EXPECT_EQ(host->history().nextUndo()->name, "Separate Selection");
+  const std::vector<std::string> separated = state();
+  const std::vector<float> partPositions = part->mesh->positions;
+  const std::vector<std::uint32_t> partFaces = part->mesh->faces;
+  const std::string rest = (dir.path / "rest.ply").string();
+  ASSERT_EQ(run("save " + rest + "\n"), "");
+
+  ASSERT_EQ(run("undo\n"), "");
+  EXPECT_EQ(state(), before);
+  EXPECT_FALSE(host->scene().findByName("grid part"));
+  const std::string again = (dir.path / "again.ply").string();
+  ASSERT_EQ(run("save " + again + "\n"), "");
+  EXPECT_EQ(bytesOf(again), bytesOf(saved));
+
+  ASSERT_EQ(run("redo\n"), "");
+  EXPECT_EQ(state(), separated);
+  ASSERT_EQ(run("save " + again + "\n"), "");
+  EXPECT_EQ(bytesOf(again), bytesOf(rest));
+  part = host->scene().findByName("grid part");
+  ASSERT_TRUE(part);
+  EXPECT_EQ(part->mesh->positions, partPositions);
+  EXPECT_EQ(part->mesh->faces, partFaces);
+  EXPECT_EQ(part->placement.forward(), grid.placement.forward());
+  EXPECT_EQ(run("separate\n"), "error: test:1: nothing to separate: no face is selected\n");
+}
+
+TEST_F(Undo, SaveSelectionWritesTheSelectedFacesOfOneMeshAndNamesIt) {
+  ASSERT_EQ(run("open " + dir.write("other.obj", gridObj(2)).string() + "\n"
+                "mode component\nfilter component \"Faces\"\nselect \"grid\" faces 4 5 401\n"
+                "select \"other\" faces 0 1 5\n"),
+            "");
+  const std::size_t steps = host->history().size();
+  const std::string file = (dir.path / "selection.obj").string();
+  ASSERT_EQ(run("save selection " + file + "\n"), "");
+  EXPECT_TRUE(has(take(), "saved selection: 3 faces of other to " + file +
+                              " (not written: the selected faces of grid)"));
+  EXPECT_EQ(host->history().size(), steps) << "saving is no step";
+  const studio::Mesh& other = *host->scene().findByName("other")->mesh;
+  ASSERT_EQ(run("open " + file + "\n"), "");
+  const studio::Entity& written = *host->scene().entities().back();
+  EXPECT_EQ(written.mesh->vertexCount(), 6u) << "faces 0 and 1 share two corners, 1 and 5 one";
+  std::vector<std::array<float, 9>> expected;
+  for (std::uint32_t f : {0u, 1u, 5u}) {
+    std::array<float, 9> corners;
+    for (int k = 0; k < 3; ++k)
+      for (int c = 0; c < 3; ++c)
+        corners[3 * k + c] = other.positions[3 * other.faces[3 * f + k] + c];
+    expected.push_back(corners);
+  }
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(placedFaces(written), expected);
+  // Under the vertices filter, the faces using the selected vertex; the active mesh first.
+  ASSERT_EQ(run("filter component \"Vertices\"\nselect \"other\" vertices 0\n"
+                "save selection " + file + "\n"),
+            "");
+  EXPECT_TRUE(has(take(), "saved selection: 2 faces of other"));
+  ASSERT_EQ(run("select \"other\" vertices\n"), "");
+  EXPECT_EQ(run("save selection " + file + "\n"),
+            "error: test:1: " + file + ": nothing to save: no face is selected\n");
 }
 
 TEST_F(Undo, DeleteFollowsTheComponentFilter) {

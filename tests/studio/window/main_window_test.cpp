@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDockWidget>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -27,6 +28,7 @@
 #include <memory>
 #include <sstream>
 
+#include "studio/scene/mesh_io.h"
 #include "studio/script/script_runner.h"
 #include "studio/host/studio_host.h"
 #include "studio/window/command_button.h"
@@ -278,6 +280,51 @@ TEST_F(WindowTest, CtrlZAfterABoxSelectionTakesItBackAndTheEditMenuNamesTheStep)
   QTest::keyClick(v, Qt::Key_Delete);
   settle();
   EXPECT_EQ(host->scene().findByName("fold")->mesh->faceCount(), 1u);
+}
+
+// File > Save Selection As through its dialog, a name typed without an extension taking the
+// chosen filter's; then Edit > Separate Selection.
+TEST_F(WindowTest, SaveSelectionAsAndSeparateSelectionFromTheMenus) {
+  ASSERT_EQ(window->openFiles({QString::fromStdString(dir.write("fold.obj", kFold).string())}), 1);
+  ASSERT_EQ(run("mode component\nfilter component \"Faces\"\nselect \"fold\" faces 2 3\n"), "");
+  auto item = [this](const QString& menu, const QString& text) -> QAction* {
+    for (QAction* top : window->menuBar()->actions())
+      if (top->text().remove('&') == menu)
+        for (QAction* a : top->menu()->actions())
+          if (a->text().remove('&').section('\t', 0, 0) == text) return a;
+    return nullptr;
+  };
+  QAction* save = item("File", "Save Selection As...");
+  ASSERT_TRUE(save);
+  QString title;
+  QTimer::singleShot(300, [&] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    if (!dialog) return;
+    title = dialog->windowTitle();
+    dialog->selectNameFilter("OBJ (*.obj)");
+    // Typed as a person types it: no extension.
+    if (auto* name = dialog->findChild<QLineEdit*>("fileNameEdit")) name->setText("wing");
+    QMetaObject::invokeMethod(dialog, "accept");
+  });
+  save->trigger();
+  settle();
+  EXPECT_EQ(title.toStdString(), "Save Selected Faces of fold As");
+  const studio::LoadedFile written = studio::loadMeshFile(dir.path / "wing.obj");
+  ASSERT_EQ(written.error, "") << out.str();
+  EXPECT_EQ(written.mesh.faceCount(), 2u);
+  EXPECT_EQ(written.mesh.vertexCount(), 4u);
+
+  QAction* separate = item("Edit", "Separate Selection");
+  ASSERT_TRUE(separate);
+  ASSERT_TRUE(separate->text().endsWith("\tP")) << separate->text().toStdString();
+  separate->trigger();
+  settle();
+  ASSERT_TRUE(host->scene().findByName("fold part"));
+  EXPECT_EQ(host->scene().findByName("fold part")->mesh->faceCount(), 2u);
+  EXPECT_EQ(host->scene().findByName("fold")->mesh->faceCount(), 2u);
+  separate->trigger();
+  settle();
+  EXPECT_TRUE(window->warningLabel()->isVisible()) << "nothing left selected: said in the window";
 }
 
 // Opening a tool's panel from its arrow makes the tool current, as a click on the button does;
