@@ -17,6 +17,8 @@ void StudioHost::beginEdit(const std::string& name, bool precise) {
 void StudioHost::endEdit() {
   if (movingHistory_) return;
   if (std::optional<edit::Step> step = recorder_->end()) history_.push(std::move(*step));
+  // Whatever moved the selection without a notice (a command, a panel's Apply) is over.
+  mainView_.followSelection();
   if (recorder_->recording() || waitingMoves_.empty()) return;
   // What was asked for during the gesture, now that it is over, in the order asked.
   std::vector<bool> moves = std::move(waitingMoves_);
@@ -65,6 +67,7 @@ std::string StudioHost::moveHistory(bool undoing) {
 void StudioHost::historyMoved(const std::string& what, const std::string& name) {
   for (const auto& e : scene_.entities()) e->placementChanged();
   mainView_.components().sceneChanged();
+  mainView_.followSelection();
   followDocumentKind();
   echo_(what + ": " + name);
   // The module and its tool follow the selection and placements as they are now; whatever they

@@ -13,6 +13,7 @@ void StudioHost::entityMoved(omEntity* moved) {
   for (const auto& e : scene_.entities())
     if (static_cast<omEntity*>(e.get()) == moved) e->placementChanged();
   mainView_.components().sceneChanged();
+  mainView_.followSelection();
   mainView_.redrawAll();
 }
 

@@ -17,7 +17,12 @@ StudioMainView::StudioMainView(Scene& scene, ViewManager& views, MaskList& objec
       renderer_(renderer),
       components_(scene, [this, &renderer](const ViewPlace& place) {
         return renderer.surfaceDepth(scene_, place.camera, views_.view(place.index).rect);
-      }) {}
+      }) {
+  for (ManipulatorCore* m : {static_cast<ManipulatorCore*>(&translate_),
+                             static_cast<ManipulatorCore*>(&rotate_),
+                             static_cast<ManipulatorCore*>(&scale_)})
+    m->placed = [this] { noteAnchor(); };
+}
 
 void StudioMainView::SetObjectMode(std::int32_t mode) {
   if (scene_.objectMode == (mode != 0)) return;
@@ -250,6 +255,35 @@ bool StudioMainView::GetSelectionBox(float* box) {
   const double v[6] = {b.min.x, b.min.y, b.min.z, b.max.x, b.max.y, b.max.z};
   for (int i = 0; i < 6; ++i) box[i] = static_cast<float>(v[i]);
   return true;
+}
+
+SelectionAnchor StudioMainView::anchor() const {
+  SelectionAnchor a;
+  a.ids = scene_.selection();
+  const Entity* active = a.ids.empty() ? nullptr : scene_.find(a.ids.back());
+  if (!active) return a;
+  const CoordSys& f = active->frame;
+  const Vec3 rows[4] = {f.xAxis, f.yAxis, f.zAxis, f.origin};
+  for (int r = 0; r < 4; ++r) {
+    a.frame[4 * r] = rows[r].x, a.frame[4 * r + 1] = rows[r].y, a.frame[4 * r + 2] = rows[r].z;
+  }
+  a.placement = active->placement.forward();
+  return a;
+}
+
+void StudioMainView::noteAnchor() {
+  if (shown_) anchor_ = anchor();
+}
+
+void StudioMainView::followSelection() {
+  if (!shown_ || manipulatorDragging()) return;
+  SelectionAnchor now = anchor();
+  if (const auto pose = followedPose(shown_->state, anchor_, now)) {
+    shown_->state.origin = pose->origin;
+    shown_->state.orientation = pose->orientation;
+    redrawAll();
+  }
+  anchor_ = std::move(now);
 }
 
 void StudioMainView::HideManipulator() {

@@ -129,6 +129,10 @@ class StudioMainView final : public omMainView {
   bool modified() const { return modified_; }
   // The manipulator shown, or null.
   ManipulatorCore* shownManipulator() const { return shown_; }
+  // Keeps the shown manipulator on the selection after its placement changed (a panel's Apply,
+  // a command, an undo): it moves as the selection moved since the manipulator was last put in
+  // place. A drag of the manipulator moves it itself and is left alone.
+  void followSelection();
   // Whether a manipulator handle is being dragged: the scene bounds a drag step asks for are
   // then the placed corners of each entity's own box, which costs nothing per vertex.
   bool manipulatorDragging() const {
@@ -145,10 +149,15 @@ class StudioMainView final : public omMainView {
     if (shown_ != &manipulator) {
       if (shown_) shown_->reset();
       shown_ = &manipulator;
+      noteAnchor();
       redrawAll();
     }
     return &manipulator;
   }
+  // Where the selection sits now.
+  SelectionAnchor anchor() const;
+  // The manipulator was put in place: remembers where the selection sits.
+  void noteAnchor();
 
   Scene& scene_;
   ViewManager& views_;
@@ -164,6 +173,7 @@ class StudioMainView final : public omMainView {
   RotateManipulator rotate_{lookup_};
   ScaleManipulator scale_{lookup_};
   ManipulatorCore* shown_ = nullptr;
+  SelectionAnchor anchor_;  // where the selection sat when the manipulator was put in place
   std::int32_t lightUpdateMode_ = 1;
   int updateDepth_ = 0;
   bool redrawPending_ = false, keepSelection_ = false, modified_ = false;

@@ -31,6 +31,37 @@ ManipulatorPose ManipulatorPoseState::pose() const {
   return p;
 }
 
+// [SECTION] following the selection
+
+std::optional<ManipulatorPoseState> followedPose(const ManipulatorPoseState& pose,
+                                                 const SelectionAnchor& before,
+                                                 const SelectionAnchor& after) {
+  if (before.ids.empty() || before.ids != after.ids) return std::nullopt;
+  const bool frameMoved = before.frame != after.frame;
+  if (!frameMoved && before.placement == after.placement) return std::nullopt;
+  const tm::Mat4& from = frameMoved ? before.frame : before.placement;
+  const tm::Mat4& to = frameMoved ? after.frame : after.placement;
+  const auto undo = tm::inverseAffine(from);
+  if (!undo) return std::nullopt;
+  // Row vectors: a point placed by `from` lands where `to` puts it through from^-1 to.
+  const tm::Mat4 step = tm::multiply(*undo, to);
+  ManipulatorPoseState moved;
+  moved.origin = sv(tm::placePoint(tv(pose.origin), step));
+  // The axes are the rows of the manipulator's own matrix; a scale in the step only stretches
+  // them, so each is brought back to unit length before the turn is read.
+  const tm::Mat4 axes = tm::multiply(tm::placementRotation(pose.orientation), step);
+  tm::Mat4 rows = tm::identity();
+  for (int r = 0; r < 3; ++r) {
+    const auto unit = tm::normalized(tm::Vec3{axes[4 * r], axes[4 * r + 1], axes[4 * r + 2]});
+    if (!unit) return std::nullopt;
+    rows[4 * r] = unit->x, rows[4 * r + 1] = unit->y, rows[4 * r + 2] = unit->z;
+  }
+  const auto turn = tm::quatFromMatrix(tm::transpose(rows));
+  if (!turn || !isFinite(moved.origin)) return std::nullopt;
+  moved.orientation = *turn;
+  return moved;
+}
+
 // [SECTION] frame and axes
 
 void ManipulatorFrame::GetOrigin(float* xyz) {
@@ -42,6 +73,7 @@ void ManipulatorFrame::GetOrigin(float* xyz) {
 void ManipulatorFrame::SetOrigin(const float* xyz) {
   const Vec3 o{xyz[0], xyz[1], xyz[2]};
   if (isFinite(o)) state_.origin = o;
+  if (placed_) placed_();
 }
 
 void ManipulatorFrame::GetOrientation(float* xyzw) {
@@ -53,6 +85,7 @@ void ManipulatorFrame::GetOrientation(float* xyzw) {
 void ManipulatorFrame::SetOrientation(const float* xyzw) {
   if (const auto q = tm::normalized(tm::Quat{xyzw[0], xyzw[1], xyzw[2], xyzw[3]}))
     state_.orientation = *q;
+  if (placed_) placed_();
 }
 
 void ManipulatorFrame::GetMatrix(float* m) {
@@ -69,6 +102,7 @@ void ManipulatorAxes::SetMatrix(const float* m) {
     for (int c = 0; c < 3; ++c) rows[4 * r + c] = m[4 * r + c];
   // The rows are the axes; the turn of column vectors is their transpose.
   if (const auto q = tm::quatFromMatrix(tm::transpose(rows))) state_.orientation = *q;
+  if (placed_) placed_();
 }
 
 void ManipulatorAxes::GetRotation(float* xyzw) {

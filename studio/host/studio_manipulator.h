@@ -4,8 +4,11 @@
 // The main view owns the three and shows at most one.
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "host/omManipulator.h"
 #include "host/omTransform.h"
@@ -23,9 +26,29 @@ struct ManipulatorPoseState {
   ManipulatorPose pose() const;
 };
 
+// Where the selection sits, as a manipulator follows it: the selected entities' ids (the active
+// one last), and the active one's frame and placement as row-vector matrices.
+struct SelectionAnchor {
+  std::vector<std::uint32_t> ids;
+  transform::Mat4 frame = transform::identity();
+  transform::Mat4 placement = transform::identity();
+};
+
+// The pose of a manipulator that was at `pose` when the selection sat at `before`, now that it
+// sits at `after`: moved as the active frame moved, or as the placement did when the frame stayed
+// (a move of the geometry alone), so a manipulator off the frame keeps its offset. Nothing when
+// nothing moved, the selection is another one, or a matrix is unusable.
+std::optional<ManipulatorPoseState> followedPose(const ManipulatorPoseState& pose,
+                                                 const SelectionAnchor& before,
+                                                 const SelectionAnchor& after);
+
+// Called whenever the module places a manipulator (and at the end of a drag).
+using PlacedHook = std::function<void()>;
+
 class ManipulatorFrame final : public omCoordFrame {
  public:
-  explicit ManipulatorFrame(ManipulatorPoseState& state) : state_(state) {}
+  ManipulatorFrame(ManipulatorPoseState& state, const PlacedHook& placed)
+      : state_(state), placed_(placed) {}
   void GetOrigin(float* xyz) override;
   void SetOrigin(const float* xyz) override;
   void GetOrientation(float* xyzw) override;
@@ -34,11 +57,13 @@ class ManipulatorFrame final : public omCoordFrame {
 
  private:
   ManipulatorPoseState& state_;
+  const PlacedHook& placed_;
 };
 
 class ManipulatorAxes final : public omManipulatorTransform {
  public:
-  explicit ManipulatorAxes(ManipulatorPoseState& state) : state_(state) {}
+  ManipulatorAxes(ManipulatorPoseState& state, const PlacedHook& placed)
+      : state_(state), placed_(placed) {}
   void GetMatrix(float* m) override;
   void SetMatrix(const float* m) override;
   void GetRotation(float* xyzw) override;
@@ -46,6 +71,7 @@ class ManipulatorAxes final : public omManipulatorTransform {
 
  private:
   ManipulatorPoseState& state_;
+  const PlacedHook& placed_;
 };
 
 // What the three share; the kinds add their Drag.
@@ -56,6 +82,8 @@ class ManipulatorCore {
 
   ManipulatorKind kind() const { return kind_; }
   ManipulatorPoseState state;
+  // The main view's: it notes where the selection sat when the manipulator was put in place.
+  PlacedHook placed;
   ManipulatorHandle hover = ManipulatorHandle::None;
   ManipulatorHandle picked = ManipulatorHandle::None;
   bool restricted = false;
@@ -89,12 +117,15 @@ class StudioManipulator : public Interface, public ManipulatorCore {
   omCoordFrame* GetCoordSys() override { return &frame_; }
   omManipulatorTransform* GetTransform() override { return &axes_; }
   bool Pick(omViewport* viewport, const float* point) override { return pick(viewport, point); }
-  void EndDrag() override { reset(); }
+  void EndDrag() override {
+    reset();
+    if (placed) placed();
+  }
   void GetPosition(float* xyz) override;
 
  private:
-  ManipulatorFrame frame_{state};
-  ManipulatorAxes axes_{state};
+  ManipulatorFrame frame_{state, placed};
+  ManipulatorAxes axes_{state, placed};
 };
 
 class TranslateManipulator final : public StudioManipulator<omTranslateManipulator> {

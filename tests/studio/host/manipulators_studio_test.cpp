@@ -91,6 +91,79 @@ TEST_F(Manipulators, ThePanelsReferenceCarriesTheManipulatorAndItsAxes) {
   EXPECT_NEAR(b.min.y / b.min.x, std::tan(M_PI / 6), 1e-6);
 }
 
+TEST_F(Manipulators, TheManipulatorFollowsThePlacementThePanelsUndoAndResetGiveIt) {
+  const auto at = [&] {
+    const studio::ManipulatorCore* m = host->mainView().shownManipulator();
+    return m ? m->state.origin : studio::Vec3{NAN, NAN, NAN};
+  };
+  const auto near = [](const studio::Vec3& a, const studio::Vec3& b) {
+    return studio::length(a - b) < 1e-5;
+  };
+  ASSERT_EQ(run("tool \"Base Translate\"\npanel 33837\n"
+                "set \"Base Translate\" \"Movement Type\" \"Relative\"\n"
+                "set \"Base Translate\" \"X\" 0.5\nset \"Base Translate\" \"Apply\" true\n"),
+            "");
+  EXPECT_NEAR(frameOrigin().x, 0.5, 1e-6);
+  EXPECT_TRUE(near(at(), frameOrigin()));
+  // The geometry alone: the frame stays, the manipulator keeps with what moved.
+  ASSERT_EQ(run("set \"Base Translate\" \"Selection Type\" \"Object Only\"\n"
+                "set \"Base Translate\" \"X\" 0\nset \"Base Translate\" \"Y\" 0.25\n"
+                "set \"Base Translate\" \"Apply\" true\n"),
+            "");
+  EXPECT_TRUE(near(at(), {0.5, 0.25, 0}));
+  ASSERT_EQ(run("undo\n"), "");
+  EXPECT_TRUE(near(at(), {0.5, 0, 0}));
+  ASSERT_EQ(run("undo\n"), "");
+  EXPECT_TRUE(near(at(), {0, 0, 0}));
+  ASSERT_EQ(run("redo\n"), "");
+  EXPECT_TRUE(near(at(), {0.5, 0, 0}));
+  // Reset puts the frame at the geometry's centre; the rotate panel's Apply turns the
+  // manipulator with the square's axes.
+  ASSERT_EQ(run("command \"Orient Reset\"\n"), "");
+  EXPECT_TRUE(near(at(), frameOrigin())) << frameOrigin().x;
+  ASSERT_EQ(run("tool \"Base Rotate\"\npanel 33836\n"
+                "set \"Base Rotate\" \"Movement Type\" \"Relative\"\n"
+                "set \"Base Rotate\" \"Axis\" \"Z\"\nset \"Base Rotate\" \"Angle (Deg)\" 90\n"
+                "set \"Base Rotate\" \"Apply\" true\n"),
+            "");
+  const studio::ManipulatorCore* m = host->mainView().shownManipulator();
+  ASSERT_NE(m, nullptr);
+  EXPECT_TRUE(near(m->state.pose().axes[0], square->frame.xAxis));
+  EXPECT_NEAR(square->frame.xAxis.y, 1, 1e-6);
+}
+
+TEST(ManipulatorFollow, AStepMovesThePoseAsTheFrameOrElseThePlacementMoved) {
+  namespace tm = tessel::transform;
+  studio::SelectionAnchor before;
+  before.ids = {3};
+  studio::ManipulatorPoseState pose;
+  pose.origin = {1, 0, 0};  // off the frame's origin
+  // The frame turned a quarter about Z and moved to (0, 0, 2): the pose turns with it.
+  studio::SelectionAnchor after = before;
+  const auto quarter = *tm::axisAngle({0, 0, 1}, M_PI / 2);
+  after.frame = tm::multiply(tm::placementRotation(quarter), tm::placementTranslation({0, 0, 2}));
+  after.placement = tm::placementTranslation({7, 7, 7});  // ignored while the frame moved
+  auto moved = studio::followedPose(pose, before, after);
+  ASSERT_TRUE(moved);
+  EXPECT_NEAR(studio::length(moved->origin - studio::Vec3{0, 1, 2}), 0, 1e-12);
+  EXPECT_NEAR(studio::length(moved->pose().axes[0] - studio::Vec3{0, 1, 0}), 0, 1e-12);
+  // The geometry alone, scaled by 3 about the origin: the pose moves, its axes stay unit.
+  after = before;
+  after.placement = tm::placementScale({3, 3, 3});
+  moved = studio::followedPose(pose, before, after);
+  ASSERT_TRUE(moved);
+  EXPECT_NEAR(moved->origin.x, 3, 1e-12);
+  EXPECT_NEAR(studio::length(moved->pose().axes[0] - studio::Vec3{1, 0, 0}), 0, 1e-12);
+  // Nothing moved, another selection, no selection, a placement with no inverse.
+  EXPECT_FALSE(studio::followedPose(pose, before, before));
+  after.ids = {3, 4};
+  EXPECT_FALSE(studio::followedPose(pose, before, after));
+  EXPECT_FALSE(studio::followedPose(pose, {}, {}));
+  after = before;
+  before.placement = tm::placementScale({0, 1, 1});
+  EXPECT_FALSE(studio::followedPose(pose, before, after));
+}
+
 TEST_F(Manipulators, TheZRingTurnsAboutTheManipulatorCentre) {
   ASSERT_EQ(run("tool \"Base Rotate\"\nmanipulator Z 0 60\nprint manipulator\n"), "");
   EXPECT_FALSE(square->placement.isIdentity());

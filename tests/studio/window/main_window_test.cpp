@@ -52,6 +52,7 @@ using studio::MainWindow;
 constexpr std::uint32_t kCustomSelect = 34029;
 constexpr std::uint32_t kObjectSelect = 33825;
 constexpr std::uint32_t kRotate = 33836;
+constexpr std::uint32_t kTranslate = 33837;
 
 // A folded strip: two squares meeting at a right angle, so there are sharp edges to find.
 const char* const kFold =
@@ -364,6 +365,42 @@ TEST_F(WindowTest, AToolsPanelsFieldsFollowWhetherItsToolIsActive) {
   EXPECT_STREQ(dock->panel()->GetName(), "Custom Select");
   EXPECT_TRUE(host->tools().IsToolActive("Base Rotate"));
   EXPECT_EQ(out.str().find("have been selected"), std::string::npos) << out.str();
+}
+
+TEST_F(WindowTest, ThePanelsOwnApplyTakesTheManipulatorAlongAndCtrlZBringsItBack) {
+  ASSERT_EQ(window->openFiles({QString::fromStdString(dir.write("fold.obj", kFold).string())}), 1);
+  ASSERT_EQ(run("mode object\nfilter object \"Mesh\"\ncommand \"Select All\"\n"), "");
+  QTest::mouseClick(window->button(kTranslate), Qt::LeftButton, Qt::ShiftModifier);
+  settle();
+  studio::PropertyDock* dock = window->dock();
+  ASSERT_TRUE(dock->panel());
+  EXPECT_STREQ(dock->panel()->GetName(), "Base Translate");
+  auto* movement = qobject_cast<QComboBox*>(dock->editor("Movement Type"));
+  auto* x = qobject_cast<QLineEdit*>(dock->editor("X"));
+  auto* apply = qobject_cast<QPushButton*>(dock->editor("Apply"));
+  ASSERT_TRUE(movement && x && apply);
+  movement->setCurrentText("Relative");
+  emit movement->activated(movement->currentIndex());
+  x->clear();
+  QTest::keyClicks(x, "0.05");
+  QTest::keyClick(x, Qt::Key_Return);
+  QTest::mouseClick(apply, Qt::LeftButton);
+  settle();
+  studio::Entity* fold = host->scene().findByName("fold");
+  const studio::ManipulatorCore* m = host->mainView().shownManipulator();
+  ASSERT_TRUE(fold && m);
+  EXPECT_NEAR(fold->frame.origin.x, 0.05, 1e-6);
+  EXPECT_NEAR(studio::length(m->state.origin - fold->frame.origin), 0, 1e-6)
+      << "the manipulator is drawn where the selection went";
+  if (const char* shots = std::getenv("TESSEL_SHOT_DIR"))
+    window->grab().save(QString(shots) + "/window-manipulator-after-apply.png");
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  view()->setFocus();
+  QTest::keyClick(view(), Qt::Key_Z, Qt::ControlModifier);
+  settle();
+  EXPECT_NEAR(fold->frame.origin.x, 0, 1e-9);
+  EXPECT_NEAR(studio::length(m->state.origin - fold->frame.origin), 0, 1e-6);
 }
 
 TEST_F(WindowTest, GrabShowsMenuToolbarsCombosDockAndStatusBar) {
