@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "studio/edit/map_removal.h"
+
 namespace tessel::studio::edit {
 namespace {
 
@@ -139,10 +141,24 @@ void SceneDiff::apply(Scene& scene, bool undo) {
 
 SceneRecorder::SceneRecorder(Scene& scene) : scene_(scene) {
   scene_.onRemoved = [this](std::unique_ptr<Entity> e) { removed_.push_back(std::move(e)); };
+  scene_.onMapRemoved = [this](Entity& e, int index, VertexMap map, int currentAfter) {
+    auto change = std::make_unique<MapRemoval>(e.id, index, std::move(map), currentAfter);
+    if (depth_ == 0) {
+      stray_.push_back(std::move(change));
+      return;
+    }
+    // After what the edit changed so far: an entity made in the same edit exists before its
+    // map goes, on a redo too.
+    checkpoint();
+    open_.push_back(std::move(change));
+  };
   compare(false, true);
 }
 
-SceneRecorder::~SceneRecorder() { scene_.onRemoved = nullptr; }
+SceneRecorder::~SceneRecorder() {
+  scene_.onRemoved = nullptr;
+  scene_.onMapRemoved = nullptr;
+}
 
 void SceneRecorder::takeFlags(Shadow& s, const Entity& e) {
   s.mesh = e.mesh.get();
@@ -231,7 +247,9 @@ void SceneRecorder::begin(const std::string& name, bool precise) {
   if (depth_++ == 0) {
     name_ = name;
     precise_ = precise;
-    open_.clear();
+    // What changed outside every bracket joins this step, as unannounced flag changes do.
+    open_ = std::move(stray_);
+    stray_.clear();
   } else if (precise && !precise_) {
     name_ = name;
     precise_ = true;
@@ -264,10 +282,12 @@ std::optional<Step> SceneRecorder::end() {
 std::optional<Step> SceneRecorder::flush(const std::string& name) {
   if (depth_ > 0) return std::nullopt;
   std::unique_ptr<SceneDiff> diff = compare(true, true);
-  if (diff->empty()) return std::nullopt;
+  if (diff->empty() && stray_.empty()) return std::nullopt;
   Step step;
   step.name = name;
-  step.changes.push_back(std::move(diff));
+  step.changes = std::move(stray_);
+  stray_.clear();
+  if (!diff->empty()) step.changes.push_back(std::move(diff));
   return step;
 }
 

@@ -152,6 +152,7 @@ class SceneRecorder {
   bool precise_ = false;
   bool flagsTouched_ = false;
   std::vector<std::unique_ptr<Change>> open_;
+  std::vector<std::unique_ptr<Change>> stray_;  // recorded outside every bracket
 };
 
 }  // namespace tessel::studio::edit

@@ -5,6 +5,7 @@
 
 #include "platform/settings_store.h"
 #include "studio/edit/delete_faces.h"
+#include "studio/edit/point_removal.h"
 #include "studio/edit/separate_faces.h"
 #include "studio/edit/visibility.h"
 
@@ -103,10 +104,18 @@ std::string StudioHost::deleteSelection() {
   beginEdit("Delete");
   // The renumbering change goes after whatever changed before it.
   recorder_->checkpoint();
-  std::size_t faces = 0;
+  std::size_t faces = 0, points = 0;
   std::string names;
   for (const auto& e : scene_.entities()) {
-    if (!e->isMesh() || !e->visible) continue;
+    if (!e->mesh || !e->visible) continue;
+    if (e->isPointCloud()) {
+      auto removal = std::make_unique<edit::PointRemoval>(e->id, *e->mesh);
+      if (!removal->removed()) continue;
+      points += removal->removed();
+      names += (names.empty() ? "" : ", ") + e->name;
+      recorder_->add(std::move(removal), e->id);
+      continue;
+    }
     std::vector<std::uint32_t> doomed = edit::facesToDelete(*e->mesh, scene_.componentMask);
     if (doomed.empty()) continue;
     auto removal = std::make_unique<edit::FaceRemoval>(e->id, *e->mesh, std::move(doomed));
@@ -115,13 +124,15 @@ std::string StudioHost::deleteSelection() {
     recorder_->add(std::move(removal), e->id);
   }
   endEdit();
-  if (!faces)
+  if (!faces && !points)
     return scene_.componentMask & om::kMaskHoles
                ? "nothing to delete: holes are deleted by deleting faces"
-               : "nothing to delete: no face is selected";
+               : "nothing to delete: no face or point is selected";
   scene_.geometryChanged();
   mainView_.components().sceneChanged();
-  echo_("deleted: " + std::to_string(faces) + " faces of " + names);
+  std::string what = faces ? std::to_string(faces) + " faces" : "";
+  if (points) what += (faces ? " and " : "") + std::to_string(points) + " points";
+  echo_("deleted: " + what + " of " + names);
   NotifySync(om::kNotifyComponentSelectionChanged, nullptr);
   mainView_.redrawAll();
   return {};

@@ -173,10 +173,13 @@ std::int32_t Entity::HasCurrentMap() { return isMesh() && currentVertexMap() ? 1
 
 void Entity::DeleteCurrentMap() {
   if (!currentVertexMap()) return;
-  maps.erase(maps.begin() + currentMap);
+  const int index = currentMap;
+  VertexMap gone = std::move(maps[index]);
+  maps.erase(maps.begin() + index);
   // The next map takes its place, or the one before when it was the last.
   if (currentMap >= static_cast<int>(maps.size())) currentMap = static_cast<int>(maps.size()) - 1;
   ++mapRevision;
+  if (scene && scene->onMapRemoved) scene->onMapRemoved(*this, index, std::move(gone), currentMap);
 }
 
 void Entity::addMap(VertexMap map) {

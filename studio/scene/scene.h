@@ -231,6 +231,9 @@ class Scene {
   // When set, an entity that `remove` takes out is handed here instead of destroyed: the undo
   // history keeps what a deletion removed.
   std::function<void(std::unique_ptr<Entity>)> onRemoved;
+  // When set, a map an entity deletes (DeleteCurrentMap) is handed here with where it was and
+  // which map is current after it, instead of destroyed.
+  std::function<void(Entity&, int index, VertexMap map, int currentAfter)> onMapRemoved;
   Entity* find(std::uint32_t id);
   // The scene's entity at this address, or none. Addresses are only compared, so a host object
   // the module hands back after it was removed is safe to ask about.

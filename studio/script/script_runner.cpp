@@ -81,7 +81,7 @@ const std::map<std::string, std::string>& usages() {
       {"print", "print camera|selection|scene|frames|manipulator|panel \"Title\"|menu|toolbars|accelerators|history"},
       {"undo", "undo (the last step of the history)"},
       {"redo", "redo (the step undone last)"},
-      {"delete", "delete (the selected objects, or in component mode the selected faces)"},
+      {"delete", "delete (the selected objects, or in component mode the selected faces and points)"},
       {"hide", "hide selected|unselected"},
       {"show", "show all"},
       {"shot", "shot PATH.png [frame|window]"},

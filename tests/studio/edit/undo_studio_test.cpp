@@ -13,6 +13,7 @@
 #include "host/om_codes.h"
 #include "studio/edit/delete_faces.h"
 #include "studio/edit/history.h"
+#include "studio/scene/mesh_io.h"
 #include "tests/studio/studio_fixture.h"
 
 namespace tessel::test {
@@ -175,7 +176,7 @@ TEST_F(Undo, BoxSelectedFacesDeletedThenUndoneGiveTheSameFileByteForByte) {
   EXPECT_EQ(state(), deleted);
   EXPECT_EQ(grid.mesh->faceCount(), 800u - selected);
   EXPECT_EQ(run("select \"grid\" faces\ndelete\n"),
-            "error: test:2: nothing to delete: no face is selected\n");
+            "error: test:2: nothing to delete: no face or point is selected\n");
 }
 
 // Each face as its three corners where a save writes them, sorted: the same faces in any order
@@ -296,6 +297,35 @@ TEST_F(Undo, DeleteFollowsTheComponentFilter) {
       << "the corner vertex is in two faces";
   ASSERT_EQ(run("filter component \"Holes\"\n"), "");
   EXPECT_EQ(run("delete\n"), "error: test:1: nothing to delete: holes are deleted by deleting faces\n");
+}
+
+// A point cloud's points and a mesh's maps are deleted as one step each, and come back whole.
+TEST_F(Undo, DeletedPointsAndMapsComeBack) {
+  std::string ply = "ply\nformat ascii 1.0\nelement vertex 6\nproperty float x\n"
+                    "property float y\nproperty float z\nend_header\n";
+  for (int i = 0; i < 6; ++i) ply += std::to_string(i) + " 0 0\n";
+  ASSERT_EQ(run("open " + dir.write("cloud.ply", ply).string() + "\n"), "");
+  ASSERT_EQ(run("map \"grid\" \"height\" z\nmap \"grid\" \"across\" x\n"), "");
+  ASSERT_EQ(run("mode component\nfilter component \"Vertices\"\n"), "");
+  const std::vector<std::string> before = state();
+  ASSERT_EQ(run("select \"cloud\" vertices 1 4\ndelete\n"), "");
+  EXPECT_TRUE(has(take(), "deleted: 2 points of cloud"));
+  EXPECT_TRUE(has(state(), "  cloud: vertices 0; faces 0; edges 0")) << "deleted points are not selected";
+  const std::string saved = (dir.path / "fewer.ply").string();
+  ASSERT_EQ(run("save " + saved + "\n"), "");  // the selected object
+  EXPECT_EQ(studio::loadMeshFile(saved).mesh.vertexCount(), 4u);
+  ASSERT_EQ(run("undo\nundo\n"), "");
+  EXPECT_EQ(state(), before) << "the points are back, unselected as before";
+  ASSERT_EQ(run("select \"grid\" faces 0\nmode object\ncommand \"Current Map Delete\"\n"), "");
+  const studio::Entity& grid = *host->scene().findByName("grid");
+  ASSERT_EQ(grid.maps.size(), 1u);
+  EXPECT_EQ(grid.maps[0].name, "height");
+  EXPECT_EQ(host->history().nextUndo()->name, "Current Map Delete");
+  ASSERT_EQ(run("undo\nundo\nmode component\n"), "");
+  EXPECT_EQ(state(), before);
+  EXPECT_EQ(grid.maps[1].name, "across");
+  ASSERT_EQ(run("redo\nredo\n"), "");
+  EXPECT_EQ(grid.maps.size(), 1u);
 }
 
 TEST_F(Undo, ObjectsAndComponentsHideAndShowAllRoundTrips) {
