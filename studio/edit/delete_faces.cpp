@@ -71,6 +71,8 @@ void rebuildKeepingFlags(Mesh& m, bool edgeTable, const std::vector<std::uint32_
 
 Mesh withoutUnusedVertices(const Mesh& m) {
   Mesh out;
+  out.offset = m.offset;
+  const bool residuals = m.residuals.size() == m.positions.size();
   std::vector<std::uint32_t> renumbered(m.vertexCount(), 0);
   std::uint32_t next = 0;
   for (std::uint32_t v = 0; v < m.vertexCount(); ++v) {
@@ -78,6 +80,9 @@ Mesh withoutUnusedVertices(const Mesh& m) {
     renumbered[v] = next++;
     out.positions.insert(out.positions.end(), &m.positions[3 * std::size_t{v}],
                          &m.positions[3 * std::size_t{v} + 3]);
+    if (residuals)
+      out.residuals.insert(out.residuals.end(), &m.residuals[3 * std::size_t{v}],
+                           &m.residuals[3 * std::size_t{v} + 3]);
   }
   out.faces.reserve(m.faces.size());
   for (std::uint32_t v : m.faces) out.faces.push_back(renumbered[v]);

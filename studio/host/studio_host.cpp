@@ -18,6 +18,7 @@
 #include "studio/edit/separate_faces.h"
 #include "studio/host/menu_item.h"
 #include "studio/host/toolbar_update.h"
+#include "studio/scene/coordinate_offset.h"
 #include "studio/scene/mesh_io.h"
 
 namespace tessel::studio {
@@ -227,7 +228,11 @@ std::string StudioHost::addPolyline(std::uint32_t kind, const std::string& name,
 }
 
 std::string StudioHost::open(const std::string& path) {
-  LoadedFile file = loadMeshFile(path);
+  // The latest first: a scan of the site last opened takes its offset.
+  std::vector<Vec3> offsets;
+  for (auto it = scene_.entities().rbegin(); it != scene_.entities().rend(); ++it)
+    if ((*it)->mesh && (*it)->mesh->shifted()) offsets.push_back((*it)->mesh->offset);
+  LoadedFile file = loadMeshFile(path, offsets);
   if (!file.error.empty()) return file.error;
   auto entity = std::make_unique<Entity>();
   std::filesystem::path p(path);
@@ -247,6 +252,7 @@ std::string StudioHost::open(const std::string& path) {
     // A file of nothing but zero triangles (an STL of zero bytes) reads as one vertex; say so.
     if (m.bounds().radius() == 0) line += "; all faces at one point";
   }
+  if (m.shifted()) line += "; offset " + offsetText(m.offset) + " taken off its coordinates";
   if (file.skippedFaces)
     line += "; " + std::to_string(file.skippedFaces) +
             " faces of the file that repeat a vertex could not be read";
@@ -327,8 +333,13 @@ std::string StudioHost::save(const std::string& path) {
                                   [](std::uint8_t f) { return f & kUnused; });
   if (unused) compact = edit::withoutUnusedVertices(*target->mesh);
   const Mesh& m = unused ? compact : *target->mesh;
+  // Placed where it was loaded, the mesh writes its own positions (and a shifted mesh the
+  // residuals of its file's doubles with them).
   std::string error = saveMeshFile(
-      path, m, worldPositions(target->placement, m.positions.data(), m.vertexCount(), world));
+      path, m,
+      target->placement.isIdentity()
+          ? nullptr
+          : worldPositions(target->placement, m.positions.data(), m.vertexCount(), world));
   if (error.empty()) echo_("saved: " + target->name + " to " + path);
   return error;
 }
@@ -689,6 +700,7 @@ std::vector<std::string> StudioHost::describeScene() {
         line += " " + std::to_string(e->mesh->faceCount()) + " faces " +
                 std::to_string(e->mesh->edgeCount()) + " edges";
     }
+    if (e->mesh && e->mesh->shifted()) line += " offset " + offsetText(e->mesh->offset);
     if (e->type == om::kEntityLight) line += " slot " + std::to_string(e->light.slot);
     if (const VertexMap* map = e->currentVertexMap())
       line += " map " + map->name + " (" + std::to_string(e->maps.size()) + " in all)";

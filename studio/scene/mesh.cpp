@@ -20,7 +20,7 @@ std::size_t Mesh::memoryBytes() const {
   auto bytes = [](const auto& v) { return v.capacity() * sizeof(v[0]); };
   return bytes(positions) + bytes(faces) + bytes(vertexFaceStart_) + bytes(vertexFaces_) +
          bytes(edges_) + bytes(faceEdges_) + bytes(extraEdgeFaces_) + bytes(vertexFlags) +
-         bytes(faceFlags) + bytes(edgeFlags) + bytes(vertexMarks_) + bytes(edgeValues_);
+         bytes(faceFlags) + bytes(edgeFlags) + bytes(vertexMarks_) + bytes(edgeValues_) + bytes(residuals);
 }
 
 std::string validateMesh(const Mesh& mesh) {

@@ -41,6 +41,14 @@ struct Mesh {
   // [SECTION] geometry, as loaded
   std::vector<float> positions;       // #V by 3
   std::vector<std::uint32_t> faces;   // #F by 3 vertex handles
+  // A file far from the origin for its detail (a georeferenced scan) is held shifted: its
+  // coordinates are positions + offset, in double. Zero for a file held where it lies.
+  Vec3 offset;
+  // #V by 3, or empty: what each float position lost against the file's coordinate, exactly:
+  // (file - offset) - position, so a save writes the file's doubles back bit for bit. Kept for
+  // shifted meshes whose file held more than floats; whoever copies vertices copies these too.
+  std::vector<double> residuals;
+  bool shifted() const { return offset.x != 0 || offset.y != 0 || offset.z != 0; }
 
   // [SECTION] state, from buildTopology
   std::vector<std::uint8_t> vertexFlags;  // #V

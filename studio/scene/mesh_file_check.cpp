@@ -3,9 +3,11 @@
 // [SECTION] OFF: the header line, the count line, then the body
 // [SECTION] OBJ: vertex lines and face corners
 // [SECTION] STL: binary by its exact size, else facets of three vertex lines
+// [SECTION] coordinates the readers round, read again from the checked bytes
 #include "studio/scene/mesh_file_check.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -488,6 +490,64 @@ std::string checkPly(std::string_view text, bool thorough) {
   return thorough || wideLengths ? walkPlyBinary(text, h) : std::string();
 }
 
+// A value of a binary PLY as a double, from the file's byte order; x, y and z are float or double.
+double loadCoordinate(const unsigned char* p, const PlyType& t, bool bigEndian) {
+  unsigned char b[8];
+  const bool swap = bigEndian != (std::endian::native == std::endian::big);
+  for (unsigned i = 0; i < t.size; ++i) b[i] = p[swap ? t.size - 1 - i : i];
+  if (t.size == 8) return std::bit_cast<double>(b);
+  float f;
+  std::memcpy(&f, b, 4);
+  return f;
+}
+
+// The vertices' x, y and z as written, read along the walk the checks take: the elements before
+// the vertices are passed over (fixed records in binary, a token a value in ASCII: lists belong
+// to faces, which come after the vertices).
+std::vector<double> plyVertexCoordinates(std::string_view text, const PlyHeader& h) {
+  std::vector<double> out;
+  const auto* data = reinterpret_cast<const unsigned char*>(text.data());
+  const std::uint64_t size = text.size();
+  std::uint64_t pos = h.bodyStart;
+  Tokens tokens(text, h.bodyStart, h.bodyLine);
+  for (const PlyElement& e : h.elements) {
+    if (e.name != "vertex") {
+      if (h.binary) {
+        pos += e.count * e.minBytes(true);
+      } else {
+        for (std::uint64_t i = 0; i < e.count * e.properties.size(); ++i) tokens.next();
+      }
+      continue;
+    }
+    int slot[64];  // each property's coordinate (0, 1, 2), or -1
+    if (e.properties.size() > 64) return {};
+    std::uint64_t record = 0;
+    for (std::size_t k = 0; k < e.properties.size(); ++k) {
+      const std::string_view name = e.properties[k].name;
+      slot[k] = name == "x" ? 0 : name == "y" ? 1 : name == "z" ? 2 : -1;
+      record += e.properties[k].type->size;
+    }
+    if (h.binary && (pos > size || e.count > (size - pos) / std::max<std::uint64_t>(record, 1)))
+      return {};
+    out.resize(3 * e.count);
+    for (std::uint64_t i = 0; i < e.count; ++i)
+      for (std::size_t k = 0; k < e.properties.size(); ++k) {
+        const PlyType& t = *e.properties[k].type;
+        if (h.binary) {
+          if (slot[k] >= 0) out[3 * i + slot[k]] = loadCoordinate(data + pos, t, h.bigEndian);
+          pos += t.size;
+          continue;
+        }
+        const std::string_view token = withoutPlus(tokens.next());
+        if (slot[k] < 0) continue;
+        double& v = out[3 * i + slot[k]];
+        if (std::from_chars(token.data(), token.data() + token.size(), v).ec != std::errc()) return {};
+      }
+    return out;
+  }
+  return {};
+}
+
 // [SECTION] OFF
 
 std::string checkOff(std::string_view text) {
@@ -819,6 +879,32 @@ ObjFaceStatements countObjFaces(std::string_view text) {
     out.repeatingToFewerThanThree +=
         corners.size() >= 3 && std::unique(distinct.begin(), distinct.end()) - distinct.begin() < 3;
   });
+  return out;
+}
+
+std::vector<double> plyDoubleCoordinates(std::string_view bytes) {
+  PlyHeader h;
+  if (!parsePlyHeader(bytes, h).empty()) return {};
+  bool doubles = false;
+  for (const PlyElement& e : h.elements)
+    if (e.name == "vertex")
+      for (const PlyProperty& p : e.properties)
+        doubles |= (p.name == "x" || p.name == "y" || p.name == "z") && p.type->size == 8;
+  return doubles ? plyVertexCoordinates(bytes, h) : std::vector<double>{};
+}
+
+std::vector<double> objCoordinates(std::string_view text) {
+  std::vector<double> out;
+  for (std::size_t pos = 0; pos < text.size();) {
+    const std::vector<std::string_view> w = splitWords(nextObjLine(text, pos));
+    if (w.empty() || w[0] != "v" || w.size() < 4) continue;
+    for (int k = 1; k <= 3; ++k) {
+      const std::string_view t = withoutPlus(w[k]);
+      double v = 0;
+      if (std::from_chars(t.data(), t.data() + t.size(), v).ec != std::errc()) return {};
+      out.push_back(v);
+    }
+  }
   return out;
 }
 

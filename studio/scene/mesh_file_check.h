@@ -49,4 +49,12 @@ struct ObjFaceStatements {
 };
 ObjFaceStatements countObjFaces(std::string_view text);
 
+// [SECTION] coordinates the readers round to float, read again from the checked bytes
+
+// A PLY file's vertex x, y and z (#V by 3) as written, when its header declares any of them
+// double; empty for a file of float coordinates, whose floats the reader keeps exactly.
+std::vector<double> plyDoubleCoordinates(std::string_view bytes);
+// An OBJ text's vertex coordinates (#V by 3) as written, in double.
+std::vector<double> objCoordinates(std::string_view text);
+
 }  // namespace tessel::studio

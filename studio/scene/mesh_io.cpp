@@ -17,6 +17,7 @@
 #include <OpenMesh/Core/IO/MeshIO.hh>
 #include <OpenMesh/Core/IO/importer/BaseImporter.hh>
 
+#include "studio/scene/coordinate_offset.h"
 #include "studio/scene/file_bytes.h"
 #include "studio/scene/mesh_file_check.h"
 
@@ -312,6 +313,28 @@ void keepRepeatedCorners(std::string_view text, Mesh& mesh, std::size_t dropped,
   skipped = 0;
 }
 
+// A file far from the origin for its detail is held shifted (coordinate_offset.h), from its
+// coordinates as written where the reader rounded them to floats (double PLY properties, OBJ
+// text); a file near the origin for its size costs one pass over its floats.
+void shiftFromFile(std::string_view bytes, const std::string& ext, Mesh& mesh,
+                   const std::vector<Vec3>& inUse) {
+  float lo[3] = {HUGE_VALF, HUGE_VALF, HUGE_VALF}, hi[3] = {-HUGE_VALF, -HUGE_VALF, -HUGE_VALF};
+  const float* p = mesh.positions.data();
+  for (std::size_t i = 0, n = mesh.vertexCount(); i < n; ++i)
+    for (int a = 0; a < 3; ++a) lo[a] = std::min(lo[a], p[3 * i + a]), hi[a] = std::max(hi[a], p[3 * i + a]);
+  Box box;
+  box.min = {lo[0], lo[1], lo[2]};
+  box.max = {hi[0], hi[1], hi[2]};
+  if (roundOffset(box) == Vec3{}) return;
+  std::vector<double> coordinates = ext == ".ply"   ? plyDoubleCoordinates(bytes)
+                                    : ext == ".obj" ? objCoordinates(bytes)
+                                                    : std::vector<double>{};
+  // Float formats, or a reading of the text that does not match the reader's: its floats.
+  if (coordinates.size() != mesh.positions.size())
+    coordinates.assign(mesh.positions.begin(), mesh.positions.end());
+  shiftFarCoordinates(mesh, coordinates, inUse);
+}
+
 // The reader for `ext` over the checked bytes, never the file opened again by name: what was
 // checked is what is read. OFF is the exception: its reader takes its format from a look at the
 // file by name before reading, which a stream cannot give it.
@@ -332,7 +355,8 @@ bool readBytes(std::string head, std::string_view bytes, const std::filesystem::
 }
 
 // Without `checkBytes` the reader is handed the file as it is (the benchmark's baseline).
-LoadedFile parseFile(const std::filesystem::path& file, bool checkBytes) {
+LoadedFile parseFile(const std::filesystem::path& file, bool checkBytes,
+                     const std::vector<Vec3>& offsetsInUse) {
   LoadedFile out;
   auto fail = [&](const std::string& problem) {
     out.mesh = Mesh{};
@@ -403,6 +427,7 @@ LoadedFile parseFile(const std::filesystem::path& file, bool checkBytes) {
     if (statements.repeatingToFewerThanThree)
       keepRepeatedCorners(bytes, out.mesh, statements.repeatingToFewerThanThree, out.skippedFaces);
   }
+  if (checkBytes) shiftFromFile(bytes, ext, out.mesh, offsetsInUse);
   out.pointCloud = out.mesh.faces.empty();
   out.vertexValues = importer.vertexValues();
   out.vertexColours = importer.vertexColours();
@@ -413,14 +438,16 @@ LoadedFile parseFile(const std::filesystem::path& file, bool checkBytes) {
 
 }  // namespace
 
-LoadedFile readMeshFile(const std::filesystem::path& file) { return parseFile(file, true); }
-
-LoadedFile readMeshFileUncheckedForBenchmark(const std::filesystem::path& file) {
-  return parseFile(file, false);
+LoadedFile readMeshFile(const std::filesystem::path& file, const std::vector<Vec3>& offsetsInUse) {
+  return parseFile(file, true, offsetsInUse);
 }
 
-LoadedFile loadMeshFile(const std::filesystem::path& file) {
-  LoadedFile out = readMeshFile(file);
+LoadedFile readMeshFileUncheckedForBenchmark(const std::filesystem::path& file) {
+  return parseFile(file, false, {});
+}
+
+LoadedFile loadMeshFile(const std::filesystem::path& file, const std::vector<Vec3>& offsetsInUse) {
+  LoadedFile out = readMeshFile(file, offsetsInUse);
   if (out.error.empty()) buildTopology(out.mesh);
   return out;
 }

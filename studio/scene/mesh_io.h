@@ -29,10 +29,14 @@ struct LoadedFile {
   std::vector<std::string> warnings;
 };
 
-// PLY (binary and ASCII), OBJ, STL and OFF. Polygons are split into fans of triangles.
-LoadedFile loadMeshFile(const std::filesystem::path& file);
+// PLY (binary and ASCII), OBJ, STL and OFF. Polygons are split into fans of triangles. A file
+// far from the origin for its detail comes shifted (Mesh::offset, coordinate_offset.h), by one
+// of `offsetsInUse` (the scene's other meshes') where that serves it.
+LoadedFile loadMeshFile(const std::filesystem::path& file,
+                        const std::vector<Vec3>& offsetsInUse = {});
 // The same without building the adjacency and edge table: the file's parse alone.
-LoadedFile readMeshFile(const std::filesystem::path& file);
+LoadedFile readMeshFile(const std::filesystem::path& file,
+                        const std::vector<Vec3>& offsetsInUse = {});
 // The same parse without the checks on the file's bytes before and after the reader: loading as
 // it was before them, the load benchmark's baseline. Never for a file a user opens: a malformed
 // one can hang or crash the reader.
@@ -41,7 +45,9 @@ LoadedFile readMeshFileUncheckedForBenchmark(const std::filesystem::path& file);
 // PLY (binary) or OBJ by the extension, written to a temporary file and renamed over the target
 // once every byte is on disk, so a failed save (a full disk) leaves the old file whole and no
 // temporary behind. An empty string on success, else "FILE: cannot be written: why".
-// `positions` (#V by 3) replaces the mesh's own, e.g. its world positions; null: the mesh's.
+// `positions` (#V by 3) replaces the mesh's own and their residuals, e.g. its world positions;
+// null: the mesh's. A shifted mesh is written with its offset added back, in double (PLY
+// `property double`, OBJ text of as many digits as a double needs).
 std::string saveMeshFile(const std::filesystem::path& file, const Mesh& mesh,
                          const float* positions = nullptr);
 
