@@ -329,9 +329,15 @@ void shiftFromFile(std::string_view bytes, const std::string& ext, Mesh& mesh,
   std::vector<double> coordinates = ext == ".ply"   ? plyDoubleCoordinates(bytes)
                                     : ext == ".obj" ? objCoordinates(bytes)
                                                     : std::vector<double>{};
-  // Float formats, or a reading of the text that does not match the reader's: its floats.
-  if (coordinates.size() != mesh.positions.size())
-    coordinates.assign(mesh.positions.begin(), mesh.positions.end());
+  // The two readings of the file agree to a float's step (the reader may round a text's number
+  // once more, through a double); where they do not, or for a format of floats, the reader's
+  // floats stand.
+  bool agree = coordinates.size() == mesh.positions.size();
+  for (std::size_t i = 0; agree && i < coordinates.size(); ++i) {
+    const float f = std::fabs(p[i]);
+    agree = std::fabs(coordinates[i] - p[i]) <= std::nextafter(f, HUGE_VALF) - f;
+  }
+  if (!agree) coordinates.assign(mesh.positions.begin(), mesh.positions.end());
   shiftFarCoordinates(mesh, coordinates, inUse);
 }
 

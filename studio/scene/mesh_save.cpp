@@ -7,6 +7,7 @@
 #include <cctype>
 #include <charconv>
 #include <climits>
+#include <cmath>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -72,6 +73,14 @@ void writePly(platform::AtomicFile& out, const Mesh& mesh, const Coordinates& C)
   }
 }
 
+// A shifted mesh's coordinate as the shortest text that reads back to the same double, in fixed
+// notation where that stays short: a northing reads 5000000, not 5e+06.
+char* coordinateText(char* at, char* end, double v) {
+  const double size = std::fabs(v);
+  const bool fixed = size == 0 || (size >= 1e-3 && size < 1e16);
+  return (fixed ? std::to_chars(at, end, v, std::chars_format::fixed) : std::to_chars(at, end, v)).ptr;
+}
+
 // Coordinates as the shortest text that reads back to the same float (a shifted mesh's: the
 // same double), so a save loses nothing (1.2345678e-6 stays itself, 3.3e-10 does not become 0).
 void writeObj(platform::AtomicFile& out, const Mesh& mesh, const Coordinates& C) {
@@ -84,8 +93,7 @@ void writeObj(platform::AtomicFile& out, const Mesh& mesh, const Coordinates& C)
     for (int k = 0; k < 3; ++k) {
       *at++ = ' ';
       char* end = line.data() + line.size();
-      at = C.isDouble() ? std::to_chars(at, end, C.at(v, k)).ptr
-                        : std::to_chars(at, end, C.V[3 * v + k]).ptr;
+      at = C.isDouble() ? coordinateText(at, end, C.at(v, k)) : std::to_chars(at, end, C.V[3 * v + k]).ptr;
     }
     *at++ = '\n';
     out.write(line.data(), static_cast<std::size_t>(at - line.data()));

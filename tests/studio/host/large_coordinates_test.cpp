@@ -36,12 +36,14 @@ std::vector<int> gridFaces() {
   return F;
 }
 
-// A PLY file of double coordinates in `format` (ascii, binary_little_endian or _big_endian).
+// A PLY file of double coordinates in `format` (ascii, binary_little_endian or _big_endian),
+// with a scanner's confidence beside them.
 std::string plyOf(const std::vector<double>& V, const std::string& format) {
   const std::vector<int> F = gridFaces();
   std::ostringstream out;
   out << "ply\nformat " << format << " 1.0\nelement vertex " << V.size() / 3
-      << "\nproperty double x\nproperty double y\nproperty double z\nelement face " << F.size() / 3
+      << "\nproperty double x\nproperty double y\nproperty double z\nproperty float confidence"
+      << "\nelement face " << F.size() / 3
       << "\nproperty list uchar int vertex_indices\nend_header\n";
   const bool big = format == "binary_big_endian";
   auto put = [&](auto value) {
@@ -53,9 +55,9 @@ std::string plyOf(const std::vector<double>& V, const std::string& format) {
   out.precision(17);
   for (std::size_t i = 0; i < V.size(); i += 3) {
     if (format == "ascii")
-      out << V[i] << ' ' << V[i + 1] << ' ' << V[i + 2] << '\n';
+      out << V[i] << ' ' << V[i + 1] << ' ' << V[i + 2] << " 0.5\n";
     else
-      put(V[i]), put(V[i + 1]), put(V[i + 2]);
+      put(V[i]), put(V[i + 1]), put(V[i + 2]), put(0.5f);
   }
   for (std::size_t f = 0; f < F.size(); f += 3) {
     if (format == "ascii")
@@ -147,12 +149,13 @@ TEST_F(LargeCoordinates, AGridFarFromTheOriginMeasuresAsAtTheOriginAndSavesBackI
     const bool obj = format == "obj";
     const std::string ext = obj ? ".obj" : ".ply";
     const std::string tag = std::to_string(++n);
+    const std::string maps = obj ? "" : "; maps: confidence";
     EXPECT_EQ(loadLine(dir.write("near" + tag + ext, obj ? objOf(near) : plyOf(near, format))),
-              "loaded: " + counts)
+              "loaded: " + counts + maps)
         << format << ": a file near the origin loads as it lies";
-    // Unshifted, floats at 5e6 step by 0.5: 3,120 of the 3,200 faces would have no area.
+    // Unshifted, floats step by 0.5 at the northing: 2,184 of the 3,200 faces would have no area.
     EXPECT_EQ(loadLine(dir.write("far" + tag + ext, obj ? objOf(far) : plyOf(far, format))),
-              "loaded: " + counts + shifted)
+              "loaded: " + counts + shifted + maps)
         << format;
   }
   ASSERT_EQ(run("print scene\n"), "");
