@@ -25,10 +25,17 @@ FacePart meshOfFaces(const Mesh& m, const std::vector<std::uint32_t>& faces) {
     part.vertices.push_back(v);
   }
   Mesh& out = part.mesh;
+  // A part of a shifted scan is shifted as its source: it stays where its file put it.
+  out.offset = m.offset;
+  const bool residuals = m.residuals.size() == m.positions.size();
   out.positions.reserve(3 * part.vertices.size());
-  for (std::uint32_t v : part.vertices)
+  for (std::uint32_t v : part.vertices) {
     out.positions.insert(out.positions.end(), &m.positions[3 * std::size_t{v}],
                          &m.positions[3 * std::size_t{v} + 3]);
+    if (residuals)
+      out.residuals.insert(out.residuals.end(), &m.residuals[3 * std::size_t{v}],
+                           &m.residuals[3 * std::size_t{v} + 3]);
+  }
   out.faces.reserve(3 * faces.size());
   for (std::uint32_t f : faces)
     for (int k = 0; k < 3; ++k) out.faces.push_back(renumbered[m.faces[3 * std::size_t{f} + k]]);

@@ -379,8 +379,10 @@ std::string StudioHost::saveSelection(const std::string& path) {
   std::vector<float> world;
   const std::string error =
       saveMeshFile(path, part.mesh,
-                   worldPositions(target.placement, part.mesh.positions.data(),
-                                  part.mesh.vertexCount(), world));
+                   target.placement.isIdentity()
+                       ? nullptr  // its own positions, with a shifted mesh's residuals
+                       : worldPositions(target.placement, part.mesh.positions.data(),
+                                        part.mesh.vertexCount(), world));
   if (!error.empty()) return error;
   std::string line = "saved selection: " + std::to_string(part.mesh.faceCount()) + " faces of " +
                      target.name + " to " + path;

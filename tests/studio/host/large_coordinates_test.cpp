@@ -187,6 +187,23 @@ TEST_F(LargeCoordinates, AGridFarFromTheOriginMeasuresAsAtTheOriginAndSavesBackI
   EXPECT_TRUE(has(take(), "far1 (mesh) 1681 vertices 3200 faces 4880 edges offset (512346, 5234568, 0)"));
 }
 
+// A part separated from a shifted scan, or its faces saved alone, keeps the scan's coordinates.
+TEST_F(LargeCoordinates, APartOfAShiftedScanKeepsItsOffset) {
+  const std::vector<double> far = gridAt(kEast, kNorth, kHeight);
+  loadLine(dir.write("far.ply", plyOf(far, "binary_little_endian")));
+  // The first square's faces use vertices 0, 1, 41 and 42.
+  std::vector<double> square;
+  for (int v : {0, 1, 41, 42}) square.insert(square.end(), &far[3 * v], &far[3 * v + 3]);
+  std::string header;
+  ASSERT_EQ(run("mode component\nfilter component \"Faces\"\nselect \"far\" faces 0 1\n"
+                "save selection " + (dir.path / "square.ply").string() + "\nseparate\nprint scene\n"),
+            "");
+  EXPECT_TRUE(has(take(), "far part (mesh) 4 vertices 2 faces 5 edges offset (512346, 5234568, 0)"));
+  expectSameDoubles(savedCoordinates(dir.path / "square.ply", &header), square, "saved selection");
+  ASSERT_EQ(save("far part", dir.path / "part.obj"), "");
+  expectSameDoubles(savedCoordinates(dir.path / "part.obj", &header), square, "separated part");
+}
+
 // Scans of one site keep their places together: the second takes the first one's offset; a scan
 // elsewhere gets its own.
 TEST_F(LargeCoordinates, AScanOfTheSameSiteTakesTheOffsetInUse) {
