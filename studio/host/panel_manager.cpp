@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <string_view>
 
 #include "platform/omPAT_Float.h"
 
@@ -32,6 +33,7 @@ void PanelManager::ShowPanel(platform::omPropertyObj* panel, std::uint32_t comma
   if (std::find(known_.begin(), known_.end(), panel) == known_.end()) known_.push_back(panel);
   if (shown_ != panel) {
     shown_ = panel;
+    inactive_ = false;  // until the next update pass says otherwise
     panel->OnPropInit();
   }
   shownFor_ = commandId;
@@ -76,7 +78,10 @@ std::string PanelManager::valueText(platform::omPropAttribType& attrib) {
 
 std::vector<std::string> PanelManager::describe(platform::omPropertyObj& panel) const {
   std::vector<std::string> lines;
-  lines.push_back(std::string(panel.GetName()) + (&panel == shown_ ? " (shown)" : ""));
+  lines.push_back(std::string(panel.GetName()) +
+                  (&panel != shown_ ? ""
+                   : inactive_      ? " (shown, inactive: its tool is not current)"
+                                    : " (shown)"));
   for (int i = 0; i < panel.GetNumAttribs(); ++i) {
     platform::omPropAttribType& a = panel.GetAttrib(i);
     std::string line = "  " + std::string(a.GetAttribName()) + " = " + valueText(a);
@@ -115,11 +120,29 @@ std::string PanelManager::edit(platform::omPropertyObj& panel, const std::string
   return "cannot edit \"" + name + "\"";
 }
 
-void PanelManager::apply(platform::omPropertyObj& panel) {
+int PanelManager::ownApply(platform::omPropertyObj& panel) {
+  for (int i = 0; i < panel.GetNumAttribs(); ++i)
+    if (panel.GetAttrib(i).GetKind() == platform::AttribKind::Button &&
+        std::string_view(panel.GetAttribName(i)) == "Apply")
+      return i;
+  return -1;
+}
+
+void PanelManager::setShownInactive(bool on) {
+  if (inactive_ == on) return;
+  inactive_ = on;
+  if (changed) changed();
+}
+
+std::string PanelManager::apply(platform::omPropertyObj& panel) {
   const std::string title = panel.GetName();
+  if (&panel == shownPanel() && shownInactive())
+    return "panel \"" + title + "\" is inactive: its tool is not current";
+  if (ownApply(panel) >= 0) return edit(panel, "Apply", "");
   if (applying) applying(title, true);
   panel.ApplyAttribs();
   if (applying) applying(title, false);
+  return {};
 }
 
 }  // namespace tessel::studio

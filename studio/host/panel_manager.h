@@ -45,9 +45,16 @@ class PanelManager final : public omPanelManager {
   std::string edit(platform::omPropertyObj& panel, const std::string& name,
                    const std::string& value);
 
-  // The panel's Apply, as its button does it. `applying` brackets it and every attribute edit
-  // (true before, false after): the undo history's bracket.
-  void apply(platform::omPropertyObj& panel);
+  // The panel's one Apply: its own "Apply" button when it has one (the window then adds none),
+  // else the panel window's. `applying` brackets it and every attribute edit (true before, false
+  // after): the undo history's bracket. The problem when the panel is the shown, inactive one.
+  std::string apply(platform::omPropertyObj& panel);
+  // The index of the panel's own "Apply" button, or -1.
+  static int ownApply(platform::omPropertyObj& panel);
+  // A tool's panel shown while its tool is not current: it can be looked at, not edited or
+  // applied. The toolbar update pass decides it.
+  bool shownInactive() const { return shown_ && inactive_; }
+  void setShownInactive(bool on);
   std::function<void(const std::string& title, bool starting)> applying;
 
   const std::string& prompt() const { return prompt_; }
@@ -62,6 +69,7 @@ class PanelManager final : public omPanelManager {
   platform::omPropertyObj* shown_ = nullptr;
   std::uint32_t shownFor_ = 0;
   std::uint64_t shows_ = 0;
+  bool inactive_ = false;
   std::vector<platform::omPropertyObj*> known_;
 };
 

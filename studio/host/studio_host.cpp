@@ -749,6 +749,8 @@ void StudioHost::updateToolbars() {
   omModule2* m = module();
   platform::CCmdTarget* target = m ? m->GetCommandTarget() : nullptr;
   for (platform::CToolBar* bar : frame_.toolbars()) updateToolbar(*bar, target);
+  const std::optional<bool> current = toolCurrent(target, panels_.shownFor());
+  panels_.setShownInactive(current && !*current);
 }
 
 std::vector<std::string> StudioHost::describeMenus() {

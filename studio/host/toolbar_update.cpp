@@ -42,9 +42,15 @@ void updateToolbar(platform::CToolBar& bar, platform::CCmdTarget* module) {
 }
 
 bool isToolButton(platform::CCmdTarget* module, std::uint32_t id) {
-  if (!module || id == 0) return false;
+  return toolCurrent(module, id).has_value();
+}
+
+std::optional<bool> toolCurrent(platform::CCmdTarget* module, std::uint32_t id) {
+  if (!module || id == 0) return std::nullopt;
   ButtonCmdUI ui(id, 0);
-  return module->OnCmdMsg(id, platform::CN_UPDATE_COMMAND_UI, &ui) && ui.checkSet();
+  if (!module->OnCmdMsg(id, platform::CN_UPDATE_COMMAND_UI, &ui) || !ui.checkSet())
+    return std::nullopt;
+  return (ui.state() & platform::TBSTATE_CHECKED) != 0;
 }
 
 }  // namespace tessel::studio

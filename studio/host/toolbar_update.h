@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "platform/CCmdTarget.h"
 #include "platform/CToolBar.h"
@@ -18,5 +19,9 @@ void updateToolbar(platform::CToolBar& bar, platform::CCmdTarget* module);
 // Whether `id` starts a tool: a tool's button shows whether its tool is current (its update sets
 // a check mark either way); a command's does not.
 bool isToolButton(platform::CCmdTarget* module, std::uint32_t id);
+
+// Whether the tool that `id` starts is current (its button checked); nothing when `id` starts no
+// tool.
+std::optional<bool> toolCurrent(platform::CCmdTarget* module, std::uint32_t id);
 
 }  // namespace tessel::studio

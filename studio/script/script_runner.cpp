@@ -465,8 +465,7 @@ std::string ScriptRunner::runWords(const std::vector<std::string>& w) {
     if (!arity(2)) return usage(verb);
     platform::omPropertyObj* panel = host_.panels().findPanel(w[1]);
     if (!panel) return "panel \"" + w[1] + "\" has not been shown";
-    host_.panels().apply(*panel);
-    return {};
+    return host_.panels().apply(*panel);
   }
   if (verb == "print") return print(w);
   if (verb == "manipulator") return manipulatorDrag(w);

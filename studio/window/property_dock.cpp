@@ -34,13 +34,21 @@ PropertyDock::PropertyDock(PanelManager& panels, std::function<void(const QStrin
   bold.setBold(true);
   title_->setFont(bold);
   column->addWidget(title_);
+  note_ = new QLabel("Inactive: its tool is not current. Click the tool's button to use this panel.",
+                     body_);
+  note_->setObjectName("inactive-note");
+  note_->setWordWrap(true);
+  note_->setEnabled(false);
+  note_->hide();
+  column->addWidget(note_);
   form_ = new QFormLayout;
   column->addLayout(form_);
   apply_ = new QPushButton("Apply", body_);
   apply_->setEnabled(false);
   connect(apply_, &QPushButton::clicked, this, [this] {
     if (!panel_) return;
-    panels_.apply(*panel_);
+    const std::string error = panels_.apply(*panel_);
+    if (!error.empty() && problem_) problem_(QString::fromStdString(error));
     refreshValues();
   });
   column->addWidget(apply_);
@@ -78,8 +86,10 @@ void PropertyDock::rebuild() {
   while (form_->rowCount() > 0) form_->removeRow(0);
   editors_.clear();
   apply_->setEnabled(panel_ != nullptr);
+  apply_->setVisible(!panel_ || PanelManager::ownApply(*panel_) < 0);
   if (!panel_) {
     title_->setText("No panel shown: Shift+click a toolbar button, or its arrow.");
+    note_->hide();
     return;
   }
   title_->setText(QString::fromUtf8(panel_->GetName()));
@@ -145,7 +155,7 @@ void PropertyDock::rebuild() {
 }
 
 bool PropertyDock::editable(int i) const {
-  return panel_->IsAttribEnabled(i) && panel_->GetAttrib(i).IsCtrlEnabled() &&
+  return !panels_.shownInactive() && panel_->IsAttribEnabled(i) && panel_->GetAttrib(i).IsCtrlEnabled() &&
          !panel_->IsAttribCtrlReadOnly(i);
 }
 
@@ -153,6 +163,16 @@ void PropertyDock::followEnabled() {
   if (!panel_ || panels_.shownPanel() != panel_) return;
   for (int i = 0; i < panel_->GetNumAttribs() && i < static_cast<int>(editors_.size()); ++i)
     editors_[i]->setEnabled(editable(i));
+  showActivity();
+}
+
+void PropertyDock::showActivity() {
+  const bool inactive = panels_.shownInactive();
+  const QString name = QString::fromUtf8(panel_->GetName());
+  title_->setText(inactive ? name + " (inactive)" : name);
+  title_->setEnabled(!inactive);
+  note_->setVisible(inactive);
+  apply_->setEnabled(!inactive);
 }
 
 void PropertyDock::refreshValues() {
@@ -171,6 +191,7 @@ void PropertyDock::refreshValues() {
       box->setChecked(value == "true" || value == "1" || value == "Yes" || value == "yes");
     }
   }
+  showActivity();
   refreshing_ = false;
 }
 

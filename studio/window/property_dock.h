@@ -1,6 +1,7 @@
 // The dockable panel window: shows the panel the module last showed, with an editor for each
 // attribute (a spin box for a number in a range, a list for choices, a field for a float, a
-// check box, a button), each enabled as the module sets it, and Apply.
+// check box, a button), each enabled as the module sets it, and Apply unless the panel has its
+// own. A tool's panel whose tool is not current says so, and nothing in it can be pressed.
 #pragma once
 
 #include <QDockWidget>
@@ -34,7 +35,10 @@ class PropertyDock final : public QDockWidget {
   // is live only while its tool is active), leaving what is being typed alone.
   void followEnabled();
   platform::omPropertyObj* panel() const { return panel_; }
+  // The panel window's Apply: hidden when the panel has an "Apply" of its own.
   QPushButton* applyButton() const { return apply_; }
+  // The line saying the panel is inactive, shown only then.
+  QLabel* inactiveNote() const { return note_; }
   // The editor of attribute `name`, null when the panel has none.
   QWidget* editor(const QString& name) const;
 
@@ -43,6 +47,8 @@ class PropertyDock final : public QDockWidget {
   void edit(int index, const QString& text);
   // Whether attribute i takes edits now: enabled itself, its control enabled, not read-only.
   bool editable(int i) const;
+  // The note, the title and Apply follow whether the panel is the shown, inactive one.
+  void showActivity();
 
   PanelManager& panels_;
   std::function<void(const QString&)> problem_;
@@ -50,6 +56,7 @@ class PropertyDock final : public QDockWidget {
   QWidget* body_ = nullptr;
   QFormLayout* form_ = nullptr;
   QLabel* title_ = nullptr;
+  QLabel* note_ = nullptr;
   QPushButton* apply_ = nullptr;
   std::vector<QWidget*> editors_;
   bool refreshing_ = false;

@@ -3,6 +3,7 @@
 // the status line, and a grab of the whole window.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -331,7 +332,7 @@ TEST_F(WindowTest, SaveSelectionAsAndSeparateSelectionFromTheMenus) {
 // Opening a tool's panel from its arrow makes the tool current, as a click on the button does;
 // the panel is live only while its tool is active: the dock's fields follow the idle update pass,
 // so what looks editable takes edits.
-TEST_F(WindowTest, AToolsPanelsFieldsFollowWhetherItsToolIsActive) {
+TEST_F(WindowTest, AToolsPanelFollowsItsToolAndEveryPanelHasOneApply) {
   ASSERT_EQ(window->openFiles({QString::fromStdString(dir.write("fold.obj", kFold).string())}), 1);
   ASSERT_EQ(run("mode object\nfilter object \"Mesh\"\ncommand \"Select All\"\n"
                 "tool \"Object Select\"\n"),
@@ -351,18 +352,39 @@ TEST_F(WindowTest, AToolsPanelsFieldsFollowWhetherItsToolIsActive) {
   ASSERT_TRUE(angle);
   EXPECT_TRUE(host->tools().IsToolActive("Base Rotate"));
   EXPECT_TRUE(angle->isEnabled());
+  auto* ownApply = qobject_cast<QPushButton*>(dock->editor("Apply"));
+  ASSERT_TRUE(ownApply);
+  EXPECT_TRUE(ownApply->isVisible() && ownApply->isEnabled());
+  EXPECT_FALSE(dock->applyButton()->isVisible()) << "the panel's own Apply is its only one";
+  EXPECT_FALSE(dock->inactiveNote()->isVisible());
   ASSERT_EQ(run("tool \"Object Select\"\n"), "");
   idle();
   EXPECT_FALSE(angle->isEnabled()) << "the rotate tool is no longer active";
+  EXPECT_TRUE(dock->inactiveNote()->isVisible());
+  for (QWidget* w : dock->widget()->findChildren<QWidget*>()) {
+    if (qobject_cast<QAbstractButton*>(w) || qobject_cast<QLineEdit*>(w) ||
+        qobject_cast<QComboBox*>(w)) {
+      EXPECT_FALSE(w->isVisible() && w->isEnabled())
+          << w->objectName().toStdString() << " can still be pressed";
+    }
+  }
+  if (const char* shots = std::getenv("TESSEL_SHOT_DIR"))
+    window->grab().save(QString(shots) + "/window-inactive-panel.png");
+  ASSERT_EQ(run("print panel \"Base Rotate\"\n"), "");
+  EXPECT_NE(out.str().find("Base Rotate (shown, inactive"), std::string::npos);
+  EXPECT_NE(run("apply \"Base Rotate\"\n"), "") << "a script cannot press it either";
   ASSERT_EQ(run("tool \"Base Rotate\"\n"), "");
   idle();
   EXPECT_TRUE(angle->isEnabled());
+  EXPECT_FALSE(dock->inactiveNote()->isVisible());
   // A command's panel opens without running its command.
   out.str("");
   QTest::mouseClick(window->findChild<QToolButton*>(QString("panel-%1").arg(kCustomSelect)),
                     Qt::LeftButton);
   idle();
   EXPECT_STREQ(dock->panel()->GetName(), "Custom Select");
+  EXPECT_TRUE(dock->applyButton()->isVisible() && dock->applyButton()->isEnabled())
+      << "a panel without an Apply of its own gets the window's";
   EXPECT_TRUE(host->tools().IsToolActive("Base Rotate"));
   EXPECT_EQ(out.str().find("have been selected"), std::string::npos) << out.str();
 }
