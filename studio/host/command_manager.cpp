@@ -126,6 +126,7 @@ bool CommandManager::canRun(const char* name) {
 }
 
 bool CommandManager::IsCommandAvailable(const char* name) {
+  if (asked && name) asked->push_back(name);
   return name && factories_.has(name) && !unavailable.count(name);
 }
 

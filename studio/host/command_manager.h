@@ -7,6 +7,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "host/omApplication.h"
 #include "host/omCommand.h"
@@ -73,6 +74,9 @@ class CommandManager final : public omCommandManager {
   bool canRun(const char* name);
 
   std::set<std::string> unavailable;
+  // While set, each name IsCommandAvailable is asked about is added: a menu item's update
+  // handler asks about the command the item runs, which is how Studio learns which one it is.
+  std::vector<std::string>* asked = nullptr;
   // Runs refused because the command could not run then, and the last refusal's words.
   std::uint64_t refusals = 0;
   std::string lastRefusal;

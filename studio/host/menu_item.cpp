@@ -37,6 +37,13 @@ void MenuItem::insertItem(std::int32_t position, omMenuItem* child) {
   children_.insert(children_.begin() + position, child);
 }
 
+void MenuItem::removeItem(std::int32_t index) {
+  if (index < 0 || index >= GetCount()) return;
+  omMenuItem* gone = children_[index];
+  children_.erase(children_.begin() + index);
+  gone->Release();
+}
+
 omMenuItem* MenuItem::GetItem(std::int32_t index) {
   return index >= 0 && index < GetCount() ? children_[index] : nullptr;
 }

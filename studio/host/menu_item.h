@@ -33,6 +33,8 @@ class MenuItem final : public omMenuItem {
   // (clamped to the end), taking a reference.
   void removeAll();
   void insertItem(std::int32_t position, omMenuItem* child);
+  // Drops the child at `index` and its reference; nothing for an index out of range.
+  void removeItem(std::int32_t index);
 
  private:
   MenuItem(const char* text, std::uint32_t id) : text_(text ? text : ""), id_(id) { ++live_; }

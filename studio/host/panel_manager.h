@@ -60,6 +60,13 @@ class PanelManager final : public omPanelManager {
   const std::string& prompt() const { return prompt_; }
   const std::string& status() const { return status_; }
   const std::string& warning() const { return warning_; }
+  // Takes the warning down without a line on the terminal: the next action began, or it was up
+  // long enough.
+  void clearWarning() {
+    if (warning_.empty()) return;
+    warning_.clear();
+    if (changed) changed();
+  }
   // Called after the prompt, status text or warning changed, or a panel was shown.
   std::function<void()> changed;
 

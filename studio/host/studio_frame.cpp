@@ -64,6 +64,19 @@ omMenuItem* menuItemWith(omMenuItem* item, std::uint32_t id) {
   return nullptr;
 }
 
+// The popup holding the item with command `id` under `item`, with the item's index; null for none.
+omMenuItem* parentOf(omMenuItem* item, std::uint32_t id, std::int32_t* index) {
+  for (std::int32_t i = 0; item && i < item->GetCount(); ++i) {
+    omMenuItem* child = item->GetItem(i);
+    if (child->GetCount() == 0 && child->GetID() == id) {
+      *index = i;
+      return item;
+    }
+    if (omMenuItem* found = parentOf(child, id, index)) return found;
+  }
+  return nullptr;
+}
+
 std::string lowered(std::string s) {
   for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return s;
@@ -127,6 +140,44 @@ void StudioFrame::clearModule() {
   menus_.resize(std::min(menus_.size(), kStudioMenus));
   accelerators_.assign(std::begin(kStudioKeys), std::end(kStudioKeys));
   strings_.clear();
+}
+
+void StudioFrame::settleModuleMenus() {
+  auto named = [](omMenuItem* item, const char* title) {
+    std::string text;
+    for (const char* c = item->GetText(); *c; ++c)
+      if (*c != '&') text += *c;
+    return text == title;
+  };
+  for (std::size_t i = kStudioMenus; i < menus_.size(); ++i) {
+    auto* root = dynamic_cast<MenuItem*>(menus_[i]);
+    if (!root) continue;
+    // The module's menu arrives under a root without a title; its tops are the root's items.
+    for (std::int32_t k = root->GetText()[0] ? -1 : root->GetCount() - 1; k >= 0; --k) {
+      omMenuItem* top = root->GetItem(k);
+      if (top->GetCount() == 0 && (named(top, "File") || named(top, "Edit"))) root->removeItem(k);
+    }
+  }
+  for (omMenuItem* menu : menus_) {
+    std::int32_t index = -1;
+    auto* popup = dynamic_cast<MenuItem*>(parentOf(menu, kIdNoToolbars, &index));
+    if (!popup || toolbars_.empty()) continue;
+    popup->removeItem(index);
+    for (std::size_t t = 0; t < toolbars_.size() && t <= kIdToolbarLast - kIdToolbarFirst; ++t)
+      popup->insertItem(index + static_cast<std::int32_t>(t),
+                        MenuItem::create(toolbars_[t]->GetWindowText(),
+                                         kIdToolbarFirst + static_cast<std::uint32_t>(t)));
+  }
+}
+
+platform::CToolBar* StudioFrame::toolbarOfItem(std::uint32_t id) const {
+  if (id < kIdToolbarFirst || id > kIdToolbarLast) return nullptr;
+  const std::size_t index = id - kIdToolbarFirst;
+  return index < toolbars_.size() ? toolbars_[index] : nullptr;
+}
+
+void StudioFrame::showAllToolbars(bool shown) {
+  for (platform::CToolBar* bar : toolbars_) bar->ShowWindow(shown);
 }
 
 std::uint32_t StudioFrame::acceleratorFor(std::uint8_t key, bool ctrl, bool shift,

@@ -31,6 +31,19 @@ inline constexpr std::uint32_t kIdHideSelected = 0xE302;
 inline constexpr std::uint32_t kIdHideUnselected = 0xE303;
 inline constexpr std::uint32_t kIdShowAll = 0xE304;
 inline constexpr std::uint32_t kIdSeparate = 0xE305;
+// Show Toolbars: one item per module toolbar, in the order the module added them.
+inline constexpr std::uint32_t kIdToolbarFirst = 0xE310;
+inline constexpr std::uint32_t kIdToolbarLast = 0xE31F;
+
+// Items of the module's menu that a frame answers, as a desktop frame does for its panes.
+inline constexpr std::uint32_t kIdShowObjectList = 33843;  // "Show Hierarchy Tree"
+inline constexpr std::uint32_t kIdShowProperties = 33844;  // "Show Properties Sheet"
+inline constexpr std::uint32_t kIdNoToolbars = 33986;      // the toolbars' placeholder
+inline constexpr std::uint32_t kIdAllToolbars = 33020;
+inline constexpr std::uint32_t kIdNoToolbar = 33021;
+
+// Studio's panes, shown and hidden from the View menu; a window shows them as docks.
+enum class Pane { ObjectList, Properties };
 
 struct Accelerator {
   std::uint32_t commandId;
@@ -62,6 +75,18 @@ class StudioFrame final : public omMainFrame, public omMenuBar, public omAccelTa
   void loadStrings(const std::filesystem::path& modulePath);
   // Lets go of everything the module added; Studio's own menus stay.
   void clearModule();
+  // Once the module has added its menus and toolbars: its plain "File" and "Edit" items, which
+  // mark where Studio's menus of those names go, leave the menu, and the toolbars' placeholder
+  // gives way to an item per toolbar.
+  void settleModuleMenus();
+
+  // [SECTION] panes and toolbars, as the View menu shows and hides them
+  bool paneShown(Pane pane) const { return panes_[static_cast<int>(pane)]; }
+  void showPane(Pane pane, bool shown) { panes_[static_cast<int>(pane)] = shown; }
+  // The toolbar of a Show Toolbars item, null for another ID.
+  platform::CToolBar* toolbarOfItem(std::uint32_t id) const;
+  // Shows or hides every toolbar; a window follows their visibility.
+  void showAllToolbars(bool shown);
 
   // Studio's menus then the module's, its toolbars (shown, not owned), its accelerators.
   const std::vector<omMenuItem*>& menus() const { return menus_; }
@@ -101,6 +126,7 @@ class StudioFrame final : public omMainFrame, public omMenuBar, public omAccelTa
   std::vector<platform::CToolBar*> toolbars_;
   std::vector<Accelerator> accelerators_;
   std::map<std::uint32_t, std::string> strings_;  // the module's string table
+  bool panes_[2] = {false, true};  // the object list starts hidden, the properties shown
 };
 
 }  // namespace tessel::studio

@@ -43,22 +43,6 @@ std::string handleList(const std::vector<std::uint8_t>& flags) {
   return std::to_string(count) + (count ? " [" + out + "]" : "");
 }
 
-struct MeshStats {
-  std::size_t boundary = 0, nonManifold = 0, degenerate = 0;
-};
-
-MeshStats meshStats(const Mesh& m) {
-  MeshStats s;
-  s.boundary = m.boundaryEdgeCount();
-  s.nonManifold = m.nonManifoldEdgeCount();
-  for (std::uint32_t f = 0; f < m.faceCount(); ++f) {
-    const std::uint32_t* t = &m.faces[3 * static_cast<std::size_t>(f)];
-    Vec3 n = cross(m.position(t[1]) - m.position(t[0]), m.position(t[2]) - m.position(t[0]));
-    if (length(n) == 0) ++s.degenerate;
-  }
-  return s;
-}
-
 }  // namespace
 
 StudioHost::StudioHost(Echo echo, std::unique_ptr<GlContext> context)
@@ -172,6 +156,7 @@ std::string StudioHost::loadModule(const std::string& path) {
   library_ = ModuleLibrary::load(path, *this, &error);
   if (!library_) return error;
   frame_.loadStrings(library_->path());
+  frame_.settleModuleMenus();
   // The module fills the filters from the document's kind.
   broadcast(om::kEventDocumentKindChanged, nullptr);
   // A module with a selection tool starts in it, as a user expects of a viewer.
@@ -244,11 +229,10 @@ std::string StudioHost::open(const std::string& path) {
   std::string line = "loaded: " + entity->name + ": " + std::to_string(m.vertexCount()) +
                      " vertices";
   if (!file.pointCloud) {
-    MeshStats s = meshStats(m);
     line += ", " + std::to_string(m.faceCount()) + " faces, " + std::to_string(m.edgeCount()) +
-            " edges (" + std::to_string(s.boundary) + " boundary, " +
-            std::to_string(s.nonManifold) + " non-manifold, " + std::to_string(s.degenerate) +
-            " degenerate faces)";
+            " edges (" + std::to_string(m.boundaryEdgeCount()) + " boundary, " +
+            std::to_string(m.nonManifoldEdgeCount()) + " non-manifold, " +
+            std::to_string(m.degenerateFaceCount()) + " degenerate faces)";
     // A file of nothing but zero triangles (an STL of zero bytes) reads as one vertex; say so.
     if (m.bounds().radius() == 0) line += "; all faces at one point";
   }
@@ -472,6 +456,7 @@ void StudioHost::navigate(bool start) {
 
 void StudioHost::mouseButton(std::int32_t button, bool press, float x, float y) {
   settle();  // what the last input changed, before this one is handled
+  if (press) panels_.clearWarning();  // a new action: the last one's warning is out of date
   input_.x = x, input_.y = y;
   mainView_.components().endStroke();  // a brush stroke runs from one press to its release
   if (press)
@@ -556,10 +541,22 @@ void StudioHost::mouseWheel(std::int32_t delta, float x, float y) {
 
 bool StudioHost::routeCommand(std::uint32_t id, bool shift) {
   settle();
+  // A new action: the last one's warning has been read or is out of date.
+  panels_.clearWarning();
   switch (id) {
     case kIdExit: exitRequested_ = true; return true;
     case kIdLayoutSingle: views_.setLayout(false); return true;
     case kIdLayoutQuad: views_.setLayout(true); return true;
+    case kIdShowObjectList:
+    case kIdShowProperties: {
+      const Pane pane = id == kIdShowObjectList ? Pane::ObjectList : Pane::Properties;
+      frame_.showPane(pane, !frame_.paneShown(pane));
+      echo_(std::string("pane: ") + (pane == Pane::ObjectList ? "object list" : "properties") +
+            (frame_.paneShown(pane) ? " shown" : " hidden"));
+      return true;
+    }
+    case kIdAllToolbars:
+    case kIdNoToolbar: frame_.showAllToolbars(id == kIdAllToolbars); return true;
     case kIdUndo:
     case kIdRedo:
     case kIdDelete:
@@ -584,18 +581,27 @@ bool StudioHost::routeCommand(std::uint32_t id, bool shift) {
       return true;
     }
   }
+  if (platform::CToolBar* bar = frame_.toolbarOfItem(id)) {
+    bar->ShowWindow(!bar->IsWindowVisible());
+    return true;
+  }
   omModule2* m = module();
   if (!m || !m->GetCommandTarget()) return false;
   const std::uint64_t showsBefore = panels_.shows();
+  const std::uint64_t refusalsBefore = commands_.refusals;
   bool wasShift = input_.shift;
   input_.shift = shift;
   beginEdit(frame_.commandName(id));
   bool handled = m->GetCommandTarget()->OnCmdMsg(id, platform::CN_COMMAND, nullptr);
   endEdit();
   input_.shift = wasShift;
+  // A refusal is shown where the person looks, not only on the terminal.
+  if (commands_.refusals != refusalsBefore) panels_.SetWarning(commands_.lastRefusal.c_str());
   // Only where the click showed this item's panel: Shift on a plain menu command runs it.
   if (handled && shift && panels_.shows() != showsBefore && panels_.shownFor() == id)
     activateToolOf(id);
+  // A panel shown is shown in the properties pane, whether or not it was open.
+  if (panels_.shows() != showsBefore) frame_.showPane(Pane::Properties, true);
   return handled;
 }
 
@@ -603,6 +609,7 @@ bool StudioHost::openToolbarPanel(std::uint32_t id) {
   settle();
   if (!frame_.requestToolbarPanel(id)) return false;
   activateToolOf(id);
+  frame_.showPane(Pane::Properties, true);
   return true;
 }
 
@@ -689,60 +696,92 @@ std::vector<std::string> StudioHost::describeSelection() {
 std::vector<std::string> StudioHost::describeScene() {
   std::vector<std::string> lines{"scene: " + std::to_string(scene_.entities().size()) +
                                  " entities"};
-  for (const auto& e : scene_.entities()) {
-    std::string kind = e->isMesh()                        ? "mesh"
-                       : e->isPointCloud()                ? "point cloud"
-                       : e->type == om::kEntityCoordSys   ? "coordinate system"
-                       : e->type == om::kEntityLight      ? "light"
-                                                          : "entity";
-    std::string line = "  " + std::to_string(e->id) + " " + e->name + " (" + kind + ")";
-    if (e->mesh) {
-      line += " " + std::to_string(e->mesh->vertexCount()) + " vertices";
-      if (e->isMesh())
-        line += " " + std::to_string(e->mesh->faceCount()) + " faces " +
-                std::to_string(e->mesh->edgeCount()) + " edges";
-    }
-    if (e->mesh && e->mesh->shifted()) line += " offset " + offsetText(e->mesh->offset);
-    if (e->type == om::kEntityLight) line += " slot " + std::to_string(e->light.slot);
-    if (const VertexMap* map = e->currentVertexMap())
-      line += " map " + map->name + " (" + std::to_string(e->maps.size()) + " in all)";
-    if (!e->visible) line += " hidden";
-    if (e->state & kStateSelected) line += " selected";
-    lines.push_back(line);
-  }
+  for (const ObjectRow& row : objectRows()) lines.push_back("  " + describeRow(row));
   return lines;
+}
+
+namespace {
+
+// Passes an update handler's answers on, noting whether it enabled the item.
+class NotingCmdUI final : public platform::CCmdUI {
+ public:
+  explicit NotingCmdUI(platform::CCmdUI& ui) : ui_(ui) {}
+  void Enable(bool on) override { enabled = on, ui_.Enable(on); }
+  void SetCheck(std::int32_t check) override { ui_.SetCheck(check); }
+  void SetText(const char* text) override { ui_.SetText(text); }
+  std::uint32_t GetID() override { return ui_.GetID(); }
+  bool IsMenuItem() override { return ui_.IsMenuItem(); }
+  std::int32_t GetIndex() override { return ui_.GetIndex(); }
+  void RemoveAllItems() override { ui_.RemoveAllItems(); }
+  void InsertItem(std::int32_t position, std::uint32_t id, const char* text,
+                  bool checked) override {
+    ui_.InsertItem(position, id, text, checked);
+  }
+  void SetItemCount(std::int32_t count) override { ui_.SetItemCount(count); }
+  bool enabled = false;
+
+ private:
+  platform::CCmdUI& ui_;
+};
+
+}  // namespace
+
+void StudioHost::updateMenuItem(std::uint32_t id, platform::CCmdUI& ui) {
+  switch (id) {
+    case kIdExit: ui.Enable(true); return;
+    case kIdUndo:
+    case kIdRedo: {
+      const edit::Step* next = id == kIdUndo ? history_.nextUndo() : history_.nextRedo();
+      const std::string text = std::string(id == kIdUndo ? "&Undo" : "&Redo") +
+                               (next ? " \"" + next->name + "\"" : "");
+      ui.SetText(text.c_str());
+      ui.Enable(next != nullptr);
+      return;
+    }
+    case kIdDelete:
+    case kIdHideSelected:
+    case kIdHideUnselected:
+    case kIdShowAll:
+    case kIdSeparate:
+    case kIdAllToolbars:
+    case kIdNoToolbar: ui.Enable(true); return;
+    case kIdDeleteMap: ui.Enable(commands_.canRun("Current Map Delete")); return;
+    case kIdLayoutSingle:
+    case kIdLayoutQuad:
+      ui.Enable(true);
+      ui.SetCheck((id == kIdLayoutQuad) == views_.quad() ? 1 : 0);
+      return;
+    case kIdShowObjectList:
+    case kIdShowProperties:
+      ui.Enable(true);
+      ui.SetCheck(frame_.paneShown(id == kIdShowObjectList ? Pane::ObjectList : Pane::Properties));
+      return;
+  }
+  if (platform::CToolBar* bar = frame_.toolbarOfItem(id)) {
+    ui.Enable(true);
+    ui.SetCheck(bar->IsWindowVisible() ? 1 : 0);
+    return;
+  }
+  omModule2* m = module();
+  platform::CCmdTarget* target = m ? m->GetCommandTarget() : nullptr;
+  std::vector<std::string> asked;
+  NotingCmdUI noting(ui);
+  commands_.asked = &asked;
+  updateModuleItem(id, target, noting);
+  commands_.asked = nullptr;
+  // The module enables a command's item while the command is there at all; whether it can run
+  // now is its CanExecute's to say (Invert needs component mode, Cycle two selected objects).
+  if (noting.enabled && asked.size() == 1 && !commands_.canRun(asked.front().c_str()))
+    ui.Enable(false);
 }
 
 void StudioHost::updateMenus() {
   omModule2* m = module();
   platform::CCmdTarget* target = m ? m->GetCommandTarget() : nullptr;
-  auto own = [this](std::uint32_t id, platform::CCmdUI& ui) {
-    switch (id) {
-      case kIdExit: ui.Enable(true); return true;
-      case kIdUndo:
-      case kIdRedo: {
-        const edit::Step* next = id == kIdUndo ? history_.nextUndo() : history_.nextRedo();
-        const std::string text = std::string(id == kIdUndo ? "&Undo" : "&Redo") +
-                                 (next ? " \"" + next->name + "\"" : "");
-        ui.SetText(text.c_str());
-        ui.Enable(next != nullptr);
-        return true;
-      }
-      case kIdDelete:
-      case kIdHideSelected:
-      case kIdHideUnselected:
-      case kIdShowAll:
-      case kIdSeparate: ui.Enable(true); return true;
-      case kIdDeleteMap: ui.Enable(commands_.canRun("Current Map Delete")); return true;
-      case kIdLayoutSingle:
-      case kIdLayoutQuad:
-        ui.Enable(true);
-        ui.SetCheck((id == kIdLayoutQuad) == views_.quad() ? 1 : 0);
-        return true;
-      default: return false;
-    }
-  };
-  frame_.updateMenus(target, own);
+  frame_.updateMenus(target, [this](std::uint32_t id, platform::CCmdUI& ui) {
+    updateMenuItem(id, ui);
+    return true;
+  });
 }
 
 void StudioHost::updateToolbars() {

@@ -32,6 +32,7 @@
 #include "studio/host/tool_manager.h"
 #include "studio/host/view_manager.h"
 #include "studio/render/renderer.h"
+#include "studio/scene/object_rows.h"
 #include "studio/scene/scene.h"
 
 namespace tessel::studio {
@@ -143,6 +144,10 @@ class StudioHost final : public omModuleHost,
   // the module's rebuilt popups. describeMenus runs it first; a window runs it as a menu opens.
   void updateMenus();
   std::vector<std::string> describeMenus();
+  // The update of one menu item, the one rule for printed menus and the window: Studio's own
+  // commands answer here; the module's item follows its update handler, and an item the module
+  // enables whose command's CanExecute says it cannot run now is disabled.
+  void updateMenuItem(std::uint32_t id, platform::CCmdUI& ui);
   // The toolbar update pass (studio/host/toolbar_update.h) an idle application runs: it is also
   // where tool panels follow whether their tool is active.
   void updateToolbars();
@@ -179,6 +184,20 @@ class StudioHost final : public omModuleHost,
   // The history's budget from the settings file ("History MB" under software\Tessel\Studio),
   // when it holds a usable one; the front ends call it, tests leave the default.
   void readHistoryBudget(const std::filesystem::path& settingsFile);
+
+  // [SECTION] the object list (studio_host_objects.cpp): the rows a window lists and `print
+  // scene` prints, and what a person does to them there. Each change is one step of the history;
+  // each answers the problem (shown in the status line), empty when it did what was asked.
+  std::vector<ObjectRow> objectRows() { return studio::objectRows(scene_); }
+  // Exactly `ids` selected, in that order (the last one active), as picks in object mode would
+  // leave it; hidden entities are left out, and said so.
+  std::string selectObjects(const std::vector<std::uint32_t>& ids);
+  // Shows or hides one entity; hiding deselects it, as Hide Selected does.
+  std::string showObject(std::uint32_t id, bool shown);
+  // Gives an entity a new name (objectName decides whether it may have it).
+  std::string renameObject(std::uint32_t id, const std::string& name);
+  // The entity of `name`, 0 for none: what the script verbs name objects by.
+  std::uint32_t objectId(const std::string& name);
 
   // [SECTION] drawing on demand: a command, a gesture step or a script line only marks views
   // (the module's RedrawView, Redraw, FlushRedraws and update brackets all end here); the marked

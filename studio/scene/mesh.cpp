@@ -49,6 +49,7 @@ void buildTopology(Mesh& m) {
   m.edges_ = {}, m.faceEdges_ = {}, m.extraEdgeFaces_ = {};
   m.vertexMarks_ = {}, m.edgeValues_ = {};
   m.adjacencyBuilt_ = m.edgesBuilt_ = m.edgesCounted_ = false;
+  m.degenerateCounted_ = false;
 }
 
 // Vertex-to-face rows by a counting pass; a face that names a vertex twice is listed once.
@@ -187,6 +188,19 @@ std::uint32_t Mesh::edgeCount() const {
 std::uint32_t Mesh::boundaryEdgeCount() const { return edgeCounts().boundary; }
 
 std::uint32_t Mesh::nonManifoldEdgeCount() const { return edgeCounts().nonManifold; }
+
+std::uint32_t Mesh::degenerateFaceCount() const {
+  if (degenerateCounted_) return degenerate_;
+  std::uint32_t n = 0;
+  for (std::uint32_t f = 0; f < faceCount(); ++f) {
+    const std::uint32_t* t = &faces[3 * static_cast<std::size_t>(f)];
+    // The cross product in double precision, so a tiny but real triangle still has area.
+    n += length(cross(position(t[1]) - position(t[0]), position(t[2]) - position(t[0]))) == 0;
+  }
+  degenerate_ = n;
+  degenerateCounted_ = true;
+  return n;
+}
 
 std::vector<std::uint32_t> edgeFaces(const Mesh& mesh, std::uint32_t e) {
   std::vector<std::uint32_t> out;

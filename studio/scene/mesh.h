@@ -117,6 +117,9 @@ struct Mesh {
   std::uint32_t edgeCount() const;
   std::uint32_t boundaryEdgeCount() const;
   std::uint32_t nonManifoldEdgeCount() const;
+  // Faces without area (two corners at one point, or all three on a line), counted once for
+  // the faces as built.
+  std::uint32_t degenerateFaceCount() const;
   // [SECTION] scratch of the fills and measures, zeroed on first use
   // #V mark words of the fill algorithms.
   std::vector<std::uint32_t>& vertexMarks() {
@@ -154,6 +157,8 @@ struct Mesh {
   mutable std::vector<std::uint32_t> faceEdges_, extraEdgeFaces_;
   mutable EdgeCounts edgeCounts_;
   mutable bool adjacencyBuilt_ = false, edgesBuilt_ = false, edgesCounted_ = false;
+  mutable std::uint32_t degenerate_ = 0;
+  mutable bool degenerateCounted_ = false;
   std::vector<std::uint32_t> vertexMarks_;
   std::vector<float> edgeValues_;
 };

@@ -82,8 +82,10 @@ const std::map<std::string, std::string>& usages() {
       {"undo", "undo (the last step of the history)"},
       {"redo", "redo (the step undone last)"},
       {"delete", "delete (the selected objects, or in component mode the selected faces and points)"},
-      {"hide", "hide selected|unselected"},
-      {"show", "show all"},
+      {"hide", "hide selected|unselected|object \"Name\""},
+      {"show", "show all|object \"Name\""},
+      {"pick", "pick [\"Name\"...] (select exactly those objects, the last one active)"},
+      {"rename", "rename \"Name\" \"New name\""},
       {"shot", "shot PATH.png [frame|window]"},
       {"save", "save [selection] PATH (the active mesh, or only the faces its selection takes)"},
       {"separate", "separate (the selected faces of each mesh become a mesh of their own)"},
@@ -513,11 +515,29 @@ std::string ScriptRunner::runWords(const std::vector<std::string>& w) {
     return verb == "undo" ? host_.undo() : host_.redo();
   }
   if (verb == "delete") return arity(1) ? host_.deleteSelection() : usage(verb);
+  if ((verb == "hide" || verb == "show") && w.size() == 3 && w[1] == "object") {
+    const std::uint32_t id = host_.objectId(w[2]);
+    return id ? host_.showObject(id, verb == "show") : "no object \"" + w[2] + "\"";
+  }
   if (verb == "hide") {
     if (!arity(2) || (w[1] != "selected" && w[1] != "unselected")) return usage(verb);
     return host_.hide(w[1] == "selected");
   }
   if (verb == "show") return arity(2) && w[1] == "all" ? host_.showAll() : usage(verb);
+  if (verb == "pick") {
+    std::vector<std::uint32_t> ids;
+    for (std::size_t i = 1; i < w.size(); ++i) {
+      const std::uint32_t id = host_.objectId(w[i]);
+      if (!id) return "no object \"" + w[i] + "\"";
+      ids.push_back(id);
+    }
+    return host_.selectObjects(ids);
+  }
+  if (verb == "rename") {
+    if (!arity(3)) return usage(verb);
+    const std::uint32_t id = host_.objectId(w[1]);
+    return id ? host_.renameObject(id, w[2]) : "no object \"" + w[1] + "\"";
+  }
   return "unknown verb \"" + verb + "\"";
 }
 

@@ -38,8 +38,6 @@ class CommandUi final : public platform::CCmdUI {
   bool update(platform::CCmdTarget* target) {
     return target && target->OnCmdMsg(id_, platform::CN_UPDATE_COMMAND_UI, this);
   }
-  // A menu item: the rule printed menus follow too (studio/host/menu_update.h).
-  void updateMenuItem(platform::CCmdTarget* target) { updateModuleItem(id_, target, *this); }
   void applyTo(QAction* action) const;
   void applyTo(QAbstractButton* button) const;
 

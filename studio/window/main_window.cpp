@@ -26,6 +26,7 @@
 #include "studio/window/command_button.h"
 #include "studio/window/command_ui.h"
 #include "studio/window/key_names.h"
+#include "studio/window/object_list_dock.h"
 #include "studio/window/progress_dialog.h"
 #include "studio/window/property_dock.h"
 #include "studio/window/shortcuts_dialog.h"
@@ -40,6 +41,7 @@ namespace {
 // The window's size before the settings file has one.
 constexpr int kFirstWidth = 1280, kFirstHeight = 860;
 constexpr int kSettingsSettleMs = 1000;  // quiet after the last panel edit
+constexpr int kWarningMs = 6000;         // how long a warning stays up without a next action
 
 QString bare(const char* text) { return QString::fromUtf8(text ? text : "").remove('&'); }
 
@@ -81,24 +83,15 @@ std::int32_t showMessageBox(QWidget* parent, const char* text, const char* capti
 }
 
 // "3 objects selected" in object mode; the selected components of every mesh in component mode.
-QString selectionSummary(StudioHost& host) {
-  Scene& scene = host.scene();
+QString selectionSummary(const Scene& scene, const std::vector<ObjectRow>& rows) {
   const qsizetype objects = static_cast<qsizetype>(scene.selection().size());
   QString text = QString("%1 object%2 selected").arg(objects).arg(objects == 1 ? "" : "s");
   if (scene.objectMode) return text;
-  std::size_t faces = 0, vertices = 0, edges = 0;
-  auto count = [](const std::vector<std::uint8_t>& flags) {
-    std::size_t n = 0;
-    for (std::uint8_t f : flags) n += (f & kSelected) != 0;
-    return n;
-  };
-  for (const auto& e : scene.entities())
-    if (e->mesh) {
-      faces += count(e->mesh->faceFlags);
-      vertices += count(e->mesh->vertexFlags);
-      edges += count(e->mesh->edgeFlags);
-    }
-  return text + QString(" | %1 faces, %2 vertices, %3 edges").arg(faces).arg(vertices).arg(edges);
+  const MeshCounts t = selectedTotals(rows);
+  return text + QString(" | %1 faces, %2 vertices, %3 edges")
+                    .arg(t.selectedFaces)
+                    .arg(t.selectedVertices)
+                    .arg(t.selectedEdges);
 }
 
 }  // namespace
@@ -115,6 +108,17 @@ MainWindow::MainWindow(StudioHost& host, WindowGlContext& context,
   addDockWidget(Qt::RightDockWidgetArea, dock_);
   // Connected after the dock's own handler: the window shows what the panel's command did.
   connect(dock_->applyButton(), &QPushButton::clicked, this, [this] { refresh(); });
+  objects_ = new ObjectListDock(
+      host_, [this](const QString& p) { showProblem(p); }, [this] { refresh(); }, this);
+  addDockWidget(Qt::LeftDockWidgetArea, objects_);
+  objects_->hide();
+  // A dock closed by its own button (or shown again by a restored layout) is a pane the host's
+  // View menu shows as hidden (or shown).
+  for (auto [dock, pane] : {std::pair<QDockWidget*, Pane>{dock_, Pane::Properties},
+                            std::pair<QDockWidget*, Pane>{objects_, Pane::ObjectList}})
+    connect(dock->toggleViewAction(), &QAction::toggled, this, [this, pane](bool on) {
+      if (!followingPanes_) host_.frame().showPane(pane, on);
+    });
 
   prompt_ = new QLabel(this);
   prompt_->setObjectName("prompt");
@@ -124,6 +128,11 @@ MainWindow::MainWindow(StudioHost& host, WindowGlContext& context,
   warning_->setObjectName("warning");
   warning_->setStyleSheet("QLabel { background: #b3261e; color: white; padding: 0 6px; }");
   warning_->hide();
+  // A warning goes at the next action (the host clears it) or after a while unread.
+  warningTimeout_ = new QTimer(this);
+  warningTimeout_->setSingleShot(true);
+  warningTimeout_->setInterval(kWarningMs);
+  connect(warningTimeout_, &QTimer::timeout, this, [this] { host_.panels().clearWarning(); });
   selection_ = new QLabel(this);
   selection_->setObjectName("selection");
   statusBar()->addWidget(prompt_, 2);
@@ -134,6 +143,9 @@ MainWindow::MainWindow(StudioHost& host, WindowGlContext& context,
   buildAccelerators();
   buildMenus();
   buildToolBars();
+  if (const std::optional<QStringList> shown = settings_->shownToolbars())
+    for (platform::CToolBar* bar : host_.frame().toolbars())
+      bar->ShowWindow(shown->contains(QString::fromUtf8(bar->GetWindowText())));
 
   host_.messageBox = [this](const char* text, const char* caption, std::uint32_t style) {
     return showMessageBox(this, text, caption, style);
@@ -164,13 +176,15 @@ MainWindow::MainWindow(StudioHost& host, WindowGlContext& context,
   resize(kFirstWidth, kFirstHeight);
   restoreGeometry(settings_->geometry());
   restoreState(settings_->dockLayout());
+  host_.frame().showPane(Pane::Properties, !dock_->isHidden());
+  host_.frame().showPane(Pane::ObjectList, !objects_->isHidden());
   qApp->installEventFilter(this);
   // The module's update handlers run when the window is idle, as toolbars expect.
   idle_ = new QTimer(this);
   connect(idle_, &QTimer::timeout, this, [this] {
     updateToolBars();
     dock_->followEnabled();
-    selection_->setText(selectionSummary(host_));
+    showRows();
   });
   idle_->start(300);
   // Panel values go to the settings file once edits pause, not with every edit: a burst of
@@ -251,9 +265,6 @@ void MainWindow::buildMenus() {
       }
       continue;
     }
-    // The module's own "File" and "Edit" items mark where Studio's menus of those names go:
-    // they are the menus, not items in them.
-    if (top->GetCount() == 0 && (key == "File" || key == "Edit")) continue;
     if (!into->isEmpty()) into->addSeparator();
     if (top->GetCount() > 0)
       fillMenu(into, top);
@@ -295,37 +306,11 @@ void MainWindow::fillMenu(QMenu* menu, omMenuItem* item) {
 }
 
 void MainWindow::updateMenu(QMenu* menu) {
-  omModule2* module = host_.module();
-  platform::CCmdTarget* target = module ? module->GetCommandTarget() : nullptr;
   for (QAction* action : menu->actions()) {
     if (action->menu() || action->isSeparator() || !action->data().isValid()) continue;
     const std::uint32_t id = action->data().toUInt();
-    if (id == kIdLayoutSingle || id == kIdLayoutQuad) {
-      action->setCheckable(true);
-      action->setChecked(host_.views().quad() == (id == kIdLayoutQuad));
-      continue;
-    }
-    if (id == kIdExit) continue;
-    if (id == kIdUndo || id == kIdRedo) {
-      // The step it takes back or makes again, by name.
-      const studio::edit::Step* next =
-          id == kIdUndo ? host_.history().nextUndo() : host_.history().nextRedo();
-      QString text = id == kIdUndo ? "&Undo" : "&Redo";
-      if (next) text += " \"" + QString::fromStdString(next->name) + "\"";
-      if (auto k = shortcutText_.find(id); k != shortcutText_.end()) text += '\t' + k->second;
-      action->setText(text);
-      action->setEnabled(next != nullptr);
-      continue;
-    }
-    if (id == kIdDeleteMap) {
-      action->setEnabled(host_.commands().canRun("Current Map Delete"));
-      continue;
-    }
-    if (id == kIdDelete || id == kIdHideSelected || id == kIdHideUnselected || id == kIdShowAll ||
-        id == kIdSeparate)
-      continue;
     CommandUi ui(id, true);
-    ui.updateMenuItem(target);
+    host_.updateMenuItem(id, ui);
     ui.applyTo(action);
   }
 }
@@ -487,6 +472,10 @@ void MainWindow::updateStatus() {
     lastWarning_ = p.warning();
     warning_->setText(QString::fromStdString(p.warning()));
     warning_->setVisible(!p.warning().empty());
+    if (p.warning().empty())
+      warningTimeout_->stop();
+    else
+      warningTimeout_->start();
   }
 }
 
@@ -494,13 +483,53 @@ void MainWindow::refresh() {
   if (refreshing_) return;
   refreshing_ = true;
   updateStatus();
-  selection_->setText(selectionSummary(host_));
+  followPanes();
+  showRows();
   updateToolBars();
   views_->sync();
   for (int i = 0; i < 4; ++i)
     views_->view(i)->showModuleCursor(host_.views().view(i).cursor());
   dock_->sync();
   refreshing_ = false;
+}
+
+void MainWindow::followPanes() {
+  followingPanes_ = true;
+  for (auto [dock, pane] : {std::pair<QDockWidget*, Pane>{dock_, Pane::Properties},
+                            std::pair<QDockWidget*, Pane>{objects_, Pane::ObjectList}}) {
+    const bool shown = host_.frame().paneShown(pane);
+    if (dock->isHidden() != shown) continue;
+    dock->setVisible(shown);
+    if (!shown) continue;
+    dock->raise();
+    // Wide enough for the counts beside the names, unless a person made it narrower.
+    if (dock == objects_ && !objectsSized_) resizeDocks({objects_}, {430}, Qt::Horizontal);
+    objectsSized_ = objectsSized_ || dock == objects_;
+  }
+  followingPanes_ = false;
+}
+
+void MainWindow::showRows() {
+  const std::vector<ObjectRow> rows = host_.objectRows();
+  selection_->setText(selectionSummary(host_.scene(), rows));
+  if (!objects_->isHidden()) objects_->sync(rows);
+}
+
+QMenu* MainWindow::createPopupMenu() {
+  auto* menu = new QMenu(this);
+  auto item = [&](const QString& text, std::uint32_t id, bool checked) {
+    QAction* a = menu->addAction(text, this, [this, id] { runCommand(id, false); });
+    a->setCheckable(true);
+    a->setChecked(checked);
+  };
+  const auto& bars = host_.frame().toolbars();
+  for (std::size_t i = 0; i < bars.size() && kIdToolbarFirst + i <= kIdToolbarLast; ++i)
+    item(QString::fromUtf8(bars[i]->GetWindowText()), kIdToolbarFirst + static_cast<std::uint32_t>(i),
+         bars[i]->IsWindowVisible());
+  menu->addSeparator();
+  item("Objects", kIdShowObjectList, host_.frame().paneShown(Pane::ObjectList));
+  item("Properties", kIdShowProperties, host_.frame().paneShown(Pane::Properties));
+  return menu;
 }
 
 void MainWindow::showProblem(const QString& text) {
@@ -605,7 +634,10 @@ void MainWindow::saveSelectionDialog() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  settings_->save(saveGeometry(), saveState());
+  QStringList shown;
+  for (platform::CToolBar* bar : host_.frame().toolbars())
+    if (bar->IsWindowVisible()) shown.push_back(QString::fromUtf8(bar->GetWindowText()));
+  settings_->save(saveGeometry(), saveState(), shown);
   event->accept();
 }
 

@@ -28,6 +28,7 @@ class CToolBar;
 namespace tessel::studio {
 
 class CommandButton;
+class ObjectListDock;
 class PropertyDock;
 class StudioHost;
 class ViewArea;
@@ -48,6 +49,7 @@ class MainWindow final : public QMainWindow {
 
   ViewArea* viewArea() const { return views_; }
   PropertyDock* dock() const { return dock_; }
+  ObjectListDock* objectList() const { return objects_; }
   QLabel* promptLabel() const { return prompt_; }
   QLabel* statusTextLabel() const { return status_; }
   QLabel* warningLabel() const { return warning_; }
@@ -63,6 +65,8 @@ class MainWindow final : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  // The bars' context menu: the same toolbar and pane items as View, routed the same way.
+  QMenu* createPopupMenu() override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -79,6 +83,10 @@ class MainWindow final : public QMainWindow {
   void buildAccelerators();
   void updateToolBars();
   void updateStatus();
+  // The docks and toolbars follow what the host's frame shows.
+  void followPanes();
+  // The status bar's selection text and the object list, from one read of the rows.
+  void showRows();
   void fillRecentMenu();
   void runCommand(std::uint32_t id, bool shift);
   void showProblem(const QString& text);
@@ -96,12 +104,14 @@ class MainWindow final : public QMainWindow {
   std::unique_ptr<WindowSettings> settings_;
   ViewArea* views_ = nullptr;
   PropertyDock* dock_ = nullptr;
+  ObjectListDock* objects_ = nullptr;
   QLabel* prompt_ = nullptr;
   QLabel* status_ = nullptr;
   QLabel* warning_ = nullptr;
   QLabel* selection_ = nullptr;
   QMenu* recentMenu_ = nullptr;
   QTimer* idle_ = nullptr;
+  QTimer* warningTimeout_ = nullptr;
   std::vector<QToolBar*> toolBars_;
   std::vector<std::pair<platform::CToolBar*, QToolBar*>> barPairs_;
   std::map<std::uint32_t, CommandButton*> buttons_;
@@ -109,6 +119,8 @@ class MainWindow final : public QMainWindow {
   std::map<std::uint32_t, QString> shortcutText_;
   std::string lastWarning_;
   bool refreshing_ = false;
+  bool followingPanes_ = false;
+  bool objectsSized_ = false;  // the object list was given its first width
 };
 
 }  // namespace tessel::studio

@@ -30,9 +30,22 @@ QStringList WindowSettings::recentFiles() const {
   return existing;
 }
 
-bool WindowSettings::save(const QByteArray& geometry, const QByteArray& dockLayout) const {
+std::optional<QStringList> WindowSettings::shownToolbars() const {
+  auto list = store_.read(kKey, "Toolbars shown");
+  if (!list || !list->is_array()) return std::nullopt;
+  QStringList titles;
+  for (const auto& entry : *list)
+    if (entry.is_string()) titles.push_back(QString::fromStdString(entry.get<std::string>()));
+  return titles;
+}
+
+bool WindowSettings::save(const QByteArray& geometry, const QByteArray& dockLayout,
+                          const QStringList& shownToolbars) const {
+  nlohmann::json titles = nlohmann::json::array();
+  for (const QString& t : shownToolbars) titles.push_back(t.toStdString());
   return store_.writeAll(kKey, {{"Geometry", geometry.toBase64().toStdString()},
-                                {"Dock layout", dockLayout.toBase64().toStdString()}});
+                                {"Dock layout", dockLayout.toBase64().toStdString()},
+                                {"Toolbars shown", titles}});
 }
 
 bool WindowSettings::addRecent(const QString& path) {

@@ -6,6 +6,8 @@
 #include <QByteArray>
 #include <QStringList>
 
+#include <optional>
+
 #include "platform/settings_store.h"
 
 namespace tessel::studio {
@@ -20,8 +22,11 @@ class WindowSettings {
   QByteArray dockLayout() const;
   // Files that no longer exist are left out.
   QStringList recentFiles() const;
+  // The titles of the toolbars shown when the window last closed; none before it first closed.
+  std::optional<QStringList> shownToolbars() const;
 
-  bool save(const QByteArray& geometry, const QByteArray& dockLayout) const;
+  bool save(const QByteArray& geometry, const QByteArray& dockLayout,
+            const QStringList& shownToolbars) const;
   // `path` moves to the front of the list; false when the file could not be written.
   bool addRecent(const QString& path);
 

@@ -58,7 +58,6 @@ TEST_F(MenuUpdate, ChecksFollowTheCurrentToolAndTheFilters) {
 
 TEST_F(MenuUpdate, ItemsNobodyHandlesAreDisabledAndRepeatedPassesBuildNothingTwice) {
   auto lines = menu();
-  EXPECT_TRUE(has(lines, "Show &Hierarchy Tree  [33843] disabled"));
   // A command the module handles without an update handler of its own stays enabled.
   EXPECT_TRUE(has(lines, "&Create Coord Sys  [33835]"));
   EXPECT_FALSE(has(lines, "[33835] disabled"));
@@ -67,6 +66,54 @@ TEST_F(MenuUpdate, ItemsNobodyHandlesAreDisabledAndRepeatedPassesBuildNothingTwi
   const int live = studio::MenuItem::live();
   EXPECT_EQ(menu(), lines);
   EXPECT_EQ(studio::MenuItem::live(), live) << "rebuilt popups release what they replace";
+}
+
+// The module's View items a frame answers (panes, toolbars), its File and Edit marks merged away,
+// and commands disabled while their CanExecute refuses; a refusal is a warning until the next
+// action.
+TEST_F(MenuUpdate, StudioAnswersPanesToolbarsAndWhatCannotRunNow) {
+  auto lines = menu();
+  EXPECT_FALSE(has(lines, "[34018]")) << "the module's File item is where Studio's File goes";
+  EXPECT_FALSE(has(lines, "[65535]"));
+  EXPECT_EQ(popup(lines, "Show T&oolbars"),
+            (std::vector<std::string>{"Select  [58128] checked", "Zoom  [58129] checked",
+                                      "Orient  [58130] checked", "Camera  [58131]",
+                                      "Light  [58132]", "-", "&All  [33020]", "&None  [33021]"}));
+  EXPECT_TRUE(has(lines, "Show &Hierarchy Tree  [33843]"));
+  EXPECT_FALSE(has(lines, "[33843] checked"));
+  EXPECT_TRUE(has(lines, "Show Prop&erties Sheet  [33844] checked"));
+
+  ASSERT_EQ(run("id 58131\nid 33843\nid 33844\n"), "");
+  lines = menu();
+  EXPECT_TRUE(has(lines, "Camera  [58131] checked"));
+  EXPECT_TRUE(host->frame().toolbars()[3]->IsWindowVisible());
+  EXPECT_TRUE(has(lines, "Show &Hierarchy Tree  [33843] checked"));
+  EXPECT_TRUE(has(lines, "Show Prop&erties Sheet  [33844]"));
+  EXPECT_FALSE(has(lines, "[33844] checked"));
+  // A panel shown is shown in its pane.
+  ASSERT_EQ(run("panel 34025\n"), "");
+  EXPECT_TRUE(host->frame().paneShown(studio::Pane::Properties));
+  ASSERT_EQ(run("id 33021\n"), "");
+  for (platform::CToolBar* bar : host->frame().toolbars()) EXPECT_FALSE(bar->IsWindowVisible());
+  ASSERT_EQ(run("id 33020\n"), "");
+  for (platform::CToolBar* bar : host->frame().toolbars()) EXPECT_TRUE(bar->IsWindowVisible());
+
+  // Invert needs component mode, Cycle two selected objects: the module enables both regardless.
+  lines = menu();
+  EXPECT_TRUE(has(lines, "&Invert  [33832] disabled"));
+  EXPECT_TRUE(has(lines, "C&ycle  [33833] disabled"));
+  ASSERT_EQ(openSquare("a"), "");
+  ASSERT_EQ(openSquare("b"), "");
+  ASSERT_EQ(run("command \"Select All\"\n"), "");
+  EXPECT_FALSE(has(menu(), "C&ycle  [33833] disabled"));
+  ASSERT_EQ(run("mode component\n"), "");
+  EXPECT_FALSE(has(menu(), "&Invert  [33832] disabled"));
+
+  // Run anyway (an accelerator, a stale menu), the refusal is shown, and goes at the next action.
+  ASSERT_EQ(run("expect-refusal id 33833\n"), "");
+  EXPECT_EQ(host->panels().warning(), "command \"Cycle Selection\" cannot run now");
+  ASSERT_EQ(run("id 33830\n"), "");
+  EXPECT_EQ(host->panels().warning(), "");
 }
 
 TEST_F(MenuUpdate, APassWithoutAModuleDisablesItsItemsAndKeepsStudiosOwn) {
