@@ -23,19 +23,21 @@ std::size_t selectedIn(const std::vector<std::uint8_t>& flags) {
   return n;
 }
 
-MeshCounts countsOf(const Entity& e) {
+MeshCounts countsOf(const Entity& e, bool components) {
   const Mesh& m = *e.mesh;
   MeshCounts c;
   c.vertices = m.vertexCount();
-  c.selectedVertices = selectedIn(m.vertexFlags);
+  if (components) c.selectedVertices = selectedIn(m.vertexFlags);
   if (!e.isMesh()) return c;
   c.faces = m.faceCount();
   c.edges = m.edgeCount();
   c.boundaryEdges = m.boundaryEdgeCount();
   c.nonManifoldEdges = m.nonManifoldEdgeCount();
   c.degenerateFaces = m.degenerateFaceCount();
-  c.selectedFaces = selectedIn(m.faceFlags);
-  c.selectedEdges = selectedIn(m.edgeFlags);
+  if (components) {
+    c.selectedFaces = selectedIn(m.faceFlags);
+    c.selectedEdges = selectedIn(m.edgeFlags);
+  }
   return c;
 }
 
@@ -84,7 +86,9 @@ std::vector<ObjectRow> objectRows(const Scene& scene) {
     r.selected = (e->state & kStateSelected) != 0;
     r.active = !selection.empty() && selection.back() == e->id;
     r.showable = e->type != om::kEntityCoordSys;
-    if (e->mesh) r.counts = countsOf(*e);
+    // Components are selected in component mode; reading a scan's flags at every idle moment
+    // of object mode (a drag of the manipulator) would cost for nothing.
+    if (e->mesh) r.counts = countsOf(*e, !scene.objectMode);
     if (e->mesh && e->mesh->shifted()) r.offset = offsetText(e->mesh->offset);
     if (const VertexMap* map = e->currentVertexMap()) r.map = map->name;
     r.maps = e->maps.size();

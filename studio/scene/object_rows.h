@@ -14,8 +14,8 @@ namespace tessel::studio {
 // In the order the list shows them.
 enum class ObjectGroup { Meshes, PointClouds, Curves, Springs, Lights, CoordinateSystems, Other };
 
-// What a mesh or point cloud holds and how much of it is selected. A point cloud has no faces or
-// edges: those counts stay 0.
+// What a mesh or point cloud holds and, in component mode, how much of it is selected. A point
+// cloud has no faces or edges: those counts stay 0.
 struct MeshCounts {
   std::uint32_t vertices = 0, faces = 0, edges = 0;
   std::uint32_t boundaryEdges = 0, nonManifoldEdges = 0, degenerateFaces = 0;

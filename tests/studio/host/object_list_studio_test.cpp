@@ -80,6 +80,8 @@ TEST_F(ObjectList, RowsAreGroupedCountedAndPrintedFromOneSource) {
   EXPECT_FALSE(row("CS").showable) << "the module shows and hides coordinate systems";
 
   ASSERT_EQ(run("select part faces 1 2\nselect part vertices 0\n"), "");
+  EXPECT_EQ(row("part").counts->selectedFaces, 0u) << "components count in component mode";
+  ASSERT_EQ(run("mode component\n"), "");
   EXPECT_EQ(row("part").counts->selectedFaces, 2u);
   EXPECT_EQ(row("part").counts->selectedVertices, 1u);
   EXPECT_EQ(studio::selectedTotals(host->objectRows()).selectedFaces, 2u);
