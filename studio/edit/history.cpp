@@ -13,6 +13,12 @@ std::string megabytes(std::size_t bytes) {
 
 }  // namespace
 
+bool Step::changesFlags() const {
+  for (const auto& c : changes)
+    if (c->changesFlags()) return true;
+  return false;
+}
+
 std::size_t Step::bytes() const {
   std::size_t n = sizeof(Step) + name.capacity();
   for (const auto& c : changes) n += c->bytes();

@@ -24,6 +24,9 @@ class Change {
   virtual void redo(Scene& scene) = 0;
   // What the change keeps in memory.
   virtual std::size_t bytes() const = 0;
+  // Whether undo or redo writes a mesh's flag arrays (selection, hidden), which the recorder
+  // then reads again; a change that does not say is taken to.
+  virtual bool changesFlags() const { return true; }
 };
 
 struct Step {
@@ -31,6 +34,7 @@ struct Step {
   // Applied in order by redo, in reverse by undo.
   std::vector<std::unique_ptr<Change>> changes;
   std::size_t bytes() const;
+  bool changesFlags() const;
 };
 
 class History {

@@ -19,6 +19,7 @@ class MapRemoval final : public Change {
   void undo(Scene& scene) override;
   void redo(Scene& scene) override;
   std::size_t bytes() const override;
+  bool changesFlags() const override { return false; }
 
  private:
   std::uint32_t entityId_;

@@ -279,9 +279,9 @@ std::optional<Step> SceneRecorder::end() {
   return step;
 }
 
-std::optional<Step> SceneRecorder::flush(const std::string& name) {
+std::optional<Step> SceneRecorder::flush(const std::string& name, bool readFlags) {
   if (depth_ > 0) return std::nullopt;
-  std::unique_ptr<SceneDiff> diff = compare(true, true);
+  std::unique_ptr<SceneDiff> diff = compare(true, readFlags);
   if (diff->empty() && stray_.empty()) return std::nullopt;
   Step step;
   step.name = name;
@@ -291,7 +291,10 @@ std::optional<Step> SceneRecorder::flush(const std::string& name) {
   return step;
 }
 
-void SceneRecorder::resync() { compare(false, true); }
+void SceneRecorder::resync(bool readFlags) {
+  flagsTouched_ = false;
+  compare(false, readFlags);
+}
 
 std::size_t SceneRecorder::shadowBytes() const {
   std::size_t n = 0;

@@ -81,6 +81,7 @@ class SceneDiff final : public Change {
   void undo(Scene& scene) override { apply(scene, true); }
   void redo(Scene& scene) override { apply(scene, false); }
   std::size_t bytes() const override;
+  bool changesFlags() const override { return !flags.empty(); }
   bool empty() const {
     return presence.empty() && records.empty() && flags.empty() && !sceneChanged;
   }
@@ -115,9 +116,11 @@ class SceneRecorder {
   bool recording() const { return depth_ > 0; }
   // Component or entity selection changed: the next comparison reads the flag arrays.
   void touchFlags() { flagsTouched_ = true; }
-  // Makes a step of whatever changed since the last one, flags read whether announced or not:
-  // before an undo, whose differences apply only to the state they were taken from.
-  std::optional<Step> flush(const std::string& name);
+  // Makes a step of whatever changed since the last one: before an undo, whose differences
+  // apply only to the state they were taken from. With `readFlags` the flag arrays are read
+  // whether a change was announced or not (the step to undo changes flags); without, only when
+  // announced, so undoing a translate of a scan stays independent of its size.
+  std::optional<Step> flush(const std::string& name, bool readFlags);
 
   // Folds what changed so far into the open step, so an edit can add a change of its own (a
   // deletion that renumbers faces) after it.
@@ -126,8 +129,10 @@ class SceneRecorder {
   // its mesh arrays may have been rebuilt.
   void add(std::unique_ptr<Change> change, std::uint32_t entityId);
 
-  // Takes the scene as it is now (after an undo or a redo) without recording anything.
-  void resync();
+  // Takes the scene as it is now (after an undo or a redo) without recording anything; the flag
+  // arrays are read only with `readFlags` (the step undone or redone changed them), whatever
+  // the notices sent in answer announced.
+  void resync(bool readFlags);
   // What the shadow keeps beside the history, in bytes.
   std::size_t shadowBytes() const;
 

@@ -254,7 +254,7 @@ class StudioHost final : public omModuleHost,
   };
   SelectedFaces selectedFaces();
   // After the history moved: what was derived from the old state goes, the module hears of it.
-  void historyMoved(const std::string& what, const std::string& name);
+  void historyMoved(const std::string& what, const std::string& name, bool flagsMoved);
   std::string moveHistory(bool undo);
   // "Entity moved": what was derived from its old place goes, and the views are drawn again.
   void entityMoved(omEntity* entity);

@@ -40,10 +40,15 @@ std::string StudioHost::moveHistory(bool undoing) {
   }
   // Whatever changed outside every bracket becomes a step first: the history's differences
   // only undo from the state they were taken in.
-  if (std::optional<edit::Step> stray = recorder_->flush("Changes")) history_.push(std::move(*stray));
+  // The flags are read only when the step to move over changes them: a translate's undo is a
+  // matrix, whatever the scan's size.
   const edit::Step* next = undoing ? history_.nextUndo() : history_.nextRedo();
+  if (std::optional<edit::Step> stray = recorder_->flush("Changes", next && next->changesFlags()))
+    history_.push(std::move(*stray));
+  next = undoing ? history_.nextUndo() : history_.nextRedo();
   if (!next) return std::string("nothing to ") + what;
   const std::string name = next->name;
+  const bool flagsMove = next->changesFlags();
   // What the module does in answer (a tool started again, a filter refilled) belongs to the
   // undo, not to a step of its own that would end the redo steps.
   movingHistory_ = true;
@@ -60,12 +65,12 @@ std::string StudioHost::moveHistory(bool undoing) {
   for (const auto& e : scene_.entities())
     if (!std::binary_search(before.begin(), before.end(), e->id))
       NotifySync(om::kEventEntityAdded, e.get());
-  historyMoved(what, name);
+  historyMoved(what, name, flagsMove);
   movingHistory_ = false;
   return {};
 }
 
-void StudioHost::historyMoved(const std::string& what, const std::string& name) {
+void StudioHost::historyMoved(const std::string& what, const std::string& name, bool flagsMoved) {
   for (const auto& e : scene_.entities()) e->placementChanged();
   mainView_.components().sceneChanged();
   mainView_.followSelection();
@@ -75,7 +80,7 @@ void StudioHost::historyMoved(const std::string& what, const std::string& name) 
   // change in answer is not an edit of anyone's.
   NotifySync(om::kNotifySelectionChanged, nullptr);
   NotifySync(om::kNotifyComponentSelectionChanged, nullptr);
-  recorder_->resync();
+  recorder_->resync(flagsMoved);
   mainView_.redrawAll();
 }
 
