@@ -97,6 +97,8 @@ TEST_F(MenuUpdate, StudioAnswersPanesToolbarsAndWhatCannotRunNow) {
   for (platform::CToolBar* bar : host->frame().toolbars()) EXPECT_FALSE(bar->IsWindowVisible());
   ASSERT_EQ(run("id 33020\n"), "");
   for (platform::CToolBar* bar : host->frame().toolbars()) EXPECT_TRUE(bar->IsWindowVisible());
+  ASSERT_EQ(run("id 58128\n"), "");
+  EXPECT_FALSE(host->frame().toolbars()[0]->IsWindowVisible()) << "a toolbar's item toggles it";
 
   // Invert needs component mode, Cycle two selected objects: the module enables both regardless.
   lines = menu();
