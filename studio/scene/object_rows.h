@@ -20,6 +20,7 @@ struct MeshCounts {
   std::uint32_t vertices = 0, faces = 0, edges = 0;
   std::uint32_t boundaryEdges = 0, nonManifoldEdges = 0, degenerateFaces = 0;
   std::size_t selectedVertices = 0, selectedFaces = 0, selectedEdges = 0;
+  bool operator==(const MeshCounts&) const = default;
 };
 
 struct ObjectRow {
@@ -37,6 +38,7 @@ struct ObjectRow {
   std::string map;                   // the current vertex map's name, if any
   std::size_t maps = 0;
   int lightSlot = -1;
+  bool operator==(const ObjectRow&) const = default;
 };
 
 const char* groupTitle(ObjectGroup group);  // "Meshes", "Point clouds", ...

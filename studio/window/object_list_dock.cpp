@@ -110,10 +110,14 @@ void ObjectListDock::sync(const std::vector<ObjectRow>& rows) {
   if (!sameEntities()) {
     rebuild(rows);
   } else {
+    // A scene of many curves refreshes at every pointer move: rows as shown are left alone.
     for (std::size_t i = 0; i < rows.size(); ++i)
-      if (QTreeWidgetItem* item = itemOf(rows[i].id)) fill(item, rows[i]);
+      if (QTreeWidgetItem* item = itemOf(rows[i].id);
+          item && (edited_.count(rows[i].id) || !(rows[i] == rows_[i])))
+        fill(item, rows[i]);
   }
   rows_ = rows;
+  edited_.clear();
   // The host's selection, with its active entity as the current row.
   for (const ObjectRow& r : rows_)
     if (QTreeWidgetItem* item = itemOf(r.id)) {
@@ -194,6 +198,8 @@ void ObjectListDock::itemEdited(QTreeWidgetItem* item, int column) {
   const std::uint32_t id = item->data(kName, kIdRole).toUInt();
   const ObjectRow* row = rowOf(id);
   if (!row) return;
+  // Shown afresh at the next sync whatever the host decides: a refused name goes back.
+  edited_.insert(id);
   std::string problem;
   if (row->showable && (item->checkState(kName) == Qt::Checked) != row->visible)
     problem = host_.showObject(id, item->checkState(kName) == Qt::Checked);

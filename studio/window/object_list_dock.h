@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <set>
 #include <vector>
 
 #include "studio/scene/object_rows.h"
@@ -51,6 +52,7 @@ class ObjectListDock final : public QDockWidget {
   QTreeWidget* tree_ = nullptr;
   std::vector<ObjectRow> rows_;  // as last shown
   std::map<std::uint32_t, QTreeWidgetItem*> items_;
+  std::set<std::uint32_t> edited_;  // rows a person changed since the last sync
   std::map<int, bool> collapsed_;  // groups a person folded, by ObjectGroup
   bool syncing_ = false;
   bool editing_ = false;  // a name is being typed
