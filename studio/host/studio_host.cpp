@@ -621,6 +621,20 @@ void StudioHost::activateToolOf(std::uint32_t id) {
     m->GetCommandTarget()->OnCmdMsg(id, platform::CN_COMMAND, nullptr);
 }
 
+std::string StudioHost::setDisplay(const std::string& mode, int index) {
+  const std::optional<DisplayMode> chosen = displayModeNamed(mode);
+  if (!chosen) return "no display mode \"" + mode + "\" (smooth, flat, wireframe or points)";
+  if (index >= views_.GetViewCount()) {
+    return "no view " + std::to_string(index) + " in this layout (" +
+           std::to_string(views_.GetViewCount()) + " views)";
+  }
+  StudioView& view = index < 0 ? views_.active() : views_.view(index);
+  view.display = *chosen;
+  echo_("display: " + mode + " (view " + std::to_string(view.index()) + ")");
+  redraw(view);
+  return {};
+}
+
 std::string StudioHost::chooseFilter(bool objectFilter, const std::string& name) {
   return frame_.chooseFilter(objectFilter ? objectFilter_ : componentFilter_, objectFilter, name);
 }
@@ -864,6 +878,7 @@ void StudioHost::drawView(int index) {
   ManipulatorDrawing manipulator;
   if (const ManipulatorCore* m = mainView_.shownManipulator())
     manipulator = {m->kind(), m->state.pose(), m->hover, m->picked};
+  renderer_.setDisplay(view.display);
   renderer_.drawView(scene_, view.camera, view.rect, active, view.evalLight.direction,
                      manipulator.kind == ManipulatorKind::None ? nullptr : &manipulator);
   renderer_.replayOverlays(view.index(), view.rect);

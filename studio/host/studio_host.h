@@ -127,6 +127,9 @@ class StudioHost final : public omModuleHost,
   // made current too, since its panel takes edits only while it is. False when the button has
   // no panel.
   bool openToolbarPanel(std::uint32_t id);
+  // The display mode ("smooth", "flat", "wireframe" or "points") of view `view`, or of the
+  // active view when -1; the view is drawn again. Empty on success, else the problem.
+  std::string setDisplay(const std::string& mode, int view = -1);
   // Picks entry `name` in the object (or component) filter combo of the module's toolbar.
   std::string chooseFilter(bool objectFilter, const std::string& name);
 

@@ -7,6 +7,7 @@
 #include "studio/scene/camera.h"
 #include "studio/host/eval_light.h"
 #include "studio/host/input_state.h"
+#include "studio/render/display_mode.h"
 #include "studio/render/renderer.h"
 
 namespace tessel::studio {
@@ -95,6 +96,8 @@ class StudioView final : public omView, public omViewport {
   std::int32_t tumbleMode = 1;
   // Lights this view's shaded surfaces from the camera, on top of the scene's lights.
   EvalLight evalLight;
+  // How this view shows meshes (studio/render/display_mode.h).
+  DisplayMode display = DisplayMode::Smooth;
 
  private:
   int index_;

@@ -69,6 +69,8 @@ struct GlApi {
   decltype(&::glPushAttrib) PushAttrib = nullptr;
   decltype(&::glPopAttrib) PopAttrib = nullptr;
   decltype(&::glColor4fv) Color4fv = nullptr;
+  decltype(&::glMaterialfv) Materialfv = nullptr;
+  decltype(&::glPolygonMode) PolygonMode = nullptr;
   // OpenGL 1.5 buffer objects, when the context has them: large meshes then stay on the GPU
   // between frames. Null when it does not, and the arrays are drawn from memory instead.
   PFNGLGENBUFFERSPROC GenBuffers = nullptr;
@@ -140,7 +142,9 @@ struct GlApi {
            get(LogicOp, "glLogicOp") &&
            get(PushAttrib, "glPushAttrib") &&
            get(PopAttrib, "glPopAttrib") &&
-           get(Color4fv, "glColor4fv") && optional(get);
+           get(Color4fv, "glColor4fv") &&
+           get(Materialfv, "glMaterialfv") &&
+           get(PolygonMode, "glPolygonMode") && optional(get);
   }
 
  private:

@@ -209,6 +209,22 @@ bool Renderer::bindCoarse(const Entity& e, MeshBuffers& b) {
   return true;
 }
 
+void Renderer::backFaces(bool ownColour) {
+  const GlApi& gl = api();
+  if (!ownColour) {
+    const GLfloat none[4] = {0, 0, 0, 1};
+    gl.Materialfv(GL_BACK, GL_EMISSION, none);
+    gl.ColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
+    return;
+  }
+  gl.ColorMaterial(GL_FRONT, GL_AMBIENT_AND_DIFFUSE);
+  const GLfloat back[4] = {kBackFace[0], kBackFace[1], kBackFace[2], 1};
+  const GLfloat glow[4] = {kBackFace[0] * kBackGlow, kBackFace[1] * kBackGlow,
+                           kBackFace[2] * kBackGlow, 1};
+  gl.Materialfv(GL_BACK, GL_AMBIENT_AND_DIFFUSE, back);
+  gl.Materialfv(GL_BACK, GL_EMISSION, glow);
+}
+
 void Renderer::drawMesh(const Entity& e, bool selected, bool holes, bool vertices) {
   const GlApi& gl = api();
   const Mesh& m = *e.mesh;
@@ -255,15 +271,27 @@ void Renderer::drawMesh(const Entity& e, bool selected, bool holes, bool vertice
                       bindCoarse(e, *buffers);
   if (coarse) {
     drewCoarse_ = true;
+    // Shown as points, the stand-in shows its corners.
+    if (display_ == DisplayMode::Points) gl.PolygonMode(GL_FRONT_AND_BACK, GL_POINT);
     gl.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffers->coarse[2]);
     gl.DrawElements(GL_TRIANGLES, buffers->coarseIndices, GL_UNSIGNED_INT, nullptr);
     gl.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+    gl.PolygonMode(GL_FRONT_AND_BACK, GL_FILL);
   }
   // Everything below reads the mesh's own vertex numbers.
   bindFull();
   if (!coarse) bindColours(true);
+  const bool points = display_ == DisplayMode::Points;
   if (coarse) {
     // drawn above
+  } else if (points) {
+    gl.Disable(GL_LIGHTING);
+    gl.PointSize(2);
+    gl.Begin(GL_POINTS);
+    for (std::uint32_t v = 0; v < m.vertexCount(); ++v)
+      if (!(m.vertexFlags[v] & kHidden)) gl.ArrayElement(static_cast<GLint>(v));
+    gl.End();
+    gl.Enable(GL_LIGHTING);
   } else if (!anyHidden && buffers) {
     gl.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffers->triangles);
     gl.DrawElements(GL_TRIANGLES, static_cast<GLsizei>(m.faces.size()), GL_UNSIGNED_INT, nullptr);
@@ -286,6 +314,7 @@ void Renderer::drawMesh(const Entity& e, bool selected, bool holes, bool vertice
       if ((m.faceFlags[f] & (kSelected | kHidden)) == kSelected)
         picked.insert(picked.end(), &m.faces[3 * f], &m.faces[3 * f + 3]);
     gl.Color3f(0.95f, 0.35f, 0.15f);
+    backFaces(false);  // the selection reads the same from either side
     gl.DepthFunc(GL_LEQUAL);
     // Over a stand-in the faces are not where its surface is: pulled towards the eye instead.
     if (coarse) {
@@ -294,11 +323,38 @@ void Renderer::drawMesh(const Entity& e, bool selected, bool holes, bool vertice
     }
     gl.DrawElements(GL_TRIANGLES, static_cast<GLsizei>(picked.size()), GL_UNSIGNED_INT,
                    picked.data());
+    backFaces(true);
     gl.DepthFunc(GL_LESS);
     gl.Disable(GL_POLYGON_OFFSET_FILL);
   }
   gl.DisableClientState(GL_NORMAL_ARRAY);
   gl.Disable(GL_LIGHTING);
+  // The triangles' edges over the surface, which the fill's offset keeps behind them. Not over a
+  // stand-in: its edges are not the mesh's, and a moving frame is kept cheap.
+  if (display_ == DisplayMode::Wireframe && !coarse) {
+    gl.Color3f(0.22f, 0.24f, 0.30f);
+    gl.DepthFunc(GL_LEQUAL);
+    gl.PolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+    if (!anyHidden && buffers) {
+      gl.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffers->triangles);
+      gl.DrawElements(GL_TRIANGLES, static_cast<GLsizei>(m.faces.size()), GL_UNSIGNED_INT,
+                      nullptr);
+      gl.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+    } else {
+      std::vector<std::uint32_t> shown;
+      const std::vector<std::uint32_t>* faces = &m.faces;
+      if (anyHidden) {
+        for (std::uint32_t f = 0; f < m.faceCount(); ++f)
+          if (!(m.faceFlags[f] & kHidden))
+            shown.insert(shown.end(), &m.faces[3 * f], &m.faces[3 * f + 3]);
+        faces = &shown;
+      }
+      gl.DrawElements(GL_TRIANGLES, static_cast<GLsizei>(faces->size()), GL_UNSIGNED_INT,
+                      faces->data());
+    }
+    gl.PolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    gl.DepthFunc(GL_LESS);
+  }
   if (vertices) {
     gl.Color3f(0.30f, 0.32f, 0.38f);
     gl.PointSize(1);
@@ -538,9 +594,11 @@ void Renderer::drawView(Scene& scene, const Camera& camera, const PixelRect& rec
   const GLfloat ambient[4] = {0.25f, 0.25f, 0.25f, 1};
   gl.LightModelfv(GL_LIGHT_MODEL_AMBIENT, ambient);
   gl.Enable(GL_COLOR_MATERIAL);
-  gl.ColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
+  // The front follows the current colour; the back keeps a tint of its own, with a glow so that
+  // a back side whose normals face away from every light is still that tint, not black.
+  backFaces(true);
   gl.Enable(GL_NORMALIZE);
-  gl.ShadeModel(GL_SMOOTH);
+  gl.ShadeModel(display_ == DisplayMode::Flat ? GL_FLAT : GL_SMOOTH);
   if (scene.gridShown) drawGrid(rect);
   const Box bounds = scene.looseBounds();
   loadCamera(gl, camera, depthBounds(scene), rect, evalLight);
@@ -550,9 +608,14 @@ void Renderer::drawView(Scene& scene, const Camera& camera, const PixelRect& rec
     if (e->type == om::kEntityLight && !scene.lightShown(*e)) continue;
     bool selected = e->state & kStateSelected;
     placed(gl, *e, [&] {
+      // Dots only where they leave the faces readable: a dense scan seen whole would be
+      // covered by them.
+      const bool dots = e->isMesh() && !scene.objectMode && scene.showVertices &&
+                        vertexDotsReadable(e->mesh->vertexCount(),
+                                           projectedArea(camera, rect.width, rect.height,
+                                                         e->looseBounds()));
       if (e->isMesh())
-        drawMesh(*e, selected, !scene.objectMode && scene.showHoles,
-                 !scene.objectMode && scene.showVertices);
+        drawMesh(*e, selected, !scene.objectMode && scene.showHoles, dots);
       else if (e->mesh)
         drawPoints(*e, selected);
       else

@@ -17,6 +17,7 @@
 #include "studio/render/gl_api.h"
 #include "studio/render/manipulator_geometry.h"
 #include "studio/render/picking.h"
+#include "studio/render/display_mode.h"
 #include "studio/scene/scene.h"
 
 namespace tessel::studio {
@@ -126,12 +127,21 @@ class Renderer {
   // used a stand-in, i.e. whether the views need drawing again when the camera stops; it answers
   // once for each run of such frames.
   void setMoving(bool moving) { moving_ = moving; }
+  // How the next drawView shows meshes (each view keeps its own; the host sets it per view).
+  void setDisplay(DisplayMode mode) { display_ = mode; }
+  // The colour of a face seen from behind: a muted blue, lit from both sides like the front but
+  // never darker than its own glow, so a folded sliver reads as a back side, not a black speck.
+  static constexpr float kBackFace[3] = {0.42f, 0.47f, 0.62f};
+  static constexpr float kBackGlow = 0.35f;
   bool takeCoarse() { return std::exchange(drewCoarse_, false); }
 
  private:
   // The context made current and its entry points, looked up on first use.
   const GlApi& api();
   const std::vector<float>& normalsFor(const Entity& entity);
+  // Whether faces seen from behind take the back-face colour (else the front's, as the
+  // selection does).
+  void backFaces(bool ownColour);
   // holes: boundary edges outlined; vertices: every vertex as a dot.
   void drawMesh(const Entity& entity, bool selected, bool holes = false, bool vertices = false);
   void drawPoints(const Entity& entity, bool selected);
@@ -177,6 +187,7 @@ class Renderer {
   // Binds the mesh's coarse stand-in as the vertex arrays; false when it has none.
   bool bindCoarse(const Entity& entity, MeshBuffers& buffers);
   bool moving_ = false, drewCoarse_ = false;
+  DisplayMode display_ = DisplayMode::Smooth;
   struct KeptOverlay {
     GLuint list = 0;
     GLfloat colour[4] = {1, 1, 1, 1};

@@ -66,6 +66,7 @@ const std::map<std::string, std::string>& usages() {
       {"open", "open PATH"},
       {"layout", "layout single|quad"},
       {"view", "view N"},
+      {"display", "display smooth|flat|wireframe|points [VIEW] (the active view's, or view VIEW's)"},
       {"tool", "tool \"Name\""},
       {"command", "command \"Name\""},
       {"id", "id N [shift]"},
@@ -315,6 +316,12 @@ std::string ScriptRunner::runWords(const std::vector<std::string>& w) {
     if (!arity(2) || (w[1] != "single" && w[1] != "quad")) return usage(verb);
     host_.views().setLayout(w[1] == "quad");
     return {};
+  }
+  if (verb == "display") {
+    long long n = -1;
+    if (w.size() < 2 || w.size() > 3 || (w.size() == 3 && (!parseInt(w[2], &n) || n < 0)))
+      return usage(verb);
+    return host_.setDisplay(w[1], static_cast<int>(n));
   }
   if (verb == "view") {
     long long n;

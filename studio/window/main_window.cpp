@@ -29,6 +29,7 @@
 #include "studio/window/object_list_dock.h"
 #include "studio/window/progress_dialog.h"
 #include "studio/window/property_dock.h"
+#include "studio/window/display_menu.h"
 #include "studio/window/shortcuts_dialog.h"
 #include "studio/window/view_area.h"
 #include "studio/window/view_widget.h"
@@ -271,6 +272,7 @@ void MainWindow::buildMenus() {
     else
       commandAction(into, top);
   }
+  addDisplayModes(view, host_);
   for (QMenu* m : {file, edit, view})
     connect(m, &QMenu::aboutToShow, this, [this, m] { updateMenu(m); });
   menuBar()->addMenu(help);

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cmath>
+
 #include "tests/studio/mesh_fixtures.h"
 #include "transform/transform_math.h"
 
@@ -120,6 +123,90 @@ TEST_F(Drawing, TheSurfacePointUnderAPixelLiesOnTheDrawnSurface) {
     EXPECT_GT(local.y, 0.45);
     EXPECT_LT(local.y, 1);
   }
+}
+
+// A square seen from its front, then turned over (its winding reversed): the back side takes the
+// back-face tint, bluer than the front and far from black, whichever way its normals point.
+TEST_F(Drawing, AFaceSeenFromBehindTakesTheBackFaceTint) {
+  auto centre = [&](std::vector<std::uint32_t> f) {
+    Scene one;
+    auto e = std::make_unique<Entity>();
+    e->type = om::kEntityPolygonMesh;
+    e->mesh = std::make_unique<Mesh>(
+        test::makeMesh({0, 0, 1, 1, 0, 1, 0, 1, 1, 1, 1, 1}, std::move(f)));
+    one.add(std::move(e));
+    renderer->drawView(one, camera, rect, false);
+    const auto px = renderer->readPixels(rect);
+    const std::uint8_t* p = &px[(static_cast<std::size_t>(kH / 2) * kW + kW / 2) * 4];
+    return std::array<int, 3>{p[0], p[1], p[2]};
+  };
+  const auto front = centre({0, 1, 2, 2, 1, 3});
+  const auto back = centre({0, 2, 1, 2, 3, 1});
+  EXPECT_LT(std::abs(front[2] - front[0]), 20) << "the front is the plain grey";
+  EXPECT_GT(back[2] - back[0], 25) << "the back is tinted";
+  EXPECT_GT(back[2], 60) << "and never black";
+}
+
+// A bumpy 21 x 21 grid: each display mode changes the picture; the vertex dots of component mode
+// stay off while the grid is small on screen and show once it is zoomed in.
+TEST_F(Drawing, DisplayModesChangeThePictureAndDenseDotsStayOff) {
+  std::vector<float> p;
+  std::vector<std::uint32_t> f;
+  constexpr std::uint32_t n = 21;
+  for (std::uint32_t y = 0; y < n; ++y)
+    for (std::uint32_t x = 0; x < n; ++x) {
+      const float fx = static_cast<float>(x), fy = static_cast<float>(y);
+      p.insert(p.end(), {fx / 20.0f, fy / 20.0f, 0.08f * std::sin(fx * 1.3f) * std::cos(fy * 1.1f)});
+    }
+  for (std::uint32_t y = 0; y + 1 < n; ++y)
+    for (std::uint32_t x = 0; x + 1 < n; ++x) {
+      const std::uint32_t v = y * n + x;
+      f.insert(f.end(), {v, v + 1, v + n, v + n, v + 1, v + n + 1});
+    }
+  Scene grid;
+  auto e = std::make_unique<Entity>();
+  e->type = om::kEntityPolygonMesh;
+  e->mesh = std::make_unique<Mesh>(test::makeMesh(std::move(p), std::move(f)));
+  grid.add(std::move(e));
+  Camera view = standardCamera(ViewKind::Front);
+  frameBox(view, grid.bounds(), kW, kH);
+  auto draw = [&](DisplayMode mode) {
+    renderer->setDisplay(mode);
+    renderer->drawView(grid, view, rect, false);
+    return renderer->readPixels(rect);
+  };
+  const auto smooth = draw(DisplayMode::Smooth);
+  EXPECT_NE(draw(DisplayMode::Flat), smooth);
+  EXPECT_NE(draw(DisplayMode::Wireframe), smooth);
+  EXPECT_NE(draw(DisplayMode::Points), smooth);
+  EXPECT_EQ(draw(DisplayMode::Smooth), smooth);
+
+  grid.objectMode = false;
+  const auto plain = draw(DisplayMode::Smooth);
+  grid.showVertices = true;
+  EXPECT_EQ(draw(DisplayMode::Smooth), plain) << "441 dots on a grid this small would cover it";
+  view.orthoHeight *= 0.15;
+  grid.showVertices = false;
+  const auto near = draw(DisplayMode::Smooth);
+  grid.showVertices = true;
+  EXPECT_NE(draw(DisplayMode::Smooth), near) << "zoomed in, the dots are sparse enough";
+  renderer->setDisplay(DisplayMode::Smooth);
+}
+
+TEST(VertexDots, ReadableUpToOneDotPerSixteenPixelsAndAlwaysWhenTheEyeIsInside) {
+  EXPECT_TRUE(vertexDotsReadable(100, 1600));
+  EXPECT_FALSE(vertexDotsReadable(101, 1600));
+  Camera c = standardCamera(ViewKind::Perspective);
+  Box unit;
+  unit.add({0, 0, 0});
+  unit.add({1, 1, 1});
+  frameBox(c, unit, 200, 100);
+  const double framed = projectedArea(c, 200, 100, unit);
+  EXPECT_GT(framed, 1000);
+  EXPECT_LE(framed, 200.0 * 100);
+  c.eye = unit.center();
+  EXPECT_TRUE(std::isinf(projectedArea(c, 200, 100, unit)));
+  EXPECT_EQ(projectedArea(c, 200, 100, Box{}), 0);
 }
 
 TEST_F(Drawing, PngShotsAreWrittenWholeOrNotAtAll) {

@@ -440,6 +440,67 @@ TEST_F(WindowTest, ThePanelsOwnApplyTakesTheManipulatorAlongAndCtrlZBringsItBack
   EXPECT_NEAR(studio::length(m->state.origin - fold->frame.origin), 0, 1e-6);
 }
 
+// Two squares side by side, the right one turned over: seen from the front, its back shows.
+const char* const kFrontAndBack =
+    "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nv 1.2 0 0\nv 2.2 0 0\nv 2.2 1 0\nv 1.2 1 0\n"
+    "f 1 2 3\nf 1 3 4\nf 5 7 6\nf 5 8 7\n";
+
+TEST_F(WindowTest, DisplayModesByKeyAndViewMenuPerViewAndBackSidesTinted) {
+  ASSERT_EQ(window->openFiles(
+                {QString::fromStdString(dir.write("pair.obj", kFrontAndBack).string())}), 1);
+  studio::StudioView& active = host->views().active();
+  active.camera = studio::standardCamera(studio::ViewKind::Front);
+  studio::frameBox(active.camera, host->scene().bounds(), active.size().width,
+                   active.size().height);
+  host->mainView().redrawAll();
+  settle();
+  studio::ViewWidget* v = view();
+  const QImage smooth = v->grabFramebuffer();
+  const QColor front = smooth.pixelColor(v->width() / 2 - v->width() / 6, v->height() / 2);
+  const QColor back = smooth.pixelColor(v->width() / 2 + v->width() / 6, v->height() / 2);
+  EXPECT_LT(std::abs(front.blue() - front.red()), 20) << "the front is the plain grey";
+  EXPECT_GT(back.blue() - back.red(), 25) << "the back side is tinted";
+  EXPECT_GT(back.blue(), 60) << "and not black";
+
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  v->setFocus();
+  QTest::keyClick(v, Qt::Key_F7);
+  settle();
+  EXPECT_EQ(active.display, studio::DisplayMode::Wireframe);
+  EXPECT_NE(v->grabFramebuffer(), smooth) << "the edges show";
+  QMenu* menu = openMenu("View");
+  ASSERT_TRUE(menu);
+  QAction* points = menu->findChild<QAction*>("display-points");
+  QAction* wire = menu->findChild<QAction*>("display-wireframe");
+  ASSERT_TRUE(points && wire);
+  EXPECT_TRUE(wire->isChecked()) << "the menu shows the active view's mode";
+  QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(points).center());
+  settle();
+  EXPECT_EQ(active.display, studio::DisplayMode::Points);
+  const QImage dots = v->grabFramebuffer();
+  EXPECT_NE(dots, smooth);
+  QTest::keyClick(v, Qt::Key_F6);
+  settle();
+  EXPECT_EQ(active.display, studio::DisplayMode::Flat);
+  QTest::keyClick(v, Qt::Key_F5);
+  settle();
+  EXPECT_EQ(v->grabFramebuffer(), smooth);
+  // Per view: another view keeps its own.
+  ASSERT_EQ(run("layout quad\ndisplay points 3\n"), "");
+  EXPECT_EQ(host->views().view(3).display, studio::DisplayMode::Points);
+  EXPECT_EQ(host->views().view(0).display, studio::DisplayMode::Smooth);
+  // The keys are listed with Studio's own.
+  QStringList keys;
+  for (const auto& [key, name] : window->ownShortcuts()) keys << key + " " + name;
+  for (const char* key : {"F5 Smooth Shading", "F6 Flat Shading", "F7 Wireframe Over Surface",
+                          "F8 Points"})
+    EXPECT_TRUE(keys.contains(key)) << key << " in " << keys.join(", ").toStdString();
+  if (const char* shots = std::getenv("TESSEL_SHOT_DIR")) {
+    window->grab().save(QString(shots) + "/window-display-modes.png");
+  }
+}
+
 TEST_F(WindowTest, GrabShowsMenuToolbarsCombosDockAndStatusBar) {
   const char* sample = std::getenv("TESSEL_SAMPLE");
   QString file = sample && std::filesystem::exists(sample)
