@@ -46,7 +46,7 @@ std::string StudioHost::showObject(std::uint32_t id, bool shown) {
   Entity* e = scene_.find(id);
   if (!e) return "no object " + std::to_string(id);
   if (e->type == om::kEntityCoordSys)
-    return "a coordinate system is shown while its panels show it, and its group";
+    return "a coordinate system is shown and hidden by the panels that use it, or with its group";
   if (e->visible == shown) return {};
   beginEdit(std::string(shown ? "Show \"" : "Hide \"") + e->name + "\"");
   const bool wasSelected = e->state & kStateSelected;

@@ -199,6 +199,9 @@ MainWindow::MainWindow(StudioHost& host, WindowGlContext& context,
 }
 
 MainWindow::~MainWindow() {
+  // The docks hide as the window goes: that is no person's choice of panes.
+  for (QDockWidget* dock : {static_cast<QDockWidget*>(dock_), static_cast<QDockWidget*>(objects_)})
+    dock->toggleViewAction()->disconnect(this);
   qApp->removeEventFilter(this);
   host_.messageBox = nullptr;
   host_.showSystemCursor = nullptr;

@@ -87,6 +87,12 @@ ObjectListDock::ObjectListDock(StudioHost& host, std::function<void(const QStrin
           [folded](QTreeWidgetItem* item) { folded(item, false); });
 }
 
+ObjectListDock::~ObjectListDock() {
+  // The tree outlives this object's own part as the widgets go: what it says then is no edit.
+  tree_->disconnect(this);
+  tree_->itemDelegate()->disconnect(this);
+}
+
 QTreeWidgetItem* ObjectListDock::itemOf(std::uint32_t id) const {
   auto it = items_.find(id);
   return it == items_.end() ? nullptr : it->second;

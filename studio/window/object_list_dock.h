@@ -29,6 +29,7 @@ class ObjectListDock final : public QDockWidget {
   // (queued, never inside the list's own signal), so the window shows the result.
   ObjectListDock(StudioHost& host, std::function<void(const QString&)> problem,
                  std::function<void()> changed, QWidget* parent = nullptr);
+  ~ObjectListDock() override;
 
   // Shows the rows, rebuilding the tree only when the entities or their order changed. Nothing
   // changes under a name being typed.
