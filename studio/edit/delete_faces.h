@@ -27,6 +27,7 @@ class FaceRemoval final : public Change {
   void undo(Scene& scene) override;
   void redo(Scene& scene) override;
   std::size_t bytes() const override;
+  bool changesFileOf(std::uint32_t entityId) const override { return entityId == entityId_; }
   std::size_t removed() const { return faces_.size(); }
 
  private:

@@ -1,5 +1,6 @@
 #include "studio/edit/history.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace tessel::studio::edit {
@@ -25,8 +26,15 @@ std::size_t Step::bytes() const {
   return n;
 }
 
+bool Step::changesFileOf(std::uint32_t entityId) const {
+  for (const auto& c : changes)
+    if (c->changesFileOf(entityId)) return true;
+  return false;
+}
+
 void History::push(Step step) {
   while (steps_.size() > done_) {
+    forgetting(steps_.size() - 1, false);
     bytes_ -= steps_.back().bytes();
     steps_.pop_back();
   }
@@ -68,10 +76,13 @@ void History::trim() {
   // about to take back would be worse than going over the budget.
   while (bytes_ > budget_ && steps_.size() > 1) {
     if (done_ >= 2) {
+      forgetting(0, true);
       bytes_ -= steps_.front().bytes();
       steps_.pop_front();
+      ++first_;
       --done_;
     } else if (steps_.size() - done_ >= 2) {
+      forgetting(steps_.size() - 1, false);
       bytes_ -= steps_.back().bytes();
       steps_.pop_back();
     } else {
@@ -79,6 +90,29 @@ void History::trim() {
     }
     ++dropped_;
   }
+}
+
+void History::forgetting(std::size_t index, bool front) {
+  // A marker on the state the step's going takes away moves across the step when the step left
+  // the entity's file alone: the state on the other side writes the same file.
+  const std::uint64_t before = first_ + index, after = before + 1;
+  const std::uint64_t gone = front ? before : after, kept = front ? after : before;
+  for (auto& [id, at] : saved_)
+    if (at == gone) at = steps_[index].changesFileOf(id) ? kUnreachable : kept;
+}
+
+bool History::changedBetween(std::uint32_t entityId, std::uint64_t from, std::uint64_t to) const {
+  const std::uint64_t lo = std::min(from, to), hi = std::max(from, to);
+  if (lo < first_ || hi > first_ + steps_.size()) return true;
+  for (std::uint64_t at = lo; at < hi; ++at)
+    if (steps_[at - first_].changesFileOf(entityId)) return true;
+  return false;
+}
+
+bool History::unsaved(std::uint32_t entityId) const {
+  auto it = saved_.find(entityId);
+  return it == saved_.end() || it->second == kUnreachable ||
+         changedBetween(entityId, it->second, position());
 }
 
 std::vector<std::string> History::describe() const {

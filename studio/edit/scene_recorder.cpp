@@ -111,6 +111,12 @@ std::size_t SceneDiff::bytes() const {
   return n;
 }
 
+bool SceneDiff::changesFileOf(std::uint32_t entityId) const {
+  for (const Record& r : records)
+    if (r.id == entityId && r.before.placement != r.after.placement) return true;
+  return false;
+}
+
 void SceneDiff::apply(Scene& scene, bool undo) {
   for (Presence& p : presence) {
     if (p.created != undo) {

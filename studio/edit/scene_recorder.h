@@ -82,6 +82,8 @@ class SceneDiff final : public Change {
   void redo(Scene& scene) override { apply(scene, false); }
   std::size_t bytes() const override;
   bool changesFlags() const override { return !flags.empty(); }
+  // A save writes world positions: a move changes the file.
+  bool changesFileOf(std::uint32_t entityId) const override;
   bool empty() const {
     return presence.empty() && records.empty() && flags.empty() && !sceneChanged;
   }

@@ -5,6 +5,7 @@
 #endif
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -30,6 +31,12 @@ std::string format(const Vec3& v) {
   return buf;
 }
 
+
+std::string lowerExtension(const std::string& path) {
+  std::string ext = std::filesystem::path(path).extension().string();
+  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return ext;
+}
 
 std::string handleList(const std::vector<std::uint8_t>& flags) {
   constexpr std::size_t kShown = 100;  // the rest are counted, not listed
@@ -252,8 +259,9 @@ std::string StudioHost::open(const std::string& path) {
   }
   bool first = scene_.bounds().empty();
   beginEdit("Open " + entity->name);
-  scene_.add(std::move(entity));
+  const std::uint32_t id = scene_.add(std::move(entity)).id;
   endEdit();
+  history_.markSaved(id);
   echo_(line);
   for (const std::string& warning : file.warnings) echo_("warning: " + warning);
   followDocumentKind();
@@ -301,13 +309,48 @@ std::string StudioHost::showGroup(const std::string& which, bool shown) {
   return {};
 }
 
-std::string StudioHost::save(const std::string& path) {
-  Entity* target = nullptr;
-  for (auto it = scene_.selection().rbegin(); it != scene_.selection().rend() && !target; ++it)
-    if (Entity* e = scene_.find(*it); e && e->mesh) target = e;
+Entity* StudioHost::saveTarget() {
+  for (auto it = scene_.selection().rbegin(); it != scene_.selection().rend(); ++it)
+    if (Entity* e = scene_.find(*it); e && e->mesh) return e;
   for (const auto& e : scene_.entities())
-    if (!target && e->mesh) target = e.get();
+    if (e->mesh) return e.get();
+  return nullptr;
+}
+
+std::string StudioHost::save(const std::string& path) {
+  Entity* target = saveTarget();
   if (!target) return path + ": nothing to save (no mesh in the scene)";
+  return saveEntity(*target, path);
+}
+
+std::string StudioHost::saveOwn() {
+  Entity* target = saveTarget();
+  if (!target) return "nothing to save (no mesh in the scene)";
+  if (std::string problem = ownFileProblem(*target); !problem.empty()) return problem;
+  return saveEntity(*target, target->sourceFile);
+}
+
+std::string StudioHost::ownFileProblem(const Entity& e) const {
+  if (e.sourceFile.empty()) return e.name + " has no file of its own yet: save it as one";
+  const std::string ext = lowerExtension(e.sourceFile);
+  if (ext != ".ply" && ext != ".obj")
+    return e.sourceFile + ": Studio writes PLY and OBJ, not \"" + ext + "\": save it as one";
+  // The writers keep positions and faces; writing over the file would lose its other values.
+  if (!e.maps.empty())
+    return e.sourceFile + ": its maps (" + e.maps.front().name +
+           (e.maps.size() > 1 ? ", ..." : "") + ") would be lost: save it as another file";
+  return {};
+}
+
+std::vector<Entity*> StudioHost::unsavedMeshes() {
+  std::vector<Entity*> out;
+  for (const auto& e : scene_.entities())
+    if (e->mesh && (e->sourceFile.empty() || history_.unsaved(e->id))) out.push_back(e.get());
+  return out;
+}
+
+std::string StudioHost::saveEntity(Entity& entity, const std::string& path) {
+  Entity* target = &entity;
   // The file holds where the mesh is, not where it was loaded: its world positions; vertices a
   // deletion left without faces are not written.
   std::vector<float> world;
@@ -324,8 +367,12 @@ std::string StudioHost::save(const std::string& path) {
       target->placement.isIdentity()
           ? nullptr
           : worldPositions(target->placement, m.positions.data(), m.vertexCount(), world));
-  if (error.empty()) echo_("saved: " + target->name + " to " + path);
-  return error;
+  if (!error.empty()) return error;
+  echo_("saved: " + target->name + " to " + path);
+  // The mesh is now the file's: Ctrl+S writes there, and the scene holds what it holds.
+  target->sourceFile = path;
+  history_.markSaved(target->id);
+  return {};
 }
 
 StudioHost::SelectedFaces StudioHost::selectedFaces() {

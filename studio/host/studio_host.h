@@ -98,8 +98,20 @@ class StudioHost final : public omModuleHost,
   std::string showGroup(const std::string& which, bool shown);
   // Each entity's frame origin and orientation, and its world box.
   std::vector<std::string> describeFrames();
-  // Writes the active mesh (the last selected one, else the first).
+  // The mesh a save writes: the active one (the last selected), else the first.
+  Entity* saveTarget();
+  // Writes the active mesh (Save As): the mesh is the file's from then on.
   std::string save(const std::string& path);
+  std::string saveEntity(Entity& entity, const std::string& path);
+  // Ctrl+S: the active mesh to its own file, in its own format; the problem when it cannot be
+  // (ownFileProblem), for a window to ask for a file instead.
+  std::string saveOwn();
+  // Why the entity cannot be written to the file it came from: none yet, a format Studio does
+  // not write, or values there the writers would drop. Empty when it can.
+  std::string ownFileProblem(const Entity& entity) const;
+  // Meshes and point clouds whose file does not hold what the scene holds (the history's
+  // saved-at markers), and those with no file: what closing would lose.
+  std::vector<Entity*> unsavedMeshes();
   // Writes the faces the selection takes (the rules of Delete) of one mesh: the active one when
   // it has any, else the first visible mesh that has; the echo names it and any left out.
   std::string saveSelection(const std::string& path);

@@ -263,6 +263,9 @@ std::vector<std::string> StudioHost::describeHistory() {
   std::vector<std::string> lines = history_.describe();
   lines.push_back("history: the scene's shadow keeps " +
                   std::to_string(historyShadowBytes()) + " bytes");
+  std::string unsaved;
+  for (const Entity* e : unsavedMeshes()) unsaved += (unsaved.empty() ? "" : ", ") + e->name;
+  lines.push_back(unsaved.empty() ? "history: every mesh is saved" : "history: unsaved: " + unsaved);
   return lines;
 }
 

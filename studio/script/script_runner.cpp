@@ -88,7 +88,7 @@ const std::map<std::string, std::string>& usages() {
       {"pick", "pick [\"Name\"...] (select exactly those objects, the last one active)"},
       {"rename", "rename \"Name\" \"New name\""},
       {"shot", "shot PATH.png [frame|window]"},
-      {"save", "save [selection] PATH (the active mesh, or only the faces its selection takes)"},
+      {"save", "save [[selection] PATH] (the active mesh to its own file, or to PATH, or only the faces the selection takes)"},
       {"separate", "separate (the selected faces of each mesh become a mesh of their own)"},
       {"filter", "filter object|component \"Name\""},
       {"panel", "panel ID|\"Name\"|close"},
@@ -487,6 +487,7 @@ std::string ScriptRunner::runWords(const std::vector<std::string>& w) {
   }
   if (verb == "save") {
     if (arity(3) && w[1] == "selection") return host_.saveSelection(w[2]);
+    if (arity(1)) return host_.saveOwn();
     if (!arity(2)) return usage(verb);
     return host_.save(w[1]);
   }

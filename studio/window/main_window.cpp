@@ -186,6 +186,7 @@ MainWindow::MainWindow(StudioHost& host, WindowGlContext& context,
     updateToolBars();
     dock_->followEnabled();
     showRows();
+    updateTitle();
   });
   idle_->start(300);
   // Panel values go to the settings file once edits pause, not with every edit: a burst of
@@ -223,7 +224,14 @@ QString MainWindow::commandName(std::uint32_t id) const {
 void MainWindow::buildMenus() {
   QMenu* file = menuBar()->addMenu("&File");
   file->addAction("&Open...", QKeySequence::Open, this, [this] { openDialog(); });
-  file->addAction("Save &As...", QKeySequence::SaveAs, this, [this] { saveAsDialog(); });
+  file->addAction("&Save", QKeySequence::Save, this, [this] {
+    if (Entity* target = host_.saveTarget())
+      saveMesh(*target);
+    else
+      showProblem("Nothing to save: no mesh in the scene");
+  });
+  // Named: the toolkit binds no Save As key on a desktop it does not know.
+  file->addAction("Save &As...", QKeySequence("Ctrl+Shift+S"), this, [this] { saveAsDialog(); });
   file->addAction("Save &Selection As...", this, [this] { saveSelectionDialog(); });
   recentMenu_ = file->addMenu("Open &Recent");
   fillRecentMenu();
@@ -490,6 +498,7 @@ void MainWindow::refresh() {
   updateStatus();
   followPanes();
   showRows();
+  updateTitle();
   updateToolBars();
   views_->sync();
   for (int i = 0; i < 4; ++i)
@@ -597,26 +606,92 @@ void MainWindow::openDialog() {
 }
 
 void MainWindow::saveAsDialog() {
-  const QString file = QFileDialog::getSaveFileName(this, "Save As", startFolder(),
-                                                    "PLY, binary (*.ply);;OBJ (*.obj)");
-  if (file.isEmpty()) return;
-  const std::string error = host_.save(file.toStdString());
-  if (!error.empty())
-    QMessageBox::critical(this, "Cannot save", QString::fromStdString(error));
+  if (Entity* target = host_.saveTarget())
+    saveMeshAs(*target);
   else
-    settings_->addRecent(file), fillRecentMenu();
+    showProblem("Nothing to save: no mesh in the scene");
+}
+
+bool MainWindow::saveMesh(Entity& mesh) {
+  const std::string problem = host_.ownFileProblem(mesh);
+  if (!problem.empty()) {
+    showProblem(QString::fromStdString(problem));
+    return saveMeshAs(mesh);
+  }
+  return write(mesh, QString::fromStdString(mesh.sourceFile));
+}
+
+bool MainWindow::saveMeshAs(Entity& mesh) {
+  const QString name = QString::fromStdString(mesh.name);
+  // The mesh's name, in its own format where Studio writes it.
+  const bool obj = QFileInfo(QString::fromStdString(mesh.sourceFile)).suffix().toLower() == "obj";
+  const QString file = askSavePath("Save " + name + " As", name + (obj ? ".obj" : ".ply"));
+  return !file.isEmpty() && write(mesh, file);
+}
+
+bool MainWindow::write(Entity& mesh, const QString& file) {
+  const std::string error = host_.saveEntity(mesh, file.toStdString());
+  if (!error.empty()) {
+    QMessageBox::critical(this, "Cannot save " + QString::fromStdString(mesh.name),
+                          QString::fromStdString(error));
+    return false;
+  }
+  settings_->addRecent(file);
+  fillRecentMenu();
+  statusBar()->showMessage("Saved " + QString::fromStdString(mesh.name) + " to " + file, 5000);
+  updateTitle();
+  return true;
+}
+
+void MainWindow::updateTitle() {
+  QString title = "Tessel Studio";
+  if (const Entity* shown = host_.saveTarget()) {
+    const QString name =
+        shown->sourceFile.empty() ? QString::fromStdString(shown->name)
+                                  : QFileInfo(QString::fromStdString(shown->sourceFile)).fileName();
+    title = name + (host_.unsavedMeshes().empty() ? "" : "*") + " \u2014 Tessel Studio";
+  }
+  if (windowTitle() != title) setWindowTitle(title);
+}
+
+bool MainWindow::settleUnsaved() {
+  const std::vector<Entity*> unsaved = host_.unsavedMeshes();
+  if (unsaved.empty()) return true;
+  QStringList names;
+  for (const Entity* e : unsaved) names << QString::fromStdString(e->name);
+  QMessageBox box(this);
+  box.setWindowTitle("Tessel Studio");
+  box.setIcon(QMessageBox::Warning);
+  box.setText("Save the changes to " + names.join(", ") + " before closing?");
+  box.setInformativeText("Changes not saved are lost.");
+  box.setStandardButtons(QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+  box.setDefaultButton(QMessageBox::Save);
+  const int answer = box.exec();
+  if (answer == QMessageBox::Discard) return true;
+  if (answer != QMessageBox::Save) return false;
+  for (Entity* e : unsaved)
+    if (!saveMesh(*e)) return false;
+  return true;
 }
 
 QString MainWindow::askSavePath(const QString& title, const QString& name) {
   const QString filters = "PLY, binary (*.ply);;OBJ (*.obj)";
   QString filter;
   const QString proposed = name.isEmpty() ? QString() : QDir(startFolder()).filePath(name);
+  if (name.endsWith(".obj", Qt::CaseInsensitive)) filter = "OBJ (*.obj)";
   QString file = QFileDialog::getSaveFileName(this, title, proposed, filters, &filter);
   if (file.isEmpty()) return file;
   // A name typed without an extension gets the chosen filter's, as the dialog shows it.
   const QString suffix = QFileInfo(file).suffix().toLower();
-  if (suffix != "ply" && suffix != "obj")
+  if (suffix != "ply" && suffix != "obj") {
     file += filter.contains("*.obj") ? ".obj" : ".ply";
+    // The dialog asked about replacing the name typed, not this one.
+    if (QFileInfo::exists(file) &&
+        QMessageBox::question(this, title, QFileInfo(file).fileName() +
+                                               " already exists. Do you want to replace it?") !=
+            QMessageBox::Yes)
+      return {};
+  }
   return file;
 }
 
@@ -639,6 +714,10 @@ void MainWindow::saveSelectionDialog() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+  if (!settleUnsaved()) {
+    event->ignore();
+    return;
+  }
   QStringList shown;
   for (platform::CToolBar* bar : host_.frame().toolbars())
     if (bar->IsWindowVisible()) shown.push_back(QString::fromUtf8(bar->GetWindowText()));

@@ -28,6 +28,7 @@ class CToolBar;
 namespace tessel::studio {
 
 class CommandButton;
+struct Entity;
 class ObjectListDock;
 class PropertyDock;
 class StudioHost;
@@ -94,6 +95,15 @@ class MainWindow final : public QMainWindow {
   QString startFolder() const;
   void openDialog();
   void saveAsDialog();
+  // Ctrl+S: the mesh to its own file, else (none yet, a format Studio does not write) Save As.
+  // False when it was not written.
+  bool saveMesh(Entity& mesh);
+  bool saveMeshAs(Entity& mesh);
+  bool write(Entity& mesh, const QString& file);
+  // The active mesh's file and a star while anything is unsaved, as the host decides.
+  void updateTitle();
+  // Before closing: Save / Discard / Cancel when a mesh is unsaved. False to stay open.
+  bool settleUnsaved();
   void saveSelectionDialog();
   // Asks where to write, starting at `name` in the last folder used; a typed name without an
   // extension gets the chosen filter's. Empty when cancelled.

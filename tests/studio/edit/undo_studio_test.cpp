@@ -353,21 +353,112 @@ TEST_F(Undo, ObjectsAndComponentsHideAndShowAllRoundTrips) {
   EXPECT_EQ(m.faceFlags[5], studio::kSelected);
 }
 
-// A change of a given size, counting its undos.
+// A change of a given size, counting its undos, changing the file of entity `file` (0: none).
 struct Sized final : studio::edit::Change {
-  explicit Sized(std::size_t n) : size(n) {}
+  Sized(std::size_t n, std::uint32_t f) : size(n), file(f) {}
   void undo(studio::Scene&) override { ++undone; }
   void redo(studio::Scene&) override { --undone; }
   std::size_t bytes() const override { return size; }
+  bool changesFileOf(std::uint32_t id) const override { return id == file; }
   std::size_t size;
+  std::uint32_t file;
   int undone = 0;
 };
 
-studio::edit::Step sized(const std::string& name, std::size_t bytes) {
+studio::edit::Step sized(const std::string& name, std::size_t bytes, std::uint32_t file = 0) {
   studio::edit::Step s;
   s.name = name;
-  s.changes.push_back(std::make_unique<Sized>(bytes));
+  s.changes.push_back(std::make_unique<Sized>(bytes, file));
   return s;
+}
+
+// Entities 1 and 2 have files; 3's is never touched; 9 was never saved.
+TEST(History, SavedMarkersFollowUndoRedoAndTheStepsThatGo) {
+  studio::Scene scene;
+  studio::edit::History h(100000);
+  for (std::uint32_t id : {1u, 2u, 3u}) h.markSaved(id);
+  EXPECT_TRUE(h.unsaved(9));
+  h.push(sized("select", 10));
+  h.push(sized("move 2", 10, 2));
+  EXPECT_FALSE(h.unsaved(1)) << "a selection is not in the file";
+  EXPECT_TRUE(h.unsaved(2));
+  h.push(sized("delete from 1", 10, 1));
+  h.markSaved(1);
+  h.undo(scene);
+  EXPECT_TRUE(h.unsaved(1)) << "the file holds the deletion, the scene no longer";
+  h.undo(scene);
+  EXPECT_FALSE(h.unsaved(2)) << "undone back to where 2 was saved";
+  h.redo(scene);
+  h.redo(scene);
+  EXPECT_FALSE(h.unsaved(1));
+  // Back before the move, and a new step: the deletion 1 was saved with can never come back,
+  // while 3's marker moves across steps that left its file alone.
+  h.markSaved(3);
+  h.undo(scene);
+  h.undo(scene);
+  h.push(sized("select again", 10));
+  EXPECT_TRUE(h.unsaved(1));
+  EXPECT_FALSE(h.unsaved(3));
+  EXPECT_FALSE(h.unsaved(2));
+  while (h.nextUndo()) h.undo(scene);
+  EXPECT_TRUE(h.unsaved(1)) << "unreachable stays unsaved until saved again";
+  // The oldest steps go for the budget: a marker on the state before them stays good across a
+  // step that left the file alone, and is lost with one that changed it.
+  studio::edit::History small(10000);
+  small.markSaved(1);
+  small.markSaved(2);
+  small.push(sized("a", 3000, 2));
+  for (const char* n : {"b", "c", "d"}) small.push(sized(n, 3000));
+  ASSERT_EQ(small.size(), 3u);
+  small.markSaved(1);
+  small.push(sized("e", 3000, 1));
+  EXPECT_TRUE(small.unsaved(1));
+  small.undo(scene);
+  EXPECT_FALSE(small.unsaved(1));
+  while (small.nextUndo()) small.undo(scene);
+  EXPECT_FALSE(small.unsaved(1));
+  EXPECT_TRUE(small.unsaved(2));
+}
+
+TEST_F(Undo, TheHistoryKnowsWhatIsUnsavedAndSaveWritesTheMeshToItsOwnFile) {
+  auto unsaved = [this] {
+    std::string names;
+    for (const studio::Entity* e : host->unsavedMeshes()) names += e->name + ";";
+    return names;
+  };
+  EXPECT_EQ(unsaved(), "") << "as opened";
+  ASSERT_EQ(run("mode component\nfilter component \"Faces\"\nselect \"grid\" faces 1 2 3\n"), "");
+  EXPECT_EQ(unsaved(), "") << "the selection is not in the file";
+  ASSERT_EQ(run("delete\n"), "");
+  EXPECT_EQ(unsaved(), "grid;");
+  ASSERT_EQ(run("save\nprint history\n"), "");
+  EXPECT_TRUE(has(take(), "history: every mesh is saved"));
+  const std::string own = host->scene().findByName("grid")->sourceFile;
+  EXPECT_EQ(studio::loadMeshFile(own).mesh.faceCount(), 797u) << "written over its own file";
+  ASSERT_EQ(run("undo\n"), "");
+  EXPECT_EQ(unsaved(), "grid;");
+  ASSERT_EQ(run("redo\n"), "");
+  EXPECT_EQ(unsaved(), "");
+  ASSERT_EQ(run("select \"grid\" faces 7\nseparate\nprint history\n"), "");
+  EXPECT_TRUE(has(take(), "history: unsaved: grid, grid part"));
+  // The part is active once selected, and has no file yet; written as one, it is the file's.
+  ASSERT_EQ(run("mode object\nfilter object \"Mesh\"\n"), "");
+  host->scene().setSelection({host->scene().findByName("grid part")->id});
+  EXPECT_EQ(run("save\n"), "error: test:1: grid part has no file of its own yet: save it as one\n");
+  const std::string part = (dir.path / "part.obj").string();
+  ASSERT_EQ(run("save " + part + "\nsave\n"), "");
+  EXPECT_EQ(host->scene().findByName("grid part")->sourceFile, part);
+  EXPECT_EQ(unsaved(), "grid;");
+  // Files Studio cannot write back whole are not written over.
+  ASSERT_EQ(run("map \"grid\" \"height\" z\n"), "");
+  host->scene().setSelection({host->scene().findByName("grid")->id});
+  EXPECT_NE(run("save\n").find("its maps (height) would be lost"), std::string::npos);
+  ASSERT_EQ(run("open " + dir.write("t.stl", "solid t\nfacet normal 0 0 1\nouter loop\n"
+                                           "vertex 0 0 0\nvertex 1 0 0\nvertex 0 1 0\n"
+                                           "endloop\nendfacet\nendsolid t\n").string() + "\n"),
+            "");
+  host->scene().setSelection({host->scene().findByName("t")->id});
+  EXPECT_NE(run("save\n").find("Studio writes PLY and OBJ, not \".stl\""), std::string::npos);
 }
 
 TEST(History, TheOldestStepsGoFirstButNeverTheNextUndoOrRedo) {

@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSplitter>
 #include <QRegularExpression>
@@ -342,6 +343,62 @@ TEST_F(WindowTest, SaveSelectionAsAndSeparateSelectionFromTheMenus) {
   separate->trigger();
   settle();
   EXPECT_TRUE(window->warningLabel()->isVisible()) << "nothing left selected: said in the window";
+}
+
+// The title shows unsaved changes as the host decides them; Ctrl+S writes the mesh to its own
+// file; Save As proposes the mesh's name where the last file was; closing over unsaved changes
+// asks, and Cancel keeps the window.
+TEST_F(WindowTest, TitleMarksUnsavedChangesAndClosingAsksToSaveThem) {
+  const std::string fold = dir.write("fold.obj", kFold).string();
+  ASSERT_EQ(window->openFiles({QString::fromStdString(fold)}), 1);
+  EXPECT_EQ(window->windowTitle().toStdString(), "fold.obj \u2014 Tessel Studio");
+  ASSERT_EQ(run("mode component\nfilter component \"Faces\"\nselect \"fold\" faces 0\ndelete\n"), "");
+  EXPECT_EQ(window->windowTitle().toStdString(), "fold.obj* \u2014 Tessel Studio");
+
+  // Answers the next modal dialog: the button of `answer`, or a file dialog's Cancel.
+  QString asked;
+  auto answerNext = [&asked](QMessageBox::StandardButton answer) {
+    QTimer::singleShot(300, [&asked, answer] {
+      QWidget* modal = QApplication::activeModalWidget();
+      if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+        asked = box->text();
+        box->button(answer)->click();
+      } else if (auto* files = qobject_cast<QFileDialog*>(modal)) {
+        auto* name = files->findChild<QLineEdit*>("fileNameEdit");
+        asked = files->windowTitle() + " | " + files->directory().absolutePath() + " | " +
+                (name ? name->text() : QString());
+        files->reject();
+      }
+    });
+  };
+  answerNext(QMessageBox::Cancel);
+  window->close();
+  settle();
+  EXPECT_EQ(asked.toStdString(), "Save the changes to fold before closing?");
+  EXPECT_TRUE(window->isVisible()) << "Cancel keeps the window and the changes";
+
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  view()->setFocus();
+  QTest::keyClick(view(), Qt::Key_S, Qt::ControlModifier);
+  settle();
+  EXPECT_EQ(window->windowTitle().toStdString(), "fold.obj \u2014 Tessel Studio");
+  EXPECT_EQ(studio::loadMeshFile(fold).mesh.faceCount(), 3u) << "written over its own file";
+
+  answerNext(QMessageBox::Cancel);
+  QTest::keyClick(view(), Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+  settle();
+  EXPECT_EQ(asked.toStdString(),
+            "Save fold As | " + std::filesystem::canonical(dir.path).string() + " | fold.obj");
+
+  ASSERT_EQ(run("undo\n"), "");
+  EXPECT_EQ(window->windowTitle().toStdString(), "fold.obj* \u2014 Tessel Studio")
+      << "the file holds the deletion the scene no longer does";
+  answerNext(QMessageBox::Discard);
+  window->close();
+  settle();
+  EXPECT_FALSE(window->isVisible());
+  EXPECT_EQ(studio::loadMeshFile(fold).mesh.faceCount(), 3u) << "discarded, not written";
 }
 
 // Opening a tool's panel from its arrow makes the tool current, as a click on the button does;
