@@ -250,6 +250,8 @@ class StudioHost final : public omModuleHost,
   const StudioFrame& frame() const { return frame_; }
   ComponentSelection& components() { return mainView_.components(); }
   bool exitRequested() const { return exitRequested_; }
+  // The person chose to stay (Cancel when asked about unsaved meshes): Exit is asked for anew.
+  void cancelExit() { exitRequested_ = false; }
   void echo(const std::string& line) { echo_(line); }
   // The file the module was loaded from.
   std::string modulePath() const { return library_ ? library_->path() : std::string(); }

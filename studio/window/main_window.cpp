@@ -553,7 +553,7 @@ void MainWindow::showProblem(const QString& text) {
 void MainWindow::runCommand(std::uint32_t id, bool shift) {
   if (!host_.routeCommand(id, shift)) showProblem("Nothing handles " + commandName(id));
   if (host_.exitRequested()) {
-    close();
+    if (!close()) host_.cancelExit();
     return;
   }
   refresh();
