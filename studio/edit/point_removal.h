@@ -19,6 +19,7 @@ class PointRemoval final : public Change {
   void undo(Scene& scene) override { flip(scene); }
   void redo(Scene& scene) override { flip(scene); }
   std::size_t bytes() const override { return sizeof(*this) + change_.bytes(); }
+  bool changesFileOf(std::uint32_t entityId) const override { return entityId == entityId_; }
   std::size_t removed() const { return removed_; }
 
  private:

@@ -314,8 +314,11 @@ TEST_F(Undo, DeletedPointsAndMapsComeBack) {
   const std::string saved = (dir.path / "fewer.ply").string();
   ASSERT_EQ(run("save " + saved + "\n"), "");  // the selected object
   EXPECT_EQ(studio::loadMeshFile(saved).mesh.vertexCount(), 4u);
+  const std::uint32_t cloud = host->scene().findByName("cloud")->id;
+  EXPECT_FALSE(host->history().unsaved(cloud));
   ASSERT_EQ(run("undo\nundo\n"), "");
   EXPECT_EQ(state(), before) << "the points are back, unselected as before";
+  EXPECT_TRUE(host->history().unsaved(cloud)) << "the file lacks the points brought back";
   ASSERT_EQ(run("select \"grid\" faces 0\nmode object\ncommand \"Current Map Delete\"\n"), "");
   const studio::Entity& grid = *host->scene().findByName("grid");
   ASSERT_EQ(grid.maps.size(), 1u);
