@@ -23,6 +23,9 @@ ShortcutsDialog::ShortcutsDialog(const StudioHost& host,
   table_ = new QTableWidget(moduleRows + static_cast<int>(own.size()), 2, this);
   table_->setHorizontalHeaderLabels({"Keys", "Command"});
   table_->verticalHeader()->hide();
+  // Rows as tall as their text: thirty keys fit a laptop's screen without scrolling.
+  table_->verticalHeader()->setMinimumSectionSize(table_->fontMetrics().height() + 4);
+  table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 4);
   table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   for (int row = 0; row < static_cast<int>(keys.size()); ++row) {
     table_->setItem(row, 0, new QTableWidgetItem(keyText(keys[row])));
