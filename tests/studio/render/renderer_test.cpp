@@ -128,23 +128,34 @@ TEST_F(Drawing, TheSurfacePointUnderAPixelLiesOnTheDrawnSurface) {
 // A square seen from its front, then turned over (its winding reversed): the back side takes the
 // back-face tint, bluer than the front and far from black, whichever way its normals point.
 TEST_F(Drawing, AFaceSeenFromBehindTakesTheBackFaceTint) {
-  auto centre = [&](std::vector<std::uint32_t> f) {
+  auto colourAt = [&](std::vector<float> p, std::vector<std::uint32_t> f, const Vec3& at) {
     Scene one;
     auto e = std::make_unique<Entity>();
     e->type = om::kEntityPolygonMesh;
-    e->mesh = std::make_unique<Mesh>(
-        test::makeMesh({0, 0, 1, 1, 0, 1, 0, 1, 1, 1, 1, 1}, std::move(f)));
+    e->mesh = std::make_unique<Mesh>(test::makeMesh(std::move(p), std::move(f)));
     one.add(std::move(e));
-    renderer->drawView(one, camera, rect, false);
+    Camera c = camera;
+    frameBox(c, one.bounds(), kW, kH);
+    renderer->drawView(one, c, rect, false);
     const auto px = renderer->readPixels(rect);
-    const std::uint8_t* p = &px[(static_cast<std::size_t>(kH / 2) * kW + kW / 2) * 4];
-    return std::array<int, 3>{p[0], p[1], p[2]};
+    const ScreenPoint s = project(c, kW, kH, at);
+    const std::uint8_t* q =
+        &px[(static_cast<std::size_t>(s.y) * kW + static_cast<std::size_t>(s.x)) * 4];
+    return std::array<int, 3>{q[0], q[1], q[2]};
   };
-  const auto front = centre({0, 1, 2, 2, 1, 3});
-  const auto back = centre({0, 2, 1, 2, 3, 1});
+  const std::vector<float> square{0, 0, 1, 1, 0, 1, 0, 1, 1, 1, 1, 1};
+  const auto front = colourAt(square, {0, 1, 2, 2, 1, 3}, {0.5, 0.5, 1});
+  const auto back = colourAt(square, {0, 2, 1, 2, 3, 1}, {0.5, 0.5, 1});
   EXPECT_LT(std::abs(front[2] - front[0]), 20) << "the front is the plain grey";
   EXPECT_GT(back[2] - back[0], 25) << "the back is tinted";
   EXPECT_GT(back[2], 60) << "and never black";
+  // A sliver folded back under the square's edge: its corners on that edge take the square's
+  // normals, which face the viewer, so its lit back side would be dark; the glow keeps it tinted.
+  std::vector<float> folded = square;
+  folded.insert(folded.end(), {0.5f, -0.6f, 1});
+  const auto sliver = colourAt(folded, {0, 1, 2, 2, 1, 3, 0, 1, 4}, {0.5, -0.08, 1});
+  EXPECT_GT(sliver[2] - sliver[0], 25) << "the sliver reads as a back side";
+  EXPECT_GT(sliver[2], 85) << "not as a dark speck";
 }
 
 // A bumpy 21 x 21 grid: each display mode changes the picture; the vertex dots of component mode
