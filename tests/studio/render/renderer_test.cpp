@@ -217,6 +217,15 @@ TEST(VertexDots, ReadableUpToOneDotPerSixteenPixelsAndAlwaysWhenTheEyeIsInside) 
   EXPECT_LE(framed, 200.0 * 100);
   c.eye = unit.center();
   EXPECT_TRUE(std::isinf(projectedArea(c, 200, 100, unit)));
+  // A 2 x 1 box seen from the front, 4 units across the view's 100 pixels of height: 50 x 25.
+  Camera front = standardCamera(ViewKind::Front);
+  Box wide;
+  wide.add({0, 0, 0});
+  wide.add({2, 1, 0.5});
+  front.eye = front.eye - front.target + wide.center();
+  front.target = wide.center();
+  front.orthoHeight = 4;
+  EXPECT_NEAR(projectedArea(front, 200, 100, wide), 50.0 * 25.0, 1.0);
   EXPECT_EQ(projectedArea(c, 200, 100, Box{}), 0);
 }
 
