@@ -15,15 +15,6 @@
 
 namespace tessel::test {
 
-// [SECTION] filters
-
-std::vector<std::string> entryNames(omMaskList& list) {
-  std::vector<std::string> out;
-  const char* name = nullptr;
-  for (std::int32_t i = 0; list.GetEntry(i, &name, nullptr); ++i) out.push_back(name);
-  return out;
-}
-
 // [SECTION] host
 
 FakeHost::FakeHost() {

@@ -27,9 +27,6 @@
 
 namespace tessel::test {
 
-// The entries' names of a filter, in order.
-std::vector<std::string> entryNames(omMaskList& list);
-
 class FakeFactoryList : public omFactoryList {
  public:
   void AddFactory(void* factory) override { factories.push_back(factory); }

@@ -92,6 +92,13 @@ TEST_F(FilterMenus, EveryDocumentKindGetsItsObjectKinds) {
     EXPECT_EQ(listed(host.objectFilter), rows[static_cast<std::size_t>(mode)]) << "mode " << mode;
     EXPECT_THAT(host.takeLog(), ElementsAre("object mode 1")) << "mode " << mode;
   }
+  // A kind the table does not know empties the list and leaves the view's mode alone.
+  for (std::int32_t mode : {-1, 10}) {
+    host.filterMode = mode;
+    module->OnNotify(&kindChanged, nullptr);
+    EXPECT_THAT(listed(host.objectFilter), IsEmpty()) << "mode " << mode;
+    EXPECT_THAT(host.takeLog(), IsEmpty()) << "mode " << mode;
+  }
 }
 
 TEST_F(FilterMenus, EveryObjectKindGetsItsParts) {
@@ -107,6 +114,12 @@ TEST_F(FilterMenus, EveryObjectKindGetsItsParts) {
       {om::kMaskLights, {}},
   };
   omEvent changed{om::kEventFilterListChanged};
+  // The tools that pick parts give way to Object Select before the parts change; others stay.
+  for (const char* tool : {"Component Select", "Lasso Select", "Paint Select", "Tumble"}) {
+    ASSERT_TRUE(host.ActivateTool(tool)) << tool;
+    module->OnNotify(&changed, &host.objectFilter);
+    EXPECT_TRUE(host.IsToolActive(tool == std::string("Tumble") ? tool : "Object Select")) << tool;
+  }
   for (const auto& [mask, parts] : rows) {
     host.objectFilter.Clear();
     host.objectFilter.AddEntry("Kind", mask);
@@ -146,6 +159,17 @@ TEST_F(FilterMenus, APickHandsTheKeyboardBackAndClearsASelectionItWouldStrand) {
                                           "update manipulator 1", "refresh 1"));
   ASSERT_TRUE(objects.ChooseItem(0));  // back to Mesh: nothing selected to clear
   EXPECT_THAT(host.takeLog(), ElementsAre("focus active view"));
+  // Between Mesh and Curve a selection survives.
+  host.filterMode = 7;
+  omEvent kindChanged{om::kEventDocumentKindChanged}, listChanged{om::kEventFilterListChanged};
+  module->OnNotify(&kindChanged, nullptr);
+  module->OnNotify(&listChanged, &host.objectFilter);
+  host.selection.count = 2;
+  host.takeLog();
+  ASSERT_TRUE(objects.ChooseItem(1));
+  ASSERT_TRUE(objects.ChooseItem(0));
+  EXPECT_STREQ(host.objectFilter.GetCurrentName(), "Mesh");
+  EXPECT_THAT(host.takeLog(), ElementsAre("focus active view", "focus active view"));
 }
 
 // [SECTION] the submenus

@@ -403,38 +403,6 @@ TEST(Panels, ValuesPersistAndBadStoredValuesFallBackToDefaults) {
   EXPECT_EQ(sizeAfterReload(), "5");
 }
 
-// [SECTION] events
-
-TEST(Events, ListedCodesReachPanelsAndFilterEventsRebuildTheLists) {
-  Fixture f(TESSEL_PROBE_PATH);
-  ASSERT_TRUE(f.module.start(f.host));
-  f.host.takeLog();
-  f.host.filterMode = 6;  // Point Cloud, Solid, Coord Sys, Lights
-  omEvent kindChanged{om::kEventDocumentKindChanged};
-  f.module->OnNotify(&kindChanged, nullptr);
-
-  // The host refilled the object list: the combo shows it, and the component list follows.
-  f.host.click(f.module.get(), 33826);  // "Component Select" active: must give way
-  f.host.takeLog();
-  omEvent changed{om::kEventFilterListChanged};
-  f.module->OnNotify(&changed, &f.host.objectFilter);
-  EXPECT_THAT(entryNames(f.host.componentFilter), ElementsAre("Points"));
-  EXPECT_TRUE(f.host.IsToolActive("Object Select"));
-  auto* select = static_cast<platform::CCJToolBar*>(f.host.toolbars[0]);
-  platform::CComboBox* objects = select->GetControlAt(34019)->AsComboBox();
-  EXPECT_EQ(objects->GetCount(), 4);
-  EXPECT_STREQ(objects->GetLBText(objects->GetCurSel()), "Point Cloud");
-  EXPECT_TRUE(objects->ChooseItem(1));  // the user's pick becomes the list's current entry
-  EXPECT_STREQ(f.host.objectFilter.GetCurrentName(), "Solid");
-
-  // A mode outside 0-9 empties the list and leaves the view mode alone.
-  f.host.filterMode = 12;
-  f.host.takeLog();
-  f.module->OnNotify(&kindChanged, nullptr);
-  EXPECT_EQ(f.host.objectFilter.GetCount(), 0);
-  EXPECT_THAT(f.host.takeLog(), IsEmpty());
-}
-
 // [SECTION] tool and command defaults, through the probe's factories
 
 TEST(Defaults, ToolsClearHookOutputsRedrawAndCountReferences) {

@@ -30,16 +30,6 @@ TEST_F(FilterCombo, ChoosingLightsOrCoordSysClearsASelection) {
   EXPECT_EQ(selected(), 0u);
 }
 
-TEST_F(FilterCombo, MeshAndCurveSelectionsSurviveAChangeBetweenThem) {
-  ASSERT_EQ(run("curve \"c\" 0 0 0 1 1 0\ndrag left 0 0 200 150\n"), "");
-  ASSERT_EQ(selected(), 1u);
-  EXPECT_EQ(run("filter object \"Curve\"\nfilter object \"Mesh\"\n"), "");
-  EXPECT_EQ(selected(), 1u) << "mesh and curve selections survive a change between them";
-  EXPECT_EQ(run("filter object \"Curve\"\n"), "");
-  ASSERT_EQ(run("drag left 0 0 200 150 shift\nfilter object \"Mesh\"\n"), "");
-  EXPECT_EQ(selected(), 2u);
-}
-
 TEST_F(FilterCombo, TheSensitiveMasks) {
   // Holes clear even an empty selection; the component kinds and lights only a real one.
   EXPECT_TRUE(module::clearsSelection(om::kMaskHoles, 0));

@@ -184,11 +184,6 @@ TEST_F(SceneCommands, SelectLightsShowsThemFirstAndSelectCoordSysLeavesTheDispla
   EXPECT_THAT(firstLines(1), ElementsAre("activate Modify Mask Select"));
   EXPECT_STREQ(host.objectFilter.GetCurrentName(), "Coord Sys");
   EXPECT_FALSE(host.lightDisplayFlags & om::kLightDisplayBit);
-  // The directional light's item has an update handler that leaves it as it is.
-  FakeCmdUI light(33824);
-  EXPECT_TRUE(host.update(module.get(), light));
-  EXPECT_EQ(light.enabled, -1);
-  EXPECT_EQ(light.checked, -1);
 }
 
 TEST_F(SceneCommands, TenLightsThenTheLimitMessageAndNothingElse) {
@@ -239,7 +234,11 @@ TEST_F(SceneCommands, NewCoordSysFollowsItsGroupAndHidesTheGlobalOne) {
 }
 
 TEST_F(SceneCommands, GridAndSelectionItemsFollowTheHost) {
-  FakeCmdUI grid(33896), lights(33823), coordSys(33834);
+  FakeCmdUI grid(33896), lights(33823), coordSys(33834), directional(33824);
+  // The directional light's item has an update handler that leaves it as it is.
+  EXPECT_TRUE(host.update(module.get(), directional));
+  EXPECT_EQ(directional.enabled, -1);
+  EXPECT_EQ(directional.checked, -1);
   EXPECT_TRUE(host.click(module.get(), 33896));
   host.update(module.get(), grid);
   EXPECT_EQ(grid.checked, 1);
