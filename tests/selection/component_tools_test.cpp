@@ -239,14 +239,11 @@ TEST_F(ComponentTools, LassoPointsOutsideTheViewAreClampedAndAddedOnce) {
   EXPECT_EQ(host.scanRows[149][1].x0, 199.0f);
 }
 
-TEST_F(ComponentTools, LassoReactsToComponentChangesAndGivesWayWhenTheObjectFilterChanges) {
+TEST_F(ComponentTools, LassoReactsToComponentChanges) {
   omTool* tool = start("Lasso Select");
   omEvent changed{om::kNotifyComponentSelectionChanged};
   tool->OnNotify(&changed, nullptr);
   EXPECT_THAT(log(), ElementsAre("object mode 0", "refresh 0"));
-  omEvent filter{om::kEventFilterListChanged};
-  module->OnNotify(&filter, &host.objectFilter);
-  EXPECT_TRUE(host.IsToolActive("Object Select"));
 }
 
 TEST_F(ComponentTools, LassoPanelOffersVolumeSelectOnlyForMeshes) {
