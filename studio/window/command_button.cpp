@@ -5,7 +5,8 @@
 namespace tessel::studio {
 
 CommandButton::CommandButton(std::uint32_t id, QWidget* parent) : QToolButton(parent), id_(id) {
-  setToolButtonStyle(Qt::ToolButtonTextOnly);
+  // The icon alone; its name is in the tooltip. A command without an icon shows its name.
+  setToolButtonStyle(Qt::ToolButtonIconOnly);
   setAutoRaise(true);
 }
 

@@ -24,6 +24,7 @@
 #include "platform/omPropertyToolBar.h"
 #include "studio/host/studio_host.h"
 #include "studio/window/command_button.h"
+#include "studio/window/command_icons.h"
 #include "studio/window/command_ui.h"
 #include "studio/window/key_names.h"
 #include "studio/window/object_list_dock.h"
@@ -214,6 +215,11 @@ MainWindow::~MainWindow() {
   host_.onDrawPending = nullptr;
 }
 
+QString MainWindow::toolTip(std::uint32_t id) const {
+  auto key = shortcutText_.find(id);
+  return key == shortcutText_.end() ? commandName(id) : commandName(id) + " (" + key->second + ")";
+}
+
 QString MainWindow::commandName(std::uint32_t id) const {
   const std::string name = host_.frame().commandName(id);
   return name.empty() ? QString("Command %1").arg(id) : QString::fromStdString(name);
@@ -284,6 +290,8 @@ void MainWindow::buildMenus() {
       commandAction(into, top);
   }
   addDisplayModes(view, host_);
+  for (QAction* a : file->actions())
+    if (QIcon icon = studioIcon(a->text().remove('&').toStdString()); !icon.isNull()) a->setIcon(icon);
   for (QMenu* m : {file, edit, view})
     connect(m, &QMenu::aboutToShow, this, [this, m] { updateMenu(m); });
   menuBar()->addMenu(help);
@@ -293,7 +301,7 @@ QAction* MainWindow::commandAction(QMenu* menu, omMenuItem* item) {
   const std::uint32_t id = item->GetID();
   QString text = QString::fromUtf8(item->GetText());
   if (auto k = shortcutText_.find(id); k != shortcutText_.end()) text += '\t' + k->second;
-  QAction* action = menu->addAction(text);
+  QAction* action = menu->addAction(commandIcon(id), text);
   action->setData(QVariant::fromValue(id));
   action->setStatusTip(QString::fromStdString(host_.frame().commandDescription(id)));
   connect(action, &QAction::triggered, this, [this, id] {
@@ -389,7 +397,8 @@ void MainWindow::buildToolBars() {
       auto* button = new CommandButton(id, tb);
       button->setObjectName(QString("button-%1").arg(id));
       button->setText(commandName(id));
-      button->setToolTip(commandName(id));
+      button->setIcon(commandIcon(id));
+      button->setToolTip(toolTip(id));
       button->setStatusTip(QString::fromStdString(host_.frame().commandDescription(id)));
       connect(button, &QToolButton::clicked, this, [this, button] {
         runCommand(button->commandId(), button->clickModifiers() & Qt::ShiftModifier);

@@ -109,6 +109,8 @@ class MainWindow final : public QMainWindow {
   // extension gets the chosen filter's. Empty when cancelled.
   QString askSavePath(const QString& title, const QString& name);
   QString commandName(std::uint32_t id) const;
+  // The name, with the key that runs the command when it has one: "Component Select (C)".
+  QString toolTip(std::uint32_t id) const;
 
   StudioHost& host_;
   std::unique_ptr<WindowSettings> settings_;

@@ -37,6 +37,7 @@
 #include "studio/script/script_runner.h"
 #include "studio/host/studio_host.h"
 #include "studio/window/command_button.h"
+#include "studio/window/command_icons.h"
 #include "studio/window/cursor_image.h"
 #include "studio/window/main_window.h"
 #include "studio/window/object_list_dock.h"
@@ -727,6 +728,47 @@ TEST_F(WindowTest, EveryEnabledMenuItemAndToolbarButtonIsHandled) {
     }
   EXPECT_GT(clicked, 15);
   EXPECT_FALSE(window->warningLabel()->text().startsWith("Nothing handles"));
+}
+
+// Every toolbar button shows an icon of its own, drawn for the screen's pixels rather than
+// scaled up, faded when disabled; its name stays its text (for tests and the icon-less) and
+// leads its tooltip, with its key; a menu item of the same command shows the same icon.
+TEST_F(WindowTest, EveryToolbarButtonHasAnIconOfItsOwnAndItsNameInTheTooltip) {
+  ASSERT_EQ(run("id 33020\n"), "");  // every toolbar shown
+  std::map<QByteArray, QString> drawnBy;
+  auto pixels = [](const QIcon& icon, QIcon::Mode mode) {
+    return icon.pixmap(QSize(24, 24), 2.0, mode).toImage().convertToFormat(QImage::Format_ARGB32);
+  };
+  auto bytes = [](const QImage& image) {
+    return QByteArray(reinterpret_cast<const char*>(image.constBits()), image.sizeInBytes());
+  };
+  int buttons = 0;
+  for (QToolBar* tb : window->moduleToolBars())
+    for (auto* b : tb->findChildren<QToolButton*>(QRegularExpression("^button-"))) {
+      ++buttons;
+      const std::string name = b->text().toStdString();
+      ASSERT_FALSE(b->icon().isNull()) << name;
+      EXPECT_EQ(b->toolButtonStyle(), Qt::ToolButtonIconOnly) << name;
+      EXPECT_TRUE(b->toolTip().startsWith(b->text())) << name;
+      const QImage normal = pixels(b->icon(), QIcon::Normal);
+      EXPECT_EQ(normal.size(), QSize(48, 48)) << name;
+      int inked = 0;
+      for (int y = 0; y < normal.height(); ++y)
+        for (int x = 0; x < normal.width(); ++x) inked += qAlpha(normal.pixel(x, y)) > 128;
+      EXPECT_GT(inked, 48 * 48 / 20) << name << " draws next to nothing";
+      EXPECT_NE(bytes(pixels(b->icon(), QIcon::Disabled)), bytes(normal)) << name;
+      const auto [first, fresh] = drawnBy.emplace(bytes(normal), b->text());
+      EXPECT_TRUE(fresh) << name << " shows the icon of " << first->second.toStdString();
+    }
+  EXPECT_EQ(buttons, 21);
+  EXPECT_EQ(window->button(33826)->toolTip(), "Component Select (C)");
+  for (const studio::CommandIcon& c : studio::commandIconTable())
+    EXPECT_FALSE(studio::iconFile(c.file).isNull()) << c.file << ".svg is among the resources";
+  QMenu* orient = openMenu("Orient");
+  ASSERT_TRUE(orient);
+  EXPECT_EQ(bytes(pixels(item(orient, "Translate")->icon(), QIcon::Normal)),
+            bytes(pixels(window->button(kTranslate)->icon(), QIcon::Normal)));
+  orient->close();
 }
 
 // View > Show Hierarchy Tree opens the object list; its check boxes, rows, F2 and the Delete key
