@@ -1,15 +1,18 @@
-// The window's drawing path on an 870k-triangle scan: the frame time of a view drawn as the
-// window draws it, against the floor of the same OpenGL (the same triangles from one buffer
-// object, no lighting, nothing else) in the same iteration; and the latency from the last of 60
-// rapid pointer moves during a tumble to the frame that shows it. Needs a display: run it under
-// xvfb-run when there is none. Each runs with the view smooth (0) and with the wireframe over the
-// surface (2), whose edges are left off the moving frame's coarse stand-in.
+// The window's drawing path on a generated scan-like 20M-triangle grid (20k in the smoke run): the frame
+// time of a view drawn as the window draws it, against the floor of the same OpenGL (the same
+// triangles from one buffer object, no lighting, nothing else) in the same iteration; a frame
+// with half the faces selected against one with none, in turn; the frames drawn while the camera
+// moves, whose level of detail follows the measured frame time; the latency from the last of 60
+// rapid pointer moves during a tumble to the frame that shows it; and from a press posted while
+// a still frame is drawn in pieces to its handling. Needs a display: run it under xvfb-run when
+// there is none.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <QMouseEvent>
 #include <QTest>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <memory>
@@ -31,7 +34,7 @@ namespace {
 using namespace tessel;
 using Clock = std::chrono::steady_clock;
 
-const std::uint32_t kTriangles = bench::sized(870'000u, 8'700u);
+const std::uint32_t kTriangles = bench::sized(20'000'000u, 20'000u);
 
 struct Session {
   studio::WindowGlContext* context = nullptr;
@@ -114,7 +117,103 @@ BENCHMARK(BM_WindowFrame)
     ->Arg(2)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
-    ->Iterations(bench::iterations(20));
+    ->Iterations(bench::iterations(3));
+
+// Half the faces selected (every other one, the worst order for a pass that picks them out)
+// against none, in turn. A change of the selection is drawn once untimed before each timed frame:
+// what a frame costs while a selection stands is what counts; the frame right after a change is
+// reported apart.
+void BM_HalfSelectedFrame(benchmark::State& state) {
+  studio::StudioHost& host = *session->host;
+  std::vector<std::uint8_t>& flags = scanMesh().faceFlags;
+  auto select = [&](bool half) {
+    for (std::size_t f = 0; f < flags.size(); ++f)
+      flags[f] = half && f % 2 ? std::uint8_t{studio::kSelected} : std::uint8_t{0};
+  };
+  double none = 0, half = 0, change = 0;
+  for (auto _ : state) {
+    double selectedFrame = 0;
+    for (bool halfSelected : {false, true}) {
+      select(halfSelected);
+      auto t0 = Clock::now();
+      host.drawView(0);  // the frame after the change
+      change += seconds(Clock::now() - t0);
+      t0 = Clock::now();
+      host.drawView(0);
+      const double frame = seconds(Clock::now() - t0);
+      (halfSelected ? half : none) += frame;
+      if (halfSelected) selectedFrame = frame;
+    }
+    state.SetIterationTime(selectedFrame);
+  }
+  select(false);
+  host.drawView(0);
+  const double n = static_cast<double>(state.iterations());
+  state.counters["unselected_ms"] = none / n * 1e3;
+  state.counters["half_selected_ms"] = half / n * 1e3;
+  state.counters["ratio"] = half / none;
+  state.counters["frame_after_a_change_ms"] = change / (2 * n) * 1e3;
+}
+BENCHMARK(BM_HalfSelectedFrame)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(bench::iterations(3));
+
+// Frames while a tumble drags, one after another as fast as they are drawn: the first after a
+// still frame takes its budget from that frame's time, the next ones from their own. The levels
+// of detail are built before the timing (their first-use cost is reported apart).
+void BM_MovingFrame(benchmark::State& state) {
+  studio::ViewWidget* w = session->view;
+  studio::StudioHost& host = *session->host;
+  studio::Renderer& renderer = host.renderer();
+  host.tools().ActivateTool("Tumble");
+  const QPoint centre = w->rect().center();
+  static double firstUse = -1;
+  if (firstUse < 0) {
+    QTest::mousePress(w, Qt::LeftButton, {}, centre);
+    const auto t0 = Clock::now();
+    host.drawView(0);
+    firstUse = seconds(Clock::now() - t0);
+    QTest::mouseRelease(w, Qt::LeftButton, {}, centre);
+    QApplication::processEvents();
+  }
+  double still = 0, first = 0, steady = 0, drawn = 0, worst = 0;
+  const int kSteady = 10;
+  for (auto _ : state) {
+    auto t0 = Clock::now();
+    host.drawView(0);
+    still += seconds(Clock::now() - t0);
+    QTest::mousePress(w, Qt::LeftButton, {}, centre);
+    double sum = 0;
+    for (int i = 0; i <= kSteady; ++i) {
+      host.mouseMove(static_cast<float>(centre.x() + 3 * i), static_cast<float>(centre.y() + i));
+      t0 = Clock::now();
+      host.drawView(0);
+      const double frame = seconds(Clock::now() - t0);
+      if (i == 0) {
+        first += frame;
+        continue;
+      }
+      sum += frame, worst = std::max(worst, frame);
+      drawn += static_cast<double>(renderer.lastDrawn());
+    }
+    steady += sum / kSteady;
+    state.SetIterationTime(sum / kSteady);
+    QTest::mouseRelease(w, Qt::LeftButton, {}, centre + QPoint(3 * kSteady, kSteady));
+  }
+  const double n = static_cast<double>(state.iterations());
+  state.counters["still_frame_ms"] = still / n * 1e3;
+  state.counters["first_moving_frame_ms"] = first / n * 1e3;
+  state.counters["moving_frame_ms"] = steady / n * 1e3;
+  state.counters["worst_moving_frame_ms"] = worst * 1e3;
+  state.counters["moving_triangles"] = drawn / (n * kSteady);
+  state.counters["levels_first_use_ms"] = firstUse * 1e3;
+  state.counters["triangles"] = static_cast<double>(scanMesh().faceCount());
+}
+BENCHMARK(BM_MovingFrame)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(bench::iterations(3));
 
 // 60 moves 2 ms apart posted from another thread, as a display server delivers a fast drag
 // while a frame is being drawn; the main thread runs the window's event loop. Latency is counted
@@ -134,7 +233,7 @@ void BM_LastMoveLatency(benchmark::State& state) {
     const double frame = seconds(Clock::now() - f0);
     QTest::mousePress(w, Qt::LeftButton, {}, centre);
     QApplication::processEvents();
-    // While the camera moves, large meshes draw as their coarse stand-ins.
+    // While the camera moves, large meshes draw as levels of detail.
     f0 = Clock::now();
     host.drawView(0);
     movingSum += seconds(Clock::now() - f0);
@@ -187,6 +286,77 @@ BENCHMARK(BM_LastMoveLatency)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(bench::iterations(5));
 
+// A still frame drawn in pieces between events, as the window draws one after the camera stops:
+// a press posted from another thread a while into it, as a display server delivers a click, is
+// handled after the piece being drawn, not after the frame. The smoke run's scan fits one piece,
+// so there it is cut into a hundred pieces.
+void BM_PressDuringRefinement(benchmark::State& state) {
+  studio::ViewWidget* w = session->view;
+  studio::StudioHost& host = *session->host;
+  studio::Renderer& renderer = host.renderer();
+  studio::StudioView& view = host.views().view(0);
+  host.tools().ActivateTool("Tumble");
+  if (bench::smokeRun()) renderer.setPieceTriangles(kTriangles / 100);
+  double latencySum = 0, frameSum = 0, piecesSum = 0, worst = 0;
+  bool handledDuring = true;
+  int n = 0;
+  for (auto _ : state) {
+    auto f0 = Clock::now();
+    host.drawView(0);  // whole, for the frame time a press would wait without pieces
+    frameSum += seconds(Clock::now() - f0);
+    const QPoint at = w->rect().center() + QPoint(n % 7 - 3, n % 5 - 2);
+    ++n;
+    view.RedrawView(0);
+    QApplication::processEvents();  // the first piece
+    if (!renderer.refining()) {
+      state.SkipWithError("the still frame was not drawn in pieces");
+      break;
+    }
+    std::atomic<bool> posted{false};
+    Clock::time_point postedAt;
+    std::thread presser([&] {
+      // A quarter of a whole frame in: some pieces drawn, more to come.
+      if (!bench::smokeRun())
+        std::this_thread::sleep_for(std::chrono::duration<double>(frameSum / n / 4));
+      postedAt = Clock::now();
+      posted = true;
+      QCoreApplication::postEvent(
+          w, new QMouseEvent(QEvent::MouseButtonPress, QPointF(at), QPointF(w->mapToGlobal(at)),
+                             Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+    });
+    int pieces = 0;
+    for (;;) {
+      const bool refiningBefore = renderer.refining();
+      QApplication::processEvents(QEventLoop::AllEvents);
+      pieces += refiningBefore;
+      float xy[2];
+      view.GetCursorPosition(xy);
+      if (posted && static_cast<int>(xy[0]) == at.x() && static_cast<int>(xy[1]) == at.y()) {
+        const double latency = seconds(Clock::now() - postedAt);
+        latencySum += latency, worst = std::max(worst, latency);
+        state.SetIterationTime(latency);
+        break;
+      }
+      if (!renderer.refining() && posted) handledDuring = false;
+    }
+    presser.join();
+    piecesSum += pieces;
+    QTest::mouseRelease(w, Qt::LeftButton, {}, at);
+    while (renderer.refining()) QApplication::processEvents();
+  }
+  renderer.setPieceTriangles(0);
+  if (!handledDuring) state.SkipWithError("a press waited for the frame to be complete");
+  const double iterations = static_cast<double>(state.iterations());
+  state.counters["press_handled_ms"] = latencySum / iterations * 1e3;
+  state.counters["worst_press_ms"] = worst * 1e3;
+  state.counters["whole_frame_ms"] = frameSum / iterations * 1e3;
+  state.counters["pieces_before_the_press"] = piecesSum / iterations;
+}
+BENCHMARK(BM_PressDuringRefinement)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(bench::iterations(5));
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -208,8 +378,8 @@ int main(int argc, char** argv) {
   s.window->resize(1280, 860);
   s.window->show();
   if (!QTest::qWaitForWindowExposed(s.window.get())) return 1;
-  const auto file = dir / "scan.ply";
-  if (!std::filesystem::exists(file)) studio::saveMeshFile(file, bench::noisyGrid(kTriangles));
+  // The scan-like surface the other 20M benchmarks open, written once to the temporary folder.
+  const auto file = bench::scanFile(bench::scanLikeSurface(kTriangles));
   if (s.window->openFiles({QString::fromStdString(file.string())}) != 1) return 1;
   s.view = s.window->viewArea()->view(0);
   QApplication::processEvents();

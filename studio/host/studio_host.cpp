@@ -535,8 +535,8 @@ void StudioHost::mouseButton(std::int32_t button, bool press, float x, float y) 
     gestureEdit_ = false;
     endEdit();
   }
-  // The camera stopped: what was drawn coarse while it moved is drawn in full.
-  if (!press && input_.buttons == 0 && renderer_.takeCoarse()) mainView_.redrawAll();
+  // The camera stopped: what was drawn as a level of detail while it moved is drawn in full.
+  if (!press && input_.buttons == 0 && renderer_.takeReduced()) mainView_.redrawAll();
 }
 
 void StudioHost::mouseMove(float x, float y) {
@@ -904,7 +904,7 @@ void StudioHost::drawPending() {
   const unsigned pending = pendingViews_;
   pendingViews_ = 0;
   for (int i = 0; i < views_.GetViewCount(); ++i)
-    if (pending & (1u << i)) drawView(i);
+    if (pending & (1u << i)) drawView(i, true);
 #if defined(__GLIBC__)
   // A frame of a large mesh leaves the software rasterizer's scratch freed but kept by the
   // allocator; handing it back keeps a scan that is only looked at to what it holds.
@@ -912,12 +912,27 @@ void StudioHost::drawPending() {
 #endif
 }
 
-void StudioHost::drawView(int index) {
+void StudioHost::refine() {
+  refineQueued_ = false;
+  // A view marked since its frame began is drawn anew by the next drawPending instead.
+  const int view = renderer_.refiningView();
+  if (view < 0 || (pendingViews_ & (1u << view))) return;
+  if (!renderer_.continuePieces()) queueRefine();
+}
+
+void StudioHost::queueRefine() {
+  // One next piece queued at a time, however often a frame was begun anew meanwhile.
+  if (refineQueued_ || !onRefine) return;
+  refineQueued_ = true;
+  onRefine();
+}
+
+void StudioHost::drawView(int index, bool pieces) {
   if (index < 0 || index >= 4) return;
   pendingViews_ &= ~(1u << index);
   const auto start = std::chrono::steady_clock::now();
   StudioView& view = views_.view(index);
-  // A camera dragged by a held button draws large meshes coarse until it stops.
+  // A camera dragged by a held button draws large meshes as levels of detail until it stops.
   renderer_.setMoving(input_.buttons != 0 &&
                       (navigation_ || isCameraTool(tools_.GetCurrentTool())));
   bool active = views_.quad() && &view == &views_.active();
@@ -926,10 +941,14 @@ void StudioHost::drawView(int index) {
   if (const ManipulatorCore* m = mainView_.shownManipulator())
     manipulator = {m->kind(), m->state.pose(), m->hover, m->picked};
   renderer_.setDisplay(view.display);
-  renderer_.drawView(scene_, view.camera, view.rect, active, view.evalLight.direction,
-                     manipulator.kind == ManipulatorKind::None ? nullptr : &manipulator);
-  renderer_.replayOverlays(view.index(), view.rect);
-  context_->present();
+  renderer_.setView(view.index(), pieces && drawInPieces_);
+  if (renderer_.drawView(scene_, view.camera, view.rect, active, view.evalLight.direction,
+                         manipulator.kind == ManipulatorKind::None ? nullptr : &manipulator)) {
+    renderer_.replayOverlays(view.index(), view.rect);
+    context_->present();
+  } else {
+    queueRefine();
+  }
   ++drawStats_.draws;
   drawStats_.seconds +=
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

@@ -226,8 +226,15 @@ class StudioHost final : public omModuleHost,
   void settle() {
     if (!drawOnlyWhenRead_) drawPending();
   }
-  // Draws the view now, marked or not (a window's own paint).
-  void drawView(int index);
+  // Draws the view now, marked or not (a window's own paint). `pieces`: a still frame of a large
+  // scene may be drawn in pieces, if drawing in pieces is on.
+  void drawView(int index, bool pieces = false);
+  // A window draws the views' still frames in pieces, between events, so that input is served
+  // between pieces: drawPending draws the first piece and calls onRefine, and each refine draws
+  // the next piece and calls onRefine again until the frame is complete.
+  void setDrawInPieces(bool on) { drawInPieces_ = on; }
+  void refine();
+  std::function<void()> onRefine;
   // Runs when a view is marked and none was: a window schedules drawPending then.
   std::function<void()> onDrawPending;
   struct DrawStats {
@@ -308,6 +315,8 @@ class StudioHost final : public omModuleHost,
   // Declared after the scene it watches, so it goes first.
   std::unique_ptr<edit::SceneRecorder> recorder_;
   bool gestureEdit_ = false;  // a gesture's bracket is open
+  bool drawInPieces_ = false, refineQueued_ = false;
+  void queueRefine();
   bool movingHistory_ = false;  // an undo or redo is being applied: no bracket records
   std::vector<bool> waitingMoves_;  // undo (true) or redo asked for during a gesture
   InputState input_;

@@ -4,13 +4,16 @@
 #include <png.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <limits>
 #include <stdexcept>
 
 #include "platform/atomic_file.h"
-#include "studio/render/coarse_mesh.h"
+#include "studio/render/frame_budget.h"
+#include "studio/render/level_of_detail.h"
+#include "studio/render/selection_order.h"
 #include "studio/render/light_merge.h"
 
 namespace tessel::studio {
@@ -76,6 +79,10 @@ void loadCamera(const GlApi& gl, const Camera& camera, const Box& scene, const P
 }
 
 constexpr int kGridSpacing = 40;  // pixels
+
+constexpr GLfloat kSurface[3] = {0.72f, 0.74f, 0.78f};
+constexpr GLfloat kSelectedObject[3] = {0.93f, 0.80f, 0.55f};
+constexpr GLfloat kSelectedFaces[3] = {0.95f, 0.35f, 0.15f};
 
 // What the depth range of a view must reach: the geometry and the light markers shown beside it.
 // Every drawing and depth read of a view uses the same, so depths read back convert alike. The
@@ -176,37 +183,78 @@ Renderer::MeshBuffers* Renderer::buffersFor(const Entity& e) {
   gl.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, b.triangles);
   gl.BufferData(GL_ELEMENT_ARRAY_BUFFER, bytes(m.faces), m.faces.data(), GL_STATIC_DRAW);
   gl.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+  b.ordered = false;  // the mesh's own order, whatever its flags
+  b.shown = b.unselected = m.faceCount();
   return &b;
 }
 
-bool Renderer::bindCoarse(const Entity& e, MeshBuffers& b) {
-  const GlApi& gl = api();
+Renderer::MeshBuffers* Renderer::orderedBuffersFor(const Entity& e) {
+  MeshBuffers* b = buffersFor(e);
+  if (!b) return nullptr;
   const Mesh& m = *e.mesh;
-  if (b.coarseRevision != m.revision) {
-    const CoarseMesh coarse =
-        clusterVertices(m.positions.data(), normalsFor(e).data(), m.vertexCount(),
-                        m.faces.data(), m.faceCount(), coarseCellsFor(m.faceCount()));
-    normals_.erase(e.id);
-    if (!b.coarse[0]) gl.GenBuffers(3, b.coarse);
-    auto upload = [&](GLenum target, GLuint name, const auto& v) {
-      gl.BindBuffer(target, name);
-      gl.BufferData(target, static_cast<GLsizeiptr>(v.size() * sizeof(v[0])), v.data(),
-                    GL_STATIC_DRAW);
-      gl.BindBuffer(target, 0);
-    };
-    upload(GL_ARRAY_BUFFER, b.coarse[0], coarse.positions);
-    upload(GL_ARRAY_BUFFER, b.coarse[1], coarse.normals);
-    upload(GL_ELEMENT_ARRAY_BUFFER, b.coarse[2], coarse.triangles);
-    b.coarseIndices = static_cast<GLsizei>(coarse.triangles.size());
-    b.coarseRevision = m.revision;
+  const FlagSummary flags = summarizeFlags(m.faceFlags.data(), m.faceFlags.size());
+  if (b->ordered && b->order == flags) return b;
+  b->ordered = true, b->order = flags;
+  const GlApi& gl = api();
+  gl.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, b->triangles);
+  if (!(flags.any & (kSelected | kHidden))) {
+    // No selection, nothing hidden: the mesh's own order (buffersFor put it there, or it goes
+    // back there after a selection is dropped).
+    if (b->shown != m.faceCount() || b->unselected != m.faceCount())
+      gl.BufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(m.faces.size() * 4),
+                    m.faces.data(), GL_STATIC_DRAW);
+    b->shown = b->unselected = m.faceCount();
+  } else {
+    std::vector<std::uint32_t> order;
+    b->unselected = orderBySelection(m.faces.data(), nullptr, m.faceCount(), m.faceFlags.data(), order);
+    b->shown = static_cast<std::uint32_t>(order.size() / 3);
+    gl.BufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(order.size() * 4),
+                  order.data(), GL_STATIC_DRAW);
   }
-  if (b.coarseIndices == 0) return false;
-  gl.BindBuffer(GL_ARRAY_BUFFER, b.coarse[0]);
-  gl.VertexPointer(3, GL_FLOAT, 0, nullptr);
-  gl.BindBuffer(GL_ARRAY_BUFFER, b.coarse[1]);
-  gl.NormalPointer(GL_FLOAT, 0, nullptr);
-  gl.BindBuffer(GL_ARRAY_BUFFER, 0);
-  return true;
+  gl.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+  // The levels follow the same flags.
+  b->levelsOrdered = false;
+  return b;
+}
+
+int Renderer::levelFor(const Entity& e, MeshBuffers& b) {
+  const Mesh& m = *e.mesh;
+  if (m.faceCount() < kDetailLevelsFromFaces) return -1;
+  const GlApi& gl = api();
+  if (b.levelsRevision != m.revision) {
+    b.levels = detailLevels(m.positions.data(), m.vertexCount(), m.faces.data(), m.faceCount());
+    b.levelsRevision = m.revision;
+    b.levelsOrdered = false;
+    if (!b.levelBuffer) gl.GenBuffers(1, &b.levelBuffer);
+  }
+  if (b.levels.empty()) return -1;
+  if (!b.levelsOrdered) {
+    b.levelsOrdered = true;
+    std::vector<std::uint32_t> all, one;
+    b.ranges.clear();
+    for (const DetailLevel& level : b.levels) {
+      LevelRange r;
+      r.offset = static_cast<std::uint32_t>(all.size() / 3);
+      r.unselected = orderBySelection(level.triangles.data(), level.sources.data(),
+                                      level.triangleCount(), m.faceFlags.data(), one);
+      r.shown = static_cast<std::uint32_t>(one.size() / 3);
+      all.insert(all.end(), one.begin(), one.end());
+      b.ranges.push_back(r);
+    }
+    gl.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, b.levelBuffer);
+    gl.BufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(all.size() * 4), all.data(),
+                  GL_STATIC_DRAW);
+    gl.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+  }
+  std::vector<std::uint32_t> sizes;
+  for (const DetailLevel& level : b.levels) sizes.push_back(level.triangleCount());
+  return studio::levelFor(sizes, m.faceCount(), largeFaces_, budget_);
+}
+
+std::uint64_t Renderer::stillTriangles(const Entity& e) {
+  if (!e.isMesh() || display_ == DisplayMode::Points) return 0;
+  const MeshBuffers* b = orderedBuffersFor(e);
+  return b ? b->shown : 0;
 }
 
 void Renderer::backFaces(bool ownColour) {
@@ -225,20 +273,19 @@ void Renderer::backFaces(bool ownColour) {
   gl.Materialfv(GL_BACK, GL_EMISSION, glow);
 }
 
-void Renderer::drawMesh(const Entity& e, bool selected, bool holes, bool vertices) {
+void Renderer::drawMesh(const Entity& e, bool selected, bool holes, bool vertices,
+                        std::uint64_t from, std::uint64_t to, bool last) {
   const GlApi& gl = api();
   const Mesh& m = *e.mesh;
-  MeshBuffers* buffers = buffersFor(e);
+  MeshBuffers* buffers = orderedBuffersFor(e);
   gl.Enable(GL_LIGHTING);
   gl.Enable(GL_POLYGON_OFFSET_FILL);
   gl.PolygonOffset(1, 1);
-  if (selected)
-    gl.Color3f(0.93f, 0.80f, 0.55f);
-  else
-    gl.Color3f(0.72f, 0.74f, 0.78f);
+  const GLfloat* colour = selected ? kSelectedObject : kSurface;
+  gl.Color3fv(colour);
   gl.EnableClientState(GL_VERTEX_ARRAY);
   gl.EnableClientState(GL_NORMAL_ARRAY);
-  // A mesh's current map colours it per vertex (the stand-in keeps the plain colour).
+  // A mesh's current map colours it per vertex.
   const std::vector<std::uint8_t>* colours = mapColours(e);
   auto bindColours = [&](bool on) {
     if (!colours) return;
@@ -249,112 +296,96 @@ void Renderer::drawMesh(const Entity& e, bool selected, bool holes, bool vertice
       gl.DisableClientState(GL_COLOR_ARRAY);
     }
   };
-  auto bindFull = [&] {
-    if (buffers) {
-      gl.BindBuffer(GL_ARRAY_BUFFER, buffers->vertices);
-      gl.VertexPointer(3, GL_FLOAT, 0, nullptr);
-      gl.BindBuffer(GL_ARRAY_BUFFER, buffers->normals);
-      gl.NormalPointer(GL_FLOAT, 0, nullptr);
-      gl.BindBuffer(GL_ARRAY_BUFFER, 0);
-    } else {
-      gl.VertexPointer(3, GL_FLOAT, 0, m.positions.data());
-      gl.NormalPointer(GL_FLOAT, 0, normalsFor(e).data());
-    }
-  };
-  bool anyHidden = false, anySelected = false;
-  for (std::uint8_t flags : m.faceFlags) {
-    anyHidden |= (flags & kHidden) != 0;
-    anySelected |= (flags & kSelected) != 0;
-  }
-  // Hidden faces would show through a stand-in made of every face, so such a mesh draws in full.
-  const bool coarse = moving_ && buffers && !anyHidden && m.faceCount() >= kCoarseFromFaces &&
-                      bindCoarse(e, *buffers);
-  if (coarse) {
-    drewCoarse_ = true;
-    // Shown as points, the stand-in shows its corners.
-    if (display_ == DisplayMode::Points) gl.PolygonMode(GL_FRONT_AND_BACK, GL_POINT);
-    gl.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffers->coarse[2]);
-    gl.DrawElements(GL_TRIANGLES, buffers->coarseIndices, GL_UNSIGNED_INT, nullptr);
-    gl.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
-    gl.PolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-  }
-  // Everything below reads the mesh's own vertex numbers.
-  bindFull();
-  if (!coarse) bindColours(true);
-  const bool points = display_ == DisplayMode::Points;
-  if (coarse) {
-    // drawn above
-  } else if (points) {
-    gl.Disable(GL_LIGHTING);
-    gl.PointSize(2);
-    gl.Begin(GL_POINTS);
-    for (std::uint32_t v = 0; v < m.vertexCount(); ++v)
-      if (!(m.vertexFlags[v] & kHidden)) gl.ArrayElement(static_cast<GLint>(v));
-    gl.End();
-    gl.Enable(GL_LIGHTING);
-  } else if (!anyHidden && buffers) {
-    gl.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffers->triangles);
-    gl.DrawElements(GL_TRIANGLES, static_cast<GLsizei>(m.faces.size()), GL_UNSIGNED_INT, nullptr);
-    gl.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
-  } else if (!anyHidden) {
-    gl.DrawElements(GL_TRIANGLES, static_cast<GLsizei>(m.faces.size()), GL_UNSIGNED_INT,
-                   m.faces.data());
+  if (buffers) {
+    gl.BindBuffer(GL_ARRAY_BUFFER, buffers->vertices);
+    gl.VertexPointer(3, GL_FLOAT, 0, nullptr);
+    gl.BindBuffer(GL_ARRAY_BUFFER, buffers->normals);
+    gl.NormalPointer(GL_FLOAT, 0, nullptr);
+    gl.BindBuffer(GL_ARRAY_BUFFER, 0);
   } else {
-    std::vector<std::uint32_t> shown;
-    for (std::uint32_t f = 0; f < m.faceCount(); ++f)
-      if (!(m.faceFlags[f] & kHidden)) shown.insert(shown.end(), &m.faces[3 * f], &m.faces[3 * f + 3]);
-    gl.DrawElements(GL_TRIANGLES, static_cast<GLsizei>(shown.size()), GL_UNSIGNED_INT, shown.data());
+    gl.VertexPointer(3, GL_FLOAT, 0, m.positions.data());
+    gl.NormalPointer(GL_FLOAT, 0, normalsFor(e).data());
+  }
+  bindColours(true);
+  // The triangles this call draws: a level's, or [from, to) of the mesh's in frame order (without
+  // buffer objects, that order is made here, and the whole mesh drawn at its last span).
+  const int level = moving_ && buffers ? levelFor(e, *buffers) : -1;
+  std::vector<std::uint32_t> clientOrder;
+  GLuint elements = 0;
+  const std::uint32_t* base = nullptr;  // client-side corners, without buffer objects
+  std::uint64_t offset = 0, unselected = 0;
+  if (level >= 0) {
+    drewReduced_ = true;
+    const LevelRange& r = buffers->ranges[static_cast<std::size_t>(level)];
+    elements = buffers->levelBuffer, offset = r.offset, unselected = r.unselected;
+    from = 0, to = last ? r.shown : 0;
+  } else if (buffers) {
+    elements = buffers->triangles, unselected = buffers->unselected;
+    to = std::min<std::uint64_t>(to, buffers->shown);
+  } else {
+    unselected = orderBySelection(m.faces.data(), nullptr, m.faceCount(), m.faceFlags.data(),
+                                  clientOrder);
+    base = clientOrder.data();
+    from = 0, to = last ? clientOrder.size() / 3 : 0;
+  }
+  auto drawRange = [&](std::uint64_t a, std::uint64_t b) {
+    if (b <= a) return;
+    gl.DrawElements(GL_TRIANGLES, static_cast<GLsizei>(3 * (b - a)), GL_UNSIGNED_INT,
+                    elements ? reinterpret_cast<const void*>(4 * 3 * (offset + a))
+                             : static_cast<const void*>(base + 3 * (offset + a)));
+  };
+  const bool points = display_ == DisplayMode::Points;
+  if (points && level < 0) {
+    if (last) {
+      gl.Disable(GL_LIGHTING);
+      gl.PointSize(2);
+      gl.Begin(GL_POINTS);
+      for (std::uint32_t v = 0; v < m.vertexCount(); ++v)
+        if (!(m.vertexFlags[v] & kHidden)) gl.ArrayElement(static_cast<GLint>(v));
+      gl.End();
+      gl.Enable(GL_LIGHTING);
+    }
+  } else {
+    // Shown as points, a level shows its corners.
+    if (points) gl.PolygonMode(GL_FRONT_AND_BACK, GL_POINT);
+    if (elements) gl.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, elements);
+    drawRange(from, std::min(to, unselected));
+    drawn_ += to - from;
+    if (to > unselected) {
+      // The selected faces in their own colour, once: the selection reads the same from either
+      // side, and over a map.
+      bindColours(false);
+      gl.Color3fv(kSelectedFaces);
+      backFaces(false);
+      drawRange(std::max(from, unselected), to);
+      backFaces(true);
+      gl.Color3fv(colour);
+    }
+    // The triangles' edges over the surface, which the fill's offset keeps behind them. Not over
+    // a level: its edges are not the mesh's, and a moving frame is kept cheap.
+    if (display_ == DisplayMode::Wireframe && level < 0) {
+      gl.Disable(GL_LIGHTING);
+      bindColours(false);
+      gl.Color3f(0.22f, 0.24f, 0.30f);
+      gl.DepthFunc(GL_LEQUAL);
+      gl.PolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+      drawRange(from, to);
+      gl.DepthFunc(GL_LESS);
+      gl.Enable(GL_LIGHTING);
+    }
+    if (elements) gl.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+    gl.PolygonMode(GL_FRONT_AND_BACK, GL_FILL);
   }
   bindColours(false);
   gl.Disable(GL_POLYGON_OFFSET_FILL);
-  if (anySelected) {
-    // Selected faces drawn over the shaded surface; depth-equal passes thanks to the offset above.
-    std::vector<std::uint32_t> picked;
-    for (std::uint32_t f = 0; f < m.faceCount(); ++f)
-      if ((m.faceFlags[f] & (kSelected | kHidden)) == kSelected)
-        picked.insert(picked.end(), &m.faces[3 * f], &m.faces[3 * f + 3]);
-    gl.Color3f(0.95f, 0.35f, 0.15f);
-    backFaces(false);  // the selection reads the same from either side
-    gl.DepthFunc(GL_LEQUAL);
-    // Over a stand-in the faces are not where its surface is: pulled towards the eye instead.
-    if (coarse) {
-      gl.Enable(GL_POLYGON_OFFSET_FILL);
-      gl.PolygonOffset(-2, -8);
-    }
-    gl.DrawElements(GL_TRIANGLES, static_cast<GLsizei>(picked.size()), GL_UNSIGNED_INT,
-                   picked.data());
-    backFaces(true);
-    gl.DepthFunc(GL_LESS);
-    gl.Disable(GL_POLYGON_OFFSET_FILL);
-  }
   gl.DisableClientState(GL_NORMAL_ARRAY);
   gl.Disable(GL_LIGHTING);
-  // The triangles' edges over the surface, which the fill's offset keeps behind them. Not over a
-  // stand-in: its edges are not the mesh's, and a moving frame is kept cheap.
-  if (display_ == DisplayMode::Wireframe && !coarse) {
-    gl.Color3f(0.22f, 0.24f, 0.30f);
-    gl.DepthFunc(GL_LEQUAL);
-    gl.PolygonMode(GL_FRONT_AND_BACK, GL_LINE);
-    if (!anyHidden && buffers) {
-      gl.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffers->triangles);
-      gl.DrawElements(GL_TRIANGLES, static_cast<GLsizei>(m.faces.size()), GL_UNSIGNED_INT,
-                      nullptr);
-      gl.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
-    } else {
-      std::vector<std::uint32_t> shown;
-      const std::vector<std::uint32_t>* faces = &m.faces;
-      if (anyHidden) {
-        for (std::uint32_t f = 0; f < m.faceCount(); ++f)
-          if (!(m.faceFlags[f] & kHidden))
-            shown.insert(shown.end(), &m.faces[3 * f], &m.faces[3 * f + 3]);
-        faces = &shown;
-      }
-      gl.DrawElements(GL_TRIANGLES, static_cast<GLsizei>(faces->size()), GL_UNSIGNED_INT,
-                      faces->data());
-    }
-    gl.PolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    gl.DepthFunc(GL_LESS);
-  }
+  if (last) drawMeshMarks(m, holes, vertices);
+  gl.DisableClientState(GL_VERTEX_ARRAY);
+}
+
+void Renderer::drawMeshMarks(const Mesh& m, bool holes, bool vertices) {
+  const GlApi& gl = api();
   if (vertices) {
     gl.Color3f(0.30f, 0.32f, 0.38f);
     gl.PointSize(1);
@@ -375,24 +406,29 @@ void Renderer::drawMesh(const Entity& e, bool selected, bool holes, bool vertice
       }
     gl.End();
   }
-  // Selected vertices and edges as points and lines on top of the surface.
-  gl.Color3f(1.0f, 0.2f, 0.1f);
-  gl.PointSize(4);
-  gl.Begin(GL_POINTS);
-  for (std::uint32_t v = 0; v < m.vertexCount(); ++v)
-    if (m.vertexFlags[v] & kSelected) gl.ArrayElement(static_cast<GLint>(v));
-  gl.End();
-  gl.LineWidth(2);
-  gl.Begin(GL_LINES);
+  // Selected vertices and edges as points and lines on top of the surface; most frames have
+  // none, and a glance at the flags spares the walk through every vertex and edge.
+  if (summarizeFlags(m.vertexFlags.data(), m.vertexFlags.size()).any & kSelected) {
+    gl.Color3f(1.0f, 0.2f, 0.1f);
+    gl.PointSize(4);
+    gl.Begin(GL_POINTS);
+    for (std::uint32_t v = 0; v < m.vertexCount(); ++v)
+      if (m.vertexFlags[v] & kSelected) gl.ArrayElement(static_cast<GLint>(v));
+    gl.End();
+  }
   // No edge is selected before the edge table is built.
-  for (std::uint32_t i = 0; i < m.edgeFlags.size(); ++i)
-    if (m.edgeFlags[i] & kSelected) {
-      gl.ArrayElement(static_cast<GLint>(m.edges()[i].v0));
-      gl.ArrayElement(static_cast<GLint>(m.edges()[i].v1));
-    }
-  gl.End();
+  if (summarizeFlags(m.edgeFlags.data(), m.edgeFlags.size()).any & kSelected) {
+    gl.Color3f(1.0f, 0.2f, 0.1f);
+    gl.LineWidth(2);
+    gl.Begin(GL_LINES);
+    for (std::uint32_t i = 0; i < m.edgeFlags.size(); ++i)
+      if (m.edgeFlags[i] & kSelected) {
+        gl.ArrayElement(static_cast<GLint>(m.edges()[i].v0));
+        gl.ArrayElement(static_cast<GLint>(m.edges()[i].v1));
+      }
+    gl.End();
+  }
   gl.LineWidth(1);
-  gl.DisableClientState(GL_VERTEX_ARRAY);
 }
 
 void Renderer::drawPoints(const Entity& e, bool selected) {
@@ -576,18 +612,18 @@ void placed(const GlApi& gl, const Entity& e, Draw&& draw) {
 
 }  // namespace
 
-void Renderer::drawView(Scene& scene, const Camera& camera, const PixelRect& rect, bool active,
-                        const Vec3& evalLight, const ManipulatorDrawing* manipulator) {
-  // A window's view that is not on screen yet has no surface; it draws when it gets one.
-  if (!context_.makeCurrent()) return;
+void Renderer::beginFrame(const Frame& f, bool clear) {
   const GlApi& gl = api();
   gl.Enable(GL_SCISSOR_TEST);
-  setViewport(gl, context_, rect);
-  gl.ClearColor(0.16f, 0.17f, 0.20f, 1);
-  gl.ClearDepth(1);
-  gl.Clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  setViewport(gl, context_, f.rect);
+  if (clear) {
+    gl.ClearColor(0.16f, 0.17f, 0.20f, 1);
+    gl.ClearDepth(1);
+    gl.Clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  }
   gl.Enable(GL_DEPTH_TEST);
   gl.DepthFunc(GL_LESS);
+  gl.DepthMask(GL_TRUE);
   gl.Disable(GL_COLOR_LOGIC_OP);
   gl.Enable(GL_LIGHT0);
   gl.LightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_TRUE);  // scans are not consistently oriented
@@ -599,34 +635,49 @@ void Renderer::drawView(Scene& scene, const Camera& camera, const PixelRect& rec
   backFaces(true);
   gl.Enable(GL_NORMALIZE);
   gl.ShadeModel(display_ == DisplayMode::Flat ? GL_FLAT : GL_SMOOTH);
-  if (scene.gridShown) drawGrid(rect);
-  const Box bounds = scene.looseBounds();
-  loadCamera(gl, camera, depthBounds(scene), rect, evalLight);
-  setSceneLights(scene);
-  for (const auto& e : scene.entities()) {
-    if (!e->visible) continue;
-    if (e->type == om::kEntityLight && !scene.lightShown(*e)) continue;
+  if (clear && f.scene->gridShown) drawGrid(f.rect);
+  loadCamera(gl, f.camera, depthBounds(*f.scene), f.rect, f.evalLight);
+  setSceneLights(*f.scene);
+}
+
+void Renderer::drawSpans(const Frame& f, const std::vector<std::uint32_t>& ids,
+                         const std::vector<std::uint64_t>& sizes,
+                         const std::vector<PieceSpan>& spans) {
+  const GlApi& gl = api();
+  Scene& scene = *f.scene;
+  for (const PieceSpan& span : spans) {
+    Entity* e = scene.find(ids[span.item]);
+    if (!e || !e->visible) continue;  // gone since the frame began: its view is marked again
+    const bool last = span.to >= sizes[span.item];
     bool selected = e->state & kStateSelected;
     placed(gl, *e, [&] {
-      // Dots only where they leave the faces readable: a dense scan seen whole would be
-      // covered by them.
-      const bool dots = e->isMesh() && !scene.objectMode && scene.showVertices &&
-                        vertexDotsReadable(e->mesh->vertexCount(),
-                                           projectedArea(camera, rect.width, rect.height,
-                                                         e->looseBounds()));
-      if (e->isMesh())
-        drawMesh(*e, selected, !scene.objectMode && scene.showHoles, dots);
-      else if (e->mesh)
-        drawPoints(*e, selected);
-      else
-        drawMarkers(*e, selected);
+      if (e->isMesh()) {
+        // Dots only where they leave the faces readable: a dense scan seen whole would be
+        // covered by them.
+        const bool dots = !scene.objectMode && scene.showVertices &&
+                          vertexDotsReadable(e->mesh->vertexCount(),
+                                             projectedArea(f.camera, f.rect.width, f.rect.height,
+                                                           e->looseBounds()));
+        drawMesh(*e, selected, !scene.objectMode && scene.showHoles, dots, span.from, span.to,
+                 last);
+      } else if (last) {
+        if (e->mesh)
+          drawPoints(*e, selected);
+        else
+          drawMarkers(*e, selected);
+      }
     });
   }
+}
+
+void Renderer::endFrame(const Frame& f) {
+  const GlApi& gl = api();
   // Frames as tripods over the surfaces, so a frame inside a scan still shows: coordinate
   // systems (the global one among them) large, every other entity's frame small.
+  const Box bounds = f.scene->looseBounds();
   const double radius = bounds.empty() ? 2.0 : bounds.radius();
   gl.Disable(GL_DEPTH_TEST);
-  for (const auto& e : scene.entities()) {
+  for (const auto& e : f.scene->entities()) {
     const bool coordSys = e->type == om::kEntityCoordSys;
     if (e->visible && (coordSys || e->frameShown))
       drawTripod(e->frame, radius * (coordSys ? 0.25 : 0.08), e->state & kStateSelected);
@@ -635,24 +686,118 @@ void Renderer::drawView(Scene& scene, const Camera& camera, const PixelRect& rec
   // In the same frame as the scene: lines rasterized apart from it after a finish make the
   // software rasterizer give back and take anew the scene's memory every frame (a third of
   // a large mesh's frame time in page faults).
-  if (manipulator) drawManipulator(*manipulator, camera, rect);
+  if (f.manipulator) drawManipulator(*f.manipulator, f.camera, f.rect);
   // The active view's frame, so a quad layout shows which view takes the input.
-  if (active) {
-    beginOverlay(rect);
+  if (f.active) {
+    beginOverlay(f.rect);
     gl.Disable(GL_DEPTH_TEST);
     gl.Disable(GL_LIGHTING);
     gl.Color3f(0.85f, 0.65f, 0.25f);
-    float w = static_cast<float>(rect.width - 1), h = static_cast<float>(rect.height - 1);
+    float w = static_cast<float>(f.rect.width - 1), h = static_cast<float>(f.rect.height - 1);
     gl.Begin(GL_LINE_LOOP);
     gl.Vertex2f(0, 0), gl.Vertex2f(w, 0), gl.Vertex2f(w, h), gl.Vertex2f(0, h);
     gl.End();
     gl.Enable(GL_DEPTH_TEST);
     endOverlay();
   }
+}
+
+bool Renderer::drawView(Scene& scene, const Camera& camera, const PixelRect& rect, bool active,
+                        const Vec3& evalLight, const ManipulatorDrawing* manipulator) {
+  // A view being drawn in pieces is finished first, unless this frame replaces it.
+  if (refining_ && refining_->frame.view != view_) completePieces();
+  refining_.reset();
+  // A window's view that is not on screen yet has no surface; it draws when it gets one.
+  if (!context_.makeCurrent()) return true;
+  const auto start = std::chrono::steady_clock::now();
+  const GlApi& gl = api();
+  inFrame_ = true;
+  Refinement r;
+  r.frame = {&scene, camera, rect, active, evalLight, std::nullopt, display_, view_};
+  if (manipulator) r.frame.manipulator = *manipulator;
+  beginFrame(r.frame, true);
+  // Every entity drawn is an item of the frame; a mesh's size is the triangles a still frame
+  // draws of it.
+  std::uint64_t total = 0;
+  largeFaces_ = 0;
+  for (const auto& e : scene.entities()) {
+    if (!e->visible) continue;
+    if (e->type == om::kEntityLight && !scene.lightShown(*e)) continue;
+    r.ids.push_back(e->id);
+    r.sizes.push_back(stillTriangles(*e));
+    total += r.sizes.back();
+    if (e->isMesh() && e->mesh->faceCount() >= kDetailLevelsFromFaces)
+      largeFaces_ += e->mesh->faceCount();
+  }
+  drawn_ = 0;
+  if (moving_)
+    budget_ = movingTriangles_ ? movingTriangles_
+                               : nextBudget(lastDrawn_, lastSeconds_, kMovingFrameSeconds);
+  const bool pieces = pieces_ && !moving_;
+  const std::uint64_t piece =
+      !pieces ? total + 1
+      : pieceTriangles_ ? pieceTriangles_
+                        : nextBudget(lastDrawn_, lastSeconds_, kPieceSeconds);
+  drawSpans(r.frame, r.ids, r.sizes, nextPiece(r.sizes, r.cursor, piece));
+  const bool done = r.cursor.item >= r.sizes.size();
+  if (done)
+    endFrame(r.frame);
+  else
+    refining_ = std::move(r);
   gl.Finish();
+  inFrame_ = false;
+  noteFrame(start);
+  return done;
+}
+
+bool Renderer::continuePieces() {
+  if (!refining_) return true;
+  Refinement& r = *refining_;
+  context_.useView(r.frame.view);
+  if (!context_.makeCurrent()) {
+    refining_.reset();
+    return true;
+  }
+  const auto start = std::chrono::steady_clock::now();
+  const GlApi& gl = api();
+  inFrame_ = true;
+  const DisplayMode display = std::exchange(display_, r.frame.display);
+  const bool moving = std::exchange(moving_, false);
+  drawn_ = 0;
+  beginFrame(r.frame, false);
+  const std::uint64_t piece =
+      pieceTriangles_ ? pieceTriangles_ : nextBudget(lastDrawn_, lastSeconds_, kPieceSeconds);
+  drawSpans(r.frame, r.ids, r.sizes, nextPiece(r.sizes, r.cursor, piece));
+  const bool done = r.cursor.item >= r.sizes.size();
+  if (done) endFrame(r.frame);
+  gl.Finish();
+  display_ = display, moving_ = moving;
+  inFrame_ = false;
+  noteFrame(start);
+  if (done) {
+    const Frame f = r.frame;
+    refining_.reset();
+    replayOverlays(f.view, f.rect);
+    context_.present();
+  }
+  return done;
+}
+
+void Renderer::completePieces() {
+  if (!refining_) return;
+  const int back = context_.viewInUse();
+  while (!continuePieces()) {
+  }
+  context_.useView(back);
+}
+
+void Renderer::noteFrame(std::chrono::steady_clock::time_point start) {
+  lastDrawn_ = drawn_;
+  lastSeconds_ = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
 DepthImage Renderer::readDepth(const Camera& camera, const Scene& scene, const PixelRect& rect) {
+  if (!inFrame_) completePieces();  // what is read or drawn over is the whole frame
   const GlApi& gl = api();
   DepthImage out;
   out.width = rect.width, out.height = rect.height;
@@ -680,6 +825,7 @@ DepthImage Renderer::readDepth(const Camera& camera, const Scene& scene, const P
 
 DepthImage Renderer::surfaceDepth(const Scene& scene, const Camera& camera,
                                   const PixelRect& rect) {
+  completePieces();  // its depth must not be cleared under a frame still being drawn
   const GlApi& gl = api();
   gl.Enable(GL_SCISSOR_TEST);
   setViewport(gl, context_, rect);
@@ -721,6 +867,7 @@ DepthImage Renderer::surfaceDepth(const Scene& scene, const Camera& camera,
 std::optional<Vec3> Renderer::surfacePointAt(const Scene& scene, const Camera& camera,
                                              const PixelRect& rect, int view, int x, int y) {
   if (x < 0 || y < 0 || x >= rect.width || y >= rect.height) return std::nullopt;
+  completePieces();
   context_.useView(view);
   const GlApi& gl = api();
   float z = 1;
@@ -793,6 +940,7 @@ void Renderer::drawManipulator(const ManipulatorDrawing& m, const Camera& camera
 }
 
 std::vector<std::uint8_t> Renderer::readPixels(const PixelRect& rect) {
+  if (!inFrame_) completePieces();  // what is read or drawn over is the whole frame
   const GlApi& gl = api();
   std::vector<std::uint8_t> bottomUp(static_cast<std::size_t>(rect.width) * rect.height * 4);
   gl.PixelStorei(GL_PACK_ALIGNMENT, 1);
@@ -806,6 +954,7 @@ std::vector<std::uint8_t> Renderer::readPixels(const PixelRect& rect) {
 }
 
 void Renderer::beginOverlay(const PixelRect& rect) {
+  if (!inFrame_) completePieces();  // what is read or drawn over is the whole frame
   const GlApi& gl = api();
   gl.Enable(GL_SCISSOR_TEST);
   setViewport(gl, context_, rect);

@@ -5,6 +5,7 @@
 // [SECTION] renderer
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -18,6 +19,9 @@
 #include "studio/render/manipulator_geometry.h"
 #include "studio/render/picking.h"
 #include "studio/render/display_mode.h"
+#include "studio/render/frame_budget.h"
+#include "studio/render/level_of_detail.h"
+#include "studio/render/selection_order.h"
 #include "studio/scene/scene.h"
 
 namespace tessel::studio {
@@ -42,6 +46,7 @@ class GlContext {
   // The view about to be drawn or read. A context with one surface for all views ignores it; a
   // window with a surface per view makes that view's surface the one makeCurrent binds.
   virtual void useView(int) {}
+  virtual int viewInUse() const { return 0; }
 };
 
 // Draws into memory through Mesa's OSMesa, no display needed.
@@ -81,8 +86,9 @@ class Renderer {
 
   // Clears `rect` and draws the scene through `camera` into it, lit by the scene's lights and
   // the view's evaluation light (`evalLight`: towards the light, eye space), with `manipulator`
-  // (when given) over it.
-  void drawView(Scene& scene, const Camera& camera, const PixelRect& rect, bool active,
+  // (when given) over it. False when, drawing in pieces, only the first piece is drawn: the rest
+  // follow through continuePieces.
+  bool drawView(Scene& scene, const Camera& camera, const PixelRect& rect, bool active,
                 const Vec3& evalLight = defaultEvalLight(),
                 const ManipulatorDrawing* manipulator = nullptr);
   static Vec3 defaultEvalLight() { return normalized(Vec3{0.4, 0.5, 1.0}); }
@@ -122,18 +128,34 @@ class Renderer {
 
   GlContext& context() { return context_; }
 
-  // While the camera moves, large meshes draw as their coarse stand-ins (coarse_mesh.h), so a
-  // frame keeps up with the pointer; takeCoarse says whether any frame since the last full one
-  // used a stand-in, i.e. whether the views need drawing again when the camera stops; it answers
-  // once for each run of such frames.
+  // While the camera moves, large meshes draw as a level of detail (level_of_detail.h) whose
+  // size follows the measured frame time (frame_budget.h), so a frame keeps up with the pointer;
+  // takeReduced says whether any frame since the last full one drew a level, i.e. whether the
+  // views need drawing again when the camera stops; it answers once for each run of such frames.
   void setMoving(bool moving) { moving_ = moving; }
   // How the next drawView shows meshes (each view keeps its own; the host sets it per view).
   void setDisplay(DisplayMode mode) { display_ = mode; }
+  // The view (an index) the next drawView draws, and whether a still frame of it may be drawn in
+  // pieces: the first piece by drawView, each next one by continuePieces, which answers true
+  // once the frame is complete (and shown, kept overlays and all). Reading the frame's pixels or
+  // depth, or drawing over it, completes it first, as does drawing another view.
+  void setView(int view, bool pieces) { view_ = view, pieces_ = pieces; }
+  bool continuePieces();
+  void completePieces();
+  bool refining() const { return refining_.has_value(); }
+  int refiningView() const { return refining_ ? refining_->frame.view : -1; }
+  // Triangles a piece, or a moving frame, draws instead of what the measured frame time allows
+  // (0: measured), for tests that must not depend on the machine's speed.
+  void setPieceTriangles(std::uint64_t n) { pieceTriangles_ = n; }
+  void setMovingTriangles(std::uint64_t n) { movingTriangles_ = n; }
+  // What the last frame or piece drew, in triangles, and how long it took.
+  std::uint64_t lastDrawn() const { return lastDrawn_; }
+  double lastSeconds() const { return lastSeconds_; }
   // The colour of a face seen from behind: a muted blue, lit from both sides like the front but
   // never darker than its own glow, so a folded sliver reads as a back side, not a black speck.
   static constexpr float kBackFace[3] = {0.42f, 0.47f, 0.62f};
   static constexpr float kBackGlow = 0.35f;
-  bool takeCoarse() { return std::exchange(drewCoarse_, false); }
+  bool takeReduced() { return std::exchange(drewReduced_, false); }
 
  private:
   // The context made current and its entry points, looked up on first use.
@@ -142,8 +164,12 @@ class Renderer {
   // Whether faces seen from behind take the back-face colour (else the front's, as the
   // selection does).
   void backFaces(bool ownColour);
-  // holes: boundary edges outlined; vertices: every vertex as a dot.
-  void drawMesh(const Entity& entity, bool selected, bool holes = false, bool vertices = false);
+  // Draws triangles [from, to) of the mesh as a still frame orders them (or, moving, a level of
+  // it); `last`: the mesh's last span, which draws what goes over its triangles (holes: boundary
+  // edges outlined; vertices: every vertex as a dot; selected vertices and edges).
+  void drawMesh(const Entity& entity, bool selected, bool holes, bool vertices,
+                std::uint64_t from, std::uint64_t to, bool last);
+  void drawMeshMarks(const Mesh& mesh, bool holes, bool vertices);
   void drawPoints(const Entity& entity, bool selected);
   void drawMarkers(const Entity& entity, bool selected);
   // The scene's lights on the lights the context has beside the evaluation light (GL_LIGHT0);
@@ -171,22 +197,68 @@ class Renderer {
   std::unordered_map<std::uint32_t, ColourCache> colours_;
   GLint maxLights_ = 0;
   // A mesh's positions, normals and triangles in buffer objects, built once per topology
-  // revision; drawing a frame then sends no vertex data.
+  // revision; drawing a frame then sends no vertex data. The triangles are held in the order a
+  // frame draws them (selection_order.h), for the face flags `order` summarizes.
+  struct LevelRange {
+    std::uint32_t offset = 0, unselected = 0, shown = 0;  // in triangles
+  };
   struct MeshBuffers {
     std::uint64_t revision = 0;
     GLuint vertices = 0, normals = 0, triangles = 0;
-    // The coarse stand-in, built on the first frame that needs it.
-    std::uint64_t coarseRevision = 0;
-    GLuint coarse[3] = {0, 0, 0};  // vertices, normals, triangles
-    GLsizei coarseIndices = 0;
+    bool ordered = false;
+    FlagSummary order;
+    std::uint32_t shown = 0, unselected = 0;
+    // The levels of detail, built on the first moving frame that needs them, all in one index
+    // buffer, each level ordered as the triangles are.
+    std::uint64_t levelsRevision = 0;
+    std::vector<DetailLevel> levels;
+    GLuint levelBuffer = 0;
+    bool levelsOrdered = false;
+    std::vector<LevelRange> ranges;
   };
   // Null when the context has no buffer objects or the mesh has no revision to key them by. Once
   // the normals are in a buffer, their client-side copy goes.
   MeshBuffers* buffersFor(const Entity& entity);
+  // The same, with the triangles in frame order for the mesh's flags as they are now.
+  MeshBuffers* orderedBuffersFor(const Entity& entity);
+  // The level a moving frame draws of the mesh, -1 for the mesh itself.
+  int levelFor(const Entity& entity, MeshBuffers& buffers);
+  // The triangles a still frame draws of an entity (0 for what is not drawn from buffers).
+  std::uint64_t stillTriangles(const Entity& entity);
   std::unordered_map<std::uint32_t, MeshBuffers> buffers_;
-  // Binds the mesh's coarse stand-in as the vertex arrays; false when it has none.
-  bool bindCoarse(const Entity& entity, MeshBuffers& buffers);
-  bool moving_ = false, drewCoarse_ = false;
+  bool moving_ = false, drewReduced_ = false;
+  // The moving frames' budget and what it is shared out over (the faces of large meshes).
+  std::uint64_t budget_ = kLeastBudget, largeFaces_ = 0;
+  std::uint64_t drawn_ = 0, lastDrawn_ = 0;
+  double lastSeconds_ = 0;
+  void noteFrame(std::chrono::steady_clock::time_point start);
+  // A frame as drawn, kept while it is drawn in pieces.
+  struct Frame {
+    Scene* scene = nullptr;
+    Camera camera;
+    PixelRect rect;
+    bool active = false;
+    Vec3 evalLight;
+    std::optional<ManipulatorDrawing> manipulator;
+    DisplayMode display = DisplayMode::Smooth;
+    int view = 0;
+  };
+  struct Refinement {
+    Frame frame;
+    std::vector<std::uint32_t> ids;    // the entities drawn, in order
+    std::vector<std::uint64_t> sizes;  // their triangles
+    PieceCursor cursor;
+  };
+  // Clears the view (`clear`) and sets up its camera, lights and materials.
+  void beginFrame(const Frame& frame, bool clear);
+  void drawSpans(const Frame& frame, const std::vector<std::uint32_t>& ids,
+                 const std::vector<std::uint64_t>& sizes, const std::vector<PieceSpan>& spans);
+  // What goes over the scene: frames, the manipulator, the active view's outline.
+  void endFrame(const Frame& frame);
+  std::optional<Refinement> refining_;
+  int view_ = 0;
+  bool pieces_ = false, inFrame_ = false;
+  std::uint64_t pieceTriangles_ = 0, movingTriangles_ = 0;
   DisplayMode display_ = DisplayMode::Smooth;
   struct KeptOverlay {
     GLuint list = 0;

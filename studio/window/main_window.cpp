@@ -174,6 +174,12 @@ MainWindow::MainWindow(StudioHost& host, WindowGlContext& context,
   host_.onDrawPending = [this] {
     QMetaObject::invokeMethod(this, [this] { host_.drawPending(); }, Qt::QueuedConnection);
   };
+  // A large scene's still frame is drawn a piece at a time, each next piece queued behind the
+  // events that came in meanwhile: a press during the drawing is handled after one piece.
+  host_.setDrawInPieces(true);
+  host_.onRefine = [this] {
+    QMetaObject::invokeMethod(this, [this] { host_.refine(); }, Qt::QueuedConnection);
+  };
 
   resize(kFirstWidth, kFirstHeight);
   restoreGeometry(settings_->geometry());
@@ -213,6 +219,8 @@ MainWindow::~MainWindow() {
   host_.panels().unsaved = nullptr;
   host_.panels().flushSettings();
   host_.onDrawPending = nullptr;
+  host_.onRefine = nullptr;
+  host_.setDrawInPieces(false);
 }
 
 QString MainWindow::toolTip(std::uint32_t id) const {

@@ -24,6 +24,7 @@ class WindowGlContext final : public GlContext {
   void present() override;
   void* procAddress(const char* name) override;
   void useView(int index) override;
+  int viewInUse() const override { return current_; }
 
  private:
   ViewWidget* current() const;

@@ -33,6 +33,7 @@
 #include <memory>
 #include <sstream>
 
+#include "bench/scan_fixture.h"
 #include "studio/scene/mesh_io.h"
 #include "studio/script/script_runner.h"
 #include "studio/host/studio_host.h"
@@ -964,6 +965,45 @@ TEST(CursorImage, AndXorPlanesBecomeBitmapAndMask) {
   EXPECT_EQ(mask.pixelIndex(1, 0), 1);
   EXPECT_NE(bitmap.pixelIndex(0, 0), bitmap.pixelIndex(1, 0)) << "black and white differ";
   EXPECT_EQ(mask.pixelIndex(5, 1), 0);
+}
+
+// A still frame of a large scene is drawn a piece at a time between events: a press that comes
+// while it is being drawn is handled after one piece, not after the whole frame, and the frame is
+// complete and shown once the pieces run out.
+TEST_F(WindowTest, APressDuringAFrameDrawnInPiecesIsHandledBetweenPieces) {
+  const auto file = dir.path / "grid.ply";
+  ASSERT_EQ(studio::saveMeshFile(file, bench::noisyGrid(40'000)), "");
+  ASSERT_EQ(window->openFiles({QString::fromStdString(file.string())}), 1);
+  settle();
+  ASSERT_TRUE(host->tools().ActivateTool("Tumble"));
+  studio::Renderer& renderer = host->renderer();
+  renderer.setPieceTriangles(4'000);  // ten pieces, whatever this machine's speed
+  const std::uint64_t shown = view()->framesPresented();
+  host->views().active().RedrawView(0);
+  QApplication::processEvents();  // the marked view's first piece
+  ASSERT_TRUE(renderer.refining());
+  EXPECT_EQ(view()->framesPresented(), shown) << "a frame in pieces is shown once complete";
+  // Posted as the display server delivers it, behind the next piece.
+  const QPoint at(37, 41);
+  QCoreApplication::postEvent(
+      view(), new QMouseEvent(QEvent::MouseButtonPress, QPointF(at), QPointF(view()->mapToGlobal(at)),
+                              Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+  QApplication::processEvents();
+  float xy[2];
+  host->views().active().GetCursorPosition(xy);
+  EXPECT_EQ(QPoint(static_cast<int>(xy[0]), static_cast<int>(xy[1])), at) << "the press waited";
+  EXPECT_TRUE(renderer.refining()) << "with most of the frame still to draw";
+  // Let go without moving: the camera did not move, so the same frame goes on to the end.
+  QTest::mouseRelease(view(), Qt::LeftButton, {}, at);
+  for (int i = 0; i < 40 && renderer.refining(); ++i) QApplication::processEvents();
+  EXPECT_FALSE(renderer.refining());
+  EXPECT_GT(view()->framesPresented(), shown);
+  // The complete frame is the one a whole frame draws.
+  const studio::PixelRect rect = host->views().active().rect;
+  const std::vector<std::uint8_t> pieces = renderer.readPixels(rect);
+  renderer.setPieceTriangles(0);
+  host->drawView(0);
+  EXPECT_EQ(pieces, renderer.readPixels(rect));
 }
 
 }  // namespace
