@@ -32,6 +32,7 @@
 #include "studio/window/property_dock.h"
 #include "studio/window/display_menu.h"
 #include "studio/window/shortcuts_dialog.h"
+#include "studio/window/toolbar_rows.h"
 #include "studio/window/view_area.h"
 #include "studio/window/view_widget.h"
 #include "studio/window/window_gl_context.h"
@@ -42,6 +43,7 @@ namespace {
 
 // The window's size before the settings file has one.
 constexpr int kFirstWidth = 1280, kFirstHeight = 860;
+constexpr int kToolBarGap = 4;  // between two bars on a row, and at the row's ends
 constexpr int kSettingsSettleMs = 1000;  // quiet after the last panel edit
 constexpr int kWarningMs = 6000;         // how long a warning stays up without a next action
 
@@ -184,6 +186,7 @@ MainWindow::MainWindow(StudioHost& host, WindowGlContext& context,
   resize(kFirstWidth, kFirstHeight);
   restoreGeometry(settings_->geometry());
   restoreState(settings_->dockLayout());
+  wrapToolBarsLater();
   host_.frame().showPane(Pane::Properties, !dock_->isHidden());
   host_.frame().showPane(Pane::ObjectList, !objects_->isHidden());
   qApp->installEventFilter(this);
@@ -372,7 +375,6 @@ QStringList MainWindow::recentFiles() const { return settings_->recentFiles(); }
 // [SECTION] toolbars
 
 void MainWindow::buildToolBars() {
-  int rowWidth = 0;  // of the bars on the current row
   for (platform::CToolBar* bar : host_.frame().toolbars()) {
     const QString title = QString::fromUtf8(bar->GetWindowText());
     auto* tb = new QToolBar(title, this);
@@ -431,16 +433,44 @@ void MainWindow::buildToolBars() {
       }
     }
     tb->setVisible(bar->IsWindowVisible());
-    // Bars share a row while the window's first width holds them: beyond it the toolkit would
-    // fold the last buttons into an overflow menu where nobody finds them.
-    if (tb->isVisibleTo(this)) {
-      const int width = tb->sizeHint().width();
-      if (rowWidth > 0 && rowWidth + width > kFirstWidth) insertToolBarBreak(tb), rowWidth = 0;
-      rowWidth += width;
-    }
     toolBars_.push_back(tb);
     barPairs_.push_back({bar, tb});
   }
+  wrapToolBarsLater();
+}
+
+void MainWindow::wrapToolBarsLater() {
+  if (wrapping_) return;
+  wrapping_ = true;
+  QMetaObject::invokeMethod(this, [this] {
+    wrapping_ = false;
+    wrapToolBars();
+  }, Qt::QueuedConnection);
+}
+
+void MainWindow::wrapToolBars() {
+  // A bar the user dragged to another side keeps its place.
+  std::vector<QToolBar*> bars;
+  std::vector<int> widths;
+  for (QToolBar* tb : toolBars_) {
+    if (toolBarArea(tb) != Qt::TopToolBarArea) continue;
+    bars.push_back(tb);
+    widths.push_back(tb->isVisibleTo(this) ? tb->sizeHint().width() + kToolBarGap : 0);
+  }
+  const std::vector<std::size_t> starts = toolbarRowStarts(widths, width() - kToolBarGap);
+  bool asWanted = true;
+  for (std::size_t i = 1; i < bars.size(); ++i)
+    asWanted = asWanted &&
+               toolBarBreak(bars[i]) == (std::find(starts.begin(), starts.end(), i) != starts.end());
+  if (asWanted) return;
+  for (std::size_t i = 1; i < bars.size(); ++i)
+    if (toolBarBreak(bars[i])) removeToolBarBreak(bars[i]);
+  for (std::size_t i : starts) insertToolBarBreak(bars[i]);
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  wrapToolBarsLater();
 }
 
 CommandButton* MainWindow::button(std::uint32_t id) const {
@@ -463,6 +493,7 @@ void MainWindow::updateToolBars() {
     if (tb->property("moduleShown").isNull() || tb->property("moduleShown").toBool() != shown) {
       tb->setProperty("moduleShown", shown);
       tb->setVisible(shown);
+      wrapToolBarsLater();
     }
     for (std::int32_t i = 0; i < bar->GetCount(); ++i) {
       CommandButton* b = button(bar->GetItemID(i));
@@ -485,6 +516,7 @@ void MainWindow::updateToolBars() {
     if (items != shown) {
       c.combo->clear();
       c.combo->addItems(items);
+      wrapToolBarsLater();  // the combo may have grown
     }
     if (c.combo->currentIndex() != c.control->GetCurSel())
       c.combo->setCurrentIndex(c.control->GetCurSel());

@@ -66,6 +66,7 @@ class MainWindow final : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
   // The bars' context menu: the same toolbar and pane items as View, routed the same way.
   QMenu* createPopupMenu() override;
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -81,6 +82,10 @@ class MainWindow final : public QMainWindow {
   QAction* commandAction(QMenu* menu, omMenuItem* item);
   void updateMenu(QMenu* menu);
   void buildToolBars();
+  // The top area's bars wrap across the window's width, so that none folds buttons or a combo
+  // away into its overflow menu; queued, once the bars have their new sizes.
+  void wrapToolBarsLater();
+  void wrapToolBars();
   void buildAccelerators();
   void updateToolBars();
   void updateStatus();
@@ -133,6 +138,7 @@ class MainWindow final : public QMainWindow {
   bool refreshing_ = false;
   bool followingPanes_ = false;
   bool objectsSized_ = false;  // the object list was given its first width
+  bool wrapping_ = false;      // a wrap of the toolbars is queued
 };
 
 }  // namespace tessel::studio

@@ -55,8 +55,16 @@ ViewWidget* ViewArea::activeView() const { return views_[host_.views().active().
 void ViewArea::sync() {
   ViewManager& views = host_.views();
   const bool quad = views.quad();
+  if (quad_ && !quad) columns_ = top_->sizes();
   for (int i = 1; i < 4; ++i) panes_[i]->setVisible(quad);
   bottom_->setVisible(quad);
+  if (quad && !quad_) {
+    // The top row alone held the perspective view: its columns now are where the user left
+    // them, or halves the first time.
+    constexpr int kHalf = 1 << 16;
+    top_->setSizes(columns_.value_or(QList<int>{kHalf, kHalf}));
+  }
+  quad_ = quad;
   const int active = views.active().index();
   for (int i = 0; i < 4; ++i)
     labels_[i]->setStyleSheet(quad && i == active

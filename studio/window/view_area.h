@@ -3,10 +3,12 @@
 // label stands out.
 #pragma once
 
+#include <QList>
 #include <QWidget>
 
 #include <array>
 #include <functional>
+#include <optional>
 
 class QLabel;
 class QSplitter;
@@ -37,6 +39,9 @@ class ViewArea final : public QWidget {
   QSplitter* rows_ = nullptr;
   QSplitter* top_ = nullptr;
   QSplitter* bottom_ = nullptr;
+  bool quad_ = false;
+  // The columns of the four views when they were last shown, for their return.
+  std::optional<QList<int>> columns_;
 };
 
 }  // namespace tessel::studio

@@ -30,6 +30,7 @@
 #include <cmath>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <memory>
 #include <sstream>
 
@@ -45,6 +46,7 @@
 #include "studio/window/progress_dialog.h"
 #include "studio/window/property_dock.h"
 #include "studio/window/shortcuts_dialog.h"
+#include "studio/window/toolbar_rows.h"
 #include "studio/window/view_area.h"
 #include "studio/window/view_widget.h"
 #include "studio/window/window_app.h"
@@ -620,6 +622,17 @@ TEST_F(WindowTest, FourViewsInSplittersAndABadFileGivesADialogNotAnExit) {
   ASSERT_EQ(run("layout quad\n"), "");
   for (int i = 0; i < 4; ++i) EXPECT_TRUE(window->viewArea()->view(i)->isVisible()) << i;
   EXPECT_GT(window->viewArea()->view(3)->width(), 100);
+  auto* top = window->viewArea()->findChild<QSplitter*>("views-top");
+  auto* bottom = window->viewArea()->findChild<QSplitter*>("views-bottom");
+  ASSERT_TRUE(top && bottom);
+  // Shown in four, the views split in halves; the rows part nowhere, whatever the window's size.
+  EXPECT_LE(std::abs(top->sizes()[0] - top->sizes()[1]), 1);
+  EXPECT_EQ(bottom->sizes(), top->sizes());
+  for (QSize size : {QSize(1013, 777), QSize(1400, 900)}) {
+    window->resize(size);
+    settle();
+    EXPECT_EQ(bottom->sizes(), top->sizes()) << size.width();
+  }
   // Dragging the column boundary of either row moves it in both: the views stay a grid.
   for (const char* row : {"views-top", "views-bottom"}) {
     auto* dragged = window->viewArea()->findChild<QSplitter*>(row);
@@ -640,6 +653,15 @@ TEST_F(WindowTest, FourViewsInSplittersAndABadFileGivesADialogNotAnExit) {
     EXPECT_NE(dragged->sizes().front(), before) << row;
     EXPECT_EQ(other->sizes(), dragged->sizes()) << row;
   }
+  // One view, a narrower window, and four again: the columns are where they were dragged to,
+  // in proportion, in both rows.
+  const QList<int> dragged = top->sizes();
+  ASSERT_EQ(run("layout single\n"), "");
+  window->resize(1151, 850);
+  settle();
+  ASSERT_EQ(run("layout quad\n"), "");
+  EXPECT_NEAR(double(top->sizes()[0]) / top->sizes()[1], double(dragged[0]) / dragged[1], 0.02);
+  EXPECT_EQ(bottom->sizes(), top->sizes());
   QString title;
   QTimer::singleShot(300, [&title] {
     if (QWidget* w = QApplication::activeModalWidget()) {
@@ -652,6 +674,64 @@ TEST_F(WindowTest, FourViewsInSplittersAndABadFileGivesADialogNotAnExit) {
   EXPECT_TRUE(window->isVisible());
   EXPECT_EQ(window->openFiles({QString::fromStdString(dir.write("bad2.obj", "f 1 2 3\n").string())}, true), 0);
   EXPECT_TRUE(window->warningLabel()->isVisible());
+}
+
+// At 800 x 600 the bars wrap into rows rather than fold a button or a filter combo into their
+// overflow menus, all five bars shown too, and the prompt reads whole; wide again, they share
+// fewer rows.
+TEST_F(WindowTest, At800x600TheBarsWrapAndTheFilterCombosAndPromptStayInSight) {
+  ASSERT_EQ(window->openFiles({QString::fromStdString(dir.write("fold.obj", kFold).string())}), 1);
+  auto rows = [&] {
+    std::set<int> tops;
+    for (QToolBar* tb : window->moduleToolBars())
+      if (tb->isVisible()) tops.insert(tb->y());
+    return tops.size();
+  };
+  auto inSight = [&](const std::string& when) {
+    for (QToolBar* tb : window->moduleToolBars()) {
+      if (!tb->isVisible()) continue;
+      EXPECT_LE(tb->geometry().right(), window->width()) << when;
+      for (auto* b : tb->findChildren<QToolButton*>(QRegularExpression("^button-")))
+        EXPECT_TRUE(b->isVisible()) << when << ": " << b->text().toStdString() << " folded away";
+    }
+    for (bool objectFilter : {true, false})
+      EXPECT_TRUE(window->filterCombo(objectFilter)->isVisible()) << when << objectFilter;
+    QLabel* prompt = window->promptLabel();
+    EXPECT_FALSE(prompt->text().isEmpty());
+    EXPECT_GE(prompt->width(), prompt->sizeHint().width()) << when << ": the prompt is cut";
+  };
+  ASSERT_EQ(run("panel 34029\nlayout quad\n"), "");  // Custom Select's panel, the widest
+  window->resize(800, 600);
+  settle();
+  ASSERT_EQ(window->size(), QSize(800, 600));
+  inSight("800 x 600");
+  // The panel reads whole: every name at its full width, every editor inside the dock.
+  for (QWidget* w : window->dock()->findChildren<QWidget*>()) {
+    if (!w->isVisible()) continue;
+    if (auto* label = qobject_cast<QLabel*>(w); label && !label->wordWrap()) {
+      EXPECT_GE(label->width(), label->sizeHint().width()) << label->text().toStdString();
+    }
+    EXPECT_LE(w->mapTo(window->dock(), QPoint(w->width(), 0)).x(), window->dock()->width());
+  }
+  if (const char* dirOut = std::getenv("TESSEL_SHOT_DIR"))
+    window->grab().save(QString(dirOut) + "/studio-window-800x600.png");
+  ASSERT_EQ(run("id 33020\n"), "");  // every toolbar shown
+  inSight("all bars at 800 x 600");
+  const std::size_t narrow = rows();
+  window->resize(1400, 900);
+  settle();
+  inSight("all bars at 1400 x 900");
+  EXPECT_LT(rows(), narrow);
+}
+
+TEST(ToolbarRows, EachRowTakesTheBarsThatFitAndHiddenBarsTakeNoRoom) {
+  using studio::toolbarRowStarts;
+  EXPECT_EQ(toolbarRowStarts(std::vector{100, 0, 300, 250, 900, 50}, 500),
+            (std::vector<std::size_t>{3, 4, 5}));
+  EXPECT_EQ(toolbarRowStarts(std::vector{900, 50}, 500), (std::vector<std::size_t>{1}))
+      << "a bar wider than the room starts no empty row before it";
+  EXPECT_EQ(toolbarRowStarts(std::vector{250, 250}, 500), (std::vector<std::size_t>{}));
+  EXPECT_EQ(toolbarRowStarts(std::vector{0, 0, 600}, 500), (std::vector<std::size_t>{}));
 }
 
 // Views first shown after a file opened are framed for the shape they settle at, not for the
