@@ -115,7 +115,7 @@ void shiftFarCoordinates(Mesh& mesh, const std::vector<double>& coordinates,
     lost |= mesh.residuals[i] != 0;
   }
   // A file of floats shifted by a round offset loses nothing: no residuals to keep.
-  if (!lost) mesh.residuals = {};
+  if (!lost) releaseVector(mesh.residuals);
   mesh.invalidateBounds();
 }
 

@@ -44,11 +44,11 @@ void buildTopology(Mesh& m) {
   m.vertexFlags.assign(m.vertexCount(), 0);
   m.faceFlags.assign(m.faceCount(), 0);
   // What was built for the faces before goes, memory and all.
-  m.edgeFlags = {};
-  m.vertexFaceStart_ = {}, m.vertexFaces_ = {};
-  m.edges_ = {}, m.faceEdges_ = {}, m.extraEdgeFaces_ = {};
-  m.vertexMarks_ = {}, m.edgeValues_ = {};
-  m.adjacencyBuilt_ = m.edgesBuilt_ = m.edgesCounted_ = false;
+  releaseVector(m.edgeFlags);
+  releaseVector(m.vertexFaceStart_), releaseVector(m.vertexFaces_);
+  releaseVector(m.edges_), releaseVector(m.faceEdges_), releaseVector(m.extraEdgeFaces_);
+  releaseVector(m.vertexMarks_), releaseVector(m.edgeValues_);
+  m.adjacencyBuilt_ = m.edgesBuilt_ = m.faceEdgesBuilt_ = m.edgesCounted_ = false;
   m.degenerateCounted_ = false;
 }
 
@@ -132,15 +132,13 @@ void Mesh::buildEdges() const {
   // real count, and never shrinking, keeps the peak at one copy of the table.
   table.reserve(edgesCounted_ ? edgeCounts_.edges
                               : static_cast<std::size_t>(nf) * 3 / 2 + nf / 64 + 16);
-  faceEdges_.assign(static_cast<std::size_t>(nf) * 3, 0);
   extraEdgeFaces_.clear();
   forEachVertexSides(*this, [&](std::uint32_t v, const std::vector<Side>& sides) {
     forEachRun(sides, [&](std::uint32_t w, const Side* s, const Side* end) {
       const auto e = static_cast<std::uint32_t>(table.size());
       Edge edge{v, w, s->face, kNoFace};
       // A degenerate face (a, a, b) meets the same edge twice, in a row; it counts once.
-      for (const Side* p = s; p != end; ++p) {
-        faceEdges_[3 * static_cast<std::size_t>(p->face) + p->k] = e;
+      for (const Side* p = s + 1; p != end; ++p) {
         if (p->face == edge.f0 || p->face == (p - 1)->face) continue;
         if (edge.f1 == kNoFace)
           edge.f1 = p->face;
@@ -153,6 +151,20 @@ void Mesh::buildEdges() const {
   // The flags are state, kept in the open; they come into being with the table.
   const_cast<Mesh*>(this)->edgeFlags.assign(table.size(), 0);
   edgesBuilt_ = true;
+}
+
+// The same walk as the table's, so the edges come in the table's order.
+void Mesh::buildFaceEdges() const {
+  edges();
+  faceEdges_.assign(static_cast<std::size_t>(faceCount()) * 3, 0);
+  std::uint32_t e = 0;
+  forEachVertexSides(*this, [&](std::uint32_t, const std::vector<Side>& sides) {
+    forEachRun(sides, [&](std::uint32_t, const Side* s, const Side* end) {
+      for (const Side* p = s; p != end; ++p) faceEdges_[3 * static_cast<std::size_t>(p->face) + p->k] = e;
+      ++e;
+    });
+  });
+  faceEdgesBuilt_ = true;
 }
 
 // The edge table's counts without the table: at each vertex, its edges to higher vertices and the
@@ -175,7 +187,7 @@ const Mesh::EdgeCounts& Mesh::edgeCounts() const {
   edgeCounts_ = c;
   edgesCounted_ = true;
   if (!hadAdjacency) {
-    vertexFaceStart_ = {}, vertexFaces_ = {};
+    releaseVector(vertexFaceStart_), releaseVector(vertexFaces_);
     adjacencyBuilt_ = false;
   }
   return edgeCounts_;

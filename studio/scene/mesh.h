@@ -96,9 +96,10 @@ struct Mesh {
     if (!edgesBuilt_) buildEdges();
     return edges_;
   }
-  // #F by 3: edge k joins corners k and k+1.
+  // #F by 3: edge k joins corners k and k+1. Built apart from the table, and only when asked
+  // for: the fold measure and the fills go by the table alone.
   const std::vector<std::uint32_t>& faceEdges() const {
-    if (!edgesBuilt_) buildEdges();
+    if (!faceEdgesBuilt_) buildFaceEdges();
     return faceEdges_;
   }
   // (edge, face) pairs, by edge then face.
@@ -148,6 +149,7 @@ struct Mesh {
   const EdgeCounts& edgeCounts() const;
   void buildAdjacency() const;
   void buildEdges() const;
+  void buildFaceEdges() const;
 
   mutable Box bounds_;
   mutable bool boundsValid_ = false;
@@ -156,12 +158,20 @@ struct Mesh {
   mutable std::vector<Edge> edges_;
   mutable std::vector<std::uint32_t> faceEdges_, extraEdgeFaces_;
   mutable EdgeCounts edgeCounts_;
-  mutable bool adjacencyBuilt_ = false, edgesBuilt_ = false, edgesCounted_ = false;
+  mutable bool adjacencyBuilt_ = false, edgesBuilt_ = false, faceEdgesBuilt_ = false,
+               edgesCounted_ = false;
   mutable std::uint32_t degenerate_ = 0;
   mutable bool degenerateCounted_ = false;
   std::vector<std::uint32_t> vertexMarks_;
   std::vector<float> edgeValues_;
 };
+
+// Empties `v` and hands its memory back. (`v = {}` picks the assignment from an initializer list,
+// which keeps the capacity.)
+template <class T>
+void releaseVector(std::vector<T>& v) {
+  std::vector<T>().swap(v);
+}
 
 // Checks what the arrays must satisfy before topology can be built: three handles per face, each
 // below the vertex count, and finite coordinates. An empty string when they do, else the problem.

@@ -27,9 +27,11 @@ void expectConsistentEdges(const Mesh& m) {
   for (const auto& [edge, faces] : expected)
     boundary += faces.size() == 1 ? 1 : 0, nonManifold += faces.size() > 2 ? 1 : 0;
   EXPECT_FALSE(m.hasEdgeTable());
+  const std::size_t held = m.memoryBytes();
   EXPECT_EQ(m.boundaryEdgeCount(), boundary);
   EXPECT_EQ(m.nonManifoldEdgeCount(), nonManifold);
   ASSERT_EQ(m.edgeCount(), expected.size());
+  EXPECT_EQ(m.memoryBytes(), held) << "the counts keep what they built";
   ASSERT_EQ(m.edges().size(), expected.size());
   for (std::uint32_t e = 0; e < m.edgeCount(); ++e) {
     const Edge& edge = m.edges()[e];
@@ -44,6 +46,10 @@ void expectConsistentEdges(const Mesh& m) {
       EXPECT_LT(std::pair(before.v0, before.v1), std::pair(edge.v0, edge.v1)) << "edge " << e;
     }
   }
+  // The faces' edges come when asked for, not with the table.
+  const std::size_t withTable = m.memoryBytes();
+  EXPECT_EQ(m.faceEdges().size(), 3 * std::size_t{m.faceCount()});
+  EXPECT_EQ(m.memoryBytes(), withTable + m.faceEdges().capacity() * 4);
   for (std::uint32_t f = 0; f < m.faceCount(); ++f)
     for (int k = 0; k < 3; ++k) {
       const Edge& edge = m.edges()[m.faceEdges()[3 * f + k]];
