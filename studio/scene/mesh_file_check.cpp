@@ -97,16 +97,19 @@ std::string_view withoutPlus(std::string_view t) {
   return t.size() > 1 && t[0] == '+' && t[1] != '-' && t[1] != '+' ? t.substr(1) : t;
 }
 
-// Empty when the whole token is a finite number a float holds.
-std::string floatProblem(std::string_view token) {
+// Empty when the whole token is a finite number a float holds, which is then `value`.
+std::string floatProblem(std::string_view token, float& value) {
   if (token.empty()) return "a number is missing";
   std::string_view t = withoutPlus(token);
-  float value = 0;
   auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), value);
   if (ec == std::errc::result_out_of_range) return quoted(token) + " is out of range";
   if (ec != std::errc() || end != t.data() + t.size()) return quoted(token) + " is not a number";
   if (!std::isfinite(value)) return quoted(token) + " is not a finite number";
   return {};
+}
+std::string floatProblem(std::string_view token) {
+  float value;
+  return floatProblem(token, value);
 }
 
 std::optional<long long> parseInteger(std::string_view token) {
@@ -117,13 +120,20 @@ std::optional<long long> parseInteger(std::string_view token) {
   return value;
 }
 
-// Empty when the token is an integer within [lo, hi]; `what` names it in the message.
-std::string integerProblem(std::string_view token, long long lo, long long hi, const char* what) {
+// Empty when the token is an integer within [lo, hi], which is then `value`; `what` names it in
+// the message.
+std::string integerProblem(std::string_view token, long long lo, long long hi, const char* what,
+                           long long& value) {
   if (token.empty()) return std::string(what) + " is missing";
   std::optional<long long> v = parseInteger(token);
   if (!v) return quoted(token) + " is not an integer";
   if (*v < lo || *v > hi) return std::string(what) + " " + quoted(token) + " is out of range";
+  value = *v;
   return {};
+}
+std::string integerProblem(std::string_view token, long long lo, long long hi, const char* what) {
+  long long value;
+  return integerProblem(token, lo, hi, what, value);
 }
 
 // [SECTION] PLY
@@ -445,11 +455,64 @@ std::string walkPlyBinary(std::string_view text, const PlyHeader& h) {
   return {};
 }
 
-std::string walkPlyAscii(std::string_view text, const PlyHeader& h) {
+// What a vertex property becomes as it is read.
+enum class VertexSlot : std::uint8_t { kNone, kX, kY, kZ, kRed, kGreen, kBlue, kValue };
+
+VertexSlot vertexSlot(std::string_view name) {
+  if (name == "x") return VertexSlot::kX;
+  if (name == "y") return VertexSlot::kY;
+  if (name == "z") return VertexSlot::kZ;
+  if (name == "red" || name == "diffuse_red") return VertexSlot::kRed;
+  if (name == "green" || name == "diffuse_green") return VertexSlot::kGreen;
+  if (name == "blue" || name == "diffuse_blue") return VertexSlot::kBlue;
+  // Normals, texture coordinates and alpha are not kept; every other property is a map.
+  if (isCoordinateOrVector(name) || name == "alpha") return VertexSlot::kNone;
+  return VertexSlot::kValue;
+}
+
+// A colour channel as OpenMesh's reader makes it: an integer as written, a float in 0..1
+// scaled to 255 and cut, both then taken modulo 256.
+std::uint8_t colourChannel(const PlyType& t, float f, long long i) {
+  if (!t.isFloat) return static_cast<std::uint8_t>(i);
+  const float scaled = std::clamp(f * 255.0f, -2147483648.0f, 2147483520.0f);
+  return static_cast<std::uint8_t>(static_cast<int>(scaled));
+}
+
+// The body of an ASCII PLY, every value checked and, with `out`, kept: the check and the read
+// are one pass over the text.
+std::string walkPlyAscii(std::string_view text, const PlyHeader& h, PlyText* out) {
   Tokens tokens(text, h.bodyStart, h.bodyLine);
-  for (const PlyElement& e : h.elements)
-    for (std::uint64_t i = 0; i < e.count; ++i)
+  std::vector<VertexSlot> slots;
+  std::vector<std::vector<float>*> values;  // each property's map, where it has one
+  std::vector<std::uint32_t> corners;
+  for (const PlyElement& e : h.elements) {
+    const bool vertices = out && e.name == "vertex", faces = out && e.name == "face";
+    bool coloured = false;
+    if (vertices) {
+      // A corrupt count is refused by the size bound before this: the file holds them all.
+      out->positions.reserve(3 * e.count);
       for (const PlyProperty& p : e.properties) {
+        slots.push_back(vertexSlot(p.name));
+        coloured |= slots.back() >= VertexSlot::kRed && slots.back() <= VertexSlot::kBlue;
+        values.push_back(nullptr);
+        if (slots.back() == VertexSlot::kValue) {
+          out->vertexValues.emplace_back(std::string(p.name), std::vector<float>());
+          out->vertexValues.back().second.reserve(e.count);
+        }
+      }
+      // Pointers into the maps once none is added any more.
+      for (std::size_t k = 0, m = 0; k < slots.size(); ++k)
+        if (slots[k] == VertexSlot::kValue) values[k] = &out->vertexValues[m++].second;
+      if (coloured) out->colours.reserve(3 * e.count);
+    }
+    // A triangle's line is 8 characters at least ("3 0 1 2\n"): a header's count is no more than
+    // a hint for the room to keep.
+    if (faces) out->faces.reserve(3 * std::min<std::uint64_t>(e.count, tokens.remaining() / 8));
+    for (std::uint64_t i = 0; i < e.count; ++i) {
+      float position[3] = {0, 0, 0};
+      std::uint8_t colour[3] = {0, 0, 0};
+      for (std::size_t k = 0; k < e.properties.size(); ++k) {
+        const PlyProperty& p = e.properties[k];
         auto missing = [&] {
           return "the file ends in " + std::string(e.name) + " " + std::to_string(i) + " of " +
                  std::to_string(e.count);
@@ -458,19 +521,50 @@ std::string walkPlyAscii(std::string_view text, const PlyHeader& h) {
         if (p.countType) {
           std::string_view t = tokens.next();
           if (t.empty()) return missing();
-          if (std::string s = integerProblem(t, 0, maxOf(*p.countType), "list length"); !s.empty())
+          long long length = 0;
+          if (std::string s = integerProblem(t, 0, maxOf(*p.countType), "list length", length); !s.empty())
             return tokens.where() + ": " + s;
-          n = static_cast<std::uint64_t>(*parseInteger(t));
+          n = static_cast<std::uint64_t>(length);
           if (n > tokens.remaining()) return missing();
+          corners.clear();
         }
-        for (std::uint64_t k = 0; k < n; ++k) {
+        for (std::uint64_t j = 0; j < n; ++j) {
           std::string_view t = tokens.next();
           if (t.empty()) return missing();
-          std::string s = p.type->isFloat ? floatProblem(t)
-                                          : integerProblem(t, minOf(*p.type), maxOf(*p.type), "value");
+          float f = 0;
+          long long integer = 0;
+          std::string s = p.type->isFloat
+                              ? floatProblem(t, f)
+                              : integerProblem(t, minOf(*p.type), maxOf(*p.type), "value", integer);
           if (!s.empty()) return tokens.where() + ": " + s;
+          if (faces && p.countType) corners.push_back(static_cast<std::uint32_t>(integer));
+          if (!vertices) continue;
+          switch (slots[k]) {
+            case VertexSlot::kX: position[0] = f; break;
+            case VertexSlot::kY: position[1] = f; break;
+            case VertexSlot::kZ: position[2] = f; break;
+            case VertexSlot::kRed: colour[0] = colourChannel(*p.type, f, integer); break;
+            case VertexSlot::kGreen: colour[1] = colourChannel(*p.type, f, integer); break;
+            case VertexSlot::kBlue: colour[2] = colourChannel(*p.type, f, integer); break;
+            case VertexSlot::kValue:
+              values[k]->push_back(p.type->isFloat ? f : static_cast<float>(integer));
+              break;
+            case VertexSlot::kNone: break;
+          }
         }
+        if (!faces || !p.countType) continue;
+        if (corners.size() < 3) {
+          ++out->shortFaces;
+          continue;
+        }
+        for (std::size_t c = 1; c + 1 < corners.size(); ++c)
+          out->faces.insert(out->faces.end(), {corners[0], corners[c], corners[c + 1]});
       }
+      if (!vertices) continue;
+      out->positions.insert(out->positions.end(), position, position + 3);
+      if (coloured) out->colours.insert(out->colours.end(), colour, colour + 3);
+    }
+  }
   if (!tokens.atEnd()) {
     std::string_view t = tokens.next();
     return tokens.where() + ": unexpected " + quoted(t) + " after the last element";
@@ -481,7 +575,7 @@ std::string walkPlyAscii(std::string_view text, const PlyHeader& h) {
 std::string checkPly(std::string_view text, bool thorough) {
   PlyHeader h;
   if (std::string s = parsePlyHeader(text, h); !s.empty()) return s;
-  if (!h.binary) return walkPlyAscii(text, h);
+  if (!h.binary) return walkPlyAscii(text, h, nullptr);
   // List lengths of one or two bytes cannot send the binary reader far, and it stops at the
   // end of the file by itself; only four-byte ones must be walked before it reads.
   bool wideLengths = false;
@@ -906,6 +1000,17 @@ std::vector<double> objCoordinates(std::string_view text) {
     }
   }
   return out;
+}
+
+std::string readPlyText(std::string_view bytes, PlyText& out) {
+  out = PlyText{};
+  PlyHeader h;
+  if (std::string s = parsePlyHeader(bytes, h); !s.empty()) return s;
+  if (h.binary) return {};
+  out.ascii = true;
+  std::string s = walkPlyAscii(bytes, h, &out);
+  if (!s.empty()) out = PlyText{};
+  return s;
 }
 
 std::vector<PlyLine> plyLinesWithoutKeyword(std::string_view bytes) {

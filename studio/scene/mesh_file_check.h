@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 #include <cstdint>
 
@@ -21,6 +22,22 @@ namespace tessel::studio {
 // list lengths): elsewhere it stops at the end of the file by itself, and a load that then comes
 // up short asks again, thoroughly, for the message.
 std::string checkMeshFile(std::string_view bytes, std::string_view ext, bool thorough = true);
+
+// An ASCII PLY file read in the pass that checks it: the vertices, the faces (polygons as fans
+// from their first corner), the vertex colours and every other scalar vertex property by name,
+// as floats; one-byte values are read as the numbers they are. Normals, texture coordinates,
+// alpha and other elements are checked and dropped.
+struct PlyText {
+  bool ascii = false;  // false for a binary file, which is left to the binary reader
+  std::vector<float> positions;       // #V by 3
+  std::vector<std::uint32_t> faces;   // #F by 3, as written: ranges are checked later
+  std::size_t shortFaces = 0;         // corner lists of fewer than three, left out
+  std::vector<std::uint8_t> colours;  // #V by 3, or empty when the vertices have no colour
+  std::vector<std::pair<std::string, std::vector<float>>> vertexValues;  // each #V long
+};
+// The problem with the file, as checkMeshFile words it, or an empty string; `out` is filled for
+// an ASCII file without a problem.
+std::string readPlyText(std::string_view bytes, PlyText& out);
 
 // A PLY header's lines without a keyword before its elements (an old exporter's "Created by
 // ..."), which the checks take as comments and the reader would refuse: where each starts in the

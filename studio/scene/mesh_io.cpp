@@ -383,9 +383,14 @@ LoadedFile parseFile(const std::filesystem::path& file, bool checkBytes,
     if ((decoded = utf8FromUtf16(bytes))) bytes = *decoded;
     bytes = withoutUtf8Bom(bytes);
   }
-  if (checkBytes)
-    if (std::string s = checkMeshFile(bytes, ext, /*thorough=*/false); !s.empty())
-      return fail(s);
+  // An ASCII PLY is read by the walk that checks it; OpenMesh's reader would parse every number
+  // again, and reads a one-byte property a character at a time.
+  PlyText text;
+  if (checkBytes) {
+    std::string s = ext == ".ply" ? readPlyText(bytes, text) : std::string();
+    if (s.empty() && !text.ascii) s = checkMeshFile(bytes, ext, /*thorough=*/false);
+    if (!s.empty()) return fail(s);
+  }
 
   // A PLY header's lines without a keyword reach the reader as the comments they are taken for,
   // the header rewritten up to the last of them and the rest read where it lies.
@@ -412,13 +417,21 @@ LoadedFile parseFile(const std::filesystem::path& file, bool checkBytes,
   IO::Options options;
   // A PLY file's colours and extra vertex properties become maps; other formats keep to shape.
   if (ext == ".ply") options += IO::Options::Custom, options += IO::Options::VertexColor;
-  bool read;
-  {
-    QuietReader quiet;
-    read = checkBytes ? readBytes(std::move(head), rest, file, ext, importer, options)
-                      : IO::IOManager().read(file.string(), importer, options);
+  bool read = true;
+  std::string shortfall;
+  if (text.ascii) {
+    out.mesh.positions = std::move(text.positions);
+    out.mesh.faces = std::move(text.faces);
+    if (text.shortFaces) shortfall = std::to_string(text.shortFaces) + " faces with fewer than 3 corners";
+  } else {
+    {
+      QuietReader quiet;
+      read = checkBytes ? readBytes(std::move(head), rest, file, ext, importer, options)
+                        : IO::IOManager().read(file.string(), importer, options);
+    }
+    shortfall = read ? importer.shortfall() : "malformed " + ext.substr(1) + " file";
   }
-  std::string shortfall = read ? importer.shortfall() : "malformed " + ext.substr(1) + " file";
+  if (!shortfall.empty() && text.ascii) return fail(shortfall);
   if (!shortfall.empty()) {
     std::string s = checkBytes ? checkMeshFile(bytes, ext, /*thorough=*/true) : "";
     return fail(s.empty() ? shortfall : s);
@@ -435,8 +448,8 @@ LoadedFile parseFile(const std::filesystem::path& file, bool checkBytes,
   }
   if (checkBytes) shiftFromFile(bytes, ext, out.mesh, offsetsInUse);
   out.pointCloud = out.mesh.faces.empty();
-  out.vertexValues = importer.vertexValues();
-  out.vertexColours = importer.vertexColours();
+  out.vertexValues = text.ascii ? std::move(text.vertexValues) : importer.vertexValues();
+  out.vertexColours = text.ascii ? std::move(text.colours) : importer.vertexColours();
   out.mesh.positions.shrink_to_fit();
   out.mesh.faces.shrink_to_fit();
   return out;
