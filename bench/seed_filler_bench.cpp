@@ -290,7 +290,7 @@ void BM_StudioFlood(benchmark::State& state) {
 }
 BENCHMARK(BM_StudioFlood)
     ->Args({0, -1})->Args({1, -1})->Args({0, 10})->Args({1, 10})
-    ->UseManualTime()->Unit(benchmark::kMillisecond);
+    ->Iterations(bench::iterations(6))->UseManualTime()->Unit(benchmark::kMillisecond);
 
 // A progress object as cheap as a host's can be: a counter and a flag another thread may set.
 struct CountingProgress final : omProgress {
@@ -384,8 +384,11 @@ void BM_SharpEdges(benchmark::State& state) {
   state.counters["vs_plain_loop"] = (ours / steadyRuns) / (plain / double(state.iterations()));
 }
 // The noisy surfaces are the worst case (nearly half their faces are selected); the scan-like
-// one is what a user's scan looks like.
-BENCHMARK(BM_SharpEdges)->Arg(3)->Arg(0)->Arg(2)->UseManualTime()->Unit(benchmark::kMillisecond);
+// one is what a user's scan looks like. A fixed count: the first pass alone would fill a timed
+// run, leaving no steady state.
+BENCHMARK(BM_SharpEdges)
+    ->Arg(3)->Arg(0)->Arg(2)
+    ->Iterations(bench::iterations(4))->UseManualTime()->Unit(benchmark::kMillisecond);
 
 // The baseline: the detector's measure written out plainly. Each side's length (from single
 // precision positions, as the detector reads them) and each corner's distance to the opposite
