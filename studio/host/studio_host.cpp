@@ -16,6 +16,7 @@
 #include "host/om_codes.h"
 #include "platform/CCmdTarget.h"
 #include "studio/edit/delete_faces.h"
+#include "studio/edit/group_visibility.h"
 #include "studio/edit/separate_faces.h"
 #include "studio/host/menu_item.h"
 #include "studio/host/toolbar_update.h"
@@ -300,13 +301,10 @@ std::string StudioHost::showGroup(const std::string& which, bool shown) {
                                              : nullptr;
   if (!group) return "the groups are lights and coordsys";
   beginEdit(std::string(shown ? "Show " : "Hide ") + which);
-  group->shown = shown;
-  int members = 0;
-  for (const auto& e : scene_.entities())
-    if (e->group == group->kind()) e->visible = shown, ++members;
-  // The global coordinate system heads its group: a new one hides it, showing the group brings
-  // it back.
-  if (group == &scene_.coordSysGroup && shown) scene_.globalCoordSys().visible = true;
+  recorder_->checkpoint();
+  auto change = std::make_unique<edit::GroupVisibility>(scene_, *group, shown);
+  const int members = change->members();
+  recorder_->add(std::move(change), 0);
   endEdit();
   echo_("group: " + which + (shown ? " shown (" : " hidden (") + std::to_string(members) +
         " members)");

@@ -200,6 +200,15 @@ EntityGroup* Scene::group(std::int32_t kind) {
   return nullptr;
 }
 
+int Scene::showGroup(EntityGroup& group, bool shown) {
+  group.shown = shown;
+  int members = 0;
+  for (const auto& e : entities_)
+    if (e->group == group.kind()) e->visible = shown, ++members;
+  if (&group == &coordSysGroup && shown) globalCoordSys().visible = true;
+  return members;
+}
+
 int Scene::freeLightSlot() const {
   for (int slot = 0; slot < om::kLightSlots; ++slot) {
     const bool taken = std::any_of(entities_.begin(), entities_.end(), [slot](const auto& e) {

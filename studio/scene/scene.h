@@ -282,6 +282,9 @@ class Scene {
   EntityGroup lightGroup{*this, om::kGroupLights};
   EntityGroup coordSysGroup{*this, om::kGroupCoordSys};
   EntityGroup* group(std::int32_t kind);
+  // Shows or hides a group with its members; the global coordinate system heads its group, so
+  // showing that group brings it back too. Returns how many members there are.
+  int showGroup(EntityGroup& group, bool shown);
   // The lowest light slot no light holds; -1 when all are taken.
   int freeLightSlot() const;
   // Whether a light's marker shows: the scene's display bit and its slot's.

@@ -340,6 +340,19 @@ TEST_F(Undo, ObjectsAndComponentsHideAndShowAllRoundTrips) {
   ASSERT_EQ(run("show all\nundo\nundo\n"), "");
   EXPECT_EQ(state(), shown);
 
+  // A coordinate system's own visibility is its panels' to keep, so its group brings it back.
+  ASSERT_EQ(run("id 33835\n"), "");  // Create Coord Sys: a member of the group
+  const studio::Entity& cs = *host->scene().entities().back();
+  ASSERT_EQ(cs.type, om::kEntityCoordSys);
+  const std::vector<std::string> withFrame = state();
+  ASSERT_EQ(run("group coordsys hide\n"), "");
+  EXPECT_FALSE(cs.visible);
+  ASSERT_EQ(run("undo\n"), "");
+  EXPECT_TRUE(cs.visible);
+  EXPECT_EQ(state(), withFrame);
+  ASSERT_EQ(run("redo\n"), "");
+  EXPECT_FALSE(cs.visible);
+
   ASSERT_EQ(run("mode component\nfilter component \"Faces\"\nselect \"grid\" faces 5 6\n"
                 "hide unselected\n"),
             "");
@@ -442,6 +455,15 @@ TEST_F(Undo, TheHistoryKnowsWhatIsUnsavedAndSaveWritesTheMeshToItsOwnFile) {
   EXPECT_EQ(unsaved(), "grid;");
   ASSERT_EQ(run("redo\n"), "");
   EXPECT_EQ(unsaved(), "");
+  // Saves write world positions, so a move changes the file.
+  ASSERT_EQ(run("mode object\ncommand \"Select All\"\ntool \"Base Translate\"\npanel 33837\n"
+                "set \"Base Translate\" \"Movement Type\" \"Relative\"\n"
+                "set \"Base Translate\" \"X\" 0.3\nset \"Base Translate\" \"Apply\" 1\n"
+                "panel close\n"),
+            "");
+  EXPECT_EQ(unsaved(), "grid;");
+  ASSERT_EQ(run("undo\nmode component\nfilter component \"Faces\"\n"), "");
+  EXPECT_EQ(unsaved(), "");
   ASSERT_EQ(run("select \"grid\" faces 7\nseparate\nprint history\n"), "");
   EXPECT_TRUE(has(take(), "history: unsaved: grid, grid part"));
   // The part is active once selected, and has no file yet; written as one, it is the file's.
@@ -485,6 +507,16 @@ TEST(History, TheOldestStepsGoFirstButNeverTheNextUndoOrRedo) {
   h.setBudget(1);
   EXPECT_EQ(h.size(), 1u);
   EXPECT_LE(h.bytes(), 10u + 200u);
+  // Between an undo and its redo, both neighbours stay whatever the budget.
+  studio::edit::History both(10000);
+  both.push(sized("g", 3000));
+  both.push(sized("h", 3000));
+  both.undo(scene);
+  both.setBudget(1);
+  ASSERT_NE(both.nextUndo(), nullptr);
+  EXPECT_EQ(both.nextUndo()->name, "g");
+  ASSERT_NE(both.nextRedo(), nullptr);
+  EXPECT_EQ(both.nextRedo()->name, "h");
 }
 
 }  // namespace
