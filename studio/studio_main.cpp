@@ -64,7 +64,7 @@ int main(int argc, char** argv) {
     std::cerr << "tessel-studio: no display for a window; drawing offscreen\n";
   }
   // Mesa's software rasteriser keeps a scene of binned triangles for each of its threads once a
-  // large mesh is drawn (36 MB on a 4M-triangle scan, as much on the 871k dragon). Headless
+  // large mesh is drawn (72 MB on a 4M-triangle scan, 37 MB on the 871k dragon). Headless
   // Studio draws only for a shot or a depth read, so it rasterises on the calling thread and
   // keeps one; a frame then takes up to 1.8x as long. LP_NUM_THREADS set by the caller stands.
   ::setenv("LP_NUM_THREADS", "0", /*overwrite=*/0);
