@@ -77,7 +77,7 @@ int main(int argc, char** argv) {
   auto echo = [](const std::string& line) { std::cout << line << '\n' << std::flush; };
   StudioHost host(echo, std::move(context));
   host.setDrawOnlyWhenRead(true);
-  host.readHistoryBudget(tessel::platform::userSettingsPath());
+  host.loadPreferences(tessel::platform::userSettingsPath());
   if (std::string e = host.loadModule(module); !e.empty()) {
     std::cerr << "error: " << e << '\n';
     return 1;

@@ -97,7 +97,9 @@ StudioFrame::StudioFrame() {
                                         {"", 0},
                                         {"&Hide Selected", kIdHideSelected},
                                         {"Hide &Unselected", kIdHideUnselected},
-                                        {"&Show All", kIdShowAll}}));
+                                        {"&Show All", kIdShowAll},
+                                        {"", 0},
+                                        {"&Preferences...", kIdPreferences}}));
   accelerators_.assign(std::begin(kStudioKeys), std::end(kStudioKeys));
 }
 

@@ -31,6 +31,8 @@ inline constexpr std::uint32_t kIdHideSelected = 0xE302;
 inline constexpr std::uint32_t kIdHideUnselected = 0xE303;
 inline constexpr std::uint32_t kIdShowAll = 0xE304;
 inline constexpr std::uint32_t kIdSeparate = 0xE305;
+// Edit > Preferences, under the ID the module's string table describes it by.
+inline constexpr std::uint32_t kIdPreferences = 33894;
 // Show Toolbars: one item per module toolbar, in the order the module added them.
 inline constexpr std::uint32_t kIdToolbarFirst = 0xE310;
 inline constexpr std::uint32_t kIdToolbarLast = 0xE31F;

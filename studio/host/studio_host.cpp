@@ -506,6 +506,45 @@ void StudioHost::navigate(bool start) {
 
 void StudioHost::mouseButton(std::int32_t button, bool press, float x, float y) {
   settle();  // what the last input changed, before this one is handled
+  // Other buttons pressed during Studio's own navigation are kept from the tool, press and
+  // release, even when the release comes after the navigation ended.
+  if (!press && (ignoredButtons_ & button)) {
+    ignoredButtons_ &= ~button;
+    return;
+  }
+  if (held_) {
+    if (button != held_->button) {
+      if (press) ignoredButtons_ |= button;
+      return;
+    }
+    if (press) return;
+    const HeldPress gesture = *held_;
+    held_.reset();
+    if (gesture.dragging) {
+      input_.x = x, input_.y = y;
+      if (renderer_.takeReduced()) mainView_.redrawAll();
+      return;
+    }
+    // A click after all: the tool has its press and its release, as if nothing was held back.
+    toolButton(button, true, gesture.x, gesture.y);
+    toolButton(button, false, x, y);
+    return;
+  }
+  if (press && !navigation_) {
+    const HeldInput now{input_.buttons, input_.shift, input_.ctrl, input_.alt,
+                        isCameraTool(tools_.GetCurrentTool())};
+    if (const CameraMove move = navigationMove(preferences_.navigation, button, now);
+        move != CameraMove::None) {
+      panels_.clearWarning();
+      input_.x = x, input_.y = y;
+      held_ = HeldPress{move, button, x, y, x, y};
+      return;
+    }
+  }
+  toolButton(button, press, x, y);
+}
+
+void StudioHost::toolButton(std::int32_t button, bool press, float x, float y) {
   if (press) panels_.clearWarning();  // a new action: the last one's warning is out of date
   input_.x = x, input_.y = y;
   mainView_.components().endStroke();  // a brush stroke runs from one press to its release
@@ -544,6 +583,10 @@ void StudioHost::mouseButton(std::int32_t button, bool press, float x, float y) 
 
 void StudioHost::mouseMove(float x, float y) {
   settle();  // what the last input changed, before this one is handled
+  if (held_) {
+    studioNavigationStep(x, y);
+    return;
+  }
   const float previous[2] = {input_.x, input_.y}, current[2] = {x, y};
   input_.x = x, input_.y = y;
   // The handle under the pointer lights up while no button is held.
@@ -562,6 +605,41 @@ void StudioHost::mouseMove(float x, float y) {
     tool->MouseMove(0, current, &views_.active());
 }
 
+void StudioHost::studioNavigationStep(float x, float y) {
+  HeldPress& g = *held_;
+  input_.x = x, input_.y = y;
+  if (!g.dragging && !beyondClick(x - g.x, y - g.y)) return;
+  StudioView& view = views_.active();
+  const float press[2] = {g.x, g.y}, last[2] = {g.lastX, g.lastY}, now[2] = {x, y};
+  if (!g.dragging) {
+    g.dragging = true;
+    view.ResetTumbleReference(0, 0);  // the turn is measured from the camera at the press
+  }
+  switch (g.move) {
+    case CameraMove::Tumble: {
+      float angles[2];
+      // By the whole offset since the press, as the Tumble tool turns: back there, back exactly.
+      if (!view.camera.orthographic) view.Tumble(angles, press, now);
+      break;
+    }
+    case CameraMove::Pan: {
+      float moved[2];
+      view.Pan(moved, last, now);
+      break;
+    }
+    case CameraMove::Dolly: {
+      // As a drag of the Dolly tool across the view: rightwards or upwards moves in.
+      const float along[2] = {last[0] + (now[0] - last[0]) - (now[1] - last[1]), last[1]};
+      float pivot[4];
+      view.Dolly(last, along, mainView_.GetDollyPivot(pivot, &view));
+      break;
+    }
+    case CameraMove::None: break;
+  }
+  g.lastX = x, g.lastY = y;
+  view.RedrawView(0);
+}
+
 void StudioHost::mouseWheel(std::int32_t delta, float x, float y) {
   settle();
   input_.x = x, input_.y = y;
@@ -577,7 +655,7 @@ void StudioHost::mouseWheel(std::int32_t delta, float x, float y) {
   const float to[2] = {static_cast<float>(delta / 120.0 * kNotchWidths * view.rect.width), 0};
   if (input_.shift) {
     view.Zoom(from, to);
-  } else if (wheelTowardsCursor) {
+  } else if (preferences_.wheelTowardsCursor) {
     dollyTowardsPixel(view.camera, view.rect.width, view.rect.height, x, y,
                       1 - std::exp2(-delta / 120.0 * kNotchWidths));
   } else {
@@ -607,6 +685,12 @@ bool StudioHost::routeCommand(std::uint32_t id, bool shift) {
     }
     case kIdAllToolbars:
     case kIdNoToolbar: frame_.showAllToolbars(id == kIdAllToolbars); return true;
+    case kIdPreferences:
+      if (showPreferences)
+        showPreferences();
+      else
+        for (const std::string& line : describePreferences()) echo_(line);
+      return true;
     case kIdUndo:
     case kIdRedo:
     case kIdDelete:
@@ -807,6 +891,7 @@ void StudioHost::updateMenuItem(std::uint32_t id, platform::CCmdUI& ui) {
     case kIdHideUnselected:
     case kIdShowAll:
     case kIdSeparate:
+    case kIdPreferences:
     case kIdAllToolbars:
     case kIdNoToolbar: ui.Enable(true); return;
     case kIdDeleteMap: ui.Enable(commands_.canRun("Current Map Delete")); return;
@@ -936,8 +1021,9 @@ void StudioHost::drawView(int index, bool pieces) {
   const auto start = std::chrono::steady_clock::now();
   StudioView& view = views_.view(index);
   // A camera dragged by a held button draws large meshes as levels of detail until it stops.
-  renderer_.setMoving(input_.buttons != 0 &&
-                      (navigation_ || isCameraTool(tools_.GetCurrentTool())));
+  renderer_.setMoving((held_ && held_->dragging) ||
+                      (input_.buttons != 0 &&
+                       (navigation_ || isCameraTool(tools_.GetCurrentTool()))));
   bool active = views_.quad() && &view == &views_.active();
   context_->useView(view.index());
   ManipulatorDrawing manipulator;

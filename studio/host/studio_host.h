@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,7 @@
 #include "studio/host/mask_list.h"
 #include "studio/host/module_library.h"
 #include "studio/host/panel_manager.h"
+#include "studio/host/preferences.h"
 #include "studio/host/studio_document.h"
 #include "studio/host/studio_frame.h"
 #include "studio/host/studio_main_view.h"
@@ -132,9 +134,19 @@ class StudioHost final : public omModuleHost,
   // A menu or toolbar click: Studio's own commands, else the module's command target (Shift
   // held while routing when `shift`). False when nothing handled it.
   bool routeCommand(std::uint32_t id, bool shift);
-  // The wheel under any tool but Dolly moves towards the point under the cursor (else towards
-  // the view's centre, the older habit).
-  bool wheelTowardsCursor = true;
+  // [SECTION] preferences (studio/host/preferences.h): how the mouse navigates, where the wheel
+  // zooms, the history's budget and the views' colours.
+  // Reads them from the settings file, saying what could not be used, and keeps the file for
+  // setPreferences to write. The front ends call it; tests leave the defaults and write nothing.
+  void loadPreferences(const std::filesystem::path& settingsFile);
+  const Preferences& preferences() const { return preferences_; }
+  // Takes them at once (the views are drawn again) and keeps them in the settings file, if one
+  // was loaded; the problem when they could not be kept there (they hold for this run).
+  std::string setPreferences(const Preferences& p);
+  // Shows Edit > Preferences when set (a window's dialog); without it the item prints them.
+  std::function<void()> showPreferences;
+  std::vector<std::string> describePreferences() const;
+
   // A toolbar button's panel arrow: shows the button's panel; for a tool's button the tool is
   // made current too, since its panel takes edits only while it is. False when the button has
   // no panel.
@@ -196,9 +208,6 @@ class StudioHost final : public omModuleHost,
   std::string showAll();
   std::vector<std::string> describeHistory();
   std::size_t historyShadowBytes() const { return recorder_->shadowBytes(); }
-  // The history's budget from the settings file ("History MB" under software\Tessel\Studio),
-  // when it holds a usable one; the front ends call it, tests leave the default.
-  void readHistoryBudget(const std::filesystem::path& settingsFile);
 
   // [SECTION] the object list (studio_host_objects.cpp): the rows a window lists and `print
   // scene` prints, and what a person does to them there. Each change is one step of the history;
@@ -302,6 +311,11 @@ class StudioHost final : public omModuleHost,
   void holdKey(std::int32_t key, bool& held, bool next);
   // Starts or ends an ALT navigation.
   void navigate(bool start);
+  // A button as the current tool (or the ALT navigation) takes it, once Studio's own navigation
+  // has passed it on.
+  void toolButton(std::int32_t button, bool press, float x, float y);
+  // Studio's own navigation (Edit > Preferences) moves the camera by a drag to (x, y).
+  void studioNavigationStep(float x, float y);
   // The tool that takes pointer input now: the navigating camera tool during an ALT navigation.
   omTool* inputTool();
   // Sends an event to the module and then the current tool.
@@ -339,6 +353,19 @@ class StudioHost final : public omModuleHost,
   bool drawOnlyWhenRead_ = false;
   bool keeping_ = false;  // the overlay begun is kept for the view's next drawing
   DrawStats drawStats_;
+  Preferences preferences_;
+  std::filesystem::path settingsFile_;  // empty: preferences are not kept
+  // A press Studio's own navigation holds back: a drag moves the camera, a release within the
+  // click's slop hands the press and the release to the tool after all.
+  struct HeldPress {
+    CameraMove move = CameraMove::None;
+    std::int32_t button = 0;
+    float x = 0, y = 0;     // where it was pressed
+    float lastX = 0, lastY = 0;
+    bool dragging = false;  // beyond the click's slop: a camera move
+  };
+  std::optional<HeldPress> held_;
+  std::int32_t ignoredButtons_ = 0;  // pressed during it: kept from the tool until released
   omTool* navigation_ = nullptr;  // the combined camera tool, while ALT navigates
   omTool* navigating_ = nullptr;  // the camera tool taking the ALT gesture
   // What the current tool showed when the ALT navigation began, shown again when it ends.

@@ -3,7 +3,6 @@
 
 #include <algorithm>
 
-#include "platform/settings_store.h"
 #include "studio/edit/delete_faces.h"
 #include "studio/edit/point_removal.h"
 #include "studio/edit/separate_faces.h"
@@ -244,19 +243,6 @@ std::string StudioHost::showAll() {
   scene_.geometryChanged();
   mainView_.redrawAll();
   return {};
-}
-
-void StudioHost::readHistoryBudget(const std::filesystem::path& settingsFile) {
-  const auto value =
-      platform::SettingsStore(settingsFile).read("software\\Tessel\\Studio", "History MB");
-  if (!value || !value->is_number()) return;
-  const double megabytes = value->get<double>();
-  // Below a megabyte a selection of a scan would not fit; above a terabyte is a typing error.
-  if (!(megabytes >= 1 && megabytes <= 1 << 20)) {
-    echo_("warning: \"History MB\" in the settings must be from 1 to 1048576; the default stays");
-    return;
-  }
-  history_.setBudget(static_cast<std::size_t>(megabytes * (1 << 20)));
 }
 
 std::vector<std::string> StudioHost::describeHistory() {

@@ -81,8 +81,10 @@ void loadCamera(const GlApi& gl, const Camera& camera, const Box& scene, const P
 constexpr int kGridSpacing = 40;  // pixels
 
 constexpr GLfloat kSurface[3] = {0.72f, 0.74f, 0.78f};
-constexpr GLfloat kSelectedObject[3] = {0.93f, 0.80f, 0.55f};
-constexpr GLfloat kSelectedFaces[3] = {0.95f, 0.35f, 0.15f};
+
+std::array<GLfloat, 3> floats(const Rgb& c) {
+  return {c[0] / 255.0f, c[1] / 255.0f, c[2] / 255.0f};
+}
 
 // What the depth range of a view must reach: the geometry and the light markers shown beside it.
 // Every drawing and depth read of a view uses the same, so depths read back convert alike. The
@@ -281,7 +283,8 @@ void Renderer::drawMesh(const Entity& e, bool selected, bool holes, bool vertice
   gl.Enable(GL_LIGHTING);
   gl.Enable(GL_POLYGON_OFFSET_FILL);
   gl.PolygonOffset(1, 1);
-  const GLfloat* colour = selected ? kSelectedObject : kSurface;
+  const std::array<GLfloat, 3> selectedObject = floats(palette_.selectedObject);
+  const GLfloat* colour = selected ? selectedObject.data() : kSurface;
   gl.Color3fv(colour);
   gl.EnableClientState(GL_VERTEX_ARRAY);
   gl.EnableClientState(GL_NORMAL_ARRAY);
@@ -355,7 +358,7 @@ void Renderer::drawMesh(const Entity& e, bool selected, bool holes, bool vertice
       // The selected faces in their own colour, once: the selection reads the same from either
       // side, and over a map.
       bindColours(false);
-      gl.Color3fv(kSelectedFaces);
+      gl.Color3fv(floats(palette_.selection).data());
       backFaces(false);
       drawRange(std::max(from, unselected), to);
       backFaces(true);
@@ -409,7 +412,7 @@ void Renderer::drawMeshMarks(const Mesh& m, bool holes, bool vertices) {
   // Selected vertices and edges as points and lines on top of the surface; most frames have
   // none, and a glance at the flags spares the walk through every vertex and edge.
   if (summarizeFlags(m.vertexFlags.data(), m.vertexFlags.size()).any & kSelected) {
-    gl.Color3f(1.0f, 0.2f, 0.1f);
+    gl.Color3fv(floats(palette_.selection).data());
     gl.PointSize(4);
     gl.Begin(GL_POINTS);
     for (std::uint32_t v = 0; v < m.vertexCount(); ++v)
@@ -418,7 +421,7 @@ void Renderer::drawMeshMarks(const Mesh& m, bool holes, bool vertices) {
   }
   // No edge is selected before the edge table is built.
   if (summarizeFlags(m.edgeFlags.data(), m.edgeFlags.size()).any & kSelected) {
-    gl.Color3f(1.0f, 0.2f, 0.1f);
+    gl.Color3fv(floats(palette_.selection).data());
     gl.LineWidth(2);
     gl.Begin(GL_LINES);
     for (std::uint32_t i = 0; i < m.edgeFlags.size(); ++i)
@@ -439,11 +442,11 @@ void Renderer::drawPoints(const Entity& e, bool selected) {
   gl.EnableClientState(GL_VERTEX_ARRAY);
   gl.VertexPointer(3, GL_FLOAT, 0, m.positions.data());
   if (selected)
-    gl.Color3f(0.93f, 0.80f, 0.55f);
+    gl.Color3fv(floats(palette_.selectedObject).data());
   else
     gl.Color3f(0.55f, 0.70f, 0.85f);
   gl.DrawArrays(GL_POINTS, 0, static_cast<GLsizei>(m.vertexCount()));
-  gl.Color3f(1.0f, 0.2f, 0.1f);
+  gl.Color3fv(floats(palette_.selection).data());
   gl.Begin(GL_POINTS);
   for (std::uint32_t v = 0; v < m.vertexCount(); ++v)
     if (m.vertexFlags[v] & kSelected) gl.ArrayElement(static_cast<GLint>(v));
@@ -617,7 +620,8 @@ void Renderer::beginFrame(const Frame& f, bool clear) {
   gl.Enable(GL_SCISSOR_TEST);
   setViewport(gl, context_, f.rect);
   if (clear) {
-    gl.ClearColor(0.16f, 0.17f, 0.20f, 1);
+    const std::array<GLfloat, 3> background = floats(palette_.background);
+    gl.ClearColor(background[0], background[1], background[2], 1);
     gl.ClearDepth(1);
     gl.Clear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   }
@@ -732,7 +736,7 @@ bool Renderer::drawView(Scene& scene, const Camera& camera, const PixelRect& rec
   drawn_ = 0;
   if (moving_)
     budget_ = movingTriangles_ ? movingTriangles_
-                               : nextBudget(lastDrawn_, lastSeconds_, kMovingFrameSeconds);
+                               : nextBudget(lastDrawn_, lastSeconds_, movingFrameSeconds_);
   const bool pieces = pieces_ && !moving_;
   const std::uint64_t piece =
       !pieces ? total + 1

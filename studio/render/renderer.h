@@ -6,6 +6,7 @@
 #pragma once
 
 #include <chrono>
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -25,6 +26,15 @@
 #include "studio/scene/scene.h"
 
 namespace tessel::studio {
+
+// The colours a person may choose (Edit > Preferences), 8 bits a channel.
+using Rgb = std::array<std::uint8_t, 3>;
+struct Palette {
+  Rgb background{41, 43, 51};
+  Rgb selectedObject{237, 204, 140};  // a selected mesh or point cloud, whole
+  Rgb selection{242, 89, 38};         // selected faces, vertices, edges and points
+  bool operator==(const Palette&) const = default;
+};
 
 // A rectangle of the frame in pixels, origin top left.
 struct PixelRect {
@@ -135,6 +145,7 @@ class Renderer {
   void setMoving(bool moving) { moving_ = moving; }
   // How the next drawView shows meshes (each view keeps its own; the host sets it per view).
   void setDisplay(DisplayMode mode) { display_ = mode; }
+  void setPalette(const Palette& palette) { palette_ = palette; }
   // The view (an index) the next drawView draws, and whether a still frame of it may be drawn in
   // pieces: the first piece by drawView, each next one by continuePieces, which answers true
   // once the frame is complete (and shown, kept overlays and all). Reading the frame's pixels or
@@ -148,6 +159,10 @@ class Renderer {
   // (0: measured), for tests that must not depend on the machine's speed.
   void setPieceTriangles(std::uint64_t n) { pieceTriangles_ = n; }
   void setMovingTriangles(std::uint64_t n) { movingTriangles_ = n; }
+  // The time a moving frame aims at (Edit > Preferences): longer shows finer levels while the
+  // camera moves, shorter follows the pointer more closely.
+  void setMovingFrameSeconds(double seconds) { movingFrameSeconds_ = seconds; }
+  double movingFrameSeconds() const { return movingFrameSeconds_; }
   // What the last frame or piece drew, in triangles, and how long it took.
   std::uint64_t lastDrawn() const { return lastDrawn_; }
   double lastSeconds() const { return lastSeconds_; }
@@ -259,7 +274,9 @@ class Renderer {
   int view_ = 0;
   bool pieces_ = false, inFrame_ = false;
   std::uint64_t pieceTriangles_ = 0, movingTriangles_ = 0;
+  double movingFrameSeconds_ = kMovingFrameSeconds;
   DisplayMode display_ = DisplayMode::Smooth;
+  Palette palette_;
   struct KeptOverlay {
     GLuint list = 0;
     GLfloat colour[4] = {1, 1, 1, 1};

@@ -79,7 +79,8 @@ const std::map<std::string, std::string>& usages() {
       {"select", "select \"Object\" faces|vertices|edges H [H...]"},
       {"set", "set \"Panel title\" \"Attribute\" VALUE"},
       {"apply", "apply \"Panel title\""},
-      {"print", "print camera|selection|scene|frames|manipulator|panel \"Title\"|menu|toolbars|accelerators|history"},
+      {"print", "print camera|selection|scene|frames|manipulator|panel \"Title\"|menu|toolbars|accelerators|history|preferences"},
+      {"preference", "preference navigation tessel|middle | wheel-to-cursor on|off | history-mb N | moving-frame-ms N | background|object-colour|selection-colour rrggbb|\"#rrggbb\" (as Edit > Preferences sets and keeps them)"},
       {"undo", "undo (the last step of the history)"},
       {"redo", "redo (the step undone last)"},
       {"delete", "delete (the selected objects, or in component mode the selected faces and points)"},
@@ -193,6 +194,7 @@ std::string ScriptRunner::print(const std::vector<std::string>& w) {
   else if (what == "toolbars") lines(host_.frame().describeToolbars());
   else if (what == "accelerators") lines(host_.frame().describeAccelerators());
   else if (what == "history") lines(host_.describeHistory());
+  else if (what == "preferences") lines(host_.describePreferences());
   else return "cannot print \"" + what + "\"; " + usage("print");
   return {};
 }
@@ -475,6 +477,12 @@ std::string ScriptRunner::runWords(const std::vector<std::string>& w) {
     platform::omPropertyObj* panel = host_.panels().findPanel(w[1]);
     if (!panel) return "panel \"" + w[1] + "\" has not been shown";
     return host_.panels().apply(*panel);
+  }
+  if (verb == "preference") {
+    if (!arity(3)) return usage(verb);
+    Preferences p = host_.preferences();
+    if (std::string problem = setPreference(p, w[1], w[2]); !problem.empty()) return problem;
+    return host_.setPreferences(p);
   }
   if (verb == "print") return print(w);
   if (verb == "manipulator") return manipulatorDrag(w);

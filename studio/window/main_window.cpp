@@ -28,6 +28,7 @@
 #include "studio/window/command_ui.h"
 #include "studio/window/key_names.h"
 #include "studio/window/object_list_dock.h"
+#include "studio/window/preferences_dialog.h"
 #include "studio/window/progress_dialog.h"
 #include "studio/window/property_dock.h"
 #include "studio/window/display_menu.h"
@@ -154,6 +155,12 @@ MainWindow::MainWindow(StudioHost& host, WindowGlContext& context,
   host_.messageBox = [this](const char* text, const char* caption, std::uint32_t style) {
     return showMessageBox(this, text, caption, style);
   };
+  host_.showPreferences = [this] {
+    PreferencesDialog dialog(host_.preferences(), this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    if (const std::string problem = host_.setPreferences(dialog.chosen()); !problem.empty())
+      showProblem(QString::fromStdString(problem));
+  };
   host_.showSystemCursor = [](std::int32_t shape) {
     if (shape == om::kSystemCursorWait)
       QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -215,6 +222,7 @@ MainWindow::~MainWindow() {
     dock->toggleViewAction()->disconnect(this);
   qApp->removeEventFilter(this);
   host_.messageBox = nullptr;
+  host_.showPreferences = nullptr;
   host_.showSystemCursor = nullptr;
   host_.frame().focusActiveView = nullptr;
   host_.commands().makeProgress = nullptr;

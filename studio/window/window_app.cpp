@@ -42,7 +42,7 @@ int runWindow(int argc, char** argv, const WindowOptions& options) {
   WindowGlContext& context = *owned;
   auto echo = [](const std::string& line) { std::cout << line << '\n' << std::flush; };
   StudioHost host(echo, std::move(owned));
-  host.readHistoryBudget(platform::userSettingsPath());
+  host.loadPreferences(platform::userSettingsPath());
   if (std::string e = host.loadModule(options.module); !e.empty()) {
     std::cerr << "error: " << e << '\n';
     return 1;

@@ -288,7 +288,7 @@ TEST_F(ProbeScript, TheWheelMovesTheViewTowardsTheCursorUnderAnyToolButDolly) {
   // Towards the corner the cursor is in, not the centre: the target leaves the view's axis.
   EXPECT_GT(studio::length(view.camera.target - start.target), 0.0);
   const studio::Camera moved = view.camera;
-  host->wheelTowardsCursor = false;
+  ASSERT_EQ(run("preference wheel-to-cursor off\n"), "");
   ASSERT_EQ(run("wheel 240 5 5\n"), "");
   EXPECT_EQ(view.camera.target, moved.target) << "towards the centre, the target stays";
   EXPECT_FALSE(view.camera == moved);

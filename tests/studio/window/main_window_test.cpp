@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QColorDialog>
 #include <QComboBox>
 #include <QDockWidget>
 #include <QFileDialog>
@@ -16,6 +17,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QSplitter>
 #include <QRegularExpression>
 #include <QStatusBar>
@@ -26,9 +28,11 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
+#include <QWheelEvent>
 
 #include <cmath>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <set>
 #include <memory>
@@ -43,6 +47,7 @@
 #include "studio/window/cursor_image.h"
 #include "studio/window/main_window.h"
 #include "studio/window/object_list_dock.h"
+#include "studio/window/preferences_dialog.h"
 #include "studio/window/progress_dialog.h"
 #include "studio/window/property_dock.h"
 #include "studio/window/shortcuts_dialog.h"
@@ -573,6 +578,118 @@ TEST_F(WindowTest, DisplayModesByKeyAndViewMenuPerViewAndBackSidesTinted) {
   if (const char* shots = std::getenv("TESSEL_SHOT_DIR")) {
     window->grab().save(QString(shots) + "/window-display-modes.png");
   }
+}
+
+// Studio's own navigation through the view widget: a middle drag orbits only under the
+// preference, and the wheel moves towards the point under the cursor, which stays under it.
+TEST_F(WindowTest, MiddleDragOrbitsUnderThePreferenceAndTheWheelKeepsThePointUnderTheCursor) {
+  ASSERT_EQ(window->openFiles({QString::fromStdString(dir.write("fold.obj", kFold).string())}), 1);
+  ASSERT_EQ(run("tool \"Object Select\"\n"), "");
+  studio::ViewWidget* v = view();
+  studio::StudioView& active = host->views().active();
+  auto middleDrag = [&](Qt::KeyboardModifiers keys) {
+    const QPoint from(v->width() / 2, v->height() / 2), to = from + QPoint(80, 30);
+    QTest::mousePress(v, Qt::MiddleButton, keys, from);
+    for (int i = 1; i <= 6; ++i) {
+      QTest::mouseMove(v, from + (to - from) * i / 6);
+      settle();
+    }
+    QTest::mouseRelease(v, Qt::MiddleButton, keys, to);
+    settle();
+  };
+  const studio::Camera start = active.camera;
+  const QImage before = v->grabFramebuffer();
+  middleDrag({});
+  EXPECT_TRUE(active.camera == start) << "the default leaves the middle button to the tool";
+  ASSERT_EQ(run("preference navigation middle\n"), "");
+  middleDrag({});
+  EXPECT_FALSE(active.camera == start);
+  EXPECT_EQ(active.camera.target, start.target) << "a tumble about the target";
+  EXPECT_NE(v->grabFramebuffer(), before) << "the view shows the turn";
+
+  // The wheel at a point off the centre: the point under it at the target's depth stays.
+  const studio::Camera& c = active.camera;
+  const int w = v->pixelWidth(), h = v->pixelHeight();
+  const QPoint at(v->width() * 3 / 4, v->height() / 3);
+  const double x = at.x() * v->devicePixelRatioF(), y = at.y() * v->devicePixelRatioF();
+  studio::Vec3 origin, direction;
+  studio::pixelRay(c, w, h, x, y, &origin, &direction);
+  const studio::Vec3 forward = studio::viewDirection(c);
+  const studio::Vec3 p = origin + direction * (studio::dot(c.target - origin, forward) /
+                                               studio::dot(direction, forward));
+  const double distance = studio::length(p - c.eye);
+  QWheelEvent wheel(QPointF(at), QPointF(v->mapToGlobal(at)), QPoint(), QPoint(0, 240),
+                    Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(v, &wheel);
+  settle();
+  const studio::ScreenPoint after = studio::project(c, w, h, p);
+  EXPECT_NEAR(after.x, x, 1e-3);
+  EXPECT_NEAR(after.y, y, 1e-3);
+  EXPECT_NEAR(studio::length(p - c.eye), distance * std::exp2(-2.0 / 8), 1e-6 * distance)
+      << "two notches in";
+}
+
+// Edit > Preferences: the dialog shows the host's preferences, and OK hands them to the host,
+// which takes them at once and keeps them in the settings file for the next start.
+TEST_F(WindowTest, PreferencesDialogStoresItsValuesAndShowsThemAgain) {
+  const std::filesystem::path settings = config.dir / "window.json";
+  host->loadPreferences(settings);
+  auto openPreferences = [&](const std::function<void(studio::PreferencesDialog*)>& answer) {
+    QMenu* edit = openMenu("Edit");
+    ASSERT_TRUE(edit);
+    QAction* entry = item(edit, "Preferences");
+    ASSERT_TRUE(entry && entry->isEnabled());
+    bool answered = false;
+    QTimer::singleShot(100, [&] {
+      auto* dialog = dynamic_cast<studio::PreferencesDialog*>(QApplication::activeModalWidget());
+      ASSERT_TRUE(dialog);
+      answer(dialog);
+      answered = true;
+    });
+    QTest::mouseClick(edit, Qt::LeftButton, {}, edit->actionGeometry(entry).center());
+    settle();
+    EXPECT_TRUE(answered);
+  };
+  openPreferences([&](studio::PreferencesDialog* d) {
+    d->findChild<QComboBox*>("navigation")->setCurrentIndex(1);
+    d->findChild<QCheckBox*>("wheelTowardsCursor")->setChecked(false);
+    d->findChild<QSpinBox*>("historyMB")->setValue(64);
+    d->findChild<QSpinBox*>("movingFrameMs")->setValue(120);
+    // The swatch asks for a colour in the toolkit's colour dialog.
+    QTimer::singleShot(100, [] {
+      auto* colours = qobject_cast<QColorDialog*>(QApplication::activeModalWidget());
+      ASSERT_TRUE(colours);
+      colours->setCurrentColor(QColor("#204060"));
+      colours->accept();
+    });
+    d->findChild<QPushButton*>("background")->click();
+    EXPECT_EQ(d->findChild<QPushButton*>("background")->text(), "#204060");
+    if (const char* shots = std::getenv("TESSEL_SHOT_DIR"))
+      d->grab().save(QString(shots) + "/window-preferences.png");
+    d->accept();
+  });
+  studio::Preferences expected;
+  expected.navigation = studio::Navigation::MiddleButtonOrbits;
+  expected.wheelTowardsCursor = false;
+  expected.historyMB = 64;
+  expected.movingFrameMs = 120;
+  expected.colours.background = {0x20, 0x40, 0x60};
+  EXPECT_TRUE(host->preferences() == expected);
+  std::vector<std::string> problems;
+  EXPECT_TRUE(studio::readPreferences(settings, &problems) == expected) << "kept in the file";
+  EXPECT_EQ(view()->grabFramebuffer().pixelColor(2, 2), QColor("#204060"));
+
+  // Shown again as kept; Restore Defaults then Cancel changes nothing.
+  openPreferences([&](studio::PreferencesDialog* d) {
+    EXPECT_EQ(d->findChild<QComboBox*>("navigation")->currentIndex(), 1);
+    EXPECT_FALSE(d->findChild<QCheckBox*>("wheelTowardsCursor")->isChecked());
+    EXPECT_EQ(d->findChild<QSpinBox*>("historyMB")->value(), 64);
+    for (QPushButton* b : d->findChildren<QPushButton*>())
+      if (b->text().remove('&') == "Restore Defaults") b->click();
+    EXPECT_TRUE(d->chosen() == studio::Preferences{});
+    d->reject();
+  });
+  EXPECT_TRUE(host->preferences() == expected);
 }
 
 TEST_F(WindowTest, GrabShowsMenuToolbarsCombosDockAndStatusBar) {
