@@ -307,7 +307,7 @@ TEST(StudioMenus, ReferencesBalanceWhenTheModuleGoes) {
     ASSERT_EQ(host.loadModule(TESSEL_MODULE_PATH), "");
     EXPECT_GT(studio::MenuItem::live(), before + 40);
     host.unloadModule();
-    EXPECT_EQ(studio::MenuItem::live(), before + 16) << "Studio's own three menus remain";
+    EXPECT_EQ(studio::MenuItem::live(), before + 18) << "Studio's own three menus remain";
   }
   EXPECT_EQ(studio::MenuItem::live(), before);
 }
