@@ -3,11 +3,19 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include <unistd.h>
 
 namespace tessel::test {
+
+// The whole of a file, byte for byte ("" when it cannot be read).
+inline std::string readFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
 
 struct TempConfig {
   std::filesystem::path dir;

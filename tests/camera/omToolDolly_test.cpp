@@ -11,12 +11,7 @@ namespace {
 
 class CameraTools : public StudioFixture {
  protected:
-  void SetUp() override {
-    start(TESSEL_MODULE_PATH, 200, 150);
-    ASSERT_EQ(openSquare(), "");
-    take();
-  }
-  studio::Camera& camera() { return host->views().active().camera; }
+  void SetUp() override { startOnSquare(TESSEL_MODULE_PATH); }
   bool finite() {
     const studio::Camera& c = camera();
     return studio::isFinite(c.eye) && studio::isFinite(c.target) && studio::isFinite(c.up) &&
@@ -59,8 +54,7 @@ TEST_F(CameraTools, HugeDragsStopAtTheLimitsWithTheirWarnings) {
   EXPECT_NEAR(studio::targetDistance(camera()), 0.001, 1e-9);
   EXPECT_EQ(run("wheel 100000 5 5\nwheel -100000 5 5 shift\ndrag left 0 0 1e30 0 shift\n"), "");
   EXPECT_TRUE(finite());
-  EXPECT_EQ(run("layout quad\nview 2\ndrag left 0 0 1e9 0 steps 2\n"), "");
-  auto lines = take();
+  auto lines = output("layout quad\nview 2\ndrag left 0 0 1e9 0 steps 2\n");
   EXPECT_TRUE(has(lines, "warning: Zoomed in to maximum value allowed."));
   EXPECT_TRUE(has(lines, "status: Width:       0.00"));
   EXPECT_TRUE(finite());
@@ -160,14 +154,12 @@ namespace {
 TEST_F(CameraTools, AltNavigatesWithEveryButtonAndLeavesTheCurrentToolAlone) {
   ASSERT_TRUE(host->tools().IsToolActive("Object Select"));
   const studio::Camera before = camera();
-  EXPECT_EQ(run("drag left 50 50 90 70 alt\n"), "");
-  auto lines = take();
+  auto lines = output("drag left 50 50 90 70 alt\n");
   EXPECT_TRUE(has(lines, "prompt: Drag LMB to tumble, MMB to pan, RMB to roll or LMB+MMB to dolly."));
   EXPECT_TRUE(has(lines, "status: Tumble:"));
   EXPECT_FALSE(has(lines, "notify: 10")) << "no selection was made";
   EXPECT_NE(camera().eye, before.eye);
-  EXPECT_EQ(run("drag middle 50 50 90 70 alt\ndrag right 50 50 90 50 alt\n"), "");
-  lines = take();
+  lines = output("drag middle 50 50 90 70 alt\ndrag right 50 50 90 50 alt\n");
   EXPECT_TRUE(has(lines, "status: Translation:"));
   EXPECT_TRUE(has(lines, "status: Angle:"));
   const double distance = studio::targetDistance(camera());
@@ -185,8 +177,7 @@ TEST_F(CameraTools, WhenAltNavigationEndsTheCurrentToolsPromptAndCursorComeBack)
   ASSERT_EQ(host->panels().prompt(), prompt);
   ASSERT_EQ(host->views().active().cursorId(), 5005);
   take();
-  EXPECT_EQ(run("drag left 50 50 90 70 alt\n"), "");
-  auto lines = take();
+  auto lines = output("drag left 50 50 90 70 alt\n");
   ASSERT_FALSE(lines.empty());
   EXPECT_EQ(lines.back(), "prompt: " + prompt) << "the last word is the current tool's again";
   EXPECT_EQ(host->panels().prompt(), prompt);

@@ -6,14 +6,7 @@ namespace tessel::test {
 namespace {
 
 class Pan : public StudioFixture {
- protected:
-  void SetUp() override {
-    start(TESSEL_MODULE_PATH, 200, 150);
-    ASSERT_EQ(openSquare(), "");
-    ASSERT_EQ(run("tool Pan\n"), "");
-    take();
-  }
-  studio::Camera& camera() { return host->views().active().camera; }
+  void SetUp() override { startOnSquare(TESSEL_MODULE_PATH, "Pan"); }
 };
 
 TEST_F(Pan, ThePointUnderTheCursorFollowsIt) {
@@ -63,20 +56,12 @@ TEST_F(Pan, AltNavigationPansWithTheMiddleButton) {
 }
 
 class Roll : public StudioFixture {
- protected:
-  void SetUp() override {
-    start(TESSEL_MODULE_PATH, 200, 150);
-    ASSERT_EQ(openSquare(), "");
-    ASSERT_EQ(run("tool Roll\n"), "");
-    take();
-  }
-  studio::Camera& camera() { return host->views().active().camera; }
+  void SetUp() override { startOnSquare(TESSEL_MODULE_PATH, "Roll"); }
 };
 
 TEST_F(Roll, HorizontalMotionTurnsAboutTheViewAxis) {
   const studio::Camera before = camera();
-  EXPECT_EQ(run("drag left 50 50 70 90 steps 1\n"), "");
-  auto lines = take();
+  auto lines = output("drag left 50 50 70 90 steps 1\n");
   // 180 degrees across 200 pixels: 20 pixels are 18 degrees; vertical motion does not count.
   EXPECT_TRUE(has(lines, "status: Angle:      18.00"));
   EXPECT_EQ(camera().eye, before.eye);

@@ -10,14 +10,7 @@ namespace tessel::test {
 namespace {
 
 class Tumble : public StudioFixture {
- protected:
-  void SetUp() override {
-    start(TESSEL_MODULE_PATH, 200, 150);
-    ASSERT_EQ(openSquare(), "");
-    ASSERT_EQ(run("tool Tumble\n"), "");
-    take();
-  }
-  studio::Camera& camera() { return host->views().active().camera; }
+  void SetUp() override { startOnSquare(TESSEL_MODULE_PATH, "Tumble"); }
 };
 
 TEST(TumbleConstraint, FivePixelsPickTheLongerAxisAndTiesGoVertical) {
@@ -32,8 +25,7 @@ TEST(TumbleConstraint, FivePixelsPickTheLongerAxisAndTiesGoVertical) {
 
 TEST_F(Tumble, DragTurnsTheCameraAndReportsBothAngles) {
   const studio::Camera before = camera();
-  EXPECT_EQ(run("drag left 100 75 130 90 steps 1\n"), "");
-  auto lines = take();
+  auto lines = output("drag left 100 75 130 90 steps 1\n");
   // 180 degrees across the view's height of 150 pixels: 1.2 degrees a pixel.
   EXPECT_TRUE(has(lines, "status: Tumble:  x  36.00,  y  18.00"));
   EXPECT_FALSE(camera().eye == before.eye);
@@ -51,16 +43,13 @@ TEST_F(Tumble, OffsetsCountFromTheAnchorSoABackAndForthDragReturnsExactly) {
 }
 
 TEST_F(Tumble, ShiftLocksTheAxisAfterFivePixels) {
-  EXPECT_EQ(run("press left 50 50 shift\nmove left 54 53 shift\n"), "");
-  auto lines = take();
+  auto lines = output("press left 50 50 shift\nmove left 54 53 shift\n");
   EXPECT_FALSE(has(lines, "status: Tumble")) << "under five pixels nothing turns";
-  EXPECT_EQ(run("move left 80 60 shift\nmove left 90 100 shift\n"), "");
-  lines = take();
+  lines = output("move left 80 60 shift\nmove left 90 100 shift\n");
   EXPECT_TRUE(has(lines, "Release SHIFT to remove constrains."));
   EXPECT_TRUE(has(lines, "status: Tumble:  x  48.00,  y   0.00"))
       << "horizontal: the y offset does not count";
-  EXPECT_EQ(run("release left 90 100\n"), "");
-  EXPECT_TRUE(has(take(), "Press SHIFT to constrain tumbling."));
+  EXPECT_TRUE(has(output("release left 90 100\n"), "Press SHIFT to constrain tumbling."));
   EXPECT_EQ(run("press left 50 50 shift\nmove left 55 80 shift\n"), "");
   EXPECT_TRUE(has(take(), "status: Tumble:  x   0.00,  y  36.00"))
       << "vertical: the x offset does not count";
@@ -91,11 +80,9 @@ TEST_F(Tumble, MovesShowTheCursorOnlySoOneRefusedDragWarnsThreeTimes) {
   }
   EXPECT_EQ(run("view 0\n"), "");
   for (const char* tool : {"Tumble", "Pan", "Roll", "Dolly"}) {
-    EXPECT_EQ(run(std::string("tool ") + tool + "\n"), "");
-    take();
+    output(std::string("tool ") + tool + "\n");
     host->views().active().SetViewCursor(nullptr);
-    EXPECT_EQ(run("move left 40 40\nmove left 60 50\n"), "");
-    EXPECT_FALSE(has(take(), "prompt:")) << tool;
+    EXPECT_FALSE(has(output("move left 40 40\nmove left 60 50\n"), "prompt:")) << tool;
     EXPECT_NE(host->views().active().cursorId(), 0) << tool << ": a move shows the cursor";
   }
 }
@@ -110,8 +97,7 @@ TEST_F(Tumble, OnlyTheLeftButtonTurns) {
 TEST_F(Tumble, SingleAngleModesUseTheWideField) {
   host->views().active().tumbleMode = 0;
   const studio::Camera before = camera();
-  EXPECT_EQ(run("drag left 50 50 60 50 steps 1\n"), "");
-  EXPECT_TRUE(hasLine(take(), "status: Tumble:      12.00 "));
+  EXPECT_TRUE(hasLine(output("drag left 50 50 60 50 steps 1\n"), "status: Tumble:      12.00 "));
   // A turntable: eye and up turn together about the vertical, the eye keeps its height.
   EXPECT_NEAR(camera().eye.y, before.eye.y, 1e-9);
   EXPECT_NEAR(studio::dot(camera().up, studio::viewDirection(camera())), 0, 1e-9);

@@ -11,6 +11,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "tests/temp_config.h"
+
 namespace tessel::platform {
 namespace {
 
@@ -33,13 +35,6 @@ struct Folder {
     return out;
   }
 };
-
-std::string slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 void put(const fs::path& p, const std::string& text) { std::ofstream(p, std::ios::binary) << text; }
 
@@ -81,7 +76,7 @@ TEST(AtomicFile, EachFailingStepKeepsTheOldFileAndSaysWhy) {
     test_seam::injectFailure(0, 0);
     if (n > steps) {
       EXPECT_EQ(problem, "");
-      EXPECT_TRUE(slurp(target) == written) << "the new file, whole";
+      EXPECT_TRUE(test::readFile(target) == written) << "the new file, whole";
       struct stat st {};
       ::stat(target.c_str(), &st);
       EXPECT_EQ(st.st_mode & 0777, 0640u);
@@ -89,7 +84,7 @@ TEST(AtomicFile, EachFailingStepKeepsTheOldFileAndSaysWhy) {
       EXPECT_EQ(problem, n == 1 ? "a new file cannot be made beside it (No space left on device)"
                                 : "No space left on device")
           << "step " << n;
-      EXPECT_EQ(slurp(target), "old bytes") << "step " << n;
+      EXPECT_EQ(test::readFile(target), "old bytes") << "step " << n;
     }
     EXPECT_EQ(dir.names(), std::set<std::string>{"scan.ply"}) << "step " << n;
   }
@@ -110,21 +105,21 @@ TEST(AtomicFile, LinksFoldersAndLoops) {
   ASSERT_EQ(through.commit(), "");
   EXPECT_TRUE(fs::is_symlink(dir.path / "link2.json"));
   EXPECT_TRUE(fs::is_symlink(dir.path / "link.json"));
-  EXPECT_EQ(slurp(dir.path / "real" / "settings.json"), "new");
+  EXPECT_EQ(test::readFile(dir.path / "real" / "settings.json"), "new");
   EXPECT_EQ(dir.names(), (std::set<std::string>{"link.json", "link2.json", "real"}));
 
   AtomicFile over(dir.path / "link.json");
   over.write("own");
   ASSERT_EQ(over.commit(), "");
   EXPECT_FALSE(fs::is_symlink(dir.path / "link.json"));
-  EXPECT_EQ(slurp(dir.path / "real" / "settings.json"), "new");
+  EXPECT_EQ(test::readFile(dir.path / "real" / "settings.json"), "new");
 
   // A dangling link: the file it names is made.
   fs::create_symlink("real/later.json", dir.path / "dangling.json");
   AtomicFile made(dir.path / "dangling.json", true);
   made.write("x");
   ASSERT_EQ(made.commit(), "");
-  EXPECT_EQ(slurp(dir.path / "real" / "later.json"), "x");
+  EXPECT_EQ(test::readFile(dir.path / "real" / "later.json"), "x");
 
   fs::create_symlink("loop-b", dir.path / "loop-a");
   fs::create_symlink("loop-a", dir.path / "loop-b");

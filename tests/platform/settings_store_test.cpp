@@ -20,13 +20,6 @@
 namespace tessel::platform {
 namespace {
 
-std::string slurp(const std::filesystem::path& p) {
-  std::ifstream in(p);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 TEST(SettingsStore, MissingFileReadsAsEmptyAndFirstWriteCreatesIt) {
   test::TempConfig config;
   SettingsStore store(userSettingsPath());
@@ -57,11 +50,11 @@ TEST(SettingsStore, AWriteNeverTouchesTheOldFile) {
   const auto file = userSettingsPath();
   SettingsStore store(file);
   ASSERT_TRUE(store.write("k", "v", 1));
-  const std::string before = slurp(file);
+  const std::string before = test::readFile(file);
   const auto held = config.dir / "held.json";
   std::filesystem::create_hard_link(file, held);
   ASSERT_TRUE(store.write("k", "v", 2));
-  EXPECT_EQ(slurp(held), before);
+  EXPECT_EQ(test::readFile(held), before);
   EXPECT_EQ(store.read("k", "v")->get<int>(), 2);
 }
 
@@ -78,7 +71,7 @@ TEST(SettingsStore, ALinkedFileIsWrittenThroughItsLink) {
   ASSERT_TRUE(store.write("k", "a", 1));
   ASSERT_TRUE(store.write("k", "b", 2));
   EXPECT_TRUE(std::filesystem::is_symlink(file));
-  EXPECT_EQ(nlohmann::json::parse(slurp(real)), (nlohmann::json{{"k", {{"a", 1}, {"b", 2}}}}));
+  EXPECT_EQ(nlohmann::json::parse(test::readFile(real)), (nlohmann::json{{"k", {{"a", 1}, {"b", 2}}}}));
 
   std::ofstream(real) << "{ broken";
   testing::internal::CaptureStderr();
@@ -86,8 +79,8 @@ TEST(SettingsStore, ALinkedFileIsWrittenThroughItsLink) {
   testing::internal::GetCapturedStderr();
   ASSERT_TRUE(store.write("k", "c", 3));
   EXPECT_TRUE(std::filesystem::is_symlink(file));
-  EXPECT_EQ(slurp(config.dir / "dotfiles" / "tessel.json.corrupt"), "{ broken");
-  EXPECT_EQ(nlohmann::json::parse(slurp(real)), (nlohmann::json{{"k", {{"c", 3}}}}));
+  EXPECT_EQ(test::readFile(config.dir / "dotfiles" / "tessel.json.corrupt"), "{ broken");
+  EXPECT_EQ(nlohmann::json::parse(test::readFile(real)), (nlohmann::json{{"k", {{"c", 3}}}}));
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(real.parent_path()), {}), 2)
       << "no temporary left beside the real file";
 }
@@ -134,7 +127,7 @@ TEST(SettingsStore, EachCorruptFileIsKeptUnderItsOwnName) {
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               "tessel: settings file " + file.string() + " " + c.problem + "; kept as " +
                   aside.string() + ", using defaults\n");
-    EXPECT_EQ(slurp(aside), c.text);
+    EXPECT_EQ(test::readFile(aside), c.text);
     ASSERT_TRUE(store.write("k", "v", n));
   }
   EXPECT_EQ(store.read("k", "v")->get<int>(), n);
@@ -191,7 +184,7 @@ TEST(SettingsStore, ASaveThatFailsSaysWhyOnce) {
             "tessel: settings cannot be saved to " + store.file().string() +
                 ": the folder cannot be created (Not a directory). Nothing was lost: the file "
                 "keeps what it held; changes from now on are not saved until this is mended.\n");
-  EXPECT_EQ(slurp(config.dir / "not-a-folder"), "x");
+  EXPECT_EQ(test::readFile(config.dir / "not-a-folder"), "x");
 }
 
 // Processes writing their own keys at the same time each find theirs in the file afterwards.

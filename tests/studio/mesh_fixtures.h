@@ -7,7 +7,8 @@
 #include <fstream>
 #include <string>
 
-#include "studio/scene/mesh.h"
+#include "studio/scene/scene.h"
+#include "tests/temp_config.h"
 
 namespace tessel::test {
 
@@ -27,6 +28,24 @@ inline studio::Mesh strip(std::uint32_t n) {
   std::vector<std::uint32_t> f;
   for (std::uint32_t i = 0; i < n; ++i) f.insert(f.end(), {i, i + 1, i + 2});
   return makeMesh(p, f);
+}
+
+// `mesh` as a polygon-mesh entity, ready for Scene::add.
+inline std::unique_ptr<studio::Entity> meshEntity(studio::Mesh mesh, std::string name = "") {
+  auto e = std::make_unique<studio::Entity>();
+  e->name = std::move(name);
+  e->type = om::kEntityPolygonMesh;
+  e->mesh = std::make_unique<studio::Mesh>(std::move(mesh));
+  return e;
+}
+
+// The handles whose flags carry `bit`, in order.
+inline std::vector<std::uint32_t> flagged(const std::vector<std::uint8_t>& flags,
+                                          std::uint8_t bit = studio::kSelected) {
+  std::vector<std::uint32_t> out;
+  for (std::uint32_t h = 0; h < flags.size(); ++h)
+    if (flags[h] & bit) out.push_back(h);
+  return out;
 }
 
 // A folder that goes away with the test.

@@ -29,17 +29,28 @@ class StudioFixture : public ::testing::Test {
     ASSERT_EQ(host->loadModule(modulePath), "");
     runner = std::make_unique<studio::ScriptRunner>(*host, out);
   }
+  // start(), then the unit square open, `tool` current when named, and the echoes so far dropped.
+  void startOnSquare(const char* modulePath, const std::string& tool = "") {
+    start(modulePath);
+    ASSERT_EQ(openSquare(), "");
+    if (!tool.empty()) {
+      ASSERT_EQ(run("tool " + tool + "\n"), "");
+    }
+    take();
+  }
+  studio::Camera& camera() { return host->views().active().camera; }
   void TearDown() override {
     runner.reset();
     host.reset();
   }
 
-  // Opens a unit square of two triangles as object `name`; "" on success.
+  // Writes `text` to `file` in the test's folder and opens it; "" on success.
+  std::string open(const std::string& file, const std::string& text) {
+    return run("open " + dir.write(file, text).string() + "\n");
+  }
+  // Opens a unit square of two triangles as object `name`.
   std::string openSquare(const std::string& name = "quad") {
-    return run("open " +
-               dir.write(name + ".obj", "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nf 1 2 3\nf 1 3 4\n")
-                   .string() +
-               "\n");
+    return open(name + ".obj", "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nf 1 2 3\nf 1 3 4\n");
   }
   // Runs the script; the error of the first failing line, "" when all ran.
   std::string run(const std::string& script) {
@@ -55,6 +66,11 @@ class StudioFixture : public ::testing::Test {
     for (std::string l; std::getline(in, l);) lines.push_back(l);
     out.str("");
     return lines;
+  }
+  // Runs the script, which must run whole, then take().
+  std::vector<std::string> output(const std::string& script) {
+    EXPECT_EQ(run(script), "") << script;
+    return take();
   }
   static bool has(const std::vector<std::string>& lines, const std::string& text) {
     for (const auto& l : lines)

@@ -57,10 +57,7 @@ TEST(FacesToDelete, EveryFaceOnANonManifoldEdge) {
 
 TEST(FaceRemoval, RemovesInOrderAndPutsBackExactly) {
   Scene scene;
-  auto entity = std::make_unique<Entity>();
-  entity->type = om::kEntityPolygonMesh;
-  entity->mesh = std::make_unique<Mesh>(fan());
-  Mesh& m = *scene.add(std::move(entity)).mesh;
+  Mesh& m = *scene.add(test::meshEntity(fan())).mesh;
   const std::uint32_t id = scene.entities().back()->id;
   m.faceFlags = {kSelected, 0, kHidden};
   m.vertexFlags[3] = kSelected;
@@ -97,10 +94,7 @@ TEST(FaceRemoval, RemovesInOrderAndPutsBackExactly) {
 
 TEST(FaceRemoval, FirstAndLastFacesAndNoEdgeTable) {
   Scene scene;
-  auto entity = std::make_unique<Entity>();
-  entity->type = om::kEntityPolygonMesh;
-  entity->mesh = std::make_unique<Mesh>(test::strip(6));
-  Mesh& m = *scene.add(std::move(entity)).mesh;
+  Mesh& m = *scene.add(test::meshEntity(test::strip(6))).mesh;
   const Mesh before = m;
   const std::uint32_t last = m.faceCount() - 1;
   FaceRemoval removal(scene.entities().back()->id, m, {0, last});

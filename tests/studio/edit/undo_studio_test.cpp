@@ -36,10 +36,9 @@ class Undo : public StudioFixture {
  protected:
   void SetUp() override {
     start(TESSEL_MODULE_PATH, 200, 150);
-    ASSERT_EQ(run("open " + dir.write("grid.obj", gridObj(20)).string() + "\n"), "");
+    ASSERT_EQ(open("grid.obj", gridObj(20)), "");
     host->views().active().camera = studio::standardCamera(studio::ViewKind::Front);
-    ASSERT_EQ(run("command \"View All\"\n"), "");
-    take();
+    output("command \"View All\"\n");
   }
   // What the printed reports say of the scene, without the echoes of the run.
   std::vector<std::string> state() {
@@ -125,12 +124,10 @@ TEST_F(Undo, UndoDuringAGestureWaitsForItsEnd) {
 TEST_F(Undo, EditMenuNamesTheStepsAndKeysReachThem) {
   ASSERT_EQ(run("mode object\ncommand \"Select All\"\n"), "");
   std::vector<std::string> menu;
-  ASSERT_EQ(run("print menu\n"), "");
-  menu = take();
+  menu = output("print menu\n");
   EXPECT_TRUE(has(menu, "&Undo \"Select All\"  [57643]"));
   EXPECT_TRUE(has(menu, "&Redo  [57644] disabled"));
-  ASSERT_EQ(run("key Z ctrl\nprint menu\n"), "");
-  menu = take();
+  menu = output("key Z ctrl\nprint menu\n");
   EXPECT_TRUE(has(menu, "&Redo \"Select All\"  [57644]"));
   EXPECT_EQ(host->scene().selection().size(), 0u);
   ASSERT_EQ(run("key Y ctrl\n"), "");
@@ -139,19 +136,13 @@ TEST_F(Undo, EditMenuNamesTheStepsAndKeysReachThem) {
   EXPECT_TRUE(has(take(), "nothing to redo"));
 }
 
-std::string bytesOf(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 TEST_F(Undo, BoxSelectedFacesDeletedThenUndoneGiveTheSameFileByteForByte) {
   const std::string saved = (dir.path / "before.ply").string();
   ASSERT_EQ(run("mode component\nfilter component \"Faces\"\ntool \"Component Select\"\n"
                 "drag left 60 40 140 100\nsave " + saved + "\n"),
             "");
   studio::Entity& grid = *host->scene().findByName("grid");
-  std::size_t selected = 0;
-  for (std::uint8_t f : grid.mesh->faceFlags) selected += (f & studio::kSelected) != 0;
+  const std::size_t selected = flagged(grid.mesh->faceFlags).size();
   ASSERT_GT(selected, 20u);
   ASSERT_LT(selected, 800u);
   const std::vector<std::string> before = state();
@@ -171,7 +162,7 @@ TEST_F(Undo, BoxSelectedFacesDeletedThenUndoneGiveTheSameFileByteForByte) {
   EXPECT_EQ(state(), before);
   const std::string again = (dir.path / "again.ply").string();
   ASSERT_EQ(run("save " + again + "\n"), "");
-  EXPECT_EQ(bytesOf(again), bytesOf(saved));
+  EXPECT_EQ(readFile(again), readFile(saved));
   ASSERT_EQ(run("redo\n"), "");
   EXPECT_EQ(state(), deleted);
   EXPECT_EQ(grid.mesh->faceCount(), 800u - selected);
@@ -240,12 +231,12 @@ TEST_F(Undo, SeparatedFacesAndTheRestAreTheOriginalAndUndoPutsThemBack) {
   EXPECT_FALSE(host->scene().findByName("grid part"));
   const std::string again = (dir.path / "again.ply").string();
   ASSERT_EQ(run("save " + again + "\n"), "");
-  EXPECT_EQ(bytesOf(again), bytesOf(saved));
+  EXPECT_EQ(readFile(again), readFile(saved));
 
   ASSERT_EQ(run("redo\n"), "");
   EXPECT_EQ(state(), separated);
   ASSERT_EQ(run("save " + again + "\n"), "");
-  EXPECT_EQ(bytesOf(again), bytesOf(rest));
+  EXPECT_EQ(readFile(again), readFile(rest));
   part = host->scene().findByName("grid part");
   ASSERT_TRUE(part);
   EXPECT_EQ(part->mesh->positions, partPositions);
@@ -304,12 +295,11 @@ TEST_F(Undo, DeletedPointsAndMapsComeBack) {
   std::string ply = "ply\nformat ascii 1.0\nelement vertex 6\nproperty float x\n"
                     "property float y\nproperty float z\nend_header\n";
   for (int i = 0; i < 6; ++i) ply += std::to_string(i) + " 0 0\n";
-  ASSERT_EQ(run("open " + dir.write("cloud.ply", ply).string() + "\n"), "");
+  ASSERT_EQ(open("cloud.ply", ply), "");
   ASSERT_EQ(run("map \"grid\" \"height\" z\nmap \"grid\" \"across\" x\n"), "");
   ASSERT_EQ(run("mode component\nfilter component \"Vertices\"\n"), "");
   const std::vector<std::string> before = state();
-  ASSERT_EQ(run("select \"cloud\" vertices 1 4\ndelete\n"), "");
-  EXPECT_TRUE(has(take(), "deleted: 2 points of cloud"));
+  EXPECT_TRUE(has(output("select \"cloud\" vertices 1 4\ndelete\n"), "deleted: 2 points of cloud"));
   EXPECT_TRUE(has(state(), "  cloud: vertices 0; faces 0; edges 0")) << "deleted points are not selected";
   const std::string saved = (dir.path / "fewer.ply").string();
   ASSERT_EQ(run("save " + saved + "\n"), "");  // the selected object
@@ -357,9 +347,7 @@ TEST_F(Undo, ObjectsAndComponentsHideAndShowAllRoundTrips) {
                 "hide unselected\n"),
             "");
   const studio::Mesh& m = *host->scene().findByName("grid")->mesh;
-  std::size_t hidden = 0;
-  for (std::uint8_t f : m.faceFlags) hidden += (f & studio::kHidden) != 0;
-  EXPECT_EQ(hidden, 798u);
+  EXPECT_EQ(flagged(m.faceFlags, studio::kHidden).size(), 798u);
   ASSERT_EQ(run("hide selected\n"), "");
   EXPECT_EQ(m.faceFlags[5], studio::kHidden) << "hiding deselects";
   EXPECT_EQ(run("hide selected\n"), "error: test:1: Hide Selected: nothing to hide\n");
@@ -447,8 +435,7 @@ TEST_F(Undo, TheHistoryKnowsWhatIsUnsavedAndSaveWritesTheMeshToItsOwnFile) {
   EXPECT_EQ(unsaved(), "") << "the selection is not in the file";
   ASSERT_EQ(run("delete\n"), "");
   EXPECT_EQ(unsaved(), "grid;");
-  ASSERT_EQ(run("save\nprint history\n"), "");
-  EXPECT_TRUE(has(take(), "history: every mesh is saved"));
+  EXPECT_TRUE(has(output("save\nprint history\n"), "history: every mesh is saved"));
   const std::string own = host->scene().findByName("grid")->sourceFile;
   EXPECT_EQ(studio::loadMeshFile(own).mesh.faceCount(), 797u) << "written over its own file";
   ASSERT_EQ(run("undo\n"), "");
@@ -478,9 +465,8 @@ TEST_F(Undo, TheHistoryKnowsWhatIsUnsavedAndSaveWritesTheMeshToItsOwnFile) {
   ASSERT_EQ(run("map \"grid\" \"height\" z\n"), "");
   host->scene().setSelection({host->scene().findByName("grid")->id});
   EXPECT_NE(run("save\n").find("its maps (height) would be lost"), std::string::npos);
-  ASSERT_EQ(run("open " + dir.write("t.stl", "solid t\nfacet normal 0 0 1\nouter loop\n"
-                                           "vertex 0 0 0\nvertex 1 0 0\nvertex 0 1 0\n"
-                                           "endloop\nendfacet\nendsolid t\n").string() + "\n"),
+  ASSERT_EQ(open("t.stl", "solid t\nfacet normal 0 0 1\nouter loop\nvertex 0 0 0\nvertex 1 0 0\n"
+                         "vertex 0 1 0\nendloop\nendfacet\nendsolid t\n"),
             "");
   host->scene().setSelection({host->scene().findByName("t")->id});
   EXPECT_NE(run("save\n").find("Studio writes PLY and OBJ, not \".stl\""), std::string::npos);

@@ -16,13 +16,10 @@ class ComponentHost : public StudioFixture {
     start(TESSEL_MODULE_PATH, 120, 90);
     // Two squares one behind the other, seen from the front: the near one (faces 2, 3) covers
     // the far one (faces 0, 1).
-    ASSERT_EQ(run("open " + dir.write("stack.obj",
-                                      "v 0 0 0\nv 1 0 0\nv 0 1 0\nv 1 1 0\n"
-                                      "v 0 0 1\nv 1 0 1\nv 0 1 1\nv 1 1 1\n"
-                                      "f 1 2 3\nf 3 2 4\nf 5 6 7\nf 7 6 8\n")
-                                .string() +
-                      "\nmode component\n"),
+    ASSERT_EQ(open("stack.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nv 1 1 0\nv 0 0 1\nv 1 0 1\nv 0 1 1\n"
+                                "v 1 1 1\nf 1 2 3\nf 3 2 4\nf 5 6 7\nf 7 6 8\n"),
               "");
+    ASSERT_EQ(run("mode component\n"), "");
     studio::StudioView& v = host->views().active();
     v.camera = studio::standardCamera(studio::ViewKind::Front);
     v.camera.orthographic = false;
@@ -30,12 +27,7 @@ class ComponentHost : public StudioFixture {
     mesh = host->scene().findByName("stack")->mesh.get();
     view = host->views().active().GetView();
   }
-  std::vector<std::uint32_t> selectedFaces() const {
-    std::vector<std::uint32_t> faces;
-    for (std::uint32_t f = 0; f < mesh->faceCount(); ++f)
-      if (mesh->faceFlags[f] & kSelected) faces.push_back(f);
-    return faces;
-  }
+  std::vector<std::uint32_t> selectedFaces() const { return test::flagged(mesh->faceFlags); }
   studio::Mesh* mesh = nullptr;
   omViewport* view = nullptr;
 };
@@ -126,9 +118,7 @@ TEST_F(ComponentHost, HolesSelectTheSquaresOutlines) {
   const float all[4] = {0, 0, 120, 90};
   host->GetMainView()->SetKeepSelection(false);
   host->GetMainView()->SelectInRect(view, all, true, 1);
-  std::size_t edges = 0;
-  for (std::uint8_t f : mesh->edgeFlags) edges += (f & kSelected) != 0;
-  EXPECT_EQ(edges, 8u) << "both squares' four boundary edges, not their diagonals";
+  EXPECT_EQ(test::flagged(mesh->edgeFlags).size(), 8u) << "both squares' four boundary edges, not their diagonals";
 }
 
 }  // namespace

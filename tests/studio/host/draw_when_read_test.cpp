@@ -26,11 +26,6 @@ std::string sheetObj() {
   return text;
 }
 
-std::string bytes(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 class DrawWhenRead : public StudioFixture {
  protected:
   // Runs `script` (SHEET: the sheet's path, SHOT: a name for this run's shots) on a fresh host,
@@ -51,7 +46,7 @@ class DrawWhenRead : public StudioFixture {
     Outcome o;
     EXPECT_EQ(run(script), "");
     o.draws = host->drawStats().draws;
-    for (const std::string& s : shots) o.shots.push_back(bytes(prefix + s));
+    for (const std::string& s : shots) o.shots.push_back(readFile(prefix + s));
     TearDown();
     return o;
   }
@@ -95,7 +90,7 @@ TEST_F(DrawWhenRead, ARubberBandOverAViewNotDrawnYetShowsInTheShot) {
 TEST_F(DrawWhenRead, APickOnAViewNotDrawnYetFindsTheSurface) {
   start(TESSEL_MODULE_PATH, 160, 120);
   host->setDrawOnlyWhenRead(true);
-  ASSERT_EQ(run("open " + dir.write("sheet.obj", sheetObj()).string() + "\n"), "");
+  ASSERT_EQ(open("sheet.obj", sheetObj()), "");
   ASSERT_EQ(host->drawStats().draws, 0u);
   studio::StudioView& view = host->views().active();
   float x = 0, y = 0, z = 0;

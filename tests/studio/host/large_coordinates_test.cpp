@@ -82,8 +82,7 @@ std::string objOf(const std::vector<double>& V) {
 // The coordinates of a file Studio saved: its PLY (binary, native order) by the header's types,
 // its OBJ from the vertex lines.
 std::vector<double> savedCoordinates(const std::filesystem::path& file, std::string* header) {
-  std::ifstream in(file, std::ios::binary);
-  const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+  const std::string bytes = readFile(file);
   std::vector<double> V;
   if (file.extension() == ".obj") {
     std::istringstream text(bytes);
@@ -124,8 +123,7 @@ class LargeCoordinates : public StudioFixture {
   void SetUp() override { start(TESSEL_MODULE_PATH, 120, 90); }
   // The load line of `file` opened as object `name`, its name taken out.
   std::string loadLine(const std::filesystem::path& file) {
-    EXPECT_EQ(run("open " + file.string() + "\n"), "");
-    for (std::string line : take())
+    for (std::string line : output("open " + file.string() + "\n"))
       if (!line.rfind("loaded: ", 0)) return line.erase(8, line.find(':', 8) - 8 + 2);
     return "(no load line)";
   }

@@ -84,17 +84,14 @@ TEST_F(LightsStudio, TenLightsTheLimitAndSlotsFreedByDelete) {
   for (const auto& e : host->scene().entities())
     if (e->type == om::kEntityLight && (e->light.slot == 2 || e->light.slot == 5))
       host->scene().select(e->id, true);
-  ASSERT_EQ(run("command \"Light Delete\"\n"), "");
-  auto lines = take();
+  auto lines = output("command \"Light Delete\"\n");
   EXPECT_TRUE(hasLine(lines, "message: 2 objects deleted."));
   EXPECT_TRUE(has(lines, "notify: 13"));
   EXPECT_EQ(count(om::kEntityLight), 8);
-  ASSERT_EQ(run("id 33824\nid 33824\n"), "");
-  lines = take();
+  lines = output("id 33824\nid 33824\n");
   EXPECT_TRUE(has(lines, "(light, slot 2)"));
   EXPECT_TRUE(has(lines, "(light, slot 5)"));
-  ASSERT_EQ(run("id 33824\n"), "");
-  EXPECT_TRUE(has(take(), "messagebox: Light Creation Failure"));
+  EXPECT_TRUE(has(output("id 33824\n"), "messagebox: Light Creation Failure"));
 }
 
 TEST_F(LightsStudio, CoordSysDeleteAndDeletionByIdentity) {
@@ -133,8 +130,7 @@ TEST_F(LightsStudio, GridEvalLightAndMapsChangeThePictureAndComeBack) {
   ASSERT_EQ(run("map \"sq\" \"height\" x\n"), "");
   EXPECT_NE(pixels(), plain);
   host->scene().select(host->scene().findByName("sq")->id, true);
-  ASSERT_EQ(run("command \"Current Map Delete\"\n"), "");
-  EXPECT_TRUE(hasLine(take(), "message: Map deleted"));
+  EXPECT_TRUE(hasLine(output("command \"Current Map Delete\"\n"), "message: Map deleted"));
   host->scene().clearSelection();
   EXPECT_EQ(pixels(), plain);
   EXPECT_NE(run("map \"nobody\" \"h\" x\n"), "");
@@ -149,8 +145,7 @@ TEST_F(LightsStudio, PlyPropertiesLoadAsMaps) {
                               "element face 2\nproperty list uchar int vertex_indices\n"
                               "property float weight\nend_header\n0 0 0 0.5\n1 0 0 1.5\n"
                               "1 1 0 2.5\n0 1 0 3.5\n4 0 1 2 3 0.25\n3 0 2 3 0.5\n");
-  ASSERT_EQ(run("open " + path.string() + "\n"), "");
-  EXPECT_TRUE(has(take(), "maps: quality"));
+  EXPECT_TRUE(has(output("open " + path.string() + "\n"), "maps: quality"));
   const studio::VertexMap* map = host->scene().findByName("q")->currentVertexMap();
   ASSERT_NE(map, nullptr);
   EXPECT_EQ(map->name, "quality") << "face properties make no vertex map";

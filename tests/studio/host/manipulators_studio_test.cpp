@@ -32,8 +32,7 @@ class Manipulators : public StudioFixture {
 };
 
 TEST_F(Manipulators, TranslateAlongXMovesThePlacementAlongXOnly) {
-  ASSERT_EQ(run("tool \"Base Translate\"\nmanipulator X 40 0\n"), "");
-  const auto lines = take();
+  const auto lines = output("tool \"Base Translate\"\nmanipulator X 40 0\n");
   EXPECT_TRUE(has(lines, "status: dx="));
   const studio::Box b = box();
   EXPECT_GT(b.min.x, 0.05);
@@ -209,8 +208,7 @@ TEST_F(Manipulators, ScaleShowsItsFactorsAndScalesByTheRatioOfDistances) {
   double px = 0, py = 0;
   ASSERT_TRUE(m->handlePixel(v, studio::ManipulatorHandle::X, &px, &py));
   const double from = (px - c.x) * ux + (py - c.y) * uy;
-  ASSERT_EQ(run("manipulator X 45 0\n"), "");
-  EXPECT_TRUE(has(take(), "status: sx="));
+  EXPECT_TRUE(has(output("manipulator X 45 0\n"), "status: sx="));
   EXPECT_NEAR(box().max.x, (from + 45 * ux) / from, 1e-3);
   EXPECT_NEAR(box().max.y, 1, 1e-9);
 }

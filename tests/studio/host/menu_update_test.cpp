@@ -16,8 +16,7 @@ class MenuUpdate : public StudioFixture {
   void SetUp() override { start(TESSEL_MODULE_PATH); }
   std::vector<std::string> menu() {
     take();
-    EXPECT_EQ(run("print menu\n"), "");
-    return take();
+    return output("print menu\n");
   }
   // The lines of the popup whose header is `title`, up to the next line as shallow as it.
   static std::vector<std::string> popup(const std::vector<std::string>& lines,

@@ -17,12 +17,8 @@ class ObjectList : public StudioFixture {
   void SetUp() override {
     start(TESSEL_MODULE_PATH);
     // A square (4 boundary edges) beside a triangle whose corners lie on a line.
-    ASSERT_EQ(run("open " +
-                  dir.write("part.obj", "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\n"
-                                        "v 2 0 0\nv 3 0 0\nv 4 0 0\n"
-                                        "f 1 2 3\nf 1 3 4\nf 5 6 7\n")
-                      .string() +
-                  "\n"),
+    ASSERT_EQ(open("part.obj", "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nv 2 0 0\nv 3 0 0\nv 4 0 0\n"
+                               "f 1 2 3\nf 1 3 4\nf 5 6 7\n"),
               "");
     take();
   }
@@ -86,8 +82,7 @@ TEST_F(ObjectList, RowsAreGroupedCountedAndPrintedFromOneSource) {
   EXPECT_EQ(row("part").counts->selectedVertices, 1u);
   EXPECT_EQ(studio::selectedTotals(host->objectRows()).selectedFaces, 2u);
   // `print scene` prints the rows the list shows, line for line.
-  ASSERT_EQ(run("print scene\n"), "");
-  const std::vector<std::string> printed = take();
+  const std::vector<std::string> printed = output("print scene\n");
   rows = host->objectRows();
   for (const ObjectRow& r : rows) EXPECT_TRUE(hasLine(printed, "  " + describeRow(r))) << r.name;
   EXPECT_TRUE(has(printed, "part (mesh) 7 vertices 3 faces 8 edges (7 boundary, 0 non-manifold, "

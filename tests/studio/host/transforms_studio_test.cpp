@@ -88,15 +88,11 @@ class TransformsScript : public StudioFixture {
   }
   // Runs scripts/NAME.tss with its shots in the test's folder; what it printed.
   std::vector<std::string> runScript(const std::string& name = "transforms") {
-    std::ifstream in(std::string(TESSEL_SOURCE_DIR) + "/scripts/" + name + ".tss");
-    std::stringstream text;
-    text << in.rdbuf();
-    std::string script = text.str();
+    std::string script = readFile(std::string(TESSEL_SOURCE_DIR) + "/scripts/" + name + ".tss");
     const std::string shots = "build/" + name + "/";
     for (std::size_t at; (at = script.find(shots)) != std::string::npos;)
       script.replace(at, shots.size(), dir.path.string() + "/");
-    EXPECT_EQ(run(script), "");
-    return take();
+    return output(script);
   }
   // Every line of the output naming `entity`'s frame, in order.
   static std::vector<std::string> framesOf(const std::vector<std::string>& out,
@@ -230,14 +226,12 @@ class PlacedScan : public StudioFixture {
  protected:
   void SetUp() override {
     start(TESSEL_MODULE_PATH, 200, 150);
-    ASSERT_EQ(run("open " + dir.write("scan.obj", bumpyScan()).string() + "\n"), "");
+    ASSERT_EQ(open("scan.obj", bumpyScan()), "");
     scan = host->scene().findByName("scan");
     take();
   }
   std::size_t selectedFaces(const studio::Entity& e) const {
-    std::size_t n = 0;
-    for (std::uint8_t f : e.mesh->faceFlags) n += (f & studio::kSelected) != 0;
-    return n;
+    return flagged(e.mesh->faceFlags).size();
   }
   // Flood of three rings from face 700, then the faces on folds sharper than 30 degrees; counts.
   std::pair<std::size_t, std::size_t> floodAndFolds(studio::Entity& e) {

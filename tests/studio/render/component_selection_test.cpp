@@ -12,8 +12,7 @@ namespace {
 constexpr ViewSize kSize{160, 120};
 
 std::size_t selectedCount(const std::vector<std::uint8_t>& flags) {
-  return static_cast<std::size_t>(
-      std::count_if(flags.begin(), flags.end(), [](std::uint8_t f) { return f & kSelected; }));
+  return test::flagged(flags).size();
 }
 
 // Two sheets side by side (left and right), a point cloud above them and a light, seen from the
@@ -40,11 +39,7 @@ class ComponentRequests : public ::testing::Test {
   }
   Entity& addMesh(const char* name, Mesh m, float dx) {
     for (std::size_t i = 0; i < m.positions.size(); i += 3) m.positions[i] += dx;
-    auto e = std::make_unique<Entity>();
-    e->name = name;
-    e->type = om::kEntityPolygonMesh;
-    e->mesh = std::make_unique<Mesh>(std::move(m));
-    return scene.add(std::move(e));
+    return scene.add(test::meshEntity(std::move(m), name));
   }
   DepthImage renderDepth(const ViewPlace& view) {
     ++renders;
@@ -154,10 +149,7 @@ TEST_F(ComponentRequests, WhatTheDepthTestAnsweredGoesWithItsImage) {
     for (Entity* e : {left, right}) {
       const auto& flags =
           kind == ComponentKind::Vertices ? e->mesh->vertexFlags : e->mesh->faceFlags;
-      std::vector<std::uint32_t> selected;
-      for (std::uint32_t h = 0; h < flags.size(); ++h)
-        if (flags[h] & kSelected) selected.push_back(h);
-      if (selected != componentsInRect(*e->mesh, kind, place.camera, kSize, box.x0, box.y0,
+      if (test::flagged(flags) != componentsInRect(*e->mesh, kind, place.camera, kSize, box.x0, box.y0,
                                        box.x1, box.y1, &image))
         return false;
     }

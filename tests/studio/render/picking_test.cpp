@@ -89,11 +89,7 @@ TEST(Picking, OccludedComponentsAreLeftOutWhenAsked) {
 
 TEST(Picking, ObjectsByPixelAndRectangleHonourTheFilter) {
   Scene scene;
-  auto mesh = std::make_unique<Entity>();
-  mesh->name = "strip";
-  mesh->type = om::kEntityPolygonMesh;
-  mesh->mesh = std::make_unique<Mesh>(test::strip(4));
-  std::uint32_t id = scene.add(std::move(mesh)).id;
+  const std::uint32_t id = scene.add(test::meshEntity(test::strip(4), "strip")).id;
   Camera c = frontCamera();
   ScreenPoint s = project(c, kSize.width, kSize.height, {1.0, 0.5, 0});
   EXPECT_EQ(objectAt(scene, c, kSize, s.x, s.y, om::kMaskMesh), id);
@@ -111,11 +107,9 @@ TEST(Picking, ObjectsByPixelAndRectangleHonourTheFilter) {
 // projected bounds then touch the rectangle too) and for components alike.
 TEST(Picking, TouchingTheRectangleIsEnough) {
   Scene scene;
-  auto e = std::make_unique<Entity>();
-  e->type = om::kEntityPolygonMesh;
   // Every vertex is a corner of the bounds, so it projects exactly where the corner does.
-  e->mesh = std::make_unique<Mesh>(test::makeMesh({0, 0, 0, 1, 0, 0, 0, 1, 0}, {0, 1, 2}));
-  const std::uint32_t id = scene.add(std::move(e)).id;
+  const std::uint32_t id =
+      scene.add(test::meshEntity(test::makeMesh({0, 0, 0, 1, 0, 0, 0, 1, 0}, {0, 1, 2}))).id;
   for (ViewKind kind : {ViewKind::Front, ViewKind::Perspective}) {
     Camera c = standardCamera(kind);
     frameBox(c, scene.bounds(), kSize.width, kSize.height);
@@ -157,10 +151,7 @@ TEST(Picking, RectangleShortcutsAgreeWithAVertexScan) {
       m.positions.insert(m.positions.end(), {cx + r * at(rng) / 5, cy + r * at(rng) / 5, cz + r * at(rng) / 5});
     buildTopology(m);
     if (i % 7 == 0) m.vertexFlags.assign(m.vertexCount(), kHidden);  // wholly hidden objects
-    auto e = std::make_unique<Entity>();
-    e->type = om::kEntityPolygonMesh;
-    e->mesh = std::make_unique<Mesh>(std::move(m));
-    scene.add(std::move(e));
+    scene.add(test::meshEntity(std::move(m)));
   }
   std::uniform_real_distribution<double> px(-50, 450);
   for (ViewKind kind : {ViewKind::Perspective, ViewKind::Top}) {

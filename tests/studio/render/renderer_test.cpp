@@ -15,13 +15,10 @@ constexpr int kW = 120, kH = 90;
 
 // Two parallel squares, the near one (z = 1) covering the far one (z = 0) in a front view.
 std::unique_ptr<Entity> stackedSquares() {
-  auto e = std::make_unique<Entity>();
-  e->name = "stack";
-  e->type = om::kEntityPolygonMesh;
-  e->mesh = std::make_unique<Mesh>(test::makeMesh(
-      {0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 1, 0, 0, 0, 1, 1, 0, 1, 0, 1, 1, 1, 1, 1},
-      {0, 1, 2, 2, 1, 3, 4, 5, 6, 6, 5, 7}));
-  return e;
+  return test::meshEntity(
+      test::makeMesh({0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 1, 0, 0, 0, 1, 1, 0, 1, 0, 1, 1, 1, 1, 1},
+                     {0, 1, 2, 2, 1, 3, 4, 5, 6, 6, 5, 7}),
+      "stack");
 }
 
 class Drawing : public ::testing::Test {
@@ -82,10 +79,7 @@ TEST_F(Drawing, DepthReadBackHidesWhatIsBehind) {
 TEST_F(Drawing, FacesFoldedOntoEachOtherStillShade) {
   auto brightness = [&](std::vector<float> p, std::vector<std::uint32_t> f) {
     Scene one;
-    auto e = std::make_unique<Entity>();
-    e->type = om::kEntityPolygonMesh;
-    e->mesh = std::make_unique<Mesh>(test::makeMesh(std::move(p), std::move(f)));
-    one.add(std::move(e));
+    one.add(test::meshEntity(test::makeMesh(std::move(p), std::move(f))));
     renderer->drawView(one, camera, rect, false);
     return renderer->readPixels(rect)[(static_cast<std::size_t>(kH / 2) * kW + kW / 2) * 4];
   };
@@ -130,10 +124,7 @@ TEST_F(Drawing, TheSurfacePointUnderAPixelLiesOnTheDrawnSurface) {
 TEST_F(Drawing, AFaceSeenFromBehindTakesTheBackFaceTint) {
   auto colourAt = [&](std::vector<float> p, std::vector<std::uint32_t> f, const Vec3& at) {
     Scene one;
-    auto e = std::make_unique<Entity>();
-    e->type = om::kEntityPolygonMesh;
-    e->mesh = std::make_unique<Mesh>(test::makeMesh(std::move(p), std::move(f)));
-    one.add(std::move(e));
+    one.add(test::meshEntity(test::makeMesh(std::move(p), std::move(f))));
     Camera c = camera;
     frameBox(c, one.bounds(), kW, kH);
     renderer->drawView(one, c, rect, false);
@@ -175,10 +166,7 @@ TEST_F(Drawing, DisplayModesChangeThePictureAndDenseDotsStayOff) {
       f.insert(f.end(), {v, v + 1, v + n, v + n, v + 1, v + n + 1});
     }
   Scene grid;
-  auto e = std::make_unique<Entity>();
-  e->type = om::kEntityPolygonMesh;
-  e->mesh = std::make_unique<Mesh>(test::makeMesh(std::move(p), std::move(f)));
-  grid.add(std::move(e));
+  grid.add(test::meshEntity(test::makeMesh(std::move(p), std::move(f))));
   Camera view = standardCamera(ViewKind::Front);
   frameBox(view, grid.bounds(), kW, kH);
   auto draw = [&](DisplayMode mode) {

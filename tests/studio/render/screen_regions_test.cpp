@@ -49,6 +49,12 @@ ComponentKind kindOf(ComponentTarget t) {
                                         : ComponentKind::Edges;
 }
 
+const std::vector<std::uint8_t>& flagsOf(const Mesh& m, ComponentTarget t) {
+  return t == ComponentTarget::Vertices ? m.vertexFlags
+         : t == ComponentTarget::Faces  ? m.faceFlags
+                                        : m.edgeFlags;
+}
+
 constexpr ComponentTarget kTargets[] = {ComponentTarget::Vertices, ComponentTarget::Faces,
                                         ComponentTarget::Edges};
 
@@ -289,13 +295,7 @@ TEST(ComponentsInRegion, FastAndPlainSelectTheSameComponents) {
         EXPECT_EQ(markInRegion(marked, target, project, RectRegion{20, 15, 130.5f, 100}, fastDepth,
                                true, chunks, memo),
                   fast.size());
-        const std::vector<std::uint8_t>& flags = target == ComponentTarget::Vertices ? marked.vertexFlags
-                                                 : target == ComponentTarget::Faces  ? marked.faceFlags
-                                                                                     : marked.edgeFlags;
-        std::vector<std::uint32_t> selected;
-        for (std::uint32_t k = 0; k < flags.size(); ++k)
-          if (flags[k] & kSelected) selected.push_back(k);
-        EXPECT_EQ(selected, fast);
+        EXPECT_EQ(test::flagged(flagsOf(marked, target)), fast);
       }
       componentsInRegion(m, target, project, lasso, fastDepth, fast, kWholeProjection, chunks,
                          memo);
@@ -505,14 +505,8 @@ TEST(BrushGrid, StepsSelectWhatThePlainCircleSelects) {
         // Marking takes the same ones, whole cells inside the brush included.
         m.clearSelectedComponents();
         ASSERT_EQ(grid.mark(m, project, cx, cy, radius, true), got.size());
-        std::vector<std::uint32_t> marked;
-        const auto& flags = target == ComponentTarget::Vertices ? m.vertexFlags
-                            : target == ComponentTarget::Faces  ? m.faceFlags
-                                                                : m.edgeFlags;
-        for (std::uint32_t h = 0; h < flags.size(); ++h)
-          if (flags[h] & kSelected) marked.push_back(h);
         if (target != ComponentTarget::Holes) {
-          ASSERT_EQ(marked, got);
+          ASSERT_EQ(test::flagged(flagsOf(m, target)), got);
         }
       }
     }

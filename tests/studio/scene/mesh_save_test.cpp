@@ -22,13 +22,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 std::set<std::string> names(const fs::path& folder) {
   std::set<std::string> out;
   for (const auto& e : fs::directory_iterator(folder)) out.insert(e.path().filename().string());
@@ -76,12 +69,12 @@ TEST(MeshSave, AFailedWriteKeepsTheOldFile) {
   for (const char* name : {"keep.ply", "keep.obj"}) {
     const fs::path file = dir.path / name;
     ASSERT_EQ(saveMeshFile(file, test::strip(3)), "");
-    const std::string old = slurp(file);
+    const std::string old = test::readFile(file);
     platform::test_seam::injectFailure(2, ENOSPC);  // the first write
     EXPECT_EQ(saveMeshFile(file, test::strip(500)),
               file.string() + ": cannot be written: No space left on device");
     platform::test_seam::injectFailure(0, 0);
-    EXPECT_EQ(slurp(file), old) << name;
+    EXPECT_EQ(test::readFile(file), old) << name;
   }
   fs::create_directory(dir.path / "folder.ply");
   EXPECT_EQ(saveMeshFile(dir.path / "folder.ply", test::strip(1)),
@@ -125,10 +118,10 @@ TEST(MeshSave, AFullFileSystemKeepsTheOldFile) {
   for (const char* name : {"a.ply", "a.obj"}) {
     const fs::path file = folder / name;
     ASSERT_EQ(saveMeshFile(file, test::strip(4)), "") << name;
-    const std::string old = slurp(file);
+    const std::string old = test::readFile(file);
     EXPECT_EQ(saveMeshFile(file, big),
               file.string() + ": cannot be written: No space left on device");
-    EXPECT_EQ(slurp(file), old) << name;
+    EXPECT_EQ(test::readFile(file), old) << name;
   }
   EXPECT_EQ(names(folder), (std::set<std::string>{"a.ply", "a.obj"}));
   EXPECT_EQ(saveMeshFile(folder / "a.ply", test::strip(6)), "") << "the space is given back";

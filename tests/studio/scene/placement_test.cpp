@@ -30,13 +30,6 @@ void expectNear(const Vec3& got, const Vec3& want, double tol = 1e-6) {
   EXPECT_NEAR(got.z, want.z, tol);
 }
 
-std::unique_ptr<Entity> meshEntity(studio::Mesh mesh) {
-  auto e = std::make_unique<Entity>();
-  e->type = om::kEntityPolygonMesh;
-  e->name = "m";
-  e->mesh = std::make_unique<studio::Mesh>(std::move(mesh));
-  return e;
-}
 
 // The unit square (0,0)-(1,1) at z = 0 as two triangles.
 studio::Mesh square() { return makeMesh({0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0}, {0, 1, 2, 0, 2, 3}); }

@@ -10,8 +10,6 @@
 namespace tessel::test {
 namespace {
 
-const char* kQuadObj = "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nf 1 2 3\nf 1 3 4\n";
-
 class TesselScript : public StudioFixture {
  protected:
   void SetUp() override { start(TESSEL_MODULE_PATH); }
@@ -33,36 +31,26 @@ TEST(ScriptWords, QuotesGroupAndCommentsEnd) {
   EXPECT_EQ(studio::virtualKey("F13"), 0);
 }
 
-TEST_F(TesselScript, ModuleUiIsMergedAndListed) {
-  EXPECT_EQ(run("print menu\nprint toolbars\nprint accelerators\n"), "");
-  auto lines = take();
+TEST_F(TesselScript, ModuleUiIsMergedAndListedByNameAndHelpListsTheVerbs) {
+  auto lines = output("print menu\n");
   EXPECT_TRUE(has(lines, "&File")) << "Studio's own menu";
   EXPECT_TRUE(has(lines, "[33814]")) << "the module's View All item";
+  lines = output("print toolbars\nprint accelerators\n");
   EXPECT_TRUE(has(lines, "combo {Mesh, Coord Sys, Lights} = Mesh marked"));
   EXPECT_TRUE(has(lines, "combo {Faces, Holes, Vertices, Edges} = Faces marked"));
-  EXPECT_TRUE(has(lines, "W -> 33814"));
-  EXPECT_TRUE(has(lines, "Ctrl+A -> 33830"));
-}
-
-TEST_F(TesselScript, CommandNamesAreAcceptedAndPrintedAndHelpListsTheVerbs) {
-  EXPECT_EQ(run("print toolbars\nprint accelerators\n"), "");
-  auto lines = take();
   EXPECT_TRUE(has(lines, "[34029] Custom Select panel"));
   EXPECT_TRUE(has(lines, "[34019] Object Filter combo {"));
   EXPECT_TRUE(has(lines, "W -> 33814 View All"));
   EXPECT_TRUE(has(lines, "Ctrl+A -> 33830 Select All"));
-  EXPECT_EQ(run("panel \"custom select\"\n"), "");
-  EXPECT_TRUE(has(take(), "panel: Custom Select [34029]"));
+  EXPECT_TRUE(has(output("panel \"custom select\"\n"), "panel: Custom Select [34029]"));
   EXPECT_EQ(run("panel Nonsense\n"), "error: test:1: no command named \"Nonsense\"\n");
   EXPECT_EQ(run("panel 34029\n"), "") << "numbers still work";
 
-  EXPECT_EQ(run("help\n"), "");
-  lines = take();
+  lines = output("help\n");
   EXPECT_TRUE(has(lines, "  drag left|middle|right X0 Y0 X1 Y1"));
   EXPECT_TRUE(has(lines, "  expect-refusal VERB"));
   EXPECT_TRUE(has(lines, "  help [VERB]"));
-  EXPECT_EQ(run("help panel\n"), "");
-  EXPECT_TRUE(has(take(), "usage: panel ID|\"Name\""));
+  EXPECT_TRUE(has(output("help panel\n"), "usage: panel ID|\"Name\""));
   EXPECT_EQ(run("help fly\n"), "error: test:1: no verb \"fly\"\n");
 }
 
@@ -82,16 +70,15 @@ TEST_F(TesselScript, ACommandThatCannotRunFailsTheLineUnlessARefusalIsExpected) 
 }
 
 TEST_F(TesselScript, ChoosingAFilterRefillsTheComponentFilter) {
-  EXPECT_EQ(run("filter object \"Coord Sys\"\nprint toolbars\n"), "");
-  auto lines = take();
+  auto lines = output("filter object \"Coord Sys\"\nprint toolbars\n");
   EXPECT_TRUE(has(lines, "filter: object Coord Sys"));
   EXPECT_TRUE(has(lines, "combo {Mesh, Coord Sys, Lights} = Coord Sys"));
   EXPECT_EQ(run("filter object Nonsense\n"), "error: test:1: the filter has no entry \"Nonsense\"\n");
 }
 
 TEST_F(TesselScript, OpenSelectAndPrint) {
-  auto file = dir.write("quad.obj", kQuadObj);
-  EXPECT_EQ(run("open " + file.string() + "\nselect quad faces 1\nselect quad vertices 0 3\n"
+  ASSERT_EQ(openSquare(), "");
+  EXPECT_EQ(run("select quad faces 1\nselect quad vertices 0 3\n"
                 "print selection\nprint scene\n"),
             "");
   auto lines = take();
@@ -102,8 +89,7 @@ TEST_F(TesselScript, OpenSelectAndPrint) {
   EXPECT_EQ(run("select quad faces 2\n"), "error: test:1: handle 2 out of range (quad has 2)\n");
   EXPECT_EQ(run("select nobody faces 0\n"), "error: test:1: no object \"nobody\"\n");
   // Names address objects, so a taken one is numbered, past every number taken.
-  EXPECT_EQ(run("curve quad 0 0 0 1 0 0\ncurve x 0 0 0 1 1 1\ncurve quad 0 0 0 2 0 0\n"), "");
-  lines = take();
+  lines = output("curve quad 0 0 0 1 0 0\ncurve x 0 0 0 1 1 1\ncurve quad 0 0 0 2 0 0\n");
   EXPECT_TRUE(has(lines, "added: quad 2 (2 points)"));
   EXPECT_TRUE(has(lines, "added: quad 3 (2 points)"));
 }
@@ -111,34 +97,28 @@ TEST_F(TesselScript, OpenSelectAndPrint) {
 TEST_F(TesselScript, TheFirstShapeIsFramedWhetherCurveOrMesh) {
   // A curve far from the origin in an empty scene: the view turns to it, and a mesh opened
   // after it no longer takes the view away.
-  EXPECT_EQ(run("curve far 100 50 0 104 50 0\nprint camera\n"), "");
-  EXPECT_TRUE(has(take(), "target (102, 50, 0)"));
-  auto file = dir.write("quad.obj", kQuadObj);
-  EXPECT_EQ(run("open " + file.string() + "\nprint camera\n"), "");
-  EXPECT_TRUE(has(take(), "target (102, 50, 0)"));
+  EXPECT_TRUE(has(output("curve far 100 50 0 104 50 0\nprint camera\n"), "target (102, 50, 0)"));
+  ASSERT_EQ(openSquare(), "");
+  EXPECT_TRUE(has(output("print camera\n"), "target (102, 50, 0)"));
 }
 
 TEST_F(TesselScript, ViewsKeepTheirCamerasAcrossLayouts) {
-  auto file = dir.write("quad.obj", kQuadObj);
-  EXPECT_EQ(run("open " + file.string() + "\nlayout quad\nview 3\nprint camera\n"), "");
-  auto quad = take();
+  ASSERT_EQ(openSquare(), "");
+  auto quad = output("layout quad\nview 3\nprint camera\n");
   EXPECT_TRUE(has(quad, "camera: view 3 (right)"));
   EXPECT_TRUE(has(quad, "projection orthographic"));
   EXPECT_EQ(run("layout single\nview 3\n"), "error: test:2: no view 3 in this layout (1 views)\n");
-  EXPECT_EQ(run("print camera\n"), "");
-  EXPECT_TRUE(has(take(), "camera: view 0 (perspective) eye"));
+  EXPECT_TRUE(has(output("print camera\n"), "camera: view 0 (perspective) eye"));
 }
 
 TEST_F(TesselScript, BadFilesLoseNothingAlreadyLoaded) {
-  auto good = dir.write("quad.obj", kQuadObj);
   auto bad = dir.write("bad.ply", "ply\nformat ascii 1.0\nelement vertex 9\nend_header\n1 2\n");
-  EXPECT_EQ(run("open " + good.string() + "\n"), "");
+  EXPECT_EQ(openSquare(), "");
   std::string error = run("print scene\nopen " + bad.string() + "\nprint scene\n");
   EXPECT_EQ(error.rfind("error: test:2: " + bad.string() + ": ", 0), 0u) << error;
   EXPECT_EQ(run("open " + dir.path.string() + "\n"),
             "error: test:1: " + dir.path.string() + ": is a directory\n");
-  EXPECT_EQ(run("print scene\n"), "");
-  EXPECT_TRUE(has(take(), "2 quad (mesh) 4 vertices"));
+  EXPECT_TRUE(has(output("print scene\n"), "2 quad (mesh) 4 vertices"));
 }
 
 // The load line says what a file holds that the mesh does not show as a user would expect: faces
@@ -148,8 +128,7 @@ TEST_F(TesselScript, TheLoadLineTellsWhatTheFileHeld) {
   std::string zeros(84 + 50 * 3, '\0');
   zeros[80] = 3;
   auto point = dir.write("point.stl", zeros);
-  EXPECT_EQ(run("open " + odd.string() + "\nopen " + point.string() + "\n"), "");
-  auto lines = take();
+  auto lines = output("open " + odd.string() + "\nopen " + point.string() + "\n");
   EXPECT_TRUE(hasLine(lines, "loaded: odd: 3 vertices, 2 faces, 4 edges (3 boundary, 0 non-manifold, "
                              "1 degenerate faces); 1 faces of the file with fewer than 3 corners "
                              "could not be read"));
@@ -209,9 +188,9 @@ TEST_F(TesselScript, ScriptFilesAndTheirBytesAreTakenSafely) {
 }
 
 TEST_F(TesselScript, ShotAndSaveWriteFiles) {
-  auto file = dir.write("quad.obj", kQuadObj);
   auto png = dir.path / "v.png", ply = dir.path / "out.ply";
-  EXPECT_EQ(run("open " + file.string() + "\nshot " + png.string() + "\nshot " +
+  ASSERT_EQ(openSquare(), "");
+  EXPECT_EQ(run("shot " + png.string() + "\nshot " +
                 (dir.path / "f.png").string() + " frame\nsave " + ply.string() + "\n"),
             "");
   EXPECT_GT(std::filesystem::file_size(png), 100u);
@@ -228,8 +207,7 @@ TEST_F(TesselScript, ShotAndSaveWriteFiles) {
 TEST_F(ProbeScript, ToolsCommandsAndPanelsAsAUserDrivesThem) {
   // Studio starts in the selection tool when the module has one.
   EXPECT_TRUE(host->tools().IsToolActive("Object Select"));
-  EXPECT_EQ(run("tool Dolly\ncommand \"Select All\"\n"), "");
-  auto lines = take();
+  auto lines = output("tool Dolly\ncommand \"Select All\"\n");
   EXPECT_TRUE(has(lines, "status: Dolly active"));
   EXPECT_TRUE(has(lines, "status: Select All ran"));
   EXPECT_TRUE(has(lines, "command: Select All ran"));
@@ -250,17 +228,14 @@ TEST_F(ProbeScript, ToolsCommandsAndPanelsAsAUserDrivesThem) {
   EXPECT_EQ(run("tool \"Component Select\"\nid 33826 shift\nset \"Probe Tool\" Locked true\n"),
             "error: test:3: attribute \"Locked\" is disabled\n");
   // The same pass checks the active tool's button.
-  EXPECT_EQ(run("print toolbars\n"), "");
-  EXPECT_TRUE(has(take(), "  [33826] Component Select checked panel"));
+  EXPECT_TRUE(has(output("print toolbars\n"), "  [33826] Component Select checked panel"));
   EXPECT_EQ(run("set \"Probe Tool\" Size 11\n"),
             "error: test:1: \"11\" is not a valid value for \"Size\"\n");
-  EXPECT_EQ(run("print panel \"Probe Tool\"\n"), "");
-  lines = take();
+  lines = output("print panel \"Probe Tool\"\n");
   EXPECT_TRUE(has(lines, "Size = 7"));
   EXPECT_TRUE(has(lines, "Locked = false  disabled"));
   // The accelerator W routes to View All like the menu item.
-  EXPECT_EQ(run("key W\n"), "");
-  EXPECT_TRUE(has(take(), "status: View All ran"));
+  EXPECT_TRUE(has(output("key W\n"), "status: View All ran"));
 }
 
 TEST_F(ProbeScript, PointerInputReachesTheCurrentTool) {
