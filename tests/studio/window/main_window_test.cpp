@@ -97,6 +97,15 @@ class WindowTest : public ::testing::Test {
     for (int i = 0; i < 5; ++i) QApplication::processEvents();
     QTest::qWait(30);
   }
+  // A left click (at the middle unless `at` says) or a key on `w`, then what it sets off.
+  void click(QWidget* w, Qt::KeyboardModifiers keys = {}, QPoint at = {}) {
+    QTest::mouseClick(w, Qt::LeftButton, keys, at);
+    settle();
+  }
+  void key(QWidget* w, Qt::Key k, Qt::KeyboardModifiers keys = {}) {
+    QTest::keyClick(w, k, keys);
+    settle();
+  }
   std::string run(const std::string& script) {
     std::istringstream in(script);
     std::ostringstream err;
@@ -111,8 +120,7 @@ class WindowTest : public ::testing::Test {
     QMenuBar* bar = window->menuBar();
     for (QAction* a : bar->actions())
       if (a->text().remove('&') == title) {
-        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(a).center());
-        settle();
+        click(bar, {}, bar->actionGeometry(a).center());
         return a->menu();
       }
     return nullptr;
@@ -128,12 +136,40 @@ class WindowTest : public ::testing::Test {
     }
     return nullptr;
   }
+  void openFold() {
+    ASSERT_EQ(window->openFiles({QString::fromStdString(dir.write("fold.obj", kFold).string())}), 1);
+  }
+  // The menu bar's `menu`, and an item found in it as item() finds it, without opening it.
+  QMenu* menuOf(const QString& title) {
+    for (QAction* a : window->menuBar()->actions())
+      if (a->text().remove('&') == title) return a->menu();
+    return nullptr;
+  }
+  QAction* menuItem(const QString& menu, const QString& text) {
+    QMenu* m = menuOf(menu);
+    return m ? item(m, text) : nullptr;
+  }
+  void trigger(QAction* a) {
+    a->trigger();
+    settle();
+  }
+  // The window made active and `w` given the keyboard, as a person's click would.
+  void focus(QWidget* w) {
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    w->setFocus();
+  }
+  QToolButton* panelArrow(std::uint32_t id) {
+    return window->findChild<QToolButton*>(QString("panel-%1").arg(id));
+  }
+  // Saves a picture of the window when TESSEL_SHOT_DIR names a folder for them.
+  void shot(const QString& name) {
+    if (const char* shots = std::getenv("TESSEL_SHOT_DIR"))
+      window->grab().save(QString(shots) + "/" + name);
+  }
   studio::ViewWidget* view() { return window->viewArea()->view(0); }
   std::size_t selectedFaces(const std::string& object) {
-    studio::Entity* e = host->scene().findByName(object);
-    std::size_t n = 0;
-    for (std::uint8_t f : e->mesh->faceFlags) n += (f & studio::kSelected) != 0;
-    return n;
+    return flagged(host->scene().findByName(object)->mesh->faceFlags).size();
   }
 
   TempConfig config;
@@ -145,7 +181,7 @@ class WindowTest : public ::testing::Test {
 };
 
 TEST_F(WindowTest, ViewMenuViewAllFramesTheSceneAfterTumbling) {
-  ASSERT_EQ(window->openFiles({QString::fromStdString(dir.write("fold.obj", kFold).string())}), 1);
+  openFold();
   settle();
   const studio::Camera framed = host->views().active().camera;
   ASSERT_EQ(run("tool Tumble\ndrag left 300 300 420 200\n"), "");
@@ -154,29 +190,25 @@ TEST_F(WindowTest, ViewMenuViewAllFramesTheSceneAfterTumbling) {
   QMenu* menu = openMenu("View");
   ASSERT_TRUE(menu);
   ASSERT_TRUE(menu->isVisible());
-  QAction* viewAll = nullptr;
-  for (QAction* a : menu->actions())
-    if (a->text().remove('&').startsWith("View All")) viewAll = a;
+  QAction* viewAll = item(menu, "View All");
   ASSERT_TRUE(viewAll) << "the module's View All is merged into Studio's View menu";
   EXPECT_TRUE(viewAll->isEnabled());
   EXPECT_TRUE(viewAll->text().contains("\tW")) << "its accelerator is shown beside it";
-  QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(viewAll).center());
-  settle();
+  click(menu, {}, menu->actionGeometry(viewAll).center());
   // Framed again: the target is the scene's centre again.
   const studio::Camera& now = host->views().active().camera;
   EXPECT_NEAR(studio::length(now.target - framed.target), 0, 1e-6);
 }
 
 TEST_F(WindowTest, ShiftClickOpensCustomSelectInTheDockAndApplyRunsItsValues) {
-  ASSERT_EQ(window->openFiles({QString::fromStdString(dir.write("fold.obj", kFold).string())}), 1);
+  openFold();
   ASSERT_EQ(run("mode component\nfilter object \"Mesh\"\nfilter component \"Faces\"\n"
                 "select \"fold\" faces 0\nselect \"fold\" faces\n"),
             "");
   studio::CommandButton* button = window->button(kCustomSelect);
   ASSERT_TRUE(button);
   EXPECT_EQ(button->text(), "Custom Select") << "named from the string table";
-  QTest::mouseClick(button, Qt::LeftButton, Qt::ShiftModifier);
-  settle();
+  click(button, Qt::ShiftModifier);
   studio::PropertyDock* dock = window->dock();
   ASSERT_TRUE(dock->panel());
   EXPECT_STREQ(dock->panel()->GetName(), "Custom Select");
@@ -191,11 +223,9 @@ TEST_F(WindowTest, ShiftClickOpensCustomSelectInTheDockAndApplyRunsItsValues) {
   EXPECT_TRUE(maxAngle->isEnabled()) << "the module enables the angles with the sharp-edge mode";
   maxAngle->clear();
   QTest::keyClicks(maxAngle, "120");
-  QTest::keyClick(maxAngle, Qt::Key_Return);
-  settle();
+  key(maxAngle, Qt::Key_Return);
   EXPECT_EQ(maxAngle->text(), "120");
-  QTest::mouseClick(dock->applyButton(), Qt::LeftButton);
-  settle();
+  click(dock->applyButton());
   // Both squares meet at a right angle: every face touches the fold.
   EXPECT_EQ(selectedFaces("fold"), 4u);
   EXPECT_TRUE(window->selectionLabel()->text().contains("4 faces"))
@@ -203,9 +233,8 @@ TEST_F(WindowTest, ShiftClickOpensCustomSelectInTheDockAndApplyRunsItsValues) {
 }
 
 TEST_F(WindowTest, BoxDragInComponentModeSelectsAndTheStatusBarPrompts) {
-  ASSERT_EQ(window->openFiles({QString::fromStdString(dir.write("fold.obj", kFold).string())}), 1);
-  QTest::mouseClick(window->button(33826), Qt::LeftButton);
-  settle();
+  openFold();
+  click(window->button(33826));
   ASSERT_EQ(run("mode component\nfilter object \"Mesh\"\nfilter component \"Faces\"\n"), "");
   EXPECT_FALSE(window->promptLabel()->text().isEmpty());
   EXPECT_EQ(window->promptLabel()->text().toStdString(), host->panels().prompt());
@@ -273,8 +302,8 @@ TEST_F(WindowTest, MenusFollowThePrintedRuleAndAFilterPickHandsTheKeyboardBack) 
 }
 
 TEST_F(WindowTest, CtrlZAfterABoxSelectionTakesItBackAndTheEditMenuNamesTheStep) {
-  ASSERT_EQ(window->openFiles({QString::fromStdString(dir.write("fold.obj", kFold).string())}), 1);
-  QTest::mouseClick(window->button(33826), Qt::LeftButton);
+  openFold();
+  click(window->button(33826));
   ASSERT_EQ(run("mode component\nfilter object \"Mesh\"\nfilter component \"Faces\"\n"), "");
   studio::ViewWidget* v = view();
   const QPoint from(5, 5), to(v->width() - 5, v->height() - 5);
@@ -295,33 +324,21 @@ TEST_F(WindowTest, CtrlZAfterABoxSelectionTakesItBackAndTheEditMenuNamesTheStep)
   EXPECT_FALSE(texts.contains("Edit")) << "the module's Edit item is where this menu goes";
 
   // Window shortcuts answer only in the active window.
-  window->activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-  v->setFocus();
-  QTest::keyClick(v, Qt::Key_Z, Qt::ControlModifier);
-  settle();
+  focus(v);
+  key(v, Qt::Key_Z, Qt::ControlModifier);
   EXPECT_EQ(selectedFaces("fold"), 0u);
-  QTest::keyClick(v, Qt::Key_Y, Qt::ControlModifier);
-  settle();
+  key(v, Qt::Key_Y, Qt::ControlModifier);
   EXPECT_EQ(selectedFaces("fold"), 3u);
-  QTest::keyClick(v, Qt::Key_Delete);
-  settle();
+  key(v, Qt::Key_Delete);
   EXPECT_EQ(host->scene().findByName("fold")->mesh->faceCount(), 1u);
 }
 
 // File > Save Selection As through its dialog, a name typed without an extension taking the
 // chosen filter's; then Edit > Separate Selection.
 TEST_F(WindowTest, SaveSelectionAsAndSeparateSelectionFromTheMenus) {
-  ASSERT_EQ(window->openFiles({QString::fromStdString(dir.write("fold.obj", kFold).string())}), 1);
+  openFold();
   ASSERT_EQ(run("mode component\nfilter component \"Faces\"\nselect \"fold\" faces 2 3\n"), "");
-  auto item = [this](const QString& menu, const QString& text) -> QAction* {
-    for (QAction* top : window->menuBar()->actions())
-      if (top->text().remove('&') == menu)
-        for (QAction* a : top->menu()->actions())
-          if (a->text().remove('&').section('\t', 0, 0) == text) return a;
-    return nullptr;
-  };
-  QAction* save = item("File", "Save Selection As...");
+  QAction* save = menuItem("File", "Save Selection As...");
   ASSERT_TRUE(save);
   QString title;
   QTimer::singleShot(300, [&] {
@@ -333,24 +350,21 @@ TEST_F(WindowTest, SaveSelectionAsAndSeparateSelectionFromTheMenus) {
     if (auto* name = dialog->findChild<QLineEdit*>("fileNameEdit")) name->setText("wing");
     QMetaObject::invokeMethod(dialog, "accept");
   });
-  save->trigger();
-  settle();
+  trigger(save);
   EXPECT_EQ(title.toStdString(), "Save Selected Faces of fold As");
   const studio::LoadedFile written = studio::loadMeshFile(dir.path / "wing.obj");
   ASSERT_EQ(written.error, "") << out.str();
   EXPECT_EQ(written.mesh.faceCount(), 2u);
   EXPECT_EQ(written.mesh.vertexCount(), 4u);
 
-  QAction* separate = item("Edit", "Separate Selection");
+  QAction* separate = menuItem("Edit", "Separate Selection\t");
   ASSERT_TRUE(separate);
   ASSERT_TRUE(separate->text().endsWith("\tP")) << separate->text().toStdString();
-  separate->trigger();
-  settle();
+  trigger(separate);
   ASSERT_TRUE(host->scene().findByName("fold part"));
   EXPECT_EQ(host->scene().findByName("fold part")->mesh->faceCount(), 2u);
   EXPECT_EQ(host->scene().findByName("fold")->mesh->faceCount(), 2u);
-  separate->trigger();
-  settle();
+  trigger(separate);
   EXPECT_TRUE(window->warningLabel()->isVisible()) << "nothing left selected: said in the window";
 }
 
@@ -380,36 +394,27 @@ TEST_F(WindowTest, TitleMarksUnsavedChangesAndClosingAsksToSaveThem) {
       }
     });
   };
-  QAction* exit = nullptr;
-  for (QAction* top : window->menuBar()->actions())
-    if (top->text().remove('&') == "File")
-      for (QAction* a : top->menu()->actions())
-        if (a->text().remove('&') == "Exit") exit = a;
+  QAction* exit = menuItem("File", "Exit");
   ASSERT_TRUE(exit);
   answerNext(QMessageBox::Cancel);
-  exit->trigger();
-  settle();
+  trigger(exit);
   EXPECT_EQ(asked.toStdString(), "Save the changes to fold before closing?");
   EXPECT_TRUE(window->isVisible()) << "Cancel keeps the window and the changes";
 
   // The Exit given up is not taken up again by the next command.
   asked.clear();
-  window->activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-  view()->setFocus();
+  focus(view());
   answerNext(QMessageBox::Cancel);
   QTest::keyClick(view(), Qt::Key_W);  // View All
   QTest::qWait(400);
   EXPECT_TRUE(asked.isEmpty()) << asked.toStdString();
 
-  QTest::keyClick(view(), Qt::Key_S, Qt::ControlModifier);
-  settle();
+  key(view(), Qt::Key_S, Qt::ControlModifier);
   EXPECT_EQ(window->windowTitle().toStdString(), "fold.obj \u2014 Tessel Studio");
   EXPECT_EQ(studio::loadMeshFile(fold).mesh.faceCount(), 3u) << "written over its own file";
 
   answerNext(QMessageBox::Cancel);
-  QTest::keyClick(view(), Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
-  settle();
+  key(view(), Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
   EXPECT_EQ(asked.toStdString(),
             "Save fold As | " + std::filesystem::canonical(dir.path).string() + " | fold.obj");
 
@@ -427,12 +432,11 @@ TEST_F(WindowTest, TitleMarksUnsavedChangesAndClosingAsksToSaveThem) {
 // the panel is live only while its tool is active: the dock's fields follow the idle update pass,
 // so what looks editable takes edits.
 TEST_F(WindowTest, AToolsPanelFollowsItsToolAndEveryPanelHasOneApply) {
-  ASSERT_EQ(window->openFiles({QString::fromStdString(dir.write("fold.obj", kFold).string())}), 1);
+  openFold();
   ASSERT_EQ(run("mode object\nfilter object \"Mesh\"\ncommand \"Select All\"\n"
                 "tool \"Object Select\"\n"),
             "");
-  QTest::mouseClick(window->findChild<QToolButton*>(QString("panel-%1").arg(kRotate)),
-                    Qt::LeftButton);
+  QTest::mouseClick(panelArrow(kRotate), Qt::LeftButton);
   auto idle = [&] {
     settle();
     QTest::qWait(400);  // past the idle timer
@@ -462,8 +466,7 @@ TEST_F(WindowTest, AToolsPanelFollowsItsToolAndEveryPanelHasOneApply) {
           << w->objectName().toStdString() << " can still be pressed";
     }
   }
-  if (const char* shots = std::getenv("TESSEL_SHOT_DIR"))
-    window->grab().save(QString(shots) + "/window-inactive-panel.png");
+  shot("window-inactive-panel.png");
   ASSERT_EQ(run("print panel \"Base Rotate\"\n"), "");
   EXPECT_NE(out.str().find("Base Rotate (shown, inactive"), std::string::npos);
   EXPECT_NE(run("apply \"Base Rotate\"\n"), "") << "a script cannot press it either";
@@ -473,8 +476,7 @@ TEST_F(WindowTest, AToolsPanelFollowsItsToolAndEveryPanelHasOneApply) {
   EXPECT_FALSE(dock->inactiveNote()->isVisible());
   // A command's panel opens without running its command.
   out.str("");
-  QTest::mouseClick(window->findChild<QToolButton*>(QString("panel-%1").arg(kCustomSelect)),
-                    Qt::LeftButton);
+  QTest::mouseClick(panelArrow(kCustomSelect), Qt::LeftButton);
   idle();
   EXPECT_STREQ(dock->panel()->GetName(), "Custom Select");
   EXPECT_TRUE(dock->applyButton()->isVisible() && dock->applyButton()->isEnabled())
@@ -484,10 +486,9 @@ TEST_F(WindowTest, AToolsPanelFollowsItsToolAndEveryPanelHasOneApply) {
 }
 
 TEST_F(WindowTest, ThePanelsOwnApplyTakesTheManipulatorAlongAndCtrlZBringsItBack) {
-  ASSERT_EQ(window->openFiles({QString::fromStdString(dir.write("fold.obj", kFold).string())}), 1);
+  openFold();
   ASSERT_EQ(run("mode object\nfilter object \"Mesh\"\ncommand \"Select All\"\n"), "");
-  QTest::mouseClick(window->button(kTranslate), Qt::LeftButton, Qt::ShiftModifier);
-  settle();
+  click(window->button(kTranslate), Qt::ShiftModifier);
   studio::PropertyDock* dock = window->dock();
   ASSERT_TRUE(dock->panel());
   EXPECT_STREQ(dock->panel()->GetName(), "Base Translate");
@@ -500,21 +501,16 @@ TEST_F(WindowTest, ThePanelsOwnApplyTakesTheManipulatorAlongAndCtrlZBringsItBack
   x->clear();
   QTest::keyClicks(x, "0.05");
   QTest::keyClick(x, Qt::Key_Return);
-  QTest::mouseClick(apply, Qt::LeftButton);
-  settle();
+  click(apply);
   studio::Entity* fold = host->scene().findByName("fold");
   const studio::ManipulatorCore* m = host->mainView().shownManipulator();
   ASSERT_TRUE(fold && m);
   EXPECT_NEAR(fold->frame.origin.x, 0.05, 1e-6);
   EXPECT_NEAR(studio::length(m->state.origin - fold->frame.origin), 0, 1e-6)
       << "the manipulator is drawn where the selection went";
-  if (const char* shots = std::getenv("TESSEL_SHOT_DIR"))
-    window->grab().save(QString(shots) + "/window-manipulator-after-apply.png");
-  window->activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-  view()->setFocus();
-  QTest::keyClick(view(), Qt::Key_Z, Qt::ControlModifier);
-  settle();
+  shot("window-manipulator-after-apply.png");
+  focus(view());
+  key(view(), Qt::Key_Z, Qt::ControlModifier);
   EXPECT_NEAR(fold->frame.origin.x, 0, 1e-9);
   EXPECT_NEAR(studio::length(m->state.origin - fold->frame.origin), 0, 1e-6);
 }
@@ -541,11 +537,8 @@ TEST_F(WindowTest, DisplayModesByKeyAndViewMenuPerViewAndBackSidesTinted) {
   EXPECT_GT(back.blue() - back.red(), 25) << "the back side is tinted";
   EXPECT_GT(back.blue(), 60) << "and not black";
 
-  window->activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-  v->setFocus();
-  QTest::keyClick(v, Qt::Key_F7);
-  settle();
+  focus(v);
+  key(v, Qt::Key_F7);
   EXPECT_EQ(active.display, studio::DisplayMode::Wireframe);
   EXPECT_NE(v->grabFramebuffer(), smooth) << "the edges show";
   QMenu* menu = openMenu("View");
@@ -554,16 +547,13 @@ TEST_F(WindowTest, DisplayModesByKeyAndViewMenuPerViewAndBackSidesTinted) {
   QAction* wire = menu->findChild<QAction*>("display-wireframe");
   ASSERT_TRUE(points && wire);
   EXPECT_TRUE(wire->isChecked()) << "the menu shows the active view's mode";
-  QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(points).center());
-  settle();
+  click(menu, {}, menu->actionGeometry(points).center());
   EXPECT_EQ(active.display, studio::DisplayMode::Points);
   const QImage dots = v->grabFramebuffer();
   EXPECT_NE(dots, smooth);
-  QTest::keyClick(v, Qt::Key_F6);
-  settle();
+  key(v, Qt::Key_F6);
   EXPECT_EQ(active.display, studio::DisplayMode::Flat);
-  QTest::keyClick(v, Qt::Key_F5);
-  settle();
+  key(v, Qt::Key_F5);
   EXPECT_EQ(v->grabFramebuffer(), smooth);
   // Per view: another view keeps its own.
   ASSERT_EQ(run("layout quad\ndisplay points 3\n"), "");
@@ -575,9 +565,7 @@ TEST_F(WindowTest, DisplayModesByKeyAndViewMenuPerViewAndBackSidesTinted) {
   for (const char* key : {"F5 Smooth Shading", "F6 Flat Shading", "F7 Wireframe Over Surface",
                           "F8 Points"})
     EXPECT_TRUE(keys.contains(key)) << key << " in " << keys.join(", ").toStdString();
-  if (const char* shots = std::getenv("TESSEL_SHOT_DIR")) {
-    window->grab().save(QString(shots) + "/window-display-modes.png");
-  }
+  shot("window-display-modes.png");
 }
 
 // Studio's own navigation through the view widget: a middle drag orbits only under the
@@ -698,14 +686,12 @@ TEST_F(WindowTest, GrabShowsMenuToolbarsCombosDockAndStatusBar) {
                      ? QString(sample)
                      : QString::fromStdString(dir.write("fold.obj", kFold).string());
   ASSERT_EQ(window->openFiles({file}), 1);
-  QTest::mouseClick(window->findChild<QToolButton*>(QString("panel-%1").arg(kCustomSelect)),
-                    Qt::LeftButton);
-  settle();
-  QTest::mouseClick(window->button(kObjectSelect), Qt::LeftButton);
-  settle();
-  const QImage shot = window->grab().toImage();
+  click(panelArrow(kCustomSelect));
+  click(window->button(kObjectSelect));
+  const QImage picture = window->grab().toImage();
   // Kept only when asked for: a run from the source folder must not leave a picture there.
-  if (const char* dirOut = std::getenv("TESSEL_SHOT_DIR")) shot.save(QString(dirOut) + "/studio-window.png");
+  if (const char* dirOut = std::getenv("TESSEL_SHOT_DIR"))
+    picture.save(QString(dirOut) + "/studio-window.png");
 
   auto inside = [&](QWidget* w) {
     return w && w->isVisible() && w->width() > 0 &&
@@ -730,7 +716,7 @@ TEST_F(WindowTest, GrabShowsMenuToolbarsCombosDockAndStatusBar) {
   // The view shows the mesh: its centre differs from the background colour.
   QWidget* v = view();
   const QPoint centre = v->mapTo(window.get(), v->rect().center());
-  const QColor c = shot.pixelColor(centre * shot.devicePixelRatio());
+  const QColor c = picture.pixelColor(centre * picture.devicePixelRatio());
   EXPECT_FALSE(std::abs(c.red() - 41) < 4 && std::abs(c.green() - 43) < 4 && std::abs(c.blue() - 51) < 4)
       << "the view's centre is background";
 }
@@ -855,7 +841,7 @@ TEST(ToolbarRows, EachRowTakesTheBarsThatFitAndHiddenBarsTakeNoRoom) {
 // sliver a splitter hands them first (the top view showed the scan a tenth of its size); one
 // whose camera the user moved keeps it.
 TEST_F(WindowTest, ViewsShownInFourAreFramedForTheirOwnShape) {
-  ASSERT_EQ(window->openFiles({QString::fromStdString(dir.write("fold.obj", kFold).string())}), 1);
+  openFold();
   ASSERT_EQ(run("layout quad\n"), "");
   const studio::Box box = host->scene().bounds();
   for (int i = 1; i < 4; ++i) {
@@ -877,14 +863,10 @@ TEST_F(WindowTest, ViewsShownInFourAreFramedForTheirOwnShape) {
 // Every item of every menu and every toolbar button that is enabled does something when chosen:
 // none answers "Nothing handles". Items that cannot run now are disabled instead.
 TEST_F(WindowTest, EveryEnabledMenuItemAndToolbarButtonIsHandled) {
-  ASSERT_EQ(window->openFiles({QString::fromStdString(dir.write("fold.obj", kFold).string())}), 1);
+  openFold();
   ASSERT_EQ(run("curve rail 0 0 0 1 0 0\nmode object\n"), "");
-  QMenu* select = nullptr;
-  for (QAction* a : window->menuBar()->actions())
-    if (a->text().remove('&') == "Select") select = a->menu();
-  ASSERT_TRUE(select);
-  EXPECT_FALSE(item(select, "Invert")->isEnabled()) << "Invert needs component mode";
-  EXPECT_FALSE(item(select, "Cycle")->isEnabled()) << "Cycle needs two selected objects";
+  EXPECT_FALSE(menuItem("Select", "Invert")->isEnabled()) << "Invert needs component mode";
+  EXPECT_FALSE(menuItem("Select", "Cycle")->isEnabled()) << "Cycle needs two selected objects";
 
   // Dialogs a command opens (a message box, a progress) are answered as they come.
   QTimer answer;
@@ -972,15 +954,14 @@ TEST_F(WindowTest, EveryToolbarButtonHasAnIconOfItsOwnAndItsNameInTheTooltip) {
 // View > Show Hierarchy Tree opens the object list; its check boxes, rows, F2 and the Delete key
 // reach the host, and the host's changes reach the rows.
 TEST_F(WindowTest, ObjectListShowsHidesSelectsRenamesAndDeletes) {
-  ASSERT_EQ(window->openFiles({QString::fromStdString(dir.write("fold.obj", kFold).string())}), 1);
+  openFold();
   ASSERT_EQ(run("curve rail 0 0 0 1 0 0\nmode object\n"), "");
   QMenu* viewMenu = openMenu("View");
   ASSERT_TRUE(viewMenu);
   QAction* show = item(viewMenu, "Show Hierarchy Tree");
   ASSERT_TRUE(show && show->isEnabled());
   EXPECT_FALSE(show->isChecked());
-  QTest::mouseClick(viewMenu, Qt::LeftButton, {}, viewMenu->actionGeometry(show).center());
-  settle();
+  click(viewMenu, {}, viewMenu->actionGeometry(show).center());
   studio::ObjectListDock* list = window->objectList();
   ASSERT_TRUE(list->isVisible());
   EXPECT_TRUE(item(viewMenu, "Show Hierarchy Tree")->isChecked());
@@ -999,23 +980,17 @@ TEST_F(WindowTest, ObjectListShowsHidesSelectsRenamesAndDeletes) {
   option.rect = tree->visualItemRect(fold);
   option.features |= QStyleOptionViewItem::HasCheckIndicator;
   const QRect box = tree->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, tree);
-  QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, box.center());
-  settle();
+  click(tree->viewport(), {}, box.center());
   EXPECT_FALSE(host->scene().find(foldId)->visible);
   EXPECT_EQ(host->history().nextUndo()->name, "Hide \"fold\"");
-  window->activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-  tree->setFocus();
-  QTest::keyClick(tree, Qt::Key_Z, Qt::ControlModifier);
-  settle();
+  focus(tree);
+  key(tree, Qt::Key_Z, Qt::ControlModifier);
   EXPECT_TRUE(host->scene().find(foldId)->visible);
   EXPECT_EQ(list->itemOf(foldId)->checkState(0), Qt::Checked);
 
   // Clicks select as picks do, Ctrl adding; the host's selection comes back to the rows.
   auto clickRow = [&](std::uint32_t id, Qt::KeyboardModifiers keys) {
-    QTest::mouseClick(tree->viewport(), Qt::LeftButton, keys,
-                      tree->visualItemRect(list->itemOf(id)).center());
-    settle();
+    click(tree->viewport(), keys, tree->visualItemRect(list->itemOf(id)).center());
   };
   clickRow(foldId, {});
   EXPECT_EQ(host->scene().selection(), (std::vector<std::uint32_t>{foldId}));
@@ -1030,15 +1005,13 @@ TEST_F(WindowTest, ObjectListShowsHidesSelectsRenamesAndDeletes) {
   auto rename = [&](std::uint32_t id, const QString& text) {
     tree->setCurrentItem(list->itemOf(id), 0, QItemSelectionModel::NoUpdate);
     tree->setFocus();
-    QTest::keyClick(tree, Qt::Key_F2);
-    settle();
+    key(tree, Qt::Key_F2);
     QWidget* editor = QApplication::focusWidget();
     EXPECT_TRUE(qobject_cast<QLineEdit*>(editor));
     if (!editor) return;
     QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClicks(editor, text);
-    QTest::keyClick(editor, Qt::Key_Return);
-    settle();
+    key(editor, Qt::Key_Return);
   };
   rename(railId, "guide");
   EXPECT_EQ(host->scene().find(railId)->name, "guide");
@@ -1052,8 +1025,7 @@ TEST_F(WindowTest, ObjectListShowsHidesSelectsRenamesAndDeletes) {
   // Delete in the list is Edit > Delete; a mesh opened later joins the list.
   clickRow(foldId, {});
   tree->setFocus();
-  QTest::keyClick(tree, Qt::Key_Delete);
-  settle();
+  key(tree, Qt::Key_Delete);
   EXPECT_FALSE(host->scene().find(foldId));
   EXPECT_FALSE(list->itemOf(foldId));
   EXPECT_FALSE(window->warningLabel()->isVisible()) << "the refusal went at the next action";
@@ -1064,9 +1036,7 @@ TEST_F(WindowTest, ObjectListShowsHidesSelectsRenamesAndDeletes) {
 // Show Toolbars lists the toolbars with check marks; All and None; the panes follow their items
 // and their own close buttons; the toolbars shown are kept for the next start.
 TEST_F(WindowTest, ToolbarsAndPanesFollowTheViewMenuAndToolbarsAreKept) {
-  QMenu* viewMenu = nullptr;
-  for (QAction* a : window->menuBar()->actions())
-    if (a->text().remove('&') == "View") viewMenu = a->menu();
+  QMenu* viewMenu = menuOf("View");
   ASSERT_TRUE(viewMenu);
   QMenu* bars = item(viewMenu, "Show Toolbars")->menu();
   ASSERT_TRUE(bars);
@@ -1080,21 +1050,17 @@ TEST_F(WindowTest, ToolbarsAndPanesFollowTheViewMenuAndToolbarsAreKept) {
       if (tb->windowTitle() == title) return tb;
     return static_cast<QToolBar*>(nullptr);
   };
-  item(bars, "None")->trigger();
-  settle();
+  trigger(item(bars, "None"));
   for (QToolBar* tb : window->moduleToolBars()) EXPECT_FALSE(tb->isVisible());
-  item(bars, "Camera")->trigger();
-  settle();
+  trigger(item(bars, "Camera"));
   EXPECT_TRUE(toolbar("Camera")->isVisible());
   EXPECT_TRUE(item(bars, "Camera")->isChecked());
   EXPECT_FALSE(item(bars, "Select")->isChecked());
 
-  item(viewMenu, "Show Properties Sheet")->trigger();
-  settle();
+  trigger(item(viewMenu, "Show Properties Sheet"));
   EXPECT_FALSE(window->dock()->isVisible());
   EXPECT_FALSE(item(viewMenu, "Show Properties Sheet")->isChecked());
-  item(viewMenu, "Show Hierarchy Tree")->trigger();
-  settle();
+  trigger(item(viewMenu, "Show Hierarchy Tree"));
   ASSERT_TRUE(window->objectList()->isVisible());
   window->objectList()->close();  // its own close button
   settle();
