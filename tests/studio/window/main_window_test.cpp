@@ -783,7 +783,7 @@ TEST_F(WindowTest, FourViewsInSplittersAndABadFileGivesADialogNotAnExit) {
 // overflow menus, all five bars shown too, and the prompt reads whole; wide again, they share
 // fewer rows.
 TEST_F(WindowTest, At800x600TheBarsWrapAndTheFilterCombosAndPromptStayInSight) {
-  ASSERT_EQ(window->openFiles({QString::fromStdString(dir.write("fold.obj", kFold).string())}), 1);
+  openFold();
   auto rows = [&] {
     std::set<int> tops;
     for (QToolBar* tb : window->moduleToolBars())
@@ -816,8 +816,7 @@ TEST_F(WindowTest, At800x600TheBarsWrapAndTheFilterCombosAndPromptStayInSight) {
     }
     EXPECT_LE(w->mapTo(window->dock(), QPoint(w->width(), 0)).x(), window->dock()->width());
   }
-  if (const char* dirOut = std::getenv("TESSEL_SHOT_DIR"))
-    window->grab().save(QString(dirOut) + "/studio-window-800x600.png");
+  shot("studio-window-800x600.png");
   ASSERT_EQ(run("id 33020\n"), "");  // every toolbar shown
   inSight("all bars at 800 x 600");
   const std::size_t narrow = rows();
