@@ -1008,6 +1008,15 @@ void StudioHost::refine() {
   if (!renderer_.continuePieces()) queueRefine();
 }
 
+void StudioHost::completeFrames() {
+  drawPending();
+  const int view = renderer_.refiningView();
+  if (view < 0) return;
+  renderer_.completePieces();
+  context_->useView(view);
+  context_->present();
+}
+
 void StudioHost::queueRefine() {
   // One next piece queued at a time, however often a frame was begun anew meanwhile.
   if (refineQueued_ || !onRefine) return;

@@ -243,6 +243,9 @@ class StudioHost final : public omModuleHost,
   // the next piece and calls onRefine again until the frame is complete.
   void setDrawInPieces(bool on) { drawInPieces_ = on; }
   void refine();
+  // Draws what is marked and finishes a frame being drawn in pieces: before the window's
+  // picture is taken whole, which a piece's half-drawn frame must not be.
+  void completeFrames();
   std::function<void()> onRefine;
   // Runs when a view is marked and none was: a window schedules drawPending then.
   std::function<void()> onDrawPending;

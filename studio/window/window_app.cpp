@@ -61,11 +61,12 @@ int runWindow(int argc, char** argv, const WindowOptions& options) {
         window.refresh();
         QApplication::processEvents();
       };
-      runner.shootWindow = [&window, &echo](const std::string& path) -> std::string {
+      runner.shootWindow = [&window, &echo, &host](const std::string& path) -> std::string {
         // What the last line changed is drawn first. Written aside and renamed into place, as
         // every file Studio writes.
         window.refresh();
         QApplication::processEvents();
+        host.completeFrames();
         QByteArray png;
         QBuffer buffer(&png);
         buffer.open(QIODevice::WriteOnly);

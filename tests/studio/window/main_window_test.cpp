@@ -1166,6 +1166,16 @@ TEST_F(WindowTest, APressDuringAFrameDrawnInPiecesIsHandledBetweenPieces) {
   renderer.setPieceTriangles(0);
   host->drawView(0);
   EXPECT_EQ(pieces, renderer.readPixels(rect));
+  // A picture of the window is taken of a finished frame, never of the pieces drawn so far.
+  renderer.setPieceTriangles(4'000);
+  host->views().active().RedrawView(0);
+  QApplication::processEvents();
+  ASSERT_TRUE(renderer.refining());
+  const std::uint64_t before = view()->framesPresented();
+  host->completeFrames();
+  EXPECT_FALSE(renderer.refining());
+  EXPECT_GT(view()->framesPresented(), before);
+  EXPECT_EQ(pieces, renderer.readPixels(rect));
 }
 
 }  // namespace
