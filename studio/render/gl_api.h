@@ -80,6 +80,21 @@ struct GlApi {
 
   bool hasBuffers() const { return GenBuffers && DeleteBuffers && BindBuffer && BufferData; }
 
+  // Framebuffer objects, when the context has them: a still frame drawn in pieces is drawn into
+  // one of its own and copied to the view's when complete. Null when it does not.
+  PFNGLGENFRAMEBUFFERSPROC GenFramebuffers = nullptr;
+  PFNGLDELETEFRAMEBUFFERSPROC DeleteFramebuffers = nullptr;
+  PFNGLBINDFRAMEBUFFERPROC BindFramebuffer = nullptr;
+  PFNGLFRAMEBUFFERRENDERBUFFERPROC FramebufferRenderbuffer = nullptr;
+  PFNGLCHECKFRAMEBUFFERSTATUSPROC CheckFramebufferStatus = nullptr;
+  PFNGLGENRENDERBUFFERSPROC GenRenderbuffers = nullptr;
+  PFNGLDELETERENDERBUFFERSPROC DeleteRenderbuffers = nullptr;
+  PFNGLBINDRENDERBUFFERPROC BindRenderbuffer = nullptr;
+  PFNGLRENDERBUFFERSTORAGEPROC RenderbufferStorage = nullptr;
+  PFNGLBLITFRAMEBUFFERPROC BlitFramebuffer = nullptr;
+
+  bool hasFramebuffers() const { return GenFramebuffers != nullptr; }
+
   // False when the context lacks one of them.
   template <class Lookup>
   bool load(Lookup lookup) {
@@ -153,6 +168,17 @@ struct GlApi {
     if (!(get(GenBuffers, "glGenBuffers") && get(DeleteBuffers, "glDeleteBuffers") &&
           get(BindBuffer, "glBindBuffer") && get(BufferData, "glBufferData")))
       GenBuffers = nullptr;
+    if (!(get(GenFramebuffers, "glGenFramebuffers") &&
+          get(DeleteFramebuffers, "glDeleteFramebuffers") &&
+          get(BindFramebuffer, "glBindFramebuffer") &&
+          get(FramebufferRenderbuffer, "glFramebufferRenderbuffer") &&
+          get(CheckFramebufferStatus, "glCheckFramebufferStatus") &&
+          get(GenRenderbuffers, "glGenRenderbuffers") &&
+          get(DeleteRenderbuffers, "glDeleteRenderbuffers") &&
+          get(BindRenderbuffer, "glBindRenderbuffer") &&
+          get(RenderbufferStorage, "glRenderbufferStorage") &&
+          get(BlitFramebuffer, "glBlitFramebuffer")))
+      GenFramebuffers = nullptr;
     return true;
   }
 };

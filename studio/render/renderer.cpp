@@ -117,7 +117,66 @@ const GlApi& Renderer::api() {
     if (!gl_.load([this](const char* name) { return context_.procAddress(name); }))
       throw std::runtime_error("the OpenGL context lacks an OpenGL 1.1 entry point");
   }
+  if (drawTarget_) gl_.BindFramebuffer(GL_FRAMEBUFFER, drawTarget_);
   return gl_;
+}
+
+bool Renderer::bindPieceTarget(int view) {
+  const GlApi& gl = api();
+  if (!gl.hasFramebuffers()) return false;
+  const int w = context_.width(), h = context_.height();
+  if (w <= 0 || h <= 0) return false;
+  PieceTarget& t = targets_[view];
+  if (!t.framebuffer) {
+    gl.GenFramebuffers(1, &t.framebuffer);
+    gl.GenRenderbuffers(1, &t.colour);
+    gl.GenRenderbuffers(1, &t.depth);
+  }
+  if (t.width != w || t.height != h) {
+    // The depth as the view's own framebuffer holds it: a copy of depth needs the same format.
+    GLint depthBits = 24, stencilBits = 0;
+    gl.BindFramebuffer(GL_FRAMEBUFFER, context_.framebuffer());
+    gl.GetIntegerv(GL_DEPTH_BITS, &depthBits);
+    gl.GetIntegerv(GL_STENCIL_BITS, &stencilBits);
+    const GLenum depthFormat = stencilBits > 0   ? GL_DEPTH24_STENCIL8
+                               : depthBits > 24  ? GL_DEPTH_COMPONENT32
+                               : depthBits == 16 ? GL_DEPTH_COMPONENT16
+                                                 : GL_DEPTH_COMPONENT24;
+    gl.BindRenderbuffer(GL_RENDERBUFFER, t.colour);
+    gl.RenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, w, h);
+    gl.BindRenderbuffer(GL_RENDERBUFFER, t.depth);
+    gl.RenderbufferStorage(GL_RENDERBUFFER, depthFormat, w, h);
+    gl.BindRenderbuffer(GL_RENDERBUFFER, 0);
+    gl.BindFramebuffer(GL_FRAMEBUFFER, t.framebuffer);
+    gl.FramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, t.colour);
+    gl.FramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, t.depth);
+    if (stencilBits > 0)
+      gl.FramebufferRenderbuffer(GL_FRAMEBUFFER, GL_STENCIL_ATTACHMENT, GL_RENDERBUFFER, t.depth);
+    t.width = w, t.height = h;
+  }
+  gl.BindFramebuffer(GL_FRAMEBUFFER, t.framebuffer);
+  if (gl.CheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+    gl.BindFramebuffer(GL_FRAMEBUFFER, context_.framebuffer());
+    return false;
+  }
+  drawTarget_ = t.framebuffer;
+  return true;
+}
+
+void Renderer::leavePieceTarget(const Frame& f, bool show) {
+  if (!drawTarget_) return;
+  const GlApi& gl = api();
+  drawTarget_ = 0;
+  const GLuint own = context_.framebuffer();
+  if (show) {
+    // The view's rectangle only: the rest of its surface is other views' (one shared surface).
+    const GLint x = f.rect.x, y = context_.height() - f.rect.y - f.rect.height;
+    gl.BindFramebuffer(GL_READ_FRAMEBUFFER, targets_[f.view].framebuffer);
+    gl.BindFramebuffer(GL_DRAW_FRAMEBUFFER, own);
+    gl.BlitFramebuffer(x, y, x + f.rect.width, y + f.rect.height, x, y, x + f.rect.width,
+                       y + f.rect.height, GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT, GL_NEAREST);
+  }
+  gl.BindFramebuffer(GL_FRAMEBUFFER, own);
 }
 
 const std::vector<float>& Renderer::normalsFor(const Entity& e) {
@@ -719,7 +778,6 @@ bool Renderer::drawView(Scene& scene, const Camera& camera, const PixelRect& rec
   Refinement r;
   r.frame = {&scene, camera, rect, active, evalLight, std::nullopt, display_, view_};
   if (manipulator) r.frame.manipulator = *manipulator;
-  beginFrame(r.frame, true);
   // Every entity drawn is an item of the frame; a mesh's size is the triangles a still frame
   // draws of it.
   std::uint64_t total = 0;
@@ -742,13 +800,23 @@ bool Renderer::drawView(Scene& scene, const Camera& camera, const PixelRect& rec
       !pieces ? total + 1
       : pieceTriangles_ ? pieceTriangles_
                         : nextBudget(lastDrawn_, lastSeconds_, kPieceSeconds);
-  drawSpans(r.frame, r.ids, r.sizes, nextPiece(r.sizes, r.cursor, piece));
-  const bool done = r.cursor.item >= r.sizes.size();
+  std::vector<PieceSpan> spans = nextPiece(r.sizes, r.cursor, piece);
+  bool done = r.cursor.item >= r.sizes.size();
+  // A frame of more than one piece is drawn aside, and the view keeps showing the last complete
+  // one; where it cannot be, the frame is drawn whole rather than shown half-drawn.
+  if (!done && !bindPieceTarget(view_)) {
+    r.cursor = {};
+    spans = nextPiece(r.sizes, r.cursor, total + 1);
+    done = true;
+  }
+  beginFrame(r.frame, true);
+  drawSpans(r.frame, r.ids, r.sizes, spans);
   if (done)
     endFrame(r.frame);
   else
     refining_ = std::move(r);
   gl.Finish();
+  if (!done) leavePieceTarget(refining_->frame, false);
   inFrame_ = false;
   noteFrame(start);
   return done;
@@ -758,7 +826,11 @@ bool Renderer::continuePieces() {
   if (!refining_) return true;
   Refinement& r = *refining_;
   context_.useView(r.frame.view);
-  if (!context_.makeCurrent()) {
+  // Gone from the screen, or resized (the surface's new size draws a new frame anyway).
+  const auto target = targets_.find(r.frame.view);
+  if (!context_.makeCurrent() || target == targets_.end() ||
+      target->second.width != context_.width() || target->second.height != context_.height() ||
+      !bindPieceTarget(r.frame.view)) {
     refining_.reset();
     return true;
   }
@@ -774,6 +846,8 @@ bool Renderer::continuePieces() {
   drawSpans(r.frame, r.ids, r.sizes, nextPiece(r.sizes, r.cursor, piece));
   const bool done = r.cursor.item >= r.sizes.size();
   if (done) endFrame(r.frame);
+  // Complete: onto the view's surface, whose last complete frame it replaces.
+  leavePieceTarget(r.frame, done);
   gl.Finish();
   display_ = display, moving_ = moving;
   inFrame_ = false;

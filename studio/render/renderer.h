@@ -57,6 +57,9 @@ class GlContext {
   // window with a surface per view makes that view's surface the one makeCurrent binds.
   virtual void useView(int) {}
   virtual int viewInUse() const { return 0; }
+  // The framebuffer object makeCurrent draws into: a window view's surface is one the toolkit
+  // shows; 0 for the context's own.
+  virtual GLuint framebuffer() const { return 0; }
 };
 
 // Draws into memory through Mesa's OSMesa, no display needed.
@@ -155,6 +158,11 @@ class Renderer {
   void completePieces();
   bool refining() const { return refining_.has_value(); }
   int refiningView() const { return refining_ ? refining_->frame.view : -1; }
+  // The pieces go into a framebuffer of the renderer's own, one per view, and the frame is copied
+  // to the view's surface (colour and depth) once complete: until then a repaint shows the last
+  // complete frame. A view whose GL context was made anew (its widget moved to another window)
+  // forgets the one it had, which went with the old context.
+  void forgetPieceTarget(int view) { targets_.erase(view); }
   // Triangles a piece, or a moving frame, draws instead of what the measured frame time allows
   // (0: measured), for tests that must not depend on the machine's speed.
   void setPieceTriangles(std::uint64_t n) { pieceTriangles_ = n; }
@@ -271,6 +279,20 @@ class Renderer {
   // What goes over the scene: frames, the manipulator, the active view's outline.
   void endFrame(const Frame& frame);
   std::optional<Refinement> refining_;
+  // The framebuffer a view's pieces are drawn into, sized to the context's surface.
+  struct PieceTarget {
+    GLuint framebuffer = 0, colour = 0, depth = 0;
+    int width = 0, height = 0;
+  };
+  std::unordered_map<int, PieceTarget> targets_;
+  // While a piece is drawn, the framebuffer it goes to (0: the context's own); api() binds it
+  // again after each makeCurrent, which binds the context's own.
+  GLuint drawTarget_ = 0;
+  // Binds the view's piece framebuffer, made or resized for the context's surface; false when the
+  // context cannot have one.
+  bool bindPieceTarget(int view);
+  // Back to the context's own framebuffer, and with `show`, the complete frame copied into it.
+  void leavePieceTarget(const Frame& frame, bool show);
   int view_ = 0;
   bool pieces_ = false, inFrame_ = false;
   std::uint64_t pieceTriangles_ = 0, movingTriangles_ = 0;

@@ -53,7 +53,12 @@ void ViewWidget::framePresented() {
   lastFrame_ = std::chrono::steady_clock::now();
 }
 
-void ViewWidget::initializeGL() { stale_ = true; }
+void ViewWidget::initializeGL() {
+  stale_ = true;
+  // A context made anew (the widget moved to another window) has none of the old one's
+  // framebuffers.
+  host_.renderer().forgetPieceTarget(index_);
+}
 
 void ViewWidget::resizeGL(int, int) {
   const int w = pixelWidth(), h = pixelHeight();

@@ -36,6 +36,11 @@ int WindowGlContext::height() const {
   return w && w->isValid() ? w->pixelHeight() : height_;
 }
 
+GLuint WindowGlContext::framebuffer() const {
+  ViewWidget* w = current();
+  return w && w->isValid() ? w->defaultFramebufferObject() : 0;
+}
+
 void WindowGlContext::present() {
   ViewWidget* w = current();
   if (!w) return;

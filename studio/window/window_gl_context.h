@@ -25,6 +25,7 @@ class WindowGlContext final : public GlContext {
   void* procAddress(const char* name) override;
   void useView(int index) override;
   int viewInUse() const override { return current_; }
+  GLuint framebuffer() const override;
 
  private:
   ViewWidget* current() const;

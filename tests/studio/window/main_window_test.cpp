@@ -168,6 +168,13 @@ class WindowTest : public ::testing::Test {
       window->grab().save(QString(shots) + "/" + name);
   }
   studio::ViewWidget* view() { return window->viewArea()->view(0); }
+  // A grid of 40,000 triangles: large enough that a still frame may be drawn in pieces.
+  void openGrid() {
+    const auto file = dir.path / "grid.ply";
+    ASSERT_EQ(studio::saveMeshFile(file, bench::noisyGrid(40'000)), "");
+    ASSERT_EQ(window->openFiles({QString::fromStdString(file.string())}), 1);
+    settle();
+  }
   std::size_t selectedFaces(const std::string& object) {
     return flagged(host->scene().findByName(object)->mesh->faceFlags).size();
   }
@@ -1133,10 +1140,7 @@ TEST(CursorImage, AndXorPlanesBecomeBitmapAndMask) {
 // while it is being drawn is handled after one piece, not after the whole frame, and the frame is
 // complete and shown once the pieces run out.
 TEST_F(WindowTest, APressDuringAFrameDrawnInPiecesIsHandledBetweenPieces) {
-  const auto file = dir.path / "grid.ply";
-  ASSERT_EQ(studio::saveMeshFile(file, bench::noisyGrid(40'000)), "");
-  ASSERT_EQ(window->openFiles({QString::fromStdString(file.string())}), 1);
-  settle();
+  openGrid();
   ASSERT_TRUE(host->tools().ActivateTool("Tumble"));
   studio::Renderer& renderer = host->renderer();
   renderer.setPieceTriangles(4'000);  // ten pieces, whatever this machine's speed
@@ -1176,6 +1180,44 @@ TEST_F(WindowTest, APressDuringAFrameDrawnInPiecesIsHandledBetweenPieces) {
   EXPECT_FALSE(renderer.refining());
   EXPECT_GT(view()->framesPresented(), before);
   EXPECT_EQ(pieces, renderer.readPixels(rect));
+}
+
+// The pieces of a frame are drawn aside: until the last one, whatever repaints the view (an
+// expose, a dock resized, the compositor) shows the last complete frame, never a half-drawn one;
+// the complete frame then reaches the view's surface with its depth, which a pick reads.
+TEST_F(WindowTest, AFrameDrawnInPiecesReachesTheScreenOnlyWhenComplete) {
+  openGrid();
+  studio::Renderer& renderer = host->renderer();
+  studio::StudioView& active = host->views().active();
+  renderer.setPieceTriangles(4'000);
+  host->completeFrames();
+  const QImage last = view()->grabFramebuffer();
+  // A turned camera: the next frame differs wherever the scan is.
+  ASSERT_TRUE(studio::tumble(active.camera, 25, 10));
+  active.RedrawView(0);
+  QApplication::processEvents();  // the first piece
+  ASSERT_TRUE(renderer.refining());
+  for (int piece = 0; piece < 4 && renderer.refining(); ++piece) {
+    view()->update();
+    window->repaint();
+    EXPECT_EQ(view()->grabFramebuffer(), last) << "a half-drawn frame shown after piece " << piece;
+    if (piece == 2) shot("pieces-while-refining.png");
+    host->refine();
+  }
+  ASSERT_TRUE(renderer.refining()) << "with pieces still to draw";
+  // A pick completes the frame and reads the complete frame's depth, as after a whole frame.
+  const int x = active.rect.width / 2, y = active.rect.height / 2;
+  const auto picked = renderer.surfacePointAt(host->scene(), active.camera, active.rect, 0, x, y);
+  EXPECT_FALSE(renderer.refining());
+  const QImage complete = view()->grabFramebuffer();
+  EXPECT_NE(complete, last);
+  shot("pieces-complete.png");
+  renderer.setPieceTriangles(0);
+  host->drawView(0);
+  EXPECT_EQ(view()->grabFramebuffer(), complete) << "the pieces' frame is the whole frame";
+  const auto whole = renderer.surfacePointAt(host->scene(), active.camera, active.rect, 0, x, y);
+  ASSERT_TRUE(picked && whole);
+  EXPECT_LT(studio::length(*picked - *whole), 1e-6 * studio::targetDistance(active.camera));
 }
 
 }  // namespace
