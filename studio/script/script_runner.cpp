@@ -88,7 +88,7 @@ const std::map<std::string, std::string>& usages() {
       {"show", "show all|object \"Name\""},
       {"pick", "pick [\"Name\"...] (select exactly those objects, the last one active)"},
       {"rename", "rename \"Name\" \"New name\""},
-      {"shot", "shot PATH.png [frame|window]"},
+      {"shot", "shot PATH.png [frame|window|dialog preferences|shortcuts]"},
       {"save", "save [[selection] PATH] (the active mesh to its own file, or to PATH, or only the faces the selection takes)"},
       {"separate", "separate (the selected faces of each mesh become a mesh of their own)"},
       {"filter", "filter object|component \"Name\""},
@@ -487,6 +487,12 @@ std::string ScriptRunner::runWords(const std::vector<std::string>& w) {
   if (verb == "print") return print(w);
   if (verb == "manipulator") return manipulatorDrag(w);
   if (verb == "shot") {
+    if (w.size() == 4 && w[2] == "dialog") {
+      if (w[3] != "preferences" && w[3] != "shortcuts") return usage(verb);
+      if (!shootDialog)
+        return "there is no window to show the " + w[3] + " dialog in: Studio runs headless";
+      return shootDialog(w[1], w[3]);
+    }
     if (w.size() < 2 || w.size() > 3 || (w.size() == 3 && w[2] != "frame" && w[2] != "window"))
       return usage(verb);
     if (w.size() == 3 && w[2] == "window")

@@ -45,6 +45,10 @@ class ScriptRunner {
   // Writes the whole window, its bars and docks included, as a PNG; an empty string on success.
   // Only a window sets it: headless, `shot PATH window` fails.
   std::function<std::string(const std::string& path)> shootWindow;
+  // Writes a picture of one of the window's dialogs ("preferences", "shortcuts"), opened as its
+  // menu item opens it but not modal, and closed again with nothing applied. Only a window sets
+  // it: headless, `shot PATH dialog NAME` fails.
+  std::function<std::string(const std::string& path, const std::string& dialog)> shootDialog;
 
  private:
   std::string runWords(const std::vector<std::string>& words);

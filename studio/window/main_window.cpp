@@ -5,8 +5,10 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
@@ -14,6 +16,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTimer>
+#include <QWindow>
 #include <QToolBar>
 
 #include <functional>
@@ -47,6 +50,9 @@ constexpr int kFirstWidth = 1280, kFirstHeight = 860;
 constexpr int kToolBarGap = 4;  // between two bars on a row, and at the row's ends
 constexpr int kSettingsSettleMs = 1000;  // quiet after the last panel edit
 constexpr int kWarningMs = 6000;         // how long a warning stays up without a next action
+// How long a dialog shown for its picture may take to appear on the screen and become active;
+// past it the picture is taken anyway, drawn from the dialog's own widgets.
+constexpr int kDialogShownMs = 2000;
 
 QString bare(const char* text) { return QString::fromUtf8(text ? text : "").remove('&'); }
 
@@ -156,9 +162,10 @@ MainWindow::MainWindow(StudioHost& host, WindowGlContext& context,
     return showMessageBox(this, text, caption, style);
   };
   host_.showPreferences = [this] {
-    PreferencesDialog dialog(host_.preferences(), this);
-    if (dialog.exec() != QDialog::Accepted) return;
-    if (const std::string problem = host_.setPreferences(dialog.chosen()); !problem.empty())
+    const std::unique_ptr<QDialog> dialog = preferencesDialog();
+    if (dialog->exec() != QDialog::Accepted) return;
+    const Preferences chosen = static_cast<PreferencesDialog&>(*dialog).chosen();
+    if (const std::string problem = host_.setPreferences(chosen); !problem.empty())
       showProblem(QString::fromStdString(problem));
   };
   host_.showSystemCursor = [](std::int32_t shape) {
@@ -244,6 +251,43 @@ QString MainWindow::commandName(std::uint32_t id) const {
   return name.empty() ? QString("Command %1").arg(id) : QString::fromStdString(name);
 }
 
+// [SECTION] dialogs
+
+std::unique_ptr<QDialog> MainWindow::preferencesDialog() {
+  return std::make_unique<PreferencesDialog>(host_.preferences(), this);
+}
+
+std::unique_ptr<QDialog> MainWindow::shortcutsDialog() {
+  return std::make_unique<ShortcutsDialog>(
+      host_, [this](std::uint32_t id) { return commandName(id); }, ownShortcuts(), this);
+}
+
+QImage MainWindow::dialogPicture(const QString& name) {
+  std::unique_ptr<QDialog> dialog;
+  if (name == "preferences")
+    dialog = preferencesDialog();
+  else if (name == "shortcuts")
+    dialog = shortcutsDialog();
+  else
+    return {};
+  // Not exec(): a modal loop would wait for a person to close the dialog, and the script with it.
+  // Made active as exec() makes it, so that the focused field is drawn as the menu shows it.
+  dialog->show();
+  dialog->activateWindow();
+  QElapsedTimer waited;
+  waited.start();
+  while (!(dialog->windowHandle() && dialog->windowHandle()->isExposed() &&
+           dialog->isActiveWindow()) &&
+         waited.elapsed() < kDialogShownMs)
+    QApplication::processEvents(QEventLoop::AllEvents, 20);
+  QApplication::processEvents();  // the paints the exposure queued
+  const QImage picture = dialog->grab().toImage();
+  // Rejected as Cancel or Close would be: whatever the dialog holds is left untaken.
+  dialog->reject();
+  QApplication::processEvents();
+  return picture;
+}
+
 // [SECTION] menus
 
 void MainWindow::buildMenus() {
@@ -263,10 +307,7 @@ void MainWindow::buildMenus() {
   QMenu* edit = menuBar()->addMenu("&Edit");
   QMenu* view = menuBar()->addMenu("&View");
   auto* help = new QMenu("&Help", this);
-  help->addAction("&Keyboard Shortcuts...", this, [this] {
-    ShortcutsDialog dialog(host_, [this](std::uint32_t id) { return commandName(id); }, ownShortcuts(), this);
-    dialog.exec();
-  });
+  help->addAction("&Keyboard Shortcuts...", this, [this] { shortcutsDialog()->exec(); });
   help->addAction("&About Tessel Studio", this, [this] {
     QMessageBox::about(this, "About Tessel Studio",
                        "Tessel Studio, the reference host of the Tessel module.\nModule: " +

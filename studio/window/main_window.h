@@ -13,6 +13,8 @@
 
 class QAction;
 class QComboBox;
+class QDialog;
+class QImage;
 class QLabel;
 class QMenu;
 class QTimer;
@@ -63,6 +65,10 @@ class MainWindow final : public QMainWindow {
 
   // Studio's own menu items that have keys, as (keys, name).
   QList<QPair<QString, QString>> ownShortcuts() const;
+  // A picture of the dialog `name` ("preferences", "shortcuts") as its menu item opens it, with
+  // the current values: shown without blocking, grabbed once drawn, then closed with nothing
+  // taken from it. A null image for a name that is none of these.
+  QImage dialogPicture(const QString& name);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -78,6 +84,10 @@ class MainWindow final : public QMainWindow {
   };
 
   void buildMenus();
+  // The dialogs of Edit > Preferences and Help > Keyboard Shortcuts, filled as their menu items
+  // show them; the script's pictures of them come from the same place.
+  std::unique_ptr<QDialog> preferencesDialog();
+  std::unique_ptr<QDialog> shortcutsDialog();
   void fillMenu(QMenu* menu, omMenuItem* item);
   QAction* commandAction(QMenu* menu, omMenuItem* item);
   void updateMenu(QMenu* menu);

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QBuffer>
+#include <QImage>
 #include <QSurfaceFormat>
 
 #include <cstdlib>
@@ -34,6 +35,50 @@ void prepareToolkit() {
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
 }
 
+namespace {
+
+// Written aside and renamed into place, as every file Studio writes.
+std::string writePicture(const QImage& picture, const std::string& path,
+                         const std::function<void(const std::string&)>& echo) {
+  QByteArray png;
+  QBuffer buffer(&png);
+  buffer.open(QIODevice::WriteOnly);
+  if (!picture.save(&buffer, "PNG"))
+    return path + ": cannot be written: the image could not be encoded";
+  platform::AtomicFile file{std::filesystem::path(path)};
+  file.write(png.constData(), static_cast<std::size_t>(png.size()));
+  if (std::string problem = file.commit(); !problem.empty())
+    return path + ": cannot be written: " + problem;
+  echo("shot: " + path);
+  return {};
+}
+
+}  // namespace
+
+void connectScript(ScriptRunner& runner, MainWindow& window, StudioHost& host,
+                   const std::function<void(const std::string&)>& echo) {
+  runner.afterLine = [&window] {
+    window.refresh();
+    QApplication::processEvents();
+  };
+  // What the last line changed is drawn first.
+  auto catchUp = [&window, &host] {
+    window.refresh();
+    QApplication::processEvents();
+    host.completeFrames();
+  };
+  runner.shootWindow = [&window, catchUp, echo](const std::string& path) {
+    catchUp();
+    return writePicture(window.grab().toImage(), path, echo);
+  };
+  runner.shootDialog = [&window, catchUp, echo](const std::string& path, const std::string& name) {
+    catchUp();
+    const QImage picture = window.dialogPicture(QString::fromStdString(name));
+    if (picture.isNull()) return "the window has no dialog \"" + name + "\"";
+    return writePicture(picture, path, echo);
+  };
+}
+
 int runWindow(int argc, char** argv, const WindowOptions& options) {
   prepareToolkit();
   QApplication app(argc, argv);
@@ -57,28 +102,7 @@ int runWindow(int argc, char** argv, const WindowOptions& options) {
     window.openFiles(files);
     if (!options.script.empty()) {
       ScriptRunner runner(host, std::cout);
-      runner.afterLine = [&window] {
-        window.refresh();
-        QApplication::processEvents();
-      };
-      runner.shootWindow = [&window, &echo, &host](const std::string& path) -> std::string {
-        // What the last line changed is drawn first. Written aside and renamed into place, as
-        // every file Studio writes.
-        window.refresh();
-        QApplication::processEvents();
-        host.completeFrames();
-        QByteArray png;
-        QBuffer buffer(&png);
-        buffer.open(QIODevice::WriteOnly);
-        if (!window.grab().save(&buffer, "PNG"))
-          return path + ": cannot be written: the image could not be encoded";
-        platform::AtomicFile file{std::filesystem::path(path)};
-        file.write(png.constData(), static_cast<std::size_t>(png.size()));
-        if (std::string problem = file.commit(); !problem.empty())
-          return path + ": cannot be written: " + problem;
-        echo("shot: " + path);
-        return {};
-      };
+      connectScript(runner, window, host, echo);
       status = runner.runFile(options.script, std::cerr);
       window.refresh();
     }

@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QComboBox>
+#include <QDialog>
 #include <QDockWidget>
 #include <QFileDialog>
 #include <QLabel>
@@ -1108,6 +1109,59 @@ TEST_F(WindowTest, KeyboardShortcutsListEveryAcceleratorAndStudiosOwnKeysByName)
   // Sized to its rows: every row is on screen without scrolling.
   dialog.show();
   EXPECT_GE(table->viewport()->height(), table->rowCount() * table->rowHeight(0));
+}
+
+// A script's picture of a dialog is the dialog its menu item opens, without the modal wait that
+// would stop the script there: the same pixels (so the same size and the values in force), and
+// the dialog is closed again before the next line.
+TEST_F(WindowTest, ScriptShotsOfTheDialogsAreTheMenusDialogsAndTakeNothing) {
+  // The dialog as its menu item opens it, pictured.
+  auto menuDialog = [&](const QString& menu, const QString& entry) {
+    QImage picture;
+    QTimer::singleShot(100, [&] {
+      auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+      ASSERT_TRUE(dialog);
+      picture = dialog->grab().toImage().convertToFormat(QImage::Format_RGB32);
+      dialog->reject();
+    });
+    QAction* action = menuItem(menu, entry);
+    EXPECT_TRUE(action);
+    if (action) trigger(action);
+    return picture;
+  };
+  studio::ScriptRunner runner(*host, out);
+  studio::connectScript(runner, *window, *host,
+                        [this](const std::string& line) { out << line << '\n'; });
+  const std::string preferences = (dir.path / "preferences.png").string();
+  const std::string shortcuts = (dir.path / "shortcuts.png").string();
+  std::istringstream script("preference background 204060\nshot " + preferences +
+                            " dialog preferences\nshot " + shortcuts +
+                            " dialog shortcuts\nprint preferences\n");
+  std::ostringstream err;
+  ASSERT_EQ(runner.run(script, "test", err), 0) << err.str();
+  EXPECT_NE(out.str().find("shot: " + preferences + "\nshot: " + shortcuts), std::string::npos);
+  EXPECT_TRUE(window->findChildren<studio::PreferencesDialog*>().isEmpty());
+  EXPECT_TRUE(window->findChildren<studio::ShortcutsDialog*>().isEmpty());
+
+  auto colours = [](const QImage& picture) {
+    std::set<QRgb> seen;
+    for (int y = 0; y < picture.height(); ++y)
+      for (int x = 0; x < picture.width(); ++x) seen.insert(picture.pixel(x, y));
+    return seen;
+  };
+  const QImage preferencesPicture =
+      QImage(QString::fromStdString(preferences)).convertToFormat(QImage::Format_RGB32);
+  const QImage shortcutsPicture =
+      QImage(QString::fromStdString(shortcuts)).convertToFormat(QImage::Format_RGB32);
+  ASSERT_FALSE(preferencesPicture.isNull());
+  ASSERT_FALSE(shortcutsPicture.isNull());
+  // Pixel for pixel the dialog the menu shows: its size, and the values in force (the swatch
+  // shows the background the script set).
+  EXPECT_TRUE(preferencesPicture == menuDialog("Edit", "Preferences"));
+  EXPECT_TRUE(shortcutsPicture == menuDialog("Help", "Keyboard Shortcuts"));
+  EXPECT_NE(preferencesPicture.size(), shortcutsPicture.size());
+  EXPECT_GT(colours(preferencesPicture).size(), 10u) << "text and fields, not a blank";
+  EXPECT_GT(colours(shortcutsPicture).size(), 10u);
 }
 
 TEST_F(WindowTest, CancelInTheProgressDialogCancelsTheRun) {
