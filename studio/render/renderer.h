@@ -179,6 +179,8 @@ class Renderer {
   static constexpr float kBackFace[3] = {0.42f, 0.47f, 0.62f};
   static constexpr float kBackGlow = 0.35f;
   bool takeReduced() { return std::exchange(drewReduced_, false); }
+  // The most triangles one draw call hands the rasteriser (see drawMesh).
+  static constexpr std::uint64_t kFlushTriangles = std::uint64_t{1} << 16;
 
  private:
   // The context made current and its entry points, looked up on first use.
@@ -229,6 +231,8 @@ class Renderer {
     std::uint64_t revision = 0;
     GLuint vertices = 0, normals = 0, triangles = 0;
     bool ordered = false;
+    // The frame's order is the mesh's own: drawn from its triangles, `triangles` left empty.
+    bool ownOrder = false;
     FlagSummary order;
     std::uint32_t shown = 0, unselected = 0;
     // The levels of detail, built on the first moving frame that needs them, all in one index

@@ -192,6 +192,73 @@ TEST_F(Drawing, DisplayModesChangeThePictureAndDenseDotsStayOff) {
   renderer->setDisplay(DisplayMode::Smooth);
 }
 
+// A grid of more triangles than one draw call takes, drawn in the mesh's own order (from its
+// own triangles), then with its left half hidden and its right half selected (from an ordered
+// copy), then in its own order again: each picture is the one a fresh renderer draws.
+TEST_F(Drawing, HiddenAndSelectedFacesDrawAndTheMeshsOwnOrderComesBack) {
+  constexpr std::uint32_t n = 200;
+  std::vector<float> p;
+  std::vector<std::uint32_t> f;
+  for (std::uint32_t y = 0; y < n; ++y)
+    for (std::uint32_t x = 0; x < n; ++x)
+      p.insert(p.end(), {static_cast<float>(x) / (n - 1), static_cast<float>(y) / (n - 1),
+                         0.05f * std::sin(static_cast<float>(x) * 0.3f)});
+  for (std::uint32_t y = 0; y + 1 < n; ++y)
+    for (std::uint32_t x = 0; x + 1 < n; ++x) {
+      const std::uint32_t v = y * n + x;
+      f.insert(f.end(), {v, v + 1, v + n, v + n, v + 1, v + n + 1});
+    }
+  ASSERT_GT(f.size() / 3, Renderer::kFlushTriangles);
+  Scene grid;
+  Mesh& m = *grid.add(test::meshEntity(test::makeMesh(std::move(p), std::move(f)))).mesh;
+  grid.objectMode = false;
+  Camera view = standardCamera(ViewKind::Front);
+  frameBox(view, grid.bounds(), kW, kH);
+  auto draw = [&](Renderer& r) {
+    r.drawView(grid, view, rect, false);
+    return r.readPixels(rect);
+  };
+  auto fresh = [&] {
+    Renderer r(*context);
+    return draw(r);
+  };
+  const auto plain = draw(*renderer);
+  EXPECT_EQ(plain, fresh());
+  // Faces by their first corner's column: the left half hidden, the right half selected.
+  for (std::uint32_t face = 0; face < m.faceCount(); ++face)
+    m.faceFlags[face] = m.faces[3 * face] % n < n / 2 ? kHidden : kSelected;
+  const auto halves = draw(*renderer);
+  EXPECT_EQ(halves, fresh());
+  const std::uint8_t* background = &plain[0];
+  const std::size_t left = (std::size_t{kH} / 2 * kW + kW / 2 - 10) * 4;
+  const std::size_t right = (std::size_t{kH} / 2 * kW + kW / 2 + 10) * 4;
+  EXPECT_NE(std::vector(plain.begin() + left, plain.begin() + left + 3),
+            std::vector(background, background + 3));
+  EXPECT_EQ(std::vector(halves.begin() + left, halves.begin() + left + 3),
+            std::vector(background, background + 3)) << "the hidden half is not drawn";
+  EXPECT_NE(std::vector(halves.begin() + right, halves.begin() + right + 3),
+            std::vector(plain.begin() + right, plain.begin() + right + 3)) << "selected";
+  std::fill(m.faceFlags.begin(), m.faceFlags.end(), std::uint8_t{0});
+  EXPECT_EQ(draw(*renderer), plain);
+}
+
+// A square whose two triangles sit either side of the end of a draw call, after faces without
+// area: it draws as the square alone does.
+TEST_F(Drawing, TrianglesEitherSideOfADrawCallsEndAreDrawn) {
+  const std::vector<float> corners{0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 1, 0};
+  std::vector<std::uint32_t> faces(3 * (Renderer::kFlushTriangles - 1), 0);
+  faces.insert(faces.end(), {0, 1, 2, 2, 1, 3});
+  Scene alone, split;
+  alone.add(test::meshEntity(test::makeMesh(corners, {0, 1, 2, 2, 1, 3})));
+  split.add(test::meshEntity(test::makeMesh(corners, std::move(faces))));
+  Camera view = standardCamera(ViewKind::Front);
+  frameBox(view, alone.bounds(), kW, kH);
+  renderer->drawView(alone, view, rect, false);
+  const auto square = renderer->readPixels(rect);
+  renderer->drawView(split, view, rect, false);
+  EXPECT_EQ(renderer->readPixels(rect), square);
+}
+
 TEST(VertexDots, ReadableUpToOneDotPerSixteenPixelsAndAlwaysWhenTheEyeIsInside) {
   EXPECT_TRUE(vertexDotsReadable(100, 1600));
   EXPECT_FALSE(vertexDotsReadable(101, 1600));
