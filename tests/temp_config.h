@@ -1,4 +1,4 @@
-// Points the per-user settings at a fresh temporary folder for one test.
+// Temporary folders for one test, one of them standing in for the per-user settings folder.
 #pragma once
 
 #include <cstdlib>
@@ -16,6 +16,23 @@ inline std::string readFile(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
+
+// A folder that goes away with the test.
+struct TempDir {
+  std::filesystem::path path;
+  TempDir() {
+    char pattern[] = "/tmp/tessel-test-XXXXXX";
+    path = ::mkdtemp(pattern);
+  }
+  ~TempDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(path, ec);
+  }
+  std::filesystem::path write(const std::string& name, const std::string& text) const {
+    std::ofstream(path / name, std::ios::binary) << text;
+    return path / name;
+  }
+};
 
 struct TempConfig {
   std::filesystem::path dir;

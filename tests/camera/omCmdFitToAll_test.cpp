@@ -1,11 +1,4 @@
-#include "camera/omCmdFitToAll.h"
-
 #include <gtest/gtest.h>
-
-#include <type_traits>
-
-#include "camera/omPropCmdFitToAll.h"
-#include "camera/omPropCmdFitToSelected.h"
 
 #include "tests/studio/studio_fixture.h"
 
@@ -15,19 +8,16 @@ namespace {
 class Fit : public StudioFixture {
  protected:
   void SetUp() override { start(TESSEL_MODULE_PATH, 200, 150); }
-  void openQuad(const char* name, int offset) {
-    std::string obj;
-    for (auto [x, y] : {std::pair{0, 0}, {1, 0}, {1, 1}, {0, 1}})
-      obj += "v " + std::to_string(x + offset) + " " + std::to_string(y) + " 0\n";
-    obj += "f 1 2 3\nf 1 3 4\n";
-    ASSERT_EQ(run("open " + dir.write(name, obj).string() + "\n"), "");
+  // Unit squares "a" at x 0 and "b" at x 10.
+  void openSquares() {
+    ASSERT_EQ(openSquare("a"), "");
+    ASSERT_EQ(openSquare("b", 10), "");
   }
   studio::Vec3 target(int view) { return host->views().view(view).camera.target; }
 };
 
 TEST_F(Fit, ThePanelSwitchFramesEveryView) {
-  openQuad("a.obj", 0);
-  openQuad("b.obj", 10);
+  openSquares();
   EXPECT_EQ(run("layout quad\nid 33814 shift\nset \"View All\" \"All Views\" true\n"
                 "apply \"View All\"\n"),
             "");
@@ -36,8 +26,7 @@ TEST_F(Fit, ThePanelSwitchFramesEveryView) {
 }
 
 TEST_F(Fit, ViewSelectedNeedsASelectionAndFramesOnlyIt) {
-  openQuad("a.obj", 0);
-  openQuad("b.obj", 10);
+  openSquares();
   const studio::Vec3 before = target(0);
   auto lines = output("expect-refusal command \"View Selected\"\n");
   EXPECT_TRUE(has(lines, "command: View Selected did not run"));
@@ -48,13 +37,8 @@ TEST_F(Fit, ViewSelectedNeedsASelectionAndFramesOnlyIt) {
   EXPECT_NEAR(target(0).x, 10.5, 1e-9);
 }
 
-// Two panels side by side, each over the command base panel with a switch of its own.
-static_assert(std::is_base_of_v<framework::omPropCmd, camera::omPropCmdFitToSelected>);
-static_assert(!std::is_base_of_v<camera::omPropCmdFitToAll, camera::omPropCmdFitToSelected>);
-
 TEST_F(Fit, TheViewSelectedPanelSwitchFramesTheSelectionInEveryView) {
-  openQuad("a.obj", 0);
-  openQuad("b.obj", 10);
+  openSquares();
   host->scene().select(host->scene().findByName("b")->id, true);
   EXPECT_EQ(run("layout quad\nid 33815 shift\nset \"View Selected\" \"All Views\" true\n"
                 "apply \"View Selected\"\n"),

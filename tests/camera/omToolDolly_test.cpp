@@ -143,12 +143,6 @@ TEST_F(CameraTools, TheCombinedToolOnlyBracketsTheNavigation) {
   EXPECT_NE(camera().eye, before.eye);
 }
 
-}  // namespace
-}  // namespace tessel::test
-
-namespace tessel::test {
-namespace {
-
 // ALT over a tool that is not a camera tool: Studio's navigation hands the buttons to the
 // camera tools under the combined tool, and the selection tool carries on afterwards.
 TEST_F(CameraTools, AltNavigatesWithEveryButtonAndLeavesTheCurrentToolAlone) {

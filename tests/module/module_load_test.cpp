@@ -37,6 +37,11 @@ struct Fixture {
   platform::SettingsStore store() const { return platform::SettingsStore(platform::userSettingsPath()); }
 };
 
+// A fixture whose module has started, as a test of what a started module does needs.
+struct Started : Fixture {
+  explicit Started(const char* path) : Fixture(path) { EXPECT_TRUE(module.start(host)); }
+};
+
 // Dumps a host menu as "text[id]" lines, children indented.
 void dumpMenu(omMenuItem* item, int depth, std::vector<std::string>& out) {
   for (std::int32_t i = 0; i < item->GetCount(); ++i) {
@@ -69,8 +74,7 @@ TEST(ModuleEntry, HandsOutTheInterfaceWithNameVersionAndACountOfZero) {
 }
 
 TEST(ModuleEntry, FileWithoutVersionBlockGivesEmptyStringsButKeepsTheName) {
-  Fixture f(TESSEL_PROBE_PATH);
-  ASSERT_TRUE(f.module.start(f.host));
+  Started f(TESSEL_PROBE_PATH);
   EXPECT_STREQ(f.module->GetVersion(), "");
   EXPECT_STREQ(f.module->GetLegalNotice(), "");
   EXPECT_STREQ(f.module->GetName(), "Tessel");
@@ -151,8 +155,7 @@ TEST(LoadSwitch, DeeplyNestedSettingsFileIsKeptAsideAndTheModuleLoads) {
 // [SECTION] registration by the real module
 
 TEST(Registration, MenuKeepsMarkersAndIdsAndReachesTheMainFrame) {
-  Fixture f(TESSEL_MODULE_PATH);
-  ASSERT_TRUE(f.module.start(f.host));
+  Started f(TESSEL_MODULE_PATH);
   ASSERT_EQ(f.host.menus.size(), 1u);
   std::vector<std::string> lines;
   dumpMenu(f.host.menus[0], 0, lines);
@@ -171,8 +174,7 @@ TEST(Registration, MenuKeepsMarkersAndIdsAndReachesTheMainFrame) {
 }
 
 TEST(Registration, ToolbarsInOrderWithCombosOverTheirPlaceholders) {
-  Fixture f(TESSEL_MODULE_PATH);
-  ASSERT_TRUE(f.module.start(f.host));
+  Started f(TESSEL_MODULE_PATH);
   std::vector<std::string> bars;
   for (platform::CToolBar* bar : f.host.toolbars)
     bars.push_back(std::string(bar->GetWindowText()) + (bar->IsWindowVisible() ? "" : " hidden"));
@@ -202,8 +204,7 @@ TEST(Registration, ToolbarsInOrderWithCombosOverTheirPlaceholders) {
 }
 
 TEST(Registration, AcceleratorsArrivedInTableOrder) {
-  Fixture f(TESSEL_MODULE_PATH);
-  ASSERT_TRUE(f.module.start(f.host));
+  Started f(TESSEL_MODULE_PATH);
   EXPECT_THAT(f.host.accelerators,
               ElementsAre("65 ctrl -> 33830", "67 -> 33826", "68 ctrl -> 33831", "73 ctrl -> 33832",
                           "83 -> 33825", "86 -> 33815", "39 -> 33833", "87 -> 33814",
@@ -219,8 +220,7 @@ TEST(Registration, AcceleratorsNeedTheResourceInstance) {
 }
 
 TEST(Registration, ToolsNotYetBuiltAreNeitherRegisteredNorGivenPanels) {
-  Fixture f(TESSEL_MODULE_PATH);
-  ASSERT_TRUE(f.module.start(f.host));
+  Started f(TESSEL_MODULE_PATH);
   EXPECT_EQ(f.host.panelFactoryCalls, 1);
   // Every tool and every command.
   EXPECT_EQ(f.host.toolFactories.factories.size(), 15u);
@@ -233,8 +233,7 @@ TEST(Registration, ToolsNotYetBuiltAreNeitherRegisteredNorGivenPanels) {
 // [SECTION] registration and routing with the probe's tools and commands
 
 TEST(ProbeRegistration, OnlyEntriesWithFactoriesAreRegisteredAndMarked) {
-  Fixture f(TESSEL_PROBE_PATH);
-  ASSERT_TRUE(f.module.start(f.host));
+  Started f(TESSEL_PROBE_PATH);
   EXPECT_EQ(f.host.toolFactories.factories.size(), 3u);
   EXPECT_EQ(f.host.commandFactories.factories.size(), 2u);
   auto* select = static_cast<platform::omPropertyToolBar*>(f.host.toolbars[0]);
@@ -254,8 +253,7 @@ TEST(ProbeRegistration, OnlyEntriesWithFactoriesAreRegisteredAndMarked) {
 }
 
 TEST(Routing, ClickActivatesAndShiftClickShowsOnlyPanelsWithAttributes) {
-  Fixture f(TESSEL_PROBE_PATH);
-  ASSERT_TRUE(f.module.start(f.host));
+  Started f(TESSEL_PROBE_PATH);
   f.host.takeLog();
   EXPECT_TRUE(f.host.click(f.module.get(), 33811));
   EXPECT_THAT(f.host.takeLog(), ElementsAre("activate Dolly", "status: Dolly active"));
@@ -271,8 +269,7 @@ TEST(Routing, ClickActivatesAndShiftClickShowsOnlyPanelsWithAttributes) {
 }
 
 TEST(Routing, ToolPanelLinksOnceAtFirstActivation) {
-  Fixture f(TESSEL_PROBE_PATH);
-  ASSERT_TRUE(f.module.start(f.host));
+  Started f(TESSEL_PROBE_PATH);
   f.host.takeLog();
   f.host.click(f.module.get(), 33826);
   EXPECT_THAT(f.host.takeLog(), ElementsAre("activate Component Select",
@@ -286,8 +283,7 @@ TEST(Routing, ToolPanelLinksOnceAtFirstActivation) {
 }
 
 TEST(Routing, PlainCommandPanelRunsWithANullRecordAndDerivedOneFillsItsRecord) {
-  Fixture f(TESSEL_PROBE_PATH);
-  ASSERT_TRUE(f.module.start(f.host));
+  Started f(TESSEL_PROBE_PATH);
   f.host.takeLog();
   f.host.click(f.module.get(), 33830);
   EXPECT_THAT(f.host.takeLog(), ElementsAre("prepare", "execute Select All with null record",
@@ -300,8 +296,7 @@ TEST(Routing, PlainCommandPanelRunsWithANullRecordAndDerivedOneFillsItsRecord) {
 // Every panel that fills a record (the fit switches, the flood and custom selection settings)
 // runs nothing without one of the right type, and says so, rather than running with defaults.
 TEST(Routing, APanelWithoutItsRecordRunsNothingAndSaysSo) {
-  Fixture f(TESSEL_MODULE_PATH);
-  ASSERT_TRUE(f.module.start(f.host));
+  Started f(TESSEL_MODULE_PATH);
   const std::pair<std::uint32_t, std::string> panels[] = {{33814, "View All"},
                                                           {33815, "View Selected"},
                                                           {34025, "Seed Select"},
@@ -327,8 +322,7 @@ TEST(Routing, APanelWithoutItsRecordRunsNothingAndSaysSo) {
 }
 
 TEST(Routing, UpdateReflectsAvailabilityAndActiveTool) {
-  Fixture f(TESSEL_PROBE_PATH);
-  ASSERT_TRUE(f.module.start(f.host));
+  Started f(TESSEL_PROBE_PATH);
   FakeCmdUI dolly(33811);
   EXPECT_TRUE(f.host.update(f.module.get(), dolly));
   EXPECT_EQ(dolly.enabled, 1);
@@ -347,8 +341,7 @@ TEST(Routing, UpdateReflectsAvailabilityAndActiveTool) {
 }
 
 TEST(Panels, ToolAttributesFollowTheActiveToolOnlyWhenItChanges) {
-  Fixture f(TESSEL_PROBE_PATH);
-  ASSERT_TRUE(f.module.start(f.host));
+  Started f(TESSEL_PROBE_PATH);
   f.host.click(f.module.get(), 33826, true);
   platform::omPropertyObj* panel = f.host.shownPanel;
   ASSERT_NE(panel, nullptr);
@@ -406,8 +399,7 @@ TEST(Panels, ValuesPersistAndBadStoredValuesFallBackToDefaults) {
 // [SECTION] tool and command defaults, through the probe's factories
 
 TEST(Defaults, ToolsClearHookOutputsRedrawAndCountReferences) {
-  Fixture f(TESSEL_PROBE_PATH);
-  ASSERT_TRUE(f.module.start(f.host));
+  Started f(TESSEL_PROBE_PATH);
   omTool* tool = f.host.makeTool("Dolly");  // holds one reference
   ASSERT_NE(tool, nullptr);
   std::int32_t a = 7, b = 7;
@@ -424,8 +416,7 @@ TEST(Defaults, ToolsClearHookOutputsRedrawAndCountReferences) {
 }
 
 TEST(Defaults, CommandsComeFromTheirFactoryWithHostDataThree) {
-  Fixture f(TESSEL_PROBE_PATH);
-  ASSERT_TRUE(f.module.start(f.host));
+  Started f(TESSEL_PROBE_PATH);
   omCommand* cmd = f.host.makeCommand("Select All");
   ASSERT_NE(cmd, nullptr);
   EXPECT_EQ(cmd->GetHostData(), 3);

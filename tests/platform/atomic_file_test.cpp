@@ -18,25 +18,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Folder {
-  fs::path path;
-  Folder() {
-    char pattern[] = "/tmp/tessel-atomic-XXXXXX";
-    path = ::mkdtemp(pattern);
-  }
-  ~Folder() {
-    test_seam::injectFailure(0, 0);
-    std::error_code ec;
-    fs::remove_all(path, ec);
-  }
+struct Folder : test::TempDir {
+  ~Folder() { test_seam::injectFailure(0, 0); }
   std::set<std::string> names() const {
     std::set<std::string> out;
     for (const auto& e : fs::directory_iterator(path)) out.insert(e.path().filename().string());
     return out;
   }
 };
-
-void put(const fs::path& p, const std::string& text) { std::ofstream(p, std::ios::binary) << text; }
 
 // Written in pieces of every size around the buffer's, so some go through it and some past it.
 std::string writeInPieces(AtomicFile& out) {
@@ -55,7 +44,7 @@ std::string writeInPieces(AtomicFile& out) {
 TEST(AtomicFile, EachFailingStepKeepsTheOldFileAndSaysWhy) {
   Folder dir;
   const fs::path target = dir.path / "scan.ply";
-  put(target, "old bytes");
+  dir.write("scan.ply", "old bytes");
   ::chmod(target.c_str(), 0640);
 
   test_seam::injectFailure(0, 0);
@@ -96,7 +85,7 @@ TEST(AtomicFile, EachFailingStepKeepsTheOldFileAndSaysWhy) {
 TEST(AtomicFile, LinksFoldersAndLoops) {
   Folder dir;
   fs::create_directory(dir.path / "real");
-  put(dir.path / "real" / "settings.json", "old");
+  dir.write("real/settings.json", "old");
   fs::create_symlink("real/settings.json", dir.path / "link.json");
   fs::create_symlink("link.json", dir.path / "link2.json");
 
@@ -166,10 +155,10 @@ TEST(AtomicFile, StaleTemporariesOfGoneWritersAreRemoved) {
   for (const auto& names : {std::vector<std::string>(std::begin(removed), std::end(removed)),
                             std::vector<std::string>(std::begin(kept), std::end(kept))})
     for (const auto& name : names) {
-      put(dir.path / name, "x");
+      dir.write(name, "x");
       ASSERT_EQ(::utimensat(AT_FDCWD, (dir.path / name).c_str(), old, 0), 0);
     }
-  put(dir.path / fresh, "x");
+  dir.write(fresh, "x");
   // A link is never ours to remove, whatever its name.
   const std::string link = ".t.json." + gone + ".abcDE6.tmp";
   fs::create_symlink("t.json", dir.path / link);

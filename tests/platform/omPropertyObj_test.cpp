@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 
 #include "platform/host_services.h"
@@ -58,6 +59,21 @@ TEST(PanelSettings, EditsWaitForAFlushAndAFailedWriteIsTriedAgain) {
   std::filesystem::remove(file);
   ASSERT_TRUE(panel.flushSettings());
   EXPECT_FALSE(std::filesystem::exists(file));
+}
+
+// Two panels of one settings key, as two Studio processes hold them: each saves the value it
+// changed and leaves the other's alone.
+TEST(PanelSettings, PanelsSaveOnlyTheValuesTheyChanged) {
+  test::TempConfig config;
+  auto first = std::make_unique<Panel>();
+  auto second = std::make_unique<Panel>();
+  ASSERT_EQ(first->EditAttrib(0, "7"), EditResult::Ok);
+  ASSERT_EQ(second->EditAttrib(1, "9"), EditResult::Ok);
+  first.reset();
+  second.reset();
+  Panel reloaded;
+  EXPECT_STREQ(reloaded.GetAttrib(0).GetValueText(), "7");
+  EXPECT_STREQ(reloaded.GetAttrib(1).GetValueText(), "9");
 }
 
 }  // namespace

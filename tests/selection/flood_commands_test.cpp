@@ -22,13 +22,6 @@ std::string stripObj(int n) {
   return text;
 }
 
-std::vector<std::uint32_t> selectedFaces(const studio::Mesh& m) {
-  std::vector<std::uint32_t> out;
-  for (std::uint32_t f = 0; f < m.faceCount(); ++f)
-    if (m.faceFlags[f] & studio::kSelected) out.push_back(f);
-  return out;
-}
-
 std::vector<std::uint32_t> upTo(std::uint32_t last) {
   std::vector<std::uint32_t> v;
   for (std::uint32_t i = 0; i <= last; ++i) v.push_back(i);
@@ -62,10 +55,10 @@ TEST_F(FloodCommands, RangeGrowsEachSelectedMeshByItsRingsOnce) {
   ASSERT_EQ(run("select \"a\" faces 0\nselect \"b\" faces 11\n"), "");
   ASSERT_EQ(flood("set \"Flood Select\" \"Fill All\" false\nset \"Flood Select\" \"Fill Range\" 2\n"), "");
   // Two selected meshes: each grows two rings, not four.
-  EXPECT_EQ(selectedFaces(mesh("a")), upTo(4));
-  EXPECT_EQ(selectedFaces(mesh("b")), (std::vector<std::uint32_t>{7, 8, 9, 10, 11}));
+  EXPECT_EQ(flagged(mesh("a").faceFlags), upTo(4));
+  EXPECT_EQ(flagged(mesh("b").faceFlags), (std::vector<std::uint32_t>{7, 8, 9, 10, 11}));
   ASSERT_EQ(flood("set \"Flood Select\" \"Fill All\" true\n"), "");
-  EXPECT_EQ(selectedFaces(mesh("a")), upTo(11));
+  EXPECT_EQ(flagged(mesh("a").faceFlags), upTo(11));
 }
 
 TEST_F(FloodCommands, FillRangeFollowsFillAllAndNothingRunsWithoutSelectedFaces) {
@@ -92,7 +85,7 @@ TEST(FaceFlood, StopsAtHiddenAndExcludedFacesAndGrowsOneRingForZero) {
   m.faceFlags[5] = m.faceFlags[6] = studio::kHidden;
   EXPECT_EQ(studio::growFaceSelection(m, 0), 2u);
   EXPECT_EQ(studio::growFaceSelection(m, -1), 2u);
-  EXPECT_EQ(selectedFaces(m), upTo(4));
+  EXPECT_EQ(flagged(m.faceFlags), upTo(4));
   m.faceFlags[5] = m.faceFlags[6] = studio::kExcluded;
   EXPECT_EQ(studio::growFaceSelection(m, -1), 0u);
   m.faceFlags[5] = m.faceFlags[6] = 0;
@@ -159,7 +152,7 @@ TEST_F(CustomSelect, FloodCustomSelectAndOpenDrawTheViewOncePerLine) {
   drawn();
   ASSERT_EQ(run("apply \"Flood Select\"\n"), "");
   EXPECT_EQ(drawn(), 1u) << "Flood Select";
-  EXPECT_EQ(selectedFaces(*host->scene().findByName("s")->mesh), upTo(11));
+  EXPECT_EQ(flagged(host->scene().findByName("s")->mesh->faceFlags), upTo(11));
   ASSERT_EQ(run("apply \"Flood Select\"\nshot " + (dir.path / "v.png").string() + "\n"), "");
   EXPECT_EQ(drawn(), 1u) << "a shot after a line draws nothing more";
 }
@@ -174,7 +167,7 @@ TEST_F(CustomSelect, SharpEdgesWithTheDefaultAndTheWidestWindow) {
 
   lines = apply("set \"Custom Select\" \"Max Angle\" 90\n");
   EXPECT_TRUE(has(lines, "message: 2 sharp edge polygons have been selected."));
-  EXPECT_EQ(selectedFaces(mesh("h")), (std::vector<std::uint32_t>{0, 1}));
+  EXPECT_EQ(flagged(mesh("h").faceFlags), (std::vector<std::uint32_t>{0, 1}));
   EXPECT_EQ(host->scene().selection().size(), 1u);
   EXPECT_TRUE(host->scene().findByName("h")->state & studio::kStateComponents);
 
@@ -228,11 +221,11 @@ TEST_F(CustomSelect, DegenerateModeUsesMinHeightAndZeroFindsNothing) {
   lines = apply("filter object \"Mesh\"\nfilter component \"Faces\"\n");
   EXPECT_TRUE(has(lines, "message: 0 degenerate polygons have been selected."));
   lines = apply("set \"Custom Select\" \"Min Height\" -3\n");
-  EXPECT_STREQ(panel("Custom Select")->GetAttrib(attrib(panel("Custom Select"), "Min Height")).GetValueText(),
-               "0.000000");
+  platform::omPropertyObj* p = panel("Custom Select");
+  EXPECT_STREQ(p->GetAttrib(attrib(p, "Min Height")).GetValueText(), "0.000000");
   lines = apply("set \"Custom Select\" \"Min Height\" 0.01\n");
   EXPECT_TRUE(has(lines, "message: 1 degenerate polygons have been selected."));
-  EXPECT_EQ(selectedFaces(mesh("h")), std::vector<std::uint32_t>{2});
+  EXPECT_EQ(flagged(mesh("h").faceFlags), std::vector<std::uint32_t>{2});
 }
 
 TEST_F(CustomSelect, TheButtonRunsWithTheSavedValuesBeforeThePanelIsShown) {
@@ -249,7 +242,7 @@ TEST_F(CustomSelect, TheButtonRunsWithTheSavedValuesBeforeThePanelIsShown) {
                 "\nfilter object \"Mesh\"\nfilter component \"Faces\"\nid 34029\n"),
             "");
   EXPECT_TRUE(has(take(), "message: 1 degenerate polygons have been selected."));
-  EXPECT_EQ(selectedFaces(mesh("needle")), std::vector<std::uint32_t>{0});
+  EXPECT_EQ(flagged(mesh("needle").faceFlags), std::vector<std::uint32_t>{0});
 }
 
 class ConnectedFlood : public StudioFixture {
@@ -271,9 +264,7 @@ class ConnectedFlood : public StudioFixture {
     for (const char* name : start) ids.push_back(host->scene().findByName(name)->id);
     host->scene().setSelection(ids);
     EXPECT_EQ(run("panel 34025\n" + settings + "apply \"Flood Select\"\n"), "");
-    std::string names;
-    for (std::uint32_t id : host->scene().selection()) names += host->scene().find(id)->name;
-    return names;
+    return selected();
   }
 };
 

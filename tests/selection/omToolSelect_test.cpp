@@ -14,21 +14,12 @@ class ObjectSelect : public StudioFixture {
   void SetUp() override {
     start(TESSEL_MODULE_PATH, 200, 150);
     // Two squares side by side; in the framed front view "a" fills the left, "b" the right.
-    for (auto [name, offset] : {std::pair{"a.obj", 0}, {"b.obj", 2}}) {
-      std::string obj;
-      for (auto [x, y] : {std::pair{0, 0}, {1, 0}, {1, 1}, {0, 1}})
-        obj += "v " + std::to_string(x + offset) + " " + std::to_string(y) + " 0\n";
-      ASSERT_EQ(run("open " + dir.write(name, obj + "f 1 2 3\nf 1 3 4\n").string() + "\n"), "");
-    }
+    ASSERT_EQ(openSquare("a"), "");
+    ASSERT_EQ(openSquare("b", 2), "");
     studio::Camera& c = host->views().active().camera;
     c = studio::standardCamera(studio::ViewKind::Front);
     ASSERT_EQ(run("command \"View All\"\ntool \"Object Select\"\n"), "");
     take();
-  }
-  std::string selected() {
-    std::string names;
-    for (std::uint32_t id : host->scene().selection()) names += host->scene().find(id)->name;
-    return names;
   }
   std::vector<std::uint8_t> pixels() {
     host->drawPending();

@@ -10,18 +10,8 @@ class SelectionCommands : public StudioFixture {
  protected:
   void SetUp() override {
     start(TESSEL_MODULE_PATH, 120, 90);
-    for (const char* name : {"a.obj", "b.obj", "c.obj"})
-      ASSERT_EQ(run("open " +
-                    dir.write(name, "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nf 1 2 3\nf 1 3 4\n")
-                        .string() +
-                    "\n"),
-                "");
+    for (const char* name : {"a", "b", "c"}) ASSERT_EQ(openSquare(name), "");
     take();
-  }
-  std::string selected() {
-    std::string names;
-    for (std::uint32_t id : host->scene().selection()) names += host->scene().find(id)->name;
-    return names;
   }
   // A refusal fails a script line unless the line expects it.
   std::string ran(const char* command) {

@@ -1,10 +1,6 @@
 // Tiny meshes with known answers, and temporary files to load them from.
 #pragma once
 
-#include <unistd.h>
-
-#include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "studio/scene/scene.h"
@@ -47,22 +43,5 @@ inline std::vector<std::uint32_t> flagged(const std::vector<std::uint8_t>& flags
     if (flags[h] & bit) out.push_back(h);
   return out;
 }
-
-// A folder that goes away with the test.
-struct TempDir {
-  std::filesystem::path path;
-  TempDir() {
-    char pattern[] = "/tmp/tessel-test-XXXXXX";
-    path = ::mkdtemp(pattern);
-  }
-  ~TempDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(path, ec);
-  }
-  std::filesystem::path write(const std::string& name, const std::string& text) const {
-    std::ofstream(path / name, std::ios::binary) << text;
-    return path / name;
-  }
-};
 
 }  // namespace tessel::test

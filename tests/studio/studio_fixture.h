@@ -39,6 +39,12 @@ class StudioFixture : public ::testing::Test {
     take();
   }
   studio::Camera& camera() { return host->views().active().camera; }
+  // The names of the selected objects, run together in selection order.
+  std::string selected() {
+    std::string names;
+    for (std::uint32_t id : host->scene().selection()) names += host->scene().find(id)->name;
+    return names;
+  }
   void TearDown() override {
     runner.reset();
     host.reset();
@@ -48,9 +54,12 @@ class StudioFixture : public ::testing::Test {
   std::string open(const std::string& file, const std::string& text) {
     return run("open " + dir.write(file, text).string() + "\n");
   }
-  // Opens a unit square of two triangles as object `name`.
-  std::string openSquare(const std::string& name = "quad") {
-    return open(name + ".obj", "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nf 1 2 3\nf 1 3 4\n");
+  // Opens a unit square of two triangles in z = 0 as object `name`, `x` along the x axis.
+  std::string openSquare(const std::string& name = "quad", int x = 0) {
+    std::string obj;
+    for (auto [dx, y] : {std::pair{0, 0}, {1, 0}, {1, 1}, {0, 1}})
+      obj += "v " + std::to_string(x + dx) + " " + std::to_string(y) + " 0\n";
+    return open(name + ".obj", obj + "f 1 2 3\nf 1 3 4\n");
   }
   // Runs the script; the error of the first failing line, "" when all ran.
   std::string run(const std::string& script) {

@@ -70,6 +70,17 @@ class ManipulatorTools : public ::testing::Test {
     const float p[2] = {x, y};
     tool->MouseDrag(om::kButtonLeft, p, p, &host.view);
   }
+  // Press at (10, 10), drag to (x, 10) and release there.
+  void stroke(omTool* tool, float x = 20) {
+    press(tool, 10, 10);
+    drag(tool, x, 10);
+    release(tool, x, 10);
+  }
+  // Where the mesh's geometry origin and its frame's origin stand, both on the x axis.
+  void expectMeshAt(double geometryX, double frameX) {
+    expectNear(mesh->transform.place({0, 0, 0}), geometryX, 0, 0);
+    expectNear(origin(*mesh), frameX, 0, 0);
+  }
   std::vector<std::string> log() { return host.takeLog(); }
 
   TempConfig config;
@@ -119,34 +130,21 @@ TEST_F(ManipulatorTools, TranslateDragsGeometryAndFramesAsTheKeysChoose) {
   const std::vector<std::string> step = log();
   EXPECT_THAT(step, Contains("status: dx=     1.00, dy=     0.00, dz=     0.00"));
   EXPECT_THAT(step, Contains("notify: 36"));
-  expectNear(mesh->transform.place({0, 0, 0}), 1, 0, 0);
-  expectNear(origin(*mesh), 2, 0, 0);
+  expectMeshAt(1, 2);
   release(tool, 20, 10);
-
   // CTRL: the frames alone; SHIFT: the geometry alone.
   host.view.ctrl = true;
-  press(tool, 10, 10);
-  drag(tool, 20, 10);
-  release(tool, 20, 10);
-  expectNear(mesh->transform.place({0, 0, 0}), 1, 0, 0);
-  expectNear(origin(*mesh), 3, 0, 0);
+  stroke(tool);
+  expectMeshAt(1, 3);
   host.view.ctrl = false;
   host.view.shift = true;
-  press(tool, 10, 10);
-  drag(tool, 20, 10);
-  release(tool, 20, 10);
-  expectNear(mesh->transform.place({0, 0, 0}), 2, 0, 0);
-  expectNear(origin(*mesh), 3, 0, 0);
-
+  stroke(tool);
+  expectMeshAt(2, 3);
   // A step the host could not make finite moves nothing.
   host.view.shift = false;
   host.translateManipulator.step[0] = std::numeric_limits<float>::quiet_NaN();
-  press(tool, 10, 10);
-  drag(tool, 20, 10);
-  release(tool, 20, 10);
-  expectNear(mesh->transform.place({0, 0, 0}), 2, 0, 0);
-  expectNear(origin(*mesh), 3, 0, 0);
-
+  stroke(tool);
+  expectMeshAt(2, 3);
   // The pointer reaches the manipulator held within the view.
   press(tool, 10, 10);
   drag(tool, 500, -40);
@@ -189,12 +187,10 @@ TEST_F(ManipulatorTools, AKeyReleasedDuringADragNarrowsWhatItMoves) {
   press(tool, 10, 10);  // no key: geometry and frames
   tool->Key(om::kKeyCtrl, 1, &host.view);
   drag(tool, 20, 10);
-  expectNear(mesh->transform.place({0, 0, 0}), 0, 0, 0);
-  expectNear(origin(*mesh), 2, 0, 0);
+  expectMeshAt(0, 2);
   tool->Key(om::kKeyShift, 1, &host.view);
   drag(tool, 30, 10);
-  expectNear(mesh->transform.place({0, 0, 0}), 1, 0, 0);
-  expectNear(origin(*mesh), 2, 0, 0);
+  expectMeshAt(1, 2);
 }
 
 TEST_F(ManipulatorTools, CancelRedrawsAndFlaggedInputIsRefused) {
@@ -227,9 +223,7 @@ TEST_F(ManipulatorTools, TranslateStepsLinkedItemsByTheStepItself) {
   // An item placed apart from its owner keeps its offset.
   sub.transform.forward = transform::placementTranslation({0, 5, 0});
   scene.select(owner);
-  omTool* tool = start("Base Translate");
-  press(tool, 10, 10);
-  drag(tool, 20, 10);
+  stroke(start("Base Translate"));
   expectNear(owner.transform.place({0, 0, 0}), 1, 0, 0);
   expectNear(partner.transform.place({0, 0, 0}), 1, 0, 0);
   expectNear(sub.transform.place({0, 0, 0}), 1, 5, 0);
@@ -244,8 +238,7 @@ TEST_F(ManipulatorTools, AKeyTappedBeforeAPressThatMissesMovesNothing) {
   drag(tool, 160, 10);
   release(tool, 160, 10);
   EXPECT_THAT(log(), ElementsAre("pick 150 10"));
-  expectNear(origin(*mesh), 1, 0, 0);
-  expectNear(mesh->transform.place({0, 0, 0}), 0, 0, 0);
+  expectMeshAt(0, 1);
   // A key pressed during a drag ends it; the next drag starts from a press again.
   press(tool, 10, 10);
   drag(tool, 20, 10);

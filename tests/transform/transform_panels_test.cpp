@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/omPAT_Float.h"
@@ -21,6 +22,11 @@ using transform::Vec3;
 constexpr double kCos30 = 0.86602540378443865;
 constexpr double kSin15 = 0.25881904510252076;
 constexpr double kCos15 = 0.96592582628906829;
+
+void expectXY(const Vec3& p, double x, double y) {
+  EXPECT_NEAR(p.x, x, 1e-6);
+  EXPECT_NEAR(p.y, y, 1e-6);
+}
 
 constexpr std::uint32_t kRotate = 33836, kTranslate = 33837, kScale = 33838, kSync = 33839;
 
@@ -94,24 +100,20 @@ class TransformPanels : public ::testing::Test {
 
 TEST_F(TransformPanels, EachButtonHasItsPanelAndItsItemFollowsTheTool) {
   using V = std::vector<std::string>;
-  platform::omPropertyObj& t = open(kTranslate);
-  EXPECT_STREQ(t.GetName(), "Base Translate");
-  EXPECT_EQ(names(t), (V{"Ref Coord System", "X", "Y", "Z", "Movement Type", "Selection Type",
-                         "Apply"}));
-  close();
-  platform::omPropertyObj& r = open(kRotate);
-  EXPECT_STREQ(r.GetName(), "Base Rotate");
-  EXPECT_EQ(names(r), (V{"Ref Coord System", "Axis", "Axis X", "Axis Y", "Axis Z", "Angle (Deg)",
-                         "Movement Type", "Selection Type", "Apply"}));
-  close();
-  platform::omPropertyObj& s = open(kScale);
-  EXPECT_STREQ(s.GetName(), "Scale");
-  EXPECT_EQ(names(s), (V{"Ref Coord System", "Type", "X", "Y", "Z", "Apply"}));
-  close();
-  platform::omPropertyObj& y = open(kSync);
-  EXPECT_STREQ(y.GetName(), "Synchronize");
-  EXPECT_EQ(names(y), (V{"Ref Coord System", "SelectionType", "Box Reset"}));
-  close();
+  const std::tuple<std::uint32_t, const char*, V> panels[] = {
+      {kTranslate, "Base Translate",
+       {"Ref Coord System", "X", "Y", "Z", "Movement Type", "Selection Type", "Apply"}},
+      {kRotate, "Base Rotate",
+       {"Ref Coord System", "Axis", "Axis X", "Axis Y", "Axis Z", "Angle (Deg)", "Movement Type",
+        "Selection Type", "Apply"}},
+      {kScale, "Scale", {"Ref Coord System", "Type", "X", "Y", "Z", "Apply"}},
+      {kSync, "Synchronize", {"Ref Coord System", "SelectionType", "Box Reset"}}};
+  for (const auto& [id, name, attributes] : panels) {
+    platform::omPropertyObj& p = open(id);
+    EXPECT_STREQ(p.GetName(), name);
+    EXPECT_EQ(names(p), attributes) << name;
+    close();
+  }
   // The item is the tool's: off while the tool cannot start, though its command still could,
   // and checked while the tool is current.
   FakeCmdUI ui(kTranslate);
@@ -180,9 +182,7 @@ TEST_F(TransformPanels, TranslateApplyRunsTheCommandInTheChosenReference) {
   const auto log = host.takeLog();
   EXPECT_TRUE(std::find(log.begin(), log.end(), "execute Orient Translate with record") != log.end());
   EXPECT_EQ(log.back(), "notify: 14");
-  const Vec3 p = mesh->transform.place({0, 0, 0});
-  EXPECT_NEAR(p.x, 2 * kCos30, 1e-6);
-  EXPECT_NEAR(p.y, 1, 1e-6);
+  expectXY(mesh->transform.place({0, 0, 0}), 2 * kCos30, 1);
   EXPECT_FLOAT_EQ(mesh->frame.origin[0], 0) << "Object Only";
 }
 
@@ -203,9 +203,7 @@ TEST_F(TransformPanels, RotateAxisChoiceCustomAxisAndTheZeroAxisWarning) {
   ASSERT_EQ(set(r, "Ref Coord System", "Ref30"), EditResult::Ok);
   ASSERT_EQ(set(r, "Axis", "Z"), EditResult::Ok);
   ASSERT_EQ(set(r, "Apply", ""), EditResult::Ok);
-  const Vec3 p = mesh->transform.place({6, 0, 0});
-  EXPECT_NEAR(p.x, 5 + kCos30, 1e-6);
-  EXPECT_NEAR(p.y, 0.5, 1e-6);
+  expectXY(mesh->transform.place({6, 0, 0}), 5 + kCos30, 0.5);
 }
 
 TEST_F(TransformPanels, ScaleLinksUniformFactorsAndRefusesAFlatAxis) {
