@@ -39,13 +39,6 @@ Mesh hinge() {
                   {0, 1, 2, 1, 0, 3, 2, 1, 4});
 }
 
-std::uint32_t edgeOf(const Mesh& m, std::uint32_t a, std::uint32_t b) {
-  for (std::uint32_t e = 0; e < m.edgeCount(); ++e)
-    if (m.edges()[e].v0 == std::min(a, b) && m.edges()[e].v1 == std::max(a, b)) return e;
-  ADD_FAILURE() << "no edge " << a << "-" << b;
-  return 0;
-}
-
 // The cosine window for fold angles in degrees, as the panel makes it.
 float bound(float degrees) { return -std::cos(3.1415927f * degrees * 0.0055555557f); }
 

@@ -1,6 +1,9 @@
 // Tiny meshes with known answers, and temporary files to load them from.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
 #include <string>
 
 #include "studio/scene/scene.h"
@@ -33,6 +36,14 @@ inline std::unique_ptr<studio::Entity> meshEntity(studio::Mesh mesh, std::string
   e->type = om::kEntityPolygonMesh;
   e->mesh = std::make_unique<studio::Mesh>(std::move(mesh));
   return e;
+}
+
+// The edge joining vertices a and b (a test failure when there is none).
+inline std::uint32_t edgeOf(const studio::Mesh& m, std::uint32_t a, std::uint32_t b) {
+  for (std::uint32_t e = 0; e < m.edgeCount(); ++e)
+    if (m.edges()[e].v0 == std::min(a, b) && m.edges()[e].v1 == std::max(a, b)) return e;
+  ADD_FAILURE() << "no edge " << a << "-" << b;
+  return 0;
 }
 
 // The handles whose flags carry `bit`, in order.

@@ -12,19 +12,13 @@
 namespace tessel::studio::edit {
 namespace {
 
+using test::edgeOf;
+
 // A square of faces 0 (0 1 2) and 1 (0 2 3), and face 2 (2 1 4) beyond edge 1-2; vertex 5 is
 // in the file but in no face.
 Mesh fan() {
   return test::makeMesh({0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0, 2, 1, 0, 5, 5, 5},
                         {0, 1, 2, 0, 2, 3, 2, 1, 4});
-}
-
-std::uint32_t edgeOf(const Mesh& m, std::uint32_t a, std::uint32_t b) {
-  const std::vector<Edge>& edges = m.edges();
-  for (std::uint32_t e = 0; e < edges.size(); ++e)
-    if (edges[e].v0 == std::min(a, b) && edges[e].v1 == std::max(a, b)) return e;
-  ADD_FAILURE() << "no edge " << a << "-" << b;
-  return 0;
 }
 
 TEST(FacesToDelete, EachFilterTakesItsFaces) {
