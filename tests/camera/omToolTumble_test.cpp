@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include "tests/studio/studio_fixture.h"
 
 namespace tessel::test {
@@ -54,10 +52,6 @@ TEST_F(Tumble, ShiftLocksTheAxisAfterFivePixels) {
   EXPECT_TRUE(has(take(), "status: Tumble:  x   0.00,  y  36.00"))
       << "vertical: the x offset does not count";
   EXPECT_EQ(run("release left 55 80\n"), "");
-}
-
-int count(const std::vector<std::string>& lines, const std::string& line) {
-  return static_cast<int>(std::count(lines.begin(), lines.end(), line));
 }
 
 // Moving the mouse only keeps the cursor right: the prompt or refusal belongs to activation,

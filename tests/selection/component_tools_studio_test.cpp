@@ -41,10 +41,6 @@ class ComponentToolsInStudio : public StudioFixture {
     }
     return script;
   }
-  std::vector<std::uint8_t> pixels() {
-    host->drawPending();
-    return host->renderer().readPixels(host->views().active().rect);
-  }
 };
 
 TEST_F(ComponentToolsInStudio, LassoSelectsWhatItEnclosesShiftAddsCtrlRemoves) {

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include "tests/studio/studio_fixture.h"
 
 namespace tessel::test {
@@ -20,10 +18,6 @@ class ObjectSelect : public StudioFixture {
     c = studio::standardCamera(studio::ViewKind::Front);
     ASSERT_EQ(run("command \"View All\"\ntool \"Object Select\"\n"), "");
     take();
-  }
-  std::vector<std::uint8_t> pixels() {
-    host->drawPending();
-    return host->renderer().readPixels(host->views().active().rect);
   }
 };
 
@@ -155,10 +149,6 @@ TEST_F(ObjectSelect, ModifyMaskSelectPopsOnlyWhatItPushed) {
 
 namespace tessel::test {
 namespace {
-
-int count(const std::vector<std::string>& lines, const std::string& line) {
-  return static_cast<int>(std::count(lines.begin(), lines.end(), line));
-}
 
 // Tab is Studio's filter-step key: it reaches the tool as key code 4 and steps the object filter;
 // lights and coordinate systems are never selected together with other objects, so a step from

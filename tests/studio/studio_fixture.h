@@ -86,6 +86,15 @@ class StudioFixture : public ::testing::Test {
       if (l.find(text) != std::string::npos) return true;
     return false;
   }
+  // How many lines are exactly `text`.
+  static int count(const std::vector<std::string>& lines, const std::string& text) {
+    return static_cast<int>(std::count(lines.begin(), lines.end(), text));
+  }
+  // The active view's pixels once what is waiting to be drawn is drawn.
+  std::vector<std::uint8_t> pixels() {
+    host->drawPending();
+    return host->renderer().readPixels(host->views().active().rect);
+  }
   // Whether one line is exactly `text`: for texts whose number format matters.
   static bool hasLine(const std::vector<std::string>& lines, const std::string& text) {
     return std::find(lines.begin(), lines.end(), text) != lines.end();
