@@ -144,6 +144,7 @@ Mesh* FaceRemoval::meshOf(Scene& scene) const {
 void FaceRemoval::redo(Scene& scene) {
   Mesh* m = meshOf(scene);
   if (!m) return;
+  scene.meshChanging(*m);
   remove(*m);
   scene.geometryChanged();
 }
@@ -151,6 +152,7 @@ void FaceRemoval::redo(Scene& scene) {
 void FaceRemoval::undo(Scene& scene) {
   Mesh* m = meshOf(scene);
   if (!m) return;
+  scene.meshChanging(*m);
   // The kept faces and the removed ones merged back by their old handles.
   const std::size_t total = m->faceCount() + faces_.size();
   std::vector<std::uint32_t> merged(3 * total);

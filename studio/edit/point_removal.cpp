@@ -20,6 +20,7 @@ PointRemoval::PointRemoval(std::uint32_t entityId, Mesh& cloud) : entityId_(enti
 void PointRemoval::flip(Scene& scene) const {
   Entity* e = scene.find(entityId_);
   if (!e || !e->mesh) return;
+  scene.meshChanging(*e->mesh);
   applyFlagDiff(change_, e->mesh->vertexFlags.data(), e->mesh->vertexFlags.size());
 }
 

@@ -74,6 +74,7 @@ StudioHost::StudioHost(Echo echo, std::unique_ptr<GlContext> context)
   };
   mainView_.notify = [this](std::int32_t code, void* param) { NotifySync(code, param); };
   recorder_ = std::make_unique<edit::SceneRecorder>(scene_);
+  scene_.onMeshChanging = [this](const Mesh& mesh) { renderer_.meshChanging(mesh); };
   commands_.running = [this](const char* name, bool starting) {
     if (starting)
       beginEdit(name, true);
@@ -96,7 +97,11 @@ StudioHost::StudioHost(Echo echo, std::unique_ptr<GlContext> context)
   mainView_.redrawAll();
 }
 
-StudioHost::~StudioHost() { unloadModule(); }
+StudioHost::~StudioHost() {
+  unloadModule();
+  // The scene goes before the renderer: nothing may read its meshes by then.
+  renderer_.stopLevelBuilds();
+}
 
 // [SECTION] omModuleHost and omApplication
 

@@ -241,7 +241,12 @@ class StudioHost final : public omModuleHost,
   // A window draws the views' still frames in pieces, between events, so that input is served
   // between pieces: drawPending draws the first piece and calls onRefine, and each refine draws
   // the next piece and calls onRefine again until the frame is complete.
-  void setDrawInPieces(bool on) { drawInPieces_ = on; }
+  // Moving frames follow there: a large mesh's levels of detail are built ahead, on a thread,
+  // from its first still frame.
+  void setDrawInPieces(bool on) {
+    drawInPieces_ = on;
+    renderer_.setLevelsAhead(on);
+  }
   void refine();
   // Draws what is marked and finishes a frame being drawn in pieces: before the window's
   // picture is taken whole, which a piece's half-drawn frame must not be.

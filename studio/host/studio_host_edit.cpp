@@ -113,6 +113,7 @@ std::string StudioHost::deleteSelection() {
   for (const auto& e : scene_.entities()) {
     if (!e->mesh || !e->visible) continue;
     if (e->isPointCloud()) {
+      scene_.meshChanging(*e->mesh);
       auto removal = std::make_unique<edit::PointRemoval>(e->id, *e->mesh);
       if (!removal->removed()) continue;
       points += removal->removed();
@@ -122,6 +123,7 @@ std::string StudioHost::deleteSelection() {
     }
     std::vector<std::uint32_t> doomed = edit::facesToDelete(*e->mesh, scene_.componentMask);
     if (doomed.empty()) continue;
+    scene_.meshChanging(*e->mesh);
     auto removal = std::make_unique<edit::FaceRemoval>(e->id, *e->mesh, std::move(doomed));
     faces += removal->removed();
     names += (names.empty() ? "" : ", ") + e->name;
@@ -184,6 +186,7 @@ std::string StudioHost::separateSelection() {
     }
     entity->currentMap = source.currentMap;
     entity->mesh = std::make_unique<Mesh>(std::move(part.mesh));
+    scene_.meshChanging(*source.mesh);
     auto removal =
         std::make_unique<edit::FaceRemoval>(source.id, *source.mesh, std::move(cut.faces));
     recorder_->add(std::move(removal), source.id);

@@ -22,6 +22,16 @@ int levelFor(const std::vector<std::uint32_t>& sizes, std::uint64_t faces, std::
   return sizes.empty() ? -1 : static_cast<int>(sizes.size()) - 1;
 }
 
+MovingDrawing movingDrawing(bool built, const std::vector<std::uint32_t>& sizes,
+                            std::uint64_t faces, std::uint64_t total, std::uint64_t budget) {
+  if (built) return {levelFor(sizes, faces, total, budget), 0};
+  const double share = total > 0 ? static_cast<double>(faces) * static_cast<double>(budget) /
+                                       static_cast<double>(total)
+                                 : 0.0;
+  if (static_cast<double>(faces) <= share) return {};
+  return {-1, static_cast<std::uint32_t>(std::ceil(static_cast<double>(faces) / std::max(share, 1.0)))};
+}
+
 std::vector<PieceSpan> nextPiece(const std::vector<std::uint64_t>& sizes, PieceCursor& cursor,
                                  std::uint64_t budget) {
   std::vector<PieceSpan> spans;

@@ -28,6 +28,19 @@ std::uint64_t nextBudget(std::uint64_t drawn, double seconds, double target);
 int levelFor(const std::vector<std::uint32_t>& sizes, std::uint64_t faces, std::uint64_t total,
              std::uint64_t budget);
 
+// What a moving frame draws of a large mesh: a level of detail, or, while its levels are still
+// being built, a point of every `stride`-th face (a sample taken in microseconds, that shows the
+// scan's shape and place as it turns); neither: the mesh itself.
+struct MovingDrawing {
+  int level = -1;
+  std::uint32_t stride = 0;
+  bool operator==(const MovingDrawing&) const = default;
+};
+// `built`: the levels (`sizes`) are there; otherwise the sample keeps to the mesh's share of
+// `budget`, as levelFor shares it out.
+MovingDrawing movingDrawing(bool built, const std::vector<std::uint32_t>& sizes,
+                            std::uint64_t faces, std::uint64_t total, std::uint64_t budget);
+
 // A run of triangles [from, to) of item `item` that one piece draws.
 struct PieceSpan {
   std::size_t item = 0;

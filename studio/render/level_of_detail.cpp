@@ -16,11 +16,27 @@ bool finite(const float* positions, std::uint32_t v) {
   return std::isfinite(p[0]) && std::isfinite(p[1]) && std::isfinite(p[2]);
 }
 
-}  // namespace
+// Thrown by Poll once a stop is asked for, and caught where the build began: a sort has no other
+// way out part way.
+struct Stopped {};
 
-DetailLevel clusterLevel(const float* positions, std::uint32_t vertexCount,
-                         const std::uint32_t* triangles, const std::uint32_t* sources,
-                         std::uint32_t count, int cells) {
+// Called at every step of a loop or a sort's comparison; looks at the stop token every 2^14th.
+class Poll {
+ public:
+  explicit Poll(std::stop_token stop) : stop_(std::move(stop)), live_(stop_.stop_possible()) {}
+  void operator()() {
+    if (live_ && (++steps_ & 0x3FFF) == 0 && stop_.stop_requested()) throw Stopped{};
+  }
+
+ private:
+  std::stop_token stop_;
+  bool live_;
+  std::uint32_t steps_ = 0;
+};
+
+DetailLevel cluster(const float* positions, std::uint32_t vertexCount,
+                    const std::uint32_t* triangles, const std::uint32_t* sources,
+                    std::uint32_t count, int cells, Poll& poll) {
   DetailLevel out;
   if (!positions || !triangles || vertexCount == 0 || cells < 1) return out;
   // The vertices the triangles use, once each.
@@ -30,6 +46,7 @@ DetailLevel clusterLevel(const float* positions, std::uint32_t vertexCount,
   float lo[3], hi[3];
   for (int k = 0; k < 3; ++k) lo[k] = std::numeric_limits<float>::max(), hi[k] = -lo[k];
   for (std::size_t i = 0; i < 3 * static_cast<std::size_t>(count); ++i) {
+    poll();
     const std::uint32_t v = triangles[i];
     if (v >= vertexCount || cluster[v] != kNone || !finite(positions, v)) continue;
     cluster[v] = kUsed;
@@ -48,6 +65,7 @@ DetailLevel clusterLevel(const float* positions, std::uint32_t vertexCount,
   std::vector<std::pair<std::uint64_t, std::uint32_t>> byCell;
   byCell.reserve(used.size());
   for (std::uint32_t v : used) {
+    poll();
     const float* p = positions + 3 * static_cast<std::size_t>(v);
     std::uint64_t key = 0;
     for (int k = 0; k < 3; ++k)
@@ -56,10 +74,14 @@ DetailLevel clusterLevel(const float* positions, std::uint32_t vertexCount,
     byCell.push_back({key, v});
   }
   used = {};
-  std::sort(byCell.begin(), byCell.end());
+  std::sort(byCell.begin(), byCell.end(), [&poll](const auto& a, const auto& b) {
+    poll();
+    return a < b;
+  });
   // Each cluster's vertex nearest to its mean stands for it.
   std::vector<std::uint32_t> standIn;
   for (std::size_t begin = 0; begin < byCell.size();) {
+    poll();
     std::size_t end = begin;
     double mean[3] = {0, 0, 0};
     for (; end < byCell.size() && byCell[end].first == byCell[begin].first; ++end)
@@ -87,6 +109,7 @@ DetailLevel clusterLevel(const float* positions, std::uint32_t vertexCount,
   // the faces that make the same one, the first stands for them.
   std::vector<std::array<std::uint32_t, 4>> kept;
   for (std::uint32_t t = 0; t < count; ++t) {
+    poll();
     const std::uint32_t* c3 = triangles + 3 * static_cast<std::size_t>(t);
     if (c3[0] >= vertexCount || c3[1] >= vertexCount || c3[2] >= vertexCount) continue;
     std::array<std::uint32_t, 3> c{cluster[c3[0]], cluster[c3[1]], cluster[c3[2]]};
@@ -96,7 +119,10 @@ DetailLevel clusterLevel(const float* positions, std::uint32_t vertexCount,
     kept.push_back({c[0], c[1], c[2], sources ? sources[t] : t});
   }
   cluster = {};
-  std::sort(kept.begin(), kept.end());
+  std::sort(kept.begin(), kept.end(), [&poll](const auto& a, const auto& b) {
+    poll();
+    return a < b;
+  });
   kept.erase(std::unique(kept.begin(), kept.end(),
                          [](const auto& a, const auto& b) {
                            return a[0] == b[0] && a[1] == b[1] && a[2] == b[2];
@@ -111,11 +137,10 @@ DetailLevel clusterLevel(const float* positions, std::uint32_t vertexCount,
   return out;
 }
 
-std::vector<DetailLevel> detailLevels(const float* positions, std::uint32_t vertexCount,
-                                      const std::uint32_t* faces, std::uint32_t faceCount,
-                                      std::uint32_t smallest) {
+std::vector<DetailLevel> levelsOf(const float* positions, std::uint32_t vertexCount,
+                                  const std::uint32_t* faces, std::uint32_t faceCount,
+                                  std::uint32_t smallest, Poll& poll) {
   std::vector<DetailLevel> levels;
-  if (faceCount < kDetailLevelsFromFaces) return levels;
   // The first level kept: an eighth of the faces, but no more than a moving frame could draw on
   // a fast machine, so the levels together hold a few bytes a face.
   double target = std::min(faceCount / 8.0, static_cast<double>(kLargestLevel));
@@ -128,11 +153,10 @@ std::vector<DetailLevel> detailLevels(const float* positions, std::uint32_t vert
   bool fromFaces = true;
   while (cells >= 2) {
     DetailLevel next =
-        fromFaces ? clusterLevel(positions, vertexCount, faces, nullptr, faceCount,
-                                 static_cast<int>(cells))
-                  : clusterLevel(positions, vertexCount, input.triangles.data(),
-                                 input.sources.data(), input.triangleCount(),
-                                 static_cast<int>(cells));
+        fromFaces ? cluster(positions, vertexCount, faces, nullptr, faceCount,
+                            static_cast<int>(cells), poll)
+                  : cluster(positions, vertexCount, input.triangles.data(), input.sources.data(),
+                            input.triangleCount(), static_cast<int>(cells), poll);
     const double made = next.triangleCount();
     if (made == 0) break;
     if (made <= 1.4 * target) {
@@ -144,6 +168,31 @@ std::vector<DetailLevel> detailLevels(const float* positions, std::uint32_t vert
     input = std::move(next), fromFaces = false;
   }
   return levels;
+}
+
+}  // namespace
+
+DetailLevel clusterLevel(const float* positions, std::uint32_t vertexCount,
+                         const std::uint32_t* triangles, const std::uint32_t* sources,
+                         std::uint32_t count, int cells, std::stop_token stop) {
+  Poll poll(std::move(stop));
+  try {
+    return cluster(positions, vertexCount, triangles, sources, count, cells, poll);
+  } catch (const Stopped&) {
+    return {};
+  }
+}
+
+std::vector<DetailLevel> detailLevels(const float* positions, std::uint32_t vertexCount,
+                                      const std::uint32_t* faces, std::uint32_t faceCount,
+                                      std::uint32_t smallest, std::stop_token stop) {
+  if (faceCount < kDetailLevelsFromFaces) return {};
+  Poll poll(std::move(stop));
+  try {
+    return levelsOf(positions, vertexCount, faces, faceCount, smallest, poll);
+  } catch (const Stopped&) {
+    return {};
+  }
 }
 
 }  // namespace tessel::studio

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <stop_token>
 #include <vector>
 
 namespace tessel::studio {
@@ -29,16 +30,19 @@ inline constexpr std::uint32_t kLargestLevel = 4'000'000;
 // stands for face t), on a grid of `cells` cells along the longest side of the box of the
 // vertices they use. Faces whose corners fall into fewer than three cells are dropped, each cell
 // triangle is kept once with its winding, and non-finite vertices and corners past
-// `vertexCount` leave their triangles out.
+// `vertexCount` leave their triangles out. `stop`: a build on another thread polls it every few
+// thousand steps and gives up (an empty level) once it is asked to stop.
 DetailLevel clusterLevel(const float* positions, std::uint32_t vertexCount,
                          const std::uint32_t* triangles, const std::uint32_t* sources,
-                         std::uint32_t count, int cells);
+                         std::uint32_t count, int cells, std::stop_token stop = {});
 
 // Levels from about an eighth of the faces (at most kLargestLevel) down, each about half the one
 // before (every pass clusters the one before it, so only the first sees every face), until one
-// has at most `smallest` triangles. Empty for a mesh too small to need them.
+// has at most `smallest` triangles. Empty for a mesh too small to need them, and once `stop` is
+// asked to stop.
 std::vector<DetailLevel> detailLevels(const float* positions, std::uint32_t vertexCount,
                                       const std::uint32_t* faces, std::uint32_t faceCount,
-                                      std::uint32_t smallest = kSmallestLevel);
+                                      std::uint32_t smallest = kSmallestLevel,
+                                      std::stop_token stop = {});
 
 }  // namespace tessel::studio

@@ -281,44 +281,97 @@ Renderer::MeshBuffers* Renderer::orderedBuffersFor(const Entity& e) {
   return b;
 }
 
-int Renderer::levelFor(const Entity& e, MeshBuffers& b) {
+bool Renderer::levelsBuilt(const Entity& e, MeshBuffers& b) {
   const Mesh& m = *e.mesh;
-  if (m.faceCount() < kDetailLevelsFromFaces) return -1;
+  if (b.levelsRevision == m.revision) return true;
+  if (!b.builder) b.builder = std::make_unique<LevelBuilder>();
+  if (!b.builder->ready(m)) {
+    b.builder->start(m);
+    return false;
+  }
+  b.levels = b.builder->take();
+  b.levelsRevision = m.revision;
+  b.levelsOrdered = false;
+  orderLevels(e, b);
+  return true;
+}
+
+void Renderer::orderLevels(const Entity& e, MeshBuffers& b) {
+  if (b.levelsOrdered || b.levels.empty()) return;
+  const Mesh& m = *e.mesh;
   const GlApi& gl = api();
-  if (b.levelsRevision != m.revision) {
-    b.levels = detailLevels(m.positions.data(), m.vertexCount(), m.faces.data(), m.faceCount());
-    b.levelsRevision = m.revision;
-    b.levelsOrdered = false;
-    if (!b.levelBuffer) gl.GenBuffers(1, &b.levelBuffer);
+  if (!b.levelBuffer) gl.GenBuffers(1, &b.levelBuffer);
+  b.levelsOrdered = true;
+  std::vector<std::uint32_t> all, one;
+  b.ranges.clear();
+  for (const DetailLevel& level : b.levels) {
+    LevelRange r;
+    r.offset = static_cast<std::uint32_t>(all.size() / 3);
+    r.unselected = orderBySelection(level.triangles.data(), level.sources.data(),
+                                    level.triangleCount(), m.faceFlags.data(), one);
+    r.shown = static_cast<std::uint32_t>(one.size() / 3);
+    all.insert(all.end(), one.begin(), one.end());
+    b.ranges.push_back(r);
   }
-  if (b.levels.empty()) return -1;
-  if (!b.levelsOrdered) {
-    b.levelsOrdered = true;
-    std::vector<std::uint32_t> all, one;
-    b.ranges.clear();
-    for (const DetailLevel& level : b.levels) {
-      LevelRange r;
-      r.offset = static_cast<std::uint32_t>(all.size() / 3);
-      r.unselected = orderBySelection(level.triangles.data(), level.sources.data(),
-                                      level.triangleCount(), m.faceFlags.data(), one);
-      r.shown = static_cast<std::uint32_t>(one.size() / 3);
-      all.insert(all.end(), one.begin(), one.end());
-      b.ranges.push_back(r);
-    }
-    gl.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, b.levelBuffer);
-    gl.BufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(all.size() * 4), all.data(),
-                  GL_STATIC_DRAW);
-    gl.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
-  }
+  gl.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, b.levelBuffer);
+  gl.BufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(all.size() * 4), all.data(),
+                GL_STATIC_DRAW);
+  gl.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+}
+
+MovingDrawing Renderer::movingDrawingFor(const Entity& e, MeshBuffers& b) {
+  const Mesh& m = *e.mesh;
+  if (m.faceCount() < kDetailLevelsFromFaces) return {};
+  const bool built = levelsBuilt(e, b);
+  if (built) orderLevels(e, b);
   std::vector<std::uint32_t> sizes;
   for (const DetailLevel& level : b.levels) sizes.push_back(level.triangleCount());
-  return studio::levelFor(sizes, m.faceCount(), largeFaces_, budget_);
+  return movingDrawing(built, sizes, m.faceCount(), largeFaces_, budget_);
+}
+
+const std::vector<std::uint32_t>& Renderer::sampleFor(const Mesh& m, MeshBuffers& b,
+                                                      std::uint32_t stride) {
+  if (b.sampleRevision == m.revision && b.sampleStride == stride && b.sampleOrder == b.order)
+    return b.sample;
+  b.sampleRevision = m.revision, b.sampleStride = stride, b.sampleOrder = b.order;
+  b.sample.clear();
+  std::vector<std::uint32_t> selected;
+  const std::uint32_t nf = m.faceCount();
+  for (std::uint32_t k = 0; static_cast<std::uint64_t>(k) * stride < nf; ++k) {
+    // A face picked at random within each stride, so the sample does not line up with the rows
+    // of a scanned grid.
+    const std::uint64_t f = static_cast<std::uint64_t>(k) * stride + (k * 2654435761u) % stride;
+    if (f >= nf) break;
+    const std::uint8_t flags = m.faceFlags[f];
+    if (flags & kHidden) continue;
+    (flags & kSelected ? selected : b.sample).push_back(m.faces[3 * f + k % 3]);
+  }
+  b.sampleUnselected = static_cast<std::uint32_t>(b.sample.size());
+  b.sample.insert(b.sample.end(), selected.begin(), selected.end());
+  return b.sample;
+}
+
+void Renderer::meshChanging(const Mesh& mesh) {
+  for (auto& [id, b] : buffers_)
+    if (b.builder && b.builder->reading() == &mesh) b.builder->stop();
+}
+
+void Renderer::stopLevelBuilds() {
+  for (auto& [id, b] : buffers_)
+    if (b.builder) b.builder->stop();
+}
+
+void Renderer::waitForLevels() {
+  for (auto& [id, b] : buffers_)
+    if (b.builder) b.builder->wait();
 }
 
 std::uint64_t Renderer::stillTriangles(const Entity& e) {
   if (!e.isMesh() || display_ == DisplayMode::Points) return 0;
-  const MeshBuffers* b = orderedBuffersFor(e);
-  return b ? b->shown : 0;
+  MeshBuffers* b = orderedBuffersFor(e);
+  if (!b) return 0;
+  if (levelsAhead_ && e.mesh->faceCount() >= kDetailLevelsFromFaces) levelsBuilt(e, *b);
+  return b->shown;
 }
 
 void Renderer::backFaces(bool ownColour) {
@@ -374,7 +427,8 @@ void Renderer::drawMesh(const Entity& e, bool selected, bool holes, bool vertice
   bindColours(true);
   // The triangles this call draws: a level's, or [from, to) of the mesh's in frame order (without
   // buffer objects, that order is made here, and the whole mesh drawn at its last span).
-  const int level = moving_ && buffers ? levelFor(e, *buffers) : -1;
+  const MovingDrawing moving = moving_ && buffers ? movingDrawingFor(e, *buffers) : MovingDrawing{};
+  const int level = moving.level;
   std::vector<std::uint32_t> clientOrder;
   GLuint elements = 0;
   const std::uint32_t* base = nullptr;  // client-side corners, without buffer objects
@@ -411,7 +465,26 @@ void Renderer::drawMesh(const Entity& e, bool selected, bool holes, bool vertice
     }
   };
   const bool points = display_ == DisplayMode::Points;
-  if (points && level < 0) {
+  if (moving.stride) {
+    // The levels are still being built: the sample's points, lit by their vertices' normals.
+    drewReduced_ = true;
+    if (last) {
+      const std::vector<std::uint32_t>& sample = sampleFor(m, *buffers, moving.stride);
+      const std::uint32_t unselectedPoints = buffers->sampleUnselected;
+      gl.PointSize(2);
+      if (unselectedPoints)
+        gl.DrawElements(GL_POINTS, static_cast<GLsizei>(unselectedPoints), GL_UNSIGNED_INT,
+                        sample.data());
+      if (sample.size() > unselectedPoints) {
+        bindColours(false);
+        gl.Color3fv(floats(palette_.selection).data());
+        gl.DrawElements(GL_POINTS, static_cast<GLsizei>(sample.size() - unselectedPoints),
+                        GL_UNSIGNED_INT, sample.data() + unselectedPoints);
+        gl.Color3fv(colour);
+      }
+      drawn_ += sample.size();
+    }
+  } else if (points && level < 0) {
     if (last) {
       gl.Disable(GL_LIGHTING);
       gl.PointSize(2);

@@ -21,6 +21,7 @@
 #include "studio/render/picking.h"
 #include "studio/render/display_mode.h"
 #include "studio/render/frame_budget.h"
+#include "studio/render/level_builder.h"
 #include "studio/render/level_of_detail.h"
 #include "studio/render/selection_order.h"
 #include "studio/scene/scene.h"
@@ -181,6 +182,16 @@ class Renderer {
   bool takeReduced() { return std::exchange(drewReduced_, false); }
   // The most triangles one draw call hands the rasteriser (see drawMesh).
   static constexpr std::uint64_t kFlushTriangles = std::uint64_t{1} << 16;
+  // A large mesh's levels are built on a thread of their own (level_builder.h), started by the
+  // first moving frame that needs them, or with `ahead` by its first still frame (a window, where
+  // moving frames follow); until they are there a moving frame draws a sample of the faces.
+  void setLevelsAhead(bool ahead) { levelsAhead_ = ahead; }
+  // Before `mesh`'s positions or faces change, or it leaves the scene: a build reading them stops
+  // and is waited for. The renderer's owner calls stopLevelBuilds before the meshes go.
+  void meshChanging(const Mesh& mesh);
+  void stopLevelBuilds();
+  // Waits for the levels being built (benchmarks and tests that draw a level, not the sample).
+  void waitForLevels();
 
  private:
   // The context made current and its entry points, looked up on first use.
@@ -242,18 +253,33 @@ class Renderer {
     GLuint levelBuffer = 0;
     bool levelsOrdered = false;
     std::vector<LevelRange> ranges;
+    std::unique_ptr<LevelBuilder> builder;
+    // The sample moving frames draw while the levels are built: a corner of every stride-th shown
+    // face, unselected ones first, for the flags `sampleOrder` summarizes.
+    std::uint64_t sampleRevision = 0;
+    std::uint32_t sampleStride = 0, sampleUnselected = 0;
+    FlagSummary sampleOrder;
+    std::vector<std::uint32_t> sample;
   };
   // Null when the context has no buffer objects or the mesh has no revision to key them by. Once
   // the normals are in a buffer, their client-side copy goes.
   MeshBuffers* buffersFor(const Entity& entity);
   // The same, with the triangles in frame order for the mesh's flags as they are now.
   MeshBuffers* orderedBuffersFor(const Entity& entity);
-  // The level a moving frame draws of the mesh, -1 for the mesh itself.
-  int levelFor(const Entity& entity, MeshBuffers& buffers);
+  // What a moving frame draws of the mesh.
+  MovingDrawing movingDrawingFor(const Entity& entity, MeshBuffers& buffers);
+  // Whether the mesh's levels are there: taken from their build when it is done, else the build
+  // started (or left running).
+  bool levelsBuilt(const Entity& entity, MeshBuffers& buffers);
+  // The levels into their buffer, each in frame order for the mesh's flags.
+  void orderLevels(const Entity& entity, MeshBuffers& buffers);
+  // The buffers' sample for `stride`, made anew when the mesh, the stride or the flags changed.
+  const std::vector<std::uint32_t>& sampleFor(const Mesh& mesh, MeshBuffers& buffers,
+                                              std::uint32_t stride);
   // The triangles a still frame draws of an entity (0 for what is not drawn from buffers).
   std::uint64_t stillTriangles(const Entity& entity);
   std::unordered_map<std::uint32_t, MeshBuffers> buffers_;
-  bool moving_ = false, drewReduced_ = false;
+  bool moving_ = false, drewReduced_ = false, levelsAhead_ = false;
   // The moving frames' budget and what it is shared out over (the faces of large meshes).
   std::uint64_t budget_ = kLeastBudget, largeFaces_ = 0;
   std::uint64_t drawn_ = 0, lastDrawn_ = 0;

@@ -271,6 +271,7 @@ std::unique_ptr<Entity> Scene::take(std::uint32_t id) {
   if (!entities_.empty() && entities_.front()->id == id) return nullptr;
   auto it = at(id);
   if (it == entities_.end()) return nullptr;
+  if ((*it)->mesh) meshChanging(*(*it)->mesh);
   if ((*it)->state & kStateSelected) select(id, false);
   idByAddress_.erase(it->get());
   std::unique_ptr<Entity> taken = std::move(*it);

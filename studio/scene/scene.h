@@ -231,6 +231,12 @@ class Scene {
   // When set, an entity that `remove` takes out is handed here instead of destroyed: the undo
   // history keeps what a deletion removed.
   std::function<void(std::unique_ptr<Entity>)> onRemoved;
+  // Runs before a mesh's positions or faces change, and before its entity is taken out: whatever
+  // reads them on another thread (the renderer's levels of detail) stops first.
+  std::function<void(const Mesh&)> onMeshChanging;
+  void meshChanging(const Mesh& mesh) {
+    if (onMeshChanging) onMeshChanging(mesh);
+  }
   // When set, a map an entity deletes (DeleteCurrentMap) is handed here with where it was and
   // which map is current after it, instead of destroyed.
   std::function<void(Entity&, int index, VertexMap map, int currentAfter)> onMapRemoved;

@@ -6,8 +6,10 @@
 #include <array>
 #include <cmath>
 #include <set>
+#include <stop_token>
 
 #include "bench/scan_fixture.h"
+#include "studio/render/level_builder.h"
 #include "studio/host/studio_host.h"
 #include "tests/studio/studio_fixture.h"
 
@@ -137,7 +139,84 @@ TEST(DetailLevels, BadInputIsLeftOutNotDrawn) {
   EXPECT_TRUE(clusterLevel(same.data(), 3, f.data(), nullptr, 1, 8).triangles.empty());
 }
 
+// A build on its own thread makes what the call makes; asked to stop, a build gives up and leaves
+// nothing to take, and a mesh built anew is built again.
+TEST(LevelBuilder, BuildsWhatTheCallBuildsAndGivesUpWhenStopped) {
+  const Mesh m = bench::noisyGrid(3 * kDetailLevelsFromFaces);
+  const std::vector<DetailLevel> direct =
+      detailLevels(m.positions.data(), m.vertexCount(), m.faces.data(), m.faceCount());
+  ASSERT_GE(direct.size(), 2u);
+  std::stop_source stop;
+  stop.request_stop();
+  EXPECT_TRUE(detailLevels(m.positions.data(), m.vertexCount(), m.faces.data(), m.faceCount(),
+                           kSmallestLevel, stop.get_token())
+                  .empty());
+  EXPECT_TRUE(clusterLevel(m.positions.data(), m.vertexCount(), m.faces.data(), nullptr,
+                           m.faceCount(), 64, stop.get_token())
+                  .triangles.empty());
+
+  LevelBuilder builder;
+  builder.start(m);
+  builder.wait();
+  ASSERT_TRUE(builder.ready(m));
+  EXPECT_EQ(builder.reading(), nullptr);
+  const std::vector<DetailLevel> built = builder.take();
+  ASSERT_EQ(built.size(), direct.size());
+  for (std::size_t i = 0; i < built.size(); ++i) {
+    EXPECT_EQ(built[i].triangles, direct[i].triangles) << i;
+    EXPECT_EQ(built[i].sources, direct[i].sources) << i;
+  }
+  EXPECT_FALSE(builder.ready(m)) << "taken once";
+  builder.start(m);
+  EXPECT_EQ(builder.reading(), nullptr) << "the same revision is not built twice";
+
+  Mesh changed = m;
+  buildTopology(changed);
+  builder.start(changed);
+  builder.stop();
+  EXPECT_EQ(builder.reading(), nullptr);
+  EXPECT_FALSE(builder.ready(changed));
+  builder.start(changed);
+  builder.wait();
+  EXPECT_TRUE(builder.ready(changed));
+  EXPECT_FALSE(builder.ready(m));
+}
+
 class LevelsWhileMoving : public test::StudioFixture {};
+
+// Until its levels are built, on a thread of their own, a moving frame draws a sample of the mesh
+// within its budget. A delete stops a build before the faces change (under the thread sanitizer
+// a build left running is a data race), and the levels of the mesh as it is then come next.
+TEST_F(LevelsWhileMoving, ASampleUntilTheLevelsAreBuiltAndAnEditStopsTheBuild) {
+  start(TESSEL_MODULE_PATH);
+  const auto file = dir.path / "large.ply";
+  ASSERT_EQ(saveMeshFile(file, bench::noisyGrid(3 * kDetailLevelsFromFaces)), "");
+  ASSERT_EQ(run("open " + file.string() + "\ntool \"Tumble\"\n"), "");
+  const std::uint32_t faces = host->scene().findByName("large")->mesh->faceCount();
+  Renderer& renderer = host->renderer();
+  renderer.setMovingTriangles(kSmallestLevel);
+  auto movingFrame = [&](float x) {
+    host->mouseButton(om::kButtonLeft, true, 100, 75);
+    host->mouseMove(x, 80);
+    host->drawPending();
+    const std::uint64_t drawn = renderer.lastDrawn();
+    host->mouseButton(om::kButtonLeft, false, x, 80);
+    host->drawPending();
+    return drawn;
+  };
+  const std::uint64_t first = movingFrame(112);
+  EXPECT_GT(first, 0u);
+  EXPECT_LE(first, kSmallestLevel);
+  ASSERT_EQ(run("mode component\nselect \"large\" faces 0 1 2 3 4 5 6 7 8 9\ndelete\n"), "");
+  ASSERT_EQ(host->scene().findByName("large")->mesh->faceCount(), faces - 10);
+  movingFrame(120);  // starts the build of the mesh as it is now, if the delete's frame did not
+  renderer.waitForLevels();
+  const std::uint64_t level = movingFrame(130);
+  EXPECT_GT(level, 0u);
+  EXPECT_LE(level, kSmallestLevel);
+  ASSERT_EQ(run("undo\n"), "");
+  EXPECT_GT(movingFrame(140), 0u);
+}
 
 // A tumble of a large mesh draws a level while the button is held, and the full mesh the moment
 // it is let go: the last image is exactly a still drawing from the same camera. So does a pan
