@@ -361,6 +361,11 @@ void Renderer::stopLevelBuilds() {
     if (b.builder) b.builder->stop();
 }
 
+bool Renderer::buildingLevels() const {
+  return std::any_of(buffers_.begin(), buffers_.end(),
+                     [](const auto& b) { return b.second.builder && b.second.builder->reading(); });
+}
+
 void Renderer::waitForLevels() {
   for (auto& [id, b] : buffers_)
     if (b.builder) b.builder->wait();

@@ -192,6 +192,8 @@ class Renderer {
   void stopLevelBuilds();
   // Waits for the levels being built (benchmarks and tests that draw a level, not the sample).
   void waitForLevels();
+  // Whether a build reads a mesh now.
+  bool buildingLevels() const;
 
  private:
   // The context made current and its entry points, looked up on first use.

@@ -190,32 +190,47 @@ class LevelsWhileMoving : public test::StudioFixture {};
 TEST_F(LevelsWhileMoving, ASampleUntilTheLevelsAreBuiltAndAnEditStopsTheBuild) {
   start(TESSEL_MODULE_PATH);
   const auto file = dir.path / "large.ply";
-  ASSERT_EQ(saveMeshFile(file, bench::noisyGrid(3 * kDetailLevelsFromFaces)), "");
+  ASSERT_EQ(saveMeshFile(file, bench::noisyGrid(8 * kDetailLevelsFromFaces)), "");
   ASSERT_EQ(run("open " + file.string() + "\ntool \"Tumble\"\n"), "");
   const std::uint32_t faces = host->scene().findByName("large")->mesh->faceCount();
   Renderer& renderer = host->renderer();
   renderer.setMovingTriangles(kSmallestLevel);
+  bool building = false;
   auto movingFrame = [&](float x) {
     host->mouseButton(om::kButtonLeft, true, 100, 75);
     host->mouseMove(x, 80);
     host->drawPending();
     const std::uint64_t drawn = renderer.lastDrawn();
+    building = renderer.buildingLevels();
     host->mouseButton(om::kButtonLeft, false, x, 80);
-    host->drawPending();
     return drawn;
   };
   const std::uint64_t first = movingFrame(112);
   EXPECT_GT(first, 0u);
   EXPECT_LE(first, kSmallestLevel);
+  ASSERT_TRUE(building) << "a build of most of a second, begun by that frame";
+  // Each edit of the arrays says so first, with the mesh still as it was.
+  std::vector<std::uint32_t> changing;
+  host->scene().onMeshChanging = [&, stop = host->scene().onMeshChanging](const Mesh& m) {
+    changing.push_back(m.faceCount());
+    stop(m);
+  };
   ASSERT_EQ(run("mode component\nselect \"large\" faces 0 1 2 3 4 5 6 7 8 9\ndelete\n"), "");
+  EXPECT_FALSE(renderer.buildingLevels()) << "the delete stopped it";
   ASSERT_EQ(host->scene().findByName("large")->mesh->faceCount(), faces - 10);
+  EXPECT_EQ(changing, std::vector<std::uint32_t>{faces});
   movingFrame(120);  // starts the build of the mesh as it is now, if the delete's frame did not
   renderer.waitForLevels();
   const std::uint64_t level = movingFrame(130);
   EXPECT_GT(level, 0u);
   EXPECT_LE(level, kSmallestLevel);
   ASSERT_EQ(run("undo\n"), "");
+  EXPECT_EQ(changing, (std::vector<std::uint32_t>{faces, faces - 10}));
   EXPECT_GT(movingFrame(140), 0u);
+  ASSERT_EQ(run("redo\nmode object\npick \"large\"\ndelete\n"), "");
+  EXPECT_EQ(changing, (std::vector<std::uint32_t>{faces, faces - 10, faces, faces - 10}))
+      << "a redo, then the mesh taken out of the scene";
+  EXPECT_FALSE(renderer.buildingLevels());
 }
 
 // A tumble of a large mesh draws a level while the button is held, and the full mesh the moment
