@@ -286,6 +286,8 @@ bool Renderer::levelsBuilt(const Entity& e, MeshBuffers& b) {
   if (b.levelsRevision == m.revision) return true;
   if (!b.builder) b.builder = std::make_unique<LevelBuilder>();
   if (!b.builder->ready(m)) {
+    // One build at a time: the cores are the frames' too. Another mesh's waits for a later frame.
+    if (!b.builder->reading() && buildingLevels()) return false;
     b.builder->start(m);
     return false;
   }

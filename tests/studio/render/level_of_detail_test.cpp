@@ -211,7 +211,8 @@ TEST_F(LevelsWhileMoving, ASampleUntilTheLevelsAreBuiltAndAnEditStopsTheBuild) {
   ASSERT_TRUE(building) << "a build of most of a second, begun by that frame";
   // Each edit of the arrays says so first, with the mesh still as it was.
   std::vector<std::uint32_t> changing;
-  host->scene().onMeshChanging = [&, stop = host->scene().onMeshChanging](const Mesh& m) {
+  const auto stop = host->scene().onMeshChanging;
+  host->scene().onMeshChanging = [&](const Mesh& m) {
     changing.push_back(m.faceCount());
     stop(m);
   };
@@ -231,6 +232,7 @@ TEST_F(LevelsWhileMoving, ASampleUntilTheLevelsAreBuiltAndAnEditStopsTheBuild) {
   EXPECT_EQ(changing, (std::vector<std::uint32_t>{faces, faces - 10, faces, faces - 10}))
       << "a redo, then the mesh taken out of the scene";
   EXPECT_FALSE(renderer.buildingLevels());
+  host->scene().onMeshChanging = stop;
 }
 
 // A tumble of a large mesh draws a level while the button is held, and the full mesh the moment
