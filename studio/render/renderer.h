@@ -234,18 +234,20 @@ class Renderer {
   };
   std::unordered_map<std::uint32_t, ColourCache> colours_;
   GLint maxLights_ = 0;
-  // A mesh's positions, normals and triangles in buffer objects, built once per topology
-  // revision; drawing a frame then sends no vertex data. The triangles are held in the order a
-  // frame draws them (selection_order.h), for the face flags `order` summarizes.
+  // A mesh's positions and normals in buffer objects, built once per topology revision; drawing
+  // a frame then sends no vertex data. The triangles are drawn in the order a frame draws them
+  // (selection_order.h), for the face flags `order` summarizes: the mesh's own when that is the
+  // order, else an ordered copy.
   struct LevelRange {
     std::uint32_t offset = 0, unselected = 0, shown = 0;  // in triangles
   };
   struct MeshBuffers {
     std::uint64_t revision = 0;
-    GLuint vertices = 0, normals = 0, triangles = 0;
+    GLuint vertices = 0, normals = 0;
     bool ordered = false;
-    // The frame's order is the mesh's own: drawn from its triangles, `triangles` left empty.
+    // The frame's order is the mesh's own, drawn from its triangles; else `triangles` holds it.
     bool ownOrder = false;
+    std::vector<std::uint32_t> triangles;
     FlagSummary order;
     std::uint32_t shown = 0, unselected = 0;
     // The levels of detail, built on the first moving frame that needs them, all in one index

@@ -9,21 +9,26 @@ namespace tessel::studio {
 FlagSummary summarizeFlags(const std::uint8_t* flags, std::size_t count) {
   FlagSummary s;
   if (!flags || count == 0) return s;
-  std::uint64_t any = 0, hash = 0x9e3779b97f4a7c15ull;
+  std::uint64_t any = 0, all = ~std::uint64_t{0}, hash = 0x9e3779b97f4a7c15ull;
   std::size_t i = 0;
   for (; i + 8 <= count; i += 8) {
     std::uint64_t w;
     std::memcpy(&w, flags + i, 8);
-    any |= w;
+    any |= w, all &= w;
     // A word that is zero still moves the hash, so flags moving between words show.
     hash = (hash ^ w) * 0x100000001b3ull + i;
   }
-  std::uint64_t tail = 0;
-  if (i < count) std::memcpy(&tail, flags + i, count - i);
-  any |= tail;
+  // The last bytes, padded with clear bits for `any` and with set bits for `all`.
+  std::uint64_t tail = 0, filled = ~std::uint64_t{0};
+  if (i < count) {
+    std::memcpy(&tail, flags + i, count - i);
+    std::memcpy(&filled, flags + i, count - i);
+  }
+  any |= tail, all &= filled;
   hash = (hash ^ tail) * 0x100000001b3ull + count;
-  for (int shift = 8; shift < 64; shift *= 2) any |= any >> shift;
+  for (int shift = 8; shift < 64; shift *= 2) any |= any >> shift, all &= all >> shift;
   s.any = static_cast<std::uint8_t>(any);
+  s.all = static_cast<std::uint8_t>(all);
   s.hash = hash ^ (hash >> 29);
   return s;
 }

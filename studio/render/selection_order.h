@@ -14,6 +14,7 @@ namespace tessel::studio {
 // changed. Word at a time: a 20M-face mesh costs a few milliseconds a frame.
 struct FlagSummary {
   std::uint8_t any = 0;  // the bits set in some element
+  std::uint8_t all = 0;  // the bits set in every element (none for no elements)
   std::uint64_t hash = 0;
   bool operator==(const FlagSummary&) const = default;
 };

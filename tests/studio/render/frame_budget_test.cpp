@@ -130,6 +130,17 @@ TEST(SelectionOrder, TheSummaryChangesWithAnyByteAndKnowsTheBitsSet) {
   flags[20] = kHidden, flags[3] = kSelected;
   EXPECT_EQ(summarizeFlags(flags.data(), flags.size()).any, kSelected | kHidden);
   EXPECT_EQ(summarizeFlags(nullptr, 0).any, 0);
+  // Bits in every byte, whole words and the tail alike; one byte without clears it.
+  std::fill(flags.begin(), flags.end(), std::uint8_t{kSelected | kMarked});
+  flags[20] |= kHidden;
+  EXPECT_EQ(summarizeFlags(flags.data(), flags.size()).all, kSelected | kMarked);
+  for (std::size_t i : {0u, 7u, 8u, 20u}) {
+    flags[i] = kMarked;
+    EXPECT_EQ(summarizeFlags(flags.data(), flags.size()).all, kMarked) << i;
+    flags[i] = kSelected | kMarked;
+  }
+  EXPECT_EQ(summarizeFlags(flags.data(), 16).all, kSelected | kMarked);
+  EXPECT_EQ(summarizeFlags(nullptr, 0).all, 0);
 }
 
 }  // namespace

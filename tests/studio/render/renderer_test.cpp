@@ -194,7 +194,8 @@ TEST_F(Drawing, DisplayModesChangeThePictureAndDenseDotsStayOff) {
 
 // A grid of more triangles than one draw call takes, drawn in the mesh's own order (from its
 // own triangles), then with its left half hidden and its right half selected (from an ordered
-// copy), then in its own order again: each picture is the one a fresh renderer draws.
+// copy), then in its own order again: each picture is the one a fresh renderer draws. Then all of
+// it selected.
 TEST_F(Drawing, HiddenAndSelectedFacesDrawAndTheMeshsOwnOrderComesBack) {
   constexpr std::uint32_t n = 200;
   std::vector<float> p;
@@ -208,6 +209,7 @@ TEST_F(Drawing, HiddenAndSelectedFacesDrawAndTheMeshsOwnOrderComesBack) {
       const std::uint32_t v = y * n + x;
       f.insert(f.end(), {v, v + 1, v + n, v + n, v + 1, v + n + 1});
     }
+  f.insert(f.end(), {0, 0, 0});  // a face without area, last
   ASSERT_GT(f.size() / 3, Renderer::kFlushTriangles);
   Scene grid;
   Mesh& m = *grid.add(test::meshEntity(test::makeMesh(std::move(p), std::move(f)))).mesh;
@@ -240,6 +242,19 @@ TEST_F(Drawing, HiddenAndSelectedFacesDrawAndTheMeshsOwnOrderComesBack) {
             std::vector(plain.begin() + right, plain.begin() + right + 3)) << "selected";
   std::fill(m.faceFlags.begin(), m.faceFlags.end(), std::uint8_t{0});
   EXPECT_EQ(draw(*renderer), plain);
+  // Every face selected is drawn in the mesh's own order, all of it in the selection's colour:
+  // the picture an ordered copy draws while the face without area stays unselected.
+  std::fill(m.faceFlags.begin(), m.faceFlags.end(), std::uint8_t{kSelected});
+  const auto all = draw(*renderer);
+  EXPECT_NE(all, plain);
+  m.faceFlags.back() = 0;
+  EXPECT_EQ(draw(*renderer), all);
+  // Every face selected and the left half hidden as well: that half is still left out.
+  for (std::uint32_t face = 0; face < m.faceCount(); ++face)
+    m.faceFlags[face] = m.faces[3 * face] % n < n / 2 ? kSelected | kHidden : kSelected;
+  const auto hiddenSelected = draw(*renderer);
+  EXPECT_EQ(std::vector(hiddenSelected.begin() + left, hiddenSelected.begin() + left + 3),
+            std::vector(background, background + 3));
 }
 
 // A square whose two triangles sit either side of the end of a draw call, after faces without
