@@ -22,17 +22,6 @@ struct BadFile {
   std::string problem;  // the whole message after "FILE: "
 };
 
-void expectRefused(const std::vector<BadFile>& cases) {
-  test::TempDir dir;
-  for (const BadFile& c : cases) {
-    const auto path = dir.write(c.name, c.text);
-    LoadedFile f = loadMeshFile(path);
-    EXPECT_EQ(f.error, path.string() + ": " + c.problem) << c.name;
-    EXPECT_EQ(f.mesh.vertexCount(), 0u) << c.name;
-    EXPECT_EQ(f.mesh.faceCount(), 0u) << c.name;
-  }
-}
-
 const std::string kVertexProps = "property float x\nproperty float y\nproperty float z\n";
 const std::string kFaceList = "property list uchar int vertex_indices\n";
 
@@ -58,7 +47,22 @@ std::string binaryPly(int vertices, int faces, const std::vector<std::uint32_t>&
   return out;
 }
 
-TEST(MalformedFiles, PlyHeadersTheReaderWouldLoopOrCrashOn) {
+// Each test's files go in a folder of its own.
+class MalformedFiles : public ::testing::Test {
+ protected:
+  void expectRefused(const std::vector<BadFile>& cases) {
+    for (const BadFile& c : cases) {
+      const auto path = dir.write(c.name, c.text);
+      LoadedFile f = loadMeshFile(path);
+      EXPECT_EQ(f.error, path.string() + ": " + c.problem) << c.name;
+      EXPECT_EQ(f.mesh.vertexCount(), 0u) << c.name;
+      EXPECT_EQ(f.mesh.faceCount(), 0u) << c.name;
+    }
+  }
+  test::TempDir dir;
+};
+
+TEST_F(MalformedFiles, PlyHeadersTheReaderWouldLoopOrCrashOn) {
   expectRefused({
       {"no-end.ply", "ply\nformat ascii 1.0\nelement vertex 1\n" + kVertexProps + "0 0 0\n",
        "header line 7: unknown keyword \"0\""},
@@ -98,8 +102,7 @@ TEST(MalformedFiles, PlyHeadersTheReaderWouldLoopOrCrashOn) {
 
 // An old exporter's "Created by ..." line before the elements is read as a comment, with one
 // warning, ASCII or binary (where the body after the rewritten header must still be found).
-TEST(MalformedFiles, PlyHeaderLinesWithoutAKeywordAreComments) {
-  test::TempDir dir;
+TEST_F(MalformedFiles, PlyHeaderLinesWithoutAKeywordAreComments) {
   auto withLines = [](std::string text, const std::string& lines) {
     return text.insert(text.find("element"), lines);
   };
@@ -122,7 +125,7 @@ TEST(MalformedFiles, PlyHeaderLinesWithoutAKeywordAreComments) {
   }
 }
 
-TEST(MalformedFiles, AsciiPlyValuesMustBeFiniteNumbersAndAllThere) {
+TEST_F(MalformedFiles, AsciiPlyValuesMustBeFiniteNumbersAndAllThere) {
   expectRefused({
       {"nan.ply", asciiPly(3, 1, "0 0 0\nnan 0 0\n0 1 0\n3 0 1 2\n"),
        "line 11: \"nan\" is not a finite number"},
@@ -146,7 +149,7 @@ TEST(MalformedFiles, AsciiPlyValuesMustBeFiniteNumbersAndAllThere) {
   });
 }
 
-TEST(MalformedFiles, BinaryPlyBodiesMustHoldWhatTheHeaderDeclares) {
+TEST_F(MalformedFiles, BinaryPlyBodiesMustHoldWhatTheHeaderDeclares) {
   const std::string whole = binaryPly(3, 2, {0, 1, 2, 2, 1, 0});
   expectRefused({
       {"cut.ply", whole.substr(0, whole.size() - 5),
@@ -156,13 +159,12 @@ TEST(MalformedFiles, BinaryPlyBodiesMustHoldWhatTheHeaderDeclares) {
       {"index.ply", binaryPly(3, 1, {0, 1, 3}), "face 0 uses vertex 3 of 3"},
       {"negative.ply", binaryPly(3, 1, {0, 1, 0xffffffffu}), "face 0 uses vertex 4294967295 of 3"},
   });
-  test::TempDir dir;
   LoadedFile ok = loadMeshFile(dir.write("ok.ply", whole));
   ASSERT_EQ(ok.error, "");
   EXPECT_EQ(ok.mesh.faces, (std::vector<std::uint32_t>{0, 1, 2, 2, 1, 0}));
 }
 
-TEST(MalformedFiles, OffCountsAreCheckedAgainstTheFile) {
+TEST_F(MalformedFiles, OffCountsAreCheckedAgainstTheFile) {
   const std::string triangle = "0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n";
   expectRefused({
       {"neg-faces.off", "OFF\n3 -1 0\n" + triangle, "line 2: face count \"-1\" is out of range"},
@@ -174,15 +176,13 @@ TEST(MalformedFiles, OffCountsAreCheckedAgainstTheFile) {
       {"one-line.off", "OFF 3 1 0\n" + triangle, "the first line must be the OFF keyword alone"},
       {"index.off", "OFF\n3 1 0\n0 0 0\n1 0 0\n0 1 0\n3 0 1 5\n", "face 0 uses vertex 5 of 3"},
   });
-  test::TempDir dir;
   EXPECT_EQ(loadMeshFile(dir.write("ok.off", "OFF\n3 1 0\n" + triangle)).error, "");
 }
 
 // OpenMesh's OFF reader printed a line of its own on std::cerr for every vertex whose colour it
 // could not read (found by fuzz_load_off): a scan would print millions. The positions load, and
 // nothing is printed; a file refused for another reason gives our one line only.
-TEST(MalformedFiles, ReadersPrintNothingOfTheirOwn) {
-  test::TempDir dir;
+TEST_F(MalformedFiles, ReadersPrintNothingOfTheirOwn) {
   const std::string sevenValues = " 1 2 3 4 5 6 7\n";
   const auto odd = dir.write("odd-colour.off", "COFF\n3 1 0\n0 0 0" + sevenValues + "1 0 0" +
                                                    sevenValues + "0 1 0" + sevenValues +
@@ -199,7 +199,7 @@ TEST(MalformedFiles, ReadersPrintNothingOfTheirOwn) {
   EXPECT_EQ(g.error, bad.string() + ": 1 faces with fewer than 3 corners");
 }
 
-TEST(MalformedFiles, ObjFaceCornersNeedAVertexInRange) {
+TEST_F(MalformedFiles, ObjFaceCornersNeedAVertexInRange) {
   const std::string vertices = "v 0 0 0\nv 1 0 0\nv 0 1 0\n";
   expectRefused({
       {"slash.obj", vertices + "f /1 2 3\n", "line 4: corner \"/1\" has no vertex index"},
@@ -214,7 +214,6 @@ TEST(MalformedFiles, ObjFaceCornersNeedAVertexInRange) {
       {"nan.obj", "v 0 nan 0\n", "line 1: \"nan\" is not a finite number"},
   });
   // Relative, textured and commented corners are all fine.
-  test::TempDir dir;
   LoadedFile ok = loadMeshFile(
       dir.write("ok.obj", vertices + "vt 0 0\nvn 0 0 1\nf -3/1/1 2//1 3/1 # a comment\n"));
   ASSERT_EQ(ok.error, "");
@@ -223,8 +222,7 @@ TEST(MalformedFiles, ObjFaceCornersNeedAVertexInRange) {
 
 // The file check and the reader must read the same statements, or the faces kept after the
 // reader (repeated corners) name vertices the reader never made.
-TEST(MalformedFiles, ObjBlanksAndLineEndsReadAsTheCheckReadsThem) {
-  test::TempDir dir;
+TEST_F(MalformedFiles, ObjBlanksAndLineEndsReadAsTheCheckReadsThem) {
   LoadedFile blanks = loadMeshFile(
       dir.write("blanks.obj", "\vv 0 0 0\rv 1 0 0\n\fv 0 1 0\r\n \v\ff 1 2 3\n"));
   ASSERT_EQ(blanks.error, "");
@@ -238,8 +236,7 @@ TEST(MalformedFiles, ObjBlanksAndLineEndsReadAsTheCheckReadsThem) {
 // A FIFO or a device would hold the reader's open() or read() forever: each is refused by its
 // kind before anything reads it, and an OBJ that names one as its material library loads without
 // opening it.
-TEST(MalformedFiles, SpecialFilesAreRefusedWithoutBlocking) {
-  test::TempDir dir;
+TEST_F(MalformedFiles, SpecialFilesAreRefusedWithoutBlocking) {
   for (const char* name : {"pipe.ply", "pipe.obj", "pipe.stl", "pipe.off"}) {
     ASSERT_EQ(::mkfifo((dir.path / name).c_str(), 0600), 0);
     EXPECT_EQ(loadMeshFile(dir.path / name).error,
@@ -257,7 +254,7 @@ TEST(MalformedFiles, SpecialFilesAreRefusedWithoutBlocking) {
 
 // A file of zeros (or any binary data under a text format's name) is refused from its first
 // bytes, before a reader takes it for one endless line and holds copies of it.
-TEST(MalformedFiles, BinaryDataInTextFormatsIsRefusedEarly) {
+TEST_F(MalformedFiles, BinaryDataInTextFormatsIsRefusedEarly) {
   const std::string zeros(1 << 20, '\0');
   expectRefused({
       {"zeros.obj", zeros, "line 1: a NUL byte: binary data, not text"},
@@ -277,10 +274,9 @@ TEST(MalformedFiles, BinaryDataInTextFormatsIsRefusedEarly) {
   });
 }
 
-TEST(MalformedFiles, LongFaceLinesLoad) {
+TEST_F(MalformedFiles, LongFaceLinesLoad) {
   // A face line is as long as its corners, which the mesh holds anyway: a polygon of 300,000
   // corners loads.
-  test::TempDir dir;
   std::string polygon = "f";
   std::string vertices;
   for (int i = 1; i <= 300000; ++i) {
@@ -309,7 +305,7 @@ const std::string kCorners = "  vertex 0 0 0\n  vertex 1 0 0\n  vertex 0 1 0\n";
 
 // An ASCII STL cut after whole facets reads as a smaller mesh unless its end is looked for; a
 // facet with a fourth vertex would lose it.
-TEST(MalformedFiles, AsciiStlMustBeWholeAndFacetsTriangles) {
+TEST_F(MalformedFiles, AsciiStlMustBeWholeAndFacetsTriangles) {
   std::string three = "solid s\n";
   for (int i = 0; i < 3; ++i) three += facet(kCorners);
   std::vector<BadFile> cases;
@@ -324,7 +320,6 @@ TEST(MalformedFiles, AsciiStlMustBeWholeAndFacetsTriangles) {
   cases.push_back({"loop.stl", "solid s\n" + facet(kCorners).substr(0, 76) + "endfacet\nendsolid\n",
                    "line 7: expected \"endloop\" after a facet's three vertices"});
   expectRefused(cases);
-  test::TempDir dir;
   LoadedFile whole = loadMeshFile(dir.write("whole.stl", three + "endsolid s\n\n"));
   EXPECT_EQ(whole.error, "");
   EXPECT_EQ(whole.mesh.faceCount(), 3u);
@@ -333,7 +328,7 @@ TEST(MalformedFiles, AsciiStlMustBeWholeAndFacetsTriangles) {
 // A file passes the checks exactly when its text is what the readers can follow; the checks run
 // on the bytes alone, so they are tried here on prefixes of a good file: each prefix is refused or
 // loads a consistent mesh, never anything in between.
-TEST(MalformedFiles, EveryPrefixOfAGoodFileIsRefusedOrWhole) {
+TEST_F(MalformedFiles, EveryPrefixOfAGoodFileIsRefusedOrWhole) {
   const std::string good = asciiPly(3, 1, "0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n");
   for (std::size_t n = 0; n + 1 < good.size(); ++n) {
     std::string s = checkMeshFile(std::string_view(good).substr(0, n), ".ply");
@@ -345,7 +340,7 @@ TEST(MalformedFiles, EveryPrefixOfAGoodFileIsRefusedOrWhole) {
 
 // The fuzzers start from these seeds: each must load whole, or a format's fuzzer would begin at
 // the refusal and seldom reach the reader.
-TEST(MalformedFiles, EachFormatsFuzzSeedsLoad) {
+TEST_F(MalformedFiles, EachFormatsFuzzSeedsLoad) {
   for (const char* format : {"ply", "obj", "off", "stl"}) {
     int seeds = 0;
     const auto folder = std::filesystem::path(TESSEL_FUZZ_CORPUS) / format;

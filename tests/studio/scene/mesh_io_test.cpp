@@ -16,8 +16,13 @@ const char* kTwoTrianglesPly =
     "property float z\nelement face 2\nproperty list uchar int vertex_indices\nend_header\n"
     "0 0 0\n1 0 0\n0 1 0\n1 1 0\n3 0 1 2\n3 2 1 3\n";
 
-TEST(MeshFiles, ReadsEachFormatKeepingSharedVertices) {
+// Each test's files go in a folder of its own.
+class MeshFiles : public ::testing::Test {
+ protected:
   test::TempDir dir;
+};
+
+TEST_F(MeshFiles, ReadsEachFormatKeepingSharedVertices) {
   const std::pair<const char*, std::string> files[] = {
       {"a.ply", kTwoTrianglesPly},
       {"a.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nv 1 1 0\nf 1 2 3\nf 3 2 4\n"},
@@ -36,8 +41,7 @@ TEST(MeshFiles, ReadsEachFormatKeepingSharedVertices) {
   }
 }
 
-TEST(MeshFiles, QuadsSplitIntoTrianglesAndVerticesOnlyMakeAPointCloud) {
-  test::TempDir dir;
+TEST_F(MeshFiles, QuadsSplitIntoTrianglesAndVerticesOnlyMakeAPointCloud) {
   LoadedFile quad = loadMeshFile(dir.write("q.obj", "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nf 1 2 3 4\n"));
   ASSERT_EQ(quad.error, "");
   EXPECT_EQ(quad.mesh.faces, (std::vector<std::uint32_t>{0, 1, 2, 0, 2, 3}));
@@ -49,8 +53,7 @@ TEST(MeshFiles, QuadsSplitIntoTrianglesAndVerticesOnlyMakeAPointCloud) {
   EXPECT_EQ(cloud.mesh.vertexCount(), 2u);
 }
 
-TEST(MeshFiles, SavedFilesReadBackTheSame) {
-  test::TempDir dir;
+TEST_F(MeshFiles, SavedFilesReadBackTheSame) {
   Mesh m = test::strip(5);
   for (const char* name : {"s.ply", "s.obj"}) {
     ASSERT_EQ(saveMeshFile(dir.path / name, m), "") << name;
@@ -71,8 +74,7 @@ TEST(MeshFiles, SavedFilesReadBackTheSame) {
 
 // Scan defects are data: a fan of three faces on one edge, a face that names a vertex twice and
 // a vertex no face uses all come back as they went out.
-TEST(MeshFiles, ScanDefectsSurviveASaveAndLoad) {
-  test::TempDir dir;
+TEST_F(MeshFiles, ScanDefectsSurviveASaveAndLoad) {
   Mesh m = test::makeMesh({0, 0, 0, 1, 0, 0, 0, 1, 0, 0, -1, 0, 0, 0, 1, 7, 7, 7},
                           {0, 1, 2, 1, 0, 3, 0, 1, 4, 2, 2, 3});
   ASSERT_EQ(saveMeshFile(dir.path / "d.ply", m), "");
@@ -98,7 +100,7 @@ TEST(MeshFiles, ScanDefectsSurviveASaveAndLoad) {
   EXPECT_EQ(back.mesh.faces, (std::vector<std::uint32_t>{0, 1, 1, 0, 1, 2, 2, 2, 0, 2, 0, 2, 0, 1, 2}));
 }
 
-TEST(MeshFiles, ObjTextReadsAlikeWhateverItsLineEndingsOrEncoding) {
+TEST_F(MeshFiles, ObjTextReadsAlikeWhateverItsLineEndingsOrEncoding) {
   const std::string lf = "# from another program\nv 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nf 1 2 3 4\n";
   auto endings = [&](const std::string& end) {
     std::string out;
@@ -110,7 +112,6 @@ TEST(MeshFiles, ObjTextReadsAlikeWhateverItsLineEndingsOrEncoding) {
     for (char c : endings("\r\n")) out += big ? std::string{'\0', c} : std::string{c, '\0'};
     return out;
   };
-  test::TempDir dir;
   const LoadedFile plain = loadMeshFile(dir.write("lf.obj", lf));
   ASSERT_EQ(plain.error, "");
   ASSERT_EQ(plain.mesh.faceCount(), 2u);
@@ -133,8 +134,7 @@ TEST(MeshFiles, ObjTextReadsAlikeWhateverItsLineEndingsOrEncoding) {
 
 // Faces of one or two corners cannot be kept; they are counted, apart from the zero-area faces
 // that repeat a vertex, which are kept.
-TEST(MeshFiles, ObjFacesTheReaderDropsAreCountedByKind) {
-  test::TempDir dir;
+TEST_F(MeshFiles, ObjFacesTheReaderDropsAreCountedByKind) {
   LoadedFile f = loadMeshFile(dir.write(
       "short.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1\nf 1 2\nf 1 2 2\nf 1 2 3 # fine\nf 3 2 1\n"));
   ASSERT_EQ(f.error, "");
@@ -145,7 +145,7 @@ TEST(MeshFiles, ObjFacesTheReaderDropsAreCountedByKind) {
 
 // A facet whose corners coincide is a zero-area face: kept in the file's order as in every
 // other format, binary or ASCII, even when every facet is one.
-TEST(MeshFiles, StlFacetsWhoseCornersCoincideAreKeptInPlace) {
+TEST_F(MeshFiles, StlFacetsWhoseCornersCoincideAreKeptInPlace) {
   auto binary = [](const std::vector<std::array<float, 9>>& facets) {
     std::string out(80, ' ');
     const std::uint32_t n = static_cast<std::uint32_t>(facets.size());
@@ -171,7 +171,6 @@ TEST(MeshFiles, StlFacetsWhoseCornersCoincideAreKeptInPlace) {
   const std::vector<std::array<float, 9>> facets = {
       {0, 0, 0, 1, 0, 0, 0, 1, 0}, {1, 0, 0, 1, 0, 0, 0, 1, 0}, {0, 1, 0, 1, 0, 0, 1, 1, 0},
       {5, 5, 5, 5, 5, 5, 5, 5, 5}};
-  test::TempDir dir;
   for (const auto& [name, text] : {std::pair{"b.stl", binary(facets)}, {"a.stl", ascii(facets)}}) {
     LoadedFile f = loadMeshFile(dir.write(name, text));
     ASSERT_EQ(f.error, "") << name;
@@ -186,8 +185,7 @@ TEST(MeshFiles, StlFacetsWhoseCornersCoincideAreKeptInPlace) {
   EXPECT_FALSE(zero.pointCloud);
 }
 
-TEST(MeshFiles, SaveFailureKeepsTheOldFile) {
-  test::TempDir dir;
+TEST_F(MeshFiles, SaveFailureKeepsTheOldFile) {
   auto target = dir.write("keep.stl", "old");
   EXPECT_NE(saveMeshFile(target, test::strip(1)), "");
   EXPECT_EQ(test::readFile(target), "old");
@@ -197,8 +195,7 @@ TEST(MeshFiles, SaveFailureKeepsTheOldFile) {
 // An ASCII PLY is read by its own walk, a binary one by OpenMesh's reader: the same values
 // written both ways load the same, one-byte properties included (OpenMesh's text reader took
 // "200" a character at a time and refused the file for the indices that followed).
-TEST(MeshFiles, AsciiPlyLoadsAsItsBinaryTwin) {
-  test::TempDir dir;
+TEST_F(MeshFiles, AsciiPlyLoadsAsItsBinaryTwin) {
   const std::string properties =
       "element vertex 4\nproperty float x\nproperty float y\nproperty float z\n"
       "property float nx\nproperty uchar confidence\nproperty char offset\nproperty uchar red\n"
@@ -265,8 +262,7 @@ TEST(MeshFiles, AsciiPlyLoadsAsItsBinaryTwin) {
 }
 
 // Each bad file gives one line that names the file and the problem.
-TEST(MeshFiles, BadInputIsReportedNotLoaded) {
-  test::TempDir dir;
+TEST_F(MeshFiles, BadInputIsReportedNotLoaded) {
   std::string header =
       "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\nproperty float y\n"
       "property float z\nelement face 1\nproperty list uchar int vertex_indices\nend_header\n";
