@@ -16,8 +16,13 @@
 namespace tessel::platform {
 namespace {
 
-TEST(SettingsStore, MissingFileReadsAsEmptyAndWritesKeepOtherKeysAndLeaveNoTemporaries) {
+// Each test's settings go in a folder of its own, never the user's.
+class SettingsFile : public ::testing::Test {
+ protected:
   test::TempConfig config;
+};
+
+TEST_F(SettingsFile, MissingFileReadsAsEmptyAndWritesKeepOtherKeysAndLeaveNoTemporaries) {
   SettingsStore store(userSettingsPath());
   EXPECT_FALSE(store.read("a", "x"));
   EXPECT_EQ(userSettingsPath(), config.dir / "tessel" / "registry.json");
@@ -34,8 +39,7 @@ TEST(SettingsStore, MissingFileReadsAsEmptyAndWritesKeepOtherKeysAndLeaveNoTempo
 // A write replaces the file by renaming a finished one over it, so the old file is never
 // truncated: whoever holds it (here a second link, as a reader or a crash mid-write would) keeps
 // it whole.
-TEST(SettingsStore, AWriteNeverTouchesTheOldFile) {
-  test::TempConfig config;
+TEST_F(SettingsFile, AWriteNeverTouchesTheOldFile) {
   const auto file = userSettingsPath();
   SettingsStore store(file);
   ASSERT_TRUE(store.write("k", "v", 1));
@@ -49,8 +53,7 @@ TEST(SettingsStore, AWriteNeverTouchesTheOldFile) {
 
 // A settings file linked from a dotfiles folder stays linked: writes land in the file the link
 // leads to, and a corrupt one there is moved aside there, the link kept for the next write.
-TEST(SettingsStore, ALinkedFileIsWrittenThroughItsLink) {
-  test::TempConfig config;
+TEST_F(SettingsFile, ALinkedFileIsWrittenThroughItsLink) {
   const auto file = userSettingsPath();
   const auto real = config.dir / "dotfiles" / "tessel.json";
   std::filesystem::create_directories(file.parent_path());
@@ -74,8 +77,7 @@ TEST(SettingsStore, ALinkedFileIsWrittenThroughItsLink) {
       << "no temporary left beside the real file";
 }
 
-TEST(SettingsStore, AWriteThatCannotLandFailsAndKeepsTheOldFile) {
-  test::TempConfig config;
+TEST_F(SettingsFile, AWriteThatCannotLandFailsAndKeepsTheOldFile) {
   // The temporary is written, but the rename over a folder (which the read could not move aside
   // either) fails: not saved, and nothing left over.
   const auto folder = config.dir / "folder.json";
@@ -90,8 +92,7 @@ TEST(SettingsStore, AWriteThatCannotLandFailsAndKeepsTheOldFile) {
 
 // Every kind of file we cannot take is moved aside under a name of its own, said once, and the
 // next write starts a fresh file; earlier copies are never replaced.
-TEST(SettingsStore, EachCorruptFileIsKeptUnderItsOwnName) {
-  test::TempConfig config;
+TEST_F(SettingsFile, EachCorruptFileIsKeptUnderItsOwnName) {
   const auto file = userSettingsPath();
   std::filesystem::create_directories(file.parent_path());
   const std::string deep = std::string(200000, '[') + std::string(200000, ']');
@@ -124,7 +125,7 @@ TEST(SettingsStore, EachCorruptFileIsKeptUnderItsOwnName) {
 
 // A file that cannot be moved aside stays as it is: said once however often it is read, and
 // never written over.
-TEST(SettingsStore, AFileThatCannotBeMovedAsideIsNeitherUsedNorReplaced) {
+TEST_F(SettingsFile, AFileThatCannotBeMovedAsideIsNeitherUsedNorReplaced) {
   // Not valid JSON, readable, and in a folder where nothing can be renamed or created.
   SettingsStore store("/proc/self/status");
   testing::internal::CaptureStderr();
@@ -146,8 +147,7 @@ TEST(SettingsStore, AFileThatCannotBeMovedAsideIsNeitherUsedNorReplaced) {
 
 // A FIFO at the settings file's name would block the first read forever: it is neither read nor
 // replaced, and the user is told once.
-TEST(SettingsStore, AFifoInPlaceOfTheFileIsLeftAlone) {
-  test::TempConfig config;
+TEST_F(SettingsFile, AFifoInPlaceOfTheFileIsLeftAlone) {
   const auto file = config.dir / "registry.json";
   ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
   SettingsStore store(file);
@@ -162,8 +162,7 @@ TEST(SettingsStore, AFifoInPlaceOfTheFileIsLeftAlone) {
   EXPECT_TRUE(std::filesystem::is_fifo(file));
 }
 
-TEST(SettingsStore, ASaveThatFailsSaysWhyOnce) {
-  test::TempConfig config;
+TEST_F(SettingsFile, ASaveThatFailsSaysWhyOnce) {
   std::ofstream(config.dir / "not-a-folder") << "x";
   SettingsStore store(config.dir / "not-a-folder" / "registry.json");
   testing::internal::CaptureStderr();
@@ -177,8 +176,7 @@ TEST(SettingsStore, ASaveThatFailsSaysWhyOnce) {
 }
 
 // Processes writing their own keys at the same time each find theirs in the file afterwards.
-TEST(SettingsStore, ConcurrentWritersKeepEachOthersKeys) {
-  test::TempConfig config;
+TEST_F(SettingsFile, ConcurrentWritersKeepEachOthersKeys) {
   const auto file = userSettingsPath();
   constexpr int kWriters = 4, kWrites = 40;
   std::vector<pid_t> children;
@@ -204,8 +202,7 @@ TEST(SettingsStore, ConcurrentWritersKeepEachOthersKeys) {
 }
 
 // The settings fuzzer starts from these seeds: each must be a file the reader takes as it is.
-TEST(SettingsStore, FuzzSeedsAreReadNotMovedAside) {
-  test::TempConfig config;
+TEST_F(SettingsFile, FuzzSeedsAreReadNotMovedAside) {
   const auto file = userSettingsPath();
   std::filesystem::create_directories(file.parent_path());
   int n = 0;
