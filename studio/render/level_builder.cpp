@@ -1,5 +1,6 @@
 #include "studio/render/level_builder.h"
 
+#include <new>
 #include <utility>
 
 namespace tessel::studio {
@@ -15,9 +16,13 @@ void LevelBuilder::start(const Mesh& mesh) {
   const std::uint32_t* faces = mesh.faces.data();
   const std::uint32_t vertices = mesh.vertexCount(), count = mesh.faceCount();
   thread_ = std::jthread([this, positions, faces, vertices, count](std::stop_token stopped) {
-    std::vector<DetailLevel> levels =
-        detailLevels(positions, vertices, faces, count, kSmallestLevel, stopped);
-    if (!stopped.stop_requested()) levels_ = std::move(levels);
+    try {
+      std::vector<DetailLevel> levels =
+          detailLevels(positions, vertices, faces, count, kSmallestLevel, stopped);
+      if (!stopped.stop_requested()) levels_ = std::move(levels);
+    } catch (const std::bad_alloc&) {
+      // No memory for them: no levels, and moving frames draw the mesh as a still one does.
+    }
     done_.store(true, std::memory_order_release);
   });
 }
