@@ -31,6 +31,8 @@ int levelFor(const std::vector<std::uint32_t>& sizes, std::uint64_t faces, std::
 // What a moving frame draws of a large mesh: a level of detail, or, while its levels are still
 // being built, a point of every `stride`-th face (a sample taken in microseconds, that shows the
 // scan's shape and place as it turns); neither: the mesh itself.
+// What a sample's point costs of a moving frame's budget, in triangles.
+inline constexpr double kPointCost = 2.0;
 struct MovingDrawing {
   int level = -1;
   std::uint32_t stride = 0;

@@ -47,20 +47,21 @@ TEST(FrameBudget, ALevelIsTheLargestThatFitsTheMeshsShare) {
 }
 
 // Built levels are chosen as levelFor chooses; until then a sample of the faces keeps to the
-// mesh's share of the budget, whatever the share.
+// mesh's share of the budget, its points counted at their cost, whatever the share.
 TEST(FrameBudget, UntilTheLevelsAreBuiltASampleKeepsToTheMeshsShare) {
   const std::vector<std::uint32_t> sizes{1000, 500, 250};
   EXPECT_EQ(movingDrawing(true, sizes, 8000, 8000, 600), (MovingDrawing{1, 0}));
   EXPECT_EQ(movingDrawing(true, {}, 8000, 8000, 600), MovingDrawing{}) << "none built: the mesh";
-  EXPECT_EQ(movingDrawing(false, sizes, 8000, 8000, 600), (MovingDrawing{-1, 14}));
-  EXPECT_EQ(movingDrawing(false, {}, 8000, 16000, 1200), (MovingDrawing{-1, 14}));
+  EXPECT_EQ(movingDrawing(false, sizes, 8000, 8000, 600), (MovingDrawing{-1, 27}));
+  EXPECT_EQ(movingDrawing(false, {}, 8000, 16000, 1200), (MovingDrawing{-1, 27}));
   EXPECT_EQ(movingDrawing(false, {}, 8000, 8000, 8000), MovingDrawing{}) << "the mesh itself fits";
   for (std::uint64_t budget : {0ull, 1ull, 7ull, 599ull, 4001ull, 7999ull}) {
     const MovingDrawing d = movingDrawing(false, {}, 8000, 8000, budget);
     ASSERT_GT(d.stride, 0u) << budget;
     const std::uint64_t points = (8000 + d.stride - 1) / d.stride;
-    EXPECT_LE(points, std::max<std::uint64_t>(budget, 1)) << budget;
-    EXPECT_GT(2 * points, std::min<std::uint64_t>(budget, 8000) / 2) << "not far below it";
+    const double share = static_cast<double>(budget) / kPointCost;
+    EXPECT_LE(static_cast<double>(points), std::max(share, 1.0)) << budget;
+    EXPECT_GT(2.0 * static_cast<double>(points), share / 2) << "not far below it";
   }
 }
 
